@@ -1,0 +1,11 @@
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR AMD64)
+set(CROSS x86_64-w64-mingw32)
+# The posix-threads compilers: the win32-threads ones lack std::mutex, which GoogleTest needs.
+set(CMAKE_C_COMPILER ${CROSS}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${CROSS}-g++-posix)
+set(CMAKE_RC_COMPILER ${CROSS}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${CROSS})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
