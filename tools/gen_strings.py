@@ -71,9 +71,11 @@ def read_source(src, entries):
             ident = int(ident)
             if not 0 <= ident <= 65535:
                 sys.exit('%s:%d: id out of range' % (src, n))
-            if ident in entries:
-                sys.exit('%s:%d: duplicate id %d' % (src, n, ident))
-            entries[ident] = unescape(text)
+            text = unescape(text)
+            # The same id may stand in two files only with the same text.
+            if ident in entries and entries[ident] != text:
+                sys.exit('%s:%d: id %d has another text elsewhere' % (src, n, ident))
+            entries[ident] = text
 
 
 def write_outputs(outdir, entries):
