@@ -158,7 +158,8 @@ constexpr SettingsRecord kDefaultSettings = MakeDefaultSettings();
 
 }  // namespace
 
-SettingsRecord Settings = kDefaultSettings;
+// Constant-initialised, so code that runs during static initialisation sees the defaults.
+constinit SettingsRecord Settings = kDefaultSettings;
 
 const SettingsRecord& DefaultSettings() { return kDefaultSettings; }
 

@@ -204,7 +204,7 @@ struct SettingsRecord {
     // +1009 Boolean: the window's position and size are remembered in `WindowRect80` and
     // `WindowRectWide`
     uint8_t TrackWindow;
-    // +1010: left, top, width, height of the window in the 80-column mode; −32768 (0x8000) means
+    // +1010: left, top, width, height of the window in the 80-column mode; -32768 (0x8000) means
     // not set, the system places the window
     std::array<Le16, 4> WindowRect80;
     // +1018 Boolean: a Kermit receive starts by itself when the host begins a Kermit send
@@ -322,7 +322,7 @@ struct SettingsRecord {
     std::array<uint8_t, 1> Reserved3407;  // +3407, reserved: carried through unchanged
     // +3408 Byte: option of `INTERPRET`
     uint8_t InterpretMode;
-    // +3409: left, top, width, height of the window in the wide mode; −32768 means not set
+    // +3409: left, top, width, height of the window in the wide mode; -32768 means not set
     std::array<Le16, 4> WindowRectWide;
     // +3417, reserved: carried through unchanged. The start-up about box may read it as the
     // seconds it stays (a Word, 0 for its own default).
@@ -437,7 +437,7 @@ struct SettingsRecord {
     uint8_t SrpAuthMode;
     // +5483 Byte: Telnet encryption choice; 2 requires encryption
     uint8_t SrpEncryptMode;
-    // +5484: the 16 screen colours as Windows colour values (red + 256 × green + 65536 × blue);
+    // +5484: the 16 screen colours as Windows colour values (red + 256 * green + 65536 * blue);
     // copied into the live palette at load
     std::array<Le32, 16> Palette;
     // +5548 Boolean: Telnet option negotiation is carried out
@@ -485,9 +485,9 @@ struct SettingsRecord {
     PString<255> CharsetFile;
     // +6604: translation file for passthrough printing
     PString<255> PassthroughCharsetFile;
-    // +6860 Boolean: which table of double-width characters applies: 0 the ranges U+1100–115F,
-    // U+2E80–D7A3, U+F900–FA2D, U+FE30–FE6B, U+FF01–FF5E, U+FFE0–FFE6; 1 the same with U+1100–11FF
-    // and U+2460–24FF
+    // +6860 Boolean: which table of double-width characters applies: 0 the ranges U+1100..115F,
+    // U+2E80..D7A3, U+F900..FA2D, U+FE30..FE6B, U+FF01..FF5E, U+FFE0..FFE6; 1 the same with U+1100..11FF
+    // and U+2460..24FF
     uint8_t ScreenOption6860;
     // +6861 Boolean: initial value of a print-job flag that the print analysis may set or clear
     uint8_t PrintOption6861;
@@ -499,7 +499,7 @@ struct SettingsRecord {
     // +6895 Boolean: the communication debug window records traffic
     uint8_t CommDebug;
     // +6896: attribute-to-colour tables of the screen pages 0 to 7, 16 words each (page p at +6896
-    // + 32 × p)
+    // + 32 * p)
     std::array<Le16, 128> PageAttrColors;
     std::array<uint8_t, 1> Reserved7152;  // +7152, reserved: carried through unchanged
     // +7153 Boolean: print jobs are shown in the preview first
