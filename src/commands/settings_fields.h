@@ -21,9 +21,7 @@ namespace commands {
 struct Le16 {
     std::array<uint8_t, 2> bytes{};
 
-    constexpr uint16_t Get() const {
-        return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
-    }
+    constexpr uint16_t Get() const { return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)); }
     constexpr int16_t GetSigned() const { return static_cast<int16_t>(Get()); }
     constexpr void Set(uint16_t value) {
         bytes[0] = static_cast<uint8_t>(value);
@@ -125,9 +123,7 @@ struct PString {
     // A length byte above N (a hostile file or patch) reads as N.
     constexpr std::size_t Length() const { return std::min<std::size_t>(length, N); }
     constexpr bool Empty() const { return Length() == 0; }
-    std::string_view View() const {
-        return {reinterpret_cast<const char*>(text.data()), Length()};
-    }
+    std::string_view View() const { return {reinterpret_cast<const char*>(text.data()), Length()}; }
     std::string Str() const { return std::string(View()); }
 
     // Stores the text cut to N bytes; bytes beyond the new length keep what
@@ -160,9 +156,7 @@ struct ZString {
         return n;
     }
     constexpr bool Empty() const { return text[0] == 0; }
-    std::string_view View() const {
-        return {reinterpret_cast<const char*>(text.data()), Length()};
-    }
+    std::string_view View() const { return {reinterpret_cast<const char*>(text.data()), Length()}; }
     std::string Str() const { return std::string(View()); }
 
     // Stores the text cut to N - 1 bytes so that the terminating zero fits,

@@ -25,8 +25,8 @@ constexpr uint32_t Rgb(uint32_t red, uint32_t green, uint32_t blue) {
 
 // The attribute-to-colour table of a fresh record, in both its byte form of
 // the first stages and its word form of the last.
-constexpr std::array<uint8_t, 16> kDefaultAttrColors = {15,  7,   143, 135, 120, 1,   248, 240,
-                                                        9,   1,   137, 129, 121, 113, 249, 241};
+constexpr std::array<uint8_t, 16> kDefaultAttrColors = {15, 7, 143, 135, 120, 1,   248, 240,
+                                                        9,  1, 137, 129, 121, 113, 249, 241};
 
 // Every byte not set here is 0.
 constexpr SettingsRecord MakeDefaultSettings() {
@@ -121,10 +121,10 @@ constexpr SettingsRecord MakeDefaultSettings() {
     r.SrpAuthMode = 1;
     r.SrpEncryptMode = 1;
     constexpr std::array<uint32_t, 16> palette = {
-        Rgb(0, 0, 0),     Rgb(0, 0, 128),     Rgb(0, 128, 0),     Rgb(0, 128, 128),
-        Rgb(128, 0, 0),   Rgb(128, 0, 128),   Rgb(128, 128, 0),   Rgb(192, 192, 192),
-        Rgb(128, 128, 128), Rgb(0, 0, 255),   Rgb(0, 255, 0),     Rgb(0, 255, 255),
-        Rgb(255, 0, 0),   Rgb(255, 0, 255),   Rgb(255, 255, 0),   Rgb(255, 255, 255)};
+        Rgb(0, 0, 0),       Rgb(0, 0, 128),   Rgb(0, 128, 0),   Rgb(0, 128, 128),
+        Rgb(128, 0, 0),     Rgb(128, 0, 128), Rgb(128, 128, 0), Rgb(192, 192, 192),
+        Rgb(128, 128, 128), Rgb(0, 0, 255),   Rgb(0, 255, 0),   Rgb(0, 255, 255),
+        Rgb(255, 0, 0),     Rgb(255, 0, 255), Rgb(255, 255, 0), Rgb(255, 255, 255)};
     for (std::size_t i = 0; i < palette.size(); ++i) r.Palette[i].Set(palette[i]);
     r.TelnetNegotiation = 1;
     r.AllowQuit = 1;
@@ -137,7 +137,8 @@ constexpr SettingsRecord MakeDefaultSettings() {
     r.ScreenOption6860 = 1;
 
     // Fourth stage, +6862 to +7219.
-    for (std::size_t i = 0; i < kDefaultAttrColors.size(); ++i) r.AttrColors[i].Set(kDefaultAttrColors[i]);
+    for (std::size_t i = 0; i < kDefaultAttrColors.size(); ++i)
+        r.AttrColors[i].Set(kDefaultAttrColors[i]);
     r.GuessLinage = 1;
     r.XferFinishWait.Set(20);
     r.XferWriteFailAction.Set(1);
@@ -161,8 +162,12 @@ constexpr SettingsRecord kDefaultSettings = MakeDefaultSettings();
 // Constant-initialised, so code that runs during static initialisation sees the defaults.
 constinit SettingsRecord Settings = kDefaultSettings;
 
-const SettingsRecord& DefaultSettings() { return kDefaultSettings; }
+const SettingsRecord& DefaultSettings() {
+    return kDefaultSettings;
+}
 
-void ResetSettingsToDefaults() { Settings = kDefaultSettings; }
+void ResetSettingsToDefaults() {
+    Settings = kDefaultSettings;
+}
 
 }  // namespace commands

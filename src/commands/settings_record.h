@@ -486,8 +486,8 @@ struct SettingsRecord {
     // +6604: translation file for passthrough printing
     PString<255> PassthroughCharsetFile;
     // +6860 Boolean: which table of double-width characters applies: 0 the ranges U+1100..115F,
-    // U+2E80..D7A3, U+F900..FA2D, U+FE30..FE6B, U+FF01..FF5E, U+FFE0..FFE6; 1 the same with U+1100..11FF
-    // and U+2460..24FF
+    // U+2E80..D7A3, U+F900..FA2D, U+FE30..FE6B, U+FF01..FF5E, U+FFE0..FFE6; 1 the same with
+    // U+1100..11FF and U+2460..24FF
     uint8_t ScreenOption6860;
     // +6861 Boolean: initial value of a print-job flag that the print analysis may set or clear
     uint8_t PrintOption6861;

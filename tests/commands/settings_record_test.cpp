@@ -35,9 +35,13 @@ Bytes Counted(const std::string& text) {
     return out;
 }
 
-Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes Text(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
-const uint8_t* RecordBytes(const SettingsRecord& r) { return reinterpret_cast<const uint8_t*>(&r); }
+const uint8_t* RecordBytes(const SettingsRecord& r) {
+    return reinterpret_cast<const uint8_t*>(&r);
+}
 
 struct ExpectedField {
     std::size_t offset;
@@ -174,7 +178,7 @@ TEST(Real48Test, KnownEncodings) {
         const char* bytes;
     };
     const Case cases[] = {
-        {12.0, "84 00 00 00 00 40"},  {0.0, "00 00 00 00 00 00"}, {-12.0, "84 00 00 00 00 C0"},
+        {12.0, "84 00 00 00 00 40"},  {0.0, "00 00 00 00 00 00"},  {-12.0, "84 00 00 00 00 C0"},
         {1.0, "81 00 00 00 00 00"},   {0.5, "80 00 00 00 00 00"},  {72.0, "87 00 00 00 00 10"},
         {-0.75, "80 00 00 00 00 C0"}, {-0.0, "00 00 00 00 00 00"},
     };
