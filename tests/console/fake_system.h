@@ -12,7 +12,7 @@
 namespace testing_support {
 
 class FakeSystem : public platform::SystemServices {
-public:
+  public:
     FakeSystem() : real_(platform::CurrentSystem()) { platform::SetSystemServices(this); }
     ~FakeSystem() override { platform::SetSystemServices(nullptr); }
 
@@ -75,9 +75,10 @@ public:
         ++waits;
         if (pollsLeft.count(handle)) --pollsLeft[handle];
     }
+    void PumpMessages() override {}
     void Sleep(uint32_t) override {}
 
-private:
+  private:
     platform::SystemServices& real_;
 };
 
