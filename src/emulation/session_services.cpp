@@ -1,5 +1,6 @@
 #include "emulation/session_services.h"
 
+#include "commands/settings_record.h"
 #include "connections/comm_interface.h"
 #include "console/terminal_window.h"
 #include "printing/print_interface.h"
@@ -9,22 +10,66 @@
 namespace emulation {
 namespace {
 
-// Settings kept here until the settings record and its file take them over;
-// the values are the record's compiled-in defaults.
-SessionGlobals DefaultGlobals() {
-  SessionGlobals g;
-  g.CommMethod = connections::CommMethodTelnet;
-  g.AutoConnect = true;
-  g.PrinterName = "WPRN";
-  g.TerminalType = "VT220";
-  g.WindowStyle = 0x00CF0000;
-  for (int i = 0; i < 10; ++i) g.TabStops[i] = static_cast<uint8_t>(9 + 8 * i);
-  return g;
-}
-SessionGlobals StoredGlobals = DefaultGlobals();
+// The settings file's globals, kept here until the settings file takes them.
+struct StartupFileGlobals {
+  std::string SettingsFileName;
+  uint8_t SettingsSource = 1;
+  bool SettingsLoaded = false;
+  std::string HelpFileName;
+  std::string WindowMenuName = "MainMenu";
+};
+StartupFileGlobals FileGlobals;
 
-void ReadStoredGlobals(SessionGlobals& globals) { globals = StoredGlobals; }
-void WriteStoredGlobals(const SessionGlobals& globals) { StoredGlobals = globals; }
+template <size_t N>
+void StoreText(commands::PString<N>& field, const std::string& value) {
+  // Only a changed text is stored: storing zero-fills the field, which would
+  // make an unchanged setting look changed to the save-on-exit compare.
+  if (field.View() != value) commands::AssignZeroFilled(field, value);
+}
+
+void ReadSettingsGlobals(SessionGlobals& g) {
+  const commands::SettingsRecord& r = commands::Settings;
+  g.SettingsFileName = FileGlobals.SettingsFileName;
+  g.SettingsSource = FileGlobals.SettingsSource;
+  g.SettingsLoaded = FileGlobals.SettingsLoaded;
+  g.HelpFileName = FileGlobals.HelpFileName;
+  g.WindowMenuName = FileGlobals.WindowMenuName;
+  g.CommMethod = r.CommMethod;
+  g.AutoConnect = r.AutoConnect != 0;
+  g.HostName = r.HostName.Str();
+  g.PhoneNumber = r.PhoneNumber.Str();
+  g.PrinterName = r.PrinterName.Str();
+  g.TerminalType = r.TerminalType.Str();
+  g.UserName = r.UserName.Str();
+  g.Password = r.Password.Str();
+  g.StartupKey = r.StartupKey.Get();
+  g.WindowStyle = r.WindowStyle.Get();
+  g.InactivityTimeout = r.InactivityTimeout.Get();
+  g.AttrCursor = r.AttrCursor != 0;
+  g.TabStops = r.TabStops;
+}
+
+void WriteSettingsGlobals(const SessionGlobals& g) {
+  commands::SettingsRecord& r = commands::Settings;
+  FileGlobals.SettingsFileName = g.SettingsFileName;
+  FileGlobals.SettingsSource = g.SettingsSource;
+  FileGlobals.SettingsLoaded = g.SettingsLoaded;
+  FileGlobals.HelpFileName = g.HelpFileName;
+  FileGlobals.WindowMenuName = g.WindowMenuName;
+  r.CommMethod = g.CommMethod;
+  if ((r.AutoConnect != 0) != g.AutoConnect) r.AutoConnect = g.AutoConnect ? 1 : 0;
+  StoreText(r.HostName, g.HostName);
+  StoreText(r.PhoneNumber, g.PhoneNumber);
+  StoreText(r.PrinterName, g.PrinterName);
+  StoreText(r.TerminalType, g.TerminalType);
+  StoreText(r.UserName, g.UserName);
+  StoreText(r.Password, g.Password);
+  r.StartupKey.Set(g.StartupKey);
+  r.WindowStyle.Set(g.WindowStyle);
+  r.InactivityTimeout.Set(g.InactivityTimeout);
+  if ((r.AttrCursor != 0) != g.AttrCursor) r.AttrCursor = g.AttrCursor ? 1 : 0;
+  r.TabStops = g.TabStops;
+}
 
 struct MessageRow {
   int Id;
@@ -74,8 +119,8 @@ std::string OwnMessageText(uint16_t id) {
 
 SessionServices DefaultSessionServices() {
   SessionServices s{};
-  s.ReadGlobals = ReadStoredGlobals;
-  s.WriteGlobals = WriteStoredGlobals;
+  s.ReadGlobals = ReadSettingsGlobals;
+  s.WriteGlobals = WriteSettingsGlobals;
   s.StartupInit = [](bool, bool) {};
   s.ConfirmSaveSettings = [](bool) { return true; };
 
@@ -168,7 +213,7 @@ SessionServices Services = DefaultSessionServices();
 
 void ResetSessionServices() {
   Services = DefaultSessionServices();
-  StoredGlobals = DefaultGlobals();
+  FileGlobals = StartupFileGlobals{};
 }
 
 }  // namespace emulation
