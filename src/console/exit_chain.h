@@ -9,8 +9,8 @@ namespace console {
 using ExitProcedure = void (*)();
 
 struct ExitChainState {
-  ExitProcedure ExitProc = nullptr;
-  int ExitStatus = 0;  // the status the process ends with
+    ExitProcedure ExitProc = nullptr;
+    int ExitStatus = 0;  // the status the process ends with
 };
 extern ExitChainState ExitChain;
 void ResetExitChain();

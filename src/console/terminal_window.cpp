@@ -10,32 +10,32 @@ TerminalWindowSeam WindowSeam;
 }
 
 TerminalWindowSeam SetTerminalWindowSeam(const TerminalWindowSeam& seam) {
-  TerminalWindowSeam previous = WindowSeam;
-  WindowSeam = seam;
-  return previous;
+    TerminalWindowSeam previous = WindowSeam;
+    WindowSeam = seam;
+    return previous;
 }
 
 void EnsureTerminalWindow() {
-  if (WindowSeam.EnsureTerminalWindow) WindowSeam.EnsureTerminalWindow();
+    if (WindowSeam.EnsureTerminalWindow) WindowSeam.EnsureTerminalWindow();
 }
 
 void CloseTerminalWindow() {
-  if (WindowSeam.CloseTerminalWindow) WindowSeam.CloseTerminalWindow();
-  // The window's own close ends the process; without a window end it here.
-  RunExitChain(0);
-  std::exit(0);
+    if (WindowSeam.CloseTerminalWindow) WindowSeam.CloseTerminalWindow();
+    // The window's own close ends the process; without a window end it here.
+    RunExitChain(0);
+    std::exit(0);
 }
 
 void PumpWindowMessages() {
-  if (WindowSeam.PumpWindowMessages) WindowSeam.PumpWindowMessages();
+    if (WindowSeam.PumpWindowMessages) WindowSeam.PumpWindowMessages();
 }
 
 void ClearWindowScreen() {
-  if (WindowSeam.ClearWindowScreen) WindowSeam.ClearWindowScreen();
+    if (WindowSeam.ClearWindowScreen) WindowSeam.ClearWindowScreen();
 }
 
 void UpdateWindowTitle() {
-  if (WindowSeam.UpdateWindowTitle) WindowSeam.UpdateWindowTitle();
+    if (WindowSeam.UpdateWindowTitle) WindowSeam.UpdateWindowTitle();
 }
 
 }  // namespace console

@@ -7,11 +7,11 @@
 namespace console {
 
 struct TerminalWindowSeam {
-  void (*EnsureTerminalWindow)() = nullptr;
-  void (*CloseTerminalWindow)() = nullptr;
-  void (*PumpWindowMessages)() = nullptr;
-  void (*ClearWindowScreen)() = nullptr;
-  void (*UpdateWindowTitle)() = nullptr;
+    void (*EnsureTerminalWindow)() = nullptr;
+    void (*CloseTerminalWindow)() = nullptr;
+    void (*PumpWindowMessages)() = nullptr;
+    void (*ClearWindowScreen)() = nullptr;
+    void (*UpdateWindowTitle)() = nullptr;
 };
 
 // Installs the window's operations; returns the ones installed before.

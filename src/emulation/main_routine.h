@@ -11,33 +11,33 @@ namespace emulation {
 
 // Values of ExitCode.
 enum ExitCodeValue : uint8_t {
-  ExitRun = 0,
-  ExitEnd = 1,         // END, E, CPM, STOP; the single-instance rule
-  ExitDropOut = 2,     // DROPOUT
-  ExitStay = 3,        // STAY, STAY/G: end without the normal close-down
-  ExitAfterQuestion = 4,  // run-time limit or lost connection: ask, then end
+    ExitRun = 0,
+    ExitEnd = 1,            // END, E, CPM, STOP; the single-instance rule
+    ExitDropOut = 2,        // DROPOUT
+    ExitStay = 3,           // STAY, STAY/G: end without the normal close-down
+    ExitAfterQuestion = 4,  // run-time limit or lost connection: ask, then end
 };
 
 // Start-up choices from the command line, applied once the settings are loaded.
 struct StartupLocals {
-  std::string StartupKeyArg;  // one character: the key whose macro runs at start
-  uint16_t RingSizeArg = 0;   // /M:n, 0 = not given
-  uint8_t MethodArg = 0;      // a CommMethod code, 0 = not given
-  bool HostGiven = false;
-  bool SettingsNamed = false;
-  std::string UserArg;        // user, or user:password
-  std::string TermArg;
-  std::string CharsetArg;
-  bool ChooseSettings = false;  // the /C switch
+    std::string StartupKeyArg;  // one character: the key whose macro runs at start
+    uint16_t RingSizeArg = 0;   // /M:n, 0 = not given
+    uint8_t MethodArg = 0;      // a CommMethod code, 0 = not given
+    bool HostGiven = false;
+    bool SettingsNamed = false;
+    std::string UserArg;  // user, or user:password
+    std::string TermArg;
+    std::string CharsetArg;
+    bool ChooseSettings = false;  // the /C switch
 };
 
 struct MainRoutineState {
-  uint8_t ExitCode = ExitRun;  // the main loop runs while it is 0
-  bool MainLoopIdle = false;   // true only while the main loop pumps messages
-  bool RunDeadlineSet = false;
-  uint32_t RunDeadline = 0;    // tick at which InactivityTimeout ends the run
-  bool PrinterDeviceOpen = false;
-  console::ExitProcedure SavedExitProc = nullptr;
+    uint8_t ExitCode = ExitRun;  // the main loop runs while it is 0
+    bool MainLoopIdle = false;   // true only while the main loop pumps messages
+    bool RunDeadlineSet = false;
+    uint32_t RunDeadline = 0;  // tick at which InactivityTimeout ends the run
+    bool PrinterDeviceOpen = false;
+    console::ExitProcedure SavedExitProc = nullptr;
 };
 extern MainRoutineState MainRoutine;
 void ResetMainRoutine();

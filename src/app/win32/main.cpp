@@ -19,31 +19,35 @@ namespace {
 
 // Whether the program's menu resource of that name holds the item.
 bool MenuHoldsItem(std::string_view menuName, uint16_t itemId) {
-  std::wstring name(menuName.begin(), menuName.end());
-  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), name.c_str());
-  if (!menu) return false;
-  bool holds = GetMenuState(menu, itemId, MF_BYCOMMAND) != static_cast<UINT>(-1);
-  DestroyMenu(menu);
-  return holds;
+    std::wstring name(menuName.begin(), menuName.end());
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), name.c_str());
+    if (!menu) return false;
+    bool holds = GetMenuState(menu, itemId, MF_BYCOMMAND) != static_cast<UINT>(-1);
+    DestroyMenu(menu);
+    return holds;
 }
 
 // Until the keyboard processing exists the pass waits here, as that will,
 // for the next message or one tick, so that an idle program does not spin.
-void WaitForNextMessage() { MsgWaitForMultipleObjects(0, nullptr, FALSE, 55, QS_ALLINPUT); }
+void WaitForNextMessage() {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 55, QS_ALLINPUT);
+}
 
 // An end of the process through the C run-time still runs the exit chain.
-void RunExitChainAtExit() { console::RunExitChain(console::ExitChain.ExitStatus); }
+void RunExitChainAtExit() {
+    console::RunExitChain(console::ExitChain.ExitStatus);
+}
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  console::InstallTerminalWindowStandIn();
-  ui::InstallWin32MessageBox();
-  emulation::Services.MenuHoldsItem = MenuHoldsItem;
-  emulation::Services.ProcessKeyboard = WaitForNextMessage;
-  std::atexit(RunExitChainAtExit);
+    console::InstallTerminalWindowStandIn();
+    ui::InstallWin32MessageBox();
+    emulation::Services.MenuHoldsItem = MenuHoldsItem;
+    emulation::Services.ProcessKeyboard = WaitForNextMessage;
+    std::atexit(RunExitChainAtExit);
 
-  transfer::InitKermit();
-  emulation::RunSession();
-  console::CloseTerminalWindow();
+    transfer::InitKermit();
+    emulation::RunSession();
+    console::CloseTerminalWindow();
 }
