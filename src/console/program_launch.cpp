@@ -2,6 +2,7 @@
 
 #include "console/messages.h"
 #include "console/system_services.h"
+#include "console/terminal_window.h"
 
 namespace console {
 
@@ -62,7 +63,7 @@ void ExecProgram(std::u16string_view program, std::u16string_view parameters, bo
         if (programLaunch.pumpWindowMessages) {
             programLaunch.pumpWindowMessages();
         } else {
-            system.PumpMessages();
+            PumpWindowMessages();
         }
     }
     dosState.DosExitCode = static_cast<int32_t>(system.ProcessExitCode(started.handle).value_or(0));

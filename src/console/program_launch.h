@@ -12,7 +12,8 @@ struct ProgramLaunch {
     uint64_t LaunchedProcess = 0;    // the program being waited for; 0 when none
     uint64_t LastProcessHandle = 0;  // the last program started
     uint32_t LastProcessId = 0;
-    // What the wait needs of the terminal window; the window unit points these at its own.
+    // What the wait needs of the terminal window: the title (the window unit points these at its
+    // own) and, when set, a pump in place of the window's PumpWindowMessages.
     std::function<void()> pumpWindowMessages;
     std::function<std::u16string()> windowTitle;
     std::function<void(std::u16string_view)> setWindowTitle;

@@ -278,7 +278,6 @@ class StdSystemServices final : public SystemServices {
     void WaitForMessageOrProcess(uint64_t) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    void PumpMessages() override {}
 
     void Sleep(uint32_t milliseconds) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));

@@ -73,8 +73,6 @@ class SystemServices {
     virtual void CloseProcessWindow(uint32_t processId) = 0;
     // Blocks until a window message arrives for the thread or the process ends.
     virtual void WaitForMessageOrProcess(uint64_t handle) = 0;
-    // Handles the thread's waiting window messages (used until the window unit gives its own pump).
-    virtual void PumpMessages() = 0;
 
     virtual void Sleep(uint32_t milliseconds) = 0;
 };

@@ -75,7 +75,6 @@ class FakeSystem : public platform::SystemServices {
         ++waits;
         if (pollsLeft.count(handle)) --pollsLeft[handle];
     }
-    void PumpMessages() override {}
     void Sleep(uint32_t) override {}
 
   private:

@@ -223,21 +223,9 @@ class Win32SystemServices final : public SystemServices {
 
     void WaitForMessageOrProcess(uint64_t handle) override {
         HANDLE process = reinterpret_cast<HANDLE>(handle);
-        MsgWaitForMultipleObjectsEx(handle != 0 ? 1 : 0, handle != 0 ? &process : nullptr, INFINITE,
-                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-
-    void PumpMessages() override {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                // Left for the program's own loop, which ends the program on it.
-                PostQuitMessage(static_cast<int>(message.wParam));
-                return;
-            }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        // Every wait is followed by a pump that empties the queue, so new input is what wakes it.
+        MsgWaitForMultipleObjects(handle != 0 ? 1 : 0, handle != 0 ? &process : nullptr, FALSE,
+                                  INFINITE, QS_ALLINPUT);
     }
 
     void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
