@@ -256,8 +256,12 @@ bool FormatMessageText(std::u16string_view f, std::span<const FormatArg> args,
                 return false;
         }
         if (static_cast<int64_t>(piece.size()) < width) {
-            std::u16string pad(static_cast<size_t>(width) - piece.size(), u' ');
-            piece = left ? piece + pad : pad + piece;
+            size_t pad = static_cast<size_t>(width) - piece.size();
+            if (left) {
+                piece.append(pad, u' ');
+            } else {
+                piece.insert(0, pad, u' ');
+            }
         }
         result += piece;
     }
