@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "commands/function_table.h"
 #include "connections/comm_interface.h"
 #include "emulation/session_services.h"
 #include "ui/dialog_interface.h"
@@ -28,10 +29,6 @@ constexpr uint32_t StyleDialogFrame = 0x00400000;
 
 constexpr uint16_t KeyF4 = 318;
 constexpr uint16_t KeyF6 = 320;
-
-constexpr uint16_t FunctionCalc = 4;
-constexpr uint16_t FunctionWaitFor = 115;
-constexpr uint16_t FunctionWf = 116;
 
 constexpr uint8_t TabStyleOwnStops = 2;
 constexpr uint32_t TicksPerDay = 1573040;
@@ -236,8 +233,9 @@ void RunPendingCommand() {
         Services.MessageBox(Services.MessageText(MsgInvalidFunction));
     if (Services.DirectWriteOn()) Services.EndDirectWrite();
     Services.RestoreCursorState();
-    uint16_t function = Services.CurrentFunction();
-    if (function != FunctionCalc && function != FunctionWaitFor && function != FunctionWf)
+    int32_t function = Services.CurrentFunction();
+    if (function != commands::FunctionCodeCalc && function != commands::FunctionCodeWaitFor &&
+        function != commands::FunctionCodeWf)
         Services.MarkStatusLineDirty();
 }
 

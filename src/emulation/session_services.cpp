@@ -1,5 +1,6 @@
 #include "emulation/session_services.h"
 
+#include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
 #include "console/terminal_window.h"
@@ -135,12 +136,14 @@ SessionServices DefaultSessionServices() {
     s.ChooseSettingsFile = ui::ChooseSettingsFile;
 
     // No command is known until the interpreter exists.
-    s.ExecuteFunction = [](std::string_view, uint8_t) -> uint32_t { return 0x30000001; };
-    s.FunctionSucceeded = []() { return false; };
-    s.CurrentFunction = []() -> uint16_t { return 0; };
+    s.ExecuteFunction = [](std::string_view text, uint16_t defineKey) -> uint32_t {
+        return commands::ExecuteFunction(text, defineKey);
+    };
+    s.FunctionSucceeded = []() { return commands::Interpreter.FunctionSucceeded; };
+    s.CurrentFunction = []() { return commands::Interpreter.CurrentFunction; };
     s.ScramblePassword = [](std::string_view clear) { return std::string(clear); };
-    s.LearnModeOn = []() { return false; };
-    s.AppendLearnText = [](std::string_view) {};
+    s.LearnModeOn = []() { return commands::Interpreter.LearnMode; };
+    s.AppendLearnText = [](std::string_view text) { commands::Interpreter.LearnText += text; };
 
     s.ClearKeyDefinitions = []() {};
     s.MacroExists = [](uint16_t) { return false; };

@@ -34,7 +34,7 @@ struct FakeWorld {
     bool TerminalTypeKnown = true;
     uint8_t TabStyle = 0;
     bool FunctionSucceeded = true;
-    uint16_t CurrentFunction = 0;
+    int32_t CurrentFunction = 0;
     bool LearnMode = false;
     bool DirectWrite = false;
     bool ProcessRunning = false;
@@ -104,7 +104,7 @@ SessionServices FakeServices() {
         if (W->ChooseResult) W->Globals.SettingsFileName = "chosen.def";
         return W->ChooseResult;
     };
-    s.ExecuteFunction = [](std::string_view text, uint8_t) -> uint32_t {
+    s.ExecuteFunction = [](std::string_view text, uint16_t) -> uint32_t {
         Call("ExecuteFunction(" + std::string(text) + ")");
         return W->FunctionSucceeded ? 0 : 0x30000001;
     };
@@ -652,9 +652,12 @@ TEST_F(MainRoutineTest, StartupMacro) {
         std::vector<std::string> expected;
     };
     const Case cases[] = {
-        {"x", 0, {'x'}, {"StartMacro(120)"}},  {"x", 315, {315}, {}},  // the argument's key has no
-                                                                       // macro: neither starts
-        {"", 315, {315}, {"StartMacro(315)"}}, {"", 315, {}, {}},     {"", 0, {0}, {}},
+        {"x", 0, {'x'}, {"StartMacro(120)"}},
+        {"x", 315, {315}, {}},  // the argument's key has no
+                                // macro: neither starts
+        {"", 315, {315}, {"StartMacro(315)"}},
+        {"", 315, {}, {}},
+        {"", 0, {0}, {}},
     };
     for (const Case& c : cases) {
         SetUp();
@@ -836,7 +839,7 @@ TEST_F(MainRoutineTest, PendingCommand) {
         const char* name;
         const char* command;
         bool succeeds, learn, directWrite;
-        uint16_t function;
+        int32_t function;
         std::vector<std::string> expected;
     };
     const std::string learned = std::string("AppendLearnText(") + '\0' + "@BEEP ON|)";
@@ -913,7 +916,7 @@ TEST_F(MainRoutineTest, PendingCommand) {
 }
 
 TEST_F(MainRoutineTest, CommandQueuedWhileAnotherRunsIsKept) {
-    Services.ExecuteFunction = [](std::string_view text, uint8_t) -> uint32_t {
+    Services.ExecuteFunction = [](std::string_view text, uint16_t) -> uint32_t {
         Call("ExecuteFunction(" + std::string(text) + ")");
         // A menu choice made while this command waits for the host.
         if (text == "FIRST") ui::QueuePendingCommand("SECOND");
