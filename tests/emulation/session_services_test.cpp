@@ -68,7 +68,7 @@ TEST_F(SessionServicesTest, MenuCommandRunsThroughTheInterpreter) {
     ui::QueuePendingCommand("NO-SUCH-COMMAND");
     MainLoopPass();
     EXPECT_EQ(LastBox, "INVALID FUNCTION");
-    EXPECT_EQ(commands::Interpreter.LearnText, std::string("\0@NO-SUCH-COMMAND|", 19));
+    EXPECT_EQ(commands::Interpreter.LearnText, std::string("\0@NO-SUCH-COMMAND|", 18));
     EXPECT_TRUE(ui::MenuDispatch.PendingCommand.empty());
 
     ui::SetMessageBoxFunction(nullptr);
