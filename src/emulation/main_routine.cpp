@@ -292,6 +292,8 @@ void RunSession() {
     if (g.InactivityTimeout != 0) {
         MainRoutine.RunDeadline =
             (Services.BiosTicks() + uint32_t{g.InactivityTimeout} * 18) % TicksPerDay;
+        // The clock names midnight TicksPerDay; a deadline of 0 would pass at once.
+        if (MainRoutine.RunDeadline == 0) MainRoutine.RunDeadline = TicksPerDay;
         MainRoutine.RunDeadlineSet = true;
     }
 

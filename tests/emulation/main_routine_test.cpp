@@ -694,8 +694,8 @@ TEST_F(MainRoutineTest, InactivityTimeoutIsArmedOnceFromStartUp) {
         uint32_t ticks;
         uint32_t deadline;
     };
-    for (Case c :
-         {Case{1000, 1000 + 60 * 18}, Case{1573000, 1040}}) {  // the second wraps at midnight
+    // The second wraps past midnight; the third lands on it, which the clock calls 1573040.
+    for (Case c : {Case{1000, 1000 + 60 * 18}, Case{1573000, 1040}, Case{1571960, 1573040}}) {
         SetUp();
         world.Globals.InactivityTimeout = 60;
         world.Ticks = c.ticks;
