@@ -250,10 +250,10 @@ bool MacroKeyServedAtOnce() {
 
 }  // namespace
 
-void InstallExitHandler(bool settingsNamed, bool hostGiven) {
+bool InstallExitHandler(bool settingsNamed, bool hostGiven) {
     MainRoutine.SavedExitProc = console::ExitChain.ExitProc;
     console::ExitChain.ExitProc = SessionExitProc;
-    Services.StartupInit(settingsNamed, hostGiven);
+    return Services.StartupInit(settingsNamed, hostGiven);
 }
 
 void SessionExitProc() {
@@ -272,7 +272,7 @@ void RunSession() {
     MainRoutine.PrinterDeviceOpen = false;
 
     if (!ChooseSettingsSource(locals)) return;
-    InstallExitHandler(locals.SettingsNamed, locals.HostGiven);
+    if (!InstallExitHandler(locals.SettingsNamed, locals.HostGiven)) return;
     ApplyCommandLineOverrides(locals);
     Services.SecondArgumentPass();
     StartStartupMacro(locals);

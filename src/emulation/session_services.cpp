@@ -83,7 +83,7 @@ SessionServices DefaultSessionServices() {
     SessionServices s{};
     s.ReadGlobals = ReadSettingsGlobals;
     s.WriteGlobals = WriteSettingsGlobals;
-    s.StartupInit = [](bool, bool) {};
+    s.StartupInit = [](bool, bool) { return true; };
     s.ConfirmSaveSettings = [](bool) { return true; };
 
     s.MessageText = [](uint16_t id) { return console::GetMessageText(id, false); };

@@ -41,7 +41,7 @@ struct SessionServices {
     // Settings and start-up globals.
     void (*ReadGlobals)(SessionGlobals& globals);
     void (*WriteGlobals)(const SessionGlobals& globals);
-    void (*StartupInit)(bool settingsNamed, bool hostGiven);
+    bool (*StartupInit)(bool settingsNamed, bool hostGiven);  // false: end at once
     bool (*ConfirmSaveSettings)(bool allowCancel);
 
     // Messages and the tick clock.

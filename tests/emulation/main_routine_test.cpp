@@ -25,6 +25,7 @@ struct FakeWorld {
     StartupLocals Locals;           // what the first argument pass finds
     std::string NamedSettingsFile;  // what the argument passes put in SettingsFileName
     bool ChooseResult = true;
+    bool StartupResult = true;
     uint32_t OpenResult = 0;
     bool ErrorKeyMacro = false;
     bool MacroPlaying = false;
@@ -65,6 +66,7 @@ SessionServices FakeServices() {
     s.StartupInit = [](bool named, bool host) {
         Call("StartupInit(" + std::to_string(named) + "," + std::to_string(host) + ")");
         W->Globals.SettingsLoaded = true;
+        return W->StartupResult;
     };
     s.ConfirmSaveSettings = [](bool allowCancel) {
         Call("ConfirmSaveSettings(" + std::to_string(allowCancel) + ")");
@@ -329,6 +331,13 @@ TEST_F(MainRoutineTest, SettingsChooser) {
         (std::vector<std::string>{"ChooseSettingsFile", "UpdateWindowTitle", "StartupInit(1,0)"}));
     EXPECT_EQ(world.Globals.SettingsFileName, "chosen.def");
     EXPECT_EQ(world.Globals.SettingsSource, 2);
+}
+
+TEST_F(MainRoutineTest, CancelledFirstRunSetUpEndsBeforeAnythingElse) {
+    world.StartupResult = false;
+    RunSession();
+    EXPECT_EQ(world.Calls.back(), "StartupInit(0,0)");
+    EXPECT_EQ(console::ExitChain.ExitProc, &SessionExitProc);  // the exit chain still runs
 }
 
 TEST_F(MainRoutineTest, ConnectionDecision) {
