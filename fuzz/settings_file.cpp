@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     commands::ResetStartupServices();
     // The URL's folder does not exist, so a save at exit fails without
     // touching the disk.
-    commands::settingsFileState.SettingsFileName = "mem://fuzz/settings.def";
-    commands::settingsFileState.SettingsSource = commands::kSettingsSourceNamed;
+    commands::SettingsFile.SettingsFileName = "mem://fuzz/settings.def";
+    commands::SettingsFile.SettingsSource = commands::kSettingsSourceNamed;
     commands::StartupInit(true, true);
     commands::ConfirmSaveSettings(true);
     platform::SetUrlReader(nullptr);

@@ -15,7 +15,7 @@
 
 namespace commands {
 
-SettingsFileState settingsFileState;
+SettingsFileState SettingsFile;
 
 namespace {
 
@@ -30,7 +30,7 @@ size_t WriteWithStdio(std::FILE* file, const uint8_t* data, size_t count) {
 }
 
 std::string Message(uint16_t id) {
-    return startupServices.GetMessageText(id);
+    return StartupServices.GetMessageText(id);
 }
 
 void ShowMessage(const std::string& text) {
@@ -66,16 +66,22 @@ bool IsRegularFile(const std::string& name) {
     return !name.empty() && stat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+// True when something exists under the name.
+bool PathExists(const std::string& name) {
+    struct stat info {};
+    return !name.empty() && stat(name.c_str(), &info) == 0;
+}
+
 // Serial interrupt line by port number: 4 for odd ports, 3 for even ones.
 uint16_t IrqForPort(unsigned port) {
     return (port & 1) != 0 ? 4 : 3;
 }
 
 void FindSettingsFile(bool settingsNamed, const std::string& currentFolder) {
-    SettingsFileState& st = settingsFileState;
+    SettingsFileState& st = SettingsFile;
     if (st.SettingsSource == kSettingsSourceNew) {
         const std::string here = currentFolder + std::string(kBuiltInSettingsName);
-        st.SettingsFileName = startupServices.IsUsableFile(here)
+        st.SettingsFileName = StartupServices.IsUsableFile(here)
                                   ? here
                                   : st.ProgramFolder + std::string(kBuiltInSettingsName);
         return;
@@ -91,7 +97,7 @@ void FindSettingsFile(bool settingsNamed, const std::string& currentFolder) {
     const std::string asGiven = HasPath(name) ? name : currentFolder + name;
     for (const std::string& candidate :
          {asGiven, currentFolder + "..\\" + name, st.ProgramFolder + name}) {
-        if (startupServices.IsUsableFile(candidate)) {
+        if (StartupServices.IsUsableFile(candidate)) {
             st.SettingsFileName = candidate;
             LoadSettingsFile();
             return;
@@ -128,7 +134,7 @@ void ApplyLoadedColors() {
         map[i] = Settings.AttrColors[i].Get();
         palette[i] = Settings.Palette[i].Get();
     }
-    startupServices.ApplyLoadedColors(map, palette);
+    StartupServices.ApplyLoadedColors(map, palette);
 }
 
 void LoadNamedKeysFile() {
@@ -137,12 +143,12 @@ void LoadNamedKeysFile() {
     // control text).
     if (!(keyFile > std::string_view(" ")) || UpperCase(keyFile) == Message(kMsgNone)) return;
     std::string name(keyFile);
-    if (!HasPath(name)) name = FolderPart(settingsFileState.SettingsFileName) + name;
+    if (!HasPath(name)) name = FolderPart(SettingsFile.SettingsFileName) + name;
     // Cut only to what a keys-file name holds: a settings file in a deep
     // folder still finds the keys file beside it.
     if (name.size() > kShortStringCapacity) name.resize(kShortStringCapacity);
-    if (startupServices.LoadKeysFile(name))
-        startupServices.SetKeysChanged(false);
+    if (StartupServices.LoadKeysFile(name))
+        StartupServices.SetKeysChanged(false);
     else
         ShowMessage(Message(kMsgUnableToReadKeyfile) + name);
 }
@@ -186,7 +192,7 @@ std::string FirstRunKeysFileName(uint8_t hostType) {
     if (hostType == 6) return "rmcos.kys";
     if (hostType != 7) return "sample.kys";
     const std::string type = Settings.TerminalType.Str();
-    const TermTypeKeys entry = startupServices.FindTermType(type);
+    const TermTypeKeys entry = StartupServices.FindTermType(type);
     if (!entry.found) return {};
     return entry.hasDefaultKeysFile ? entry.defaultKeysFile : type + ".KYS";
 }
@@ -226,11 +232,11 @@ bool FirstRunSetup(bool hostGiven) {
 
     ApplyFirstRunDefaults(hostType);
 
-    if (settingsFileState.SettingsSource != kSettingsSourceNone) {
+    if (SettingsFile.SettingsSource != kSettingsSourceNone) {
         const std::string keys = FirstRunKeysFileName(hostType);
         if (!keys.empty()) {
-            if (startupServices.LoadKeysFile(settingsFileState.ProgramFolder + keys))
-                startupServices.SetKeysChanged(false);
+            if (StartupServices.LoadKeysFile(SettingsFile.ProgramFolder + keys))
+                StartupServices.SetKeysChanged(false);
             else
                 AssignZeroFilled(s.KeyFileName, "");
         }
@@ -241,46 +247,41 @@ bool FirstRunSetup(bool hostGiven) {
 }  // namespace
 
 void ResetSettingsFileState() {
-    settingsFileState = SettingsFileState{};
-    settingsFileState.SavedSettings = DefaultSettings();
-    settingsFileState.WriteBytes = WriteWithStdio;
+    SettingsFile = SettingsFileState{};
+    SettingsFile.SavedSettings = DefaultSettings();
+    SettingsFile.WriteBytes = WriteWithStdio;
 }
 
 namespace {
 // The saved copy and the write step are in place before start-up runs.
-const bool settingsFileStateReady = (ResetSettingsFileState(), true);
+const bool settingsFileReady = (ResetSettingsFileState(), true);
 }  // namespace
 
-bool PathExists(const std::string& name) {
-    struct stat info {};
-    return !name.empty() && stat(name.c_str(), &info) == 0;
-}
-
 bool StartupInit(bool settingsNamed, bool hostGiven) {
-    SettingsFileState& st = settingsFileState;
+    SettingsFileState& st = SettingsFile;
     std::string path;
     CheckEnvironment(st.ComSpec, kShortStringCapacity, path, kShortStringCapacity, st.ProgramFolder,
                      kShortStringCapacity);
     st.HelpFileName = st.ProgramFolder + "OZMEL.HLP";
 
     st.SettingsLoaded = false;
-    startupServices.UseMonochromeColorMap();
+    StartupServices.UseMonochromeColorMap();
     Settings.ScreenColumns =
-        static_cast<uint8_t>(std::clamp(startupServices.ConsoleColumns(), 0, 255));
+        static_cast<uint8_t>(std::clamp(StartupServices.ConsoleColumns(), 0, 255));
     st.SavedSettings = Settings;
-    startupServices.SetKeysChanged(false);
+    StartupServices.SetKeysChanged(false);
 
     const std::string currentFolder = CurrentFolder();
     FindSettingsFile(settingsNamed, currentFolder);
 
-    startupServices.InitRuntimeGlobals(Settings.Gauge != 0, currentFolder);
+    StartupServices.InitRuntimeGlobals(Settings.Gauge != 0, currentFolder);
 
     if (!st.SettingsLoaded) return FirstRunSetup(hostGiven);
     return true;
 }
 
 void LoadSettingsFile() {
-    SettingsFileState& st = settingsFileState;
+    SettingsFileState& st = SettingsFile;
     ftp::FileUrlStream stream;
     ftp::StreamAssign(stream, st.SettingsFileName);
     if (ftp::StreamReset(stream, 1) != 0) {
@@ -330,8 +331,8 @@ void LoadSettingsFile() {
 
 void CopyColorTablesToSettings() {
     uint16_t map[16];
-    startupServices.ReadColorMap(map);
-    const int page = startupServices.CurrentScreenPage();
+    StartupServices.ReadColorMap(map);
+    const int page = StartupServices.CurrentScreenPage();
     SettingsRecord& s = Settings;
     if (page > 0 && page < 8) {
         for (size_t i = 0; i < 16; ++i)
@@ -348,7 +349,7 @@ bool WriteSettingsRecordFile(const std::string& name, const SettingsRecord& reco
     std::FILE* file = std::fopen(fresh.c_str(), "wb");
     if (file == nullptr) return false;
     const auto* bytes = reinterpret_cast<const uint8_t*>(&record);
-    bool complete = settingsFileState.WriteBytes(file, bytes, sizeof record) == sizeof record;
+    bool complete = SettingsFile.WriteBytes(file, bytes, sizeof record) == sizeof record;
     complete = std::fflush(file) == 0 && complete;
     complete = std::fclose(file) == 0 && complete;
     if (!complete) {
@@ -378,25 +379,25 @@ bool WriteSettingsRecordFile(const std::string& name, const SettingsRecord& reco
 }
 
 bool SaveSettingsFile() {
-    SettingsFileState& st = settingsFileState;
+    SettingsFileState& st = SettingsFile;
     if (st.SettingsFileName.empty()) return false;
     CopyColorTablesToSettings();
     if (WriteSettingsRecordFile(st.SettingsFileName, Settings)) {
         st.SavedSettings = Settings;
         return true;
     }
-    if (!startupServices.RunErrorKeyMacro()) ShowMessage(Message(kMsgDiskOrDirectoryFull));
+    if (!StartupServices.RunErrorKeyMacro()) ShowMessage(Message(kMsgDiskOrDirectoryFull));
     return false;
 }
 
 bool ConfirmSaveSettings(bool allowCancel) {
-    SettingsFileState& st = settingsFileState;
-    startupServices.ResetConsoleView();
-    if (startupServices.MacroPlaying()) return false;
+    SettingsFileState& st = SettingsFile;
+    StartupServices.ResetConsoleView();
+    if (StartupServices.MacroPlaying()) return false;
 
-    if (startupServices.KeysChanged()) {
+    if (StartupServices.KeysChanged()) {
         const std::string keyFile = Settings.KeyFileName.Str();
-        if (!PathExists(keyFile) || startupServices.FileIsWritable(keyFile)) {
+        if (!PathExists(keyFile) || StartupServices.FileIsWritable(keyFile)) {
             if (ui::AskSaveKeys(allowCancel) == ui::kAnswerCancel) return false;
         }
     }
@@ -404,7 +405,7 @@ bool ConfirmSaveSettings(bool allowCancel) {
     CopyColorTablesToSettings();
     const bool changed = std::memcmp(&Settings, &st.SavedSettings, sizeof(SettingsRecord)) != 0;
 
-    if (!PathExists(st.SettingsFileName) || startupServices.FileIsWritable(st.SettingsFileName)) {
+    if (!PathExists(st.SettingsFileName) || StartupServices.FileIsWritable(st.SettingsFileName)) {
         if (Settings.SaveMode == 2 || !changed) return true;
         if (Settings.SaveMode == 1) {
             // A successful save refreshes the saved copy itself; a failed one

@@ -49,7 +49,7 @@ struct SettingsFileState {
     size_t (*WriteBytes)(std::FILE* file, const uint8_t* data, size_t count) = nullptr;
 };
 
-extern SettingsFileState settingsFileState;
+extern SettingsFileState SettingsFile;
 void ResetSettingsFileState();
 
 // Start-up: environment, settings-file search and load, run-time globals and,
@@ -75,8 +75,5 @@ void CopyColorTablesToSettings();
 // Writes the record to a new file beside name and puts it in place of name
 // only once it is complete, so a failed write leaves the old file whole.
 bool WriteSettingsRecordFile(const std::string& name, const SettingsRecord& record);
-
-// True when something exists under the name.
-bool PathExists(const std::string& name);
 
 }  // namespace commands

@@ -88,7 +88,7 @@ bool OpensForUpdate(std::string_view name) {
     return true;
 }
 
-constexpr StartupServices kDefaultStartupServices{
+constexpr StartupServiceTable kDefaultStartupServices{
     .LoadKeysFile = NoKeysFile,
     .SaveKeysFile = NoKeysFile,
     .KeysChanged = NoKeysChanged,
@@ -112,10 +112,10 @@ constexpr StartupServices kDefaultStartupServices{
 }  // namespace
 
 // Constant-initialised, so the defaults hold before any start-up code runs.
-StartupServices startupServices = kDefaultStartupServices;
+StartupServiceTable StartupServices = kDefaultStartupServices;
 
 void ResetStartupServices() {
-    startupServices = kDefaultStartupServices;
+    StartupServices = kDefaultStartupServices;
     std::copy_n(kCompiledColorMap, 16, keptColorMap);
 }
 

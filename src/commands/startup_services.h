@@ -17,7 +17,7 @@ struct TermTypeKeys {
     std::string defaultKeysFile;      // that name (possibly empty)
 };
 
-struct StartupServices {
+struct StartupServiceTable {
     // Keys component: read or write a keys file (replacing the definitions);
     // false when it cannot be read or written.
     bool (*LoadKeysFile)(std::string_view name);
@@ -59,7 +59,7 @@ struct StartupServices {
     bool (*FileIsWritable)(std::string_view name);
 };
 
-extern StartupServices startupServices;
+extern StartupServiceTable StartupServices;
 void ResetStartupServices();
 
 }  // namespace commands

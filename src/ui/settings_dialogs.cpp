@@ -32,7 +32,7 @@ constexpr uint16_t kMsgSettingsChangedText = 303;
 constexpr uint16_t kMsgSaveParametersCaption = 304;
 
 std::string Message(uint16_t id) {
-    return commands::startupServices.GetMessageText(id);
+    return commands::StartupServices.GetMessageText(id);
 }
 
 char Ask(uint16_t caption, uint16_t text, bool allowCancel) {
@@ -49,7 +49,7 @@ void StoreFontCellSizes() {
     int width = 0;
     int height = 0;
     if (dialogs != nullptr) dialogs->DisplaySize(width, height);
-    const int rows = commands::startupServices.ConsoleRows();
+    const int rows = commands::StartupServices.ConsoleRows();
     const int columns = commands::Settings.ScreenColumns;
     if (width <= 0 || height <= 0 || rows <= 0 || columns <= 0) return;
     auto& cells = commands::Settings.FontCellSize;
@@ -87,7 +87,7 @@ bool FirstRunTermSetup(bool quiet, FirstRunChoice& choice) {
 char AskSaveKeys(bool allowCancel) {
     const char answer = Ask(kMsgSaveKeysCaption, kMsgKeysChangedText, allowCancel);
     if (answer == kAnswerYes)
-        commands::startupServices.SaveKeysFile(commands::Settings.KeyFileName.View());
+        commands::StartupServices.SaveKeysFile(commands::Settings.KeyFileName.View());
     return answer;
 }
 
@@ -98,7 +98,7 @@ char AskSaveSettings(bool allowCancel) {
 }
 
 bool SaveParameters(bool askName) {
-    commands::SettingsFileState& st = commands::settingsFileState;
+    commands::SettingsFileState& st = commands::SettingsFile;
     if (askName) {
         platform::SettingsDialogs* dialogs = platform::CurrentSettingsDialogs();
         std::string name = st.SettingsFileName;

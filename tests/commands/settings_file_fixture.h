@@ -127,7 +127,7 @@ class SettingsFileTest : public ::testing::Test {
         commands::ResetSettingsFileState();
         commands::ResetStartupServices();
         record = &seen;
-        auto& s = commands::startupServices;
+        auto& s = commands::StartupServices;
         s.LoadKeysFile = [](std::string_view name) {
             record->keysLoaded.emplace_back(name);
             return record->keysLoadSucceeds;
@@ -177,8 +177,8 @@ class SettingsFileTest : public ::testing::Test {
 
     // Start-up with the default settings name.
     bool StartWithDefaultName(bool named = false, bool hostGiven = false) {
-        commands::settingsFileState.SettingsFileName = "wendrosta.def";
-        commands::settingsFileState.SettingsSource =
+        commands::SettingsFile.SettingsFileName = "wendrosta.def";
+        commands::SettingsFile.SettingsSource =
             named ? commands::kSettingsSourceNamed : commands::kSettingsSourceDefault;
         return commands::StartupInit(named, hostGiven);
     }

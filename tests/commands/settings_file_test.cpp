@@ -1,7 +1,7 @@
 #include "settings_file_fixture.h"
 
 using commands::Settings;
-using commands::settingsFileState;
+using commands::SettingsFile;
 using commands::SettingsRecord;
 using settings_test::ReadFile;
 using settings_test::RecordBytes;
@@ -39,15 +39,15 @@ TEST_P(SettingsSearchTest, FindsTheFileInOrder) {
     const SearchCase& c = GetParam();
     for (const std::string& f : c.files)
         WriteSettings((root / f).string(), RecordWithMarker(1), commands::kSettingsFileSize);
-    settingsFileState.SettingsFileName = c.name;
-    settingsFileState.SettingsSource = c.source;
+    SettingsFile.SettingsFileName = c.name;
+    SettingsFile.SettingsSource = c.source;
 
     commands::StartupInit(c.named, false);
 
-    EXPECT_EQ(settingsFileState.SettingsFileName, (root / c.expectedName).string());
-    EXPECT_EQ(settingsFileState.SettingsLoaded, c.expectLoaded);
+    EXPECT_EQ(SettingsFile.SettingsFileName, (root / c.expectedName).string());
+    EXPECT_EQ(SettingsFile.SettingsLoaded, c.expectLoaded);
     EXPECT_EQ(Settings.BeepMode, c.expectLoaded ? 1 : commands::DefaultSettings().BeepMode);
-    EXPECT_EQ(settingsFileState.SettingsSource, c.expectedSource);
+    EXPECT_EQ(SettingsFile.SettingsSource, c.expectedSource);
 }
 
 // On this system "\" is an ordinary character, so the parent-folder candidate
@@ -119,11 +119,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SettingsFileTest, NameWithPathIsTakenAsGiven) {
     const std::string path = (root / "elsewhere" / "x.def").string();
     WriteSettings(path, RecordWithMarker(1), commands::kSettingsFileSize);
-    settingsFileState.SettingsFileName = path;
-    settingsFileState.SettingsSource = commands::kSettingsSourceNamed;
+    SettingsFile.SettingsFileName = path;
+    SettingsFile.SettingsSource = commands::kSettingsSourceNamed;
     commands::StartupInit(true, false);
-    EXPECT_EQ(settingsFileState.SettingsFileName, path);
-    EXPECT_TRUE(settingsFileState.SettingsLoaded);
+    EXPECT_EQ(SettingsFile.SettingsFileName, path);
+    EXPECT_TRUE(SettingsFile.SettingsLoaded);
 }
 
 // ---- Upgrades by length -------------------------------------------------
@@ -167,7 +167,7 @@ TEST_P(SettingsUpgradeTest, UpgradesByLength) {
     WriteSettings(currentFolder + "wendrosta.def", OldStageRecord(), c.length);
     StartWithDefaultName();
 
-    ASSERT_TRUE(settingsFileState.SettingsLoaded);
+    ASSERT_TRUE(SettingsFile.SettingsLoaded);
     EXPECT_EQ(Settings.MouseRightClick.Action, c.rightClick);
     EXPECT_EQ(Settings.KeyFlag3972, c.keyFlag3972);
     EXPECT_EQ(Settings.TabStops[0], c.firstTabStop);
@@ -226,7 +226,7 @@ TEST_F(SettingsFileTest, FirstStageKeysNameAndSerialIrqAreCarriedForward) {
 TEST_F(SettingsFileTest, LoadedColoursAndPaletteGoLive) {
     static uint16_t liveMap[16];
     static uint32_t livePalette[16];
-    commands::startupServices.ApplyLoadedColors = [](const uint16_t m[16], const uint32_t p[16]) {
+    commands::StartupServices.ApplyLoadedColors = [](const uint16_t m[16], const uint32_t p[16]) {
         std::copy_n(m, 16, liveMap);
         std::copy_n(p, 16, livePalette);
     };
@@ -282,9 +282,9 @@ TEST_F(SettingsFileTest, KeysFileNameDecidesWhatIsLoaded) {
         commands::AssignZeroFilled(r.KeyFileName, c.keyFileName);
         WriteSettings(c.settingsFolder + "k.def", r, commands::kSettingsFileSize);
         seen.keysLoaded.clear();
-        settingsFileState.SettingsFileName = c.settingsFolder + "k.def";
+        SettingsFile.SettingsFileName = c.settingsFolder + "k.def";
         commands::StartupInit(true, false);
-        ASSERT_TRUE(settingsFileState.SettingsLoaded);
+        ASSERT_TRUE(SettingsFile.SettingsLoaded);
         if (c.expectedLoad.empty())
             EXPECT_TRUE(seen.keysLoaded.empty()) << c.keyFileName;
         else
@@ -310,7 +310,7 @@ TEST_F(SettingsFileTest, AnyFileLengthLoadsWithinTheRecord) {
         commands::ResetSettingsToDefaults();
         commands::AssignZeroFilled(Settings.HostName, "keep");
         StartWithDefaultName();
-        EXPECT_TRUE(settingsFileState.SettingsLoaded) << length;
+        EXPECT_TRUE(SettingsFile.SettingsLoaded) << length;
         EXPECT_EQ(Settings.HostName.View(), "keep") << length;
         // A file long enough to hold the colour table is not upgraded; the
         // shortest ones widen the default byte table.
@@ -321,10 +321,10 @@ TEST_F(SettingsFileTest, AnyFileLengthLoadsWithinTheRecord) {
 TEST_F(SettingsFileTest, ReadErrorShowsDiskErrorAndRunsFirstStart) {
     // Opening a folder succeeds here and its read fails.
     std::filesystem::create_directories(root / "cur" / "folder.def");
-    settingsFileState.SettingsFileName = "folder.def";
-    settingsFileState.SettingsSource = commands::kSettingsSourceNamed;
+    SettingsFile.SettingsFileName = "folder.def";
+    SettingsFile.SettingsSource = commands::kSettingsSourceNamed;
     commands::StartupInit(true, true);
-    EXPECT_FALSE(settingsFileState.SettingsLoaded);
+    EXPECT_FALSE(SettingsFile.SettingsLoaded);
     ASSERT_EQ(seen.messages.size(), 1u);
     EXPECT_EQ(seen.messages[0], "DISK ERROR ON: " + currentFolder + "folder.def : 64");
     EXPECT_EQ(Settings.ScreenFontName.View(), "Courier New");
@@ -340,7 +340,7 @@ class SettingsExitTest : public SettingsFileTest {
         path = currentFolder + "wendrosta.def";
         WriteSettings(path, commands::DefaultSettings(), commands::kSettingsFileSize);
         StartWithDefaultName();
-        ASSERT_TRUE(settingsFileState.SettingsLoaded);
+        ASSERT_TRUE(SettingsFile.SettingsLoaded);
     }
     std::vector<uint8_t> OnDisk() { return ReadFile(path); }
 };
@@ -410,8 +410,8 @@ TEST_F(SettingsExitTest, MacroPlayingOrReadOnlyFileAsksNothing) {
 
 TEST_F(SettingsExitTest, ColourMapOfTheShownPageIsSaved) {
     static int page = 0;
-    commands::startupServices.CurrentScreenPage = [] { return page; };
-    commands::startupServices.ReadColorMap = [](uint16_t m[16]) {
+    commands::StartupServices.CurrentScreenPage = [] { return page; };
+    commands::StartupServices.ReadColorMap = [](uint16_t m[16]) {
         std::fill_n(m, 16, uint16_t{0x55});
     };
     page = 2;
@@ -433,7 +433,7 @@ size_t FailHalfway(std::FILE* file, const uint8_t* data, size_t count) {
 
 TEST_F(SettingsExitTest, FailedWriteKeepsTheOldFileWhole) {
     const std::vector<uint8_t> before = OnDisk();
-    settingsFileState.WriteBytes = FailHalfway;
+    SettingsFile.WriteBytes = FailHalfway;
     Settings.BeepMode = 0;
 
     EXPECT_FALSE(commands::SaveSettingsFile());
@@ -453,19 +453,19 @@ TEST_F(SettingsExitTest, FailedWriteKeepsTheOldFileWhole) {
 
 TEST_F(SettingsExitTest, FailedSaveRunsTheErrorKeyInsteadOfTheMessage) {
     seen.errorKeyDefined = true;
-    settingsFileState.SettingsFileName = (root / "missing" / "x.def").string();
+    SettingsFile.SettingsFileName = (root / "missing" / "x.def").string();
     EXPECT_FALSE(commands::SaveSettingsFile());
     EXPECT_EQ(seen.errorKeyRuns, 1);
     EXPECT_TRUE(seen.messages.empty());
 
-    settingsFileState.SettingsFileName.clear();
+    SettingsFile.SettingsFileName.clear();
     EXPECT_FALSE(commands::SaveSettingsFile());
 }
 
 TEST_F(SettingsExitTest, SavingOverAFolderFailsAndLeavesItAlone) {
     const std::filesystem::path folder = root / "cur" / "dir.def";
     std::filesystem::create_directories(folder / "inside");
-    settingsFileState.SettingsFileName = folder.string();
+    SettingsFile.SettingsFileName = folder.string();
     EXPECT_FALSE(commands::SaveSettingsFile());
     EXPECT_TRUE(std::filesystem::is_directory(folder / "inside"));
     EXPECT_FALSE(std::filesystem::exists(folder.string() + ".~new"));
@@ -567,7 +567,7 @@ TEST_F(SettingsFileTest, FirstStartFailedKeysEmptyTheNameAndCancelEndsTheProgram
 TEST_F(SettingsFileTest, StartupSetsFoldersAndRecordsTheStartState) {
     static bool gauge = false;
     static std::string folderSeen;
-    commands::startupServices.InitRuntimeGlobals = [](bool g, std::string_view folder) {
+    commands::StartupServices.InitRuntimeGlobals = [](bool g, std::string_view folder) {
         gauge = g;
         folderSeen = folder;
     };
@@ -575,9 +575,9 @@ TEST_F(SettingsFileTest, StartupSetsFoldersAndRecordsTheStartState) {
     r.Gauge = 1;
     WriteSettings(currentFolder + "wendrosta.def", r, commands::kSettingsFileSize);
     StartWithDefaultName();
-    EXPECT_EQ(settingsFileState.ProgramFolder, programFolder);
-    EXPECT_EQ(settingsFileState.HelpFileName, programFolder + "OZMEL.HLP");
-    EXPECT_EQ(settingsFileState.ComSpec, "C:\\CMD.EXE");
+    EXPECT_EQ(SettingsFile.ProgramFolder, programFolder);
+    EXPECT_EQ(SettingsFile.HelpFileName, programFolder + "OZMEL.HLP");
+    EXPECT_EQ(SettingsFile.ComSpec, "C:\\CMD.EXE");
     EXPECT_TRUE(gauge);
     EXPECT_EQ(folderSeen, currentFolder);
 }

@@ -44,7 +44,7 @@ class MapiFaxTest : public ::testing::Test {
         SetEnvironmentVariableA("VZ_MAPI_SEND_RESULT", "0");
         boxes.clear();
         commands::ResetMapiFaxState();
-        commands::mapiFaxState.messageBox = RecordBox;
+        commands::MapiFax.messageBox = RecordBox;
         UseDouble("mapi_double.dll");
     }
     void TearDown() override {
@@ -52,7 +52,7 @@ class MapiFaxTest : public ::testing::Test {
         DeleteFileA(log.c_str());
     }
     void UseDouble(const char* name) {
-        commands::mapiFaxState.libraryName =
+        commands::MapiFax.libraryName =
             WindowsPath(std::string(VZ_BUILD_DIR) + "/tests/mapi_double/" + name);
     }
     std::vector<std::string> Calls() {

@@ -57,10 +57,10 @@ TEST(SettingsFileWin32, LoadsFromTheCurrentFolderAndSavesOverTheOldFile) {
     commands::ResetSettingsFileState();
     commands::ResetStartupServices();
     platform::InstallSettingsFilePlatform();
-    commands::settingsFileState.SettingsFileName = "wendrosta.def";
+    commands::SettingsFile.SettingsFileName = "wendrosta.def";
     EXPECT_TRUE(commands::StartupInit(false, true));
-    EXPECT_EQ(commands::settingsFileState.SettingsFileName, file);
-    EXPECT_TRUE(commands::settingsFileState.SettingsLoaded);
+    EXPECT_EQ(commands::SettingsFile.SettingsFileName, file);
+    EXPECT_TRUE(commands::SettingsFile.SettingsLoaded);
     EXPECT_EQ(commands::Settings.BeepMode, 1);
 
     // Windows will not rename onto an existing file; the save still replaces it.

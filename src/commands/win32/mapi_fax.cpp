@@ -64,19 +64,19 @@ Fn Entry(HMODULE library, const char* name) {
 
 }  // namespace
 
-MapiFaxState mapiFaxState;
+MapiFaxState MapiFax;
 
 void ResetMapiFaxState() {
-    mapiFaxState = MapiFaxState{};
+    MapiFax = MapiFaxState{};
 }
 
 void MapiErrorBox(HWND window, const std::string& text) {
-    mapiFaxState.messageBox(window, text.c_str(), "ozmel", MB_SETFOREGROUND);
+    MapiFax.messageBox(window, text.c_str(), "ozmel", MB_SETFOREGROUND);
 }
 
 void MapiSendFax(HWND window, const char* number, const char* file, const char* profile) {
     if (number == nullptr || file == nullptr || profile == nullptr) return;
-    HMODULE library = LoadLibraryA(mapiFaxState.libraryName.c_str());
+    HMODULE library = LoadLibraryA(MapiFax.libraryName.c_str());
     if (library == nullptr) {
         MapiErrorBox(window, "Mapi32.DLL not found");
         return;

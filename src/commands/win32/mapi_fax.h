@@ -15,7 +15,7 @@ struct MapiFaxState {
     int(WINAPI* messageBox)(HWND, LPCSTR, LPCSTR, UINT) = MessageBoxA;
 };
 
-extern MapiFaxState mapiFaxState;
+extern MapiFaxState MapiFax;
 void ResetMapiFaxState();
 
 // Sends file to "FAX:" + number. Nothing happens when any text is missing
