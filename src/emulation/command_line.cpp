@@ -496,9 +496,10 @@ std::string ReplaceKeyNames(std::string text) {
             name = "\x1B";
         }
         text.replace(open, end - open, name);
-        // Scanning goes on one byte after the replacement's start; every
-        // round removes a "<", so it ends.
-        pos = open + 1;
+        // Scanning goes on one byte after the replacement's start, or at it
+        // when the pair vanished (else a "<" right after "<>" would be
+        // skipped); every round removes a "<", so it ends.
+        pos = name.empty() ? open : open + 1;
     }
     return text;
 }
