@@ -11,49 +11,51 @@ namespace connections {
 
 // Connection methods as the settings byte CommMethod holds them.
 enum CommMethodCode : uint8_t {
-  CommMethodNone = 0,
-  CommMethodSerial = 1,
-  CommMethodTelnet = 2,
-  CommMethodPicLan = 4,
-  CommMethodRlogin = 5,
-  CommMethodModem = 6,
-  CommMethodSsh = 7,
+    CommMethodNone = 0,
+    CommMethodSerial = 1,
+    CommMethodTelnet = 2,
+    CommMethodPicLan = 4,
+    CommMethodRlogin = 5,
+    CommMethodModem = 6,
+    CommMethodSsh = 7,
 };
 
 // Per-method connection states.
 enum CommStateCode : uint8_t {
-  CommStateNotLoaded = 0,
-  CommStateClosed = 1,
-  CommStateOpening = 2,
-  CommStateOpen = 3,
-  CommStateDropped = 4,
+    CommStateNotLoaded = 0,
+    CommStateClosed = 1,
+    CommStateOpening = 2,
+    CommStateOpen = 3,
+    CommStateDropped = 4,
 };
 
 inline constexpr uint32_t ReceiveRingSize = 8192;
 
 // Received bytes; one byte always stays free so equal indexes mean empty.
 struct ReceiveRingBuffer {
-  std::array<uint8_t, ReceiveRingSize> Bytes{};
-  uint32_t WriteIndex = 0;  // next byte to store
-  uint32_t ReadIndex = 0;   // next byte to read
+    std::array<uint8_t, ReceiveRingSize> Bytes{};
+    uint32_t WriteIndex = 0;  // next byte to store
+    uint32_t ReadIndex = 0;   // next byte to read
 
-  uint32_t Waiting() const { return (WriteIndex + ReceiveRingSize - ReadIndex) & (ReceiveRingSize - 1); }
-  uint32_t Free() const { return ReceiveRingSize - 1 - Waiting(); }
+    uint32_t Waiting() const {
+        return (WriteIndex + ReceiveRingSize - ReadIndex) & (ReceiveRingSize - 1);
+    }
+    uint32_t Free() const { return ReceiveRingSize - 1 - Waiting(); }
 };
 
 struct CommLayerState {
-  ReceiveRingBuffer ReceiveRing;
-  bool ReceiveOverflow = false;            // set when the ring overflowed
-  std::array<uint8_t, 8> CommState{};      // one CommStateCode per method
-  uint8_t CurrentMethod = CommMethodNone;  // the method CommOpen last selected
-  std::string HostIpText;                  // peer's dotted address, at most 20
-  std::string ConnectionDescription;       // shown in the window title
-  std::string ConnectedHostName;           // shown in the window title
-  uint32_t QuietWaitStart = 0;             // millisecond count of the last arrival
-  uint8_t ReceiveWaitMode = 0;             // POLL n sets n - 1
-  uint8_t SrpLastReply = 0;                // 2 = the host logged the user in
-  bool CommVerbose = false;                // the /V switch
-  int32_t LastError = 0;
+    ReceiveRingBuffer ReceiveRing;
+    bool ReceiveOverflow = false;            // set when the ring overflowed
+    std::array<uint8_t, 8> CommState{};      // one CommStateCode per method
+    uint8_t CurrentMethod = CommMethodNone;  // the method CommOpen last selected
+    std::string HostIpText;                  // peer's dotted address, at most 20
+    std::string ConnectionDescription;       // shown in the window title
+    std::string ConnectedHostName;           // shown in the window title
+    uint32_t QuietWaitStart = 0;             // millisecond count of the last arrival
+    uint8_t ReceiveWaitMode = 0;             // POLL n sets n - 1
+    uint8_t SrpLastReply = 0;                // 2 = the host logged the user in
+    bool CommVerbose = false;                // the /V switch
+    int32_t LastError = 0;
 };
 extern CommLayerState CommLayer;
 void ResetCommLayer();

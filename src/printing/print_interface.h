@@ -11,32 +11,32 @@ namespace printing {
 // A text file that output lines go to (the printer device of the settings
 // or an output file of the command language).
 struct OutputFile {
-  std::FILE* Stream = nullptr;
-  std::string Name;
-  bool IsOpen() const { return Stream != nullptr; }
+    std::FILE* Stream = nullptr;
+    std::string Name;
+    bool IsOpen() const { return Stream != nullptr; }
 };
 
 struct PrintJobState {
-  uint8_t PageState = 0;          // 0 no document, 1 document open, 2 page started
-  uint8_t WizardBufferState = 0;  // 0 none
-  int32_t Pitch = 0;              // points per column, 0 = proportional
-  int32_t Resolution = 0;         // dots per inch
-  int32_t FontSize = 0;           // points
-  uint8_t FontCharset = 0;
-  uint32_t FontCodePage = 0;
-  int32_t PositionX = 0;          // device units
-  float PositionY = 0;            // device units
-  int32_t Column = 1;
-  int32_t RightEdge = 0;
-  uint8_t LastByte = 0;
-  bool ListingBlock = false;
-  bool XmpBlock = false;
+    uint8_t PageState = 0;          // 0 no document, 1 document open, 2 page started
+    uint8_t WizardBufferState = 0;  // 0 none
+    int32_t Pitch = 0;              // points per column, 0 = proportional
+    int32_t Resolution = 0;         // dots per inch
+    int32_t FontSize = 0;           // points
+    uint8_t FontCharset = 0;
+    uint32_t FontCodePage = 0;
+    int32_t PositionX = 0;  // device units
+    float PositionY = 0;    // device units
+    int32_t Column = 1;
+    int32_t RightEdge = 0;
+    uint8_t LastByte = 0;
+    bool ListingBlock = false;
+    bool XmpBlock = false;
 };
 
 struct PrinterOutputState {
-  PrintJobState Job;
-  uint32_t PrinterIdleDeadline = 0;  // ticks; 0 = none
-  OutputFile PrinterFile;            // used when the printer name is not "WPRN"
+    PrintJobState Job;
+    uint32_t PrinterIdleDeadline = 0;  // ticks; 0 = none
+    OutputFile PrinterFile;            // used when the printer name is not "WPRN"
 };
 extern PrinterOutputState PrinterOutput;
 void ResetPrinterOutput();
@@ -69,8 +69,8 @@ void PrintGraphicsFile(std::string_view name);
 
 // The raw print device: a file, a port or a printer written in binary.
 struct RawPrintFile {
-  std::FILE* Stream = nullptr;
-  std::string Name;
+    std::FILE* Stream = nullptr;
+    std::string Name;
 };
 bool rawprint_open(std::string_view name, RawPrintFile& file);
 void RawPrintPortSetup(RawPrintFile& file, std::string_view name);
@@ -81,14 +81,14 @@ void PrintScreenText();
 void PrintScreenPage();
 
 struct CellSelection {
-  int StartColumn = 0, StartRow = 0, EndColumn = 0, EndRow = 0;
+    int StartColumn = 0, StartRow = 0, EndColumn = 0, EndRow = 0;
 };
 void NormalizeCellRect(const CellSelection& selection, bool stream, CellSelection& rectangle);
 
 // A picture as a device-independent bitmap: header, colour table, rows.
 struct PackedDib;
 struct PackedDibDeleter {
-  void operator()(PackedDib* dib) const;
+    void operator()(PackedDib* dib) const;
 };
 using PackedDibPtr = std::unique_ptr<PackedDib, PackedDibDeleter>;
 PackedDibPtr LoadPictureFile(std::string_view fileName, bool reduce);

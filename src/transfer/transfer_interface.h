@@ -8,7 +8,7 @@
 namespace transfer {
 
 struct TransferState {
-  std::string LastReceivedFile;  // full path of the last received file
+    std::string LastReceivedFile;  // full path of the last received file
 };
 extern TransferState Transfer;
 void ResetTransfer();

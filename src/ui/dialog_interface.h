@@ -9,9 +9,9 @@
 namespace ui {
 
 struct MenuDispatchState {
-  // One text command queued by menus, dialogs and the mouse for the next
-  // main-loop pass; at most 255 bytes.
-  std::string PendingCommand;
+    // One text command queued by menus, dialogs and the mouse for the next
+    // main-loop pass; at most 255 bytes.
+    std::string PendingCommand;
 };
 extern MenuDispatchState MenuDispatch;
 void ResetMenuDispatch();
@@ -30,8 +30,8 @@ NoticeWindowId ShowNoticeWindow(uint16_t messageId);
 bool IsNoticeWindowOpen(NoticeWindowId notice);
 void CloseNoticeWindow(NoticeWindowId notice);
 
-bool StringInputPrompt(std::u16string_view caption, std::u16string_view prompt, std::u16string& result,
-                       std::u16string_view initial);
+bool StringInputPrompt(std::u16string_view caption, std::u16string_view prompt,
+                       std::u16string& result, std::u16string_view initial);
 bool LoginPasswordPrompt(std::string_view host, bool ask, std::string& user, std::string& password);
 
 // The settings-file chooser of the /C switch; true when a file was chosen
@@ -46,7 +46,7 @@ void ShowMousePopup(int x, int y, std::u16string_view text);
 void ShowCharInfo();
 
 struct ScreenCellRect {
-  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
 };
 void CopyScreenToClipboard(const ScreenCellRect& cells, uint8_t blockType, bool selection);
 void CopyTextToClipboard(std::u16string_view text);

@@ -8,13 +8,13 @@ namespace ui {
 
 // The answers a message box can give, numbered as the platform numbers them.
 enum MessageBoxAnswer : int {
-  MessageBoxOk = 1,
-  MessageBoxCancel = 2,
-  MessageBoxAbort = 3,
-  MessageBoxRetry = 4,
-  MessageBoxIgnore = 5,
-  MessageBoxYes = 6,
-  MessageBoxNo = 7,
+    MessageBoxOk = 1,
+    MessageBoxCancel = 2,
+    MessageBoxAbort = 3,
+    MessageBoxRetry = 4,
+    MessageBoxIgnore = 5,
+    MessageBoxYes = 6,
+    MessageBoxNo = 7,
 };
 
 // Shows text (UTF-8, cut to 255 bytes) in the menu language with the
