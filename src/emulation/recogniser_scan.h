@@ -1,5 +1,5 @@
 #pragma once
-// Internal to the recogniser: what the common front part hands to a table
+// Internal to the recogniser: what the common front end hands to a table
 // scan, so that the indexed scan and the plain reference scan see the same
 // request.
 

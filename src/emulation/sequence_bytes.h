@@ -1,5 +1,5 @@
 #pragma once
-// Control bytes by their ASCII names as string-literal pieces, so that the
+// Control bytes by their ASCII names as string-literal fragments, so that the
 // family tables read like the byte sequences they hold (ESC "[?25h").
 // Only the family table sources include this header.
 

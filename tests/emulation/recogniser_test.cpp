@@ -706,7 +706,7 @@ TEST_F(RecogniserTest, RecognisingAllocatesNothing) {
 
 // --- the fast scan against the plain one ---------------------------------
 
-// Streams built from pieces of the family's own sequences, digits, separators
+// Streams built from fragments of the family's own sequences, digits, separators
 // and random bytes, so that most of them come close to real entries.
 Bytes RandomStream(std::mt19937& rng, const TermFamilyTable& family, size_t length) {
     Bytes out;
