@@ -20,8 +20,12 @@ constexpr int32_t kMaxRun = 1024;
 // Far enough right to be past any column, near enough that adding a run cannot overflow.
 constexpr int32_t kFarColumn = 1 << 28;
 
-ConsoleLayerState& L() { return ConsoleLayer; }
-TermScreenRingState& R() { return TermScreenRing; }
+ConsoleLayerState& L() {
+    return ConsoleLayer;
+}
+TermScreenRingState& R() {
+    return TermScreenRing;
+}
 
 int32_t ClampInt(int64_t v, int64_t lo, int64_t hi) {
     return static_cast<int32_t>(v < lo ? lo : (v > hi ? hi : v));
@@ -35,7 +39,9 @@ void GraphicsLeave() {
     if (L().Hooks.GraphicsLeave != nullptr) L().Hooks.GraphicsLeave();
 }
 
-bool WindowUp() { return ScreenWindow().WindowExists() && ConsoleScreenAllocated(); }
+bool WindowUp() {
+    return ScreenWindow().WindowExists() && ConsoleScreenAllocated();
+}
 
 // Every change to the screen first leaves graphics mode and takes the reverse-video
 // cursor cell off the screen.
@@ -48,7 +54,9 @@ void Prologue() {
 }
 
 // Ring columns in use: the setting's width, as far as the storage reaches.
-int32_t RingCols() { return std::min(Columns(), R().Width); }
+int32_t RingCols() {
+    return std::min(Columns(), R().Width);
+}
 
 // A text row whose ring line can be addressed.
 bool RingRow(int32_t row) {
@@ -92,6 +100,8 @@ bool ShownSpan(int64_t c1, int64_t c2, bool unshifted, int32_t& w1, int32_t& w2)
         hi = std::min<int64_t>(c2, static_cast<int64_t>(R().ViewRightLimit) - 1);
         offset = static_cast<int64_t>(R().ViewLeftColumn) + 1;
     }
+    // Never past the window's own columns, whatever the view says.
+    hi = std::min<int64_t>(hi, offset + ConsoleScreen.Cols - 1);
     if (lo > hi) return false;
     w1 = ClampInt(lo - offset, INT32_MIN, INT32_MAX);
     w2 = ClampInt(hi - offset, INT32_MIN, INT32_MAX);
@@ -228,8 +238,9 @@ void PropagateField(int32_t run, const WriteColour& wc) {
     for (int32_t c = l.CursorCol; c <= last; ++c) {
         uint8_t& f = flags[c - 1];
         if (!(f & kCellFieldStart)) continue;
-        f = l.ProtectMode == 3 ? static_cast<uint8_t>((f & ~(kCellFieldStart | kCellProtected)) | wc.FieldProtect)
-                               : static_cast<uint8_t>(f & ~kCellFieldStart);
+        f = l.ProtectMode == 3
+                ? static_cast<uint8_t>((f & ~(kCellFieldStart | kCellProtected)) | wc.FieldProtect)
+                : static_cast<uint8_t>(f & ~kCellFieldStart);
         cleared = true;
     }
     if (!cleared) return;
@@ -246,7 +257,8 @@ void PropagateField(int32_t run, const WriteColour& wc) {
             }
             cells[col - 1] = MakeCell(CellChar(cells[col - 1]), wc.Attr);
             if (l.ProtectMode == 3) {
-                rowFlags[col - 1] = static_cast<uint8_t>((rowFlags[col - 1] & ~kCellProtected) | wc.FieldProtect);
+                rowFlags[col - 1] =
+                    static_cast<uint8_t>((rowFlags[col - 1] & ~kCellProtected) | wc.FieldProtect);
             }
         }
         int32_t w1, w2;
@@ -444,7 +456,9 @@ int32_t CellIndex(int32_t row, int32_t column) {
     return RingLineOf(row) * R().Width + ClampInt(column, 1, R().Width) - 1;
 }
 
-int32_t Columns() { return std::max<int32_t>(ScreenColumnsSetting(), 1); }
+int32_t Columns() {
+    return std::max<int32_t>(ScreenColumnsSetting(), 1);
+}
 
 void WriteScreenStr(std::string_view text, uint32_t codePage) {
     if (!WindowUp()) return;
@@ -507,7 +521,8 @@ void WriteWideAttr(std::u16string_view text, uint8_t attr) {
 }
 
 bool NeedsFillerCell(char16_t ch) {
-    bool wide = ScreenOption6860Setting() == 0 ? InRanges(ch, kDoubleWidth0) : InRanges(ch, kDoubleWidth1);
+    bool wide =
+        ScreenOption6860Setting() == 0 ? InRanges(ch, kDoubleWidth0) : InRanges(ch, kDoubleWidth1);
     if (wide) return true;
     uint32_t cp = CodePageSetting();
     bool eastAsian = cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp == 0x30000;
@@ -525,6 +540,7 @@ void WriteWideCharAttr(char16_t ch, uint8_t attr) {
 
 void WriteCharCtl(uint8_t byte) {
     Prologue();
+    NormalizeCursor();
     auto& l = L();
     if (byte == BackspaceCharSetting()) byte = 8;
     switch (byte) {
@@ -587,6 +603,7 @@ void WriteCharCtl(uint8_t byte) {
 
 void WriteString(std::string_view text) {
     auto& l = L();
+    NormalizeCursor();
     ++l.CaretHold;
     size_t i = 0;
     while (i < text.size()) {
@@ -636,6 +653,7 @@ void ClampCursor() {
 
 void PlaceCaret() {
     GraphicsLeave();
+    NormalizeCursor();
     auto& l = L();
     int32_t wcol = ShownColumn(l.CursorCol);
     if (wcol >= 0) {
@@ -655,7 +673,8 @@ void ShowAttrCursor(int32_t row, int32_t windowCol) {
         if (const CellAttribute* cell = ScreenAttrRow(windowCol, row)) {
             CellAttribute saved = *cell;
             auto low = static_cast<uint8_t>(saved & 0xFF);
-            auto reversed = static_cast<CellAttribute>(((low & 0x07) << 4) | ((low >> 4) & 0x07) | (low & 0x80));
+            auto reversed = static_cast<CellAttribute>(((low & 0x07) << 4) | ((low >> 4) & 0x07) |
+                                                       (low & 0x80));
             l.AttrCursorSaved = saved;
             SetCellAttrs(row, windowCol, windowCol, reversed, false);
             l.AttrCursorShown = true;
@@ -687,6 +706,7 @@ void SetAttrCursorMode(bool on) {
 
 void LineFeed() {
     GraphicsLeave();
+    NormalizeCursor();
     auto& l = L();
     if (!l.StatusMode) {
         int32_t top, bottom;
@@ -769,7 +789,8 @@ void RedrawScreen() {
     GraphicsLeave();
     auto& l = L();
     if (AttrCursorSetting()) l.CaretPending = true;
-    if (l.ScreenRows >= 1) ScreenWindow().InvalidateCells(0, ConsoleScreen.Cols, 0, l.ScreenRows - 1);
+    if (l.ScreenRows >= 1)
+        ScreenWindow().InvalidateCells(0, ConsoleScreen.Cols, 0, l.ScreenRows - 1);
     l.PendingScrollLines = 0;
     if (TermScreenRingUsable() && ConsoleScreenAllocated()) {
         int32_t first = ClampInt(R().ViewLeftColumn, 0, R().Width - 1);
@@ -790,7 +811,8 @@ void ScrollWindowUp() {
 uint32_t BlankCell() {
     const auto& l = L();
     if (l.StatusMode) return MakeCell(u' ', l.StatusAttr);
-    if (l.EraseInCurrentAttr && l.AttrSelection == kSelectionDirect) return MakeCell(u' ', l.DirectAttr);
+    if (l.EraseInCurrentAttr && l.AttrSelection == kSelectionDirect)
+        return MakeCell(u' ', l.DirectAttr);
     return MakeCell(u' ', l.AttrColorMap[0]);
 }
 
@@ -939,7 +961,8 @@ void ShiftRowCells(int32_t row, int32_t c1, int32_t c2, int32_t n) {
         // Destination cells past the ring line's end are dropped, not spilled.
         int32_t rd2 = std::min({d2, RingCols(), RingCols() + n});
         if (d1 <= rd2) {
-            std::memmove(RingLine(row) + d1 - 1, RingLine(row) + d1 - n - 1, sizeof(uint32_t) * (rd2 - d1 + 1));
+            std::memmove(RingLine(row) + d1 - 1, RingLine(row) + d1 - n - 1,
+                         sizeof(uint32_t) * (rd2 - d1 + 1));
             std::memmove(FlagLine(row) + d1 - 1, FlagLine(row) + d1 - n - 1, rd2 - d1 + 1);
         }
         ringMoved = true;
@@ -1009,7 +1032,7 @@ int32_t WriteCells(int32_t row, int32_t column, int32_t count, const uint32_t* s
         std::memcpy(RingLine(row) + column - 1, source, sizeof(uint32_t) * n);
         return n;
     }
-    if (column > ConsoleScreen.Cols) return 0;
+    if (column > ConsoleScreen.Cols || row < 1) return 0;
     int32_t n = std::min(count, ConsoleScreen.Cols - column + 1);
     PutCells(source, column - 1, row - 1, n);
     return n;

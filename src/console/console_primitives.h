@@ -16,8 +16,12 @@ namespace console {
 constexpr uint32_t MakeCell(char16_t ch, CellAttribute attr) {
     return static_cast<uint32_t>(ch) | (static_cast<uint32_t>(attr) << 16);
 }
-constexpr char16_t CellChar(uint32_t cell) { return static_cast<char16_t>(cell & 0xFFFF); }
-constexpr CellAttribute CellAttr(uint32_t cell) { return static_cast<CellAttribute>(cell >> 16); }
+constexpr char16_t CellChar(uint32_t cell) {
+    return static_cast<char16_t>(cell & 0xFFFF);
+}
+constexpr CellAttribute CellAttr(uint32_t cell) {
+    return static_cast<CellAttribute>(cell >> 16);
+}
 
 // Bits of the flags byte kept beside every ring cell.
 constexpr uint8_t kCellProtected = 0x01;
@@ -71,8 +75,8 @@ struct ConsoleLayerState {
     int32_t CursorCol = 1;  // may be Columns + 1, the pending-wrap position
     bool CursorVisible = true;
     int32_t AttrSelection = 0;
-    std::array<CellAttribute, 16> AttrColorMap = {15,  7,   143, 135, 120, 1,   248, 240,
-                                                  9,   1,   137, 129, 121, 113, 249, 241};
+    std::array<CellAttribute, 16> AttrColorMap = {15, 7, 143, 135, 120, 1,   248, 240,
+                                                  9,  1, 137, 129, 121, 113, 249, 241};
     CellAttribute DirectAttr = 15;
     uint8_t ProtectMode = 0;
     uint8_t ProtectAttrIndex = 0;

@@ -19,23 +19,57 @@ ConsoleSettingsFields fields;
 
 }  // namespace
 
-uint8_t ScreenColumnsSetting() { return fields.ScreenColumns; }
-void SetScreenColumnsSetting(uint8_t value) { fields.ScreenColumns = value; }
-uint8_t BackspaceCharSetting() { return fields.BackspaceChar; }
-bool AttrCursorSetting() { return fields.AttrCursor; }
-void SetAttrCursorSetting(bool value) { fields.AttrCursor = value; }
-uint16_t JumpScrollSetting() { return fields.JumpScroll; }
-uint8_t AttrUnderlineModeSetting() { return fields.AttrUnderlineMode; }
-void SetAttrUnderlineModeSetting(uint8_t value) { fields.AttrUnderlineMode = value; }
-uint32_t CodePageSetting() { return fields.CodePage; }
-uint8_t CharsetKindSetting() { return fields.CharsetKind; }
-uint8_t ScreenOption6860Setting() { return fields.ScreenOption6860; }
+uint8_t ScreenColumnsSetting() {
+    return fields.ScreenColumns;
+}
+void SetScreenColumnsSetting(uint8_t value) {
+    fields.ScreenColumns = value;
+}
+uint8_t BackspaceCharSetting() {
+    return fields.BackspaceChar;
+}
+bool AttrCursorSetting() {
+    return fields.AttrCursor;
+}
+void SetAttrCursorSetting(bool value) {
+    fields.AttrCursor = value;
+}
+uint16_t JumpScrollSetting() {
+    return fields.JumpScroll;
+}
+uint8_t AttrUnderlineModeSetting() {
+    return fields.AttrUnderlineMode;
+}
+void SetAttrUnderlineModeSetting(uint8_t value) {
+    fields.AttrUnderlineMode = value;
+}
+uint32_t CodePageSetting() {
+    return fields.CodePage;
+}
+uint8_t CharsetKindSetting() {
+    return fields.CharsetKind;
+}
+uint8_t ScreenOption6860Setting() {
+    return fields.ScreenOption6860;
+}
 
-void SetBackspaceCharSetting(uint8_t value) { fields.BackspaceChar = value; }
-void SetJumpScrollSetting(uint16_t value) { fields.JumpScroll = value; }
-void SetCodePageSetting(uint32_t value) { fields.CodePage = value; }
-void SetCharsetKindSetting(uint8_t value) { fields.CharsetKind = value; }
-void SetScreenOption6860Setting(uint8_t value) { fields.ScreenOption6860 = value; }
-void ResetConsoleSettings() { fields = ConsoleSettingsFields{}; }
+void SetBackspaceCharSetting(uint8_t value) {
+    fields.BackspaceChar = value;
+}
+void SetJumpScrollSetting(uint16_t value) {
+    fields.JumpScroll = value;
+}
+void SetCodePageSetting(uint32_t value) {
+    fields.CodePage = value;
+}
+void SetCharsetKindSetting(uint8_t value) {
+    fields.CharsetKind = value;
+}
+void SetScreenOption6860Setting(uint8_t value) {
+    fields.ScreenOption6860 = value;
+}
+void ResetConsoleSettings() {
+    fields = ConsoleSettingsFields{};
+}
 
 }  // namespace console

@@ -11,11 +11,11 @@ void SetScreenColumnsSetting(uint8_t value);
 uint8_t BackspaceCharSetting();  // +87
 bool AttrCursorSetting();        // +89, the cursor is a reverse-video cell
 void SetAttrCursorSetting(bool value);
-uint16_t JumpScrollSetting();  // +864
+uint16_t JumpScrollSetting();        // +864
 uint8_t AttrUnderlineModeSetting();  // +3300
 void SetAttrUnderlineModeSetting(uint8_t value);
-uint32_t CodePageSetting();        // +3421
-uint8_t CharsetKindSetting();      // +3425
+uint32_t CodePageSetting();         // +3421
+uint8_t CharsetKindSetting();       // +3425
 uint8_t ScreenOption6860Setting();  // +6860, which double-width range set applies
 
 // Test hooks for the values that only other units change.

@@ -9,7 +9,7 @@ namespace platform {
 // rectangles are inclusive. The Win32 window implements it; native tests use a
 // recording fake.
 class ConsoleWindowPort {
-public:
+  public:
     virtual ~ConsoleWindowPort() = default;
 
     // Creates the window on first use; true when it exists afterwards.

@@ -47,7 +47,9 @@ int32_t EncodeCp1252(uint32_t, const char16_t* text, int32_t count, uint8_t* out
 
 }  // namespace
 
-CodePageConverter PortableCodePageConverter() { return {&DecodeCp1252, &EncodeCp1252}; }
+CodePageConverter PortableCodePageConverter() {
+    return {&DecodeCp1252, &EncodeCp1252};
+}
 
 }  // namespace platform
 
@@ -60,7 +62,7 @@ namespace {
 // Stands in for the window where none exists (tools, benchmarks, fuzzing): it always
 // exists and ignores what it is told.
 class HeadlessWindow final : public platform::ConsoleWindowPort {
-public:
+  public:
     bool EnsureWindow() override {
         if (!ConsoleScreenAllocated()) AllocateConsoleScreen();
         return ConsoleScreenAllocated();
@@ -82,7 +84,9 @@ public:
 
 HeadlessWindow headlessWindow;
 
-ConsoleScreenState& S() { return ConsoleScreen; }
+ConsoleScreenState& S() {
+    return ConsoleScreen;
+}
 
 // Physical row of buffer row r; r must be inside the buffer.
 int32_t PhysicalRow(int32_t row) {
@@ -93,13 +97,21 @@ int32_t PhysicalRow(int32_t row) {
     return p >= rows ? p - rows : p;
 }
 
-char16_t* RowChars(int32_t row) { return S().Chars.data() + S().Cols * PhysicalRow(row); }
-CellAttribute* RowAttrs(int32_t row) { return S().Attrs.data() + S().Cols * PhysicalRow(row); }
+char16_t* RowChars(int32_t row) {
+    return S().Chars.data() + S().Cols * PhysicalRow(row);
+}
+CellAttribute* RowAttrs(int32_t row) {
+    return S().Attrs.data() + S().Cols * PhysicalRow(row);
+}
 
-bool RowInside(int32_t row) { return row >= 0 && row < S().Rows; }
+bool RowInside(int32_t row) {
+    return row >= 0 && row < S().Rows;
+}
 
 // The window exists (created on demand) and has its arrays.
-bool WindowReady() { return ScreenWindow().EnsureWindow() && ConsoleScreenAllocated(); }
+bool WindowReady() {
+    return ScreenWindow().EnsureWindow() && ConsoleScreenAllocated();
+}
 
 bool HasFiller(const char16_t* p, int32_t n) {
     for (int32_t i = 0; i < n; ++i) {
@@ -158,7 +170,9 @@ void LinearizeRows() {
     S().FirstRow = 0;
 }
 
-int32_t ClampInt(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
+int32_t ClampInt(int32_t v, int32_t lo, int32_t hi) {
+    return v < lo ? lo : (v > hi ? hi : v);
+}
 
 }  // namespace
 
@@ -166,7 +180,9 @@ platform::ConsoleWindowPort& ScreenWindow() {
     return ConsoleScreen.Window ? *ConsoleScreen.Window : headlessWindow;
 }
 
-void SetScreenWindow(platform::ConsoleWindowPort* window) { ConsoleScreen.Window = window; }
+void SetScreenWindow(platform::ConsoleWindowPort* window) {
+    ConsoleScreen.Window = window;
+}
 
 void ResetConsoleScreen() {
     ConsoleScreen = ConsoleScreenState{};
@@ -320,8 +336,8 @@ void PutWindowChars(const char16_t* chars, CellAttribute attr, int32_t n, int32_
     WriteRowSpan(row, col, chars, n, attr, n, false);
 }
 
-void PutCodePageText(const uint8_t* bytes, CellAttribute attr, int32_t n, int32_t col,
-                     int32_t row, uint32_t codePage) {
+void PutCodePageText(const uint8_t* bytes, CellAttribute attr, int32_t n, int32_t col, int32_t row,
+                     uint32_t codePage) {
     if (!ConsoleScreenAllocated() || !RowInside(row) || n < 1 || col < 0 || col >= S().Cols) {
         return;
     }
@@ -417,6 +433,7 @@ void ScrollCellRectBlank(int32_t left, int32_t right, int32_t top, int32_t botto
     int32_t cols = S().Cols;
     int32_t textRows = WindowTextRows();
     // 0-based; the status rows below the text rows are never moved or blanked.
+    if (right < 1 || bottom < 1) return;
     int32_t l = std::max(left, 1) - 1;
     int32_t r = std::min(right, cols) - 1;
     int32_t t = std::max(top, 1) - 1;
@@ -427,8 +444,8 @@ void ScrollCellRectBlank(int32_t left, int32_t right, int32_t top, int32_t botto
     auto& w = ScreenWindow();
     w.RemoveSelection();
     w.ScrollCellPixels(std::max(0, std::min(l, l + dx)), std::min(cols - 1, std::max(r, r + dx)),
-                       std::max(0, std::min(t, t + dy)), std::min(textRows - 1, std::max(b, b + dy)),
-                       dx, dy);
+                       std::max(0, std::min(t, t + dy)),
+                       std::min(textRows - 1, std::max(b, b + dy)), dx, dy);
     if (dx != 0) {
         // The span l..r goes to l+dx..r+dx, clipped to the row.
         int32_t d1 = std::max(l + dx, 0);
@@ -456,11 +473,13 @@ void ScrollCellRectBlank(int32_t left, int32_t right, int32_t top, int32_t botto
         };
         if (dy < 0) {
             for (int32_t dst = std::max(t + dy, 0); dst <= b + dy; ++dst) moveRow(dst);
-            for (int32_t row = std::max(b + dy + 1, 0); row <= b; ++row) FillRow(row, l, width, u' ', blank);
+            for (int32_t row = std::max(b + dy + 1, 0); row <= b; ++row)
+                FillRow(row, l, width, u' ', blank);
             w.InvalidateCells(l, r, std::max(t + dy, 0), b);
         } else {
             for (int32_t dst = std::min(b + dy, textRows - 1); dst >= t + dy; --dst) moveRow(dst);
-            for (int32_t row = t; row <= std::min(t + dy - 1, textRows - 1); ++row) FillRow(row, l, width, u' ', blank);
+            for (int32_t row = t; row <= std::min(t + dy - 1, textRows - 1); ++row)
+                FillRow(row, l, width, u' ', blank);
             w.InvalidateCells(l, r, t, std::min(b + dy, textRows - 1));
         }
     }
@@ -499,7 +518,8 @@ bool ReadBackSpan(int32_t row, int32_t& col1, int32_t& col2) {
 char16_t ReadBackChar(char16_t ch) {
     if ((ch & 0xFF00) == kLineGraphicsBase) {
         unsigned n = ch & 0xFF;
-        if (n < static_cast<unsigned>(kLineGraphicsSlots)) return static_cast<char16_t>(kBoxDrawingBase + n);
+        if (n < static_cast<unsigned>(kLineGraphicsSlots))
+            return static_cast<char16_t>(kBoxDrawingBase + n);
     }
     return ch;
 }
@@ -507,7 +527,8 @@ char16_t ReadBackChar(char16_t ch) {
 // Cells in the mark attribute are followed by BS "_" so that a printer underlines them;
 // limited forms stop at 255 units and add the pair only below 253.
 template <typename Out, typename Unit>
-void ReadMarked(int32_t row, int32_t col1, int32_t col2, bool limited, Out& out, Unit (*unit)(char16_t)) {
+void ReadMarked(int32_t row, int32_t col1, int32_t col2, bool limited, Out& out,
+                Unit (*unit)(char16_t)) {
     const char16_t* chars = RowChars(row - 1);
     const CellAttribute* attrs = RowAttrs(row - 1);
     CellAttribute mark = ConsoleLayer.AttrColorMap[4];
@@ -521,8 +542,12 @@ void ReadMarked(int32_t row, int32_t col1, int32_t col2, bool limited, Out& out,
     }
 }
 
-char LowByte(char16_t ch) { return static_cast<char>(ch & 0xFF); }
-char16_t SameUnit(char16_t ch) { return ch; }
+char LowByte(char16_t ch) {
+    return static_cast<char>(ch & 0xFF);
+}
+char16_t SameUnit(char16_t ch) {
+    return ch;
+}
 
 }  // namespace
 
@@ -686,6 +711,8 @@ void TeletypeWrite(const uint8_t* bytes, int32_t n) {
     if (s.AutoTrackCursor) w.TrackCursorView();
 }
 
-void TeletypeWriteChar(uint8_t byte) { TeletypeWrite(&byte, 1); }
+void TeletypeWriteChar(uint8_t byte) {
+    TeletypeWrite(&byte, 1);
+}
 
 }  // namespace console

@@ -40,7 +40,7 @@ constexpr CellAttribute kAttrBit7 = 0x0080;
 constexpr CellAttribute kAttrMode5Blink = 0x0100;
 constexpr CellAttribute kAttrMode5Underline = 0x0200;
 
-constexpr char16_t kFillerChar = 0x200B;        // right half of a double-width character
+constexpr char16_t kFillerChar = 0x200B;  // right half of a double-width character
 constexpr char16_t kBoxDrawingBase = 0x2500;
 constexpr char16_t kLineGraphicsBase = 0xE600;  // line-graphics glyph n drawn from a bitmap
 constexpr char16_t kSoftGlyphBase = 0xE700;     // soft-font glyph n
@@ -118,18 +118,16 @@ void MoveCursorTo(int32_t col, int32_t row);  // 1-based
 void ClearWindowScreen();
 // n cells of (character | attribute << 16); ignored unless the whole span fits the row.
 void PutCells(const uint32_t* cells, int32_t col, int32_t row, int32_t n);
-void PutCodePageText(const uint8_t* bytes, CellAttribute attr, int32_t n, int32_t col,
-                     int32_t row, uint32_t codePage);
+void PutCodePageText(const uint8_t* bytes, CellAttribute attr, int32_t n, int32_t col, int32_t row,
+                     uint32_t codePage);
 // The text writer for characters already converted (and already mapped to glyphs).
-void PutWindowChars(const char16_t* chars, CellAttribute attr, int32_t n, int32_t col,
-                    int32_t row);
+void PutWindowChars(const char16_t* chars, CellAttribute attr, int32_t n, int32_t col, int32_t row);
 void PutCellChar(char16_t ch, CellAttribute attr, int32_t col, int32_t row);
 void FillWindowCells(char16_t ch, CellAttribute attr, int32_t n, int32_t col, int32_t row);
 // Spaces in attr over columns col1..col2 of the window cursor row.
 void EraseRowSpan(int32_t col1, int32_t col2, CellAttribute attr, bool paintNow);
 // The same for any row.
-void EraseWindowRowSpan(int32_t row, int32_t col1, int32_t col2, CellAttribute attr,
-                        bool paintNow);
+void EraseWindowRowSpan(int32_t row, int32_t col1, int32_t col2, CellAttribute attr, bool paintNow);
 void EraseToLineEnd(CellAttribute attr, bool paintNow);
 void SetCellAttrs(int32_t row, int32_t col1, int32_t col2, CellAttribute attr, bool paintNow);
 // Moves the cells of a 1-based rectangle by dx columns and dy rows; vacated cells
@@ -143,8 +141,7 @@ void ScrollTextRowsUp();
 int32_t WindowTextRows();
 
 // Read-back, 1-based; marked adds BS "_" after cells in the mark attribute.
-std::string ReadWindowText(int32_t row, int32_t col1, int32_t col2, uint32_t codePage,
-                           bool marked);
+std::string ReadWindowText(int32_t row, int32_t col1, int32_t col2, uint32_t codePage, bool marked);
 std::u16string ReadWindowChars(int32_t row, int32_t col1, int32_t col2, bool marked);
 std::u16string ReadWindowTextW(int32_t row, int32_t col1, int32_t col2, bool marked);
 // Copies up to count cells of a row from col on; returns how many were copied.

@@ -22,8 +22,12 @@ void* operator new(std::size_t size) {
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace console {
 namespace {
@@ -37,7 +41,7 @@ using console_test::WindowRow;
 using Rect = FakeConsoleWindow::Rect;
 
 class ConsolePrimitivesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         console_test::ResetConsoleForTest(window);
         SetJumpScrollSetting(0);
@@ -50,7 +54,8 @@ protected:
     }
     // Every text row gets its own letter across the whole line.
     static void FillRows() {
-        for (int32_t r = 1; r <= 24; ++r) Put(r, 1, std::string(80, static_cast<char>('a' + r - 1)));
+        for (int32_t r = 1; r <= 24; ++r)
+            Put(r, 1, std::string(80, static_cast<char>('a' + r - 1)));
     }
     // The window shows what the ring holds on every text row.
     static void ExpectWindowMatchesRing() {
@@ -104,12 +109,17 @@ TEST_F(ConsolePrimitivesTest, EachWriterWrapsInItsOwnWay) {
     struct Case {
         const char* name;
         void (*write)();
-        int32_t row, col;       // cursor afterwards
+        int32_t row, col;          // cursor afterwards
         int32_t charRow, charCol;  // where the second character landed
     };
     const Case cases[] = {
         // Byte writers start the next line before a printable byte at the pending-wrap position.
-        {"WriteCharCtl", [] { WriteCharCtl('P'); WriteCharCtl('Q'); }, 6, 2, 6, 1},
+        {"WriteCharCtl",
+         [] {
+             WriteCharCtl('P');
+             WriteCharCtl('Q');
+         },
+         6, 2, 6, 1},
         {"WriteString", [] { WriteString("PQ"); }, 6, 2, 6, 1},
         // The run writer leaves wrapping to its caller and drops what lies past the line.
         {"WriteScreenStr", [] { WriteScreenStr("PQ", 0); }, 5, 81, 0, 0},
@@ -152,25 +162,26 @@ TEST_F(ConsolePrimitivesTest, LocalControlBytes) {
     const Case cases[] = {
         {5, 1, 127, 127, 4, 80},  // the settings' backspace code moves left like BS
         {1, 1, 8, 8, 1, 80},      // on row 1 it stays on row 1
-        {5, 10, 8, 21, 5, 9},
-        {1, 7, 8, 26, 24, 7},     // up from row 1 goes to the bottom text row
-        {5, 7, 8, 26, 4, 7},
-        {5, 7, 8, 1, 1, 1},
-        {5, 7, 8, 13, 5, 1},
-        {3, 80, 8, 6, 4, 1},      // forward past the end wraps
-        {5, 7, 8, 127, 5, 7},     // DEL is ignored
-        {5, 7, 8, 27, 5, 7},
-        {5, 7, 8, 128, 5, 8},     // shown as "~"
+        {5, 10, 8, 21, 5, 9},    {1, 7, 8, 26, 24, 7},  // up from row 1 goes to the bottom text row
+        {5, 7, 8, 26, 4, 7},     {5, 7, 8, 1, 1, 1},
+        {5, 7, 8, 13, 5, 1},     {3, 80, 8, 6, 4, 1},   // forward past the end wraps
+        {5, 7, 8, 127, 5, 7},                           // DEL is ignored
+        {5, 7, 8, 27, 5, 7},     {5, 7, 8, 128, 5, 8},  // shown as "~"
     };
+    static int captureFlushes = 0;
     for (const Case& c : cases) {
         console_test::ResetConsoleForTest(window);
         SetBackspaceCharSetting(c.backspaceSetting);
+        ConsoleLayer.Hooks.FlushCaptureLine = [] { ++captureFlushes; };
         GotoRowCol(c.row, c.col);
         WriteCharCtl(c.byte);
-        EXPECT_EQ(ConsoleLayer.CursorRow, c.wantRow) << int(c.byte) << " at " << c.row << "," << c.col;
-        EXPECT_EQ(ConsoleLayer.CursorCol, c.wantCol) << int(c.byte) << " at " << c.row << "," << c.col;
+        EXPECT_EQ(ConsoleLayer.CursorRow, c.wantRow)
+            << int(c.byte) << " at " << c.row << "," << c.col;
+        EXPECT_EQ(ConsoleLayer.CursorCol, c.wantCol)
+            << int(c.byte) << " at " << c.row << "," << c.col;
     }
     EXPECT_EQ(RingRow(5)[6], '~');
+    EXPECT_EQ(captureFlushes, 1);  // the wrap of the forward move ended a capture line
 }
 
 TEST_F(ConsolePrimitivesTest, JumpScrollRepaintsByPendingLines) {
@@ -190,8 +201,8 @@ TEST_F(ConsolePrimitivesTest, JumpScrollRepaintsByPendingLines) {
     for (const Case& c : cases) {
         console_test::ResetConsoleForTest(window);
         SetJumpScrollSetting(c.jump);
-        ConsoleLayer.Hooks.CommInputReady = c.burst ? [](int32_t) { return true; }
-                                                    : [](int32_t) { return false; };
+        ConsoleLayer.Hooks.CommInputReady =
+            c.burst ? [](int32_t) { return true; } : [](int32_t) { return false; };
         GotoRowCol(24, 1);
         std::vector<int> repaintAt;
         for (int i = 1; i <= 30; ++i) {
@@ -294,6 +305,22 @@ TEST_F(ConsolePrimitivesTest, InsertAndDeleteColumnsOnEveryTextRow) {
     InsertColumns(5);
     DeleteColumns(5);
     ExpectWindowMatchesRing();
+
+    // A character shift moves cells inside the row (blanking what it uncovers is the
+    // caller's); what would leave the row is dropped.
+    Put(6, 1, "ABCDEFGH");
+    ShiftRowCells(6, 2, 80, 3);
+    EXPECT_EQ(RingRow(6).substr(0, 8), "ABCDBCDE");
+    EXPECT_EQ(WindowRow(5).substr(4, 4), "BCDE");
+    ShiftRowCells(6, 5, 80, -4);
+    EXPECT_EQ(RingRow(6).substr(0, 8), "BCDEFGH8");
+    EXPECT_EQ(WindowRow(5).substr(0, 8), "BCDEFGH8");
+    EXPECT_EQ(RingRow(7)[0], '0');
+    const auto ring = TermScreenRing.Cells;
+    ShiftRowCells(6, 1, 80, INT32_MAX);
+    ShiftRowCells(6, 1, 80, INT32_MIN);
+    ShiftRowCells(6, 0, 81, 1);
+    EXPECT_EQ(TermScreenRing.Cells, ring);
 }
 
 TEST_F(ConsolePrimitivesTest, ColourSelectionAndProtection) {
@@ -346,7 +373,9 @@ TEST_F(ConsolePrimitivesTest, InheritedFieldColourCarriesPastAClearedMark) {
     for (int32_t c = 11; c <= 14; ++c) EXPECT_EQ(CellAttr(RingCell(3, c)), field) << c;
     EXPECT_EQ(CellAttr(RingCell(3, 15)), l.AttrColorMap[3]);
     EXPECT_EQ(RingFlags(3, 15), kCellFieldStart);
-    EXPECT_EQ(RingRow(3).substr(9, 6), "abggg" "g");
+    EXPECT_EQ(RingRow(3).substr(9, 6),
+              "abggg"
+              "g");
     ExpectWindowMatchesRing();
 
     // At the pending-wrap position the field is taken from the last cell of the line.
@@ -465,7 +494,8 @@ TEST_F(ConsolePrimitivesTest, ErasesUseTheEraseAttributeAndClearFlags) {
         for (int32_t r = 1; r <= 24; ++r) {
             for (int32_t col = 1; col <= 80; ++col) {
                 int64_t pos = r * 100 + col;
-                bool blank = pos >= c.firstRow * 100 + c.firstCol && pos <= c.lastRow * 100 + c.lastCol;
+                bool blank =
+                    pos >= c.firstRow * 100 + c.firstCol && pos <= c.lastRow * 100 + c.lastCol;
                 uint32_t cell = RingCell(r, col);
                 if (blank) {
                     ASSERT_EQ(cell, MakeCell(u' ', 0x1E)) << c.name << " " << r << "," << col;
@@ -625,7 +655,8 @@ TEST_F(ConsolePrimitivesTest, CellCopiesAndSmallPrimitives) {
     EXPECT_EQ(ReadCells(25, 1, 10, cells), 0);
     EXPECT_EQ(ReadCells(3, 81, 10, cells), 0);
 
-    const uint32_t src[4] = {MakeCell(u'1', 7), MakeCell(u'2', 7), MakeCell(u'3', 7), MakeCell(u'4', 7)};
+    const uint32_t src[4] = {MakeCell(u'1', 7), MakeCell(u'2', 7), MakeCell(u'3', 7),
+                             MakeCell(u'4', 7)};
     EXPECT_EQ(WriteCells(5, 79, 4, src), 2);
     EXPECT_EQ(RingRow(5).substr(78), "12");
     EXPECT_EQ(RingRow(6)[0], ' ');

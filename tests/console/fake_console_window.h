@@ -13,7 +13,7 @@ namespace console_test {
 
 // Records what the screen buffer tells the window.
 class FakeConsoleWindow final : public platform::ConsoleWindowPort {
-public:
+  public:
     struct Rect {
         int32_t Col1, Col2, Row1, Row2;
         bool operator==(const Rect&) const = default;

@@ -16,7 +16,7 @@ using console_test::WindowRow;
 using Rect = FakeConsoleWindow::Rect;
 
 class ScreenBufferTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { console_test::ResetConsoleForTest(window); }
     void TearDown() override { SetScreenWindow(nullptr); }
 
