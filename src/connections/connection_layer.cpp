@@ -320,6 +320,13 @@ void ConnectionLayer::CommFlushInput() {
     crPending_ = false;
 }
 
+bool ConnectionLayer::CommUnreadBytes(int32_t n) {
+    if (!ring.UnreadBytes(n)) return false;
+    // A CR read again will decide about its NUL again.
+    if (n > 0) crPending_ = false;
+    return true;
+}
+
 int ConnectionLayer::CommGetByte() {
     if (ring.Empty()) return kNoByte;
     const uint8_t b = ring.GetByte(EncryptInputHook);

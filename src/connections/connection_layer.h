@@ -109,7 +109,7 @@ public:
     int CommGetByte();
     int CommPeekByte();
     // Steps the read index back over data bytes just read (see ReceiveRing).
-    bool CommUnreadBytes(int32_t n) { return ring.UnreadBytes(n); }
+    bool CommUnreadBytes(int32_t n);
 
     // Sending and the periodic check.
     bool CommSendBuffer(const uint8_t* bytes, int32_t count);

@@ -140,6 +140,18 @@ TEST(CommRead, StepBackNeverReRunsTelnetCommands) {
     EXPECT_FALSE(rig.layer->CommUnreadBytes(1));
 }
 
+TEST(CommRead, StepBackOverAPendingCrKeepsTheDataNul) {
+    OpenRig rig;
+    rig.socket.Arrive(B({'a', 0, 13}));
+    rig.ReadAll();
+    rig.socket.Arrive(B({'b'}));
+    rig.layer->CommPollReceive();
+    // The CR was the last byte when read; after stepping back over it the
+    // NUL that follows "a" is data, not the CR's.
+    ASSERT_TRUE(rig.layer->CommUnreadBytes(2));
+    EXPECT_EQ(rig.ReadAll(), B({0, 13, 'b'}));
+}
+
 TEST(CommRead, ReadingAClosedConnectionGivesNothing) {
     LayerRig rig;
     EXPECT_EQ(rig.layer->CommReadChar(false, false), kNoByte);
