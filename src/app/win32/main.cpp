@@ -1,0 +1,53 @@
+// The program entry: the Win32 services go in behind the portable seams,
+// the terminal Kermit is initialised, the main routine runs, and the
+// terminal window's close ends the process.
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "console/exit_chain.h"
+#include "console/terminal_window.h"
+#include "console/win32/terminal_window_win32.h"
+#include "emulation/main_routine.h"
+#include "emulation/session_services.h"
+#include "transfer/transfer_interface.h"
+#include "ui/win32/message_box_win32.h"
+
+namespace {
+
+// Whether the program's menu resource of that name holds the item.
+bool MenuHoldsItem(std::string_view menuName, uint16_t itemId) {
+    std::wstring name(menuName.begin(), menuName.end());
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), name.c_str());
+    if (!menu) return false;
+    bool holds = GetMenuState(menu, itemId, MF_BYCOMMAND) != static_cast<UINT>(-1);
+    DestroyMenu(menu);
+    return holds;
+}
+
+// Until the keyboard processing exists the pass waits here, as that will,
+// for the next message or one tick, so that an idle program does not spin.
+void WaitForNextMessage() {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 55, QS_ALLINPUT);
+}
+
+// An end of the process through the C run-time still runs the exit chain.
+void RunExitChainAtExit() {
+    console::RunExitChain(console::ExitChain.ExitStatus);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    console::InstallTerminalWindowStandIn();
+    ui::InstallWin32MessageBox();
+    emulation::Services.MenuHoldsItem = MenuHoldsItem;
+    emulation::Services.ProcessKeyboard = WaitForNextMessage;
+    std::atexit(RunExitChainAtExit);
+
+    transfer::InitKermit();
+    emulation::RunSession();
+    console::CloseTerminalWindow();
+}

@@ -1,0 +1,28 @@
+#include "commands/command_handlers.h"
+
+#include "commands/interpreter.h"
+
+namespace commands {
+
+void CommandNotBuiltYet(FunctionCall& call) {
+    call.Succeeded = false;
+}
+
+namespace {
+
+// The built-in handler of every code. Each group of commands puts its
+// handlers in here as it is built.
+constexpr CommandHandlerTable BuiltInCommandHandlers() {
+    CommandHandlerTable table;
+    table.ByCode.fill(CommandNotBuiltYet);
+    return table;
+}
+
+}  // namespace
+
+CommandHandlerTable CommandHandlers = BuiltInCommandHandlers();
+void ResetCommandHandlers() {
+    CommandHandlers = BuiltInCommandHandlers();
+}
+
+}  // namespace commands

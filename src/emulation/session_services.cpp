@@ -1,0 +1,219 @@
+#include "emulation/session_services.h"
+
+#include "commands/settings_record.h"
+#include "connections/comm_interface.h"
+#include "console/terminal_window.h"
+#include "printing/print_interface.h"
+#include "ui/dialog_interface.h"
+#include "ui/message_box.h"
+
+namespace emulation {
+namespace {
+
+// The settings file's globals, kept here until the settings file takes them.
+struct StartupFileGlobals {
+    std::string SettingsFileName;
+    uint8_t SettingsSource = 1;
+    bool SettingsLoaded = false;
+    std::string HelpFileName;
+    std::string WindowMenuName = "MainMenu";
+};
+StartupFileGlobals FileGlobals;
+
+template <size_t N>
+void StoreText(commands::PString<N>& field, const std::string& value) {
+    // Only a changed text is stored: storing zero-fills the field, which would
+    // make an unchanged setting look changed to the save-on-exit compare.
+    if (field.View() != value) commands::AssignZeroFilled(field, value);
+}
+
+void ReadSettingsGlobals(SessionGlobals& g) {
+    const commands::SettingsRecord& r = commands::Settings;
+    g.SettingsFileName = FileGlobals.SettingsFileName;
+    g.SettingsSource = FileGlobals.SettingsSource;
+    g.SettingsLoaded = FileGlobals.SettingsLoaded;
+    g.HelpFileName = FileGlobals.HelpFileName;
+    g.WindowMenuName = FileGlobals.WindowMenuName;
+    g.CommMethod = r.CommMethod;
+    g.AutoConnect = r.AutoConnect != 0;
+    g.HostName = r.HostName.Str();
+    g.PhoneNumber = r.PhoneNumber.Str();
+    g.PrinterName = r.PrinterName.Str();
+    g.TerminalType = r.TerminalType.Str();
+    g.UserName = r.UserName.Str();
+    g.Password = r.Password.Str();
+    g.StartupKey = r.StartupKey.Get();
+    g.WindowStyle = r.WindowStyle.Get();
+    g.InactivityTimeout = r.InactivityTimeout.Get();
+    g.AttrCursor = r.AttrCursor != 0;
+    g.TabStops = r.TabStops;
+}
+
+void WriteSettingsGlobals(const SessionGlobals& g) {
+    commands::SettingsRecord& r = commands::Settings;
+    FileGlobals.SettingsFileName = g.SettingsFileName;
+    FileGlobals.SettingsSource = g.SettingsSource;
+    FileGlobals.SettingsLoaded = g.SettingsLoaded;
+    FileGlobals.HelpFileName = g.HelpFileName;
+    FileGlobals.WindowMenuName = g.WindowMenuName;
+    r.CommMethod = g.CommMethod;
+    if ((r.AutoConnect != 0) != g.AutoConnect) r.AutoConnect = g.AutoConnect ? 1 : 0;
+    StoreText(r.HostName, g.HostName);
+    StoreText(r.PhoneNumber, g.PhoneNumber);
+    StoreText(r.PrinterName, g.PrinterName);
+    StoreText(r.TerminalType, g.TerminalType);
+    StoreText(r.UserName, g.UserName);
+    StoreText(r.Password, g.Password);
+    r.StartupKey.Set(g.StartupKey);
+    r.WindowStyle.Set(g.WindowStyle);
+    r.InactivityTimeout.Set(g.InactivityTimeout);
+    if ((r.AttrCursor != 0) != g.AttrCursor) r.AttrCursor = g.AttrCursor ? 1 : 0;
+    r.TabStops = g.TabStops;
+}
+
+struct MessageRow {
+    int Id;
+    const char16_t* Text;
+};
+constexpr MessageRow MessageRows[] = {
+#include "message_table.inc"
+};
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// The program's own text of a message as UTF-8; empty when it has none.
+std::string OwnMessageText(uint16_t id) {
+    std::string out;
+    for (const MessageRow& row : MessageRows) {
+        if (row.Id != id) continue;
+        for (const char16_t* p = row.Text; *p; ++p) {
+            char32_t c = *p;
+            if (c >= 0xD800 && c < 0xDC00 && p[1] >= 0xDC00 && p[1] < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
+                ++p;
+            }
+            AppendUtf8(out, c);
+        }
+        break;
+    }
+    return out;
+}
+
+}  // namespace
+
+SessionServices DefaultSessionServices() {
+    SessionServices s{};
+    s.ReadGlobals = ReadSettingsGlobals;
+    s.WriteGlobals = WriteSettingsGlobals;
+    s.StartupInit = [](bool, bool) {};
+    s.ConfirmSaveSettings = [](bool) { return true; };
+
+    s.MessageText = OwnMessageText;
+    s.MessageBox = ui::LangMessageBoxShort;
+    s.BiosTicks = []() -> uint32_t { return 0; };
+    s.DeadlinePassed = [](uint32_t) { return false; };
+
+    s.ParseCommandKeywords = [](StartupLocals&) {};
+    s.FirstArgumentPass = [](StartupLocals&) {};
+    s.SecondArgumentPass = []() {};
+    s.ChooseSettingsFile = ui::ChooseSettingsFile;
+
+    // No command is known until the interpreter exists.
+    s.ExecuteFunction = [](std::string_view, uint8_t) -> uint32_t { return 0x30000001; };
+    s.FunctionSucceeded = []() { return false; };
+    s.CurrentFunction = []() -> uint16_t { return 0; };
+    s.ScramblePassword = [](std::string_view clear) { return std::string(clear); };
+    s.LearnModeOn = []() { return false; };
+    s.AppendLearnText = [](std::string_view) {};
+
+    s.ClearKeyDefinitions = []() {};
+    s.MacroExists = [](uint16_t) { return false; };
+    s.StartMacro = [](uint16_t, uint8_t) {};
+    s.MacroPlaying = []() { return false; };
+    s.PeekMacroKey = []() -> uint16_t { return 0; };
+    s.RunErrorKeyMacro = []() { return false; };
+
+    s.CommSettingsDialog = ui::CommSettingsDialog;
+    s.CommOpen = connections::CommOpen;
+    s.CommErrorText = connections::CommErrorText;
+    s.CommPoll = connections::CommPoll;
+    s.CommInputReady = connections::CommInputReady;
+    s.CommClose = connections::CommClose;
+    s.CommShutdown = connections::CommShutdown;
+    s.StartAutoLogin = []() {};
+
+    s.SetCheckBreak = [](bool) {};
+    s.MenuHoldsItem = [](std::string_view, uint16_t) { return false; };
+    s.UpdateWindowTitle = console::UpdateWindowTitle;
+    s.CloseTerminalWindow = []() { console::CloseTerminalWindow(); };
+    s.ClearWindowScreen = console::ClearWindowScreen;
+    s.PumpWindowMessages = console::PumpWindowMessages;
+    s.TerminalHasFocus = []() { return false; };
+    s.HostDrivesConnection = []() { return false; };
+    s.ClrScr = []() {};
+    s.SetCursorRow = [](int) {};
+    s.ClampCursor = []() {};
+    s.KeyPressed = []() { return false; };
+    s.ReadKeyCode = []() -> uint16_t { return 0; };
+    s.SaveCursorState = []() {};
+    s.RestoreCursorState = []() {};
+    s.SetCursorVisible = [](bool) {};
+    s.DirectWriteOn = []() { return false; };
+    s.BeginDirectWrite = []() {};
+    s.EndDirectWrite = []() {};
+    s.SetAttrCursorMode = [](bool) {};
+    s.WriteCharCtl = [](char16_t) {};
+    s.MarkStatusLineDirty = []() {};
+    s.HoldScreenOn = []() { return false; };
+
+    s.AllocScreenBuffers = [](uint16_t) {};
+    s.CloseScreenBuffers = []() {};
+    s.SetTerminalType = [](std::string_view, bool) { return true; };
+    s.TermTabStyle = []() -> uint8_t { return 0; };
+
+    s.ProcessRunning = []() { return false; };
+    s.ProcessKeyboard = []() {};
+    s.ReceiveFromHost = []() {};
+    s.KeyboardEnabled = []() { return true; };
+    s.KeyboardLocked = []() { return false; };
+    s.WaitForPending = []() { return false; };
+    s.QuietWaitPending = []() { return false; };
+
+    s.OpenPrinterDevice = printing::OpenPrinterTextFile;
+    s.ClosePrinterDevice = printing::ClosePrinterTextFile;
+    s.FlushCaptureLine = [](bool) {};
+    s.CloseInputFile = [](uint8_t) {};
+    s.CloseOutputFile = [](uint8_t) {};
+    s.EndPrintJob = printing::EndPrintJob;
+    s.AuxState = []() -> uint8_t { return 0; };
+    s.AuxClose = []() {};
+    s.DdeClientShutdown = []() {};
+    s.CloseFindSearch = []() {};
+    s.PlayMedia = [](std::string_view) {};
+    return s;
+}
+
+SessionServices Services = DefaultSessionServices();
+
+void ResetSessionServices() {
+    Services = DefaultSessionServices();
+    FileGlobals = StartupFileGlobals{};
+}
+
+}  // namespace emulation

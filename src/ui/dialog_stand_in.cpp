@@ -1,0 +1,68 @@
+// Stand-in for the menus and dialogs until they exist: every dialog and
+// prompt answers as if cancelled and the clipboard is empty.
+#include "ui/dialog_interface.h"
+
+namespace ui {
+
+MenuDispatchState MenuDispatch;
+
+void ResetMenuDispatch() {
+    MenuDispatch = MenuDispatchState{};
+}
+
+void QueuePendingCommand(std::string_view command) {
+    MenuDispatch.PendingCommand.assign(command.substr(0, 255));
+}
+
+void UpdateMenuState() {}
+void SetupMainMenu() {}
+bool SetMenuLanguage(uint16_t languageId) {
+    return languageId == 0;
+}
+uint16_t ChooseMenuLanguage(std::string_view) {
+    return 0;
+}
+
+NoticeWindowId ShowNoticeWindow(uint16_t) {
+    return 0;
+}
+bool IsNoticeWindowOpen(NoticeWindowId) {
+    return false;
+}
+void CloseNoticeWindow(NoticeWindowId) {}
+
+bool StringInputPrompt(std::u16string_view, std::u16string_view, std::u16string&,
+                       std::u16string_view) {
+    return false;
+}
+bool LoginPasswordPrompt(std::string_view, bool, std::string&, std::string&) {
+    return false;
+}
+
+bool ChooseSettingsFile() {
+    return false;
+}
+void CommSettingsDialog() {}
+
+void EditColors() {}
+void ShowMousePopup(int, int, std::u16string_view) {}
+void ShowCharInfo() {}
+
+void CopyScreenToClipboard(const ScreenCellRect&, uint8_t, bool) {}
+void CopyTextToClipboard(std::u16string_view) {}
+void PasteFromClipboard() {}
+bool PastePending() {
+    return false;
+}
+void FreePasteBuffer() {}
+bool NextPasteLine(uint8_t&) {
+    return false;
+}
+bool NextPasteLineWide(uint8_t&) {
+    return false;
+}
+bool NextPasteChar(uint16_t&) {
+    return false;
+}
+
+}  // namespace ui
