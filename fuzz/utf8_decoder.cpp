@@ -39,8 +39,7 @@ void CheckSteps(const uint8_t* data, size_t size) {
             if (i + step.length != size) __builtin_trap();  // only at the end
         } else if (step.status == Utf8Status::Char) {
             // A character is always its own shortest form and a scalar value.
-            if (step.codePoint > 0x10FFFF ||
-                (step.codePoint >= 0xD800 && step.codePoint <= 0xDFFF))
+            if (step.codePoint > 0x10FFFF || (step.codePoint >= 0xD800 && step.codePoint <= 0xDFFF))
                 __builtin_trap();
             uint8_t again[4];
             if (EncodeUtf8(step.codePoint, again) != step.length ||
@@ -117,9 +116,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
     if (CountAscii(fed) != CountAscii(bytes)) __builtin_trap();
 
     // The other sets take the same bytes whole, without reading past them.
-    static constexpr CharsetId kCodes[] = {kCharsetT160e, kCharsetCccii, kCharsetUsmarc,
-                                           kCharsetNone,  kCharsetIso,   kCharsetOtherCrt,
-                                           kCharsetIso8859_2, 437, 1252, 1255, 0x50000};
+    static constexpr CharsetId kCodes[] = {kCharsetT160e,
+                                           kCharsetCccii,
+                                           kCharsetUsmarc,
+                                           kCharsetNone,
+                                           kCharsetIso,
+                                           kCharsetOtherCrt,
+                                           kCharsetIso8859_2,
+                                           437,
+                                           1252,
+                                           1255,
+                                           0x50000};
     for (CharsetId code : kCodes) {
         char16_t ch = 0;
         size_t used = 0;

@@ -8,7 +8,9 @@
 #include <string>
 #include <utility>
 
+#include "common/allocation_counter.h"
 #include "console/code_page_tables.h"
+#include "emulation/charsets.h"
 
 namespace {
 
@@ -221,6 +223,26 @@ TEST_F(CodePagesTest, RunsGoThroughTheInstalledService) {
     EXPECT_EQ(platform::BytesToWide(932, "AB", 0), u"\u0141\u0142");
     platform::SetCodePages(nullptr);
     EXPECT_EQ(platform::BytesToWide(1252, "AB", 0), u"AB");
+}
+
+TEST_F(CodePagesTest, ReceivedRunsAndCharactersAllocateNothing) {
+    uint8_t run[200];
+    for (size_t i = 0; i < sizeof run; ++i) run[i] = static_cast<uint8_t>(0x20 + i);
+    char16_t cells[200];
+    const uint8_t euro[] = {0xE2, 0x82, 0xAC};
+    char16_t ch = 0;
+    auto translate = [&] {
+        for (uint32_t page : {1252u, 437u, platform::kOemCodePage})
+            for (uint32_t flags : {0u, platform::kGlyphChars})
+                ASSERT_EQ(platform::RunToWide(page, run, sizeof run, flags, cells), sizeof run);
+        for (size_t i = 0; i < sizeof run; ++i) emulation::HostToUnicode({&run[i], 1}, 1252, ch);
+        emulation::HostToUnicode(euro, emulation::kCharsetUtf8, ch);
+    };
+    translate();  // tables made on first use
+    const size_t before = test_support::HeapAllocations();
+    translate();
+    EXPECT_EQ(test_support::HeapAllocations(), before);
+    EXPECT_EQ(ch, u'\u20AC');
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The Win32 code-page service and the built-in one agree on every byte of every page the
 // built-in one knows, and on every character those pages hold; the character-set translation
 // gives the same results over either.
+#include "console/code_pages.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,14 +11,13 @@
 #include <vector>
 
 #include "console/code_page_tables.h"
-#include "console/code_pages.h"
 #include "console/win32/code_pages_win32.h"
 #include "emulation/charsets.h"
 
 namespace {
 
 class Win32CodePagesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { platform::ResetCodePages(); }
     void TearDown() override { platform::ResetCodePages(); }
 
@@ -115,8 +116,17 @@ TEST_F(Win32CodePagesTest, MultibytePagesConvertThroughTheSystem) {
 }
 
 TEST_F(Win32CodePagesTest, CharsetTranslationIsTheSameOverEitherService) {
-    const emulation::CharsetId codes[] = {437, 850, 852, 866, 1250, 1252, 1255, 1256, 28591,
-                                          emulation::kCharsetIso, emulation::kCharsetCccii,
+    const emulation::CharsetId codes[] = {437,
+                                          850,
+                                          852,
+                                          866,
+                                          1250,
+                                          1252,
+                                          1255,
+                                          1256,
+                                          28591,
+                                          emulation::kCharsetIso,
+                                          emulation::kCharsetCccii,
                                           emulation::kCharsetUtf8};
     platform::BuiltinCodePagesInstance().SetSystemPages(GetACP(), GetOEMCP());
     // The characters each code converts on the built-in side; best fit is the system's own.

@@ -46,8 +46,14 @@ class Win32CodePageService final : public platform::CodePages {
         if (codePage == platform::kAnsiCodePage) codePage = GetACP();
         if (codePage == platform::kOemCodePage) codePage = GetOEMCP();
         const uint64_t key = (static_cast<uint64_t>(codePage) << 1) | (glyphChars ? 1 : 0);
+        // Single received characters ask for the same table byte after byte.
+        if (key == lastKey_) return lastTable_;
         auto found = tables_.find(key);
-        if (found != tables_.end()) return found->second ? found->second->data() : nullptr;
+        if (found != tables_.end()) {
+            lastKey_ = key;
+            lastTable_ = found->second ? found->second->data() : nullptr;
+            return lastTable_;
+        }
         std::unique_ptr<std::array<char16_t, 256>> table;
         if (MaxCharSize(codePage) == 1 && !TakesNoFlags(codePage)) {
             table = std::make_unique<std::array<char16_t, 256>>();
@@ -61,6 +67,8 @@ class Win32CodePageService final : public platform::CodePages {
         }
         const char16_t* data = table ? table->data() : nullptr;
         tables_.emplace(key, std::move(table));
+        lastKey_ = key;
+        lastTable_ = data;
         return data;
     }
 
@@ -126,6 +134,8 @@ class Win32CodePageService final : public platform::CodePages {
 
     static std::vector<uint32_t> enumerated_;
     std::map<uint64_t, std::unique_ptr<std::array<char16_t, 256>>> tables_;
+    uint64_t lastKey_ = UINT64_MAX;
+    const char16_t* lastTable_ = nullptr;
 };
 
 std::vector<uint32_t> Win32CodePageService::enumerated_;
