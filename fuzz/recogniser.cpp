@@ -3,7 +3,8 @@
 // reference scan on every call, and the buffer must stay within its bounds.
 //
 // Input: byte 0 chooses the terminal type (low 4 bits), the GL set and C332
-// mode; byte 1 the screen width and Propagate; the rest is the host stream.
+// mode; byte 1 the screen width, Propagate and IgnoreNul; the rest is the host
+// stream.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace emulation;
     static const uint8_t kGLs[8] = {0, 0, 0, 3, 10, 11, 21, 14};
 
+    commands::ResetSettingsToDefaults();
+    commands::Settings.IgnoreNul = (data[1] & 4) != 0;
     ResetEmulatorState();
     ResetRecogniser();
     const TermTypeEntry& type = TermTypeTable[data[0] & 15];
@@ -28,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     source.data = data + 2;
     source.size = size - 2;
     source.width = (data[1] & 1) ? 132 : 80;
-    source.propagate = (data[1] & 2) != 0;
+    commands::Settings.Propagate = (data[1] & 2) != 0;
     SetRecogniserSource(&source);
 
     recogniser_driver::Driver driver(source);

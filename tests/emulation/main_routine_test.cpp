@@ -652,9 +652,12 @@ TEST_F(MainRoutineTest, StartupMacro) {
         std::vector<std::string> expected;
     };
     const Case cases[] = {
-        {"x", 0, {'x'}, {"StartMacro(120)"}},  {"x", 315, {315}, {}},  // the argument's key has no
-                                                                       // macro: neither starts
-        {"", 315, {315}, {"StartMacro(315)"}}, {"", 315, {}, {}},     {"", 0, {0}, {}},
+        {"x", 0, {'x'}, {"StartMacro(120)"}},
+        {"x", 315, {315}, {}},  // the argument's key has no
+                                // macro: neither starts
+        {"", 315, {315}, {"StartMacro(315)"}},
+        {"", 315, {}, {}},
+        {"", 0, {0}, {}},
     };
     for (const Case& c : cases) {
         SetUp();

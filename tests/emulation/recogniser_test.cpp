@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../../fuzz/recogniser_driver.h"
+#include "commands/settings_record.h"
 #include "emulation/family_tables.h"
 #include "emulation/term_types.h"
 
@@ -59,15 +60,15 @@ class WaitingBytes final : public RecogniserSource {
     Bytes waiting;
     size_t pos = 0;
     uint16_t width = 80;
-    bool propagate = false;
-    bool ReadWaitingByte(bool sevenBit, uint8_t& byte) override {
-        if (pos >= waiting.size()) return false;
-        byte = waiting[pos++];
-        if (sevenBit) byte &= 0x7F;
-        return true;
+    bool ReadWaitingByte(bool sevenBit, bool skipNul, uint8_t& byte) override {
+        while (pos < waiting.size()) {
+            byte = waiting[pos++];
+            if (sevenBit) byte &= 0x7F;
+            if (byte != 0 || !skipNul) return true;
+        }
+        return false;
     }
     uint16_t ScreenWidth() override { return width; }
-    bool Propagate() override { return propagate; }
 };
 
 struct Result {
@@ -79,6 +80,7 @@ struct Result {
 class RecogniserTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        commands::ResetSettingsToDefaults();
         ResetEmulatorState();
         ResetRecogniser();
         SetRecogniserSource(&source);
@@ -87,6 +89,7 @@ class RecogniserTest : public ::testing::Test {
         SetRecogniserSource(nullptr);
         ResetRecogniser();
         ResetEmulatorState();
+        commands::ResetSettingsToDefaults();
     }
 
     void Type(std::string_view name) { ASSERT_TRUE(SetTerminalType(name, false)) << name; }
@@ -581,6 +584,18 @@ TEST_F(RecogniserTest, ReadAheadTakesWaitingParameterBytesWithinTheBuffer) {
     EXPECT_EQ(r.params[0], 14);
     EmulatorState.C332Mode = false;
 
+    // Received NULs inside a control sequence are dropped when the settings say so.
+    commands::Settings.IgnoreNul = 1;
+    source.waiting = Bytes{'1', 0, ';', 0, '2', 'H'};
+    source.pos = 0;
+    r = Decode("\x1b[1");
+    ASSERT_EQ(r.status, RecogniseStatus::Recognised);
+    EXPECT_EQ(r.params[0], 11);
+    EXPECT_EQ(r.params[1], 2);
+    commands::Settings.IgnoreNul = 0;
+    source.pos = 0;
+    EXPECT_EQ(Decode("\x1b[1").status, RecogniseStatus::Discard);
+
     // An endless run of parameter bytes fills the buffer and no more.
     source.waiting = Bytes(500, '1');
     source.pos = 0;
@@ -749,7 +764,8 @@ TEST_F(RecogniserTest, FastScanAgreesWithReferenceOnRandomStreams) {
             src.data = stream.data();
             src.size = stream.size();
             src.width = rng() % 2 ? 80 : 132;
-            src.propagate = rng() % 2;
+            commands::Settings.Propagate = rng() % 2;
+            commands::Settings.IgnoreNul = rng() % 2;
             SetRecogniserSource(&src);
             recogniser_driver::Driver driver(src);
             const recogniser_driver::Mismatch m = driver.Run();
