@@ -3,21 +3,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <iterator>
+#include <string>
 
 namespace commands {
 
 namespace {
-
-struct MessageRow {
-    uint16_t id;
-    const char16_t* text;
-};
-
-constexpr MessageRow kMessageRows[] = {
-#include "message_table.inc"
-};
 
 bool NoKeysFile(std::string_view) {
     return false;
@@ -68,26 +58,6 @@ int TwentyFiveRows() {
 void NoConsoleView() {}
 void NoRuntimeGlobals(bool, std::string_view) {}
 
-std::string OwnMessageText(uint16_t id) {
-    const auto* row =
-        std::lower_bound(std::begin(kMessageRows), std::end(kMessageRows), id,
-                         [](const MessageRow& r, uint16_t wanted) { return r.id < wanted; });
-    std::string text;
-    if (row == std::end(kMessageRows) || row->id != id) return text;
-    for (const char16_t* p = row->text; *p != 0 && text.size() < 255; ++p)
-        text += *p < 256 ? static_cast<char>(*p) : '?';
-    return text;
-}
-
-bool OpensForUpdate(std::string_view name) {
-    if (name.empty()) return false;
-    const std::string path(name);
-    std::FILE* file = std::fopen(path.c_str(), "r+b");
-    if (file == nullptr) return false;
-    std::fclose(file);
-    return true;
-}
-
 constexpr StartupServiceTable kDefaultStartupServices{
     .LoadKeysFile = NoKeysFile,
     .SaveKeysFile = NoKeysFile,
@@ -105,8 +75,6 @@ constexpr StartupServiceTable kDefaultStartupServices{
     .ConsoleRows = TwentyFiveRows,
     .ResetConsoleView = NoConsoleView,
     .InitRuntimeGlobals = NoRuntimeGlobals,
-    .GetMessageText = OwnMessageText,
-    .FileIsWritable = OpensForUpdate,
 };
 
 }  // namespace

@@ -49,14 +49,8 @@ struct StartupServiceTable {
     // The run-time globals of the emulator, connection and commands to their
     // start state (receive ring, key ring, keyboard, capture, auto-login, AUX,
     // error key, replies, sequence buffer, first macro frame, status line,
-    // current-folder text, wait-for deadline, version text).
+    // current-folder text, wait-for deadline).
     void (*InitRuntimeGlobals)(bool gauge, std::string_view currentFolder);
-
-    // Shared services being built elsewhere; these links give way to direct
-    // calls once they land. A message text by id (short string), and a file
-    // that exists and opens for reading and writing.
-    std::string (*GetMessageText)(uint16_t id);
-    bool (*FileIsWritable)(std::string_view name);
 };
 
 extern StartupServiceTable StartupServices;
