@@ -148,8 +148,8 @@ void ApplyLoadedColors() {
 
 void LoadNamedKeysFile() {
     const std::string_view keyFile = Settings.KeyFileName.View();
-    // "Sorts after a blank": not empty and not a lone blank (nor blank-led
-    // control text).
+    // A name that sorts after a lone blank: not empty, not the blank itself,
+    // not one starting with a control character.
     if (!(keyFile > std::string_view(" ")) || UpperCase(keyFile) == Message(kMsgNone)) return;
     std::string name(keyFile);
     if (!HasPath(name)) name = FolderOf(SettingsFile.SettingsFileName) + name;
