@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+class Transport;
+}
+
+namespace connections {
+
+class ConnectSequence;
+
+// One word of a line error for the status row: message id, then the suffix.
+struct StatusWord {
+    int32_t column = 0;
+    uint16_t messageId = 0;
+    std::string suffix;
+    bool operator==(const StatusWord&) const = default;
+};
+
+// What the connection layer asks of its neighbours: the console, the
+// emulator, the command language, the debug log and the dialogs. Every
+// service has a harmless default, so that tests and tools override only what
+// they look at.
+class ConnectionHost {
+public:
+    virtual ~ConnectionHost() = default;
+
+    // The system millisecond counter.
+    virtual uint32_t Milliseconds();
+
+    virtual void UpdateWindowTitle() {}
+    virtual void SetExitCode(uint8_t code) {}
+    virtual void StartAutoLogin() {}
+    virtual void StopAutoLogin() {}
+
+    // The communication debug log: "[S:", "[R:" and "[" lines, error boxes
+    // (kind 0 general, 1 socket), and the copy of queued lines to the screen.
+    virtual void CommLogSent(std::string_view text) {}
+    virtual void CommLogReceived(std::string_view text) {}
+    virtual void CommDebugLog(std::string_view text) {}
+    virtual void CommErrorBox(std::string_view text, uint8_t kind) {}
+    virtual void CommDebugFlush() {}
+
+    // A message text by id (language module first), empty when unknown.
+    virtual std::u16string GetMessageText(uint16_t id) { return {}; }
+    virtual void LangMessageBox(uint16_t id) {}
+    virtual void LangMessageBoxShort(std::string_view text) {}
+
+    // The console's size in columns and rows (status line included).
+    virtual void ConsoleSize(int32_t& columns, int32_t& rows);
+    virtual std::string ExpandVariables(std::string_view text) { return std::string(text); }
+    virtual bool MonitorMode() { return false; }
+    // Writes line errors on the status row (at the cursor in monitor mode).
+    virtual void WriteLineErrors(const std::vector<StatusWord>& words) {}
+    // Empties the type-ahead ring, stops a file send, unlocks the keyboard.
+    virtual void ResetTypingState() {}
+    virtual void FineDelay(uint16_t units) {}
+
+    // Runs the connect steps to their end (the CONNECT dialog); true when
+    // connected. The default polls the sequence, waiting on the transport.
+    virtual bool RunConnect(ConnectSequence& sequence, platform::Transport& transport);
+
+    // The other socket methods plug in here.
+    virtual bool SshConnect() { return false; }
+    virtual bool SshSendData(const uint8_t* bytes, int32_t count) { return false; }
+    virtual void SshWindowSize(int32_t columns, int32_t rows) {}
+    virtual void RloginStart() {}
+    virtual void RloginSendWindowSize(int32_t columns, int32_t rows) {}
+};
+
+}  // namespace connections
