@@ -7,6 +7,7 @@
 #include "console/globals.h"
 #include "console/messages.h"
 #include "console/program_launch.h"
+#include "console/screen_buffer.h"
 #include "console/terminal_window.h"
 #include "console/tick_clock.h"
 #include "printing/print_interface.h"
