@@ -1,8 +1,11 @@
 #pragma once
-// Stand-ins for the services of other units that loading and saving the
-// settings call but that are not built yet. Each entry is a plain function
-// pointer whose default does the least; the owning unit points it at the real
-// operation when it lands.
+// What loading and saving the settings call of other units, as one table of
+// function pointers. The defaults call the units that exist (the command
+// line's file test, the terminal-type table, the console's colour map,
+// palette, size and view) and do the least for those still to come (keys
+// file, macros, screen pages, the monochrome table, the run-time globals);
+// a unit that lands points its entry at the real operation, and tests
+// replace entries with fakes.
 
 #include <cstdint>
 #include <string>

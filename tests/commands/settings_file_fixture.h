@@ -4,6 +4,7 @@
 // tests.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,8 @@
 #include "commands/settings_file.h"
 #include "commands/settings_record.h"
 #include "commands/startup_services.h"
+#include "console/console_primitives.h"
+#include "console/screen_buffer.h"
 #include "fake_folders_system.h"
 #include "ui/message_box.h"
 #include "ui/settings_dialogs.h"
@@ -116,6 +119,8 @@ class SettingsFileTest : public ::testing::Test {
         commands::ResetSettingsToDefaults();
         commands::ResetSettingsFileState();
         commands::ResetStartupServices();
+        console::ResetConsoleLayer();
+        console::ResetConsoleScreen();
         record = &seen;
         auto& s = commands::StartupServices;
         s.LoadKeysFile = [](std::string_view name) {
@@ -132,6 +137,11 @@ class SettingsFileTest : public ::testing::Test {
         s.RunErrorKeyMacro = [] {
             if (record->errorKeyDefined) ++record->errorKeyRuns;
             return record->errorKeyDefined;
+        };
+        // "\\" is no separator here, so the file test is a plain one.
+        s.IsUsableFile = [](std::string_view name) {
+            struct stat info {};
+            return stat(std::string(name).c_str(), &info) == 0 && S_ISREG(info.st_mode);
         };
         s.FindTermType = [](std::string_view name) {
             record->termTypesAsked.emplace_back(name);
@@ -150,6 +160,8 @@ class SettingsFileTest : public ::testing::Test {
         commands::ResetStartupServices();
         commands::ResetSettingsFileState();
         commands::ResetSettingsToDefaults();
+        console::ResetConsoleLayer();
+        console::ResetConsoleScreen();
         record = nullptr;
         std::error_code ignored;
         std::filesystem::remove_all(root, ignored);
