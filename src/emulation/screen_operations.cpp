@@ -399,6 +399,7 @@ void SaveCursorOp(TermOp, const TermOpParams&) {
     s.GL = EmulatorState.GL;
     std::copy_n(EmulatorState.GSlots, 4, s.GSlots);
     std::copy_n(EmulatorState.NationalSlots, 4, s.NationalSlots);
+    s.GlSlot = EmulatorState.NationalExtra;
     s.GRSlot = EmulatorState.GRSlot;
     s.WrapStyle = EmulatorState.WrapStyle;
     s.OriginMode = ScreenOperations.OriginMode ? 1 : 0;
@@ -413,6 +414,7 @@ void RestoreCursorOp(TermOp, const TermOpParams&) {
     EmulatorState.GL = s.GL;
     std::copy_n(s.GSlots, 4, EmulatorState.GSlots);
     std::copy_n(s.NationalSlots, 4, EmulatorState.NationalSlots);
+    EmulatorState.NationalExtra = std::min<uint32_t>(s.GlSlot, 3);
     EmulatorState.GRSlot = std::min<uint32_t>(s.GRSlot, 3);
     EmulatorState.WrapStyle = std::min<uint8_t>(s.WrapStyle, 2);
     ScreenOperations.OriginMode = s.OriginMode != 0;

@@ -65,6 +65,7 @@ struct SavedCursorRecord {
     uint8_t GL = 0;
     uint8_t GSlots[4] = {};
     uint8_t NationalSlots[4] = {};
+    uint32_t GlSlot = 0;
     uint32_t GRSlot = 2;
     uint8_t WrapStyle = 0;
     uint8_t OriginMode = 0;
