@@ -40,7 +40,7 @@ inline constexpr uint16_t kMessageCommErrorBase = 12000;
 // A Telnet reply that failed to go out.
 inline constexpr uint32_t kReplyNotSent = 12001;
 
-// The settings fields the layer reads (and `FullDuplex`, which Telnet writes).
+// The settings fields the layer reads.
 struct ConnectionSettings {
     uint8_t CommMethod = kMethodTelnet;
     uint8_t ReconnectMode = 0;
@@ -153,6 +153,7 @@ private:
     void ConsoleSize(int32_t& columns, int32_t& rows) override { host_->ConsoleSize(columns, rows); }
     std::string ExpandVariables(std::string_view text) override { return host_->ExpandVariables(text); }
     void StopAutoLogin() override { host_->StopAutoLogin(); }
+    void SetFullDuplex(bool on) override { host_->SetFullDuplex(on); }
     void RefreshTitle() override { host_->UpdateWindowTitle(); }
 
     platform::Transport* sockets_ = nullptr;

@@ -152,7 +152,7 @@ void TelnetProtocol::HandleWill(uint8_t option) {
                 SendChecked(kDO, kOptEcho);
                 state_.remoteEcho = 1;
             }
-            settings_->FullDuplex = true;
+            link_->SetFullDuplex(true);
             break;
         case kOptSga:
             if (!state_.sgaSent) {
@@ -181,7 +181,7 @@ void TelnetProtocol::HandleWont(uint8_t option) {
         SendChecked(kDONT, kOptEcho);
         state_.remoteEcho = 0;
     }
-    settings_->FullDuplex = false;
+    link_->SetFullDuplex(false);
 }
 
 void TelnetProtocol::HandleDo(uint8_t option) {

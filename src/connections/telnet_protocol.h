@@ -43,7 +43,7 @@ struct TelnetCollector {
     uint8_t bytes[kCapacity] = {};
 };
 
-// The settings the Telnet side reads (and `FullDuplex`, which it writes).
+// The settings the Telnet side reads.
 struct TelnetSettings {
     bool TelnetNegotiation = true;
     bool SendWindowSize = true;
@@ -54,7 +54,6 @@ struct TelnetSettings {
     char TermNameSeparator = ';';
     std::string TerminalType = "VT220";
     std::string EnvironmentText = "OZMEL=${OZM_PROGRAM}";
-    bool FullDuplex = true;
     // `OldScoAnsi` as last applied by the options dialog.
     bool OldScoAnsi = false;
 };
@@ -97,6 +96,8 @@ public:
     // The console's columns and rows (all rows, status line included).
     virtual void ConsoleSize(int32_t& columns, int32_t& rows) = 0;
     virtual std::string ExpandVariables(std::string_view text) = 0;
+    // The host's ECHO decides `FullDuplex` (off: this side echoes).
+    virtual void SetFullDuplex(bool on) = 0;
     // The host logged the user in: the program's own auto-login stops.
     virtual void StopAutoLogin() = 0;
     virtual void RefreshTitle() = 0;

@@ -48,6 +48,7 @@ public:
     int autoLogins = 0;
     int autoLoginStops = 0;
     int typingResets = 0;
+    int fullDuplex = -1;  // as last written
     int32_t columns = 80, rows = 25;
     std::vector<std::string> log;  // "[S:..]", "[R:..]", "[..]", "BOX0 ..", "BOX1 .."
     std::vector<std::string> shortBoxes;
@@ -60,6 +61,7 @@ public:
     void SetExitCode(uint8_t code) override { exitCode = code; }
     void StartAutoLogin() override { ++autoLogins; }
     void StopAutoLogin() override { ++autoLoginStops; }
+    void SetFullDuplex(bool on) override { fullDuplex = on; }
     void CommLogSent(std::string_view t) override { log.push_back("[S:" + std::string(t) + "]"); }
     void CommLogReceived(std::string_view t) override { log.push_back("[R:" + std::string(t) + "]"); }
     void CommDebugLog(std::string_view t) override { log.push_back("[" + std::string(t) + "]"); }

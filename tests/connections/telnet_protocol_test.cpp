@@ -81,12 +81,12 @@ TEST(TelnetNegotiation, RepliesFollowTheOptionTables) {
 TEST(TelnetNegotiation, EchoDecidesDuplex) {
     Rig rig;
     EXPECT_EQ(rig.Feed(B({IAC, WILL, 1})), B({IAC, DO, 1}));
-    EXPECT_TRUE(rig.ts().FullDuplex);
-    rig.ts().FullDuplex = false;
+    EXPECT_EQ(rig.host.fullDuplex, 1);
+    rig.host.fullDuplex = 0;
     EXPECT_EQ(rig.Feed(B({IAC, WILL, 1})), B({}));  // no second reply
-    EXPECT_TRUE(rig.ts().FullDuplex);                // but duplex again
+    EXPECT_EQ(rig.host.fullDuplex, 1);               // but duplex again
     EXPECT_EQ(rig.Feed(B({IAC, WONT, 1})), B({IAC, DONT, 1}));
-    EXPECT_FALSE(rig.ts().FullDuplex);
+    EXPECT_EQ(rig.host.fullDuplex, 0);
     EXPECT_TRUE(rig.host.Logged("[R:IAC WILLTEL ECHO]"));
     EXPECT_TRUE(rig.host.Logged("[S:IAC DOTEL ECHO]"));
 }

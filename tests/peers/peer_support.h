@@ -151,11 +151,13 @@ class PeerHost : public connections::ConnectionHost {
 public:
     int exitCode = -1;
     int titleUpdates = 0;
+    bool fullDuplex = false;
     int32_t columns = 80, rows = 25;
     std::vector<std::string> log;
 
     void UpdateWindowTitle() override { ++titleUpdates; }
     void SetExitCode(uint8_t code) override { exitCode = code; }
+    void SetFullDuplex(bool on) override { fullDuplex = on; }
     void CommLogSent(std::string_view t) override { log.push_back("[S:" + std::string(t) + "]"); }
     void CommLogReceived(std::string_view t) override { log.push_back("[R:" + std::string(t) + "]"); }
     void CommDebugLog(std::string_view t) override { log.push_back("[" + std::string(t) + "]"); }
