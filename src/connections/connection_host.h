@@ -26,7 +26,7 @@ struct StatusWord {
 // service has a harmless default, so that tests and tools override only what
 // they look at.
 class ConnectionHost {
-public:
+  public:
     virtual ~ConnectionHost() = default;
 
     // The system millisecond counter.

@@ -2,7 +2,8 @@
 
 namespace connections {
 
-ConnectionSettings ConnectionSettingsFrom(const commands::SettingsRecord& r, bool oldScoAnsiActive) {
+ConnectionSettings ConnectionSettingsFrom(const commands::SettingsRecord& r,
+                                          bool oldScoAnsiActive) {
     ConnectionSettings s;
     s.CommMethod = r.CommMethod;
     s.ReconnectMode = r.ReconnectMode;

@@ -36,7 +36,7 @@ done
 )SH";
 
 class TelnetPeer : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const std::string socat = FindInPath("socat");
         if (socat.empty() || !Executable("/usr/sbin/telnetd")) {
@@ -48,9 +48,9 @@ protected:
         ::chmod(script.c_str(), 0700);
         port_ = FreePort();
         server_ = std::make_unique<PeerProcess>(
-            std::vector<std::string>{socat, "TCP-LISTEN:" + std::to_string(port_) +
-                                                ",bind=127.0.0.1,reuseaddr,fork",
-                                     "EXEC:/usr/sbin/telnetd -h -E " + script},
+            std::vector<std::string>{
+                socat, "TCP-LISTEN:" + std::to_string(port_) + ",bind=127.0.0.1,reuseaddr,fork",
+                "EXEC:/usr/sbin/telnetd -h -E " + script},
             dir_->path() + "/socat.log");
         for (int i = 0; i < 250 && !Listening(port_); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -63,8 +63,8 @@ protected:
         dir_.reset();
     }
 
-    // A Telnet connection with the security options off (they are not part
-    // of this server's set-up).
+    // A Telnet connection with the security options off (this server is not
+    // set up for them).
     std::unique_ptr<PeerClient> Connect(bool binary = false) {
         auto client = std::make_unique<PeerClient>("127.0.0.1:" + std::to_string(port_));
         auto& ts = client->layer->settings.telnet;
