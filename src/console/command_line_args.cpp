@@ -64,9 +64,13 @@ std::u16string ParamStrW(int index) {
     return argument;
 }
 
-int ParamCount() { return static_cast<int>(Arguments().size()); }
+int ParamCount() {
+    return static_cast<int>(Arguments().size());
+}
 
-std::string ParamStr(int index) { return AnsiFromWide(ParamStrW(index)); }
+std::string ParamStr(int index) {
+    return AnsiFromWide(ParamStrW(index));
+}
 
 void JoinQuotedArgument(std::span<const std::string> arguments, int& index, std::string& argument) {
     argument.clear();

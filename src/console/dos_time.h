@@ -17,7 +17,8 @@ void UnpackTime(int32_t packed, DateTime& time);
 
 // The DOS date-time of an open file's last write; 0 or the system's error.
 int32_t GetFTime(std::FILE* file, int32_t& packed);
-// Sets it (pending output is flushed first, so that it cannot change the time again); 0 or the error.
+// Sets it (pending output is flushed first, so that it cannot change the time again); 0 or the
+// error.
 int32_t SetFTime(std::FILE* file, int32_t packed);
 
 }  // namespace console

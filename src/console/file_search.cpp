@@ -63,7 +63,8 @@ void FindNext(SearchRec& rec) {
 void FSplit(std::string_view path, std::string& dir, std::string& name, std::string& ext,
             size_t dirMax, size_t nameMax, size_t extMax) {
     size_t cut = path.find_last_of("\\/:");
-    std::string_view d = cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
+    std::string_view d =
+        cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
     std::string_view n = cut == std::string_view::npos ? path : path.substr(cut + 1);
     size_t dot = n.rfind('.');
     std::string_view e = dot == std::string_view::npos ? std::string_view() : n.substr(dot);

@@ -21,9 +21,9 @@ struct SearchRec {
     std::string Name;
     int64_t Size = 0;
     uint8_t Attr = 0;
-    int32_t Time = 0;           // DOS packed date-time
-    uint16_t ExcludeAttr = 0;   // hidden, system, volume and folder kinds not asked for
-    uint64_t FindHandle = 0;    // 0: no open search
+    int32_t Time = 0;          // DOS packed date-time
+    uint16_t ExcludeAttr = 0;  // hidden, system, volume and folder kinds not asked for
+    uint64_t FindHandle = 0;   // 0: no open search
 };
 
 // The first entry of the path (which may hold wildcards) whose kind the attributes allow; an entry

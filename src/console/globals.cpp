@@ -23,9 +23,13 @@ void ResetGlobals() {
     BuildVersionText();
 }
 
-size_t CaptureLineLength() { return globals.CaptureLine.size(); }
+size_t CaptureLineLength() {
+    return globals.CaptureLine.size();
+}
 
-void PCharFromStr(HeapText& variable, std::string_view text) { variable = std::string(text); }
+void PCharFromStr(HeapText& variable, std::string_view text) {
+    variable = std::string(text);
+}
 
 void PCharFromPChar(HeapText& variable, const HeapText& source) {
     if (&variable == &source) return;
@@ -38,6 +42,8 @@ void PCharAppend(HeapText& variable, std::string_view text) {
     variable = std::move(joined);
 }
 
-void PCharFree(HeapText& variable) { variable.reset(); }
+void PCharFree(HeapText& variable) {
+    variable.reset();
+}
 
 }  // namespace console

@@ -13,9 +13,9 @@ namespace console {
 inline constexpr std::string_view kVersionNumber = "12.6f";
 
 struct Globals {
-    std::string VersionText;   // String[18]: message 923 followed by the version number
+    std::string VersionText;     // String[18]: message 923 followed by the version number
     std::u16string CaptureLine;  // the capture line buffer
-    SearchRec FindRecord;      // the search state of the find commands
+    SearchRec FindRecord;        // the search state of the find commands
 };
 extern Globals globals;
 // Back to the state at start: the version text built again, the rest empty.

@@ -20,9 +20,15 @@ template <typename Char>
 void InsertLineSorted(std::basic_string_view<Char> line, std::basic_string<Char>& text);
 
 // Byte texts and wide texts are both kept this way.
-inline size_t LineCount(std::string_view text) { return LineCount<char>(text); }
-inline size_t LineCount(std::u16string_view text) { return LineCount<char16_t>(text); }
-inline std::string LineOfText(std::string_view text, size_t n) { return LineOfText<char>(text, n); }
+inline size_t LineCount(std::string_view text) {
+    return LineCount<char>(text);
+}
+inline size_t LineCount(std::u16string_view text) {
+    return LineCount<char16_t>(text);
+}
+inline std::string LineOfText(std::string_view text, size_t n) {
+    return LineOfText<char>(text, n);
+}
 inline std::u16string LineOfText(std::u16string_view text, size_t n) {
     return LineOfText<char16_t>(text, n);
 }

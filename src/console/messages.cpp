@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <iterator>
 
+#include "commands/settings_record.h"
 #include "console/system_services.h"
 
 namespace platform {
@@ -11,7 +12,7 @@ namespace {
 
 // Without a platform source the program's own table is the only one.
 class OwnTableSource final : public StringSource {
-public:
+  public:
     bool LanguageModuleReady(uint16_t) override { return false; }
     std::u16string LanguageText(uint16_t, uint16_t) override { return {}; }
     std::u16string OwnText(uint16_t id, uint16_t) override {
@@ -28,7 +29,9 @@ StringSource& CurrentStringSource() {
     return installed ? *installed : fallback;
 }
 
-void SetStringSource(StringSource* source) { installed = source; }
+void SetStringSource(StringSource* source) {
+    installed = source;
+}
 
 }  // namespace platform
 
@@ -36,9 +39,13 @@ namespace console {
 
 Messages messages;
 
-void ResetMessages() { messages = Messages{}; }
+void ResetMessages() {
+    messages = Messages{};
+}
 
-uint16_t MessageLanguageId() { return messages.languageId ? messages.languageId() : 0; }
+uint16_t MessageLanguageId() {
+    return messages.languageId ? messages.languageId() : commands::Settings.LanguageId.Get();
+}
 
 namespace {
 
@@ -56,7 +63,9 @@ constexpr size_t kShortTextMax = 254;
 // Widths and precisions above this come only from a damaged text.
 constexpr int64_t kMaxFieldWidth = 4096;
 
-std::u16string DefaultText() { return std::u16string(kResourceStringError); }
+std::u16string DefaultText() {
+    return std::u16string(kResourceStringError);
+}
 
 // The wide text by the common lookup order; empty when no source has it.
 std::u16string LookUp(MessageId id, bool& fromLanguage) {
@@ -87,7 +96,8 @@ bool ReadCount(std::u16string_view f, size_t& i, std::span<const FormatArg> args
     present = false;
     if (i < f.size() && f[i] == u'*') {
         ++i;
-        if (argIndex >= args.size() || !std::holds_alternative<int64_t>(args[argIndex])) return false;
+        if (argIndex >= args.size() || !std::holds_alternative<int64_t>(args[argIndex]))
+            return false;
         value = std::get<int64_t>(args[argIndex++]);
         present = true;
     } else if (i < f.size() && f[i] >= u'0' && f[i] <= u'9') {
@@ -101,7 +111,9 @@ bool ReadCount(std::u16string_view f, size_t& i, std::span<const FormatArg> args
     return !present || (value >= 0 && value <= kMaxFieldWidth);
 }
 
-std::u16string Widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string Widen(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
 
 std::u16string ZeroPad(std::u16string digits, int64_t precision) {
     if (precision > static_cast<int64_t>(digits.size()))
@@ -205,13 +217,15 @@ bool FormatMessageText(std::u16string_view f, std::span<const FormatArg> args,
             case u'd': {
                 if (!std::holds_alternative<int64_t>(arg)) return false;
                 int64_t v = std::get<int64_t>(arg);
-                uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+                uint64_t magnitude =
+                    v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
                 piece = (v < 0 ? u"-" : u"") + ZeroPad(Widen(std::to_string(magnitude)), precision);
                 break;
             }
             case u'u':
                 if (!std::holds_alternative<int64_t>(arg)) return false;
-                piece = ZeroPad(Widen(std::to_string(AsUnsigned(std::get<int64_t>(arg)))), precision);
+                piece =
+                    ZeroPad(Widen(std::to_string(AsUnsigned(std::get<int64_t>(arg)))), precision);
                 break;
             case u'x': {
                 if (!std::holds_alternative<int64_t>(arg)) return false;
@@ -242,8 +256,12 @@ bool FormatMessageText(std::u16string_view f, std::span<const FormatArg> args,
                 return false;
         }
         if (static_cast<int64_t>(piece.size()) < width) {
-            std::u16string pad(static_cast<size_t>(width) - piece.size(), u' ');
-            piece = left ? piece + pad : pad + piece;
+            size_t pad = static_cast<size_t>(width) - piece.size();
+            if (left) {
+                piece.append(pad, u' ');
+            } else {
+                piece.insert(0, pad, u' ');
+            }
         }
         result += piece;
     }

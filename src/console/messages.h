@@ -11,7 +11,7 @@ namespace platform {
 
 // Where message texts come from. An empty text means the source has no entry for the id.
 class StringSource {
-public:
+  public:
     virtual ~StringSource() = default;
     // Makes sure the language module for the language is loaded (once per run) and says whether
     // there is one to read.
@@ -42,7 +42,8 @@ struct Messages {
     // The two reusable zero-terminated message buffers.
     std::string buffer1;
     std::string buffer2;
-    // Reads the settings' language id (+4972); 0 means the program's own texts.
+    // Stands in for the settings' LanguageId (+4972) when set (tests); 0 means the program's own
+    // texts.
     uint16_t (*languageId)() = nullptr;
 };
 extern Messages messages;

@@ -2,12 +2,15 @@
 
 #include "console/messages.h"
 #include "console/system_services.h"
+#include "console/terminal_window.h"
 
 namespace console {
 
 ProgramLaunch programLaunch;
 
-void ResetProgramLaunch() { programLaunch = ProgramLaunch{}; }
+void ResetProgramLaunch() {
+    programLaunch = ProgramLaunch{};
+}
 
 namespace {
 
@@ -35,7 +38,8 @@ void ExecProgram(std::u16string_view program, std::u16string_view parameters, bo
     programLaunch.LastProcessHandle = 0;
     programLaunch.LastProcessId = 0;
 
-    platform::StartedProcess started = system.StartProcess(CommandLine(program, u"", parameters), show);
+    platform::StartedProcess started =
+        system.StartProcess(CommandLine(program, u"", parameters), show);
     if (!started.ok && started.error == kFileNotFound)
         started = system.StartProcess(CommandLine(program, u".BAT", parameters), show);
     if (!started.ok) {
@@ -56,7 +60,11 @@ void ExecProgram(std::u16string_view program, std::u16string_view parameters, bo
 
     while (ProcessRunning(programLaunch.LaunchedProcess)) {
         system.WaitForMessageOrProcess(programLaunch.LaunchedProcess);
-        if (programLaunch.pumpWindowMessages) programLaunch.pumpWindowMessages();
+        if (programLaunch.pumpWindowMessages) {
+            programLaunch.pumpWindowMessages();
+        } else {
+            PumpWindowMessages();
+        }
     }
     dosState.DosExitCode = static_cast<int32_t>(system.ProcessExitCode(started.handle).value_or(0));
     // The key input may have given up waiting meanwhile; only a wait still in place is ended here.

@@ -12,7 +12,8 @@ struct ProgramLaunch {
     uint64_t LaunchedProcess = 0;    // the program being waited for; 0 when none
     uint64_t LastProcessHandle = 0;  // the last program started
     uint32_t LastProcessId = 0;
-    // What the wait needs of the terminal window; the window unit points these at its own.
+    // What the wait needs of the terminal window: the title (the window unit points these at its
+    // own) and, when set, a pump in place of the window's PumpWindowMessages.
     std::function<void()> pumpWindowMessages;
     std::function<std::u16string()> windowTitle;
     std::function<void(std::u16string_view)> setWindowTitle;
@@ -20,9 +21,9 @@ struct ProgramLaunch {
 extern ProgramLaunch programLaunch;
 void ResetProgramLaunch();
 
-// Starts program + " " + parameters (program + ".BAT" when the program itself is not found) with the
-// show-window value. Sets DosError; when waiting, shows message 903 in the window title, keeps the
-// window alive until the program ends and sets DosExitCode.
+// Starts program + " " + parameters (program + ".BAT" when the program itself is not found) with
+// the show-window value. Sets DosError; when waiting, shows message 903 in the window title, keeps
+// the window alive until the program ends and sets DosExitCode.
 void ExecProgram(std::u16string_view program, std::u16string_view parameters, bool wait,
                  uint16_t show);
 

@@ -67,7 +67,9 @@ std::u16string Utf8ToWide(std::string_view s) {
     return out;
 }
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
 
 // Wildcard match as the system's directory search does it: * and ?, letter case ignored, and
 // "*.*" for every name.
@@ -75,7 +77,8 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
     if (pattern == "*.*") return true;
     size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || AsciiUpper(pattern[p]) == AsciiUpper(name[n]))) {
+        if (p < pattern.size() &&
+            (pattern[p] == '?' || AsciiUpper(pattern[p]) == AsciiUpper(name[n]))) {
             ++p;
             ++n;
         } else if (p < pattern.size() && pattern[p] == '*') {
@@ -92,6 +95,7 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
     return p == pattern.size();
 }
 
+#ifndef _WIN32
 int32_t PackedLocal(std::time_t t) {
     std::tm tm{};
 #ifdef _WIN32
@@ -99,18 +103,20 @@ int32_t PackedLocal(std::time_t t) {
 #else
     localtime_r(&t, &tm);
 #endif
-    console::DateTime dt{static_cast<uint16_t>(tm.tm_year + 1900), static_cast<uint16_t>(tm.tm_mon + 1),
-                         static_cast<uint16_t>(tm.tm_mday),        static_cast<uint16_t>(tm.tm_hour),
-                         static_cast<uint16_t>(tm.tm_min),         static_cast<uint16_t>(tm.tm_sec)};
+    console::DateTime dt{
+        static_cast<uint16_t>(tm.tm_year + 1900), static_cast<uint16_t>(tm.tm_mon + 1),
+        static_cast<uint16_t>(tm.tm_mday),        static_cast<uint16_t>(tm.tm_hour),
+        static_cast<uint16_t>(tm.tm_min),         static_cast<uint16_t>(tm.tm_sec)};
     int32_t packed = 0;
     console::PackTime(dt, packed);
     return packed;
 }
+#endif
 
 // The default services, made of the C++ library (and POSIX calls natively). Until the platform's
 // own are installed a Windows build has no program launch and no file times here.
 class StdSystemServices final : public SystemServices {
-public:
+  public:
     std::optional<std::string> EnvironmentVariable(std::string_view name) override {
         const char* value = std::getenv(std::string(name).c_str());
         if (!value) return std::nullopt;
@@ -141,11 +147,13 @@ public:
 #else
         localtime_r(&t, &tm);
 #endif
-        auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
-        return LocalTime{static_cast<uint16_t>(tm.tm_year + 1900), static_cast<uint16_t>(tm.tm_mon + 1),
-                         static_cast<uint16_t>(tm.tm_mday),        static_cast<uint16_t>(tm.tm_hour),
-                         static_cast<uint16_t>(tm.tm_min),         static_cast<uint16_t>(tm.tm_sec),
-                         static_cast<uint16_t>(ms.count())};
+        auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
+        return LocalTime{
+            static_cast<uint16_t>(tm.tm_year + 1900), static_cast<uint16_t>(tm.tm_mon + 1),
+            static_cast<uint16_t>(tm.tm_mday),        static_cast<uint16_t>(tm.tm_hour),
+            static_cast<uint16_t>(tm.tm_min),         static_cast<uint16_t>(tm.tm_sec),
+            static_cast<uint16_t>(ms.count())};
     }
 
     uint64_t FindFirstEntry(std::string_view pattern, DirEntry& entry) override {
@@ -180,7 +188,9 @@ public:
         return true;
     }
 
-    void FindClose(uint64_t handle) override { searches_.erase(handle); }
+    void FindClose(uint64_t handle) override {
+        searches_.erase(handle);
+    }
 
     int32_t GetFileDosTime(std::FILE* file, int32_t& packed) override {
 #ifndef _WIN32
@@ -209,7 +219,7 @@ public:
         tm.tm_isdst = -1;
         std::time_t t = std::mktime(&tm);
         if (t == static_cast<std::time_t>(-1)) return 87;  // ERROR_INVALID_PARAMETER
-        struct timespec times[2] = {{t, 0}, {t, 0}};
+        struct timespec times[2] = {{t, 0}, { t, 0 }};
         return futimens(fileno(file), times) == 0 ? 0 : 5;
 #else
         (void)file;
@@ -257,8 +267,12 @@ public:
     StartedProcess StartProcess(std::u16string_view, uint16_t) override {
         return StartedProcess{false, 50, 0, 0};  // ERROR_NOT_SUPPORTED
     }
-    bool ProcessRunning(uint64_t) override { return false; }
-    std::optional<uint32_t> ProcessExitCode(uint64_t) override { return std::nullopt; }
+    bool ProcessRunning(uint64_t) override {
+        return false;
+    }
+    std::optional<uint32_t> ProcessExitCode(uint64_t) override {
+        return std::nullopt;
+    }
     void CloseProcessHandle(uint64_t) override {}
     void CloseProcessWindow(uint32_t) override {}
     void WaitForMessageOrProcess(uint64_t) override {
@@ -269,7 +283,7 @@ public:
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     }
 
-private:
+  private:
     struct Search {
         std::vector<DirEntry> entries;
         size_t next = 0;
@@ -314,7 +328,9 @@ SystemServices& CurrentSystem() {
     return installed ? *installed : fallback;
 }
 
-void SetSystemServices(SystemServices* services) { installed = services; }
+void SetSystemServices(SystemServices* services) {
+    installed = services;
+}
 
 }  // namespace platform
 
@@ -322,7 +338,9 @@ namespace console {
 
 DosState dosState;
 
-void ResetDosState() { dosState = DosState{}; }
+void ResetDosState() {
+    dosState = DosState{};
+}
 
 namespace {
 std::string Cut255(std::string s) {
@@ -339,9 +357,13 @@ std::string FExpand(std::string_view path) {
     return Cut255(platform::CurrentSystem().FullPath(path));
 }
 
-std::string GetDirPChar(uint8_t drive) { return platform::CurrentSystem().CurrentDirectory(drive); }
+std::string GetDirPChar(uint8_t drive) {
+    return platform::CurrentSystem().CurrentDirectory(drive);
+}
 
-std::u16string GetCurrentDirW() { return platform::CurrentSystem().CurrentDirectoryW(); }
+std::u16string GetCurrentDirW() {
+    return platform::CurrentSystem().CurrentDirectoryW();
+}
 
 void GetTime(uint16_t& hour, uint16_t& minute, uint16_t& second, uint16_t& millisecond) {
     platform::LocalTime t = platform::CurrentSystem().Now();

@@ -32,13 +32,14 @@ struct StartedProcess {
 };
 
 class SystemServices {
-public:
+  public:
     virtual ~SystemServices() = default;
 
     virtual std::optional<std::string> EnvironmentVariable(std::string_view name) = 0;
     // The full path of a possibly relative path, as the system completes it.
     virtual std::string FullPath(std::string_view path) = 0;
-    // The current folder of a drive (0 the current drive, 1 A, ...), and the current folder in wide text.
+    // The current folder of a drive (0 the current drive, 1 A, ...), and the current folder in wide
+    // text.
     virtual std::string CurrentDirectory(uint8_t drive) = 0;
     virtual std::u16string CurrentDirectoryW() = 0;
     virtual LocalTime Now() = 0;
@@ -86,7 +87,7 @@ namespace console {
 
 // Results of the DOS-shaped services, shared by the directory search and the program launcher.
 struct DosState {
-    int32_t DosError = 0;     // 0 success, 18 no more files, else the system's error (-1: none given)
+    int32_t DosError = 0;  // 0 success, 18 no more files, else the system's error (-1: none given)
     int32_t DosExitCode = 0;  // exit code of the last program waited for
 };
 extern DosState dosState;
@@ -110,7 +111,9 @@ std::u16string WideFromAnsi(std::string_view text);
 bool FileIsWritable(const std::string& name);
 
 // The number of serial ports the port lists offer.
-inline constexpr int ComPortCount() { return 16; }
+inline constexpr int ComPortCount() {
+    return 16;
+}
 
 struct WordRect {
     uint16_t left = 0, top = 0, right = 0, bottom = 0;

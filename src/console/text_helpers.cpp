@@ -58,7 +58,9 @@ bool IsAllDigits(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-std::string IntToShortStr(int32_t value) { return std::to_string(value); }
+std::string IntToShortStr(int32_t value) {
+    return std::to_string(value);
+}
 
 std::string IntToStrWidth(int32_t value, int width) {
     std::string digits = std::to_string(value);
@@ -79,7 +81,8 @@ std::string RealToStrTrim(double value, int width, int decimals) {
     decimals = std::clamp(decimals, 0, 30);
     char buffer[400];
     int n = std::snprintf(buffer, sizeof buffer, "%*.*f", width, decimals, value);
-    std::string text(buffer, n < 0 ? 0 : std::min<size_t>(static_cast<size_t>(n), sizeof buffer - 1));
+    std::string text(buffer,
+                     n < 0 ? 0 : std::min<size_t>(static_cast<size_t>(n), sizeof buffer - 1));
     // Only fraction digits are trimmed: the zeros of a whole number are part of its value.
     if (text.find('.') != std::string::npos)
         while (text.size() > 1 && text.back() == '0') text.pop_back();
@@ -95,7 +98,8 @@ std::string RealToHex(double value) {
     uint32_t high = 0;
     if (std::isfinite(whole) && std::fabs(whole) < 9.2e18)
         high = static_cast<uint32_t>(static_cast<int64_t>(whole));
-    uint32_t low = std::isfinite(fraction) ? static_cast<uint32_t>(fraction * 268435456.0) & 0x0FFFFFFF : 0;
+    uint32_t low =
+        std::isfinite(fraction) ? static_cast<uint32_t>(fraction * 268435456.0) & 0x0FFFFFFF : 0;
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%08X.%07X", static_cast<unsigned>(high),
                   static_cast<unsigned>(low));

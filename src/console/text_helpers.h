@@ -1,6 +1,6 @@
 #pragma once
-// Helpers on short strings (bytes of the ANSI code page), hexadecimal and decimal text, and byte and
-// word buffers. They keep no state.
+// Helpers on short strings (bytes of the ANSI code page), hexadecimal and decimal text, and byte
+// and word buffers. They keep no state.
 
 #include <cstdint>
 #include <span>
@@ -21,10 +21,18 @@ int32_t HexStrToInt(std::string_view text);
 // cut to 8 digits.
 std::string BytesToHex(std::span<const uint8_t> bytes);
 
-inline int32_t IntMin(int32_t a, int32_t b) { return a < b ? a : b; }
-inline int32_t LongMin(int32_t a, int32_t b) { return IntMin(a, b); }
-inline int32_t IntMax(int32_t a, int32_t b) { return a > b ? a : b; }
-inline int32_t LongMax(int32_t a, int32_t b) { return IntMax(a, b); }
+inline int32_t IntMin(int32_t a, int32_t b) {
+    return a < b ? a : b;
+}
+inline int32_t LongMin(int32_t a, int32_t b) {
+    return IntMin(a, b);
+}
+inline int32_t IntMax(int32_t a, int32_t b) {
+    return a > b ? a : b;
+}
+inline int32_t LongMax(int32_t a, int32_t b) {
+    return IntMax(a, b);
+}
 
 std::string UpCaseStr(std::string_view text);
 std::string LowCaseStr(std::string_view text);
@@ -53,10 +61,13 @@ size_t FindByteAbove(std::span<const uint8_t> buffer, uint8_t value);
 size_t CountLeadingWords(std::span<const uint16_t> buffer, uint16_t value);
 // The size less the number of trailing words equal to the value.
 size_t TrimmedWordLength(std::span<const uint16_t> buffer, uint16_t value);
-// 1-based position of the first differing byte within the shorter length; that length + 1 when equal.
+// 1-based position of the first differing byte within the shorter length; that length + 1 when
+// equal.
 size_t FirstDifference(std::span<const uint8_t> a, std::span<const uint8_t> b);
 // 1 when a is greater at the first difference (unsigned), -1 when smaller, 0 when equal or empty.
 int CompareBytes(std::span<const uint8_t> a, std::span<const uint8_t> b);
-inline bool ByteInRange(uint8_t value, uint8_t lo, uint8_t hi) { return lo <= value && value <= hi; }
+inline bool ByteInRange(uint8_t value, uint8_t lo, uint8_t hi) {
+    return lo <= value && value <= hi;
+}
 
 }  // namespace console

@@ -7,9 +7,10 @@
 namespace platform {
 namespace {
 
-// Portable default: a steady clock stands in for the system's counter until the platform's is installed.
+// Portable default: a steady clock stands in for the system's counter until the platform's is
+// installed.
 class StdClock final : public Clock {
-public:
+  public:
     uint32_t Milliseconds() override {
         auto since = std::chrono::steady_clock::now().time_since_epoch();
         return static_cast<uint32_t>(
@@ -38,7 +39,9 @@ Clock& CurrentClock() {
     return installed ? *installed : fallback;
 }
 
-void SetClock(Clock* clock) { installed = clock; }
+void SetClock(Clock* clock) {
+    installed = clock;
+}
 
 }  // namespace platform
 
@@ -46,9 +49,13 @@ namespace console {
 
 TickClock tickClock;
 
-void ResetTickClock() { tickClock = TickClock{}; }
+void ResetTickClock() {
+    tickClock = TickClock{};
+}
 
-uint32_t MilliCount() { return platform::CurrentClock().Milliseconds(); }
+uint32_t MilliCount() {
+    return platform::CurrentClock().Milliseconds();
+}
 
 namespace {
 
@@ -72,7 +79,9 @@ uint64_t ExtendedMilliseconds() {
     return tickClock.milliseconds;
 }
 
-int32_t TickOfDay(int32_t tick) { return tick % TicksPerDay; }
+int32_t TickOfDay(int32_t tick) {
+    return tick % TicksPerDay;
+}
 
 }  // namespace
 
@@ -102,7 +111,9 @@ int32_t DeadlineAfterSeconds(int64_t seconds) {
     return DeadlineAfterTicks(seconds * 18);
 }
 
-void Delay(uint16_t milliseconds) { platform::CurrentClock().Sleep(milliseconds); }
+void Delay(uint16_t milliseconds) {
+    platform::CurrentClock().Sleep(milliseconds);
+}
 
 void FineDelay(uint16_t n) {
     platform::Clock& clock = platform::CurrentClock();

@@ -7,7 +7,7 @@ namespace platform {
 
 // The system's millisecond counter and the high-resolution counter used for short busy waits.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Milliseconds since the system started; wraps after about 49.7 days.
     virtual uint32_t Milliseconds() = 0;
@@ -27,18 +27,20 @@ void SetClock(Clock* clock);
 
 namespace console {
 
-// 18.2 Hz ticks in a day: BiosTicks runs from 1 to this value (0 only right after the counter's start).
+// 18.2 Hz ticks in a day: BiosTicks runs from 1 to this value (0 only right after the counter's
+// start).
 inline constexpr int32_t TicksPerDay = 1573040;
-// The longest wait a day-tick deadline can stand for (about 18 hours 1 minute). A deadline is taken as
-// passed for the rest of the day behind it, so a later check still sees it within about six hours.
+// The longest wait a day-tick deadline can stand for (about 18 hours 1 minute). A deadline is taken
+// as passed for the rest of the day behind it, so a later check still sees it within about six
+// hours.
 inline constexpr int32_t MaxDeadlineTicks = 0x120000;
 
 // State of the clock unit.
 struct TickClock {
     bool started = false;
-    uint32_t lastRaw = 0;        // last reading of the millisecond counter
-    uint64_t milliseconds = 0;   // the counter extended past its 32-bit wrap
-    uint32_t LoopsPerMs = 1;     // calibration of the busy-wait fallback
+    uint32_t lastRaw = 0;       // last reading of the millisecond counter
+    uint64_t milliseconds = 0;  // the counter extended past its 32-bit wrap
+    uint32_t LoopsPerMs = 1;    // calibration of the busy-wait fallback
 };
 extern TickClock tickClock;
 void ResetTickClock();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "commands/function_table.h"
 #include "connections/comm_interface.h"
 #include "emulation/session_services.h"
 #include "ui/dialog_interface.h"
@@ -28,10 +29,6 @@ constexpr uint32_t StyleDialogFrame = 0x00400000;
 
 constexpr uint16_t KeyF4 = 318;
 constexpr uint16_t KeyF6 = 320;
-
-constexpr uint16_t FunctionCalc = 4;
-constexpr uint16_t FunctionWaitFor = 115;
-constexpr uint16_t FunctionWf = 116;
 
 constexpr uint8_t TabStyleOwnStops = 2;
 constexpr uint32_t TicksPerDay = 1573040;
@@ -236,8 +233,9 @@ void RunPendingCommand() {
         Services.MessageBox(Services.MessageText(MsgInvalidFunction));
     if (Services.DirectWriteOn()) Services.EndDirectWrite();
     Services.RestoreCursorState();
-    uint16_t function = Services.CurrentFunction();
-    if (function != FunctionCalc && function != FunctionWaitFor && function != FunctionWf)
+    int32_t function = Services.CurrentFunction();
+    if (function != commands::FunctionCodeCalc && function != commands::FunctionCodeWaitFor &&
+        function != commands::FunctionCodeWf)
         Services.MarkStatusLineDirty();
 }
 
@@ -252,10 +250,10 @@ bool MacroKeyServedAtOnce() {
 
 }  // namespace
 
-void InstallExitHandler(bool settingsNamed, bool hostGiven) {
+bool InstallExitHandler(bool settingsNamed, bool hostGiven) {
     MainRoutine.SavedExitProc = console::ExitChain.ExitProc;
     console::ExitChain.ExitProc = SessionExitProc;
-    Services.StartupInit(settingsNamed, hostGiven);
+    return Services.StartupInit(settingsNamed, hostGiven);
 }
 
 void SessionExitProc() {
@@ -274,7 +272,7 @@ void RunSession() {
     MainRoutine.PrinterDeviceOpen = false;
 
     if (!ChooseSettingsSource(locals)) return;
-    InstallExitHandler(locals.SettingsNamed, locals.HostGiven);
+    if (!InstallExitHandler(locals.SettingsNamed, locals.HostGiven)) return;
     ApplyCommandLineOverrides(locals);
     Services.SecondArgumentPass();
     StartStartupMacro(locals);
@@ -294,6 +292,8 @@ void RunSession() {
     if (g.InactivityTimeout != 0) {
         MainRoutine.RunDeadline =
             (Services.BiosTicks() + uint32_t{g.InactivityTimeout} * 18) % TicksPerDay;
+        // The clock names midnight TicksPerDay; a deadline of 0 would pass at once.
+        if (MainRoutine.RunDeadline == 0) MainRoutine.RunDeadline = TicksPerDay;
         MainRoutine.RunDeadlineSet = true;
     }
 

@@ -47,8 +47,9 @@ void ResetMainRoutine();
 void RunSession();
 // One pass of the main loop.
 void MainLoopPass();
-// Links SessionExitProc into the exit chain, then loads the settings.
-void InstallExitHandler(bool settingsNamed, bool hostGiven);
+// Links SessionExitProc into the exit chain, then loads the settings. False
+// when the start-up set-up was cancelled and the program is to end.
+bool InstallExitHandler(bool settingsNamed, bool hostGiven);
 // Runs at process end: blanks the screen when the process fails.
 void SessionExitProc();
 // The close-down for ExitCode 3.

@@ -1,8 +1,15 @@
 #include "emulation/session_services.h"
 
+#include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
+#include "console/file_search.h"
+#include "console/globals.h"
+#include "console/messages.h"
+#include "console/program_launch.h"
+#include "console/screen_buffer.h"
 #include "console/terminal_window.h"
+#include "console/tick_clock.h"
 #include "printing/print_interface.h"
 #include "ui/dialog_interface.h"
 #include "ui/message_box.h"
@@ -71,63 +78,21 @@ void WriteSettingsGlobals(const SessionGlobals& g) {
     r.TabStops = g.TabStops;
 }
 
-struct MessageRow {
-    int Id;
-    const char16_t* Text;
-};
-constexpr MessageRow MessageRows[] = {
-#include "message_table.inc"
-};
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-// The program's own text of a message as UTF-8; empty when it has none.
-std::string OwnMessageText(uint16_t id) {
-    std::string out;
-    for (const MessageRow& row : MessageRows) {
-        if (row.Id != id) continue;
-        for (const char16_t* p = row.Text; *p; ++p) {
-            char32_t c = *p;
-            if (c >= 0xD800 && c < 0xDC00 && p[1] >= 0xDC00 && p[1] < 0xE000) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
-                ++p;
-            }
-            AppendUtf8(out, c);
-        }
-        break;
-    }
-    return out;
-}
-
 }  // namespace
 
 SessionServices DefaultSessionServices() {
     SessionServices s{};
     s.ReadGlobals = ReadSettingsGlobals;
     s.WriteGlobals = WriteSettingsGlobals;
-    s.StartupInit = [](bool, bool) {};
+    s.StartupInit = [](bool, bool) { return true; };
     s.ConfirmSaveSettings = [](bool) { return true; };
 
-    s.MessageText = OwnMessageText;
+    s.MessageText = [](uint16_t id) { return console::GetMessageText(id, false); };
     s.MessageBox = ui::LangMessageBoxShort;
-    s.BiosTicks = []() -> uint32_t { return 0; };
-    s.DeadlinePassed = [](uint32_t) { return false; };
+    s.BiosTicks = []() { return static_cast<uint32_t>(console::BiosTicks()); };
+    s.DeadlinePassed = [](uint32_t deadline) {
+        return console::DeadlinePassed(static_cast<int32_t>(deadline));
+    };
 
     s.ParseCommandKeywords = [](StartupLocals&) {};
     s.FirstArgumentPass = [](StartupLocals&) {};
@@ -135,12 +100,14 @@ SessionServices DefaultSessionServices() {
     s.ChooseSettingsFile = ui::ChooseSettingsFile;
 
     // No command is known until the interpreter exists.
-    s.ExecuteFunction = [](std::string_view, uint8_t) -> uint32_t { return 0x30000001; };
-    s.FunctionSucceeded = []() { return false; };
-    s.CurrentFunction = []() -> uint16_t { return 0; };
+    s.ExecuteFunction = [](std::string_view text, uint16_t defineKey) -> uint32_t {
+        return commands::ExecuteFunction(text, defineKey);
+    };
+    s.FunctionSucceeded = []() { return commands::Interpreter.FunctionSucceeded; };
+    s.CurrentFunction = []() { return commands::Interpreter.CurrentFunction; };
     s.ScramblePassword = [](std::string_view clear) { return std::string(clear); };
-    s.LearnModeOn = []() { return false; };
-    s.AppendLearnText = [](std::string_view) {};
+    s.LearnModeOn = []() { return commands::Interpreter.LearnMode; };
+    s.AppendLearnText = [](std::string_view text) { commands::Interpreter.LearnText += text; };
 
     s.ClearKeyDefinitions = []() {};
     s.MacroExists = [](uint16_t) { return false; };
@@ -187,7 +154,9 @@ SessionServices DefaultSessionServices() {
     s.SetTerminalType = [](std::string_view, bool) { return true; };
     s.TermTabStyle = []() -> uint8_t { return 0; };
 
-    s.ProcessRunning = []() { return false; };
+    s.ProcessRunning = []() {
+        return console::ProcessRunning(console::programLaunch.LaunchedProcess);
+    };
     s.ProcessKeyboard = []() {};
     s.ReceiveFromHost = []() {};
     s.KeyboardEnabled = []() { return true; };
@@ -204,7 +173,7 @@ SessionServices DefaultSessionServices() {
     s.AuxState = []() -> uint8_t { return 0; };
     s.AuxClose = []() {};
     s.DdeClientShutdown = []() {};
-    s.CloseFindSearch = []() {};
+    s.CloseFindSearch = []() { console::FindClose(console::globals.FindRecord); };
     s.PlayMedia = [](std::string_view) {};
     return s;
 }

@@ -41,7 +41,7 @@ struct SessionServices {
     // Settings and start-up globals.
     void (*ReadGlobals)(SessionGlobals& globals);
     void (*WriteGlobals)(const SessionGlobals& globals);
-    void (*StartupInit)(bool settingsNamed, bool hostGiven);
+    bool (*StartupInit)(bool settingsNamed, bool hostGiven);  // false: end at once
     bool (*ConfirmSaveSettings)(bool allowCancel);
 
     // Messages and the tick clock.
@@ -57,9 +57,9 @@ struct SessionServices {
     bool (*ChooseSettingsFile)();
 
     // Commands.
-    uint32_t (*ExecuteFunction)(std::string_view text, uint8_t mode);
+    uint32_t (*ExecuteFunction)(std::string_view text, uint16_t defineKey);
     bool (*FunctionSucceeded)();
-    uint16_t (*CurrentFunction)();
+    int32_t (*CurrentFunction)();
     std::string (*ScramblePassword)(std::string_view clear);
     bool (*LearnModeOn)();
     void (*AppendLearnText)(std::string_view text);

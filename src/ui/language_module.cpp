@@ -4,7 +4,7 @@ namespace platform {
 namespace {
 
 class NoLanguageModules final : public LanguageModuleLoader {
-public:
+  public:
     std::string ProgramDirectory() override { return {}; }
     std::string LanguageAbbreviation(uint16_t) override { return {}; }
     uint64_t Load(const std::string&) override { return 0; }
@@ -20,7 +20,9 @@ LanguageModuleLoader& CurrentLanguageModuleLoader() {
     return installed ? *installed : fallback;
 }
 
-void SetLanguageModuleLoader(LanguageModuleLoader* loader) { installed = loader; }
+void SetLanguageModuleLoader(LanguageModuleLoader* loader) {
+    installed = loader;
+}
 
 }  // namespace platform
 

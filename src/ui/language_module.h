@@ -8,7 +8,7 @@ namespace platform {
 
 // Loading resource-only modules. Handles are opaque to the portable code; 0 is none.
 class LanguageModuleLoader {
-public:
+  public:
     virtual ~LanguageModuleLoader() = default;
     // The folder of the program's own executable, with its trailing separator.
     virtual std::string ProgramDirectory() = 0;

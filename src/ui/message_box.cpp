@@ -1,7 +1,4 @@
 #include "ui/message_box.h"
-
-#include <cstddef>
-
 namespace ui {
 namespace {
 
@@ -17,13 +14,8 @@ MessageBoxSeam MessageBoxState;
 }  // namespace
 
 int LangMessageBoxShort(std::string_view text) {
-    // The box takes a short string; cut longer texts without splitting a
-    // UTF-8 sequence.
-    if (text.size() > 255) {
-        size_t cut = 255;
-        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-        text = text.substr(0, cut);
-    }
+    // The box takes a short string.
+    if (text.size() > 255) text = text.substr(0, 255);
     return MessageBoxState.Show(text);
 }
 

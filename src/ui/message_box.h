@@ -17,9 +17,10 @@ enum MessageBoxAnswer : int {
     MessageBoxNo = 7,
 };
 
-// Shows text (UTF-8, cut to 255 bytes) in the menu language with the
-// program's banner as caption, owned by the terminal window; returns the
-// answer. Without an installed box the answer is MessageBoxOk.
+// Shows text (a short string in the ANSI code page, as GetMessageText gives
+// it; cut to 255 bytes) in the menu language with the program's banner as
+// caption, owned by the terminal window; returns the answer. Without an
+// installed box the answer is MessageBoxOk.
 int LangMessageBoxShort(std::string_view text);
 
 using MessageBoxFunction = int (*)(std::string_view text);

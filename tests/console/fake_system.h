@@ -12,7 +12,7 @@
 namespace testing_support {
 
 class FakeSystem : public platform::SystemServices {
-public:
+  public:
     FakeSystem() : real_(platform::CurrentSystem()) { platform::SetSystemServices(this); }
     ~FakeSystem() override { platform::SetSystemServices(nullptr); }
 
@@ -77,7 +77,7 @@ public:
     }
     void Sleep(uint32_t) override {}
 
-private:
+  private:
     platform::SystemServices& real_;
 };
 

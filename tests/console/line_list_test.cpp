@@ -33,7 +33,8 @@ TEST(LineList, InsertAt) {
 
 TEST(LineList, InsertSortedIgnoresCase) {
     std::string text;
-    for (const char* line : {"Gamma", "Alpha", "beta", "alpha", "delta"}) InsertLineSorted(line, text);
+    for (const char* line : {"Gamma", "Alpha", "beta", "alpha", "delta"})
+        InsertLineSorted(line, text);
     EXPECT_EQ(text, "Alpha\nalpha\nbeta\ndelta\nGamma") << "equal lines keep their order";
 
     std::u16string wide = u"Alpha\nGamma";

@@ -15,7 +15,7 @@ using console::GetMessageW;
 
 // A language module of a given language, in front of the program's own table.
 class FakeSource : public platform::StringSource {
-public:
+  public:
     bool moduleLoaded = true;
     uint16_t moduleLanguage = 0x0407;
     std::map<uint16_t, std::u16string> languageTexts;
@@ -38,11 +38,15 @@ public:
     }
 };
 
-uint16_t German() { return 0x0407; }
-uint16_t NoLanguage() { return 0; }
+uint16_t German() {
+    return 0x0407;
+}
+uint16_t NoLanguage() {
+    return 0;
+}
 
 class MessagesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         console::ResetMessages();
         console::messages.languageId = German;
@@ -134,7 +138,9 @@ TEST(FormatMessageText, Directives) {
         std::u16string expected;
     } cases[] = {
         {u"Line %0:d, position %1:d", {i(3), i(41)}, true, u"Line 3, position 41"},
-        {u"Unicode = %0:x (hex), %0:d (decimal) ", {i(0x2500)}, true,
+        {u"Unicode = %0:x (hex), %0:d (decimal) ",
+         {i(0x2500)},
+         true,
          u"Unicode = 2500 (hex), 9472 (decimal) "},
         {u"%2:s %0:s %s", {s(u"a"), s(u"b"), s(u"c")}, true, u"c a b"},
         {u"(Inactive %s)", {s(u"Host")}, true, u"(Inactive Host)"},

@@ -45,8 +45,8 @@ TEST(DosTime, PackAndUnpack) {
     DateTime t{2001, 2, 3, 4, 5, 6};
     int32_t packed = 0;
     PackTime(t, packed);
-    EXPECT_EQ(static_cast<uint32_t>(packed), (21u << 25) | (2u << 21) | (3u << 16) | (4u << 11) |
-                                                 (5u << 5) | 3u);
+    EXPECT_EQ(static_cast<uint32_t>(packed),
+              (21u << 25) | (2u << 21) | (3u << 16) | (4u << 11) | (5u << 5) | 3u);
     DateTime back;
     UnpackTime(packed, back);
     EXPECT_EQ(back.second, 6);
@@ -60,7 +60,7 @@ TEST(DosTime, PackAndUnpack) {
 }
 
 class TempFolder : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir = fs::temp_directory_path() / ("vz_search_" + std::to_string(::getpid()));
         fs::remove_all(dir);
@@ -79,7 +79,8 @@ TEST_F(TempFolder, SearchByPatternAndKind) {
     std::vector<std::string> names;
     for (FindFirst(Pattern("*.txt"), faArchive, rec); dosState.DosError == 0; FindNext(rec))
         names.push_back(rec.Name);
-    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "b.TXT"})) << "letter case ignored, hidden left out";
+    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "b.TXT"}))
+        << "letter case ignored, hidden left out";
     EXPECT_EQ(dosState.DosError, 18);
     EXPECT_EQ(rec.FindHandle, 0u);
     EXPECT_EQ(rec.Name, "") << "the record is cleared at the end";
@@ -140,7 +141,7 @@ TEST(Environment, VariablesAndPaths) {
 }
 
 class LaunchTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetProgramLaunch();
         ResetDosState();
@@ -170,14 +171,16 @@ TEST_F(LaunchTest, BatchFileTriedWhenTheProgramIsMissing) {
 }
 
 TEST_F(LaunchTest, FailuresSetDosError) {
-    system.startResult = [](std::u16string_view) { return platform::StartedProcess{false, 5, 0, 0}; };
+    system.startResult = [](std::u16string_view) {
+        return platform::StartedProcess{false, 5, 0, 0};
+    };
     ExecProgram(u"P", u"", false, 1);
     EXPECT_EQ(dosState.DosError, 5);
     EXPECT_EQ(system.started.size(), 1u) << "only a missing program is retried";
 
     system.startResult = [](std::u16string_view line) {
-        return platform::StartedProcess{false, line.find(u".BAT") != std::u16string_view::npos ? 0 : 2,
-                                        0, 0};
+        return platform::StartedProcess{
+            false, line.find(u".BAT") != std::u16string_view::npos ? 0 : 2, 0, 0};
     };
     ExecProgram(u"P", u"", false, 1);
     EXPECT_EQ(dosState.DosError, -1) << "a failure without a code";
@@ -185,7 +188,9 @@ TEST_F(LaunchTest, FailuresSetDosError) {
 }
 
 TEST_F(LaunchTest, WaitingKeepsTheWindowAliveAndRestoresTheTitle) {
-    system.startResult = [](std::u16string_view) { return platform::StartedProcess{true, 0, 9, 99}; };
+    system.startResult = [](std::u16string_view) {
+        return platform::StartedProcess{true, 0, 9, 99};
+    };
     system.pollsLeft[9] = 3;
     system.exitCodes[9] = 3;
     ExecProgram(u"JOB", u"", true, 1);
@@ -199,7 +204,9 @@ TEST_F(LaunchTest, WaitingKeepsTheWindowAliveAndRestoresTheTitle) {
     // A long title is cut to 256 characters with the notice.
     title = std::u16string(300, u't');
     titles.clear();
-    system.startResult = [](std::u16string_view) { return platform::StartedProcess{true, 0, 10, 100}; };
+    system.startResult = [](std::u16string_view) {
+        return platform::StartedProcess{true, 0, 10, 100};
+    };
     ExecProgram(u"JOB", u"", true, 1);
     ASSERT_EQ(titles.size(), 2u);
     EXPECT_EQ(titles[0].size(), 256u);
@@ -208,7 +215,9 @@ TEST_F(LaunchTest, WaitingKeepsTheWindowAliveAndRestoresTheTitle) {
 }
 
 TEST_F(LaunchTest, StopWaitingFromTheKeyInput) {
-    system.startResult = [](std::u16string_view) { return platform::StartedProcess{true, 0, 11, 5}; };
+    system.startResult = [](std::u16string_view) {
+        return platform::StartedProcess{true, 0, 11, 5};
+    };
     system.pollsLeft[11] = 1000;
     programLaunch.pumpWindowMessages = [] { programLaunch.LaunchedProcess = 0; };
     ExecProgram(u"JOB", u"", true, 1);
@@ -217,6 +226,8 @@ TEST_F(LaunchTest, StopWaitingFromTheKeyInput) {
     EXPECT_EQ(ProcessStatusText(), "running");
 }
 
-TEST_F(LaunchTest, StatusBeforeAnyStart) { EXPECT_EQ(ProcessStatusText(), "error"); }
+TEST_F(LaunchTest, StatusBeforeAnyStart) {
+    EXPECT_EQ(ProcessStatusText(), "error");
+}
 
 }  // namespace

@@ -39,8 +39,8 @@ TEST(TextHelpers, RealsAsText) {
         double value;
         int width, decimals;
         const char* expected;
-    } cases[] = {{2.5, 8, 3, "2.5"},  {2.0, 0, 2, "2.0"},     {-0.125, 10, 4, "-0.125"},
-                 {100, 6, 0, "100"},  {1200.5, 0, 1, "1200.5"}, {0.0, 4, 1, "0.0"}};
+    } cases[] = {{2.5, 8, 3, "2.5"}, {2.0, 0, 2, "2.0"},       {-0.125, 10, 4, "-0.125"},
+                 {100, 6, 0, "100"}, {1200.5, 0, 1, "1200.5"}, {0.0, 4, 1, "0.0"}};
     for (const Case& c : cases)
         EXPECT_EQ(RealToStrTrim(c.value, c.width, c.decimals), c.expected) << c.value;
 

@@ -12,7 +12,7 @@ using console::TicksPerDay;
 
 // A millisecond counter the test moves by hand, and a performance counter that advances on reads.
 class FakeClock : public platform::Clock {
-public:
+  public:
     uint32_t ms = 0;
     bool hasCounter = true;
     int64_t counter = 0;
@@ -42,7 +42,7 @@ public:
 };
 
 class TickClockTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         console::ResetTickClock();
         platform::SetClock(&clock);
@@ -66,8 +66,13 @@ TEST_F(TickClockTest, DayTicksFromTheMillisecondCounter) {
     struct Case {
         uint32_t ms;
         int32_t ticks;
-    } cases[] = {{0, 0}, {54, 0}, {55, 1}, {86'517'200, TicksPerDay}, {86'517'255, 1},
-                 {2 * 86'517'200, TicksPerDay}, {2 * 86'517'200 + 110, 2}};
+    } cases[] = {{0, 0},
+                 {54, 0},
+                 {55, 1},
+                 {86'517'200, TicksPerDay},
+                 {86'517'255, 1},
+                 {2 * 86'517'200, TicksPerDay},
+                 {2 * 86'517'200 + 110, 2}};
     for (const Case& c : cases) {
         console::ResetTickClock();
         clock.ms = c.ms;
@@ -135,8 +140,8 @@ TEST_F(TickClockTest, LongDeadlinesNeverPassAtOnce) {
     for (int32_t start : {1, 100'000, 786'432, 1'000'000, 1'200'000, 1'507'328, TicksPerDay - 1}) {
         for (int64_t wait : {int64_t{18 * 3600}, int64_t{18 * 3600 * 10}, longest}) {
             StartAtTick(start);
-            int32_t deadline =
-                static_cast<int32_t>((BiosTicks() + wait) % TicksPerDay);  // the callers' arithmetic
+            int32_t deadline = static_cast<int32_t>((BiosTicks() + wait) %
+                                                    TicksPerDay);  // the callers' arithmetic
             EXPECT_FALSE(DeadlinePassed(deadline)) << start << " + " << wait;
             AdvanceTicks(wait - 1);
             EXPECT_FALSE(DeadlinePassed(deadline)) << start << " + " << wait;

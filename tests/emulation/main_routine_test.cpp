@@ -25,6 +25,7 @@ struct FakeWorld {
     StartupLocals Locals;           // what the first argument pass finds
     std::string NamedSettingsFile;  // what the argument passes put in SettingsFileName
     bool ChooseResult = true;
+    bool StartupResult = true;
     uint32_t OpenResult = 0;
     bool ErrorKeyMacro = false;
     bool MacroPlaying = false;
@@ -34,7 +35,7 @@ struct FakeWorld {
     bool TerminalTypeKnown = true;
     uint8_t TabStyle = 0;
     bool FunctionSucceeded = true;
-    uint16_t CurrentFunction = 0;
+    int32_t CurrentFunction = 0;
     bool LearnMode = false;
     bool DirectWrite = false;
     bool ProcessRunning = false;
@@ -65,6 +66,7 @@ SessionServices FakeServices() {
     s.StartupInit = [](bool named, bool host) {
         Call("StartupInit(" + std::to_string(named) + "," + std::to_string(host) + ")");
         W->Globals.SettingsLoaded = true;
+        return W->StartupResult;
     };
     s.ConfirmSaveSettings = [](bool allowCancel) {
         Call("ConfirmSaveSettings(" + std::to_string(allowCancel) + ")");
@@ -104,7 +106,7 @@ SessionServices FakeServices() {
         if (W->ChooseResult) W->Globals.SettingsFileName = "chosen.def";
         return W->ChooseResult;
     };
-    s.ExecuteFunction = [](std::string_view text, uint8_t) -> uint32_t {
+    s.ExecuteFunction = [](std::string_view text, uint16_t) -> uint32_t {
         Call("ExecuteFunction(" + std::string(text) + ")");
         return W->FunctionSucceeded ? 0 : 0x30000001;
     };
@@ -329,6 +331,13 @@ TEST_F(MainRoutineTest, SettingsChooser) {
         (std::vector<std::string>{"ChooseSettingsFile", "UpdateWindowTitle", "StartupInit(1,0)"}));
     EXPECT_EQ(world.Globals.SettingsFileName, "chosen.def");
     EXPECT_EQ(world.Globals.SettingsSource, 2);
+}
+
+TEST_F(MainRoutineTest, CancelledFirstRunSetUpEndsBeforeAnythingElse) {
+    world.StartupResult = false;
+    RunSession();
+    EXPECT_EQ(world.Calls.back(), "StartupInit(0,0)");
+    EXPECT_EQ(console::ExitChain.ExitProc, &SessionExitProc);  // the exit chain still runs
 }
 
 TEST_F(MainRoutineTest, ConnectionDecision) {
@@ -652,9 +661,12 @@ TEST_F(MainRoutineTest, StartupMacro) {
         std::vector<std::string> expected;
     };
     const Case cases[] = {
-        {"x", 0, {'x'}, {"StartMacro(120)"}},  {"x", 315, {315}, {}},  // the argument's key has no
-                                                                       // macro: neither starts
-        {"", 315, {315}, {"StartMacro(315)"}}, {"", 315, {}, {}},     {"", 0, {0}, {}},
+        {"x", 0, {'x'}, {"StartMacro(120)"}},
+        {"x", 315, {315}, {}},  // the argument's key has no
+                                // macro: neither starts
+        {"", 315, {315}, {"StartMacro(315)"}},
+        {"", 315, {}, {}},
+        {"", 0, {0}, {}},
     };
     for (const Case& c : cases) {
         SetUp();
@@ -691,8 +703,8 @@ TEST_F(MainRoutineTest, InactivityTimeoutIsArmedOnceFromStartUp) {
         uint32_t ticks;
         uint32_t deadline;
     };
-    for (Case c :
-         {Case{1000, 1000 + 60 * 18}, Case{1573000, 1040}}) {  // the second wraps at midnight
+    // The second wraps past midnight; the third lands on it, which the clock calls 1573040.
+    for (Case c : {Case{1000, 1000 + 60 * 18}, Case{1573000, 1040}, Case{1571960, 1573040}}) {
         SetUp();
         world.Globals.InactivityTimeout = 60;
         world.Ticks = c.ticks;
@@ -836,7 +848,7 @@ TEST_F(MainRoutineTest, PendingCommand) {
         const char* name;
         const char* command;
         bool succeeds, learn, directWrite;
-        uint16_t function;
+        int32_t function;
         std::vector<std::string> expected;
     };
     const std::string learned = std::string("AppendLearnText(") + '\0' + "@BEEP ON|)";
@@ -913,7 +925,7 @@ TEST_F(MainRoutineTest, PendingCommand) {
 }
 
 TEST_F(MainRoutineTest, CommandQueuedWhileAnotherRunsIsKept) {
-    Services.ExecuteFunction = [](std::string_view text, uint8_t) -> uint32_t {
+    Services.ExecuteFunction = [](std::string_view text, uint16_t) -> uint32_t {
         Call("ExecuteFunction(" + std::string(text) + ")");
         // A menu choice made while this command waits for the host.
         if (text == "FIRST") ui::QueuePendingCommand("SECOND");

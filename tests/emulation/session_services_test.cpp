@@ -4,7 +4,11 @@
 
 #include <cstring>
 
+#include "commands/interpreter.h"
 #include "commands/settings_record.h"
+#include "emulation/main_routine.h"
+#include "ui/dialog_interface.h"
+#include "ui/message_box.h"
 
 namespace emulation {
 namespace {
@@ -46,6 +50,29 @@ TEST_F(SessionServicesTest, OwnMessageTexts) {
     EXPECT_EQ(Services.MessageText(607), "INVALID FUNCTION");
     EXPECT_EQ(Services.MessageText(4), "wendrosta.def");
     EXPECT_EQ(Services.MessageText(65535), "");
+}
+
+std::string LastBox;
+int RecordBox(std::string_view text) {
+    LastBox.assign(text);
+    return ui::MessageBoxOk;
+}
+
+TEST_F(SessionServicesTest, MenuCommandRunsThroughTheInterpreter) {
+    commands::ResetInterpreter();
+    ResetMainRoutine();
+    ui::ResetMenuDispatch();
+    ui::SetMessageBoxFunction(RecordBox);
+    commands::Interpreter.LearnMode = true;
+
+    ui::QueuePendingCommand("NO-SUCH-COMMAND");
+    MainLoopPass();
+    EXPECT_EQ(LastBox, "INVALID FUNCTION");
+    EXPECT_EQ(commands::Interpreter.LearnText, std::string("\0@NO-SUCH-COMMAND|", 18));
+    EXPECT_TRUE(ui::MenuDispatch.PendingCommand.empty());
+
+    ui::SetMessageBoxFunction(nullptr);
+    commands::ResetInterpreter();
 }
 
 }  // namespace

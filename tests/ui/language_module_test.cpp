@@ -9,7 +9,7 @@
 namespace {
 
 class FakeLoader : public platform::LanguageModuleLoader {
-public:
+  public:
     std::set<std::string> files;
     std::vector<std::string> attempts;
     std::vector<uint64_t> freed;
@@ -24,7 +24,7 @@ public:
 };
 
 class LanguageModuleTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         platform::SetLanguageModuleLoader(&loader);
         ui::ResetLanguageModule();

@@ -5,6 +5,7 @@
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
 #include "console/exit_chain.h"
+#include "console/program_launch.h"
 #include "console/terminal_window.h"
 #include "console/win32/terminal_window_win32.h"
 #include "emulation/main_routine.h"
@@ -114,10 +115,6 @@ void PumpMessages() {
     }
 }
 
-void ClearScreen() {
-    EnsureWindow();
-    if (StandIn.Window) InvalidateRect(StandIn.Window, nullptr, TRUE);
-}
 
 void UpdateTitle() {
     if (StandIn.Window) SetWindowTextW(StandIn.Window, WindowTitle().c_str());
@@ -130,9 +127,10 @@ void InstallTerminalWindowStandIn() {
     seam.EnsureTerminalWindow = EnsureWindow;
     seam.CloseTerminalWindow = CloseWindow;
     seam.PumpWindowMessages = PumpMessages;
-    seam.ClearWindowScreen = ClearScreen;
     seam.UpdateWindowTitle = UpdateTitle;
     SetTerminalWindowSeam(seam);
+    // A launched program is waited for with this window kept alive.
+    programLaunch.pumpWindowMessages = PumpMessages;
 }
 
 HWND TerminalWindowHandle() {

@@ -12,19 +12,19 @@
 namespace ui {
 namespace {
 
-std::wstring Utf8ToWide(std::string_view text) {
+std::wstring AnsiToWide(std::string_view text) {
     if (text.empty()) return {};
     int length =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
     if (length > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
                             length);
     return wide;
 }
 
 int ShowWin32MessageBox(std::string_view text) {
-    std::wstring wide = Utf8ToWide(text);
+    std::wstring wide = AnsiToWide(text);
     std::wstring caption = console::TitleBanner();
     WORD language = commands::Settings.LanguageId.Get();
     HWND owner = console::TerminalWindowHandle();

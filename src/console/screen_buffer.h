@@ -1,0 +1,158 @@
+#pragma once
+
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "console/console_window_port.h"
+
+namespace platform {
+
+// Conversion between a code page's bytes and UTF-16 as the system's multibyte
+// conversion does it. Code page 0 is the ANSI code page.
+struct CodePageConverter {
+    // Precomposed characters; glyphs asks for glyph characters in place of control
+    // codes. Writes at most count units; returns how many, 0 when nothing converts.
+    int32_t (*Decode)(uint32_t codePage, bool glyphs, const uint8_t* bytes, int32_t count,
+                      char16_t* out);
+    // Writes at most capacity bytes; returns how many.
+    int32_t (*Encode)(uint32_t codePage, const char16_t* text, int32_t count, uint8_t* out,
+                      int32_t capacity);
+};
+
+// The portable converter: every code page is taken as Windows-1252.
+CodePageConverter PortableCodePageConverter();
+
+}  // namespace platform
+
+namespace console {
+
+// The 16-bit attribute word of a cell: bits 0-3 foreground, 4-6 background, bit 7 by
+// the attribute mode (underline, blink or fourth background bit), bit 8 blink and
+// bit 9 underline in attribute mode 5, bits 10-15 for the emulator.
+using CellAttribute = uint16_t;
+
+constexpr CellAttribute kAttrForeground = 0x000F;
+constexpr CellAttribute kAttrBackground = 0x0070;
+constexpr CellAttribute kAttrBit7 = 0x0080;
+constexpr CellAttribute kAttrMode5Blink = 0x0100;
+constexpr CellAttribute kAttrMode5Underline = 0x0200;
+
+constexpr char16_t kFillerChar = 0x200B;  // right half of a double-width character
+constexpr char16_t kBoxDrawingBase = 0x2500;
+constexpr char16_t kLineGraphicsBase = 0xE600;  // line-graphics glyph n drawn from a bitmap
+constexpr char16_t kSoftGlyphBase = 0xE700;     // soft-font glyph n
+constexpr int32_t kLineGraphicsSlots = 0x94;
+constexpr uint32_t kSoftFontCodePage = 999;
+
+// The buffer never grows past these, whatever size is asked for.
+constexpr int32_t kMaxScreenCols = 255;
+constexpr int32_t kMaxScreenRows = 255;
+
+struct ColorRef {
+    uint8_t Red = 0;
+    uint8_t Green = 0;
+    uint8_t Blue = 0;
+    bool operator==(const ColorRef&) const = default;
+};
+
+// The terminal window's display buffer and its attribute mode.
+struct ConsoleScreenState {
+    int32_t Cols = 80;
+    int32_t Rows = 25;
+    // Buffer row r lives in physical row (r + FirstRow) mod Rows; only the teletype
+    // writer moves it.
+    int32_t FirstRow = 0;
+    std::vector<char16_t> Chars;
+    std::vector<CellAttribute> Attrs;
+    int32_t WindowCursorCol = 0;
+    int32_t WindowCursorRow = 0;
+    int32_t ViewCol = 0;
+    int32_t ViewRow = 0;
+
+    uint8_t AttributeMode = 2;
+    bool BlinkBit7 = true;
+    bool UnderlineBit7 = false;
+    uint8_t BrightMask = 0x80;
+    bool BlinkPhase = false;
+    std::array<ColorRef, 16> ScreenPalette{};
+
+    CellAttribute TeletypeAttr = 0x70;
+    bool TeletypeWrapPending = false;  // the teletype cursor stands past the last column
+    bool AutoTrackCursor = true;
+    // Which of U+2500..U+2593 have a line-graphics bitmap (filled by the glyph code).
+    std::bitset<kLineGraphicsSlots> LineGraphicsGlyphs;
+
+    platform::ConsoleWindowPort* Window = nullptr;
+    platform::CodePageConverter Converter = platform::PortableCodePageConverter();
+};
+
+extern ConsoleScreenState ConsoleScreen;
+
+// Back to the start-up state: 80 x 25 blanks, default palette, the headless window.
+void ResetConsoleScreen();
+// The window to report to; a headless one (that always exists) when none is set.
+platform::ConsoleWindowPort& ScreenWindow();
+void SetScreenWindow(platform::ConsoleWindowPort* window);
+
+// The arrays as the window creates and destroys them.
+bool AllocateConsoleScreen();
+void FreeConsoleScreen();
+bool ConsoleScreenAllocated();
+
+// Address of cell (col, row), 0-based; nullptr outside the buffer.
+char16_t* ScreenCharRow(int32_t col, int32_t row);
+CellAttribute* ScreenAttrRow(int32_t col, int32_t row);
+
+// The attribute of blank cells.
+CellAttribute NormalAttribute();
+// U+2500 + n becomes U+E600 + n when line-graphics bitmap n exists.
+char16_t StoredLineGraphics(char16_t ch);
+void SetLineGraphicsGlyph(int32_t n, bool exists);
+
+void SetScreenSize(int32_t cols, int32_t rows);
+void PlaceCursor(int32_t col, int32_t row);
+void MoveCursorTo(int32_t col, int32_t row);  // 1-based
+void ClearWindowScreen();
+// n cells of (character | attribute << 16); ignored unless the whole span fits the row.
+void PutCells(const uint32_t* cells, int32_t col, int32_t row, int32_t n);
+void PutCodePageText(const uint8_t* bytes, CellAttribute attr, int32_t n, int32_t col, int32_t row,
+                     uint32_t codePage);
+// The text writer for characters already converted (and already mapped to glyphs).
+void PutWindowChars(const char16_t* chars, CellAttribute attr, int32_t n, int32_t col, int32_t row);
+void PutCellChar(char16_t ch, CellAttribute attr, int32_t col, int32_t row);
+void FillWindowCells(char16_t ch, CellAttribute attr, int32_t n, int32_t col, int32_t row);
+// Spaces in attr over columns col1..col2 of the window cursor row.
+void EraseRowSpan(int32_t col1, int32_t col2, CellAttribute attr, bool paintNow);
+// The same for any row.
+void EraseWindowRowSpan(int32_t row, int32_t col1, int32_t col2, CellAttribute attr, bool paintNow);
+void EraseToLineEnd(CellAttribute attr, bool paintNow);
+void SetCellAttrs(int32_t row, int32_t col1, int32_t col2, CellAttribute attr, bool paintNow);
+// Moves the cells of a 1-based rectangle by dx columns and dy rows; vacated cells
+// become blank (NormalAttribute, or the blank given).
+void ScrollCellRect(int32_t left, int32_t right, int32_t top, int32_t bottom, int32_t dx,
+                    int32_t dy);
+void ScrollCellRectBlank(int32_t left, int32_t right, int32_t top, int32_t bottom, int32_t dx,
+                         int32_t dy, CellAttribute blank);
+void ScrollTextRowsUp();
+// The number of window rows above the status rows.
+int32_t WindowTextRows();
+
+// Read-back, 1-based; marked adds BS "_" after cells in the mark attribute.
+std::string ReadWindowText(int32_t row, int32_t col1, int32_t col2, uint32_t codePage, bool marked);
+std::u16string ReadWindowChars(int32_t row, int32_t col1, int32_t col2, bool marked);
+std::u16string ReadWindowTextW(int32_t row, int32_t col1, int32_t col2, bool marked);
+// Copies up to count cells of a row from col on; returns how many were copied.
+int32_t ReadWindowCells(int32_t row, int32_t col, int32_t count, uint32_t* out);
+
+void SetAttributeMode(uint8_t mode);
+void SetBrightBackground(bool on);
+void SetDefaultPalette();
+
+// The standard output's writer at the window cursor in the teletype attribute.
+void TeletypeWrite(const uint8_t* bytes, int32_t n);
+void TeletypeWriteChar(uint8_t byte);
+
+}  // namespace console

@@ -1,0 +1,268 @@
+#include "emulation/term_types.h"
+
+#include <cstring>
+
+#include "emulation/recogniser.h"
+
+namespace emulation {
+
+constinit const TermTypeEntry TermTypeTable[kTermTypeCount] = {
+    {"N7900", &FamilyN7900, 4, 5, 0, 0, ""},
+    {"N7901", &FamilyViewpoint, 4, 5, 0, 0, "VWPT.KYS"},
+    {"VIEWPOINT", &FamilyViewpoint, 4, 5, 0, 0, "VWPT.KYS"},
+    {"VT100", &FamilyVt220, 0, 0, 0, 0, "VT220.KYS"},
+    {"VT220", &FamilyVt220, 0, 0, 0, 0, nullptr},
+    {"VT320", &FamilyVt220, 0, 0, 0, 0, "VT220.KYS"},
+    {"VT420", &FamilyVt220, 0, 0, 0, 0, "VT220.KYS"},
+    {"LINUX", &FamilyVt220, 3, 4, 1, 0, "LINUX.KYS"},
+    {"OZMEL", &FamilyVt220, 0, 1, 1, 0, "RURAVIVE.KYS"},
+    {"VOVUZIVA", &FamilyVt220, 0, 1, 0, 0, "RURAVIVE.KYS"},
+    {"SCOANSI", &FamilyVt220, 1, 2, 1, 0, nullptr},
+    {"AT386", &FamilyVt220, 2, 3, 1, 0, nullptr},
+    {"WYSE50", &FamilyWyse60, 4, 5, 0, 0, "WYSE60.KYS"},
+    {"C332", &FamilyC332, 4, 5, 0, 0, nullptr},
+    {"WYSE60", &FamilyWyse60, 4, 5, 0, 0, nullptr},
+    {"TV965", &FamilyTv965, 4, 5, 0, 0, nullptr},
+};
+
+constinit const uint16_t PcColourTable[16] = {0x07, 0x0F, 0x8F, 0x87, 0x70, 0x1B, 0xF8, 0xF0,
+                                              0x09, 0x01, 0x89, 0x81, 0x79, 0x71, 0xF9, 0xF1};
+
+constinit EmulatorStateData EmulatorState{};
+
+namespace {
+
+// Used until the settings and the console install their own side.
+class NeutralSide final : public TermTypeSide {
+  public:
+    TermTypeSurroundings Read() override { return {}; }
+    void Apply(const TermTypeChange&) override {}
+    uint8_t BackspaceChar() override { return 8; }
+    uint16_t NormalizeKeyCode(uint16_t key) override { return key; }
+};
+
+constinit NeutralSide neutralSide;
+constinit TermTypeSide* currentSide = &neutralSide;
+
+bool IsPcAnsiName(std::string_view name) {
+    return name == "SCOANSI" || name == "AT386" || name == "LINUX";
+}
+
+}  // namespace
+
+void ResetEmulatorState() {
+    EmulatorState = EmulatorStateData{};
+}
+
+void SetTermTypeSide(TermTypeSide* side) {
+    currentSide = side != nullptr ? side : &neutralSide;
+}
+
+const TermTypeEntry* FindTermType(std::string_view name) {
+    for (const TermTypeEntry& entry : TermTypeTable)
+        if (name == entry.Name) return &entry;
+    return nullptr;
+}
+
+std::string TermDefaultKeysFile(const TermTypeEntry& type) {
+    if (type.DefaultKeysFile != nullptr) return type.DefaultKeysFile;
+    return std::string(type.Name) + ".KYS";
+}
+
+bool SetTerminalType(std::string_view name, bool applyColours) {
+    EmulatorStateData& st = EmulatorState;
+    TermTypeSurroundings around = currentSide->Read();
+
+    // The shift state is reset even for a name that is not a type.
+    st.NationalSlots[0] = around.CharsetMode;
+    st.NationalSlots[1] = st.NationalSlots[2] = st.NationalSlots[3] = 0;
+    st.NationalExtra = 0;
+    st.GRSlot = 2;
+    st.GL = 0;
+    st.SingleShiftPending = false;
+
+    const TermTypeEntry* entry = FindTermType(name);
+    if (entry == nullptr) return false;
+    const TermFamilyTable& family = *entry->Family;
+    const bool wyseFamily = &family == &FamilyWyse60;
+    const bool pcAnsi = IsPcAnsiName(name);
+
+    st.CurrentTermType = entry;
+    st.CurrentTermFamily = &family;
+    st.EmulationFamily = entry->EmulationFamily;
+    st.SgrDialect = entry->SgrDialect;
+
+    TermTypeChange change;
+    change.Type = entry;
+    if (wyseFamily) {
+        change.SetPropagate = true;
+        change.Propagate = name != "WYSE60";
+        st.CharBanks[0] = 3;
+        st.CharBanks[1] = 6;
+        st.CharBanks[2] = 3;
+        st.CharBanks[3] = 6;
+    }
+
+    uint16_t colourMap[16];
+    std::memcpy(colourMap, around.AttrColorMap, sizeof colourMap);
+    if (applyColours) {
+        if (pcAnsi) {
+            change.SetColours = true;
+            change.PcColourMap = true;
+            change.AttributeMode = name == "LINUX" ? 3 : 4;
+            std::memcpy(colourMap, PcColourTable, sizeof colourMap);
+        } else if (entry->PcColours == 0) {
+            ConvertAttributeWords(around.AttributeMode, 5, colourMap);
+            change.SetColours = true;
+            change.AttributeMode = 5;
+        }
+        if (change.SetColours) std::memcpy(change.AttrColorMap, colourMap, sizeof colourMap);
+    }
+
+    if (family.AttrMode == 0 && name != "WYSE60") {
+        change.AttrSelection = 254;
+    } else if (pcAnsi) {
+        change.AttrSelection = 255;
+        change.SetDirectAttr = true;
+        change.DirectAttr = colourMap[0];
+    } else {
+        change.AttrSelection = 0;
+    }
+
+    st.ProtectAttrIndex = 1;
+    st.CursorKeyMode = false;
+
+    st.GL = family.G0Default;
+    st.GSlots[0] = family.G0Default;
+    st.GSlots[1] = family.G1Default;
+    // A multibyte code page (14) stays through every type change.
+    uint8_t charsetKind = around.CharsetKind;
+    if (charsetKind != 14) {
+        if (pcAnsi || name == "WYSE60")
+            charsetKind = 6;
+        else if (wyseFamily)
+            charsetKind = 0;
+        else
+            charsetKind = 8;
+    }
+    change.CharsetKind = charsetKind;
+    st.GSlots[2] = charsetKind;
+    st.GSlots[3] = name.starts_with("VT") ? 16 : 8;
+    st.GR = st.GSlots[st.GRSlot & 3];
+
+    st.WrapStyle = family.WrapStyle;
+    st.EraseInCurrentAttr = name == "LINUX" || name == "SCOANSI";
+
+    st.SgrReverse = st.SgrBlink = st.SgrBold = st.SgrUnderline = st.SgrDim = false;
+    st.OldScoColours = around.OldScoAnsi;
+    st.UnderlineColour = 15;
+    st.DimColour = 4;
+    st.LinuxColour = static_cast<uint8_t>(colourMap[0] & 0xFF);
+    st.StreamExtent = true;
+    // The WYSE60 family reads host text in the OEM code page, like the PC ANSI types.
+    st.HostTextAnsi = !wyseFamily;
+
+    if (pcAnsi) {
+        st.HostTextAnsi = false;
+        if (name != "LINUX") st.WrapStyle = 0;
+        change.AnsiScreen = true;
+    }
+    change.TabStyle = family.TabStyle;
+
+    st.TwoStepState = 0;
+    st.SoftFontName.clear();
+    BuildRecogniserIndexes();
+
+    currentSide->Apply(change);
+    return true;
+}
+
+void ConvertAttributeWords(uint8_t fromMode, uint8_t toMode, uint16_t (&map)[16]) {
+    if (fromMode == toMode) return;
+    for (uint16_t& word : map) {
+        const unsigned lo = word & 0xFF;
+        bool blink = false;
+        bool underline = false;
+        if (fromMode == 0 || fromMode == 1) {
+            underline = (word & 0x80) != 0;
+        } else if (fromMode == 2 || fromMode == 3) {
+            blink = (word & 0x80) != 0;
+        } else if (fromMode == 5) {
+            blink = (word & 0x100) != 0;
+            underline = (word & 0x200) != 0;
+        }
+
+        unsigned background;
+        if (lo < 0x10) {
+            background = 0;
+        } else if ((lo & 0xF0) == 0x80) {
+            background = fromMode < 4 ? 0 : 8;
+        } else if (fromMode < 4) {
+            background = (lo >> 4) & 7;
+            if (fromMode == 0 || fromMode == 2) background += 8;
+        } else {
+            background = lo >> 4;
+        }
+        if (toMode < 4) background &= 7;
+
+        unsigned result = (lo & 0x0F) | (background << 4);
+        if (blink) {
+            if (toMode == 2 || toMode == 3) result |= 0x80;
+            if (toMode == 5) result |= 0x100;
+        }
+        if (underline) {
+            if (toMode == 0 || toMode == 1) result |= 0x80;
+            if (toMode == 5) result |= 0x200;
+        }
+        word = static_cast<uint16_t>(result);
+    }
+}
+
+ByteText<10> TermKeySequence(uint16_t key) {
+    ByteText<10> text;
+    if (key == 264) {
+        text.push_back(currentSide->BackspaceChar());
+        return text;
+    }
+    if (key == 259) {
+        text.push_back(0);
+        return text;
+    }
+    if (const TermFamilyTable* family = EmulatorState.CurrentTermFamily) {
+        const size_t count =
+            family->KeyCount < kFamilyKeySlots ? family->KeyCount : kFamilyKeySlots;
+        for (size_t i = 0; i < count; ++i) {
+            const TermKeyEntry& entry = family->Keys[i];
+            if (entry.KeyCode != key) continue;
+            text.assign(entry.Text.data(), entry.Text.size());
+            // Normal cursor keys send ESC [ A .. ESC [ D; ESC O P .. ESC O T stay.
+            if (!EmulatorState.CursorKeyMode && text.size() >= 3 && text[1] == 'O' && text[2] < 'P')
+                text[1] = '[';
+            return text;
+        }
+    }
+    // Keypad codes count as the characters they stand for.
+    const uint16_t normal = currentSide->NormalizeKeyCode(key);
+    if (normal < 256) text.push_back(static_cast<uint8_t>(normal));
+    return text;
+}
+
+bool IsTermKey(uint16_t key) {
+    const TermFamilyTable* family = EmulatorState.CurrentTermFamily;
+    if (family == nullptr) return false;
+    const size_t count = family->KeyCount < kFamilyKeySlots ? family->KeyCount : kFamilyKeySlots;
+    for (size_t i = 0; i < count; ++i)
+        if (family->Keys[i].KeyCode == key) return true;
+    return false;
+}
+
+void ResetTabStops(uint8_t tabStyle, uint8_t (&stops)[kTabStopCount]) {
+    if (tabStyle == 1) {
+        for (size_t i = 1; i <= kTabStopCount; ++i)
+            stops[i - 1] = static_cast<uint8_t>((8 * i - 7) % 256);
+    } else if (tabStyle == 2) {
+        for (uint8_t& stop : stops) stop = 0;
+    }
+}
+
+}  // namespace emulation

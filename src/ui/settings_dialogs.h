@@ -1,0 +1,73 @@
+#pragma once
+// The start-up and exit dialogs around the settings file: the first-run
+// choice of host kind and terminal type, the save questions at exit and the
+// saving of the settings under their name or a new one.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace ui {
+
+// What the first-run set-up hands back to the start-up code.
+struct FirstRunChoice {
+    std::string hostKind = "UNIX";
+    std::string terminalType = "VT220";
+    uint8_t port = 1;
+    uint32_t baudRate = 0;
+};
+
+// Answers of the save questions.
+inline constexpr char kAnswerYes = 'Y';
+inline constexpr char kAnswerNo = 'N';
+inline constexpr char kAnswerCancel = 27;
+
+}  // namespace ui
+
+namespace platform {
+
+// The few windows these dialogs need from the system.
+class SettingsDialogs {
+  public:
+    virtual ~SettingsDialogs() = default;
+    // A question with Yes and No (and Cancel when allowed): kAnswerYes,
+    // kAnswerNo or kAnswerCancel. An empty caption means the program's banner.
+    virtual char Ask(std::string_view caption, std::string_view text, bool allowCancel) = 0;
+    // The first-run dialog; it may change the choice. False when cancelled.
+    virtual bool FirstRunDialog(ui::FirstRunChoice& choice) = 0;
+    // The Save As dialog for a settings file, starting from name; false when
+    // cancelled.
+    virtual bool ChooseSettingsSaveName(std::string& name) = 0;
+    // The display's size in pixels; 0 when unknown.
+    virtual void DisplaySize(int& width, int& height) = 0;
+};
+
+// Without dialogs every question is answered No, the first-run dialog is
+// passed over and Save As is cancelled.
+void SetSettingsDialogs(SettingsDialogs* dialogs);
+SettingsDialogs* CurrentSettingsDialogs();
+
+}  // namespace platform
+
+namespace ui {
+
+// Working values "UNIX" and "VT220" with the stored port and baud rate (the
+// stored values 1152, 1280 and 2560 stand for a hundred times that); the
+// first-run dialog unless quiet (false when it is cancelled); then the screen
+// font "Courier New", both font charsets 0 and the cell sizes from the
+// display go into the settings.
+bool FirstRunTermSetup(bool quiet, FirstRunChoice& choice);
+
+// The exit questions ("Save Keys?", "Save Parameters?"): kAnswerYes when
+// saved, kAnswerNo when not, kAnswerCancel when cancelled (only with
+// allowCancel).
+char AskSaveKeys(bool allowCancel);
+char AskSaveSettings(bool allowCancel);
+
+// Copies the live colour tables into the settings and writes them to the
+// settings file (after asking for a name when asked to); reports "DISK OR
+// DIRECTORY FULL" and returns false when that fails; refreshes the saved copy
+// on success.
+bool SaveParameters(bool askName);
+
+}  // namespace ui
