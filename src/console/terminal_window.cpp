@@ -30,10 +30,6 @@ void PumpWindowMessages() {
     if (WindowSeam.PumpWindowMessages) WindowSeam.PumpWindowMessages();
 }
 
-void ClearWindowScreen() {
-    if (WindowSeam.ClearWindowScreen) WindowSeam.ClearWindowScreen();
-}
-
 void UpdateWindowTitle() {
     if (WindowSeam.UpdateWindowTitle) WindowSeam.UpdateWindowTitle();
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The terminal window as the rest of the program sees it: created on first
-// use, its message pump, its blank screen and the end of the program. The
+// use, its message pump, its title and the end of the program. The
 // platform installs the window behind these calls; without one they do
 // nothing (and CloseTerminalWindow only ends the process).
 
@@ -10,7 +10,6 @@ struct TerminalWindowSeam {
     void (*EnsureTerminalWindow)() = nullptr;
     void (*CloseTerminalWindow)() = nullptr;
     void (*PumpWindowMessages)() = nullptr;
-    void (*ClearWindowScreen)() = nullptr;
     void (*UpdateWindowTitle)() = nullptr;
 };
 
@@ -21,7 +20,6 @@ void EnsureTerminalWindow();
 // Destroys the window and ends the process with status 0 (the exit chain runs).
 [[noreturn]] void CloseTerminalWindow();
 void PumpWindowMessages();
-void ClearWindowScreen();
 void UpdateWindowTitle();
 
 }  // namespace console

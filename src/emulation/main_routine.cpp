@@ -52,7 +52,7 @@ SessionGlobals ReadGlobals() {
 
 // Steps 1 to 6: where the settings come from. False when the program is to
 // end before anything is loaded.
-bool ChooseSettingsSource(StartupLocals& locals) {
+bool ChooseSettingsSource(StartupArguments& locals) {
     SessionGlobals g = ReadGlobals();
     std::string defaultName = Services.MessageText(MsgDefaultSettingsFile);
     g.SettingsFileName = defaultName.empty() ? "VOVUZIVA.DEF" : defaultName;
@@ -61,10 +61,19 @@ bool ChooseSettingsSource(StartupLocals& locals) {
     Services.WriteGlobals(g);
     Services.ClearKeyDefinitions();
 
+    // The command line works on these shared values and gives them back.
+    locals.SettingsFileName = g.SettingsFileName;
+    locals.SettingsSource = g.SettingsSource;
+    locals.KioskLevel = g.KioskLevel;
+    locals.WindowMenuName = g.WindowMenuName;
     Services.ParseCommandKeywords(locals);
     Services.FirstArgumentPass(locals);
 
     g = ReadGlobals();
+    g.SettingsFileName = locals.SettingsFileName;
+    g.SettingsSource = locals.SettingsSource;
+    g.KioskLevel = locals.KioskLevel;
+    g.WindowMenuName = locals.WindowMenuName;
     if (EqualsIgnoringCase(g.SettingsFileName, Services.MessageText(MsgNoneArgument))) {
         g.SettingsFileName.clear();
         g.SettingsSource = 0;
@@ -86,7 +95,7 @@ bool ChooseSettingsSource(StartupLocals& locals) {
 }
 
 // Step 8: command-line choices override the loaded settings.
-void ApplyCommandLineOverrides(const StartupLocals& locals) {
+void ApplyCommandLineOverrides(const StartupArguments& locals) {
     SessionGlobals g = ReadGlobals();
     if (locals.MethodArg != 0) g.CommMethod = locals.MethodArg;
     if (!locals.TermArg.empty()) g.TerminalType = UpperCase(locals.TermArg).substr(0, 20);
@@ -109,7 +118,7 @@ void ApplyCommandLineOverrides(const StartupLocals& locals) {
 }
 
 // Step 10.
-void StartStartupMacro(const StartupLocals& locals) {
+void StartStartupMacro(const StartupArguments& locals) {
     if (!locals.StartupKeyArg.empty()) {
         uint16_t key = static_cast<uint8_t>(locals.StartupKeyArg[0]);
         if (Services.MacroExists(key)) Services.StartMacro(key, 0);
@@ -137,7 +146,7 @@ void OpenPrinterDevice() {
 }
 
 // Step 13. False when the program is to end.
-bool StartConnection(const StartupLocals& locals) {
+bool StartConnection(const StartupArguments& locals) {
     SessionGlobals g = ReadGlobals();
     if (Services.MacroPlaying() && !g.AutoConnect) return true;
 
@@ -172,7 +181,7 @@ bool StartConnection(const StartupLocals& locals) {
 }
 
 // Step 14.
-void SelectTerminalType(const StartupLocals& locals) {
+void SelectTerminalType(const StartupArguments& locals) {
     Services.AllocScreenBuffers(locals.RingSizeArg);
     SessionGlobals g = ReadGlobals();
     std::array<uint8_t, 250> keptTabStops = g.TabStops;
@@ -267,7 +276,7 @@ void PrepareStayExit() {
 }
 
 void RunSession() {
-    StartupLocals locals;
+    StartupArguments locals;
     MainRoutine.RunDeadlineSet = false;
     MainRoutine.PrinterDeviceOpen = false;
 

@@ -22,7 +22,7 @@ namespace {
 struct FakeWorld {
     std::vector<std::string> Calls;
     SessionGlobals Globals;
-    StartupLocals Locals;           // what the first argument pass finds
+    StartupArguments Locals;        // what the first argument pass finds
     std::string NamedSettingsFile;  // what the argument passes put in SettingsFileName
     bool ChooseResult = true;
     bool StartupResult = true;
@@ -94,11 +94,16 @@ SessionServices FakeServices() {
         return W->Ticks;
     };
     s.DeadlinePassed = [](uint32_t) { return W->Pumps == W->DeadlinePassAt; };
-    s.ParseCommandKeywords = [](StartupLocals&) { Call("ParseCommandKeywords"); };
-    s.FirstArgumentPass = [](StartupLocals& locals) {
+    s.ParseCommandKeywords = [](StartupArguments&) { Call("ParseCommandKeywords"); };
+    s.FirstArgumentPass = [](StartupArguments& locals) {
         Call("FirstArgumentPass");
-        locals = W->Locals;
-        if (!W->NamedSettingsFile.empty()) W->Globals.SettingsFileName = W->NamedSettingsFile;
+        StartupArguments found = W->Locals;
+        found.SettingsFileName = locals.SettingsFileName;
+        found.SettingsSource = locals.SettingsSource;
+        found.KioskLevel = locals.KioskLevel;
+        found.WindowMenuName = locals.WindowMenuName;
+        if (!W->NamedSettingsFile.empty()) found.SettingsFileName = W->NamedSettingsFile;
+        locals = found;
     };
     s.SecondArgumentPass = []() { Call("SecondArgumentPass"); };
     s.ChooseSettingsFile = []() {
@@ -574,6 +579,18 @@ TEST_F(MainRoutineTest, ConnectionDecision) {
             EXPECT_EQ(Count("AllocScreenBuffers(0)"), 0u) << c.name;
         }
     }
+}
+
+TEST_F(MainRoutineTest, KioskMenuDecidesWhetherAFailedStartStays) {
+    // The command line's menu name (kiosk mode) is the menu searched for the items.
+    Services.FirstArgumentPass = [](StartupArguments& locals) {
+        locals.WindowMenuName = "SMALLMENU";
+    };
+    world.OpenResult = 9;
+    RunSession();
+    EXPECT_EQ(world.Globals.WindowMenuName, "SMALLMENU");
+    EXPECT_EQ(Count("CloseTerminalWindow"), 1u);
+    EXPECT_EQ(Count("PumpWindowMessages"), 0u);
 }
 
 TEST_F(MainRoutineTest, ExitCodes) {

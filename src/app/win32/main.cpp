@@ -7,11 +7,15 @@
 #include <string>
 #include <string_view>
 
+#include "commands/win32/settings_platform_win32.h"
+#include "commands/win32/variables_win32.h"
 #include "console/exit_chain.h"
 #include "console/terminal_window.h"
+#include "console/win32/install_services.h"
 #include "console/win32/terminal_window_win32.h"
 #include "emulation/main_routine.h"
 #include "emulation/session_services.h"
+#include "emulation/win32/command_line_win32.h"
 #include "transfer/transfer_interface.h"
 #include "ui/win32/message_box_win32.h"
 
@@ -41,6 +45,10 @@ void RunExitChainAtExit() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    platform::InstallWin32Services();
+    platform::InstallSettingsFilePlatform();
+    emulation::InstallWin32CommandLineSource();
+    commands::InstallWin32VariableSources();
     console::InstallTerminalWindowStandIn();
     ui::InstallWin32MessageBox();
     emulation::Services.MenuHoldsItem = MenuHoldsItem;

@@ -115,11 +115,6 @@ void PumpMessages() {
     }
 }
 
-void ClearScreen() {
-    EnsureWindow();
-    if (StandIn.Window) InvalidateRect(StandIn.Window, nullptr, TRUE);
-}
-
 void UpdateTitle() {
     if (StandIn.Window) SetWindowTextW(StandIn.Window, WindowTitle().c_str());
 }
@@ -131,7 +126,6 @@ void InstallTerminalWindowStandIn() {
     seam.EnsureTerminalWindow = EnsureWindow;
     seam.CloseTerminalWindow = CloseWindow;
     seam.PumpWindowMessages = PumpMessages;
-    seam.ClearWindowScreen = ClearScreen;
     seam.UpdateWindowTitle = UpdateTitle;
     SetTerminalWindowSeam(seam);
     // A launched program is waited for with this window kept alive.
