@@ -6,33 +6,34 @@
 #include <cstdint>
 #include <string>
 
+#include "../tests/console/fake_system.h"
 #include "commands/settings_record.h"
 
 namespace {
 
-std::u16string Line;
+// Files never exist, so no argument reaches the disk.
+class NoFiles : public testing_support::FakeSystem {
+  public:
+    uint64_t FindFirstEntry(std::string_view, platform::DirEntry&) override { return 0; }
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Line.clear();
+    static NoFiles system;
+    system.commandLine.clear();
     for (size_t i = 0; i + 1 < size; i += 2) {
-        Line.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
+        system.commandLine.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
     }
-    // Files never exist, so no argument reaches the disk.
-    platform::InstallCommandLineSource({
-        [] { return Line; },
-        [] { return std::u16string(u"C:\\VOVUZIVA.EXE"); },
-        platform::CommandLineSource().WideToAnsi,
-        [](std::string_view) -> int64_t { return -1; },
-    });
     commands::ResetSettingsToDefaults();
-    emulation::StartupArguments args;
-    emulation::ReadCommandLine(args);
+    emulation::StartupLocals locals;
+    emulation::CommandLineGlobals globals;
+    emulation::ReadCommandLine(locals, globals);
     emulation::DefineKeysFromArguments();
-    emulation::ApplyUserArgument(args.UserArg);
+    emulation::ApplyUserArgument(locals.UserArg);
     std::array<int32_t, 4> coords{};
     size_t pos = 0;
-    emulation::ParseCoordinates(std::string(Line.begin(), Line.end()), pos, coords);
+    const std::string narrow(system.commandLine.begin(), system.commandLine.end());
+    emulation::ParseCoordinates(narrow, pos, 1, 1, coords);
     return 0;
 }

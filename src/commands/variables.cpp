@@ -1,13 +1,13 @@
 #include "commands/variables.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <system_error>
 
 #include "commands/password_scramble.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
+#include "console/program_launch.h"
+#include "console/system_services.h"
+#include "transfer/transfer_interface.h"
 
 namespace commands {
 
@@ -40,46 +40,18 @@ std::string CommHostIpText() {
 std::string CommLocalHostName() {
     return connections::GetLocalHostName();
 }
-// Without a launcher nothing was started, which reads as a failed launch.
-std::string NoLaunch() {
-    return "error";
+std::string TransferLastReceivedFile() {
+    return transfer::Transfer.LastReceivedFile;
 }
-
-std::string PortableCurrentDirectory() {
-    std::error_code error;
-    const auto path = std::filesystem::current_path(error);
-    return error ? std::string() : path.string();
-}
-
-std::string PortableGetEnv(std::string_view name) {
-    const std::string key(name);
-    const char* value = std::getenv(key.c_str());
-    return value == nullptr ? std::string() : Cut(value);
-}
-
-// Latin-1 stands in for the system code page where there is none.
-std::string Latin1FromWide(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char16_t c : text) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
-    return out;
-}
-
-std::u16string WideFromLatin1(std::string_view text) {
-    std::u16string out;
-    out.reserve(text.size());
-    for (char c : text) out.push_back(static_cast<char16_t>(static_cast<uint8_t>(c)));
-    return out;
+std::string LaunchStatus() {
+    return console::ProcessStatusText();
 }
 
 void NoBox(std::string_view, std::string_view) {}
 
 constexpr VariableSources DefaultVariableSources{
-    CommHostIpText, NoText,         NoText,
-    NoText,         NoText,         PortableCurrentDirectory,
-    NoName,         NoName,         CommLocalHostName,
-    NoLaunch,       NoFolder,       PortableGetEnv,
-    Latin1FromWide, WideFromLatin1, NoBox,
+    CommHostIpText, TransferLastReceivedFile, NoText,       NoText,   NoText, NoName,
+    NoName,         CommLocalHostName,        LaunchStatus, NoFolder, NoBox,
 };
 
 template <typename Char>
@@ -139,7 +111,7 @@ bool BuiltinVariable(const std::string& name, std::string& value) {
     } else if (name == "OZM_SYSDIR") {
         value = src.SystemDirectory();
     } else if (name == "OZM_CURDIR") {
-        value = src.CurrentDirectory();
+        value = console::GetDirPChar(0);
     } else if (name == "OZM_DOWNDIR") {
         std::string_view dir = Settings.DownloadDir.View();
         if (!dir.empty() && dir.back() == '\\') dir.remove_suffix(1);
@@ -173,7 +145,7 @@ std::string LookupNarrow(const std::string& name, bool withSetVariables) {
             if (!names[i].empty() && names[i] == name) return Cut(SetVariableStore.Values[i]);
         }
     }
-    return Cut(VariableSource.GetEnv(name));
+    return Cut(console::GetEnv(name));
 }
 
 // One pass over a private copy: each ${NAME} is replaced by its value and
@@ -224,8 +196,8 @@ std::string ExpandVariables(std::string_view text) {
 
 std::u16string ExpandVariablesWide(std::u16string_view text) {
     return Expand<char16_t>(text, [](const std::u16string& name) {
-        const std::string narrow = Cut(VariableSource.WideToAnsi(name));
-        return VariableSource.AnsiToWide(LookupNarrow(narrow, true));
+        const std::string narrow = Cut(console::AnsiFromWide(name));
+        return console::WideFromAnsi(LookupNarrow(narrow, true));
     });
 }
 

@@ -42,27 +42,23 @@ struct SetVariableStoreState {
 extern SetVariableStoreState SetVariableStore;
 void ResetSetVariableStore();
 
-// Where built-in values come from. The defaults give what the portable core
-// knows; the Win32 side and the subsystems that own the state fill in the
-// rest. A bool result of false means the query failed.
+// Where built-in values come from that no other service gives. The defaults
+// give what the portable core knows; the Win32 side and the subsystems that
+// own the state fill in the rest. A bool result of false means the query
+// failed. (The environment, the current folder and the ANSI code page come
+// from the system services.)
 struct VariableSources {
     std::string (*HostIpText)();              // OZM_IP
     std::string (*LastReceivedFile)();        // OZM_LAST_RECD
     std::string (*CurrentWindowTitle)();      // OZM_TITLE
     std::string (*WindowsDirectory)();        // OZM_WINDIR
     std::string (*SystemDirectory)();         // OZM_SYSDIR
-    std::string (*CurrentDirectory)();        // OZM_CURDIR
     bool (*ComputerName)(std::string& name);  // OZM_COMPUTERNAME
     bool (*WinUserName)(std::string& name);   // OZM_WINNAME
     std::string (*LocalHostName)();           // OZM_TCPNAME
     std::string (*LastLaunchStatus)();        // OZM_LAST_LAUNCH
     // A shell special folder by its number (5, 16, 38, 46), without creating it.
     bool (*SpecialFolder)(int folder, std::string& path);
-    // The environment variable, empty when not set.
-    std::string (*GetEnv)(std::string_view name);
-    // The system code page, for the wide expansion.
-    std::string (*WideToAnsi)(std::u16string_view text);
-    std::u16string (*AnsiToWide)(std::string_view text);
     // The SET SHOW box: text and caption, an OK button, no owner window.
     void (*ShowVariablesBox)(std::string_view text, std::string_view caption);
 };

@@ -6,6 +6,7 @@
 
 #include "console/console_primitives.h"
 #include "console/console_settings.h"
+#include "console/terminal_window.h"
 
 namespace platform {
 namespace {
@@ -59,11 +60,13 @@ ConsoleScreenState ConsoleScreen;
 
 namespace {
 
-// Stands in for the window where none exists (tools, benchmarks, fuzzing): it always
-// exists and ignores what it is told.
+// Stands in where no window port is installed (tools, benchmarks, fuzzing, and the
+// program until its window implements the port): the buffer always exists and what
+// it is told is ignored; the terminal window, if one is installed, is created.
 class HeadlessWindow final : public platform::ConsoleWindowPort {
   public:
     bool EnsureWindow() override {
+        EnsureTerminalWindow();
         if (!ConsoleScreenAllocated()) AllocateConsoleScreen();
         return ConsoleScreenAllocated();
     }

@@ -4,36 +4,18 @@
 // arguments (first pass, before the settings are loaded), key definitions
 // (second pass, after), the host-argument grammar shared with the command
 // language, and text-scanning helpers for command arguments.
+//
+// The arguments are those of the system services (console/command_line_args.h):
+// number 0 the module file name, then the tokens after the program path.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
-namespace platform {
-
-// Where the arguments come from: the process's wide command line and its own
-// module file name, the system code page for their 8-bit form, and the file
-// attribute query of the settings-file test. Native defaults give an empty
-// command line; the Win32 side installs the real ones.
-struct CommandLinePlatform {
-    std::u16string (*CommandLine)();
-    std::u16string (*ModuleFileName)();
-    std::string (*WideToAnsi)(std::u16string_view text);
-    // The file's attribute bits (0x10 directory, 0x08 volume label, 0x04
-    // system, ...), or -1 when it does not exist.
-    int64_t (*FileAttributes)(std::string_view name);
-};
-// Installs a source and forgets the arguments read from the one before (the
-// arguments are split once per source, since a run never changes them).
-void InstallCommandLineSource(const CommandLinePlatform& source);
-const CommandLinePlatform& CommandLineSource();
-// Back to the native defaults.
-void ResetCommandLineSource();
-
-}  // namespace platform
+#include "emulation/main_routine.h"
 
 namespace emulation {
 
@@ -48,76 +30,58 @@ enum SettingsSourceCode : uint8_t {
 
 inline constexpr int32_t KioskLevelAll = 0x7FFFFFFF;
 
-// What the command line decides for start-up. The first group is the main
-// routine's start-up locals; the second group are values owned elsewhere (the
-// settings file name and source, the window's kiosk level and menu name),
-// which the main routine puts in before and takes back after the parse.
-// HostName and PhoneNumber go straight into Settings, the /V switch into the
-// connection layer's CommVerbose.
-struct StartupArguments {
-    std::string StartupKeyArg;  // at most one character
-    uint16_t RingSizeArg = 0;   // /M:n; 0 = not given
-    uint8_t MethodArg = 0;      // a CommMethod code; 0 = not given
-    bool HostGiven = false;
-    bool SettingsNamed = false;
-    std::string UserArg;          // "user" or "user:password", at most 255
-    std::string TermArg;          // at most 255
-    std::string CharsetArg;       // the CHARSET option
-    bool ChooseSettings = false;  // /C
-
+// Values the command line sets that other parts own: the settings file's name
+// and source, the window's menu name and kiosk level. The caller puts the
+// current values in and takes the results back. HostName and PhoneNumber go
+// straight into Settings, the /V switch into the connection layer's
+// CommVerbose.
+struct CommandLineGlobals {
     std::string SettingsFileName;
     uint8_t SettingsSource = SettingsSourceDefault;
-    int32_t KioskLevel = 0;
     std::string WindowMenuName = "MainMenu";
+    std::optional<int32_t> KioskLevel;  // set only by KIOSK, /K
+    bool TitleChanged = false;          // the window title shows the settings file name
 };
 
 // Calls into parts that the command line uses but does not own. The defaults
-// do the least: no window title, no macros, the program folder from the
-// module file name, the cursor at 1,1, message texts from the program's own
-// table.
+// do the least: no macros, no kiosk, the program folder from the module file
+// name.
 struct CommandLineServices {
-    void (*UpdateWindowTitle)(const StartupArguments& args);
-    std::string (*ProgramFolder)();  // ends with "\"
-    std::u16string (*MessageText)(uint16_t id);
     // A key definition of the second pass: UTF-8 text, scope 1 (neither
     // saved with the keys file nor marking it changed).
     void (*DefineMacro)(uint8_t key, std::string_view text, bool utf8, uint8_t scope);
-    // The cursor (column, row) that relative coordinates count from; in
-    // status mode the one SaveCursorState kept.
-    void (*CursorPosition)(int32_t& column, int32_t& row);
+    std::string (*ProgramFolder)();  // ends with "\"
+    void (*SetKioskLevel)(int32_t level);
 };
 extern CommandLineServices CommandLineService;
 void ResetCommandLineServices();
 
-// The arguments: number 0 is the module file name, 1 on the tokens after the
-// program path (blanks separate, a double quote opens a part that may hold
-// blanks, quotes are not copied, a lone "" is skipped). Past the last: empty.
-int ArgumentCount();
-std::u16string ArgumentWide(int index);
-std::string Argument(int index);  // the 8-bit form
-
-// Splits a wide command line into its tokens, the program path first.
-std::vector<std::u16string> SplitCommandLine(std::u16string_view commandLine);
-
 // Options "(NAME=VALUE)" in the program's file name as typed.
-void ParseCommandKeywords(StartupArguments& args);
+void ParseCommandKeywords(StartupLocals& locals, CommandLineGlobals& globals);
 
 // The first pass: switches, NONE, NEW, a settings file, a host, a start-up key.
 // Unknown switches show message 902 and parsing goes on.
-void ParseArgumentsFirstPass(StartupArguments& args);
+void ParseArgumentsFirstPass(StartupLocals& locals, CommandLineGlobals& globals);
 
-// After the first pass: the name "NONE" (any case) means no settings file and
-// "NEW" (exactly) the defaults under the default name; both empty the name.
-void ResolveSettingsChoice(StartupArguments& args);
+// After the first pass: the name "NONE" (message 924, any case) means no
+// settings file and "NEW" (exactly) the defaults under the default name; both
+// empty the name. (The main routine does the same in its own step.)
+void ResolveSettingsChoice(CommandLineGlobals& globals);
 
 // ParseCommandKeywords, ParseArgumentsFirstPass and ResolveSettingsChoice in
 // this order: everything the command line decides before the settings load.
-void ReadCommandLine(StartupArguments& args);
+void ReadCommandLine(StartupLocals& locals, CommandLineGlobals& globals);
+
+// The two first steps as the main routine's session services call them: the
+// globals are read from and written back to the session, the window title
+// is updated when the settings file name changed, a kiosk level is handed on.
+void ParseCommandKeywordsForSession(StartupLocals& locals);
+void FirstArgumentPassForSession(StartupLocals& locals);
 
 // The second pass: every /Dc definition becomes a key macro.
 void DefineKeysFromArguments();
 
-// Puts UserArg into the settings: the part before the first ":" into
+// Puts a user argument into the settings: the part before the first ":" into
 // UserName, the part after it scrambled into Password; without ":" all of it
 // into UserName. Nothing for an empty text.
 void ApplyUserArgument(std::string_view userArg);
@@ -125,8 +89,8 @@ void ApplyUserArgument(std::string_view userArg);
 // The host grammar: [TELNET:// | RLOGIN:// | MODEM:// | SSH://][user@]host[/]
 // and an all-digit next argument as the port; "TELNET:" alone takes the next
 // argument as the host. index is the argument the text came from and advances
-// past every argument consumed. A modem number goes into PhoneNumber, any
-// other host into HostName.
+// past every argument consumed (the CONNECT command passes one beyond all). A
+// modem number goes into PhoneNumber, any other host into HostName.
 void ParseHostArgument(std::string text, int& index, std::string& user, uint8_t& method);
 
 // True when argument index (after "TELNET:", prefixes, ${NAME} expansion, one
@@ -144,9 +108,11 @@ void NextWordAt(std::string_view text, std::size_t& pos, std::string& word);
 // Skips to the first digit ("-" on the way makes it negative), reads the
 // digits; pos ends after them. Saturates at the 32-bit limits.
 int32_t ParseIntAt(std::string_view text, std::size_t& pos);
-// Four numbers: left column, right column, top row, bottom row. ".n" adds the
-// cursor's column or row, "." alone is it. False when the text ends first.
-bool ParseCoordinates(std::string_view text, std::size_t& pos, std::array<int32_t, 4>& coords);
+// Four numbers: left column, right column, top row, bottom row. ".n" (".+n",
+// ".-n") adds n to the cursor's column or row, "." alone is it. False when the
+// text ends before the fourth number.
+bool ParseCoordinates(std::string_view text, std::size_t& pos, int32_t cursorColumn,
+                      int32_t cursorRow, std::array<int32_t, 4>& coords);
 std::string ByteDecimalText(uint8_t value);
 // An existing file (not a folder, volume label or system file) with a name of
 // 1 to 260 characters.

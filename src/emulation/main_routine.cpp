@@ -52,7 +52,7 @@ SessionGlobals ReadGlobals() {
 
 // Steps 1 to 6: where the settings come from. False when the program is to
 // end before anything is loaded.
-bool ChooseSettingsSource(StartupArguments& locals) {
+bool ChooseSettingsSource(StartupLocals& locals) {
     SessionGlobals g = ReadGlobals();
     std::string defaultName = Services.MessageText(MsgDefaultSettingsFile);
     g.SettingsFileName = defaultName.empty() ? "VOVUZIVA.DEF" : defaultName;
@@ -61,19 +61,10 @@ bool ChooseSettingsSource(StartupArguments& locals) {
     Services.WriteGlobals(g);
     Services.ClearKeyDefinitions();
 
-    // The command line works on these shared values and gives them back.
-    locals.SettingsFileName = g.SettingsFileName;
-    locals.SettingsSource = g.SettingsSource;
-    locals.KioskLevel = g.KioskLevel;
-    locals.WindowMenuName = g.WindowMenuName;
     Services.ParseCommandKeywords(locals);
     Services.FirstArgumentPass(locals);
 
     g = ReadGlobals();
-    g.SettingsFileName = locals.SettingsFileName;
-    g.SettingsSource = locals.SettingsSource;
-    g.KioskLevel = locals.KioskLevel;
-    g.WindowMenuName = locals.WindowMenuName;
     if (EqualsIgnoringCase(g.SettingsFileName, Services.MessageText(MsgNoneArgument))) {
         g.SettingsFileName.clear();
         g.SettingsSource = 0;
@@ -95,7 +86,7 @@ bool ChooseSettingsSource(StartupArguments& locals) {
 }
 
 // Step 8: command-line choices override the loaded settings.
-void ApplyCommandLineOverrides(const StartupArguments& locals) {
+void ApplyCommandLineOverrides(const StartupLocals& locals) {
     SessionGlobals g = ReadGlobals();
     if (locals.MethodArg != 0) g.CommMethod = locals.MethodArg;
     if (!locals.TermArg.empty()) g.TerminalType = UpperCase(locals.TermArg).substr(0, 20);
@@ -118,7 +109,7 @@ void ApplyCommandLineOverrides(const StartupArguments& locals) {
 }
 
 // Step 10.
-void StartStartupMacro(const StartupArguments& locals) {
+void StartStartupMacro(const StartupLocals& locals) {
     if (!locals.StartupKeyArg.empty()) {
         uint16_t key = static_cast<uint8_t>(locals.StartupKeyArg[0]);
         if (Services.MacroExists(key)) Services.StartMacro(key, 0);
@@ -146,7 +137,7 @@ void OpenPrinterDevice() {
 }
 
 // Step 13. False when the program is to end.
-bool StartConnection(const StartupArguments& locals) {
+bool StartConnection(const StartupLocals& locals) {
     SessionGlobals g = ReadGlobals();
     if (Services.MacroPlaying() && !g.AutoConnect) return true;
 
@@ -181,7 +172,7 @@ bool StartConnection(const StartupArguments& locals) {
 }
 
 // Step 14.
-void SelectTerminalType(const StartupArguments& locals) {
+void SelectTerminalType(const StartupLocals& locals) {
     Services.AllocScreenBuffers(locals.RingSizeArg);
     SessionGlobals g = ReadGlobals();
     std::array<uint8_t, 250> keptTabStops = g.TabStops;
@@ -276,7 +267,7 @@ void PrepareStayExit() {
 }
 
 void RunSession() {
-    StartupArguments locals;
+    StartupLocals locals;
     MainRoutine.RunDeadlineSet = false;
     MainRoutine.PrinterDeviceOpen = false;
 

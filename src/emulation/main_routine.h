@@ -6,7 +6,6 @@
 #include <string>
 
 #include "console/exit_chain.h"
-#include "emulation/command_line.h"
 
 namespace emulation {
 
@@ -17,6 +16,19 @@ enum ExitCodeValue : uint8_t {
     ExitDropOut = 2,        // DROPOUT
     ExitStay = 3,           // STAY, STAY/G: end without the normal close-down
     ExitAfterQuestion = 4,  // run-time limit or lost connection: ask, then end
+};
+
+// Start-up choices from the command line, applied once the settings are loaded.
+struct StartupLocals {
+    std::string StartupKeyArg;  // one character: the key whose macro runs at start
+    uint16_t RingSizeArg = 0;   // /M:n, 0 = not given
+    uint8_t MethodArg = 0;      // a CommMethod code, 0 = not given
+    bool HostGiven = false;
+    bool SettingsNamed = false;
+    std::string UserArg;  // user, or user:password
+    std::string TermArg;
+    std::string CharsetArg;
+    bool ChooseSettings = false;  // the /C switch
 };
 
 struct MainRoutineState {

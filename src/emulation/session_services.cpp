@@ -20,10 +20,9 @@
 namespace emulation {
 namespace {
 
-// The window's kiosk level and menu name, kept here until the window takes them.
+// The window's menu name, kept here until the window takes it.
 struct WindowGlobals {
     std::string WindowMenuName = "MainMenu";
-    int32_t KioskLevel = -1;
 };
 WindowGlobals Window;
 
@@ -42,7 +41,6 @@ void ReadSettingsGlobals(SessionGlobals& g) {
     g.SettingsLoaded = file.SettingsLoaded;
     g.HelpFileName = file.HelpFileName;
     g.WindowMenuName = Window.WindowMenuName;
-    g.KioskLevel = Window.KioskLevel;
     g.CommMethod = r.CommMethod;
     g.AutoConnect = r.AutoConnect != 0;
     g.HostName = r.HostName.Str();
@@ -66,7 +64,6 @@ void WriteSettingsGlobals(const SessionGlobals& g) {
     file.SettingsLoaded = g.SettingsLoaded;
     file.HelpFileName = g.HelpFileName;
     Window.WindowMenuName = g.WindowMenuName;
-    Window.KioskLevel = g.KioskLevel;
     r.CommMethod = g.CommMethod;
     if ((r.AutoConnect != 0) != g.AutoConnect) r.AutoConnect = g.AutoConnect ? 1 : 0;
     StoreText(r.HostName, g.HostName);
@@ -98,8 +95,8 @@ SessionServices DefaultSessionServices() {
         return console::DeadlinePassed(static_cast<int32_t>(deadline));
     };
 
-    s.ParseCommandKeywords = ParseCommandKeywords;
-    s.FirstArgumentPass = ParseArgumentsFirstPass;
+    s.ParseCommandKeywords = ParseCommandKeywordsForSession;
+    s.FirstArgumentPass = FirstArgumentPassForSession;
     s.SecondArgumentPass = DefineKeysFromArguments;
     s.ChooseSettingsFile = ui::ChooseSettingsFile;
 

@@ -11,7 +11,7 @@
 
 namespace emulation {
 
-struct StartupArguments;
+struct StartupLocals;
 
 // The settings fields and shared start-up globals the main routine reads and
 // writes, as one snapshot: read it before use, write it back after a change.
@@ -21,7 +21,6 @@ struct SessionGlobals {
     bool SettingsLoaded = false;
     std::string HelpFileName;
     std::string WindowMenuName = "MainMenu";
-    int32_t KioskLevel = -1;  // -1 = no kiosk mode
 
     uint8_t CommMethod = 0;
     bool AutoConnect = false;
@@ -52,8 +51,8 @@ struct SessionServices {
     bool (*DeadlinePassed)(uint32_t deadline);
 
     // Command line.
-    void (*ParseCommandKeywords)(StartupArguments& locals);
-    void (*FirstArgumentPass)(StartupArguments& locals);
+    void (*ParseCommandKeywords)(StartupLocals& locals);
+    void (*FirstArgumentPass)(StartupLocals& locals);
     void (*SecondArgumentPass)();
     bool (*ChooseSettingsFile)();
 

@@ -3,29 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "../console/fake_system.h"
 #include "commands/password_scramble.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
+#include "transfer/transfer_interface.h"
 
 namespace commands {
 namespace {
 
 // A fake process environment and a recorder for the SET SHOW box.
 struct FakeWorld {
-    std::map<std::string, std::string> Environment;
     std::vector<std::pair<std::string, std::string>> Boxes;
     bool ComputerNameWorks = false;
     bool DocsFolderWorks = false;
 };
 FakeWorld World;
-
-std::string FakeGetEnv(std::string_view name) {
-    const auto found = World.Environment.find(std::string(name));
-    return found == World.Environment.end() ? std::string() : found->second;
-}
 
 void RecordBox(std::string_view text, std::string_view caption) {
     World.Boxes.emplace_back(text, caption);
@@ -45,23 +42,30 @@ class VariablesTest : public ::testing::Test {
   protected:
     void SetUp() override {
         World = FakeWorld{};
+        system.reset();
+        system = std::make_unique<testing_support::FakeSystem>();
         ResetSettingsToDefaults();
         ResetSetVariableStore();
         ResetVariableSources();
         connections::ResetCommLayer();
-        VariableSource.GetEnv = FakeGetEnv;
         VariableSource.ShowVariablesBox = RecordBox;
         VariableSource.ComputerName = FakeComputerName;
         VariableSource.SpecialFolder = FakeSpecialFolder;
         VariableSource.CurrentWindowTitle = [] { return std::string(100, 't'); };
-        VariableSource.LastReceivedFile = [] { return std::string("C:\\down\\file.txt"); };
+        transfer::Transfer.LastReceivedFile = "C:\\down\\file.txt";
     }
     void TearDown() override {
         ResetVariableSources();
         ResetSetVariableStore();
         ResetSettingsToDefaults();
         connections::ResetCommLayer();
+        transfer::ResetTransfer();
+        system.reset();
     }
+
+    std::map<std::string, std::string>& Environment() { return system->environment; }
+
+    std::unique_ptr<testing_support::FakeSystem> system;
 };
 
 TEST_F(VariablesTest, BuiltinNames) {
@@ -70,7 +74,7 @@ TEST_F(VariablesTest, BuiltinNames) {
     AssignZeroFilled(Settings.DownloadDir, "C:\\Downloads\\");
     AssignZeroFilled(Settings.Password, ScramblePassword("s3cret"));
     connections::CommLayer.HostIpText = "10.0.0.7";
-    World.Environment["OZM_MY_DOCS"] = "from-env";
+    Environment()["OZM_MY_DOCS"] = "from-env";
 
     const struct {
         const char* Text;
@@ -118,11 +122,11 @@ TEST_F(VariablesTest, BuiltinEdgeValues) {
 }
 
 TEST_F(VariablesTest, ReferenceSyntax) {
-    World.Environment["HOME"] = "/home/u";
-    World.Environment["A${B"] = "odd";
-    World.Environment["LOOP"] = "${LOOP}";
-    World.Environment["LONG"] = std::string(300, 'v');
-    World.Environment[std::string(255, 'N')] = "cut-name";
+    Environment()["HOME"] = "/home/u";
+    Environment()["A${B"] = "odd";
+    Environment()["LOOP"] = "${LOOP}";
+    Environment()["LONG"] = std::string(300, 'v');
+    Environment()[std::string(255, 'N')] = "cut-name";
     const struct {
         std::string Text;
         std::string Expected;
@@ -147,14 +151,14 @@ TEST_F(VariablesTest, ReferenceSyntax) {
 }
 
 TEST_F(VariablesTest, OnlyTheWideExpansionSeesSetVariables) {
-    World.Environment["GREETING"] = "env";
+    Environment()["GREETING"] = "env";
     SetCommand("SET greeting = Hello World ");
     EXPECT_EQ(ExpandVariablesWide(u"<${Greeting}>"), u"<Hello World>");
     EXPECT_EQ(ExpandVariables("<${Greeting}>"), "<env>");
     // Built-in names come before SET variables, the environment after them.
     SetCommand("SET OZM_PROGRAM=mine");
     EXPECT_EQ(ExpandVariablesWide(u"${OZM_PROGRAM}"), u"VOVUZIVA");
-    World.Environment["ONLYENV"] = "e";
+    Environment()["ONLYENV"] = "e";
     EXPECT_EQ(ExpandVariablesWide(u"${ONLYENV}${NONE_AT_ALL}"), u"e");
     // Non-ASCII text around references passes through; the value comes back
     // through the code page.

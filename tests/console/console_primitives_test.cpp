@@ -11,23 +11,7 @@
 
 #include "fake_console_window.h"
 
-// Counts heap allocations so that the write path can be shown to make none.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-namespace {
-std::atomic<long> heapAllocations{0};
-}
-
-void* operator new(std::size_t size) {
-    ++heapAllocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
+#include "common/allocation_counter.h"
 
 namespace console {
 namespace {
@@ -726,7 +710,7 @@ TEST_F(ConsolePrimitivesTest, WritingMakesNoHeapAllocation) {
     SetJumpScrollSetting(100);
     FillRows();
     const std::string line(80, 'x');
-    const long before = heapAllocations.load();
+    const size_t before = test_support::HeapAllocations();
     for (int i = 0; i < 200; ++i) {
         GotoRowCol(24, 1);
         WriteScreenStr(line, 1252);
@@ -736,7 +720,7 @@ TEST_F(ConsolePrimitivesTest, WritingMakesNoHeapAllocation) {
         InsertLines(2);
         DeleteColumns(1);
     }
-    EXPECT_EQ(heapAllocations.load(), before);
+    EXPECT_EQ(test_support::HeapAllocations(), before);
 }
 
 }  // namespace

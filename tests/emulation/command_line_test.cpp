@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "../console/fake_system.h"
 #include "commands/password_scramble.h"
 #include "commands/settings_record.h"
 #include "commands/variables.h"
 #include "connections/comm_interface.h"
+#include "emulation/session_services.h"
 #include "ui/message_box.h"
 
 namespace emulation {
@@ -27,89 +30,83 @@ struct DefinedKey {
     }
 };
 
-// The process around the command line: its command line and module name,
-// the files that exist (with their attribute bits), message boxes shown and
-// keys defined.
-struct FakeProcess {
-    std::u16string CommandLine;
-    std::u16string ModuleFileName = u"C:\\Prog\\VOVUZIVA.EXE";
-    std::map<std::string, int64_t> Files;
-    std::map<std::string, std::string> Environment;
+// What the command line leaves for others: message boxes shown, keys
+// defined, kiosk levels handed on.
+struct Outcomes {
     std::vector<std::string> Boxes;
     std::vector<DefinedKey> Keys;
-    int TitleUpdates = 0;
+    std::vector<int32_t> KioskLevels;
 };
-FakeProcess Process;
-
-const platform::CommandLinePlatform FakeSource{
-    [] { return Process.CommandLine; },
-    [] { return Process.ModuleFileName; },
-    [](std::u16string_view text) {
-        std::string out;
-        for (char16_t c : text) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
-        return out;
-    },
-    [](std::string_view name) -> int64_t {
-        const auto found = Process.Files.find(std::string(name));
-        return found == Process.Files.end() ? -1 : found->second;
-    },
-};
+Outcomes Seen;
 
 int RecordBox(std::string_view text) {
-    Process.Boxes.emplace_back(text);
+    Seen.Boxes.emplace_back(text);
     return ui::MessageBoxOk;
 }
+
+// The process: its command line, module name and environment (scripted by
+// the system double) and the files that exist, with their attribute bits.
+class FakeProcess : public testing_support::FakeSystem {
+  public:
+    std::map<std::string, uint8_t> files;
+
+    uint64_t FindFirstEntry(std::string_view pattern, platform::DirEntry& entry) override {
+        const auto found = files.find(std::string(pattern));
+        if (found == files.end()) return 0;
+        entry.name = found->first;
+        entry.attributes = found->second;
+        return 1;
+    }
+    bool FindNextEntry(uint64_t, platform::DirEntry&) override { return false; }
+    void FindClose(uint64_t) override { ++closed; }
+    int closed = 0;
+};
 
 class CommandLineTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        Process = FakeProcess{};
-        Process.Files = {{"my.def", 0x20},     {"C:\\Prog\\other.def", 0x21},
-                         {"..\\up.def", 0x20}, {"dir.def", 0x10},
-                         {"sys.def", 0x24},    {"vol.def", 0x08}};
+        // The double installs itself; the one before must be gone first.
+        process.reset();
+        process = std::make_unique<FakeProcess>();
+        process->moduleFileName = u"C:\\Prog\\VOVUZIVA.EXE";
+        process->files = {{"my.def", 0x20},     {"C:\\Prog\\other.def", 0x21},
+                          {"..\\up.def", 0x20}, {"dir.def", 0x10},
+                          {"sys.def", 0x24},    {"vol.def", 0x08}};
+        Seen = Outcomes{};
         commands::ResetSettingsToDefaults();
-        commands::ResetVariableSources();
-        commands::VariableSource.GetEnv = [](std::string_view name) {
-            const auto found = Process.Environment.find(std::string(name));
-            return found == Process.Environment.end() ? std::string() : found->second;
-        };
         connections::ResetCommLayer();
+        ResetSessionServices();
         ResetCommandLineServices();
         CommandLineService.DefineMacro = [](uint8_t key, std::string_view text, bool utf8,
                                             uint8_t scope) {
-            Process.Keys.push_back({key, std::string(text), utf8, scope});
+            Seen.Keys.push_back({key, std::string(text), utf8, scope});
         };
-        CommandLineService.UpdateWindowTitle = [](const StartupArguments&) {
-            ++Process.TitleUpdates;
-        };
+        CommandLineService.SetKioskLevel = [](int32_t level) { Seen.KioskLevels.push_back(level); };
         previousBox = ui::SetMessageBoxFunction(RecordBox);
-        platform::InstallCommandLineSource(FakeSource);
     }
     void TearDown() override {
         ui::SetMessageBoxFunction(previousBox);
-        platform::ResetCommandLineSource();
+        process.reset();
         ResetCommandLineServices();
-        commands::ResetVariableSources();
+        ResetSessionServices();
         commands::ResetSettingsToDefaults();
         connections::ResetCommLayer();
     }
 
-    static void UseCommandLine(std::u16string line) {
-        Process.CommandLine = std::move(line);
-        platform::InstallCommandLineSource(FakeSource);
-    }
+    void UseCommandLine(std::u16string line) { process->commandLine = std::move(line); }
 
     // Runs everything before the settings load and describes what changed
     // from an empty start, in a fixed order.
-    static std::string Start(std::u16string line) {
+    std::string Start(std::u16string line) {
         UseCommandLine(std::move(line));
-        StartupArguments args;
-        args.SettingsFileName = "wendrosta.def";
-        ReadCommandLine(args);
+        StartupLocals args;
+        CommandLineGlobals globals;
+        globals.SettingsFileName = "wendrosta.def";
+        ReadCommandLine(args, globals);
         std::string out;
         auto add = [&](const std::string& item) { out += (out.empty() ? "" : " ") + item; };
-        if (args.SettingsFileName != "wendrosta.def" || args.SettingsSource != 1) {
-            add("file=" + args.SettingsFileName + "/" + std::to_string(args.SettingsSource));
+        if (globals.SettingsFileName != "wendrosta.def" || globals.SettingsSource != 1) {
+            add("file=" + globals.SettingsFileName + "/" + std::to_string(globals.SettingsSource));
         }
         if (args.SettingsNamed) add("named");
         if (!commands::Settings.HostName.Empty()) add("host=" + commands::Settings.HostName.Str());
@@ -124,13 +121,14 @@ class CommandLineTest : public ::testing::Test {
         if (!args.StartupKeyArg.empty()) add("key=" + args.StartupKeyArg);
         if (args.RingSizeArg != 0) add("ring=" + std::to_string(args.RingSizeArg));
         if (args.ChooseSettings) add("choose");
-        if (args.KioskLevel != 0) add("kiosk=" + std::to_string(args.KioskLevel));
-        if (args.WindowMenuName != "MainMenu") add("menu=" + args.WindowMenuName);
+        if (globals.KioskLevel) add("kiosk=" + std::to_string(*globals.KioskLevel));
+        if (globals.WindowMenuName != "MainMenu") add("menu=" + globals.WindowMenuName);
         if (connections::CommLayer.CommVerbose) add("verbose");
-        for (const auto& box : Process.Boxes) add("box=" + box);
+        for (const auto& box : Seen.Boxes) add("box=" + box);
         return out;
     }
 
+    std::unique_ptr<FakeProcess> process;
     ui::MessageBoxFunction previousBox = nullptr;
 };
 
@@ -247,11 +245,10 @@ TEST_F(CommandLineTest, OptionsInTheProgramFileName) {
 }
 
 TEST_F(CommandLineTest, SettingsArgumentExpandsVariables) {
-    Process.Environment["CFG"] = "my";
+    process->environment["CFG"] = "my";
     EXPECT_EQ(Start(u"v ${cfg}.def"), "file=my.def/2 named");
-    EXPECT_EQ(Process.TitleUpdates, 1);
     SetUp();
-    Process.Environment["CFG"] = "my";
+    process->environment["CFG"] = "my";
     EXPECT_EQ(Start(u"v TELNET://${CFG}.def/"), "file=my.def/2 named");
 }
 
@@ -291,7 +288,7 @@ TEST_F(CommandLineTest, KeyDefinitionsInTheSecondPass) {
         {'q', "/D\xc3\xa9", true, 1},
         {'k', "", true, 1},
     };
-    EXPECT_EQ(Process.Keys, expected);
+    EXPECT_EQ(Seen.Keys, expected);
 }
 
 TEST_F(CommandLineTest, KeyNameReplacement) {
@@ -328,8 +325,8 @@ TEST_F(CommandLineTest, HostileInput) {
     EXPECT_EQ(Start(u"v a\"b c\"d"), "host=ab cd given");
     SetUp();
     Start(u"v /" + huge);
-    ASSERT_EQ(Process.Boxes.size(), 1u);
-    EXPECT_EQ(Process.Boxes[0].size(), 255u);
+    ASSERT_EQ(Seen.Boxes.size(), 1u);
+    EXPECT_EQ(Seen.Boxes[0].size(), 255u);
 
     // Thousands of arguments: each is read once.
     SetUp();
@@ -346,15 +343,31 @@ TEST_F(CommandLineTest, HostileInput) {
     EXPECT_EQ(Start(u"v \u4e2d\u6587"), "host=?? given");
 }
 
-TEST_F(CommandLineTest, ArgumentSplitting) {
-    EXPECT_EQ(SplitCommandLine(u"  \"C:\\a b\\v.exe\"  x\t\"y z\" \"\" w\"\"v \"open"),
-              (std::vector<std::u16string>{u"C:\\a b\\v.exe", u"x", u"y z", u"wv", u"open"}));
-    UseCommandLine(u"v one two");
-    EXPECT_EQ(ArgumentCount(), 2);
-    EXPECT_EQ(Argument(0), "C:\\Prog\\VOVUZIVA.EXE");
-    EXPECT_EQ(Argument(2), "two");
-    EXPECT_EQ(Argument(3), "");
-    EXPECT_EQ(Argument(-1), "");
+TEST_F(CommandLineTest, SessionStepsReadAndWriteTheSessionGlobals) {
+    static int titleUpdates = 0;
+    titleUpdates = 0;
+    Services.UpdateWindowTitle = [] { ++titleUpdates; };
+    SessionGlobals before;
+    Services.ReadGlobals(before);
+    before.SettingsFileName = "wendrosta.def";
+    Services.WriteGlobals(before);
+
+    UseCommandLine(u"v(KIOSK=3)(HOST=alpha) my.def /TT");
+    StartupLocals locals;
+    ParseCommandKeywordsForSession(locals);
+    FirstArgumentPassForSession(locals);
+
+    SessionGlobals after;
+    Services.ReadGlobals(after);
+    EXPECT_EQ(after.SettingsFileName, "my.def");
+    EXPECT_EQ(after.SettingsSource, SettingsSourceNamed);
+    EXPECT_EQ(after.WindowMenuName, "SMALLMENU");
+    EXPECT_EQ(after.HostName, "alpha");
+    EXPECT_EQ(Seen.KioskLevels, std::vector<int32_t>{3});
+    EXPECT_EQ(titleUpdates, 1);
+    EXPECT_TRUE(locals.HostGiven);
+    EXPECT_TRUE(locals.SettingsNamed);
+    EXPECT_EQ(locals.MethodArg, 2);
 }
 
 TEST_F(CommandLineTest, TextScanningHelpers) {
@@ -389,22 +402,26 @@ TEST_F(CommandLineTest, TextScanningHelpers) {
     pos = 10;
     EXPECT_EQ(ParseIntAt("12", pos), 0);
 
-    CommandLineService.CursorPosition = [](int32_t& column, int32_t& row) {
-        column = 10;
-        row = 4;
+    // The cursor stands at column 10, row 4.
+    const struct {
+        const char* Text;
+        bool Ok;
+        std::array<int32_t, 4> Coords;
+    } rects[] = {
+        {". .+5 1 .", true, {10, 15, 1, 4}},
+        {" 1  80 .-3 24 rest", true, {1, 80, 1, 24}},
+        {"-2 .-20 x7 .+0", true, {-2, -10, 7, 4}},
+        {".2147483647 1 1 1", true, {2147483647, 1, 1, 1}},
+        {"1 2 3", false, {}},
+        {"1 2 3 x", false, {}},
+        {"", false, {}},
     };
-    std::array<int32_t, 4> coords{};
-    pos = 0;
-    ASSERT_TRUE(ParseCoordinates(". .+5 1 .", pos, coords));
-    EXPECT_EQ(coords, (std::array<int32_t, 4>{10, 15, 1, 4}));
-    pos = 0;
-    ASSERT_TRUE(ParseCoordinates(" 1  80 .-3 24 rest", pos, coords));
-    EXPECT_EQ(coords, (std::array<int32_t, 4>{1, 80, 1, 24}));
-    pos = 0;
-    EXPECT_FALSE(ParseCoordinates("1 2 3", pos, coords));
-    pos = 0;
-    ASSERT_TRUE(ParseCoordinates(".2147483647 1 1 1", pos, coords));
-    EXPECT_EQ(coords[0], 2147483647);
+    for (const auto& r : rects) {
+        std::array<int32_t, 4> coords{};
+        pos = 0;
+        EXPECT_EQ(ParseCoordinates(r.Text, pos, 10, 4, coords), r.Ok) << r.Text;
+        if (r.Ok) EXPECT_EQ(coords, r.Coords) << r.Text;
+    }
 
     EXPECT_EQ(ByteDecimalText(0), "0");
     EXPECT_EQ(ByteDecimalText(255), "255");
@@ -412,8 +429,9 @@ TEST_F(CommandLineTest, TextScanningHelpers) {
 
 TEST_F(CommandLineTest, UsableFiles) {
     const std::string longName(260, 'n');
-    Process.Files[longName] = 0x20;
-    Process.Files[longName + "x"] = 0x20;
+    process->files[longName] = 0x20;
+    process->files[longName + "x"] = 0x20;
+    process->files["*.def"] = 0x20;
     EXPECT_TRUE(IsUsableFile("my.def"));
     EXPECT_TRUE(IsUsableFile(longName));
     EXPECT_FALSE(IsUsableFile(longName + "x"));
@@ -422,9 +440,13 @@ TEST_F(CommandLineTest, UsableFiles) {
     EXPECT_FALSE(IsUsableFile("dir.def"));
     EXPECT_FALSE(IsUsableFile("sys.def"));
     EXPECT_FALSE(IsUsableFile("vol.def"));
+    // A pattern is no file name, whatever the search would find for it.
+    EXPECT_FALSE(IsUsableFile("*.def"));
+    // Every search that found something is closed again.
+    EXPECT_EQ(process->closed, 5);
 
-    // The native attribute query on real files.
-    platform::ResetCommandLineSource();
+    // The native search on real files.
+    process.reset();
     EXPECT_TRUE(IsUsableFile(VZ_SOURCE_DIR "/CMakeLists.txt"));
     EXPECT_FALSE(IsUsableFile(VZ_SOURCE_DIR "/src"));
 }

@@ -22,7 +22,7 @@ namespace {
 struct FakeWorld {
     std::vector<std::string> Calls;
     SessionGlobals Globals;
-    StartupArguments Locals;        // what the first argument pass finds
+    StartupLocals Locals;           // what the first argument pass finds
     std::string NamedSettingsFile;  // what the argument passes put in SettingsFileName
     bool ChooseResult = true;
     bool StartupResult = true;
@@ -94,16 +94,11 @@ SessionServices FakeServices() {
         return W->Ticks;
     };
     s.DeadlinePassed = [](uint32_t) { return W->Pumps == W->DeadlinePassAt; };
-    s.ParseCommandKeywords = [](StartupArguments&) { Call("ParseCommandKeywords"); };
-    s.FirstArgumentPass = [](StartupArguments& locals) {
+    s.ParseCommandKeywords = [](StartupLocals&) { Call("ParseCommandKeywords"); };
+    s.FirstArgumentPass = [](StartupLocals& locals) {
         Call("FirstArgumentPass");
-        StartupArguments found = W->Locals;
-        found.SettingsFileName = locals.SettingsFileName;
-        found.SettingsSource = locals.SettingsSource;
-        found.KioskLevel = locals.KioskLevel;
-        found.WindowMenuName = locals.WindowMenuName;
-        if (!W->NamedSettingsFile.empty()) found.SettingsFileName = W->NamedSettingsFile;
-        locals = found;
+        locals = W->Locals;
+        if (!W->NamedSettingsFile.empty()) W->Globals.SettingsFileName = W->NamedSettingsFile;
     };
     s.SecondArgumentPass = []() { Call("SecondArgumentPass"); };
     s.ChooseSettingsFile = []() {
@@ -583,9 +578,7 @@ TEST_F(MainRoutineTest, ConnectionDecision) {
 
 TEST_F(MainRoutineTest, KioskMenuDecidesWhetherAFailedStartStays) {
     // The command line's menu name (kiosk mode) is the menu searched for the items.
-    Services.FirstArgumentPass = [](StartupArguments& locals) {
-        locals.WindowMenuName = "SMALLMENU";
-    };
+    Services.FirstArgumentPass = [](StartupLocals&) { W->Globals.WindowMenuName = "SMALLMENU"; };
     world.OpenResult = 9;
     RunSession();
     EXPECT_EQ(world.Globals.WindowMenuName, "SMALLMENU");

@@ -10,39 +10,9 @@
 #include <vector>
 
 #include "../../fuzz/recogniser_driver.h"
+#include "common/allocation_counter.h"
 #include "emulation/family_tables.h"
 #include "emulation/term_types.h"
-
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-// Counts every plain heap allocation in this test program, so a test can show
-// that recognising sequences allocates nothing.
-namespace {
-std::atomic<size_t> heapAllocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    heapAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return ::operator new(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace emulation {
 namespace {
@@ -693,7 +663,7 @@ TEST_F(RecogniserTest, RecognisingAllocatesNothing) {
                                  "\x1b[5WA",  "\x7f"};
     TermOp op = 0;
     TermOpParams params{};
-    const size_t before = heapAllocations.load();
+    const size_t before = test_support::HeapAllocations();
     for (int round = 0; round < 1000; ++round) {
         for (const std::string& text : texts) {
             SeqBuffer.clear();
@@ -701,7 +671,7 @@ TEST_F(RecogniserTest, RecognisingAllocatesNothing) {
             DecodeHostSequence(op, params);
         }
     }
-    EXPECT_EQ(heapAllocations.load(), before);
+    EXPECT_EQ(test_support::HeapAllocations(), before);
 }
 
 // --- the fast scan against the plain one ---------------------------------

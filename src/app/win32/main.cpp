@@ -15,7 +15,6 @@
 #include "console/win32/terminal_window_win32.h"
 #include "emulation/main_routine.h"
 #include "emulation/session_services.h"
-#include "emulation/win32/command_line_win32.h"
 #include "transfer/transfer_interface.h"
 #include "ui/win32/message_box_win32.h"
 
@@ -47,7 +46,6 @@ void RunExitChainAtExit() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     platform::InstallWin32Services();
     platform::InstallSettingsFilePlatform();
-    emulation::InstallWin32CommandLineSource();
     commands::InstallWin32VariableSources();
     console::InstallTerminalWindowStandIn();
     ui::InstallWin32MessageBox();
