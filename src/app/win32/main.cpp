@@ -11,6 +11,8 @@
 #include "commands/win32/variables_win32.h"
 #include "console/exit_chain.h"
 #include "console/terminal_window.h"
+#include "console/tick_clock.h"
+#include "console/win32/code_pages_win32.h"
 #include "console/win32/install_services.h"
 #include "console/win32/terminal_window_win32.h"
 #include "emulation/main_routine.h"
@@ -45,6 +47,8 @@ void RunExitChainAtExit() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     platform::InstallWin32Services();
+    console::InstallWin32CodePages();
+    console::CalibrateDelayLoop();
     platform::InstallSettingsFilePlatform();
     commands::InstallWin32VariableSources();
     console::InstallTerminalWindowStandIn();
