@@ -30,7 +30,6 @@ using console::ConsoleLayer;
 
 constexpr uint8_t kCr = 0x0D;
 constexpr uint8_t kLf = 0x0A;
-constexpr uint8_t kEsc = 0x1B;
 // A run is at most a ring line; the console's widest line is 255 cells.
 constexpr uint32_t kMaxRun = 256;
 
