@@ -10,14 +10,8 @@
 #include "emulation/host_char_display.h"
 #include "emulation/term_types.h"
 
-#if __has_include("emulation/screen_operations.h")
-#include "emulation/screen_operations.h"
-#define VZ_HAVE_SCREEN_OPERATIONS 1
-#endif
-#if __has_include("emulation/attribute_operations.h")
 #include "emulation/attribute_operations.h"
-#define VZ_HAVE_ATTRIBUTE_OPERATIONS 1
-#endif
+#include "emulation/screen_operations.h"
 
 namespace emulation {
 
@@ -756,12 +750,8 @@ TermOpHandler BuiltInTermOpHandler(TermOp op) {
 
 void InstallTermOperations() {
     ResetTermOpHandlers();
-#ifdef VZ_HAVE_SCREEN_OPERATIONS
     RegisterScreenOperations();
-#endif
-#ifdef VZ_HAVE_ATTRIBUTE_OPERATIONS
     RegisterAttributeOperations();
-#endif
 }
 
 void UseCommRecogniserSource() { SetRecogniserSource(&CommSource); }

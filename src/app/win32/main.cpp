@@ -16,6 +16,7 @@
 #include "console/win32/install_services.h"
 #include "console/win32/terminal_window_win32.h"
 #include "emulation/main_routine.h"
+#include "emulation/term_executor.h"
 #include "emulation/session_services.h"
 #include "transfer/transfer_interface.h"
 #include "ui/win32/message_box_win32.h"
@@ -57,6 +58,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     emulation::Services.ProcessKeyboard = WaitForNextMessage;
     std::atexit(RunExitChainAtExit);
 
+    emulation::InstallTermOperations();
+    emulation::UseCommRecogniserSource();
     transfer::InitKermit();
     emulation::RunSession();
     console::CloseTerminalWindow();
