@@ -223,6 +223,20 @@ struct PeerClient {
         return false;
     }
 
+    // Reads (and polls) until done() holds or time runs out; deadlines are
+    // generous because a loaded machine can delay the host's close a lot.
+    template <typename Condition>
+    bool ReadUntilTrue(Condition done, int milliseconds = 20000) {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        while (std::chrono::steady_clock::now() < deadline) {
+            Pump();
+            if (done()) return true;
+            socket.Wait(20);
+        }
+        return false;
+    }
+
     // Reads for a while, whatever comes.
     void ReadFor(int milliseconds) {
         const auto deadline =
