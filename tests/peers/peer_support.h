@@ -212,7 +212,7 @@ struct PeerClient {
     std::string Text() const { return std::string(data.begin(), data.end()); }
 
     // Reads (and polls) until the delivered data holds needle, or time runs out.
-    bool ReadUntil(const std::string& needle, int milliseconds = 5000) {
+    bool ReadUntil(const std::string& needle, int milliseconds = 15000) {
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
         while (std::chrono::steady_clock::now() < deadline) {
