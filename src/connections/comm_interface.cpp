@@ -4,6 +4,7 @@
 
 #include "commands/settings_record.h"
 #include "connections/comm_debug_log.h"
+#include "connections/connect_sequence.h"
 #include "connections/connection_layer.h"
 #include "connections/connection_settings.h"
 #include "console/messages.h"
@@ -20,8 +21,14 @@ CommInterfaceState CommLayer;
 
 namespace {
 
+ConnectRunner connectRunner = nullptr;
+
 class ProgramConnectionHost : public ConnectionHost {
   public:
+    bool RunConnect(ConnectSequence& sequence, platform::Transport& sockets) override {
+        if (connectRunner != nullptr) return connectRunner(sequence, sockets, *this);
+        return ConnectionHost::RunConnect(sequence, sockets);
+    }
     void UpdateWindowTitle() override { console::UpdateWindowTitle(); }
     void SetExitCode(uint8_t code) override { emulation::MainRoutine.ExitCode = code; }
     void StartAutoLogin() override {
@@ -57,6 +64,10 @@ platform::Transport* programSockets = nullptr;
 void AttachProgramConnection(platform::Transport* sockets) {
     programSockets = sockets;
     connectionLayer.Attach(sockets, &programHost, nullptr);
+}
+
+void SetConnectRunner(ConnectRunner runner) {
+    connectRunner = runner;
 }
 
 void ResetCommLayer() {

@@ -13,6 +13,9 @@ class Transport;
 
 namespace connections {
 
+class ConnectSequence;
+class ConnectionHost;
+
 // Connection methods as the settings byte CommMethod holds them.
 enum CommMethodCode : uint8_t {
     CommMethodNone = 0,
@@ -36,6 +39,12 @@ void ResetCommLayer();
 // the platform's sockets to `connectionLayer`; a null transport leaves the
 // socket methods unavailable.
 void AttachProgramConnection(platform::Transport* sockets);
+
+// How the program runs the connect steps (the platform's CONNECT dialog);
+// null polls them to the end.
+using ConnectRunner = bool (*)(ConnectSequence& sequence, platform::Transport& sockets,
+                               ConnectionHost& host);
+void SetConnectRunner(ConnectRunner runner);
 
 // True when more than n received bytes wait (n = 0: at least one).
 bool CommInputReady(uint32_t n);
