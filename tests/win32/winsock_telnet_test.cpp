@@ -130,7 +130,7 @@ TEST_F(WinsockTelnet, NegotiatesReadsThroughNoticesAndSeesTheClose) {
         ReadUntil("\x01never", 100);
     }
     EXPECT_EQ(emulation::MainRoutine.ExitCode, 4) << CommDebugState.CommDebugText;
-    EXPECT_NE(log.find("[WINSOCK recv returned 0, Error = 0]"), std::string::npos) << log;
+    EXPECT_NE(log.find("[WINSOCK recv returned 0, Error = "), std::string::npos) << log;
 }
 
 }  // namespace
