@@ -1,6 +1,7 @@
 #include "connections/win32/connect_dialog.h"
 
 #include "connections/comm_interface.h"
+#include "connections/win32/comm_debug_window.h"
 
 namespace connections {
 
@@ -115,6 +116,8 @@ void InstallWinsockConnection(HWND terminalWindow) {
     winsockTransport.SetNotifyWindow(terminalWindow);
     AttachProgramConnection(&winsockTransport);
     SetConnectRunner(RunWithDialog);
+    commDebugWindow.SetOwner(terminalWindow);
+    CommDebugState.Window = &commDebugWindow;
 }
 
 }  // namespace connections

@@ -28,8 +28,8 @@ extern ConnectDialogState ConnectDialog;
 bool RunConnectDialog(ConnectSequence& sequence, WinsockTransport& sockets, ConnectionHost& host,
                       HWND owner);
 
-// Joins the Winsock transport and the CONNECT dialog to the program's
-// connection; socket notices go to terminalWindow.
+// Joins the Winsock transport, the CONNECT dialog and the debug window to
+// the program's connection; socket notices go to terminalWindow.
 void InstallWinsockConnection(HWND terminalWindow);
 
 }  // namespace connections
