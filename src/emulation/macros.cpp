@@ -5,6 +5,7 @@
 #include <new>
 
 #include "commands/interpreter.h"
+#include "commands/settings_record.h"
 #include "commands/startup_services.h"
 #include "console/key_names.h"
 #include "emulation/command_line.h"
@@ -404,7 +405,14 @@ void InstallMacroServices() {
     commands::InterpreterHooks.RunErrorKeyMacro = RunErrorKeyMacro;
 
     commands::StartupServices.LoadKeysFile = [](std::string_view name) {
-        return LoadKeysFile(name, true);
+        // The settings file puts its folder in front of the settings' own
+        // keys-file name; that name stays as the user wrote it, or the
+        // settings would look changed at every exit.
+        const std::string named = commands::Settings.KeyFileName.Str();
+        const bool ok = LoadKeysFile(name, true);
+        if (!named.empty() && commands::Settings.KeyFileName.View() != named)
+            commands::AssignZeroFilled(commands::Settings.KeyFileName, named);
+        return ok;
     };
     commands::StartupServices.SaveKeysFile = SaveKeysFile;
     commands::StartupServices.KeysChanged = []() { return Macros.KeysChanged; };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,7 +14,10 @@
 #include "../console/fake_system.h"
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
+#include "commands/startup_services.h"
+#include "emulation/command_line.h"
 #include "emulation/macros.h"
+#include "emulation/session_services.h"
 
 namespace emulation {
 namespace {
@@ -52,6 +56,10 @@ class KeysFileTest : public ::testing::Test {
         fs::create_directories(folder_);
     }
     void TearDown() override {
+        commands::ResetStartupServices();
+        commands::ResetInterpreterHooks();
+        ResetCommandLineServices();
+        ResetSessionServices();
         ResetKeysFileHooks();
         ResetMacros();
         commands::ResetInterpreter();
@@ -227,6 +235,23 @@ TEST_F(KeysFileTest, FailedSaveKeepsTheOldFileAndSaysSo) {
     EXPECT_FALSE(SaveKeysFile(Path("no/such/folder.kys")));
     EXPECT_TRUE(shown.empty());
     EXPECT_EQ(TopMacroFrame().Key, 'E');
+}
+
+TEST_F(KeysFileTest, StartupLoadKeepsTheSettingsName) {
+    InstallMacroServices();
+    Write("user.kys",
+          "\0\x02"
+          "u\0\x01\0\x01x"s);
+    commands::AssignZeroFilled(commands::Settings.KeyFileName, "user.kys");
+    const commands::SettingsRecord loaded = commands::Settings;
+    ASSERT_TRUE(commands::StartupServices.LoadKeysFile(Path("user.kys")));
+    EXPECT_TRUE(MacroExists('u'));
+    EXPECT_EQ(std::memcmp(&commands::Settings, &loaded, sizeof loaded), 0);
+
+    // The first run has no name yet: the loaded file becomes it.
+    commands::AssignZeroFilled(commands::Settings.KeyFileName, "");
+    ASSERT_TRUE(commands::StartupServices.LoadKeysFile(Path("user.kys")));
+    EXPECT_EQ(commands::Settings.KeyFileName.View(), Path("user.kys"));
 }
 
 TEST_F(KeysFileTest, HostKeysFileIsASecondSetFromTheUserFolder) {
