@@ -739,7 +739,7 @@ void WrapIfPastEnd() {
 void ScrollScreenUp() {
     auto& l = L();
     if (l.DirectWrite) return;
-    ++l.PendingScrollLines;
+    if (l.PendingScrollLines < INT32_MAX) ++l.PendingScrollLines;
     int32_t savedCol = l.CursorCol;
     int32_t savedSelection = l.AttrSelection;
     l.CursorCol = 1;

@@ -1,75 +1,71 @@
 #include "console/console_settings.h"
 
+#include "commands/settings_record.h"
+
 namespace console {
-namespace {
 
-// Stand-in storage with the record's default values until the settings record is wired in.
-struct ConsoleSettingsFields {
-    uint8_t ScreenColumns = 80;
-    uint8_t BackspaceChar = 8;
-    bool AttrCursor = false;
-    uint16_t JumpScroll = 100;
-    uint8_t AttrUnderlineMode = 5;
-    uint32_t CodePage = 1252;
-    uint8_t CharsetKind = 8;
-    uint8_t ScreenOption6860 = 1;
-};
-
-ConsoleSettingsFields fields;
-
-}  // namespace
+using commands::Settings;
 
 uint8_t ScreenColumnsSetting() {
-    return fields.ScreenColumns;
+    return Settings.ScreenColumns;
 }
 void SetScreenColumnsSetting(uint8_t value) {
-    fields.ScreenColumns = value;
+    Settings.ScreenColumns = value;
 }
 uint8_t BackspaceCharSetting() {
-    return fields.BackspaceChar;
+    return Settings.BackspaceChar;
 }
 bool AttrCursorSetting() {
-    return fields.AttrCursor;
+    return Settings.AttrCursor != 0;
 }
 void SetAttrCursorSetting(bool value) {
-    fields.AttrCursor = value;
+    Settings.AttrCursor = value ? 1 : 0;
 }
 uint16_t JumpScrollSetting() {
-    return fields.JumpScroll;
+    return Settings.JumpScroll.Get();
 }
 uint8_t AttrUnderlineModeSetting() {
-    return fields.AttrUnderlineMode;
+    return Settings.AttrUnderlineMode;
 }
 void SetAttrUnderlineModeSetting(uint8_t value) {
-    fields.AttrUnderlineMode = value;
+    Settings.AttrUnderlineMode = value;
 }
 uint32_t CodePageSetting() {
-    return fields.CodePage;
+    return Settings.CodePage.Get();
 }
 uint8_t CharsetKindSetting() {
-    return fields.CharsetKind;
+    return Settings.CharsetKind;
 }
 uint8_t ScreenOption6860Setting() {
-    return fields.ScreenOption6860;
+    return Settings.ScreenOption6860;
 }
 
 void SetBackspaceCharSetting(uint8_t value) {
-    fields.BackspaceChar = value;
+    Settings.BackspaceChar = value;
 }
 void SetJumpScrollSetting(uint16_t value) {
-    fields.JumpScroll = value;
+    Settings.JumpScroll.Set(value);
 }
 void SetCodePageSetting(uint32_t value) {
-    fields.CodePage = value;
+    Settings.CodePage.Set(value);
 }
 void SetCharsetKindSetting(uint8_t value) {
-    fields.CharsetKind = value;
+    Settings.CharsetKind = value;
 }
 void SetScreenOption6860Setting(uint8_t value) {
-    fields.ScreenOption6860 = value;
+    Settings.ScreenOption6860 = value;
 }
+
 void ResetConsoleSettings() {
-    fields = ConsoleSettingsFields{};
+    const commands::SettingsRecord& defaults = commands::DefaultSettings();
+    Settings.ScreenColumns = defaults.ScreenColumns;
+    Settings.BackspaceChar = defaults.BackspaceChar;
+    Settings.AttrCursor = defaults.AttrCursor;
+    Settings.JumpScroll = defaults.JumpScroll;
+    Settings.AttrUnderlineMode = defaults.AttrUnderlineMode;
+    Settings.CodePage = defaults.CodePage;
+    Settings.CharsetKind = defaults.CharsetKind;
+    Settings.ScreenOption6860 = defaults.ScreenOption6860;
 }
 
 }  // namespace console

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 // The settings fields that the screen buffer and the console primitives read or
-// change, in one place so that they can be pointed at the settings record.
+// change, read through the settings record in one place.
 namespace console {
 
 uint8_t ScreenColumnsSetting();  // +84, the width of every ring line
@@ -18,13 +18,13 @@ uint32_t CodePageSetting();         // +3421
 uint8_t CharsetKindSetting();       // +3425
 uint8_t ScreenOption6860Setting();  // +6860, which double-width range set applies
 
-// Test hooks for the values that only other units change.
+// For tests: the values that only other units change.
 void SetBackspaceCharSetting(uint8_t value);
 void SetJumpScrollSetting(uint16_t value);
 void SetCodePageSetting(uint32_t value);
 void SetCharsetKindSetting(uint8_t value);
 void SetScreenOption6860Setting(uint8_t value);
-// Back to the compiled-in defaults.
+// These fields back to the compiled-in defaults.
 void ResetConsoleSettings();
 
 }  // namespace console

@@ -20,6 +20,8 @@ void EnsureTerminalWindow();
 // Destroys the window and ends the process with status 0 (the exit chain runs).
 [[noreturn]] void CloseTerminalWindow();
 void PumpWindowMessages();
+// Blanks the window's display buffer (defined with the buffer, console/screen_buffer.cpp).
+void ClearWindowScreen();
 void UpdateWindowTitle();
 
 }  // namespace console
