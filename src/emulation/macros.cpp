@@ -3,15 +3,18 @@
 #include <algorithm>
 #include <array>
 #include <new>
+#include <span>
 
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "commands/startup_services.h"
 #include "console/key_names.h"
+#include "emulation/charsets.h"
 #include "emulation/command_line.h"
 #include "emulation/keys_file.h"
 #include "emulation/session_services.h"
 #include "emulation/term_types.h"
+#include "emulation/utf8.h"
 #include "ui/dialog_interface.h"
 
 namespace emulation {
@@ -63,27 +66,11 @@ void EndTopFrame() {
     MacroServices.MarkStatusLineDirty();
 }
 
-size_t Utf8SeqLength(uint8_t lead) {
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) return 2;
-    return 3;
-}
-
-// One character from the bytes of a UTF-8 sequence; 0xFFFF for a broken or
-// cut-off one (sequences of four bytes are not decoded).
-uint16_t DecodeUtf8(const uint8_t* bytes, size_t n) {
-    const uint8_t b1 = bytes[0];
-    if (b1 < 0x80) return b1;
-    if ((b1 & 0xE0) == 0xC0) {
-        if (n < 2 || bytes[1] < 0x80) return 0xFFFF;
-        return static_cast<uint16_t>(((b1 & 0x1F) << 6) | (bytes[1] & 0x3F));
-    }
-    if ((b1 & 0xF0) == 0xE0) {
-        if (n < 3 || bytes[1] < 0x80 || bytes[2] < 0x80) return 0xFFFF;
-        return static_cast<uint16_t>(((b1 & 0x0F) << 12) | ((bytes[1] & 0x3F) << 6) |
-                                     (bytes[2] & 0x3F));
-    }
-    return 0xFFFF;
+// One character from typed UTF-8 bytes; 0xFFFF when they form none.
+uint16_t TypedUtf8Char(std::span<const uint8_t> bytes) {
+    char16_t ch = 0xFFFF;
+    if (HostToUnicode(bytes, kCharsetUtf8, ch) != kHostChar) return 0xFFFF;
+    return ch;
 }
 
 // Reads one key of a definition at i: NUL and a byte, a UTF-8 sequence in a
@@ -106,9 +93,26 @@ bool ReadDefinitionKey(const MacroRec& rec, size_t& i, MacroKey& key) {
         ++i;
         return true;
     }
-    const size_t n = std::min(Utf8SeqLength(b), t.size() - i);
-    key = {1, DecodeUtf8(reinterpret_cast<const uint8_t*>(t.data() + i), n)};
-    i += n;
+    const size_t n = std::min<size_t>(Utf8SeqLength(b), t.size() - i);
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(t.data() + i), n);
+    char16_t ch = 0xFFFF;
+    size_t used = n;
+    switch (HostToUnicode(bytes, kCharsetUtf8, ch, &used)) {
+        case kHostChar:
+            // A broken sequence ends before the byte that broke it, which
+            // plays next.
+            key = {1, ch};
+            i += std::max<size_t>(used, 1);
+            break;
+        case kHostIncomplete:
+            key = {1, 0xFFFF};
+            i += n;
+            break;
+        default:  // no lead byte: the byte as it is
+            key = {0, b};
+            ++i;
+            break;
+    }
     return true;
 }
 
@@ -397,7 +401,7 @@ KeyChar GetKeyChar(bool useMacro, bool allowPaste) {
             if (more > 0xFF) break;  // a key code cuts the sequence short
             bytes[n++] = static_cast<uint8_t>(more);
         }
-        return {DecodeUtf8(bytes.data(), n), true, false};
+        return {TypedUtf8Char({bytes.data(), n}), true, false};
     }
 }
 

@@ -91,6 +91,8 @@ TEST_F(MacrosTest, PlaysEachFormOfDefinitionText) {
         {"\xE2\x82\xAC", 1, {{1, 0x20AC}}, ""},
         {"\xC3\xA9", 0, {{0, 0xC3}, {0, 0xA9}}, ""},
         {"a\xE2\x82", 1, {{1, 'a'}, {1, 0xFFFF}}, ""},  // cut off at the end
+        {"\xC3(", 1, {{1, 0xFFFF}, {1, '('}}, ""},      // broken: "(" plays on its own
+        {"\x80x", 1, {{0, 0x80}, {1, 'x'}}, ""},        // no lead byte: the byte itself
     };
     for (const auto& c : cases) {
         ResetMacros();
