@@ -13,6 +13,8 @@
 #include "console/terminal_window.h"
 #include "console/tick_clock.h"
 #include "emulation/command_line.h"
+#include "emulation/receive_loop.h"
+#include "emulation/term_types.h"
 #include "printing/print_interface.h"
 #include "ui/dialog_interface.h"
 #include "ui/message_box.h"
@@ -152,14 +154,19 @@ SessionServices DefaultSessionServices() {
 
     s.AllocScreenBuffers = [](uint16_t) {};
     s.CloseScreenBuffers = []() {};
-    s.SetTerminalType = [](std::string_view, bool) { return true; };
-    s.TermTabStyle = []() -> uint8_t { return 0; };
+    s.SetTerminalType = [](std::string_view name, bool applyColours) {
+        return emulation::SetTerminalType(name, applyColours);
+    };
+    s.TermTabStyle = []() -> uint8_t {
+        const auto* family = EmulatorState.CurrentTermFamily;
+        return family ? family->TabStyle : 0;
+    };
 
     s.ProcessRunning = []() {
         return console::ProcessRunning(console::programLaunch.LaunchedProcess);
     };
     s.ProcessKeyboard = []() {};
-    s.ReceiveFromHost = []() {};
+    s.ReceiveFromHost = []() { emulation::ReceiveFromHost(); };
     s.KeyboardEnabled = []() { return true; };
     s.KeyboardLocked = []() { return false; };
     s.WaitForPending = []() { return false; };

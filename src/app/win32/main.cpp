@@ -11,9 +11,12 @@
 #include "commands/win32/variables_win32.h"
 #include "console/exit_chain.h"
 #include "console/terminal_window.h"
+#include "console/tick_clock.h"
+#include "console/win32/code_pages_win32.h"
 #include "console/win32/install_services.h"
 #include "console/win32/terminal_window_win32.h"
 #include "emulation/main_routine.h"
+#include "emulation/term_executor.h"
 #include "emulation/session_services.h"
 #include "transfer/transfer_interface.h"
 #include "ui/win32/language_dialogs.h"
@@ -46,6 +49,8 @@ void RunExitChainAtExit() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     platform::InstallWin32Services();
+    console::InstallWin32CodePages();
+    console::CalibrateDelayLoop();
     platform::InstallSettingsFilePlatform();
     commands::InstallWin32VariableSources();
     console::InstallTerminalWindowStandIn();
@@ -55,6 +60,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     emulation::Services.ProcessKeyboard = WaitForNextMessage;
     std::atexit(RunExitChainAtExit);
 
+    emulation::InstallTermOperations();
+    emulation::UseCommRecogniserSource();
     transfer::InitKermit();
     emulation::RunSession();
     console::CloseTerminalWindow();
