@@ -99,9 +99,10 @@ Text Trimmed(Text text) {
 }
 
 bool EqualNoCaseAscii(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               auto up = [](char c) {
+                   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+               };
                return up(x) == up(y);
            });
 }

@@ -166,8 +166,7 @@ bool HostNamePrompt() {
 }
 
 bool SocksHostPrompt() {
-    return EditSettingsText(commands::Settings.SocksHost, kMsgSocksHostLabel,
-                            kMsgSocksHostCaption);
+    return EditSettingsText(commands::Settings.SocksHost, kMsgSocksHostLabel, kMsgSocksHostCaption);
 }
 
 }  // namespace ui

@@ -20,10 +20,14 @@ class FakeLoader : public platform::LanguageModuleLoader {
     std::string ProgramDirectory() override { return "C:\\VZ\\"; }
     std::string LanguageAbbreviation(uint16_t id) override {
         switch (id) {
-            case 0x0407: return "DEU";
-            case 0x040C: return "FRA";
-            case 0x0C0C: return "FRC";
-            default: return {};
+            case 0x0407:
+                return "DEU";
+            case 0x040C:
+                return "FRA";
+            case 0x0C0C:
+                return "FRC";
+            default:
+                return {};
         }
     }
     uint64_t Load(const std::string& path) override {
@@ -179,8 +183,8 @@ TEST_F(MenuLanguageTest, ChooseByNameOrFromTheList) {
     static std::vector<std::u16string> shown;
     static size_t shownPreselected;
     ui::menuLanguageHooks.ChooseFromList = [](std::u16string_view caption, std::u16string_view,
-                                             const std::vector<std::u16string>& lines,
-                                             size_t preselected, std::u16string& chosen) {
+                                              const std::vector<std::u16string>& lines,
+                                              size_t preselected, std::u16string& chosen) {
         EXPECT_EQ(caption, u"Menu Language");
         shown = lines;
         shownPreselected = preselected;

@@ -13,7 +13,7 @@ namespace {
 class FakeDialogs : public platform::PromptDialogs {
   public:
     int result = ui::kPromptOk;
-    std::string typed;                  // STRINGIN / PASSWORD
+    std::string typed;                     // STRINGIN / PASSWORD
     std::string typedUser, typedPassword;  // LOGINPASSWORD
     bool menuHasHostName = true;
     bool lastWasPassword = false;

@@ -2,6 +2,8 @@
 // program's own resources behind it, and the language list that leaves out OZMELITA.DLL, whose
 // menu carries French. The prompts are driven by messages, as a user would type into them.
 
+#include "ui/win32/language_dialogs.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,7 +15,6 @@
 #include "console/win32/install_services.h"
 #include "console/win32/terminal_window_win32.h"
 #include "ui/dialog_interface.h"
-#include "ui/win32/language_dialogs.h"
 #include "ui/win32/language_module_handle.h"
 
 namespace {

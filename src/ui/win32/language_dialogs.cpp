@@ -35,7 +35,8 @@ void RefreshAccelerators() {
     if (HMODULE module = ModuleFor(commands::Settings.LanguageId.Get()))
         languageResources.Accelerators = LoadAcceleratorsA(module, kAcceleratorName);
     if (!languageResources.Accelerators)
-        languageResources.Accelerators = LoadAcceleratorsA(GetModuleHandleA(nullptr), kAcceleratorName);
+        languageResources.Accelerators =
+            LoadAcceleratorsA(GetModuleHandleA(nullptr), kAcceleratorName);
 }
 
 }  // namespace
@@ -72,8 +73,8 @@ INT_PTR DialogBoxInLanguage(HINSTANCE instance, const char* templateName, HWND p
     return DialogBoxIndirectParamA(instance, dialog, parent, procedure, parameter);
 }
 
-INT_PTR LangDialogBox(HINSTANCE instance, const char* templateName, HWND parent,
-                      DLGPROC procedure, LPARAM parameter) {
+INT_PTR LangDialogBox(HINSTANCE instance, const char* templateName, HWND parent, DLGPROC procedure,
+                      LPARAM parameter) {
     return DialogBoxInLanguage(instance, templateName, parent, procedure,
                                commands::Settings.LanguageId.Get(), parameter);
 }

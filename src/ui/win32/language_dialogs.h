@@ -15,8 +15,8 @@ HMENU LoadMenuInLanguage(const char* menuName);
 INT_PTR DialogBoxInLanguage(HINSTANCE instance, const char* templateName, HWND parent,
                             DLGPROC procedure, WORD languageId, LPARAM parameter);
 // DialogBoxInLanguage in the settings' language; every modal dialog goes through it.
-INT_PTR LangDialogBox(HINSTANCE instance, const char* templateName, HWND parent,
-                      DLGPROC procedure, LPARAM parameter);
+INT_PTR LangDialogBox(HINSTANCE instance, const char* templateName, HWND parent, DLGPROC procedure,
+                      LPARAM parameter);
 
 // The accelerator table in use ("ACC1" of the current language); nullptr when none.
 HACCEL LanguageAccelerators();

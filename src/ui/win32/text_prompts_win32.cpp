@@ -101,9 +101,9 @@ INT_PTR CALLBACK LoginPasswordDialogProc(HWND dialog, UINT message, WPARAM wPara
 class Win32PromptDialogs final : public platform::PromptDialogs {
   public:
     int StringIn(bool password) override {
-        return static_cast<int>(LangDialogBox(GetModuleHandleA(nullptr),
-                                              password ? "PASSWORD" : "STRINGIN",
-                                              console::TerminalWindowHandle(), StringInDialogProc, 0));
+        return static_cast<int>(
+            LangDialogBox(GetModuleHandleA(nullptr), password ? "PASSWORD" : "STRINGIN",
+                          console::TerminalWindowHandle(), StringInDialogProc, 0));
     }
     int LoginPassword() override {
         return static_cast<int>(LangDialogBox(GetModuleHandleA(nullptr), "LOGINPASSWORD",
