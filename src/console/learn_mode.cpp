@@ -5,6 +5,7 @@
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
+#include "connections/receive_ring.h"
 
 namespace console {
 
@@ -16,15 +17,15 @@ constexpr size_t kHostTextLength = 255;
 // The bytes before the ring's read index, back to (not over) its write index:
 // what the host sent last and the receive loop has shown.
 HostTextTail ReadReceiveRingTail() {
-    const connections::ReceiveRingBuffer& ring = connections::CommLayer.ReceiveRing;
-    constexpr uint32_t mask = connections::ReceiveRingSize - 1;
+    const connections::ReceiveRing& ring = connections::CommReceiveRing();
+    constexpr uint32_t mask = connections::ReceiveRing::kMask;
     HostTextTail tail;
-    tail.Position = ring.ReadIndex & mask;
+    tail.Position = static_cast<uint32_t>(ring.read) & mask;
     uint32_t at = tail.Position;
     while (tail.Text.size() < kHostTextLength) {
         at = (at - 1) & mask;
-        if (at == (ring.WriteIndex & mask)) break;
-        tail.Text.push_back(static_cast<char>(ring.Bytes[at]));
+        if (at == (static_cast<uint32_t>(ring.write) & mask)) break;
+        tail.Text.push_back(static_cast<char>(ring.storage[at]));
     }
     std::reverse(tail.Text.begin(), tail.Text.end());
     return tail;

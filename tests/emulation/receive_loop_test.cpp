@@ -11,6 +11,7 @@
 #include "commands/password_scramble.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
+#include "connections/connection_layer.h"
 #include "connections/receive_ring.h"
 #include "emulation/host_char_display.h"
 #include "emulation/operation_catalogue.h"
@@ -40,6 +41,8 @@ class ReceiveLoopTest : public ::testing::Test {
         commands::ResetInterpreter();
         console_test::ResetConsoleForTest(window);
         connections::ResetCommLayer();
+        // A line that carries every byte as data (on Telnet 0xFF is IAC).
+        connections::connectionLayer.settings.CommMethod = connections::CommMethodSerial;
         ResetEmulatorState();
         ResetRecogniser();
         ResetTermExecutor();

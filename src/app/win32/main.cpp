@@ -15,6 +15,7 @@
 #include "console/win32/code_pages_win32.h"
 #include "console/win32/install_services.h"
 #include "console/win32/terminal_window_win32.h"
+#include "emulation/macros.h"
 #include "emulation/main_routine.h"
 #include "emulation/term_executor.h"
 #include "emulation/session_services.h"
@@ -60,6 +61,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     emulation::Services.ProcessKeyboard = WaitForNextMessage;
     std::atexit(RunExitChainAtExit);
 
+    emulation::InstallMacroServices();
     emulation::InstallTermOperations();
     emulation::UseCommRecogniserSource();
     transfer::InitKermit();
