@@ -334,6 +334,81 @@ RecogniseStatus ScanIndexed(const ScanRequest& rq, TermOp& op, TermOpParams& par
     return NothingFits(rq, open);
 }
 
+// Entries that an earlier, more general entry would take from them: in the
+// CSI families, control sequences behind a bare ESC [ <final> entry of the same
+// final byte (ESC [ = 2 8 l behind ESC [ l), and in the families with a lone-ESC
+// fallback, sequences behind the fallback, which would keep collecting past
+// them. A buffer that spells such an entry out exactly is that entry's; failing
+// that, a control sequence with the entry's private marker (ESC [ = ... l) is.
+struct LiteralEntries {
+    const TermFamilyTable* family;
+    uint16_t exactCount;
+    uint16_t markedCount;
+    uint8_t exact[kMaxSeqCount];   // 1-based, in table order
+    uint8_t marked[kMaxSeqCount];  // 1-based, in table order
+};
+constinit LiteralEntries literalEntries{};
+
+bool TakesNoParameters(const TermSeqEntry& entry) {
+    return entry.Count == 0 && entry.Kind != kSeqParamList && entry.Kind != kSeqNumbers &&
+           entry.Kind != kSeqOpenString;
+}
+
+void BuildLiteralEntries(const TermFamilyTable& family, const EmulatorStateData& st) {
+    LiteralEntries& lit = literalEntries;
+    lit.family = &family;
+    lit.exactCount = lit.markedCount = 0;
+    const bool csi = family.CsiSequences != 0;
+    const uint32_t n = std::min<uint32_t>(family.SeqCount, kMaxSeqCount);
+    uint32_t fallback = 0;
+    uint32_t bare[256] = {};  // CSI: the first ESC [ <final> entry taking parameters
+    for (uint32_t i = n; i >= 1; --i) {
+        const TermSeqEntry& entry = family.SeqTable[i - 1];
+        const ByteText<8>& seq = entry.Seq;
+        if (seq.size() == 1 && seq[0] == kEsc && entry.Kind == kSeqRawBytes) fallback = i;
+        if (csi && seq.size() == 3 && seq[0] == kEsc && seq[1] == '[' && entry.Kind != kSeqWhole)
+            bare[seq[2]] = i;
+    }
+    for (uint32_t i = 1; i <= n; ++i) {
+        const TermSeqEntry& entry = family.SeqTable[i - 1];
+        const ByteText<8>& seq = entry.Seq;
+        if (seq.size() < 3 || seq[0] != kEsc) continue;
+        if (csi) {
+            if (seq[1] != '[' || seq.size() < 4) continue;
+            const uint32_t general = bare[seq[seq.size() - 1]];
+            if (general == 0) continue;
+            // Exact entries ahead of the bare one are listed too, so that a
+            // marked entry further on never takes them.
+            if (TakesNoParameters(entry)) {
+                lit.exact[lit.exactCount++] = static_cast<uint8_t>(i);
+            } else if (general < i && seq.size() == 4 && seq[2] >= '<' && seq[2] <= '?' &&
+                       entry.Kind == kSeqParamList) {
+                lit.marked[lit.markedCount++] = static_cast<uint8_t>(i);
+            }
+        } else if (fallback != 0 && i > fallback && TakesNoParameters(entry) &&
+                   st.FirstEntryOf(seq[1]) < fallback) {
+            lit.exact[lit.exactCount++] = static_cast<uint8_t>(i);
+        }
+    }
+}
+
+// The entry the buffer belongs to by the rule above, or 0.
+uint32_t LiteralEntryFor(const TermFamilyTable& family, const SeqBufferText& buf) {
+    const LiteralEntries& lit = literalEntries;
+    if (lit.family != &family) return 0;
+    for (uint16_t j = 0; j < lit.exactCount; ++j) {
+        const ByteText<8>& seq = family.SeqTable[lit.exact[j] - 1].Seq;
+        if (seq.size() == buf.size() && std::equal(seq.data(), seq.data() + seq.size(), buf.data()))
+            return lit.exact[j];
+    }
+    for (uint16_t j = 0; j < lit.markedCount; ++j) {
+        const ByteText<8>& seq = family.SeqTable[lit.marked[j] - 1].Seq;
+        if (buf.size() >= 4 && buf[1] == '[' && buf[2] == seq[2] && buf[buf.size() - 1] == seq[3])
+            return lit.marked[j];
+    }
+    return 0;
+}
+
 RecogniseStatus Recognise(TermOp& op, TermOp code) {
     op = code;
     return RecogniseStatus::Recognised;
@@ -487,6 +562,9 @@ RecogniseStatus Decode(TermOp& op, TermOpParams& params, Scan scan) {
     } else if (!csi && buf[0] == kEsc && buf.size() >= 2) {
         first = st.FirstEntryOf(buf[1]);
     }
+    if (buf.size() >= 3 && buf[0] == kEsc) {
+        if (const uint32_t literal = LiteralEntryFor(*family, buf); literal != 0) first = literal;
+    }
 
     if (st.C332Mode && last == 'S' && buf.size() == 4) {
         op = 46;
@@ -540,6 +618,7 @@ void BuildRecogniserIndexes() {
         }
     }
     IndexFor(*family, true);
+    BuildLiteralEntries(*family, st);
 }
 
 void ResetRecogniser() {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/allocation_counter.h"
 #include "../console/fake_console_window.h"
 #include "commands/interpreter.h"
 #include "commands/password_scramble.h"
@@ -28,7 +29,7 @@ using console_test::RingRow;
 int32_t FixedTick() { return 1; }
 
 class ReceiveLoopTest : public ::testing::Test {
-  protected:
+  public:
     void SetUp() override { Start("VT220"); }
     void TearDown() override {
         SetRecogniserSource(nullptr);
@@ -127,6 +128,127 @@ TEST_F(ReceiveLoopTest, RunGatheringAndThePlainPathGiveTheSameScreen) {
             ASSERT_EQ(fastRow, ConsoleLayer.CursorRow) << type << " seed " << seed;
             ASSERT_EQ(fastCol, ConsoleLayer.CursorCol) << type << " seed " << seed;
         }
+    }
+}
+
+// Streams of one kind each, for the parts of the path with their own shortcuts:
+// colour changes, cursor addressing, and UTF-8 text.
+std::string SgrStream(std::mt19937& rng, size_t pieces) {
+    std::string s;
+    for (size_t i = 0; i < pieces; ++i) {
+        s += "\x1B[" + std::to_string(rng() % 50) + ";" + std::to_string(30 + rng() % 20) +
+             (rng() % 4 == 0 ? ";1;4;7m" : "m");
+        s.append(1 + rng() % 12, static_cast<char>('a' + rng() % 26));
+        if (rng() % 6 == 0) s += "\x1B[m\r\n";
+        if (rng() % 9 == 0) s += "\x1B[;;5m";
+    }
+    return s;
+}
+
+std::string CursorStream(std::mt19937& rng, size_t pieces) {
+    std::string s;
+    for (size_t i = 0; i < pieces; ++i) {
+        switch (rng() % 4) {
+            case 0: s += "\x1B[" + std::to_string(rng() % 30) + ";" + std::to_string(rng() % 90) + "H"; break;
+            case 1: s += "\x1B[" + std::to_string(rng() % 30) + "f"; break;
+            case 2: s += "\x1B=" + std::string(1, static_cast<char>(0x20 + rng() % 26)) +
+                         std::string(1, static_cast<char>(0x20 + rng() % 82)); break;
+            default: s += "\x1BY" + std::string(1, static_cast<char>(0x20 + rng() % 26)) +
+                          std::string(1, static_cast<char>(0x20 + rng() % 82)); break;
+        }
+        s.append(1 + rng() % 10, static_cast<char>('A' + rng() % 26));
+    }
+    return s;
+}
+
+std::string Utf8Stream(std::mt19937& rng, size_t pieces) {
+    static const char* const words[] = {"caf\xC3\xA9", "\xCE\xB1\xCE\xB2", "\xE2\x94\x80\xE2\x94\x82",
+                                        "\xF0\x9F\x98\x80", "plain", "\xC3", "\xE2\x94", "\x80\xBF",
+                                        "\r\n", "\x1B[2;5H", "\xEF\xBB\xBF"};
+    std::string s;
+    for (size_t i = 0; i < pieces; ++i) {
+        s += words[rng() % std::size(words)];
+        if (rng() % 3 == 0) s += ' ';
+    }
+    return s;
+}
+
+using StreamMaker = std::string (*)(std::mt19937&, size_t);
+
+void ExpectSameScreen(const char* type, StreamMaker make, bool utf8,
+                      void (*start)(const char*), void (*feed)(std::string_view, bool)) {
+    for (uint32_t seed = 1; seed <= 25; ++seed) {
+        std::mt19937 rng(seed);
+        const std::string stream = make(rng, 300);
+        auto run = [&](bool fast) {
+            start(type);
+            if (utf8) {
+                commands::Settings.CodePage.Set(0x40000);
+                EmulatorState.GR = 14;
+            }
+            feed(stream, fast);
+        };
+        run(true);
+        const auto fastCells = console::TermScreenRing.Cells;
+        const int32_t fastRow = ConsoleLayer.CursorRow;
+        const int32_t fastCol = ConsoleLayer.CursorCol;
+        const auto fastAttr = ConsoleLayer.DirectAttr;
+        run(false);
+        const auto& slowCells = console::TermScreenRing.Cells;
+        ASSERT_EQ(fastCells.size(), slowCells.size());
+        for (size_t i = 0; i < fastCells.size(); ++i)
+            ASSERT_EQ(fastCells[i], slowCells[i]) << type << " seed " << seed << " cell " << i;
+        ASSERT_EQ(fastRow, ConsoleLayer.CursorRow) << type << " seed " << seed;
+        ASSERT_EQ(fastCol, ConsoleLayer.CursorCol) << type << " seed " << seed;
+        ASSERT_EQ(fastAttr, ConsoleLayer.DirectAttr) << type << " seed " << seed;
+    }
+}
+
+ReceiveLoopTest* current = nullptr;
+
+TEST_F(ReceiveLoopTest, ColourCursorAndUtf8StreamsGiveTheSameScreenOnBothPaths) {
+    current = this;
+    auto start = [](const char* type) { current->Start(type); };
+    auto feed = [](std::string_view bytes, bool fast) { Feed(bytes, fast); };
+    for (const char* type : {"VT220", "LINUX", "SCOANSI", "TV965"}) {
+        SCOPED_TRACE(type);
+        ExpectSameScreen(type, SgrStream, false, start, feed);
+    }
+    for (const char* type : {"VT220", "LINUX", "WYSE60", "TV965", "N7900"}) {
+        SCOPED_TRACE(type);
+        ExpectSameScreen(type, CursorStream, false, start, feed);
+    }
+    for (const char* type : {"LINUX", "VT220"}) {
+        SCOPED_TRACE(type);
+        ExpectSameScreen(type, Utf8Stream, true, start, feed);
+    }
+}
+
+TEST_F(ReceiveLoopTest, NoHeapAllocationPerSequenceOnTheWholePath) {
+    struct Case {
+        const char* type;
+        StreamMaker make;
+        bool utf8;
+    };
+    const Case cases[] = {{"LINUX", SgrStream, false}, {"VT220", CursorStream, false},
+                          {"WYSE60", CursorStream, false}, {"TV965", SgrStream, false},
+                          {"LINUX", Utf8Stream, true}, {"VT220", RandomStream, false}};
+    for (const Case& c : cases) {
+        std::mt19937 rng(7);
+        const std::string stream = c.make(rng, 400);
+        Start(c.type);
+        if (c.utf8) {
+            commands::Settings.CodePage.Set(0x40000);
+            EmulatorState.GR = 14;
+        }
+        Feed(stream.substr(0, 200));  // first use may size buffers once
+        // The fake window records what it is told; give its logs room up front.
+        for (auto* log : {&window.Invalidated, &window.DrawnNow}) log->reserve(log->size() + 200000);
+        window.Scrolls.reserve(window.Scrolls.size() + 200000);
+        window.Beeps.reserve(window.Beeps.size() + 200000);
+        const size_t before = test_support::HeapAllocations();
+        Feed(stream);
+        EXPECT_EQ(test_support::HeapAllocations() - before, 0u) << c.type;
     }
 }
 
@@ -274,6 +396,19 @@ TEST_F(ReceiveLoopTest, StatusReportIsAnsweredToTheHost) {
     Feed("\x1B[5n");
     EXPECT_EQ(sent, "\x1B[0n");
     EXPECT_TRUE(TermExecutor.Reply.empty());
+}
+
+TEST_F(ReceiveLoopTest, ExactSequencesReachTheirOwnEntries) {
+    // ESC [ = 2 8 l is "ENQ reply on", not a line insertion.
+    Start("TV965");
+    Feed("top\r\nnext\x1B[H\x1B[=28l");
+    EXPECT_EQ(RingRow(1).substr(0, 3), "top");
+    EXPECT_EQ(RingRow(2).substr(0, 4), "next");
+    // ESC c P is taken whole; the text after it is not collected into it.
+    Start("WYSE60");
+    Feed("\x1B" "cPhello world");
+    EXPECT_TRUE(SeqBuffer.empty());
+    EXPECT_EQ(RingRow(1).substr(0, 11), "hello world");
 }
 
 // --- The G sets ---

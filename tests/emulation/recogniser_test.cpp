@@ -236,11 +236,54 @@ Fit PatternFits(const TermFamilyTable& family, const TermSeqEntry& entry, const 
     return Fit::None;
 }
 
+// Whether a bare ESC [ <final> entry taking parameters comes before entry j.
+bool BareEntryBefore(const TermFamilyTable& family, uint8_t final, size_t j) {
+    for (size_t k = 0; k < j; ++k) {
+        const TermSeqEntry& e = family.SeqTable[k];
+        if (e.Seq.size() == 3 && e.Seq[0] == 0x1B && e.Seq[1] == '[' && e.Seq[2] == final &&
+            e.Kind != kSeqWhole)
+            return true;
+    }
+    return false;
+}
+
 // Where the table order starts looking for the sample: the first entry with
 // the same final byte (control sequences of the CSI families) or second byte
 // (ESC sequences of the other families).
 size_t FirstCandidate(const TermFamilyTable& family, const Bytes& sample) {
     const bool control = sample.size() >= 2 && sample[0] == 0x1B && sample[1] == '[';
+    // A sample that spells out a parameterless entry exactly goes to that entry
+    // when an earlier, more general one would take it: a control sequence of
+    // the CSI families, or an ESC sequence behind the lone-ESC fallback.
+    size_t fallback = SIZE_MAX;
+    for (size_t j = 0; j < family.SeqCount && fallback == SIZE_MAX; ++j)
+        if (family.SeqTable[j].Seq.size() == 1 && family.SeqTable[j].Seq[0] == 0x1B &&
+            family.SeqTable[j].Kind == kSeqRawBytes)
+            fallback = j;
+    for (size_t j = 0; j < family.SeqCount && sample.size() >= 3 && sample[0] == 0x1B; ++j) {
+        const TermSeqEntry& other = family.SeqTable[j];
+        const Bytes seq(other.Seq.data(), other.Seq.size());
+        const bool parameterless = other.Count == 0 && other.Kind != kSeqParamList &&
+                                   other.Kind != kSeqNumbers && other.Kind != kSeqOpenString;
+        if (!parameterless || seq != sample) continue;
+        if (family.CsiSequences) {
+            if (control && BareEntryBefore(family, sample.back(), family.SeqCount)) return j;
+            continue;
+        }
+        bool fallbackFirst = false;  // the scan for this second byte meets the fallback first
+        for (size_t k = 0; k < fallback && j > fallback && !fallbackFirst; ++k)
+            fallbackFirst = family.SeqTable[k].Seq.size() >= 2 &&
+                            family.SeqTable[k].Seq[0] == 0x1B && family.SeqTable[k].Seq[1] == sample[1];
+        if (fallbackFirst) return j;
+    }
+    // Failing that, a control sequence with an entry's private marker.
+    for (size_t j = 0; j < family.SeqCount && family.CsiSequences && control && sample.size() >= 4; ++j) {
+        const TermSeqEntry& other = family.SeqTable[j];
+        if (other.Seq.size() == 4 && other.Kind == kSeqParamList && other.Seq[1] == '[' &&
+            other.Seq[2] >= '<' && other.Seq[2] <= '?' && sample[2] == other.Seq[2] &&
+            sample.back() == other.Seq[3] && BareEntryBefore(family, sample.back(), j))
+            return j;
+    }
     for (size_t j = 0; j < family.SeqCount; ++j) {
         const TermSeqEntry& other = family.SeqTable[j];
         if (family.CsiSequences && control) {
@@ -319,6 +362,12 @@ TEST_F(RecogniserTest, EveryEntryRecognisesItsOwnSampleUnlessAnEarlierEntryTakes
         }
     }
     RecordProperty("unreachable", shadowed);
+    // What stays out of reach: duplicates and entries an earlier one of the
+    // same kind takes. The private ESC [ = n l modes and ESC c P to S are not here.
+    EXPECT_EQ(shadowed,
+              "WYSE60 53; WYSE60 141; WYSE60 142; WYSE60 143; WYSE60 144; WYSE60 145; C332 59; "
+              "C332 60; TV965 79; TV965 80; TV965 81; TV965 82; TV965 83; TV965 84; TV965 85; "
+              "TV965 86; TV965 90; TV965 91; TV965 109; TV965 116; TV965 191; TV965 192; ");
 }
 
 // --- the recogniser's own rules ------------------------------------------
@@ -680,6 +729,31 @@ TEST_F(RecogniserTest, TwoStepEndsWhenItsSequenceIsNoLongerInTheBuffer) {
     ASSERT_EQ(r.status, RecogniseStatus::Recognised);
     EXPECT_EQ(r.op, 26);
     EXPECT_EQ(EmulatorState.TwoStepState, 0);
+}
+
+TEST_F(RecogniserTest, SpecificEntriesComeBeforeTheGeneralOnesThatPrecedeThem) {
+    struct Case {
+        const char* type;
+        const char* bytes;
+        TermOp op;
+    };
+    const Case cases[] = {
+        {"TV965", "\x1b[=28l", 236},  // ENQ reply on, not a line insertion
+        {"TV965", "\x1b[=22l", 325},
+        {"TV965", "\x1b[=5;9l", 325},  // an unlisted private mode is ignored
+        {"TV965", "\x1b[3l", 3},       // the plain form still inserts lines
+        {"TV965", "\x1b[=28h", 237},
+        {"WYSE60", "\x1b" "cP", 325},  // taken whole, not collected past
+        {"WYSE60", "\x1b" "cS", 325},
+        {"WYSE60", "\x1b" "cZ", 109},  // unknown ones still fall back
+        {"WYSE60", "\x1bP", 291},
+    };
+    for (const Case& c : cases) {
+        Type(c.type);
+        const Result r = Decode(c.bytes);
+        ASSERT_EQ(r.status, RecogniseStatus::Recognised) << c.type << " " << c.bytes + 1;
+        EXPECT_EQ(r.op, c.op) << c.type << " " << c.bytes + 1;
+    }
 }
 
 TEST_F(RecogniserTest, NoFamilyOrEmptyBufferIsDiscarded) {
