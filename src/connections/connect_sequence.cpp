@@ -282,7 +282,7 @@ void ConnectSequence::SendSocksRequest(uint32_t now) {
         Fail(uint32_t(error));
         return;
     }
-    socksDeadline_ = now + kSocksReplyWaitMs;
+    socksDeadline_ = now + target_.socksReplyWaitMs;
     nextSocksPoll_ = now + kSocksPollMs;
     step_ = Step::WaitSocksReply;
 }

@@ -46,6 +46,8 @@ struct ConnectTarget {
     // one when the address is in use.
     bool rlogin = false;
     uint16_t localPort = 0;
+    // How long the SOCKS server may take to answer the request.
+    uint32_t socksReplyWaitMs = kSocksReplyWaitMs;
 };
 
 // The steps of a socket connection: look up the host (and the SOCKS server),

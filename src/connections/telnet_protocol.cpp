@@ -67,6 +67,10 @@ void AppendEscaped(std::string& out, std::string_view text) {
 
 }  // namespace
 
+std::string TelnetEncryptCommandName(uint8_t command) {
+    return command < 9 ? kEncryptNames[command] : std::to_string(command);
+}
+
 std::string TelnetOptionName(uint8_t option) {
     const char* known = KnownOptionName(option);
     return known != nullptr ? std::string(known) : std::to_string(option);

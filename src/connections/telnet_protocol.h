@@ -31,6 +31,8 @@ inline constexpr uint8_t kOptNewEnviron = 39;
 // Debug names of options and commands, as the communication log shows them.
 std::string TelnetOptionName(uint8_t option);
 std::string TelnetCommandName(uint8_t command);
+// The name of an ENCRYPT sub-command (below 9), else its number.
+std::string TelnetEncryptCommandName(uint8_t command);
 
 // The command being collected: IAC, the command, the option, then the
 // subnegotiation data (IAC IAC inside it stored once); a finished

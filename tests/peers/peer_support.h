@@ -212,12 +212,26 @@ struct PeerClient {
     std::string Text() const { return std::string(data.begin(), data.end()); }
 
     // Reads (and polls) until the delivered data holds needle, or time runs out.
-    bool ReadUntil(const std::string& needle, int milliseconds = 5000) {
+    bool ReadUntil(const std::string& needle, int milliseconds = 15000) {
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
         while (std::chrono::steady_clock::now() < deadline) {
             Pump();
             if (Text().find(needle) != std::string::npos) return true;
+            socket.Wait(20);
+        }
+        return false;
+    }
+
+    // Reads (and polls) until done() holds or time runs out; deadlines are
+    // generous because a loaded machine can delay the host's close a lot.
+    template <typename Condition>
+    bool ReadUntilTrue(Condition done, int milliseconds = 20000) {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        while (std::chrono::steady_clock::now() < deadline) {
+            Pump();
+            if (done()) return true;
             socket.Wait(20);
         }
         return false;
