@@ -8,6 +8,7 @@
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
+#include "connections/receive_ring.h"
 #include "console/console_primitives.h"
 #include "console/console_settings.h"
 #include "console/console_window_port.h"
@@ -128,7 +129,7 @@ void FeedAll(const std::string& bytes) {
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
     size_t left = bytes.size();
     while (left > 0 || connections::CommInputReady(0)) {
-        const size_t room = connections::CommLayer.ReceiveRing.Free();
+        const size_t room = connections::ReceiveRing::kCapacity - connections::CommReceiveRing().Count();
         const size_t n = left < room ? left : room;
         connections::StoreReceivedBytes(data, n);
         data += n;

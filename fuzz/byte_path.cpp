@@ -7,6 +7,7 @@
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
+#include "connections/receive_ring.h"
 #include "console/console_primitives.h"
 #include "console/console_settings.h"
 #include "console/screen_buffer.h"
@@ -57,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     data += 2;
     size -= 2;
     while (size > 0 || connections::CommInputReady(0)) {
-        const size_t room = connections::CommLayer.ReceiveRing.Free();
+        const size_t room = connections::ReceiveRing::kCapacity - connections::CommReceiveRing().Count();
         const size_t n = size < room ? size : room;
         connections::StoreReceivedBytes(data, n);
         data += n;

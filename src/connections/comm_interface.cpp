@@ -2,6 +2,8 @@
 // `connectionLayer`, and the neighbours the layer reaches through its host.
 #include "connections/comm_interface.h"
 
+#include <algorithm>
+
 #include "commands/settings_record.h"
 #include "connections/comm_debug_log.h"
 #include "connections/connect_sequence.h"
@@ -150,6 +152,26 @@ int16_t CommLastError() {
 
 bool CommIsOpen() {
     return connectionLayer.CommIsOpen();
+}
+const ReceiveRing& CommReceiveRing() {
+    return connectionLayer.ring;
+}
+size_t StoreReceivedBytes(const uint8_t* bytes, size_t count) {
+    size_t stored = 0;
+    while (stored < count) {
+        const int32_t chunk = static_cast<int32_t>(std::min<size_t>(count - stored, 0x7FFFFFFF));
+        const int32_t taken = connectionLayer.ring.Append(bytes + stored, chunk);
+        if (taken <= 0) break;
+        stored += static_cast<size_t>(taken);
+    }
+    return stored;
+}
+void CommSetXon() {
+    // No serial or modem line is opened by this layer yet; nothing waits for XON.
+}
+uint8_t CommSrpLastReply() {
+    TelnetSecurity* security = connectionLayer.Security();
+    return security ? security->SrpLastReply() : 0;
 }
 void CommSendBreak() {
     connectionLayer.CommSendBreak();

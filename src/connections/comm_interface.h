@@ -13,6 +13,7 @@ class Transport;
 
 namespace connections {
 
+struct ReceiveRing;
 class ConnectSequence;
 class ConnectionHost;
 
@@ -85,5 +86,18 @@ std::string GetLocalHostName();
 // The dotted local address of the socket connection, empty when none.
 std::string CommLocalIpAddress();
 void SetCommVerbose(bool on);
+
+// The received bytes as they wait, for readers that look back over what was
+// read (prompt and wait-for matching) without consuming anything.
+const ReceiveRing& CommReceiveRing();
+// Stores bytes in the ring as a receive would; returns how many fit. For
+// tests and for feeding the terminal from a local source.
+size_t StoreReceivedBytes(const uint8_t* bytes, size_t count);
+// Serial and modem lines resume output as if XON had arrived; other methods
+// have nothing to resume.
+void CommSetXon();
+// The host's last answer to the Telnet authentication (2: it logged the user
+// in); 0 when no authentication ran.
+uint8_t CommSrpLastReply();
 
 }  // namespace connections

@@ -69,6 +69,8 @@ class ConnectionLayer : private TelnetLink {
     void Attach(platform::Transport* sockets, ConnectionHost* host, TelnetSecurity* security);
     // Back to the state at program start (attachments stay).
     void Reset();
+    // The Telnet security options attached (null when none).
+    TelnetSecurity* Security() const { return security_; }
 
     ConnectionSettings settings;
     ReceiveRing ring;

@@ -9,6 +9,7 @@
 #include "commands/settings_record.h"
 #include "commands/variables.h"
 #include "connections/comm_interface.h"
+#include "connections/receive_ring.h"
 #include "console/console_primitives.h"
 #include "console/tick_clock.h"
 #include "emulation/charsets.h"
@@ -58,12 +59,12 @@ bool IsPrintable(uint8_t b) {
 // Compares text backwards with the ring from the byte just read, upper-casing
 // ring letters, stopping at the write index.
 bool RingEndsWith(std::string_view text) {
-    const auto& ring = connections::CommLayer.ReceiveRing;
-    constexpr uint32_t mask = connections::ReceiveRingSize - 1;
-    uint32_t index = (ring.ReadIndex - 1) & mask;
+    const auto& ring = connections::CommReceiveRing();
+    constexpr int32_t mask = connections::ReceiveRing::kMask;
+    int32_t index = (ring.read - 1) & mask;
     for (size_t i = text.size(); i > 0; --i) {
-        if (index == ring.WriteIndex) return false;
-        if (UpperAscii(ring.Bytes[index]) != static_cast<uint8_t>(text[i - 1])) return false;
+        if (index == ring.write) return false;
+        if (UpperAscii(ring.storage[index]) != static_cast<uint8_t>(text[i - 1])) return false;
         index = (index - 1) & mask;
     }
     return true;
@@ -303,7 +304,7 @@ bool MatchPromptList(std::string_view list) {
 
 void StartAutoLogin() {
     const uint8_t method = Settings.CommMethod;
-    if ((method == connections::CommMethodTelnet && connections::CommLayer.SrpLastReply == 2) ||
+    if ((method == connections::CommMethodTelnet && connections::CommSrpLastReply() == 2) ||
         method == connections::CommMethodSsh || method == connections::CommMethodSerial ||
         Settings.LoginWizard == 0 || (Settings.UserName.Empty() && Settings.Password.Empty()))
         return;

@@ -11,6 +11,7 @@
 #include "commands/password_scramble.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
+#include "connections/receive_ring.h"
 #include "emulation/host_char_display.h"
 #include "emulation/operation_catalogue.h"
 #include "emulation/recogniser.h"
@@ -53,7 +54,7 @@ class ReceiveLoopTest : public ::testing::Test {
     static void Feed(std::string_view bytes, bool fast = true) {
         size_t at = 0;
         while (at < bytes.size() || connections::CommInputReady(0)) {
-            const size_t room = connections::CommLayer.ReceiveRing.Free();
+            const size_t room = connections::ReceiveRing::kCapacity - connections::CommReceiveRing().Count();
             const size_t n = std::min(room, bytes.size() - at);
             connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()) + at, n);
             at += n;
@@ -130,7 +131,7 @@ TEST_F(ReceiveLoopTest, ByteFfReachesTheScreenAndEndsThePass) {
     commands::Settings.CodePage.Set(1252);
     connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>("a\xFF" "b"), 3);
     ReceiveFromHost();
-    EXPECT_EQ(connections::CommLayer.ReceiveRing.Waiting(), 1u);  // b waits for the next pass
+    EXPECT_EQ(connections::CommReceiveRing().Count(), 1);  // b waits for the next pass
     ReceiveFromHost();
     const std::u16string row = Cells(1, 1, 3);
     EXPECT_EQ(row[0], u'a');

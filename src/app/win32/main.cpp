@@ -19,6 +19,7 @@
 #include "emulation/term_executor.h"
 #include "emulation/session_services.h"
 #include "transfer/transfer_interface.h"
+#include "ui/win32/language_dialogs.h"
 #include "ui/win32/message_box_win32.h"
 
 namespace {
@@ -54,6 +55,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     commands::InstallWin32VariableSources();
     console::InstallTerminalWindowStandIn();
     ui::InstallWin32MessageBox();
+    ui::InstallWin32LanguageDialogs();
     emulation::Services.MenuHoldsItem = MenuHoldsItem;
     emulation::Services.ProcessKeyboard = WaitForNextMessage;
     std::atexit(RunExitChainAtExit);
