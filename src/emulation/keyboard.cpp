@@ -6,6 +6,7 @@
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
+#include "connections/connection_layer.h"
 #include "console/code_pages.h"
 #include "console/console_primitives.h"
 #include "console/terminal_window.h"
@@ -478,11 +479,13 @@ bool TransmitString(std::string_view text, uint8_t mode) {
         }
         if (!fullDuplex) {
             // The typed byte joins the ring's history, marked, without ever being read.
-            auto& ring = connections::CommLayer.ReceiveRing;
-            if (ring.Waiting() == 0) {
-                ring.Bytes[ring.WriteIndex] = static_cast<uint8_t>(b | 0x80);
-                ring.WriteIndex = (ring.WriteIndex + 1) & (connections::ReceiveRingSize - 1);
-                ring.ReadIndex = ring.WriteIndex;
+            auto& ring = connections::connectionLayer.ring;
+            if (ring.Empty()) {
+                ring.storage[ring.write] = static_cast<uint8_t>(b | 0x80);
+                ring.write = (ring.write + 1) & connections::ReceiveRing::kMask;
+                ring.read = ring.write;
+                ring.decodedAhead = 0;
+                ring.unreadLimit = 0;
             }
         }
         if (delay != 0 && H().Delay) H().Delay(delay);

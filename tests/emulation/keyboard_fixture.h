@@ -13,6 +13,7 @@
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
+#include "connections/receive_ring.h"
 #include "console/code_pages.h"
 #include "emulation/keyboard.h"
 #include "emulation/main_routine.h"
@@ -37,6 +38,7 @@ struct Recorder {
     int editCalls = 0;
     std::vector<std::string> executed;
     uint16_t charKey = 0;            // what the "Transmit Key: " prompt reads
+    bool connected = false;          // a connection method is set
 };
 inline Recorder rec;
 
@@ -84,7 +86,7 @@ class KeyboardTest : public ::testing::Test {
             rec.sendCalls.push_back(s.size());
             return true;
         };
-        h.FlowKeysLocal = [] { return connections::CommLayer.CurrentMethod == 0; };
+        h.FlowKeysLocal = [] { return !rec.connected; };
         h.SetXon = nullptr;
         h.BreakCancel = nullptr;
         h.EchoByte = [](uint8_t b, uint32_t) { rec.echoed.push_back(static_cast<char>(b)); };

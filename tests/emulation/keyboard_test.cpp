@@ -62,7 +62,7 @@ TEST_F(KeyboardTest, FlowControlKeys) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "method " << int(c.method) << " key " << c.key);
         Keyboard.KeyRing.Clear();
-        connections::CommLayer.CurrentMethod = c.method;
+        rec.connected = c.method != 0;
         Keyboard.OutputHold = true;
         rec.keys = {c.key};
         PollKeyboard(true);
@@ -223,19 +223,19 @@ TEST_F(KeyboardTest, HalfDuplexEchoesAndMarksTheRingHistory) {
     EXPECT_EQ(rec.sent, "ab");
     EXPECT_EQ(rec.sendCalls, (std::vector<size_t>{1, 1}));  // byte by byte
     EXPECT_EQ(rec.echoed, "ab");
-    const auto& ring = connections::CommLayer.ReceiveRing;
-    EXPECT_EQ(ring.Waiting(), 0u);  // never read as received data
-    EXPECT_EQ(ring.WriteIndex, 2u);
-    EXPECT_EQ(ring.Bytes[0], 'a' | 0x80);
-    EXPECT_EQ(ring.Bytes[1], 'b' | 0x80);
+    const auto& ring = connections::CommReceiveRing();
+    EXPECT_TRUE(ring.Empty());  // never read as received data
+    EXPECT_EQ(ring.write, 2);
+    EXPECT_EQ(ring.storage[0], 'a' | 0x80);
+    EXPECT_EQ(ring.storage[1], 'b' | 0x80);
     // With received bytes waiting the history is left alone; a quiet line echoes nothing.
     const uint8_t host[] = {'h'};
     connections::StoreReceivedBytes(host, 1);
     TermExecutor.QuietLine = true;
     EXPECT_TRUE(TransmitString("c", 0));
     EXPECT_EQ(rec.echoed, "ab");
-    EXPECT_EQ(ring.Waiting(), 1u);
-    EXPECT_EQ(ring.Bytes[2], 'h');
+    EXPECT_EQ(ring.Count(), 1);
+    EXPECT_EQ(ring.storage[2], 'h');
 }
 
 TEST_F(KeyboardTest, TransmitConvertsToTheHostTextCodePage) {
