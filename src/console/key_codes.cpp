@@ -12,14 +12,14 @@ struct ExtendedKeyRow {
 
 // The keys that the key-down handler turns into extended keys; the function keys are ranges.
 constexpr ExtendedKeyRow ExtendedKeyTable[] = {
-    {vk::F11, {133, 135, 137, 139}},  {vk::F12, {134, 136, 138, 140}},
-    {vk::F20, {215, 190, 223, 0}},    {vk::Tab, {0, 0, 148, 165}},
-    {vk::Up, {72, 184, 141, 152}},    {vk::Down, {80, 192, 145, 160}},
-    {vk::Left, {75, 187, 115, 155}},  {vk::Right, {77, 189, 116, 157}},
-    {vk::Prior, {73, 185, 132, 153}}, {vk::Next, {81, 193, 118, 161}},
-    {vk::Home, {71, 183, 119, 151}},  {vk::End, {79, 191, 117, 159}},
+    {vk::F11, {133, 135, 137, 139}},   {vk::F12, {134, 136, 138, 140}},
+    {vk::F20, {215, 190, 223, 0}},     {vk::Tab, {0, 0, 148, 165}},
+    {vk::Up, {72, 184, 141, 152}},     {vk::Down, {80, 192, 145, 160}},
+    {vk::Left, {75, 187, 115, 155}},   {vk::Right, {77, 189, 116, 157}},
+    {vk::Prior, {73, 185, 132, 153}},  {vk::Next, {81, 193, 118, 161}},
+    {vk::Home, {71, 183, 119, 151}},   {vk::End, {79, 191, 117, 159}},
     {vk::Insert, {82, 194, 146, 162}}, {vk::Delete, {83, 195, 147, 163}},
-    {vk::Clear, {76, 0, 0, 0}},       {vk::Escape, {0, 167, 0, 0}},
+    {vk::Clear, {76, 0, 0, 0}},        {vk::Escape, {0, 167, 0, 0}},
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "console/key_input.h"
 
 #include <cstdlib>
+#include <string_view>
 
 #include "commands/settings_record.h"
 #include "console/exit_chain.h"
@@ -24,46 +25,48 @@ namespace {
 
 constexpr uint16_t kMsgWaitingForProgram = 327;
 
-// A US keyboard: scan code, virtual key, the character plain and with Shift.
-struct LayoutKey {
-    uint8_t Scan;
-    uint16_t VirtualKey;
-    char Plain;
-    char Shifted;
+// A US keyboard: rows of keys from their first scan code, the characters plain and with Shift.
+struct LayoutRow {
+    uint8_t FirstScan;
+    std::string_view Plain, Shifted;
 };
-constexpr LayoutKey UsLayout[] = {
-    {2, '1', '1', '!'},   {3, '2', '2', '@'},   {4, '3', '3', '#'},
-    {5, '4', '4', '$'},   {6, '5', '5', '%'},   {7, '6', '6', '^'},
-    {8, '7', '7', '&'},   {9, '8', '8', '*'},   {10, '9', '9', '('},
-    {11, '0', '0', ')'},  {12, vk::OemMinus, '-', '_'}, {13, vk::OemPlus, '=', '+'},
-    {14, vk::Back, 8, 8}, {15, vk::Tab, 9, 9},  {16, 'Q', 'q', 'Q'},
-    {17, 'W', 'w', 'W'},  {18, 'E', 'e', 'E'},  {19, 'R', 'r', 'R'},
-    {20, 'T', 't', 'T'},  {21, 'Y', 'y', 'Y'},  {22, 'U', 'u', 'U'},
-    {23, 'I', 'i', 'I'},  {24, 'O', 'o', 'O'},  {25, 'P', 'p', 'P'},
-    {26, vk::Oem4, '[', '{'}, {27, vk::Oem6, ']', '}'}, {28, vk::Return, 13, 13},
-    {30, 'A', 'a', 'A'},  {31, 'S', 's', 'S'},  {32, 'D', 'd', 'D'},
-    {33, 'F', 'f', 'F'},  {34, 'G', 'g', 'G'},  {35, 'H', 'h', 'H'},
-    {36, 'J', 'j', 'J'},  {37, 'K', 'k', 'K'},  {38, 'L', 'l', 'L'},
-    {39, vk::Oem1, ';', ':'}, {40, vk::Oem7, '\'', '"'}, {41, vk::Oem3, '`', '~'},
-    {43, vk::Oem5, '\\', '|'}, {44, 'Z', 'z', 'Z'}, {45, 'X', 'x', 'X'},
-    {46, 'C', 'c', 'C'},  {47, 'V', 'v', 'V'},  {48, 'B', 'b', 'B'},
-    {49, 'N', 'n', 'N'},  {50, 'M', 'm', 'M'},  {51, vk::OemComma, ',', '<'},
-    {52, vk::OemPeriod, '.', '>'}, {53, vk::Oem2, '/', '?'}, {57, vk::Space, ' ', ' '},
+constexpr LayoutRow UsLayout[] = {
+    {2, "1234567890-=", "!@#$%^&*()_+"},
+    {16, "qwertyuiop[]", "QWERTYUIOP{}"},
+    {30, "asdfghjkl;'`", "ASDFGHJKL:\"~"},
+    {43, "\\zxcvbnm,./", "|ZXCVBNM<>?"},
+    {57, " ", " "},
 };
 
+// The virtual key of a key by its plain character: letters and digits are their own.
+uint16_t UsVirtualKey(char plain) {
+    constexpr std::string_view punctuation = "-=[];'`\\,./";
+    constexpr uint16_t keys[] = {vk::OemMinus, vk::OemPlus,   vk::Oem4, vk::Oem6,
+                                 vk::Oem1,     vk::Oem7,      vk::Oem3, vk::Oem5,
+                                 vk::OemComma, vk::OemPeriod, vk::Oem2};
+    if (plain >= 'a' && plain <= 'z') return static_cast<uint16_t>(plain - 'a' + 'A');
+    auto at = punctuation.find(plain);
+    return at == std::string_view::npos ? static_cast<uint16_t>(plain) : keys[at];
+}
+
 int32_t UsKeyForChar(char16_t ch) {
-    for (const auto& key : UsLayout) {
-        if (ch == static_cast<char16_t>(key.Plain)) return key.VirtualKey;
-        if (ch == static_cast<char16_t>(key.Shifted)) return key.VirtualKey | 0x100;
+    for (const auto& row : UsLayout) {
+        for (size_t i = 0; i < row.Plain.size(); ++i) {
+            if (ch == static_cast<char16_t>(row.Plain[i])) return UsVirtualKey(row.Plain[i]);
+            if (ch == static_cast<char16_t>(row.Shifted[i]))
+                return UsVirtualKey(row.Plain[i]) | 0x100;
+        }
     }
     return -1;
 }
 
 uint8_t UsScanCode(uint16_t virtualKey) {
-    for (const auto& key : UsLayout)
-        if (key.VirtualKey == virtualKey) return key.Scan;
-    if (virtualKey >= vk::F1 && virtualKey <= vk::F10) return static_cast<uint8_t>(59 + virtualKey - vk::F1);
-    if (virtualKey == vk::Escape) return 1;
+    for (const auto& row : UsLayout)
+        for (size_t i = 0; i < row.Plain.size(); ++i)
+            if (UsVirtualKey(row.Plain[i]) == virtualKey)
+                return static_cast<uint8_t>(row.FirstScan + i);
+    if (virtualKey >= vk::F1 && virtualKey <= vk::F10)
+        return static_cast<uint8_t>(59 + virtualKey - vk::F1);
     return 0;
 }
 
@@ -127,7 +130,8 @@ void PutExtended(uint8_t scan, uint8_t keyClass) {
 // digit row moved up by 118 (Alt+1 is 120); 0 when no key is known.
 uint8_t AltCharScan(const KeyMessage& key) {
     int32_t r = keyInputHooks.KeyForChar(static_cast<char16_t>(key.Code));
-    uint8_t scan = r >= 0 ? keyInputHooks.ScanCodeForVirtualKey(static_cast<uint16_t>(r & 0xFF)) : 0;
+    uint8_t scan =
+        r >= 0 ? keyInputHooks.ScanCodeForVirtualKey(static_cast<uint16_t>(r & 0xFF)) : 0;
     if (scan == 0) scan = key.Scan;
     if (scan != 0 && scan < 14) scan = static_cast<uint8_t>(scan + 118);
     return scan;
@@ -139,7 +143,7 @@ struct DeadKeyChar {
     uint8_t DeadKey;
 };
 constexpr DeadKeyChar DeadKeyChars[] = {
-    {u'`', 1}, {u'\'', 2}, {u'6', 3}, {u':', 4}, {u',', 5},  {u'~', 6},
+    {u'`', 1}, {u'\'', 2}, {u'6', 3}, {u':', 4},  {u',', 5},  {u'~', 6},
     {u'&', 7}, {u'/', 8},  {u'.', 9}, {u'?', 10}, {u'(', 11},
 };
 
@@ -255,10 +259,10 @@ bool KeyDownHandler(const KeyMessage& key) {
             // The control characters that have no key of their own; the posted character stands
             // for the key, so the key itself is finished.
             int32_t minus = h.KeyForChar(u'-');
-            char16_t posted = k == '2'   ? 0x00
-                              : k == '6' ? 0x1E
+            char16_t posted = k == '2'                               ? 0x00
+                              : k == '6'                             ? 0x1E
                               : (minus >= 0 && (minus & 0x1FF) == k) ? 0x1F
-                                                                      : 0xFFFF;
+                                                                     : 0xFFFF;
             if (posted != 0xFFFF) {
                 h.PostCharMessage(posted, key.Scan);
                 return true;
@@ -333,13 +337,20 @@ void CharHandler(const KeyMessage& key, bool wide) {
 
     // Control characters that stand for keys of their own.
     uint8_t special = 0;
-    if (key.Ctrl && key.Shift && (c0 < 0x1D || c0 > 0x1F)) special = key.Scan;
-    else if (c0 == 0 && key.Scan == 3) special = 3;
-    else if (c0 == 8 && key.Scan == 14) special = key.Shift ? 181 : 8;
-    else if (c0 == 0x7F && key.Scan == 14) special = 182;
-    else if (c0 == 0x0A && key.Scan == 28) special = 196;
-    else if (c0 == u' ' && key.Ctrl && !key.Alt) special = 3;
-    else if (c0 == 9 && key.Shift) special = 15;
+    if (key.Ctrl && key.Shift && (c0 < 0x1D || c0 > 0x1F))
+        special = key.Scan;
+    else if (c0 == 0 && key.Scan == 3)
+        special = 3;
+    else if (c0 == 8 && key.Scan == 14)
+        special = key.Shift ? 181 : 8;
+    else if (c0 == 0x7F && key.Scan == 14)
+        special = 182;
+    else if (c0 == 0x0A && key.Scan == 28)
+        special = 196;
+    else if (c0 == u' ' && key.Ctrl && !key.Alt)
+        special = 3;
+    else if (c0 == 9 && key.Shift)
+        special = 15;
     if (special != 0) {
         PutExtended(special, kClassExtended);
         return;
@@ -422,16 +433,27 @@ bool SysKeyDownHandler(const KeyMessage& key) {
         s.AltCode = static_cast<uint16_t>(value);
         return true;
     }
-    // Alt repeats while it is held; only another key abandons the code.
-    if (k == vk::Menu) return false;
+    // Alt repeats while it is held; only another key abandons the code. A new code starts as an
+    // OEM byte even when the last one was only a keypad 0.
+    if (k == vk::Menu) {
+        if (s.AltCode == 0) s.AltCodeOem = true;
+        return false;
+    }
     if (s.AltCode != 0) {
         s.AltCode = 0;
         s.AltCodeOem = true;
     }
     switch (k) {
-        case vk::Prior: case vk::Next: case vk::End: case vk::Home:
-        case vk::Left: case vk::Up: case vk::Right: case vk::Down:
-        case vk::Insert: case vk::Delete:
+        case vk::Prior:
+        case vk::Next:
+        case vk::End:
+        case vk::Home:
+        case vk::Left:
+        case vk::Up:
+        case vk::Right:
+        case vk::Down:
+        case vk::Insert:
+        case vk::Delete:
             return KeyDownHandler(key);
         default:
             if (k >= vk::F1 && k <= vk::F12) return KeyDownHandler(key);

@@ -95,9 +95,10 @@ void ImeCharHandler(const KeyMessage& key, bool wide);
 
 // What the keyboard hook does with a key besides passing it on.
 struct KeyboardHookAction {
-    bool Swallow = false;             // the key goes no further
-    bool RestoreNumLockState = false;  // flip the NumLock toggle back (systems not of the NT family)
-    bool ReplayNumLock = false;       // send a NumLock press and release of our own
+    bool Swallow = false;  // the key goes no further
+    bool RestoreNumLockState =
+        false;                   // flip the NumLock toggle back (systems not of the NT family)
+    bool ReplayNumLock = false;  // send a NumLock press and release of our own
 };
 KeyboardHookAction KeyboardHook(uint16_t virtualKey, bool keyUp, bool ntFamily);
 

@@ -1,5 +1,7 @@
 // Key messages into the console key queue: extended keys, typed text, dead keys, Alt codes,
 // the keyboard hook and the waits for keys.
+#include "console/key_input.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,7 +11,6 @@
 
 #include "commands/settings_record.h"
 #include "console/key_codes.h"
-#include "console/key_input.h"
 #include "console/key_queue.h"
 #include "console/program_launch.h"
 #include "console/screen_buffer.h"
@@ -123,11 +124,21 @@ KeyMessage Key(uint16_t code, const char* mods = "", uint8_t scan = 0) {
     k.Scan = scan;
     for (const char* m = mods; *m; ++m) {
         switch (*m) {
-            case 's': k.Shift = true; break;
-            case 'c': k.Ctrl = true; break;
-            case 'a': k.Alt = true; break;
-            case 'e': k.Extended = true; break;
-            case 'n': k.NumLock = true; break;
+            case 's':
+                k.Shift = true;
+                break;
+            case 'c':
+                k.Ctrl = true;
+                break;
+            case 'a':
+                k.Alt = true;
+                break;
+            case 'e':
+                k.Extended = true;
+                break;
+            case 'n':
+                k.NumLock = true;
+                break;
         }
     }
     return k;
@@ -213,8 +224,8 @@ TEST_F(KeyInputTest, KeypadOperatorsAndEnter) {
     console::CharHandler(Key(13, "en"), true);  // keypad Enter, NumLock on
     console::CharHandler(Key(13), true);        // the main Enter is a character
     auto q = Drain();
-    ASSERT_EQ(q, (std::vector<uint16_t>{W(43, 0xD0), W(144), W(47, 0xF0), W(13, 0xF0),
-                                        W(13, 0xD0), 13}));
+    ASSERT_EQ(
+        q, (std::vector<uint16_t>{W(43, 0xD0), W(144), W(47, 0xF0), W(13, 0xF0), W(13, 0xD0), 13}));
     EXPECT_EQ(console::KeyCodeFromRawKey(q[0]), 502);
     EXPECT_EQ(console::KeyCodeFromRawKey(q[3]), 429);
     EXPECT_EQ(console::KeyCodeFromRawKey(q[4]), 500);
@@ -278,7 +289,9 @@ TEST_F(KeyInputTest, TypedTextIsUtf8OrCodePageBytes) {
 TEST_F(KeyInputTest, DoubleByteCharactersWaitForTheirTrailByte) {
     commands::Settings.KeyFlag3972 = 1;
     console::keyInputHooks.KeyboardCodePage = []() -> uint32_t { return 932; };
-    console::keyInputHooks.IsLeadByte = [](uint32_t cp, uint8_t b) { return cp == 932 && b == 0x82; };
+    console::keyInputHooks.IsLeadByte = [](uint32_t cp, uint8_t b) {
+        return cp == 932 && b == 0x82;
+    };
     console::ConsoleScreen.Converter.Decode = [](uint32_t, bool, const uint8_t* bytes,
                                                  int32_t count, char16_t* out) -> int32_t {
         out[0] = count == 2 && bytes[0] == 0x82 && bytes[1] == 0xA0 ? u'\u3042' : bytes[0];
@@ -300,16 +313,16 @@ TEST_F(KeyInputTest, DeadKeysComposeTheNextLetter) {
         std::vector<uint16_t> Queued;
     };
     const Case cases[] = {
-        {vk::Oem7, "c", 'e', false, {0xE9}},               // Ctrl+' e: é as a 1252 byte
-        {vk::Oem7, "c", 'e', true, {0xC3, 0xA9}},          // and as UTF-8
-        {vk::Oem1, "cs", 'y', true, {0xC3, 0xBF}},         // Ctrl+Shift+; y: ÿ
-        {vk::Oem3, "c", 'A', true, {0xC3, 0x80}},          // Ctrl+` A: À
-        {vk::Oem3, "cs", 'n', true, {0xC3, 0xB1}},         // Ctrl+~ n: ñ
-        {'7', "cs", 's', true, {0xC3, 0x9F}},              // Ctrl+& s: ß
-        {vk::Oem2, "c", 'O', false, {0xD8}},               // Ctrl+/ O: Ø
-        {vk::Oem7, "c", 'x', true, {0xEE, 0xA4, 0x80}},    // x with U+0301: a new composite
-        {vk::Oem7, "c", 'x', false, {'x'}},                // without Unicode x stays x
-        {vk::OemComma, "c", 'q', true, {'q'}},             // nothing composes: q
+        {vk::Oem7, "c", 'e', false, {0xE9}},             // Ctrl+' e: é as a 1252 byte
+        {vk::Oem7, "c", 'e', true, {0xC3, 0xA9}},        // and as UTF-8
+        {vk::Oem1, "cs", 'y', true, {0xC3, 0xBF}},       // Ctrl+Shift+; y: ÿ
+        {vk::Oem3, "c", 'A', true, {0xC3, 0x80}},        // Ctrl+` A: À
+        {vk::Oem3, "cs", 'n', true, {0xC3, 0xB1}},       // Ctrl+~ n: ñ
+        {'7', "cs", 's', true, {0xC3, 0x9F}},            // Ctrl+& s: ß
+        {vk::Oem2, "c", 'O', false, {0xD8}},             // Ctrl+/ O: Ø
+        {vk::Oem7, "c", 'x', true, {0xEE, 0xA4, 0x80}},  // x with U+0301: a new composite
+        {vk::Oem7, "c", 'x', false, {'x'}},              // without Unicode x stays x
+        {vk::OemComma, "c", 'q', true, {'q'}},           // nothing composes: q
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "vk " << c.VirtualKey << " then " << c.Letter);
@@ -356,6 +369,13 @@ TEST_F(KeyInputTest, AltKeypadCodes) {
     EXPECT_EQ(console::keyInput.AltCode, 0);
     Type("k");
     EXPECT_EQ(Drain(), std::vector<uint16_t>{'k'});
+
+    // A lone keypad 0 types nothing and does not make the next code a Unicode value.
+    EXPECT_TRUE(console::SysKeyDownHandler(Key(vk::Numpad0, "an")));
+    Type("m");
+    EXPECT_FALSE(console::SysKeyDownHandler(Key(vk::Menu, "a")));
+    altDigits("130");
+    EXPECT_EQ(Drain(), (std::vector<uint16_t>{'m', 0xC3, 0xA9}));
 }
 
 TEST_F(KeyInputTest, AltKeysAndMenuCharacters) {
@@ -425,8 +445,7 @@ TEST_F(KeyInputTest, QueueKeeps511EntriesInOrderAndDropsTheRest) {
     EXPECT_FALSE(console::PutKeyEntry(0x3B00));  // the 512th is lost
     console::PutExtendedKey(59, false, false, false);
     EXPECT_EQ(console::ConsoleKeyQueue.Count, 511);
-    for (int i = 0; i < console::kKeyQueueSize; ++i)
-        ASSERT_EQ(console::TakeKeyEntry(), i + 1);
+    for (int i = 0; i < console::kKeyQueueSize; ++i) ASSERT_EQ(console::TakeKeyEntry(), i + 1);
     EXPECT_TRUE(console::KeyQueueEmpty());
     EXPECT_EQ(console::TakeKeyEntry(), 0);
     EXPECT_EQ(console::ConsoleKeyQueue.Count, 0);
@@ -534,8 +553,8 @@ TEST(KeyCodes, RawWordsByClass) {
         console::KeyCode Code;
     };
     const Case cases[] = {
-        {'a', 'a'},          {0xFF, 0xFF},        {W(0x3D, 0xE0), 464}, {W(0x56, 0xE0), 480},
-        {W(0x60, 0xE0), 472}, {W(0x53), 499},     {W(0x2A, 0xF0), 458}, {W(0x2F, 0xD0), 506},
+        {'a', 'a'},           {0xFF, 0xFF},   {W(0x3D, 0xE0), 464}, {W(0x56, 0xE0), 480},
+        {W(0x60, 0xE0), 472}, {W(0x53), 499}, {W(0x2A, 0xF0), 458}, {W(0x2F, 0xD0), 506},
         {W(0x13, 0xD0), 478}, {0x1234, 0x34},
     };
     for (const Case& c : cases) EXPECT_EQ(console::KeyCodeFromRawKey(c.Raw), c.Code) << c.Raw;

@@ -1,4 +1,6 @@
 // Key messages of a real window through the pumps into the console key queue.
+#include "console/key_input.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -6,7 +8,6 @@
 
 #include "commands/settings_record.h"
 #include "console/key_codes.h"
-#include "console/key_input.h"
 #include "console/key_queue.h"
 #include "console/program_launch.h"
 #include "console/terminal_window.h"
@@ -30,8 +31,8 @@ HWND CreateTestWindow() {
         wc.lpszClassName = L"VzKeyInputTestWindow";
         registered = RegisterClassW(&wc) != 0;
     }
-    return CreateWindowExW(0, L"VzKeyInputTestWindow", L"key input test", WS_OVERLAPPEDWINDOW,
-                           0, 0, 300, 200, nullptr, nullptr, instance, nullptr);
+    return CreateWindowExW(0, L"VzKeyInputTestWindow", L"key input test", WS_OVERLAPPEDWINDOW, 0, 0,
+                           300, 200, nullptr, nullptr, instance, nullptr);
 }
 
 // Key data of a message: the scan code, the extended-key flag, a repeat count of 1.

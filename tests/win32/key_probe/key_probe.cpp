@@ -3,6 +3,7 @@
 // The second argument is the window title. Escape (the typed byte 0x1B) ends the probe; so does
 // a minute and a half without it.
 #include <windows.h>
+// Needs the window types first.
 #include <shellapi.h>
 
 #include <cstdio>
@@ -44,8 +45,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     wc.lpszClassName = L"VzKeyProbe";
     RegisterClassW(&wc);
-    HWND window = CreateWindowExW(0, L"VzKeyProbe", argv[2], WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                                  0, 320, 200, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(0, L"VzKeyProbe", argv[2], WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                  320, 200, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
     console::InstallKeyInputWin32();
     console::SetKeyInputWindow(window, nullptr);
