@@ -52,7 +52,7 @@ struct ConnectTarget {
 // connect, and pass the SOCKS4 request. Driven by Poll from a dialog's
 // messages and timer, or by RunConnectSequence.
 class ConnectSequence {
-public:
+  public:
     ConnectSequence(platform::Transport& transport, ConnectionHost& host, ConnectTarget target);
 
     // Runs what can run now: Pending while waiting, then Done or Failed.
@@ -67,15 +67,25 @@ public:
     bool SocksRequestSent() const { return socksSent_; }
     const platform::Ipv4Address& HostAddress() const { return hostAddress_; }
 
-private:
+  private:
     enum class Step : uint8_t {
-        ResolveHost, WaitHostLookup, ResolveSocks, WaitSocksLookup,
-        ConnectHost, ConnectSocks, WaitConnect, SendSocks, WaitSocksReply, Done, Failed,
+        ResolveHost,
+        WaitHostLookup,
+        ResolveSocks,
+        WaitSocksLookup,
+        ConnectHost,
+        ConnectSocks,
+        WaitConnect,
+        SendSocks,
+        WaitSocksReply,
+        Done,
+        Failed,
     };
 
     const std::string& CurrentName() const;
     void StartResolve();
-    void LookupResult(platform::Progress result, const platform::Ipv4Address& address, int32_t error);
+    void LookupResult(platform::Progress result, const platform::Ipv4Address& address,
+                      int32_t error);
     void LookupBlocking();
     void Resolved(const platform::Ipv4Address& address);
     void StartConnect();

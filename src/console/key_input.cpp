@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "commands/settings_record.h"
+#include "console/code_pages.h"
 #include "console/exit_chain.h"
 #include "console/key_codes.h"
 #include "console/key_queue.h"
@@ -90,8 +91,7 @@ KeyInputHooks DefaultKeyInputHooks() {
     h.HaltProgram = [] { HaltWithoutWindow(); };
     h.KeyWaitStarted = [] {};
     h.ClearIdleTick = [] {};
-    h.KeyboardCodePage = []() -> uint32_t { return 1252; };
-    h.OemCodePage = []() -> uint32_t { return 437; };
+    h.KeyboardCodePage = []() { return platform::CurrentCodePages().AnsiCodePage(); };
     h.KeyForChar = UsKeyForChar;
     h.ScanCodeForVirtualKey = UsScanCode;
     h.PostCharMessage = [](char16_t, uint8_t) {};
@@ -99,7 +99,6 @@ KeyInputHooks DefaultKeyInputHooks() {
     h.WaitForMessage = [] {};
     h.LaunchedProgramWaiting = LaunchedProgramRunning;
     h.WarnLaunchedProgram = WarnWithOwnBox;
-    h.IsLeadByte = [](uint32_t, uint8_t) { return false; };
     h.ComposeChars = [](std::u16string_view, bool) -> char16_t { return 0xFFFF; };
     h.MacroExists = [](uint16_t key) { return emulation::Services.MacroExists(key); };
     h.PrintScreenText = [] {};
@@ -118,7 +117,8 @@ bool RefusedForLaunchedProgram() {
 // One character of a code page's bytes; -1 when they convert to nothing.
 int32_t DecodeChar(uint32_t codePage, const uint8_t* bytes, int32_t n) {
     char16_t out[2] = {};
-    int32_t got = ConsoleScreen.Converter.Decode(codePage, false, bytes, n, out);
+    size_t got = platform::CurrentCodePages().ToWide(codePage, bytes, static_cast<size_t>(n),
+                                                     platform::kPrecomposed, out, 2);
     return got >= 1 ? out[0] : -1;
 }
 
@@ -186,10 +186,10 @@ void PutCodePageChar(uint32_t codePage, char16_t ch) {
         return;
     }
     uint8_t bytes[4];
-    int32_t n = ConsoleScreen.Converter.Encode(codePage, &ch, 1, bytes, 4);
+    size_t n = platform::CurrentCodePages().FromWide(codePage, &ch, 1, bytes, 4, nullptr);
     uint16_t entries[4];
-    for (int32_t i = 0; i < n && i < 4; ++i) entries[i] = bytes[i];
-    PutKeyEntries(entries, n < 4 ? n : 4);
+    for (size_t i = 0; i < n && i < 4; ++i) entries[i] = bytes[i];
+    PutKeyEntries(entries, static_cast<int32_t>(n < 4 ? n : 4));
 }
 
 }  // namespace
@@ -313,7 +313,7 @@ void CharHandler(const KeyMessage& key, bool wide) {
         int32_t ch = s.AltCode;
         if (s.AltCodeOem) {
             uint8_t byte = static_cast<uint8_t>(s.AltCode);
-            ch = DecodeChar(h.OemCodePage(), &byte, 1);
+            ch = DecodeChar(platform::kOemCodePage, &byte, 1);
         }
         if (s.DeadKeyPending != 0 && ch >= 0) {
             char16_t pair[2] = {static_cast<char16_t>(ch), DeadKeyMarks[s.DeadKeyPending % 12]};
@@ -414,7 +414,7 @@ void CharHandler(const KeyMessage& key, bool wide) {
         const uint8_t pair[2] = {s.LeadBytePending, byte};
         s.LeadBytePending = 0;
         ch = DecodeChar(codePage, pair, 2);
-    } else if (h.IsLeadByte(codePage, byte)) {
+    } else if (platform::CurrentCodePages().IsLeadByte(codePage, byte)) {
         s.LeadBytePending = byte;
         return;
     } else {

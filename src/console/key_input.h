@@ -42,8 +42,7 @@ struct KeyInputHooks {
     void (*HaltProgram)();
     void (*KeyWaitStarted)();  // a key is being waited for (the caret calls start)
     void (*ClearIdleTick)();
-    uint32_t (*KeyboardCodePage)();
-    uint32_t (*OemCodePage)();
+    uint32_t (*KeyboardCodePage)();  // the input language's code page (initially the ANSI one)
 
     // The keyboard layout: the key that types a character as virtual key | Shift << 8 (bits 8
     // to 10: Shift, Ctrl, Alt), -1 when no key types it; and the scan code of a virtual key.
@@ -61,9 +60,7 @@ struct KeyInputHooks {
     bool (*LaunchedProgramWaiting)();
     bool (*WarnLaunchedProgram)();
 
-    // Code pages (conversions themselves go through ConsoleScreen.Converter), composition,
-    // key macros and screen printing.
-    bool (*IsLeadByte)(uint32_t codePage, uint8_t byte);
+    // Composition, key macros and screen printing (code pages go through platform::CodePages).
     char16_t (*ComposeChars)(std::u16string_view sequence, bool allowPrivate);  // 0xFFFF: none
     bool (*MacroExists)(uint16_t key);
     void (*PrintScreenText)();

@@ -6,14 +6,15 @@
 
 #include <cstring>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "commands/settings_record.h"
+#include "console/code_pages.h"
 #include "console/key_codes.h"
 #include "console/key_queue.h"
 #include "console/program_launch.h"
-#include "console/screen_buffer.h"
 
 namespace {
 
@@ -35,26 +36,34 @@ struct Recorder {
 };
 Recorder* R = nullptr;
 
-// Code page 437 for the OEM bytes the tests use; everything else as Latin-1.
-int32_t TestDecode(uint32_t codePage, bool, const uint8_t* bytes, int32_t count, char16_t* out) {
-    if (count < 1) return 0;
-    if (codePage == 437 && bytes[0] == 130) {
-        out[0] = u'\u00E9';
-        return 1;
+// Code page 932's one double-byte character the tests type; every other page built in.
+class DoubleByteCodePages final : public platform::CodePages {
+  public:
+    platform::BuiltinCodePages& builtin = platform::BuiltinCodePagesInstance();
+    uint32_t AnsiCodePage() override { return builtin.AnsiCodePage(); }
+    uint32_t OemCodePage() override { return builtin.OemCodePage(); }
+    bool IsValidCodePage(uint32_t cp) override { return cp == 932 || builtin.IsValidCodePage(cp); }
+    int MaxCharSize(uint32_t cp) override { return cp == 932 ? 2 : builtin.MaxCharSize(cp); }
+    bool IsLeadByte(uint32_t cp, uint8_t byte) override { return cp == 932 && byte == 0x82; }
+    const char16_t* ByteTable(uint32_t cp, bool glyphs) override {
+        return cp == 932 ? nullptr : builtin.ByteTable(cp, glyphs);
     }
-    if (codePage == 1252 && bytes[0] == 0x80) {
-        out[0] = u'\u20AC';
-        return 1;
+    size_t ToWide(uint32_t cp, const uint8_t* bytes, size_t n, uint32_t flags, char16_t* out,
+                  size_t capacity) override {
+        if (cp != 932) return builtin.ToWide(cp, bytes, n, flags, out, capacity);
+        if (n == 2 && bytes[0] == 0x82 && bytes[1] == 0xA0 && capacity >= 1) {
+            out[0] = u'\u3042';
+            return 1;
+        }
+        return builtin.ToWide(1252, bytes, n, flags, out, capacity);
     }
-    out[0] = bytes[0];
-    return 1;
-}
-int32_t TestEncode(uint32_t codePage, const char16_t* text, int32_t count, uint8_t* out,
-                   int32_t capacity) {
-    if (count < 1 || capacity < 1) return 0;
-    out[0] = text[0] < 0x100 ? static_cast<uint8_t>(text[0]) : '?';
-    return 1;
-}
+    size_t FromWide(uint32_t cp, const char16_t* text, size_t n, uint8_t* out, size_t capacity,
+                    bool* usedDefault) override {
+        return builtin.FromWide(cp, text, n, out, capacity, usedDefault);
+    }
+    std::optional<std::string> SystemName(uint32_t) override { return std::nullopt; }
+    std::vector<uint32_t> InstalledCodePages() override { return {932}; }
+};
 
 class KeyInputTest : public ::testing::Test {
   protected:
@@ -67,8 +76,7 @@ class KeyInputTest : public ::testing::Test {
         commands::ResetSettingsToDefaults();
         commands::Settings.KeyFlag3972 = 0;
         commands::Settings.AllowAccelerators = 0;
-        savedConverter = console::ConsoleScreen.Converter;
-        console::ConsoleScreen.Converter = {TestDecode, TestEncode};
+        platform::ResetCodePages();
 
         auto& h = console::keyInputHooks;
         h.PostCharMessage = [](char16_t ch, uint8_t scan) { R->Posted.emplace_back(ch, scan); };
@@ -100,7 +108,7 @@ class KeyInputTest : public ::testing::Test {
         };
     }
     void TearDown() override {
-        console::ConsoleScreen.Converter = savedConverter;
+        platform::ResetCodePages();
         console::ResetKeyInputHooks();
         console::ResetKeyInput();
         console::ResetKeyQueue();
@@ -115,7 +123,6 @@ class KeyInputTest : public ::testing::Test {
     }
 
     Recorder rec;
-    platform::CodePageConverter savedConverter{};
 };
 
 KeyMessage Key(uint16_t code, const char* mods = "", uint8_t scan = 0) {
@@ -288,19 +295,14 @@ TEST_F(KeyInputTest, TypedTextIsUtf8OrCodePageBytes) {
 
 TEST_F(KeyInputTest, DoubleByteCharactersWaitForTheirTrailByte) {
     commands::Settings.KeyFlag3972 = 1;
+    DoubleByteCodePages codePages;
+    platform::SetCodePages(&codePages);
     console::keyInputHooks.KeyboardCodePage = []() -> uint32_t { return 932; };
-    console::keyInputHooks.IsLeadByte = [](uint32_t cp, uint8_t b) {
-        return cp == 932 && b == 0x82;
-    };
-    console::ConsoleScreen.Converter.Decode = [](uint32_t, bool, const uint8_t* bytes,
-                                                 int32_t count, char16_t* out) -> int32_t {
-        out[0] = count == 2 && bytes[0] == 0x82 && bytes[1] == 0xA0 ? u'\u3042' : bytes[0];
-        return 1;
-    };
     console::CharHandler(Key(0x82), false);
     EXPECT_TRUE(console::KeyQueueEmpty());
     console::CharHandler(Key(0xA0), false);
     EXPECT_EQ(Drain(), (std::vector<uint16_t>{0xE3, 0x81, 0x82}));
+    platform::ResetCodePages();
 }
 
 TEST_F(KeyInputTest, DeadKeysComposeTheNextLetter) {

@@ -7,10 +7,16 @@
 #include <string>
 #include <string_view>
 
+#include "commands/win32/settings_platform_win32.h"
+#include "commands/win32/variables_win32.h"
 #include "console/exit_chain.h"
 #include "console/terminal_window.h"
+#include "console/tick_clock.h"
+#include "console/win32/code_pages_win32.h"
+#include "console/win32/install_services.h"
 #include "console/win32/terminal_window_win32.h"
 #include "emulation/main_routine.h"
+#include "emulation/term_executor.h"
 #include "emulation/session_services.h"
 #include "transfer/transfer_interface.h"
 #include "ui/win32/message_box_win32.h"
@@ -41,12 +47,19 @@ void RunExitChainAtExit() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    platform::InstallWin32Services();
+    console::InstallWin32CodePages();
+    console::CalibrateDelayLoop();
+    platform::InstallSettingsFilePlatform();
+    commands::InstallWin32VariableSources();
     console::InstallTerminalWindowStandIn();
     ui::InstallWin32MessageBox();
     emulation::Services.MenuHoldsItem = MenuHoldsItem;
     emulation::Services.ProcessKeyboard = WaitForNextMessage;
     std::atexit(RunExitChainAtExit);
 
+    emulation::InstallTermOperations();
+    emulation::UseCommRecogniserSource();
     transfer::InitKermit();
     emulation::RunSession();
     console::CloseTerminalWindow();

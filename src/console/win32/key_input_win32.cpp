@@ -231,8 +231,6 @@ void RemoveKeyboardHook() {
 void InstallKeyInputWin32() {
     auto& h = keyInputHooks;
     h.HaltProgram = [] { HaltProgramWin32(); };
-    h.KeyboardCodePage = []() -> uint32_t { return GetACP(); };
-    h.OemCodePage = []() -> uint32_t { return GetOEMCP(); };
     h.KeyForChar = [](char16_t ch) -> int32_t {
         SHORT r = VkKeyScanExW(static_cast<wchar_t>(ch), GetKeyboardLayout(0));
         return r == -1 ? -1 : (r & 0xFFFF);
@@ -251,9 +249,6 @@ void InstallKeyInputWin32() {
         MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     };
     h.WarnLaunchedProgram = WarnLaunchedProgramBox;
-    h.IsLeadByte = [](uint32_t codePage, uint8_t byte) {
-        return IsDBCSLeadByteEx(codePage, byte) != FALSE;
-    };
 
     TerminalWindowSeam seam = SetTerminalWindowSeam(TerminalWindowSeam{});
     seam.PumpWindowMessages = PumpKeyInputMessages;

@@ -115,7 +115,6 @@ void PumpMessages() {
     }
 }
 
-
 void UpdateTitle() {
     if (StandIn.Window) SetWindowTextW(StandIn.Window, WindowTitle().c_str());
 }

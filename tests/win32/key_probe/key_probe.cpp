@@ -12,6 +12,7 @@
 #include "commands/settings_record.h"
 #include "console/key_codes.h"
 #include "console/key_input.h"
+#include "console/win32/code_pages_win32.h"
 #include "console/win32/key_input_win32.h"
 
 namespace {
@@ -48,6 +49,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     HWND window = CreateWindowExW(0, L"VzKeyProbe", argv[2], WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                                   320, 200, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
+    console::InstallWin32CodePages();
     console::InstallKeyInputWin32();
     console::SetKeyInputWindow(window, nullptr);
     SetTimer(nullptr, 0, 90000, LifetimeOver);
