@@ -239,7 +239,7 @@ void PutCharKey(char16_t ch) {
         bytes[3] = static_cast<uint16_t>(0x80 | (code & 0x3F));
         n = 4;
     }
-    // Part of a character would leave the reader of the queue with a broken sequence.
+    // Only some of a character's bytes would leave the reader of the queue a broken sequence.
     PutKeyEntries(bytes, n);
 }
 
@@ -336,23 +336,23 @@ void CharHandler(const KeyMessage& key, bool wide) {
     }
 
     // Control characters that stand for keys of their own.
-    uint8_t special = 0;
+    uint8_t keyScan = 0;
     if (key.Ctrl && key.Shift && (c0 < 0x1D || c0 > 0x1F))
-        special = key.Scan;
+        keyScan = key.Scan;
     else if (c0 == 0 && key.Scan == 3)
-        special = 3;
+        keyScan = 3;
     else if (c0 == 8 && key.Scan == 14)
-        special = key.Shift ? 181 : 8;
+        keyScan = key.Shift ? 181 : 8;
     else if (c0 == 0x7F && key.Scan == 14)
-        special = 182;
+        keyScan = 182;
     else if (c0 == 0x0A && key.Scan == 28)
-        special = 196;
+        keyScan = 196;
     else if (c0 == u' ' && key.Ctrl && !key.Alt)
-        special = 3;
+        keyScan = 3;
     else if (c0 == 9 && key.Shift)
-        special = 15;
-    if (special != 0) {
-        PutExtended(special, kClassExtended);
+        keyScan = 15;
+    if (keyScan != 0) {
+        PutExtended(keyScan, kClassExtended);
         return;
     }
 
@@ -488,11 +488,11 @@ void ImeCharHandler(const KeyMessage& key, bool wide) {
         CharHandler(key, wide);
         return;
     }
-    KeyMessage part = key;
-    part.Code = key.Code >> 8;
-    CharHandler(part, false);
-    part.Code = key.Code & 0xFF;
-    CharHandler(part, false);
+    KeyMessage half = key;
+    half.Code = key.Code >> 8;
+    CharHandler(half, false);
+    half.Code = key.Code & 0xFF;
+    CharHandler(half, false);
 }
 
 KeyboardHookAction KeyboardHook(uint16_t virtualKey, bool keyUp, bool ntFamily) {

@@ -18,7 +18,7 @@ void SetKeyInputWindow(HWND window, HACCEL accelerators);
 
 // PumpWindowMessages: every waiting message of the thread.
 void PumpKeyInputMessages();
-// KeyAvailable's part: at most one waiting message of the keyboard range.
+// KeyAvailable's pump: at most one waiting message of the keyboard range.
 void PumpOneKeyboardMessage();
 
 // The keyboard hook of this thread: installed with the window, removed by its close.

@@ -1,5 +1,6 @@
 // Key probe: a window whose keys go through the key input into the key queue; every entry read
-// is written to the file named by the first argument as "RAW KEYCODE" (hexadecimal, decimal).
+// is written to the file named by the first argument as "RAW KEYCODE" (hexadecimal, decimal),
+// and "focus" each time the window gets the keyboard focus.
 // The second argument is the window title. Escape (the typed byte 0x1B) ends the probe; so does
 // a minute and a half without it.
 #include <windows.h>
@@ -17,8 +18,15 @@
 
 namespace {
 
+FILE* out = nullptr;
+
 LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
+    // The script types only once the window says it has the keyboard.
+    if (message == WM_SETFOCUS && out) {
+        std::fputs("focus\n", out);
+        std::fflush(out);
+    }
     if (console::HandleKeyMessage(window, message, wParam, lParam, result)) return result;
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -33,7 +41,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv || argc < 3) return 1;
-    FILE* out = _wfopen(argv[1], L"w");
+    out = _wfopen(argv[1], L"w");
     if (!out) return 1;
 
     commands::ResetSettingsToDefaults();
