@@ -41,7 +41,7 @@ void RunExitChainAtExit() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    console::InstallTerminalWindowStandIn();
+    console::InstallTerminalWindow();
     ui::InstallWin32MessageBox();
     emulation::Services.MenuHoldsItem = MenuHoldsItem;
     emulation::Services.ProcessKeyboard = WaitForNextMessage;
