@@ -1,6 +1,7 @@
 #include "console/window_paint.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
@@ -237,6 +238,23 @@ PixelRect CellRectPixels(int32_t col1, int32_t col2, int32_t row1, int32_t row2)
     }
     if (col2 >= cols) right = std::max(right, P().ClientWidth);
     return {left, RowTop(row1), right, RowTop(row2 + 1)};
+}
+
+PixelRect CellRectToPixels(int32_t col1, int32_t row1, int32_t col2, int32_t row2) {
+    if (col1 > col2) std::swap(col1, col2);
+    if (row1 > row2) std::swap(row1, row2);
+    int32_t cols = S().Cols;
+    col1 = std::clamp(col1, 1, cols);
+    col2 = std::clamp(col2, 1, cols);
+    int32_t widths[kMaxScreenCols];
+    PixelRect r;
+    MeasureColumnWidths(row1 - 1, widths);
+    r.Left = ColumnLeftPixel(widths, col1 - 1);
+    MeasureColumnWidths(row2 - 1, widths);
+    r.Right = ColumnLeftPixel(widths, col2);
+    r.Top = RowTop(row1 - 1);
+    r.Bottom = RowTop(row2);
+    return r;
 }
 
 int32_t PixelToRow(int32_t y) {

@@ -134,6 +134,9 @@ int32_t ColumnLeftPixel(const int32_t* widths, int32_t col);
 // The pixels of the cells col1..col2, row1..row2 (0-based, inclusive) as the window
 // invalidates them; a col2 past the last column runs to the client area's edge.
 PixelRect CellRectPixels(int32_t col1, int32_t col2, int32_t row1, int32_t row2);
+// The pixels of a 1-based cell rectangle given by two corners in any order: left
+// from the first row's widths, right from the last row's.
+PixelRect CellRectToPixels(int32_t col1, int32_t row1, int32_t col2, int32_t row2);
 // 1-based row and column under a client pixel, as the mouse code asks.
 int32_t PixelToRow(int32_t y);
 int32_t PixelToCol(int32_t x, int32_t y);

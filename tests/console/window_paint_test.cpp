@@ -234,6 +234,9 @@ TEST_F(WindowPaintTest, CellRectanglesFollowColumnWidthsAndTheView) {
     EXPECT_EQ(CellRectPixels(2, 2, 5, 5), Cells(2, 2, 5, 5));
     EXPECT_EQ(PixelToCol(4 + 12, 2 + 5 * 16), 1);
     EXPECT_EQ(PixelToCol(4 + 17, 2 + 5 * 16), 3);
+    // Corners in any order; each side measured on its own row.
+    EXPECT_EQ(CellRectToPixels(3, 6, 1, 5),
+              (PixelRect{4, 2 + 4 * 16, Cells(2, 2, 5, 5).Right, 2 + 6 * 16}));
     EXPECT_EQ(PixelToRow(0), 1);
     EXPECT_EQ(PixelToRow(100000), 25);
 

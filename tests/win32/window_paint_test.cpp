@@ -165,13 +165,26 @@ TEST_F(WindowPaintWin32Test, LineGraphicsAndTheCaretAreDrawnInTheirCells) {
     EXPECT_EQ(shot.Count({cursor.Left, cursor.Top, cursor.Right, caret.Top}, Colour(0)),
               (cursor.Right - cursor.Left) * (caret.Top - cursor.Top));
 
-    // The caret timer takes it away again, and the cell is painted back.
+    // A paint over a part of the caret leaves it drawn, so that the caret timer
+    // still erases the rest of it.
+    console::ScreenWindow().InvalidateCells(20, 20, 9, 9);
+    UpdateWindow(window);
+    EXPECT_TRUE(console::WindowPaint.CaretDrawn);
     SendMessageW(window, WM_SETFOCUS, 0, 0);
     SendMessageW(window, WM_TIMER, console::kCaretTimer, 0);
     UpdateWindow(window);
     EXPECT_FALSE(console::WindowPaint.CaretDrawn);
     shot = window_test::TakeShot(window);
-    EXPECT_EQ(shot.At(caret.Left + 2, caret.Top + 1), 0u);
+    EXPECT_EQ(shot.Count(caret, 0xFFFFFFu), 0);
+
+    // A paint over the whole caret takes it away; the next tick draws it again.
+    SendMessageW(window, WM_TIMER, console::kCaretTimer, 0);
+    EXPECT_TRUE(console::WindowPaint.CaretDrawn);
+    console::ScreenWindow().InvalidateCells(20, 20, 8, 9);
+    UpdateWindow(window);
+    EXPECT_FALSE(console::WindowPaint.CaretDrawn);
+    shot = window_test::TakeShot(window);
+    EXPECT_EQ(shot.Count(caret, 0xFFFFFFu), 0);
 }
 
 TEST_F(WindowPaintWin32Test, APaintDrawsOnlyTheInvalidatedCells) {

@@ -170,9 +170,17 @@ class Win32Window final : public platform::ConsoleWindowPort {
     }
     void ScreenSizeChanged(int32_t cols, int32_t textRows) override {
         connections::TelnetSendWindowSize(cols, textRows);
-        if (!Window()) return;
-        FitWindowToScreen(Window());
-        InvalidateRect(Window(), nullptr, TRUE);
+        HWND window = Window();
+        if (!window) return;
+        // A maximised window keeps its size and lays the new cells out in it.
+        if (IsZoomed(window)) {
+            RECT client{};
+            GetClientRect(window, &client);
+            WindowSized(window, client.right, client.bottom, true);
+        } else {
+            FitWindowToScreen(window);
+        }
+        InvalidateRect(window, nullptr, TRUE);
     }
     void MessageBeep(uint32_t type) override { ::MessageBeep(type); }
     void Tone(uint32_t hertz, uint32_t milliseconds) override { ::Beep(hertz, milliseconds); }
@@ -209,16 +217,31 @@ void ReleaseWindowDC(HWND window, HDC dc, PAINTSTRUCT* paint) {
     }
 }
 
+namespace {
+
+// The area about to be painted covers the whole caret.
+bool PaintCoversCaret(HWND window) {
+    HRGN update = CreateRectRgn(0, 0, 0, 0);
+    bool covered = false;
+    if (GetUpdateRgn(window, update, FALSE) != ERROR) {
+        RECT r = ToRect(WindowPaint.CaretRect);
+        HRGN caret = CreateRectRgnIndirect(&r);
+        covered = CombineRgn(caret, caret, update, RGN_DIFF) == NULLREGION;
+        DeleteObject(caret);
+    }
+    DeleteObject(update);
+    return covered;
+}
+
+}  // namespace
+
 void PaintWindow(HWND window) {
+    // A paint over the whole caret takes it away, so the next toggle draws it again;
+    // one over a part of it leaves it drawn, so that the toggle erases the rest.
+    if (WindowPaint.CaretDrawn && PaintCoversCaret(window)) WindowPaint.CaretDrawn = false;
     PAINTSTRUCT paint{};
     HDC dc = AcquireWindowDC(window, &paint);
     if (dc) {
-        // A paint over the caret takes it away; the next toggle draws it again.
-        if (WindowPaint.CaretDrawn) {
-            RECT caret = ToRect(WindowPaint.CaretRect);
-            RECT overlap{};
-            if (IntersectRect(&overlap, &caret, &paint.rcPaint)) WindowPaint.CaretDrawn = false;
-        }
         GdiCanvas canvas(dc);
         PixelRect rect{paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right,
                        paint.rcPaint.bottom};
