@@ -3,7 +3,8 @@
 // reference scan on every call, and the buffer must stay within its bounds.
 //
 // Input: byte 0 chooses the terminal type (low 4 bits), the GL set and C332
-// mode; byte 1 the screen width and Propagate; the rest is the host stream.
+// mode; byte 1 the screen width, Propagate and IgnoreNul; the rest is the host
+// stream.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,11 +13,28 @@
 
 #include "recogniser_driver.h"
 
+// Any heap allocation while the recogniser runs is a fault: the byte path
+// must not allocate per sequence.
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
+                                                         void (*)(const volatile void*));
+namespace {
+bool recognising = false;
+void TrapAllocation(const volatile void*, size_t) {
+    if (recognising) __builtin_trap();
+}
+void IgnoreFree(const volatile void*) {}
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     using namespace emulation;
+    static const bool hooked =
+        __sanitizer_install_malloc_and_free_hooks(TrapAllocation, IgnoreFree);
+    (void)hooked;
     static const uint8_t kGLs[8] = {0, 0, 0, 3, 10, 11, 21, 14};
 
+    commands::ResetSettingsToDefaults();
+    commands::Settings.IgnoreNul = (data[1] & 4) != 0;
     ResetEmulatorState();
     ResetRecogniser();
     const TermTypeEntry& type = TermTypeTable[data[0] & 15];
@@ -28,11 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     source.data = data + 2;
     source.size = size - 2;
     source.width = (data[1] & 1) ? 132 : 80;
-    source.propagate = (data[1] & 2) != 0;
+    commands::Settings.Propagate = (data[1] & 2) != 0;
     SetRecogniserSource(&source);
 
     recogniser_driver::Driver driver(source);
+    recognising = true;
     const recogniser_driver::Mismatch m = driver.Run();
+    recognising = false;
     SetRecogniserSource(nullptr);
     if (m.found) {
         std::fprintf(stderr, "%s: fast %d/%u, reference %d/%u for a buffer of %zu bytes\n",

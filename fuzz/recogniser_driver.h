@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "commands/settings_record.h"
 #include "emulation/recogniser.h"
 #include "emulation/term_types.h"
 
@@ -25,16 +26,16 @@ class StreamSource final : public emulation::RecogniserSource {
     size_t size = 0;
     size_t pos = 0;
     uint16_t width = 80;
-    bool propagate = false;
 
-    bool ReadWaitingByte(bool sevenBit, uint8_t& byte) override {
-        if (pos >= size) return false;
-        byte = data[pos++];
-        if (sevenBit) byte &= 0x7F;
-        return true;
+    bool ReadWaitingByte(bool sevenBit, bool skipNul, uint8_t& byte) override {
+        while (pos < size) {
+            byte = data[pos++];
+            if (sevenBit) byte &= 0x7F;
+            if (byte != 0 || !skipNul) return true;
+        }
+        return false;
     }
     uint16_t ScreenWidth() override { return width; }
-    bool Propagate() override { return propagate; }
 };
 
 struct Answer {
@@ -101,7 +102,8 @@ class Driver {
             uint8_t next;
             const bool eightBit =
                 EmulatorState.CurrentTermFamily->EightBit != 0 && !EmulatorState.C332Mode;
-            if (!source_.ReadWaitingByte(!eightBit, next)) return;
+            if (!source_.ReadWaitingByte(!eightBit, commands::Settings.IgnoreNul != 0, next))
+                return;
             SeqBuffer.push_back(next);
         }
 

@@ -19,7 +19,7 @@ using platform::Progress;
 
 // A socket whose host sends the fuzz input in chunks and takes every reply.
 class ScriptedSocket : public platform::Transport {
-public:
+  public:
     const uint8_t* data = nullptr;
     size_t size = 0;
     size_t pos = 0;
@@ -31,10 +31,16 @@ public:
     bool Open() override { return true; }
     bool Bind(uint16_t) override { return true; }
     void Close() override {}
-    Progress StartLookup(std::string_view, platform::Ipv4Address&, int32_t&) override { return Progress::Failed; }
+    Progress StartLookup(std::string_view, platform::Ipv4Address&, int32_t&) override {
+        return Progress::Failed;
+    }
     Progress PollLookup(platform::Ipv4Address&, int32_t&) override { return Progress::Failed; }
-    Progress LookupNow(std::string_view, platform::Ipv4Address&, int32_t&) override { return Progress::Failed; }
-    Progress StartConnect(const platform::Ipv4Address&, uint16_t, int32_t&) override { return Progress::Done; }
+    Progress LookupNow(std::string_view, platform::Ipv4Address&, int32_t&) override {
+        return Progress::Failed;
+    }
+    Progress StartConnect(const platform::Ipv4Address&, uint16_t, int32_t&) override {
+        return Progress::Done;
+    }
     Progress PollConnect(int32_t&) override { return Progress::Done; }
     void CancelPending() override {}
     int32_t Send(const uint8_t*, int32_t count) override { return count; }
@@ -53,7 +59,9 @@ public:
     bool GetOption(platform::SocketOption, int32_t& v) override { return v = 0, true; }
     bool LocalAddress(platform::Ipv4Address&, uint16_t&) override { return true; }
     bool NameOf(const platform::Ipv4Address&, std::string&) override { return false; }
-    platform::NotifyResult EnsureNotifications(bool, bool) override { return platform::NotifyResult::Polled; }
+    platform::NotifyResult EnsureNotifications(bool, bool) override {
+        return platform::NotifyResult::Polled;
+    }
     void ForgetNotifications() override {}
     void Wait(int32_t) override {}
 };
@@ -101,7 +109,9 @@ std::vector<uint8_t> ReferenceData(const uint8_t* p, size_t n) {
                     state = Data;
                 }
                 break;
-            case Option: state = command == 250 ? Sub : Data; break;
+            case Option:
+                state = command == 250 ? Sub : Data;
+                break;
             case Sub:
                 if (b == 255) state = SubIac;
                 break;
@@ -152,7 +162,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 out.insert(out.end(), run, run + n);
                 break;
             }
-            case 3: layer.CommInputReady(int32_t(r % 8)); break;
+            case 3:
+                layer.CommInputReady(int32_t(r % 8));
+                break;
             case 4: {
                 const int32_t k = int32_t(r % 9);
                 if (size_t(k) <= out.size() && layer.CommUnreadBytes(k)) out.resize(out.size() - k);

@@ -196,13 +196,13 @@ bool FunctionCall::ParseCoordinates(CellRectangle& rectangle) {
         SkipBlanks();
         if (AtEnd()) return false;
         if (Line[Position] == '.') {
-            // Relative: the digits (with an optional "-") right after the
+            // Relative: the digits (with an optional sign) right after the
             // point are the offset, and a point alone is the cursor itself.
             ++Position;
             bool negative = false;
-            if (Position + 1 < Line.size() && Line[Position] == '-' &&
+            if (Position + 1 < Line.size() && (Line[Position] == '-' || Line[Position] == '+') &&
                 IsDigit(Line[Position + 1])) {
-                negative = true;
+                negative = Line[Position] == '-';
                 ++Position;
             }
             const int64_t offset = ReadDigits(Line, Position);

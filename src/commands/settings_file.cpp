@@ -9,6 +9,10 @@
 
 #include "commands/startup_environment.h"
 #include "commands/startup_services.h"
+#include "console/file_search.h"
+#include "console/globals.h"
+#include "console/messages.h"
+#include "console/system_services.h"
 #include "ftp/file_url_stream.h"
 #include "ui/message_box.h"
 #include "ui/settings_dialogs.h"
@@ -30,7 +34,7 @@ size_t WriteWithStdio(std::FILE* file, const uint8_t* data, size_t count) {
 }
 
 std::string Message(uint16_t id) {
-    return StartupServices.GetMessageText(id);
+    return console::GetMessageText(id, false);
 }
 
 void ShowMessage(const std::string& text) {
@@ -50,13 +54,18 @@ std::string HexByte(int value) {
     return {kDigits[b >> 4], kDigits[b & 15]};
 }
 
+std::string FolderOf(std::string_view path) {
+    std::string folder, name, ext;
+    console::FSplit(path, folder, name, ext);
+    return folder;
+}
+
 bool HasPath(std::string_view name) {
     return name.find_first_of("\\/:") != std::string_view::npos;
 }
 
 std::string CurrentFolder() {
-    platform::EnvironmentSource* source = platform::CurrentEnvironmentSource();
-    std::string folder = source ? source->CurrentDirectory() : std::string();
+    std::string folder = console::GetDirPChar(0);
     if (folder.empty() || !IsPathSeparator(folder.back())) folder += '\\';
     return folder;
 }
@@ -139,11 +148,11 @@ void ApplyLoadedColors() {
 
 void LoadNamedKeysFile() {
     const std::string_view keyFile = Settings.KeyFileName.View();
-    // "Sorts after a blank": not empty and not a lone blank (nor blank-led
-    // control text).
+    // A name that sorts after a lone blank: not empty, not the blank itself,
+    // not one starting with a control character.
     if (!(keyFile > std::string_view(" ")) || UpperCase(keyFile) == Message(kMsgNone)) return;
     std::string name(keyFile);
-    if (!HasPath(name)) name = FolderPart(SettingsFile.SettingsFileName) + name;
+    if (!HasPath(name)) name = FolderOf(SettingsFile.SettingsFileName) + name;
     // Cut only to what a keys-file name holds: a settings file in a deep
     // folder still finds the keys file beside it.
     if (name.size() > kShortStringCapacity) name.resize(kShortStringCapacity);
@@ -275,6 +284,7 @@ bool StartupInit(bool settingsNamed, bool hostGiven) {
     FindSettingsFile(settingsNamed, currentFolder);
 
     StartupServices.InitRuntimeGlobals(Settings.Gauge != 0, currentFolder);
+    console::BuildVersionText();
 
     if (!st.SettingsLoaded) return FirstRunSetup(hostGiven);
     return true;
@@ -397,7 +407,7 @@ bool ConfirmSaveSettings(bool allowCancel) {
 
     if (StartupServices.KeysChanged()) {
         const std::string keyFile = Settings.KeyFileName.Str();
-        if (!PathExists(keyFile) || StartupServices.FileIsWritable(keyFile)) {
+        if (!PathExists(keyFile) || console::FileIsWritable(keyFile)) {
             if (ui::AskSaveKeys(allowCancel) == ui::kAnswerCancel) return false;
         }
     }
@@ -405,7 +415,7 @@ bool ConfirmSaveSettings(bool allowCancel) {
     CopyColorTablesToSettings();
     const bool changed = std::memcmp(&Settings, &st.SavedSettings, sizeof(SettingsRecord)) != 0;
 
-    if (!PathExists(st.SettingsFileName) || StartupServices.FileIsWritable(st.SettingsFileName)) {
+    if (!PathExists(st.SettingsFileName) || console::FileIsWritable(st.SettingsFileName)) {
         if (Settings.SaveMode == 2 || !changed) return true;
         if (Settings.SaveMode == 1) {
             // A successful save refreshes the saved copy itself; a failed one

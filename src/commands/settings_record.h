@@ -324,9 +324,8 @@ struct SettingsRecord {
     uint8_t InterpretMode;
     // +3409: left, top, width, height of the window in the wide mode; -32768 means not set
     std::array<Le16, 4> WindowRectWide;
-    // +3417, reserved: carried through unchanged. The start-up about box may read it as the
-    // seconds it stays (a Word, 0 for its own default).
-    std::array<uint8_t, 2> Reserved3417;
+    // +3417 Word: seconds the start-up about box stays; 0 for its own default
+    Le16 SplashSeconds;
     // +3419 Boolean: a screen print prints a scaled page image instead of text
     uint8_t PrintScreenAsPage;
     // +3420 Boolean: variable-pitch screen fonts are allowed
@@ -688,7 +687,7 @@ static_assert(offsetof(SettingsRecord, WindowStyle) == 3403);
 static_assert(offsetof(SettingsRecord, Reserved3407) == 3407);
 static_assert(offsetof(SettingsRecord, InterpretMode) == 3408);
 static_assert(offsetof(SettingsRecord, WindowRectWide) == 3409);
-static_assert(offsetof(SettingsRecord, Reserved3417) == 3417);
+static_assert(offsetof(SettingsRecord, SplashSeconds) == 3417);
 static_assert(offsetof(SettingsRecord, PrintScreenAsPage) == 3419);
 static_assert(offsetof(SettingsRecord, VariableFonts) == 3420);
 static_assert(offsetof(SettingsRecord, CodePage) == 3421);

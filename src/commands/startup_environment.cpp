@@ -1,34 +1,12 @@
 #include "commands/startup_environment.h"
 
-namespace platform {
-
-namespace {
-EnvironmentSource* currentEnvironmentSource = nullptr;
-}
-
-void SetEnvironmentSource(EnvironmentSource* source) {
-    currentEnvironmentSource = source;
-}
-EnvironmentSource* CurrentEnvironmentSource() {
-    return currentEnvironmentSource;
-}
-
-}  // namespace platform
+#include "console/file_search.h"
+#include "console/system_services.h"
 
 namespace commands {
 
 bool IsPathSeparator(char c) {
     return c == '\\' || c == '/';
-}
-
-std::string FolderPart(std::string_view path) {
-    const size_t last = path.find_last_of("\\/:");
-    return last == std::string_view::npos ? std::string() : std::string(path.substr(0, last + 1));
-}
-
-std::string NamePart(std::string_view path) {
-    const size_t last = path.find_last_of("\\/:");
-    return std::string(last == std::string_view::npos ? path : path.substr(last + 1));
 }
 
 namespace {
@@ -42,24 +20,24 @@ std::string CutTo(std::string text, size_t capacity) {
 
 void CheckEnvironment(std::string& comspec, size_t comspecCapacity, std::string& path,
                       size_t pathCapacity, std::string& folder, size_t folderCapacity) {
-    platform::EnvironmentSource* source = platform::CurrentEnvironmentSource();
-    comspec = source ? CutTo(source->GetEnv("COMSPEC"), comspecCapacity) : std::string();
-    path = source ? CutTo(source->GetEnv("PATH"), pathCapacity) : std::string();
+    comspec = CutTo(console::GetEnv("COMSPEC"), comspecCapacity);
+    path = CutTo(console::GetEnv("PATH"), pathCapacity);
 
-    folder = source ? FolderPart(source->ProgramFilePath()) : std::string();
-    if (folder.empty() && source != nullptr) folder = source->CurrentDirectory();
+    const std::string program = console::AnsiFromWide(platform::CurrentSystem().ModuleFileNameW());
+    std::string name, ext;
+    folder.clear();
+    if (!program.empty()) console::FSplit(console::FExpand(program), folder, name, ext);
+    if (folder.empty()) folder = console::GetDirPChar(0);
+
     if (folderCapacity == 0) {
         folder.clear();
         return;
     }
-    // The separator is kept even when the folder has to be cut: every user
-    // appends a bare file name to it.
+    // Every user appends a bare file name, so the separator survives a cut.
     if (folder.empty() || !IsPathSeparator(folder.back())) {
-        folder = CutTo(std::move(folder), folderCapacity - 1);
-        folder += '\\';
+        folder = CutTo(std::move(folder), folderCapacity - 1) + '\\';
     } else if (folder.size() > folderCapacity) {
-        folder.resize(folderCapacity - 1);
-        folder += '\\';
+        folder = CutTo(std::move(folder), folderCapacity - 1) + '\\';
     }
 }
 

@@ -1,23 +1,16 @@
 #include "commands/startup_services.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cstdio>
-#include <iterator>
+#include <string>
+
+#include "console/console_primitives.h"
+#include "console/screen_buffer.h"
+#include "emulation/command_line.h"
+#include "emulation/term_types.h"
 
 namespace commands {
 
 namespace {
-
-struct MessageRow {
-    uint16_t id;
-    const char16_t* text;
-};
-
-constexpr MessageRow kMessageRows[] = {
-#include "message_table.inc"
-};
 
 bool NoKeysFile(std::string_view) {
     return false;
@@ -32,61 +25,46 @@ bool NoMacroPlaying() {
 bool NoErrorKey() {
     return false;
 }
-TermTypeKeys NoTermType(std::string_view) {
-    return {};
+
+TermTypeKeys TermTypeKeysOf(std::string_view name) {
+    const emulation::TermTypeEntry* entry = emulation::FindTermType(name);
+    if (entry == nullptr) return {};
+    return {true, entry->DefaultKeysFile != nullptr,
+            entry->DefaultKeysFile ? entry->DefaultKeysFile : ""};
 }
 
-bool PlainFileExists(std::string_view name) {
-    if (name.empty() || name.size() >= 261) return false;
-    const std::string path(name);
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// Without a console the live map is only kept, so that saving writes back
-// what was loaded; it starts as the record's compiled-in table.
-constexpr uint16_t kCompiledColorMap[16] = {15, 7, 143, 135, 120, 1,   248, 240,
-                                            9,  1, 137, 129, 121, 113, 249, 241};
-uint16_t keptColorMap[16] = {15, 7, 143, 135, 120, 1, 248, 240, 9, 1, 137, 129, 121, 113, 249, 241};
-
+// No monochrome table exists yet: the live map stays as it is.
 void KeepColorMap() {}
-void ReadKeptColorMap(uint16_t map[16]) {
-    std::copy_n(keptColorMap, 16, map);
+
+void ReadLiveColorMap(uint16_t map[16]) {
+    std::copy_n(console::ConsoleLayer.AttrColorMap.begin(), 16, map);
 }
-void KeepLoadedColors(const uint16_t map[16], const uint32_t*) {
-    std::copy_n(map, 16, keptColorMap);
+
+void ApplyColorsToConsole(const uint16_t map[16], const uint32_t palette[16]) {
+    std::copy_n(map, 16, console::ConsoleLayer.AttrColorMap.begin());
+    console::ConsoleLayer.StatusAttr = static_cast<uint8_t>(map[4]);
+    for (size_t i = 0; i < 16; ++i) {
+        // A Windows colour value: red + 256 x green + 65536 x blue.
+        console::ConsoleScreen.ScreenPalette[i] = {static_cast<uint8_t>(palette[i]),
+                                                   static_cast<uint8_t>(palette[i] >> 8),
+                                                   static_cast<uint8_t>(palette[i] >> 16)};
+    }
 }
+
 int PageZero() {
     return 0;
 }
-int EightyColumns() {
-    return 80;
+int ConsoleColumns() {
+    return console::ConsoleScreen.Cols;
 }
-int TwentyFiveRows() {
-    return 25;
+int ConsoleRows() {
+    return console::ConsoleScreen.Rows;
 }
-void NoConsoleView() {}
+void ResetConsoleView() {
+    console::ConsoleLayer.CaretHold = 0;
+    console::TermScreenRing.ViewLeftColumn = 0;
+}
 void NoRuntimeGlobals(bool, std::string_view) {}
-
-std::string OwnMessageText(uint16_t id) {
-    const auto* row =
-        std::lower_bound(std::begin(kMessageRows), std::end(kMessageRows), id,
-                         [](const MessageRow& r, uint16_t wanted) { return r.id < wanted; });
-    std::string text;
-    if (row == std::end(kMessageRows) || row->id != id) return text;
-    for (const char16_t* p = row->text; *p != 0 && text.size() < 255; ++p)
-        text += *p < 256 ? static_cast<char>(*p) : '?';
-    return text;
-}
-
-bool OpensForUpdate(std::string_view name) {
-    if (name.empty()) return false;
-    const std::string path(name);
-    std::FILE* file = std::fopen(path.c_str(), "r+b");
-    if (file == nullptr) return false;
-    std::fclose(file);
-    return true;
-}
 
 constexpr StartupServiceTable kDefaultStartupServices{
     .LoadKeysFile = NoKeysFile,
@@ -95,18 +73,16 @@ constexpr StartupServiceTable kDefaultStartupServices{
     .SetKeysChanged = IgnoreKeysChanged,
     .MacroPlaying = NoMacroPlaying,
     .RunErrorKeyMacro = NoErrorKey,
-    .FindTermType = NoTermType,
-    .IsUsableFile = PlainFileExists,
+    .FindTermType = TermTypeKeysOf,
+    .IsUsableFile = emulation::IsUsableFile,
     .UseMonochromeColorMap = KeepColorMap,
-    .ReadColorMap = ReadKeptColorMap,
-    .ApplyLoadedColors = KeepLoadedColors,
+    .ReadColorMap = ReadLiveColorMap,
+    .ApplyLoadedColors = ApplyColorsToConsole,
     .CurrentScreenPage = PageZero,
-    .ConsoleColumns = EightyColumns,
-    .ConsoleRows = TwentyFiveRows,
-    .ResetConsoleView = NoConsoleView,
+    .ConsoleColumns = ConsoleColumns,
+    .ConsoleRows = ConsoleRows,
+    .ResetConsoleView = ResetConsoleView,
     .InitRuntimeGlobals = NoRuntimeGlobals,
-    .GetMessageText = OwnMessageText,
-    .FileIsWritable = OpensForUpdate,
 };
 
 }  // namespace
@@ -116,7 +92,6 @@ StartupServiceTable StartupServices = kDefaultStartupServices;
 
 void ResetStartupServices() {
     StartupServices = kDefaultStartupServices;
-    std::copy_n(kCompiledColorMap, 16, keptColorMap);
 }
 
 }  // namespace commands

@@ -1,8 +1,11 @@
 #pragma once
-// Stand-ins for the services of other units that loading and saving the
-// settings call but that are not built yet. Each entry is a plain function
-// pointer whose default does the least; the owning unit points it at the real
-// operation when it lands.
+// What loading and saving the settings call of other units, as one table of
+// function pointers. The defaults call the units that exist (the command
+// line's file test, the terminal-type table, the console's colour map,
+// palette, size and view) and do the least for those still to come (keys
+// file, macros, screen pages, the monochrome table, the run-time globals);
+// a unit that lands points its entry at the real operation, and tests
+// replace entries with fakes.
 
 #include <cstdint>
 #include <string>
@@ -49,14 +52,8 @@ struct StartupServiceTable {
     // The run-time globals of the emulator, connection and commands to their
     // start state (receive ring, key ring, keyboard, capture, auto-login, AUX,
     // error key, replies, sequence buffer, first macro frame, status line,
-    // current-folder text, wait-for deadline, version text).
+    // current-folder text, wait-for deadline).
     void (*InitRuntimeGlobals)(bool gauge, std::string_view currentFolder);
-
-    // Shared services being built elsewhere; these links give way to direct
-    // calls once they land. A message text by id (short string), and a file
-    // that exists and opens for reading and writing.
-    std::string (*GetMessageText)(uint16_t id);
-    bool (*FileIsWritable)(std::string_view name);
 };
 
 extern StartupServiceTable StartupServices;

@@ -35,7 +35,7 @@ bool NoFolder(int, std::string&) {
 }
 
 std::string CommHostIpText() {
-    return connections::CommLayer.HostIpText;
+    return connections::CommLocalIpAddress();
 }
 std::string CommLocalHostName() {
     return connections::GetLocalHostName();

@@ -1,13 +1,21 @@
 #pragma once
-// What the terminal side uses of the connection layer: the receive ring and
-// its readers, the send operations, opening, closing and polling.
-#include <array>
+// What the rest of the program uses of the connection layer: free functions
+// over the program's one `connectionLayer`, shaped as the terminal side calls
+// them.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+namespace platform {
+class Transport;
+}
+
 namespace connections {
+
+struct ReceiveRing;
+class ConnectSequence;
+class ConnectionHost;
 
 // Connection methods as the settings byte CommMethod holds them.
 enum CommMethodCode : uint8_t {
@@ -20,49 +28,24 @@ enum CommMethodCode : uint8_t {
     CommMethodSsh = 7,
 };
 
-// Per-method connection states.
-enum CommStateCode : uint8_t {
-    CommStateNotLoaded = 0,
-    CommStateClosed = 1,
-    CommStateOpening = 2,
-    CommStateOpen = 3,
-    CommStateDropped = 4,
+// Flags the terminal side keeps about its reading of the connection.
+struct CommInterfaceState {
+    bool ReceiveOverflow = false;  // the host data receiver's buffer overflowed
 };
-
-inline constexpr uint32_t ReceiveRingSize = 8192;
-
-// Received bytes; one byte always stays free so equal indexes mean empty.
-struct ReceiveRingBuffer {
-    std::array<uint8_t, ReceiveRingSize> Bytes{};
-    uint32_t WriteIndex = 0;  // next byte to store
-    uint32_t ReadIndex = 0;   // next byte to read
-
-    uint32_t Waiting() const {
-        return (WriteIndex + ReceiveRingSize - ReadIndex) & (ReceiveRingSize - 1);
-    }
-    uint32_t Free() const { return ReceiveRingSize - 1 - Waiting(); }
-};
-
-struct CommLayerState {
-    ReceiveRingBuffer ReceiveRing;
-    bool ReceiveOverflow = false;            // set when the ring overflowed
-    std::array<uint8_t, 8> CommState{};      // one CommStateCode per method
-    uint8_t CurrentMethod = CommMethodNone;  // the method CommOpen last selected
-    std::string HostIpText;                  // peer's dotted address, at most 20
-    std::string ConnectionDescription;       // shown in the window title
-    std::string ConnectedHostName;           // shown in the window title
-    uint32_t QuietWaitStart = 0;             // millisecond count of the last arrival
-    uint8_t ReceiveWaitMode = 0;             // POLL n sets n - 1
-    uint8_t SrpLastReply = 0;                // 2 = the host logged the user in
-    bool CommVerbose = false;                // the /V switch
-    int32_t LastError = 0;
-};
-extern CommLayerState CommLayer;
+extern CommInterfaceState CommLayer;
+// Resets these flags, the program's connection layer and its debug log.
 void ResetCommLayer();
 
-// Stores received bytes at the write index as the connection layer does;
-// bytes that do not fit set ReceiveOverflow. Returns the count stored.
-size_t StoreReceivedBytes(const uint8_t* bytes, size_t count);
+// Joins the program's neighbours (title, exit code, messages, debug log) and
+// the platform's sockets to `connectionLayer`; a null transport leaves the
+// socket methods unavailable.
+void AttachProgramConnection(platform::Transport* sockets);
+
+// How the program runs the connect steps (the platform's CONNECT dialog);
+// null polls them to the end.
+using ConnectRunner = bool (*)(ConnectSequence& sequence, platform::Transport& sockets,
+                               ConnectionHost& host);
+void SetConnectRunner(ConnectRunner runner);
 
 // True when more than n received bytes wait (n = 0: at least one).
 bool CommInputReady(uint32_t n);
@@ -78,6 +61,7 @@ uint32_t CommReadRun(uint8_t* destination, uint32_t maximum, uint8_t lowest, uin
 
 // Receives what is pending, then the number of bytes waiting.
 uint32_t CommBytesWaiting();
+void CommFlushInput();
 
 bool CommSendByte(uint8_t b);
 bool CommSendString(std::string_view text);  // bytes, at most 255
@@ -85,7 +69,9 @@ bool CommSendBlock(const uint8_t* buffer, size_t length);
 
 void CommPoll();
 void CommPollReceive();
-uint32_t CommOpen(bool flag);  // 0 or a connection error code
+// Takes the layer's settings from the settings record, then opens; 0 or a
+// connection error code.
+uint32_t CommOpen(bool flag);
 void CommClose();
 void CommShutdown();
 std::string CommErrorText(uint8_t code);  // message 12000 + code
@@ -94,11 +80,24 @@ bool CommIsOpen();
 void CommSendBreak();
 void CommBreakCancel();
 bool CommFlowKeysLocal();
-void CommSetXon();
 void CommDropped(bool exitAllowed);
-void TapiClose();
 void TelnetSendWindowSize(int columns, int rows);
 std::string GetLocalHostName();
-void RloginUrgentData();
+// The dotted local address of the socket connection, empty when none.
+std::string CommLocalIpAddress();
+void SetCommVerbose(bool on);
+
+// The received bytes as they wait, for readers that look back over what was
+// read (prompt and wait-for matching) without consuming anything.
+const ReceiveRing& CommReceiveRing();
+// Stores bytes in the ring as a receive would; returns how many fit. For
+// tests and for feeding the terminal from a local source.
+size_t StoreReceivedBytes(const uint8_t* bytes, size_t count);
+// Serial and modem lines resume output as if XON had arrived; other methods
+// have nothing to resume.
+void CommSetXon();
+// The host's last answer to the Telnet authentication (2: it logged the user
+// in); 0 when no authentication ran.
+uint8_t CommSrpLastReply();
 
 }  // namespace connections

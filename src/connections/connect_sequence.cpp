@@ -9,9 +9,13 @@ using platform::Progress;
 
 namespace {
 
-bool Passed(uint32_t now, uint32_t deadline) { return static_cast<int32_t>(now - deadline) >= 0; }
+bool Passed(uint32_t now, uint32_t deadline) {
+    return static_cast<int32_t>(now - deadline) >= 0;
+}
 
-std::string Num(int64_t value) { return std::to_string(value); }
+std::string Num(int64_t value) {
+    return std::to_string(value);
+}
 
 }  // namespace
 
@@ -41,7 +45,8 @@ bool ParseDottedAddress(std::string_view text, Ipv4Address& address) {
         }
         unsigned value = 0;
         const char* start = p;
-        while (p != end && *p >= '0' && *p <= '9' && p - start < 3) value = value * 10 + unsigned(*p++ - '0');
+        while (p != end && *p >= '0' && *p <= '9' && p - start < 3)
+            value = value * 10 + unsigned(*p++ - '0');
         if (p == start || value > 255) return false;
         parsed.octets[i] = uint8_t(value);
     }
@@ -51,21 +56,30 @@ bool ParseDottedAddress(std::string_view text, Ipv4Address& address) {
 }
 
 std::string FormatAddress(const Ipv4Address& a) {
-    return Num(a.octets[0]) + "." + Num(a.octets[1]) + "." + Num(a.octets[2]) + "." + Num(a.octets[3]);
+    return Num(a.octets[0]) + "." + Num(a.octets[1]) + "." + Num(a.octets[2]) + "." +
+           Num(a.octets[3]);
 }
 
 uint8_t ConnectErrorToCommError(uint32_t lastError, int32_t& winsockErrorNumber) {
     switch (lastError) {
         case kConnectSocksTimeout:
-        case platform::kSockTimedOut: return 11;
-        case kConnectResolveFailed: return 12;
-        case kConnectCancelled: return 13;
-        case kConnectSocksRefused: return 14;
-        case kConnectSocksMalformed: return 15;
-        case platform::kSockConnectionRefused: return 16;
+        case platform::kSockTimedOut:
+            return 11;
+        case kConnectResolveFailed:
+            return 12;
+        case kConnectCancelled:
+            return 13;
+        case kConnectSocksRefused:
+            return 14;
+        case kConnectSocksMalformed:
+            return 15;
+        case platform::kSockConnectionRefused:
+            return 16;
         case platform::kSockHostNotFound:
-        case platform::kSockNoData: return 8;
-        default: break;
+        case platform::kSockNoData:
+            return 8;
+        default:
+            break;
     }
     if (lastError >= 10000) {
         winsockErrorNumber = static_cast<int32_t>(lastError);
@@ -135,8 +149,10 @@ Progress ConnectSequence::Poll(uint32_t now) {
                 PollSocksReply(now);
                 if (step_ == Step::WaitSocksReply) return Progress::Pending;
                 break;
-            case Step::Done: return Progress::Done;
-            case Step::Failed: return Progress::Failed;
+            case Step::Done:
+                return Progress::Done;
+            case Step::Failed:
+                return Progress::Failed;
         }
     }
 }
@@ -214,10 +230,12 @@ void ConnectSequence::StartConnect() {
     Show(kMessageConnectingTo, to.name);
     host_.CommDebugLog(to.name + ":" + Num(to.port));
     int32_t error = 0;
-    Progress r = transport_.StartConnect(connectingSocks_ ? socksAddress_ : hostAddress_, to.port, error);
+    Progress r =
+        transport_.StartConnect(connectingSocks_ ? socksAddress_ : hostAddress_, to.port, error);
     if (r == Progress::Failed && target_.rlogin && error == platform::kSockAddressInUse) {
         if (!Rebind(error)) return;
-        r = transport_.StartConnect(connectingSocks_ ? socksAddress_ : hostAddress_, to.port, error);
+        r = transport_.StartConnect(connectingSocks_ ? socksAddress_ : hostAddress_, to.port,
+                                    error);
     }
     ConnectStarted(r, error);
 }
@@ -264,7 +282,7 @@ void ConnectSequence::SendSocksRequest(uint32_t now) {
         Fail(uint32_t(error));
         return;
     }
-    socksDeadline_ = now + kSocksReplyWaitMs;
+    socksDeadline_ = now + target_.socksReplyWaitMs;
     nextSocksPoll_ = now + kSocksPollMs;
     step_ = Step::WaitSocksReply;
 }

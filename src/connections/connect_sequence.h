@@ -46,13 +46,15 @@ struct ConnectTarget {
     // one when the address is in use.
     bool rlogin = false;
     uint16_t localPort = 0;
+    // How long the SOCKS server may take to answer the request.
+    uint32_t socksReplyWaitMs = kSocksReplyWaitMs;
 };
 
 // The steps of a socket connection: look up the host (and the SOCKS server),
 // connect, and pass the SOCKS4 request. Driven by Poll from a dialog's
 // messages and timer, or by RunConnectSequence.
 class ConnectSequence {
-public:
+  public:
     ConnectSequence(platform::Transport& transport, ConnectionHost& host, ConnectTarget target);
 
     // Runs what can run now: Pending while waiting, then Done or Failed.
@@ -67,15 +69,25 @@ public:
     bool SocksRequestSent() const { return socksSent_; }
     const platform::Ipv4Address& HostAddress() const { return hostAddress_; }
 
-private:
+  private:
     enum class Step : uint8_t {
-        ResolveHost, WaitHostLookup, ResolveSocks, WaitSocksLookup,
-        ConnectHost, ConnectSocks, WaitConnect, SendSocks, WaitSocksReply, Done, Failed,
+        ResolveHost,
+        WaitHostLookup,
+        ResolveSocks,
+        WaitSocksLookup,
+        ConnectHost,
+        ConnectSocks,
+        WaitConnect,
+        SendSocks,
+        WaitSocksReply,
+        Done,
+        Failed,
     };
 
     const std::string& CurrentName() const;
     void StartResolve();
-    void LookupResult(platform::Progress result, const platform::Ipv4Address& address, int32_t error);
+    void LookupResult(platform::Progress result, const platform::Ipv4Address& address,
+                      int32_t error);
     void LookupBlocking();
     void Resolved(const platform::Ipv4Address& address);
     void StartConnect();

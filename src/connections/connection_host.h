@@ -26,7 +26,7 @@ struct StatusWord {
 // service has a harmless default, so that tests and tools override only what
 // they look at.
 class ConnectionHost {
-public:
+  public:
     virtual ~ConnectionHost() = default;
 
     // The system millisecond counter.
@@ -36,6 +36,8 @@ public:
     virtual void SetExitCode(uint8_t code) {}
     virtual void StartAutoLogin() {}
     virtual void StopAutoLogin() {}
+    // Writes `FullDuplex` (the host's ECHO option decides it on Telnet).
+    virtual void SetFullDuplex(bool on) {}
 
     // The communication debug log: "[S:", "[R:" and "[" lines, error boxes
     // (kind 0 general, 1 socket), and the copy of queued lines to the screen.

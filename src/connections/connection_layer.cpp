@@ -11,11 +11,15 @@ namespace {
 ConnectionHost silentHost;
 TelnetSecurity noSecurity;
 
-std::string Num(int64_t value) { return std::to_string(value); }
+std::string Num(int64_t value) {
+    return std::to_string(value);
+}
 
 }  // namespace
 
-ConnectionLayer::ConnectionLayer() { Attach(nullptr, nullptr, nullptr); }
+ConnectionLayer::ConnectionLayer() {
+    Attach(nullptr, nullptr, nullptr);
+}
 
 void ConnectionLayer::Attach(platform::Transport* sockets, ConnectionHost* host,
                              TelnetSecurity* security) {
@@ -56,7 +60,9 @@ platform::Transport* ConnectionLayer::TransportOf(uint8_t m) const {
     return IsSocketMethod(m) ? sockets_ : nullptr;
 }
 
-bool ConnectionLayer::CommIsOpen() const { return CommState[Method()] == kStateOpen; }
+bool ConnectionLayer::CommIsOpen() const {
+    return CommState[Method()] == kStateOpen;
+}
 
 void ConnectionLayer::CommSelectMethod() {
     const uint8_t m = Method();
@@ -95,13 +101,16 @@ void ConnectionLayer::CommCloseMethod(uint8_t m) {
     CommState[m] = kStateClosed;
 }
 
-void ConnectionLayer::CommClose() { CommCloseMethod(Method()); }
+void ConnectionLayer::CommClose() {
+    CommCloseMethod(Method());
+}
 
 void ConnectionLayer::CommShutdown() {
     CommClose();
     if (sockets_ != nullptr && CommState[kMethodTelnet] != kStateNotLoaded) {
         if (CommState[kMethodTelnet] != kStateUnavailable) sockets_->Shutdown();
-        CommState[kMethodTelnet] = CommState[kMethodRlogin] = CommState[kMethodSsh] = kStateNotLoaded;
+        CommState[kMethodTelnet] = CommState[kMethodRlogin] = CommState[kMethodSsh] =
+            kStateNotLoaded;
     }
 }
 
@@ -199,7 +208,8 @@ void ConnectionLayer::DropPendingNul() {
 // doubled 255; true when a literal 255 data byte is ready.
 bool ConnectionLayer::TelnetPeekCommands() {
     DropPendingNul();
-    while (!ring.Empty() && (ring.PeekByte(EncryptInputHook) == telnet::kIAC || telnet.Collecting())) {
+    while (!ring.Empty() &&
+           (ring.PeekByte(EncryptInputHook) == telnet::kIAC || telnet.Collecting())) {
         if (telnet.TelnetProcessIac(false)) return true;
     }
     return false;
@@ -286,11 +296,14 @@ int32_t ConnectionLayer::CommReadRun(uint8_t* dest, int32_t max, uint8_t lo, uin
         if (telnet.Collecting()) return 0;
         DropPendingNul();
     }
-    const int32_t count = std::min(std::clamp(max, 0, ReceiveRing::kCapacity), ring.ContiguousWaiting());
+    const int32_t count =
+        std::min(std::clamp(max, 0, ReceiveRing::kCapacity), ring.ContiguousWaiting());
     int32_t copied = 0;
     // On Telnet a run also stops at IAC and CR, which only the byte reader
     // may take, so that commands and CR NUL never pass as data.
-    auto inRun = [&](uint8_t b) { return b >= lo && b <= hi && !(tel && (b == telnet::kIAC || b == 13)); };
+    auto inRun = [&](uint8_t b) {
+        return b >= lo && b <= hi && !(tel && (b == telnet::kIAC || b == 13));
+    };
     if (EncryptInputHook != nullptr) {
         while (copied < count) {
             const uint8_t b = ring.PeekByte(EncryptInputHook);

@@ -40,7 +40,7 @@ inline constexpr uint16_t kMessageCommErrorBase = 12000;
 // A Telnet reply that failed to go out.
 inline constexpr uint32_t kReplyNotSent = 12001;
 
-// The settings fields the layer reads (and `FullDuplex`, which Telnet writes).
+// The settings fields the layer reads.
 struct ConnectionSettings {
     uint8_t CommMethod = kMethodTelnet;
     uint8_t ReconnectMode = 0;
@@ -59,7 +59,7 @@ using OutputHook = void (*)(uint8_t* bytes, int32_t count);
 // ring and its readers, the send path, the periodic check and the handling of
 // a dropped connection. Reading and sending work only in state 3 (open).
 class ConnectionLayer : private TelnetLink {
-public:
+  public:
     ConnectionLayer();
     ConnectionLayer(const ConnectionLayer&) = delete;
     ConnectionLayer& operator=(const ConnectionLayer&) = delete;
@@ -69,6 +69,8 @@ public:
     void Attach(platform::Transport* sockets, ConnectionHost* host, TelnetSecurity* security);
     // Back to the state at program start (attachments stay).
     void Reset();
+    // The Telnet security options attached (null when none).
+    TelnetSecurity* Security() const { return security_; }
 
     ConnectionSettings settings;
     ReceiveRing ring;
@@ -126,7 +128,7 @@ public:
     // The console's size changed (columns, rows without the status line).
     void TelnetSendWindowSize(int32_t columns, int32_t rows);
 
-private:
+  private:
     uint8_t Method() const;
     bool IsTelnet() const { return Method() == kMethodTelnet; }
     static bool IsSocketMethod(uint8_t m);
@@ -146,13 +148,20 @@ private:
     bool InputEmpty() override { return ring.Empty(); }
     uint8_t PeekInput() override { return ring.PeekByte(EncryptInputHook); }
     void TakeInput() override;
-    bool SendRaw(const uint8_t* bytes, int32_t count) override { return CommSendBuffer(bytes, count); }
+    bool SendRaw(const uint8_t* bytes, int32_t count) override {
+        return CommSendBuffer(bytes, count);
+    }
     void ReplyFailed() override { CommLastError = kReplyNotSent; }
     void LogSent(std::string_view text) override { host_->CommLogSent(text); }
     void LogReceived(std::string_view text) override { host_->CommLogReceived(text); }
-    void ConsoleSize(int32_t& columns, int32_t& rows) override { host_->ConsoleSize(columns, rows); }
-    std::string ExpandVariables(std::string_view text) override { return host_->ExpandVariables(text); }
+    void ConsoleSize(int32_t& columns, int32_t& rows) override {
+        host_->ConsoleSize(columns, rows);
+    }
+    std::string ExpandVariables(std::string_view text) override {
+        return host_->ExpandVariables(text);
+    }
     void StopAutoLogin() override { host_->StopAutoLogin(); }
+    void SetFullDuplex(bool on) override { host_->SetFullDuplex(on); }
     void RefreshTitle() override { host_->UpdateWindowTitle(); }
 
     platform::Transport* sockets_ = nullptr;

@@ -25,28 +25,48 @@ using platform::Progress;
 
 int32_t SocketErrorFromErrno(int error) {
     switch (error) {
-        case 0: return 0;
-        case EWOULDBLOCK: return platform::kSockWouldBlock;
-        case EINPROGRESS: return 10036;
-        case EALREADY: return 10037;
-        case EBADF: return 10009;
-        case EINVAL: return platform::kSockInvalidArgument;
-        case EADDRINUSE: return platform::kSockAddressInUse;
-        case EADDRNOTAVAIL: return 10049;
-        case ENETUNREACH: return platform::kSockNetworkUnreachable;
-        case ECONNABORTED: return platform::kSockConnectionAborted;
-        case ECONNRESET: return platform::kSockConnectionReset;
-        case ENOTCONN: return platform::kSockNotConnected;
-        case EPIPE: return platform::kSockShutdown;
-        case ETIMEDOUT: return platform::kSockTimedOut;
-        case ECONNREFUSED: return platform::kSockConnectionRefused;
-        case EHOSTUNREACH: return platform::kSockHostUnreachable;
-        case EACCES: return 10013;
-        default: return 10000 + error;
+        case 0:
+            return 0;
+        case EWOULDBLOCK:
+            return platform::kSockWouldBlock;
+        case EINPROGRESS:
+            return 10036;
+        case EALREADY:
+            return 10037;
+        case EBADF:
+            return 10009;
+        case EINVAL:
+            return platform::kSockInvalidArgument;
+        case EADDRINUSE:
+            return platform::kSockAddressInUse;
+        case EADDRNOTAVAIL:
+            return 10049;
+        case ENETUNREACH:
+            return platform::kSockNetworkUnreachable;
+        case ECONNABORTED:
+            return platform::kSockConnectionAborted;
+        case ECONNRESET:
+            return platform::kSockConnectionReset;
+        case ENOTCONN:
+            return platform::kSockNotConnected;
+        case EPIPE:
+            return platform::kSockShutdown;
+        case ETIMEDOUT:
+            return platform::kSockTimedOut;
+        case ECONNREFUSED:
+            return platform::kSockConnectionRefused;
+        case EHOSTUNREACH:
+            return platform::kSockHostUnreachable;
+        case EACCES:
+            return 10013;
+        default:
+            return 10000 + error;
     }
 }
 
-PosixTransport::~PosixTransport() { Close(); }
+PosixTransport::~PosixTransport() {
+    Close();
+}
 
 int32_t PosixTransport::Fail() {
     lastError_ = SocketErrorFromErrno(errno);
@@ -174,11 +194,21 @@ namespace {
 
 void OptionLevel(platform::SocketOption option, int& level, int& name) {
     switch (option) {
-        case platform::SocketOption::ReceiveBuffer: level = SOL_SOCKET, name = SO_RCVBUF; break;
-        case platform::SocketOption::SendBuffer: level = SOL_SOCKET, name = SO_SNDBUF; break;
-        case platform::SocketOption::NoDelay: level = IPPROTO_TCP, name = TCP_NODELAY; break;
-        case platform::SocketOption::OobInline: level = SOL_SOCKET, name = SO_OOBINLINE; break;
-        case platform::SocketOption::KeepAlive: level = SOL_SOCKET, name = SO_KEEPALIVE; break;
+        case platform::SocketOption::ReceiveBuffer:
+            level = SOL_SOCKET, name = SO_RCVBUF;
+            break;
+        case platform::SocketOption::SendBuffer:
+            level = SOL_SOCKET, name = SO_SNDBUF;
+            break;
+        case platform::SocketOption::NoDelay:
+            level = IPPROTO_TCP, name = TCP_NODELAY;
+            break;
+        case platform::SocketOption::OobInline:
+            level = SOL_SOCKET, name = SO_OOBINLINE;
+            break;
+        case platform::SocketOption::KeepAlive:
+            level = SOL_SOCKET, name = SO_KEEPALIVE;
+            break;
     }
 }
 

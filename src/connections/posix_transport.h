@@ -9,7 +9,7 @@ namespace connections {
 // The socket seam over POSIX sockets, for the native build's peer tests and
 // tools. Lookups run at once (getaddrinfo); connects are non-blocking.
 class PosixTransport : public platform::Transport {
-public:
+  public:
     ~PosixTransport() override;
 
     bool Startup() override { return true; }
@@ -51,7 +51,7 @@ public:
 
     int Descriptor() const { return fd_; }
 
-private:
+  private:
     int32_t Fail();
     int fd_ = -1;
     bool connecting_ = false;

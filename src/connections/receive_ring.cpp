@@ -4,7 +4,9 @@
 
 namespace connections {
 
-void ReceiveRing::Reset() { *this = ReceiveRing{}; }
+void ReceiveRing::Reset() {
+    *this = ReceiveRing{};
+}
 
 int32_t ReceiveRing::WriteRoom() const {
     const int32_t end = write < read ? read - 1 : std::min(read + kCapacity, kSize);

@@ -1,7 +1,7 @@
-#include "connections/connection_layer.h"
-
 #include <algorithm>
 #include <vector>
+
+#include "connections/connection_layer.h"
 
 namespace connections {
 
@@ -10,7 +10,9 @@ namespace {
 constexpr uint32_t kSendTimeoutMs = 5000;
 constexpr uint32_t kRepollMs = 1000;
 
-bool Passed(uint32_t now, uint32_t deadline) { return static_cast<int32_t>(now - deadline) >= 0; }
+bool Passed(uint32_t now, uint32_t deadline) {
+    return static_cast<int32_t>(now - deadline) >= 0;
+}
 
 bool IsDisconnectCode(uint32_t code) {
     return code == platform::kSockConnectionAborted || code == platform::kSockConnectionReset ||
@@ -203,12 +205,17 @@ void ConnectionLayer::CommDropped(uint8_t reason) {
 void ConnectionLayer::TelnetSendWindowSize(int32_t columns, int32_t rows) {
     if (!CommIsOpen()) return;
     switch (Method()) {
-        case kMethodSsh: host_->SshWindowSize(columns, rows); break;
-        case kMethodTelnet: telnet.SendNaws(columns, rows); break;
+        case kMethodSsh:
+            host_->SshWindowSize(columns, rows);
+            break;
+        case kMethodTelnet:
+            telnet.SendNaws(columns, rows);
+            break;
         case kMethodRlogin:
             if (settings.telnet.SendWindowSize) host_->RloginSendWindowSize(columns, rows);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

@@ -8,7 +8,9 @@ namespace {
 constexpr uint32_t kFirstPollMs = 1000;
 constexpr uint16_t kMessageOobInline = 403;
 
-std::string Num(int64_t value) { return std::to_string(value); }
+std::string Num(int64_t value) {
+    return std::to_string(value);
+}
 
 std::string Narrow(const std::u16string& text) {
     std::string out;
@@ -18,9 +20,12 @@ std::string Narrow(const std::u16string& text) {
 
 uint16_t DefaultPort(uint8_t method) {
     switch (method) {
-        case kMethodRlogin: return 513;
-        case kMethodSsh: return 22;
-        default: return 23;
+        case kMethodRlogin:
+            return 513;
+        case kMethodSsh:
+            return 22;
+        default:
+            return 23;
     }
 }
 
@@ -105,7 +110,8 @@ uint8_t ConnectionLayer::SocketOpen(uint8_t flag) {
     InputGuard = guard;
 
     if (m != kMethodRlogin && !t.SetOption(platform::SocketOption::OobInline, 1)) {
-        host_->CommErrorBox(Narrow(host_->GetMessageText(kMessageOobInline)) + Num(t.LastError()), 1);
+        host_->CommErrorBox(Narrow(host_->GetMessageText(kMessageOobInline)) + Num(t.LastError()),
+                            1);
     }
     LogSocketOptions();
     ReceiveMode = 1;
@@ -137,8 +143,8 @@ void ConnectionLayer::LogSocketOptions() {
         if (sockets_->GetOption(n.option, value)) {
             host_->CommDebugLog(std::string("getsockopt(") + n.name + "): " + Num(value));
         } else {
-            host_->CommDebugLog(std::string("getsockopt(") + n.name + ") error: " +
-                                Num(sockets_->LastError()));
+            host_->CommDebugLog(std::string("getsockopt(") + n.name +
+                                ") error: " + Num(sockets_->LastError()));
         }
     }
 }

@@ -12,31 +12,48 @@ TelnetSecurity noSecurity;
 
 const char* KnownOptionName(uint8_t option) {
     switch (option) {
-        case 0: return "BINARY";
-        case 1: return "ECHO";
-        case 3: return "SGA";
-        case 5: return "STATUS";
-        case 18: return "LOGOUT";
-        case 24: return "TERMTYP";
-        case 31: return "NAWS";
-        case 32: return "TSPEED";
-        case 33: return "REMFLOW";
-        case 34: return "LINEMODE";
-        case 35: return "XLOCATN";
-        case 36: return "ENVIRON";
-        case 37: return "AUTH";
-        case 38: return "ENCRYPT";
-        case 39: return "NEW-ENV";
-        default: return nullptr;
+        case 0:
+            return "BINARY";
+        case 1:
+            return "ECHO";
+        case 3:
+            return "SGA";
+        case 5:
+            return "STATUS";
+        case 18:
+            return "LOGOUT";
+        case 24:
+            return "TERMTYP";
+        case 31:
+            return "NAWS";
+        case 32:
+            return "TSPEED";
+        case 33:
+            return "REMFLOW";
+        case 34:
+            return "LINEMODE";
+        case 35:
+            return "XLOCATN";
+        case 36:
+            return "ENVIRON";
+        case 37:
+            return "AUTH";
+        case 38:
+            return "ENCRYPT";
+        case 39:
+            return "NEW-ENV";
+        default:
+            return nullptr;
     }
 }
 
-const char* const kCommandNames[16] = {"SE", "NOP", "DM", "BREAK", "IP", "AO", "AYT", "EC",
-                                        "EL", "GA", "SB", "WILLTEL", "WONTTEL", "DOTEL",
-                                        "DONTTEL", "IAC"};
+const char* const kCommandNames[16] = {"SE",      "NOP",   "DM",      "BREAK", "IP", "AO",
+                                       "AYT",     "EC",    "EL",      "GA",    "SB", "WILLTEL",
+                                       "WONTTEL", "DOTEL", "DONTTEL", "IAC"};
 
-const char* const kEncryptNames[9] = {"IS",  "SUPPORT",       "REPLY",       "START",   "END",
-                                      "REQUEST-START", "REQUEST-END", "ENC-KEYID", "DEC-KEYID"};
+const char* const kEncryptNames[9] = {"IS",          "SUPPORT",   "REPLY",
+                                      "START",       "END",       "REQUEST-START",
+                                      "REQUEST-END", "ENC-KEYID", "DEC-KEYID"};
 const char* const kAuthNames[4] = {"IS", "SEND", "REPLY", "NAME"};
 
 // Subnegotiation payloads double IAC so that a 255 in a name or value cannot
@@ -49,6 +66,10 @@ void AppendEscaped(std::string& out, std::string_view text) {
 }
 
 }  // namespace
+
+std::string TelnetEncryptCommandName(uint8_t command) {
+    return command < 9 ? kEncryptNames[command] : std::to_string(command);
+}
 
 std::string TelnetOptionName(uint8_t option) {
     const char* known = KnownOptionName(option);
@@ -127,11 +148,20 @@ void TelnetProtocol::HandleOption(uint8_t command, uint8_t option) {
     }
     link_->LogReceived("IAC " + TelnetCommandName(command) + " " + TelnetOptionName(option));
     switch (command) {
-        case kWILL: HandleWill(option); break;
-        case kWONT: HandleWont(option); break;
-        case kDO: HandleDo(option); break;
-        case kDONT: HandleDont(option); break;
-        default: break;
+        case kWILL:
+            HandleWill(option);
+            break;
+        case kWONT:
+            HandleWont(option);
+            break;
+        case kDO:
+            HandleDo(option);
+            break;
+        case kDONT:
+            HandleDont(option);
+            break;
+        default:
+            break;
     }
 }
 
@@ -152,7 +182,7 @@ void TelnetProtocol::HandleWill(uint8_t option) {
                 SendChecked(kDO, kOptEcho);
                 state_.remoteEcho = 1;
             }
-            settings_->FullDuplex = true;
+            link_->SetFullDuplex(true);
             break;
         case kOptSga:
             if (!state_.sgaSent) {
@@ -181,7 +211,7 @@ void TelnetProtocol::HandleWont(uint8_t option) {
         SendChecked(kDONT, kOptEcho);
         state_.remoteEcho = 0;
     }
-    settings_->FullDuplex = false;
+    link_->SetFullDuplex(false);
 }
 
 void TelnetProtocol::HandleDo(uint8_t option) {
@@ -334,14 +364,23 @@ void TelnetProtocol::Dispatch(const TelnetCollector& done) {
     const int dataCount = done.count - 5;
     const uint8_t first = dataCount > 0 ? done.bytes[3] : 0xFF;
     switch (done.bytes[2]) {
-        case kOptTerminalType: TelnetSendTermType(); break;
-        case kOptEnviron: TelnetSendEnviron(false); break;
-        case kOptNewEnviron: TelnetSendEnviron(true); break;
+        case kOptTerminalType:
+            TelnetSendTermType();
+            break;
+        case kOptEnviron:
+            TelnetSendEnviron(false);
+            break;
+        case kOptNewEnviron:
+            TelnetSendEnviron(true);
+            break;
         case kOptAuthentication:
             if (first == 1 && security_->SrpAuthSend(done)) link_->StopAutoLogin();
             break;
-        case kOptEncrypt: security_->TelnetEncryptDispatch(done); break;
-        default: break;
+        case kOptEncrypt:
+            security_->TelnetEncryptDispatch(done);
+            break;
+        default:
+            break;
     }
 }
 
@@ -371,7 +410,7 @@ bool TelnetProtocol::TelnetSendOption(uint8_t command, uint8_t option) {
     return sent;
 }
 
-bool TelnetProtocol::SendPiece(const std::string& bytes) {
+bool TelnetProtocol::SendPacket(const std::string& bytes) {
     return link_->SendRaw(reinterpret_cast<const uint8_t*>(bytes.data()),
                           static_cast<int32_t>(bytes.size()));
 }
@@ -381,7 +420,8 @@ void TelnetProtocol::TelnetSendTermType() {
     std::string list = settings_->TermNameList;
     if (list.empty()) {
         list = settings_->TerminalType;
-        if (list == "SCOANSI") list = settings_->OldScoAnsi ? "ANSI" : "SCOANSI" + std::string(1, sep) + "ANSI";
+        if (list == "SCOANSI")
+            list = settings_->OldScoAnsi ? "ANSI" : "SCOANSI" + std::string(1, sep) + "ANSI";
     }
     // Each request answers the next name; the last is repeated once to mark
     // the end of the list, and the request after that starts over.
@@ -395,13 +435,14 @@ void TelnetProtocol::TelnetSendTermType() {
         pos = next + 1;
     }
     const size_t end = list.find(sep, pos);
-    const std::string name = list.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+    const std::string name =
+        list.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
     ++state_.TermTypeIndex;
 
-    std::string piece = {char(kIAC), char(kSB), char(kOptTerminalType), 0};
-    AppendEscaped(piece, name);
-    piece += {char(kIAC), char(kSE)};
-    SendPiece(piece);
+    std::string packet = {char(kIAC), char(kSB), char(kOptTerminalType), 0};
+    AppendEscaped(packet, name);
+    packet += {char(kIAC), char(kSE)};
+    SendPacket(packet);
     link_->LogSent("IAC SB TERMTYP 0 " + name + " IAC SE");
 }
 
@@ -410,7 +451,7 @@ void TelnetProtocol::TelnetSendEnviron(bool isNew) {
     // The old option has VAR and VALUE the other way round.
     const char var = isNew ? 0 : 1;
     const char value = isNew ? 1 : 0;
-    SendPiece({char(kIAC), char(kSB), char(option), 0});
+    SendPacket({char(kIAC), char(kSB), char(option), 0});
     link_->LogSent("IAC SB " + TelnetOptionName(option) + " 0 ");
 
     const std::string& text = settings_->EnvironmentText;
@@ -425,15 +466,15 @@ void TelnetProtocol::TelnetSendEnviron(bool isNew) {
         if (eq == std::string_view::npos) continue;
         const std::string name(item.substr(0, eq));
         const std::string expanded = link_->ExpandVariables(item.substr(eq + 1));
-        std::string piece(1, var);
-        AppendEscaped(piece, name);
-        piece += value;
-        AppendEscaped(piece, expanded);
-        SendPiece(piece);
+        std::string packet(1, var);
+        AppendEscaped(packet, name);
+        packet += value;
+        AppendEscaped(packet, expanded);
+        SendPacket(packet);
         link_->LogSent(" " + std::to_string(var) + " " + name + " " + std::to_string(value) + " " +
                        expanded);
     }
-    SendPiece({char(kIAC), char(kSE)});
+    SendPacket({char(kIAC), char(kSE)});
     link_->LogSent("IAC SE");
 }
 
@@ -448,15 +489,15 @@ void TelnetProtocol::SendNaws(int32_t columns, int32_t rows) {
     const int32_t w = std::clamp(columns, 0, 65535);
     const int32_t h = std::clamp(rows, 0, 65535);
     const uint8_t size[4] = {uint8_t(w >> 8), uint8_t(w), uint8_t(h >> 8), uint8_t(h)};
-    std::string piece = {char(kIAC), char(kSB), char(kOptNaws)};
+    std::string packet = {char(kIAC), char(kSB), char(kOptNaws)};
     std::string log = "IAC SB NAWS";
     for (uint8_t b : size) {
-        piece += char(b);
-        if (b == kIAC) piece += char(b);
+        packet += char(b);
+        if (b == kIAC) packet += char(b);
         log += " " + std::to_string(b);
     }
-    piece += {char(kIAC), char(kSE)};
-    SendPiece(piece);
+    packet += {char(kIAC), char(kSE)};
+    SendPacket(packet);
     link_->LogSent(log + " IAC SE");
 }
 

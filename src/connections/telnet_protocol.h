@@ -31,6 +31,8 @@ inline constexpr uint8_t kOptNewEnviron = 39;
 // Debug names of options and commands, as the communication log shows them.
 std::string TelnetOptionName(uint8_t option);
 std::string TelnetCommandName(uint8_t command);
+// The name of an ENCRYPT sub-command (below 9), else its number.
+std::string TelnetEncryptCommandName(uint8_t command);
 
 // The command being collected: IAC, the command, the option, then the
 // subnegotiation data (IAC IAC inside it stored once); a finished
@@ -43,7 +45,7 @@ struct TelnetCollector {
     uint8_t bytes[kCapacity] = {};
 };
 
-// The settings the Telnet side reads (and `FullDuplex`, which it writes).
+// The settings the Telnet side reads.
 struct TelnetSettings {
     bool TelnetNegotiation = true;
     bool SendWindowSize = true;
@@ -54,7 +56,6 @@ struct TelnetSettings {
     char TermNameSeparator = ';';
     std::string TerminalType = "VT220";
     std::string EnvironmentText = "OZMEL=${OZM_PROGRAM}";
-    bool FullDuplex = true;
     // `OldScoAnsi` as last applied by the options dialog.
     bool OldScoAnsi = false;
 };
@@ -62,7 +63,7 @@ struct TelnetSettings {
 // The AUTHENTICATION and ENCRYPT options plug in here; without them the
 // options are negotiated as the tables say and their subnegotiations ignored.
 class TelnetSecurity {
-public:
+  public:
     virtual ~TelnetSecurity() = default;
     virtual void TelnetEncryptSupport(std::string_view types, int32_t flags) {}
     virtual void TelnetEncryptSendSupport() {}
@@ -80,7 +81,7 @@ public:
 
 // What the protocol needs of the connection it runs on.
 class TelnetLink {
-public:
+  public:
     virtual ~TelnetLink() = default;
     // One receive with the current receive mode.
     virtual void ReceiveMore() = 0;
@@ -97,6 +98,8 @@ public:
     // The console's columns and rows (all rows, status line included).
     virtual void ConsoleSize(int32_t& columns, int32_t& rows) = 0;
     virtual std::string ExpandVariables(std::string_view text) = 0;
+    // The host's ECHO decides `FullDuplex` (off: this side echoes).
+    virtual void SetFullDuplex(bool on) = 0;
     // The host logged the user in: the program's own auto-login stops.
     virtual void StopAutoLogin() = 0;
     virtual void RefreshTitle() = 0;
@@ -120,7 +123,7 @@ struct TelnetNegotiation {
 // the head of the receive ring, the negotiation and its replies, and the
 // subnegotiations this side answers itself.
 class TelnetProtocol {
-public:
+  public:
     void Attach(TelnetLink* link, TelnetSettings* settings, TelnetSecurity* security);
     // Collector and negotiation back to the start of a connection.
     void Reset();
@@ -141,7 +144,7 @@ public:
     void SendNaws(int32_t columns, int32_t rows);
     void SendInitialOffers();
 
-private:
+  private:
     void HandleCommandByte(uint8_t c);
     void HandleOption(uint8_t command, uint8_t option);
     void HandleWill(uint8_t option);
@@ -155,16 +158,16 @@ private:
     void LogSubnegotiation(const TelnetCollector& c, bool ended);
     void SendChecked(uint8_t command, uint8_t option);
     void SendConsoleSize();
-    bool SendPiece(const std::string& bytes);
+    bool SendPacket(const std::string& bytes);
 
     TelnetLink* link_ = nullptr;
     TelnetSettings* settings_ = nullptr;
     TelnetSecurity* security_ = nullptr;
     TelnetCollector collector_;
     TelnetNegotiation state_;
-    bool subIac_ = false;       // IAC seen inside the subnegotiation data
-    bool overflowed_ = false;   // data beyond the collector: skipped to IAC SE
-    bool replyHandled_ = false; // AUTHENTICATION REPLY already dispatched
+    bool subIac_ = false;        // IAC seen inside the subnegotiation data
+    bool overflowed_ = false;    // data beyond the collector: skipped to IAC SE
+    bool replyHandled_ = false;  // AUTHENTICATION REPLY already dispatched
 };
 
 }  // namespace connections

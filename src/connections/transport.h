@@ -50,7 +50,7 @@ enum class NotifyResult : uint8_t {
 // return at once; waiting is the caller's business (a dialog's message loop,
 // or Wait below). Failures leave the code in LastError.
 class Transport {
-public:
+  public:
     virtual ~Transport() = default;
 
     // Loads the socket library; false when it is missing or unusable.

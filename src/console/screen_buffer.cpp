@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "console/code_pages.h"
 #include "console/console_primitives.h"
 #include "console/console_settings.h"
 #include "console/terminal_window.h"
@@ -11,45 +12,26 @@
 namespace platform {
 namespace {
 
-// Windows-1252 bytes 0x80..0x9F; the rest of the code page is Latin-1.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-int32_t DecodeCp1252(uint32_t, bool, const uint8_t* bytes, int32_t count, char16_t* out) {
-    for (int32_t i = 0; i < count; ++i) {
-        uint8_t b = bytes[i];
-        out[i] = (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : static_cast<char16_t>(b);
-    }
-    return count < 0 ? 0 : count;
+// The screen converts through the one code-page service, so the window shows
+// what the Win32 side of the service would give.
+int32_t DecodeThroughService(uint32_t codePage, bool glyphs, const uint8_t* bytes, int32_t count,
+                             char16_t* out) {
+    if (count <= 0) return 0;
+    const uint32_t flags = kPrecomposed | (glyphs ? kGlyphChars : 0);
+    return static_cast<int32_t>(RunToWide(codePage, bytes, static_cast<size_t>(count), flags, out));
 }
 
-int32_t EncodeCp1252(uint32_t, const char16_t* text, int32_t count, uint8_t* out,
-                     int32_t capacity) {
-    int32_t n = 0;
-    for (int32_t i = 0; i < count && n < capacity; ++i) {
-        char16_t c = text[i];
-        uint8_t b = '?';
-        if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
-            b = static_cast<uint8_t>(c);
-        } else {
-            for (int k = 0; k < 32; ++k) {
-                if (kCp1252High[k] == c) {
-                    b = static_cast<uint8_t>(0x80 + k);
-                    break;
-                }
-            }
-        }
-        out[n++] = b;
-    }
-    return n;
+int32_t EncodeThroughService(uint32_t codePage, const char16_t* text, int32_t count, uint8_t* out,
+                             int32_t capacity) {
+    if (count <= 0 || capacity <= 0) return 0;
+    return static_cast<int32_t>(CurrentCodePages().FromWide(
+        codePage, text, static_cast<size_t>(count), out, static_cast<size_t>(capacity), nullptr));
 }
 
 }  // namespace
 
 CodePageConverter PortableCodePageConverter() {
-    return {&DecodeCp1252, &EncodeCp1252};
+    return {&DecodeThroughService, &EncodeThroughService};
 }
 
 }  // namespace platform

@@ -22,7 +22,7 @@ struct CodePageConverter {
                       int32_t capacity);
 };
 
-// The portable converter: every code page is taken as Windows-1252.
+// The converter over the code-page service (console/code_pages.h).
 CodePageConverter PortableCodePageConverter();
 
 }  // namespace platform

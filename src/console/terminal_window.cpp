@@ -6,6 +6,7 @@
 #include "commands/settings_file.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
+#include "connections/connection_layer.h"
 #include "console/exit_chain.h"
 #include "console/messages.h"
 #include "console/screen_buffer.h"
@@ -79,18 +80,15 @@ void PumpWindowMessages() {
 
 std::u16string BuildWindowTitle() {
     const auto& settings = commands::Settings;
-    const auto& comm = connections::CommLayer;
     const std::u16string& banner = TerminalWindowUnit.TitleBanner;
     std::u16string title;
     if (settings.WindowTitle.Length() != 0) {
         title = FromAnsi(settings.WindowTitle.View());
     } else if (!connections::CommIsOpen()) {
         title = banner + GetMessageW(kMsgNotConnected, false);
-    } else if (!comm.ConnectionDescription.empty()) {
-        title = banner + u"-  " + FromAnsi(comm.ConnectionDescription);
     } else if (settings.CommMethod != connections::CommMethodSerial &&
                settings.CommMethod != connections::CommMethodModem) {
-        title = banner + u"-  " + FromAnsi(comm.ConnectedHostName);
+        title = banner + u"-  " + FromAnsi(connections::connectionLayer.ConnectedHostName);
     } else if (commands::SettingsFile.SettingsLoaded &&
                !commands::SettingsFile.SettingsFileName.empty()) {
         title = banner + u"-  " + FromAnsi(FileNamePart(commands::SettingsFile.SettingsFileName));
@@ -141,7 +139,7 @@ int64_t CommRequestMessage(uint32_t function, int64_t argument) {
             return lastError();
         case 8: {
             int64_t error = lastError();
-            connections::CommLayer.LastError = 0;
+            connections::connectionLayer.CommLastError = 0;
             return error;
         }
         case 9: {

@@ -365,7 +365,7 @@ void ApplySwitch(const ArgumentList& args, StartupLocals& locals, CommandLineGlo
             return;
         }
         case 'V':
-            connections::CommLayer.CommVerbose = true;
+            connections::SetCommVerbose(true);
             return;
         default:
             break;

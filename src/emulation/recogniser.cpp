@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "commands/settings_record.h"
 #include "emulation/recogniser_scan.h"
 #include "emulation/term_types.h"
 
@@ -20,9 +21,8 @@ constexpr uint8_t kStringTerminator = 0x9C;
 
 class NeutralSource final : public RecogniserSource {
   public:
-    bool ReadWaitingByte(bool, uint8_t&) override { return false; }
+    bool ReadWaitingByte(bool, bool, uint8_t&) override { return false; }
     uint16_t ScreenWidth() override { return 80; }
-    bool Propagate() override { return false; }
 };
 
 constinit NeutralSource neutralSource;
@@ -258,7 +258,7 @@ RecogniseStatus ReadParameters(const CompiledEntry& en, const ScanRequest& rq, T
         for (int j = 0; j < 7; ++j)
             if ((family.AttrMasks[j] & raw) != 0) bits |= 1 << j;
         params[0] = bits;
-        params[1] = en.bias;
+        params[1] = static_cast<int32_t>(en.bias);
     } else if (op == 70) {
         const int32_t raw = params[0];
         params[0] = ((raw & 0x01) ? 0x01 : 0) | ((raw & 0x02) ? 0x02 : 0) |
@@ -268,7 +268,7 @@ RecogniseStatus ReadParameters(const CompiledEntry& en, const ScanRequest& rq, T
     if (en.kind == kSeqOpenString) params[0] = en.length;
     if (en.kind == kSeqParamList)
         for (size_t i = 0; i < kTermOpParamCount; ++i)
-            if (!present[i]) params[i] = en.bias;
+            if (!present[i]) params[i] = static_cast<int32_t>(en.bias);
     return RecogniseStatus::Recognised;
 }
 
@@ -334,6 +334,11 @@ RecogniseStatus ScanIndexed(const ScanRequest& rq, TermOp& op, TermOpParams& par
     return NothingFits(rq, open);
 }
 
+RecogniseStatus Recognise(TermOp& op, TermOp code) {
+    op = code;
+    return RecogniseStatus::Recognised;
+}
+
 // ---------------------------------------------------------------------------
 // Two-step states: an operation put its sequence back and the bytes since are
 // its string. The buffer must still begin with that sequence; when it does
@@ -355,21 +360,21 @@ RecogniseStatus DecodeTwoStep(TermOp& op, TermOpParams& params) {
     const uint8_t last = buf[length - 1];
     switch (EmulatorState.TwoStepState) {
         case 1:
-            if (last == '1') return op = 221, RecogniseStatus::Recognised;
-            if (last == '2') return op = 220, RecogniseStatus::Recognised;
+            if (last == '1') return Recognise(op, 221);
+            if (last == '2') return Recognise(op, 220);
             return RecogniseStatus::Discard;
         case 2:
             switch (last) {
                 case 'b':
                 case 'r':
-                    return op = kTermOpIgnore, RecogniseStatus::Recognised;
+                    return Recognise(op, kTermOpIgnore);
                 case 'c':
-                    return op = 202, RecogniseStatus::Recognised;
+                    return Recognise(op, 202);
                 case 'd':
-                    return op = 224, RecogniseStatus::Recognised;
+                    return Recognise(op, 224);
                 case 'p':
                 case 'q':
-                    return op = 226, RecogniseStatus::Recognised;
+                    return Recognise(op, 226);
                 default:
                     return RecogniseStatus::Discard;
             }
@@ -390,7 +395,9 @@ RecogniseStatus DecodeTwoStep(TermOp& op, TermOpParams& params) {
                 params[0] = 3;
                 op = 204;
                 if (last == kCr) return RecogniseStatus::Recognised;
-                const size_t n = source->ScreenWidth() > 80 ? 7 : source->Propagate() ? 8 : 9;
+                const size_t n = source->ScreenWidth() > 80            ? 7
+                                 : (commands::Settings.Propagate != 0) ? 8
+                                                                       : 9;
                 if (length < n + 3) return RecogniseStatus::Incomplete;
                 buf.push_back(kCr);
                 return RecogniseStatus::Recognised;
@@ -448,9 +455,8 @@ RecogniseStatus Decode(TermOp& op, TermOpParams& params, Scan scan) {
     params.fill(0);
     const uint8_t b1 = buf[0];
     if (b1 < 0x20) {
-        if ((st.GL == 10 || st.GL == 21) && b1 != kEsc)
-            return op = 187, RecogniseStatus::Recognised;
-        if (st.GL == 11 && ShownUnderSet11(b1)) return op = 187, RecogniseStatus::Recognised;
+        if ((st.GL == 10 || st.GL == 21) && b1 != kEsc) return Recognise(op, 187);
+        if (st.GL == 11 && ShownUnderSet11(b1)) return Recognise(op, 187);
         op = family->ControlOps[b1];
         if (op != kTermOpSequence) return RecogniseStatus::Recognised;
     }
@@ -467,10 +473,11 @@ RecogniseStatus Decode(TermOp& op, TermOpParams& params, Scan scan) {
     const bool csi = family->CsiSequences != 0;
     if (controlSequence && csi) {
         const bool sevenBit = !(family->EightBit != 0 && !st.C332Mode);
+        const bool skipNul = commands::Settings.IgnoreNul != 0;
         // Parameter bytes already waiting are taken now, within the buffer's room.
         uint8_t next;
         while (IsIntermediate(last) && buf.size() < kSeqBufferSize &&
-               source->ReadWaitingByte(sevenBit, next)) {
+               source->ReadWaitingByte(sevenBit, skipNul, next)) {
             buf.push_back(next);
             last = next;
         }

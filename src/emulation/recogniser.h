@@ -28,22 +28,21 @@ inline constexpr size_t kSeqBufferSize = 140;
 using SeqBufferText = ByteText<kSeqBufferSize>;
 extern SeqBufferText SeqBuffer;
 
-// What the recogniser reads from outside the emulator: bytes already waiting
-// on the connection (for the control-sequence read-ahead), the screen width
-// and the settings' Propagate (for the Wyse label text).
+// What the recogniser reads from the connection and the console: bytes
+// already waiting (for the control-sequence read-ahead) and the screen width
+// (for the Wyse label text).
 class RecogniserSource {
   public:
-    // One waiting byte (CommInputReady(0), then CommReadChar with sevenBit and the
-    // settings' IgnoreNul); false when none is waiting.
-    virtual bool ReadWaitingByte(bool sevenBit, uint8_t& byte) = 0;
+    // One waiting byte as CommInputReady(0) and CommReadChar(sevenBit, skipNul)
+    // give it; false when none is waiting.
+    virtual bool ReadWaitingByte(bool sevenBit, bool skipNul, uint8_t& byte) = 0;
     virtual uint16_t ScreenWidth() = 0;
-    virtual bool Propagate() = 0;
 
   protected:
     ~RecogniserSource() = default;
 };
 
-// nullptr restores the built-in source: nothing waiting, 80 columns, no Propagate.
+// nullptr restores the built-in source: nothing waiting, 80 columns.
 void SetRecogniserSource(RecogniserSource* source);
 
 // Recognises SeqBuffer with the current family (EmulatorState). May lengthen

@@ -128,7 +128,7 @@ RecogniseStatus ScanReference(const ScanRequest& rq, TermOp& op, TermOpParams& p
 
     if (op == 58 || op == 59 || op == 60 || op == 61) {
         const int32_t raw = params[0];
-        params[1] = entry.Bias;
+        params[1] = static_cast<int32_t>(entry.Bias);
         params[0] = 0;
         for (int j = 1; j <= 7; ++j)
             if ((family.AttrMasks[j - 1] & raw) != 0) params[0] |= 1 << (j - 1);
@@ -146,7 +146,7 @@ RecogniseStatus ScanReference(const ScanRequest& rq, TermOp& op, TermOpParams& p
     if (k == kSeqOpenString) params[0] = static_cast<int32_t>(e);
     if (k == kSeqParamList)
         for (size_t i = 0; i < kTermOpParamCount; ++i)
-            if (!present[i]) params[i] = entry.Bias;
+            if (!present[i]) params[i] = static_cast<int32_t>(entry.Bias);
     return RecogniseStatus::Recognised;
 }
 

@@ -1,6 +1,8 @@
 #include "emulation/session_services.h"
 
 #include "commands/interpreter.h"
+#include "commands/password_scramble.h"
+#include "commands/settings_file.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
 #include "console/file_search.h"
@@ -11,6 +13,9 @@
 #include "console/terminal_window.h"
 #include "console/tick_clock.h"
 #include "console/window_paint.h"
+#include "emulation/command_line.h"
+#include "emulation/receive_loop.h"
+#include "emulation/term_types.h"
 #include "printing/print_interface.h"
 #include "ui/dialog_interface.h"
 #include "ui/message_box.h"
@@ -18,15 +23,11 @@
 namespace emulation {
 namespace {
 
-// The settings file's globals, kept here until the settings file takes them.
-struct StartupFileGlobals {
-    std::string SettingsFileName;
-    uint8_t SettingsSource = 1;
-    bool SettingsLoaded = false;
-    std::string HelpFileName;
+// The window's menu name, kept here until the window takes it.
+struct WindowGlobals {
     std::string WindowMenuName = "MainMenu";
 };
-StartupFileGlobals FileGlobals;
+WindowGlobals Window;
 
 template <size_t N>
 void StoreText(commands::PString<N>& field, const std::string& value) {
@@ -37,11 +38,12 @@ void StoreText(commands::PString<N>& field, const std::string& value) {
 
 void ReadSettingsGlobals(SessionGlobals& g) {
     const commands::SettingsRecord& r = commands::Settings;
-    g.SettingsFileName = FileGlobals.SettingsFileName;
-    g.SettingsSource = FileGlobals.SettingsSource;
-    g.SettingsLoaded = FileGlobals.SettingsLoaded;
-    g.HelpFileName = FileGlobals.HelpFileName;
-    g.WindowMenuName = FileGlobals.WindowMenuName;
+    const commands::SettingsFileState& file = commands::SettingsFile;
+    g.SettingsFileName = file.SettingsFileName;
+    g.SettingsSource = file.SettingsSource;
+    g.SettingsLoaded = file.SettingsLoaded;
+    g.HelpFileName = file.HelpFileName;
+    g.WindowMenuName = Window.WindowMenuName;
     g.CommMethod = r.CommMethod;
     g.AutoConnect = r.AutoConnect != 0;
     g.HostName = r.HostName.Str();
@@ -59,11 +61,12 @@ void ReadSettingsGlobals(SessionGlobals& g) {
 
 void WriteSettingsGlobals(const SessionGlobals& g) {
     commands::SettingsRecord& r = commands::Settings;
-    FileGlobals.SettingsFileName = g.SettingsFileName;
-    FileGlobals.SettingsSource = g.SettingsSource;
-    FileGlobals.SettingsLoaded = g.SettingsLoaded;
-    FileGlobals.HelpFileName = g.HelpFileName;
-    FileGlobals.WindowMenuName = g.WindowMenuName;
+    commands::SettingsFileState& file = commands::SettingsFile;
+    file.SettingsFileName = g.SettingsFileName;
+    file.SettingsSource = g.SettingsSource;
+    file.SettingsLoaded = g.SettingsLoaded;
+    file.HelpFileName = g.HelpFileName;
+    Window.WindowMenuName = g.WindowMenuName;
     r.CommMethod = g.CommMethod;
     if ((r.AutoConnect != 0) != g.AutoConnect) r.AutoConnect = g.AutoConnect ? 1 : 0;
     StoreText(r.HostName, g.HostName);
@@ -85,8 +88,8 @@ SessionServices DefaultSessionServices() {
     SessionServices s{};
     s.ReadGlobals = ReadSettingsGlobals;
     s.WriteGlobals = WriteSettingsGlobals;
-    s.StartupInit = [](bool, bool) { return true; };
-    s.ConfirmSaveSettings = [](bool) { return true; };
+    s.StartupInit = commands::StartupInit;
+    s.ConfirmSaveSettings = commands::ConfirmSaveSettings;
 
     s.MessageText = [](uint16_t id) { return console::GetMessageText(id, false); };
     s.MessageBox = ui::LangMessageBoxShort;
@@ -95,9 +98,9 @@ SessionServices DefaultSessionServices() {
         return console::DeadlinePassed(static_cast<int32_t>(deadline));
     };
 
-    s.ParseCommandKeywords = [](StartupLocals&) {};
-    s.FirstArgumentPass = [](StartupLocals&) {};
-    s.SecondArgumentPass = []() {};
+    s.ParseCommandKeywords = ParseCommandKeywordsForSession;
+    s.FirstArgumentPass = FirstArgumentPassForSession;
+    s.SecondArgumentPass = DefineKeysFromArguments;
     s.ChooseSettingsFile = ui::ChooseSettingsFile;
 
     // No command is known until the interpreter exists.
@@ -106,7 +109,7 @@ SessionServices DefaultSessionServices() {
     };
     s.FunctionSucceeded = []() { return commands::Interpreter.FunctionSucceeded; };
     s.CurrentFunction = []() { return commands::Interpreter.CurrentFunction; };
-    s.ScramblePassword = [](std::string_view clear) { return std::string(clear); };
+    s.ScramblePassword = commands::ScramblePassword;
     s.LearnModeOn = []() { return commands::Interpreter.LearnMode; };
     s.AppendLearnText = [](std::string_view text) { commands::Interpreter.LearnText += text; };
 
@@ -152,14 +155,19 @@ SessionServices DefaultSessionServices() {
 
     s.AllocScreenBuffers = [](uint16_t) {};
     s.CloseScreenBuffers = []() {};
-    s.SetTerminalType = [](std::string_view, bool) { return true; };
-    s.TermTabStyle = []() -> uint8_t { return 0; };
+    s.SetTerminalType = [](std::string_view name, bool applyColours) {
+        return emulation::SetTerminalType(name, applyColours);
+    };
+    s.TermTabStyle = []() -> uint8_t {
+        const auto* family = EmulatorState.CurrentTermFamily;
+        return family ? family->TabStyle : 0;
+    };
 
     s.ProcessRunning = []() {
         return console::ProcessRunning(console::programLaunch.LaunchedProcess);
     };
     s.ProcessKeyboard = []() {};
-    s.ReceiveFromHost = []() {};
+    s.ReceiveFromHost = []() { emulation::ReceiveFromHost(); };
     s.KeyboardEnabled = []() { return true; };
     s.KeyboardLocked = []() { return false; };
     s.WaitForPending = []() { return false; };
@@ -183,7 +191,7 @@ SessionServices Services = DefaultSessionServices();
 
 void ResetSessionServices() {
     Services = DefaultSessionServices();
-    FileGlobals = StartupFileGlobals{};
+    Window = WindowGlobals{};
 }
 
 }  // namespace emulation

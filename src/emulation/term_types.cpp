@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "commands/settings_record.h"
 #include "emulation/recogniser.h"
 
 namespace emulation {
@@ -32,17 +33,18 @@ constinit EmulatorStateData EmulatorState{};
 
 namespace {
 
-// Used until the settings and the console install their own side.
-class NeutralSide final : public TermTypeSide {
+// Used until the console installs its own side.
+class NeutralConsole final : public TermTypeConsole {
   public:
-    TermTypeSurroundings Read() override { return {}; }
+    void ReadColourMap(uint16_t (&map)[16]) override {
+        for (uint16_t& w : map) w = 0;
+    }
     void Apply(const TermTypeChange&) override {}
-    uint8_t BackspaceChar() override { return 8; }
     uint16_t NormalizeKeyCode(uint16_t key) override { return key; }
 };
 
-constinit NeutralSide neutralSide;
-constinit TermTypeSide* currentSide = &neutralSide;
+constinit NeutralConsole neutralConsole;
+constinit TermTypeConsole* currentConsole = &neutralConsole;
 
 bool IsPcAnsiName(std::string_view name) {
     return name == "SCOANSI" || name == "AT386" || name == "LINUX";
@@ -54,8 +56,8 @@ void ResetEmulatorState() {
     EmulatorState = EmulatorStateData{};
 }
 
-void SetTermTypeSide(TermTypeSide* side) {
-    currentSide = side != nullptr ? side : &neutralSide;
+void SetTermTypeConsole(TermTypeConsole* console) {
+    currentConsole = console != nullptr ? console : &neutralConsole;
 }
 
 const TermTypeEntry* FindTermType(std::string_view name) {
@@ -71,10 +73,10 @@ std::string TermDefaultKeysFile(const TermTypeEntry& type) {
 
 bool SetTerminalType(std::string_view name, bool applyColours) {
     EmulatorStateData& st = EmulatorState;
-    TermTypeSurroundings around = currentSide->Read();
+    commands::SettingsRecord& settings = commands::Settings;
 
     // The shift state is reset even for a name that is not a type.
-    st.NationalSlots[0] = around.CharsetMode;
+    st.NationalSlots[0] = settings.CharsetMode;
     st.NationalSlots[1] = st.NationalSlots[2] = st.NationalSlots[3] = 0;
     st.NationalExtra = 0;
     st.GRSlot = 2;
@@ -95,8 +97,8 @@ bool SetTerminalType(std::string_view name, bool applyColours) {
     TermTypeChange change;
     change.Type = entry;
     if (wyseFamily) {
-        change.SetPropagate = true;
-        change.Propagate = name != "WYSE60";
+        // WYSE50 propagates attributes, WYSE60 does not.
+        settings.Propagate = name != "WYSE60" ? 1 : 0;
         st.CharBanks[0] = 3;
         st.CharBanks[1] = 6;
         st.CharBanks[2] = 3;
@@ -104,15 +106,17 @@ bool SetTerminalType(std::string_view name, bool applyColours) {
     }
 
     uint16_t colourMap[16];
-    std::memcpy(colourMap, around.AttrColorMap, sizeof colourMap);
+    currentConsole->ReadColourMap(colourMap);
     if (applyColours) {
         if (pcAnsi) {
             change.SetColours = true;
             change.PcColourMap = true;
             change.AttributeMode = name == "LINUX" ? 3 : 4;
             std::memcpy(colourMap, PcColourTable, sizeof colourMap);
+            settings.TermOptions3432.Set(0);
         } else if (entry->PcColours == 0) {
-            ConvertAttributeWords(around.AttributeMode, 5, colourMap);
+            // The console keeps its attribute mode in the settings.
+            ConvertAttributeWords(settings.AttrUnderlineMode, 5, colourMap);
             change.SetColours = true;
             change.AttributeMode = 5;
         }
@@ -136,7 +140,7 @@ bool SetTerminalType(std::string_view name, bool applyColours) {
     st.GSlots[0] = family.G0Default;
     st.GSlots[1] = family.G1Default;
     // A multibyte code page (14) stays through every type change.
-    uint8_t charsetKind = around.CharsetKind;
+    uint8_t charsetKind = settings.CharsetKind;
     if (charsetKind != 14) {
         if (pcAnsi || name == "WYSE60")
             charsetKind = 6;
@@ -145,7 +149,7 @@ bool SetTerminalType(std::string_view name, bool applyColours) {
         else
             charsetKind = 8;
     }
-    change.CharsetKind = charsetKind;
+    settings.CharsetKind = charsetKind;
     st.GSlots[2] = charsetKind;
     st.GSlots[3] = name.starts_with("VT") ? 16 : 8;
     st.GR = st.GSlots[st.GRSlot & 3];
@@ -154,7 +158,7 @@ bool SetTerminalType(std::string_view name, bool applyColours) {
     st.EraseInCurrentAttr = name == "LINUX" || name == "SCOANSI";
 
     st.SgrReverse = st.SgrBlink = st.SgrBold = st.SgrUnderline = st.SgrDim = false;
-    st.OldScoColours = around.OldScoAnsi;
+    st.OldScoColours = settings.OldScoAnsi;
     st.UnderlineColour = 15;
     st.DimColour = 4;
     st.LinuxColour = static_cast<uint8_t>(colourMap[0] & 0xFF);
@@ -167,13 +171,13 @@ bool SetTerminalType(std::string_view name, bool applyColours) {
         if (name != "LINUX") st.WrapStyle = 0;
         change.AnsiScreen = true;
     }
-    change.TabStyle = family.TabStyle;
+    ResetTabStops(family.TabStyle, settings.TabStops);
 
     st.TwoStepState = 0;
     st.SoftFontName.clear();
     BuildRecogniserIndexes();
 
-    currentSide->Apply(change);
+    currentConsole->Apply(change);
     return true;
 }
 
@@ -221,7 +225,7 @@ void ConvertAttributeWords(uint8_t fromMode, uint8_t toMode, uint16_t (&map)[16]
 ByteText<10> TermKeySequence(uint16_t key) {
     ByteText<10> text;
     if (key == 264) {
-        text.push_back(currentSide->BackspaceChar());
+        text.push_back(commands::Settings.BackspaceChar);
         return text;
     }
     if (key == 259) {
@@ -242,7 +246,7 @@ ByteText<10> TermKeySequence(uint16_t key) {
         }
     }
     // Keypad codes count as the characters they stand for.
-    const uint16_t normal = currentSide->NormalizeKeyCode(key);
+    const uint16_t normal = currentConsole->NormalizeKeyCode(key);
     if (normal < 256) text.push_back(static_cast<uint8_t>(normal));
     return text;
 }
@@ -256,7 +260,7 @@ bool IsTermKey(uint16_t key) {
     return false;
 }
 
-void ResetTabStops(uint8_t tabStyle, uint8_t (&stops)[kTabStopCount]) {
+void ResetTabStops(uint8_t tabStyle, std::array<uint8_t, kTabStopCount>& stops) {
     if (tabStyle == 1) {
         for (size_t i = 1; i <= kTabStopCount; ++i)
             stops[i - 1] = static_cast<uint8_t>((8 * i - 7) % 256);

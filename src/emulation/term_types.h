@@ -2,6 +2,7 @@
 // The sixteen terminal types, the emulator state that selecting one resets,
 // and the key strings of the current type.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -90,24 +91,12 @@ struct EmulatorStateData {
 extern EmulatorStateData EmulatorState;
 void ResetEmulatorState();
 
-// What a terminal-type change reads from the settings and the console.
-struct TermTypeSurroundings {
-    uint8_t CharsetMode = 0;    // settings CharsetMode
-    uint8_t CharsetKind = 0;    // settings CharsetKind
-    uint8_t OldScoAnsi = 0;     // settings OldScoAnsi
-    uint8_t AttributeMode = 5;  // the console's attribute mode
-    uint16_t AttrColorMap[16] = {};
-};
-
-// What a terminal-type change asks of the settings and the console, beyond
-// the emulator state it sets itself.
+// What a terminal-type change asks of the console and the executor, beyond the
+// emulator state and the settings fields it sets itself.
 struct TermTypeChange {
     const TermTypeEntry* Type = nullptr;
-    // Settings Propagate (the WYSE60 family only).
-    bool SetPropagate = false;
-    bool Propagate = false;
-    // New attribute mode and colour map; with PcColourMap also the status-line
-    // attribute bytes from map entries 4, 5 and 0 and TermOptions3432 := 0.
+    // New attribute mode (SetAttributeMode) and colour map; with PcColourMap also
+    // the status-line attribute bytes from map entries 4, 5 and 0.
     bool SetColours = false;
     bool PcColourMap = false;
     uint8_t AttributeMode = 0;
@@ -116,30 +105,27 @@ struct TermTypeChange {
     uint8_t AttrSelection = 0;
     bool SetDirectAttr = false;
     uint16_t DirectAttr = 0;
-    uint8_t CharsetKind = 0;
     // SCOANSI, AT386 and LINUX: apply the geometry "80x25" when the console has
     // fewer than 26 rows; all other types: ScreenRows := total rows - 1.
     bool AnsiScreen = false;
-    uint8_t TabStyle = 0;  // apply with ResetTabStops
 };
 
-// The settings and console side of SetTerminalType and TermKeySequence.
-// Apply also ends the quiet line, turns the console's protect mode and
-// protected fields off, resets margins and modes, rebuilds the title line and
-// repaints the window.
-class TermTypeSide {
+// The console side of SetTerminalType and TermKeySequence. Apply also ends
+// the quiet line, turns the console's protect mode and protected fields off,
+// resets margins and modes, rebuilds the title line and repaints the window.
+class TermTypeConsole {
   public:
-    virtual TermTypeSurroundings Read() = 0;
+    virtual void ReadColourMap(uint16_t (&map)[16]) = 0;
     virtual void Apply(const TermTypeChange& change) = 0;
-    virtual uint8_t BackspaceChar() = 0;
     virtual uint16_t NormalizeKeyCode(uint16_t key) = 0;
 
   protected:
-    ~TermTypeSide() = default;
+    ~TermTypeConsole() = default;
 };
 
-// nullptr restores the built-in side, which reads neutral values and applies nothing.
-void SetTermTypeSide(TermTypeSide* side);
+// nullptr restores the built-in console side, which has an all-zero colour
+// map, applies nothing and leaves key codes as they are.
+void SetTermTypeConsole(TermTypeConsole* console);
 
 const TermTypeEntry* FindTermType(std::string_view name);
 // The type's DefaultKeysFile, or its name followed by ".KYS" when it has none.
@@ -152,6 +138,6 @@ bool IsTermKey(uint16_t key);
 // Tab stops at reset by a family's TabStyle: 1 every eight columns (kept in
 // bytes, so the list wraps after column 249), 2 none, 0 unchanged.
 inline constexpr size_t kTabStopCount = 250;
-void ResetTabStops(uint8_t tabStyle, uint8_t (&stops)[kTabStopCount]);
+void ResetTabStops(uint8_t tabStyle, std::array<uint8_t, kTabStopCount>& stops);
 
 }  // namespace emulation

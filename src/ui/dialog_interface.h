@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "ui/language_module.h"
+#include "ui/text_prompts.h"
+
 namespace ui {
 
 struct MenuDispatchState {
@@ -21,18 +24,12 @@ void QueuePendingCommand(std::string_view command);
 
 void UpdateMenuState();
 void SetupMainMenu();
-bool SetMenuLanguage(uint16_t languageId);
-uint16_t ChooseMenuLanguage(std::string_view text);
 
 // A modeless notice window showing a message; 0 when it cannot be made.
 using NoticeWindowId = uintptr_t;
 NoticeWindowId ShowNoticeWindow(uint16_t messageId);
 bool IsNoticeWindowOpen(NoticeWindowId notice);
 void CloseNoticeWindow(NoticeWindowId notice);
-
-bool StringInputPrompt(std::u16string_view caption, std::u16string_view prompt,
-                       std::u16string& result, std::u16string_view initial);
-bool LoginPasswordPrompt(std::string_view host, bool ask, std::string& user, std::string& password);
 
 // The settings-file chooser of the /C switch; true when a file was chosen
 // (the chooser sets the settings file name), false when cancelled.

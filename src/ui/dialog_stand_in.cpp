@@ -16,12 +16,6 @@ void QueuePendingCommand(std::string_view command) {
 
 void UpdateMenuState() {}
 void SetupMainMenu() {}
-bool SetMenuLanguage(uint16_t languageId) {
-    return languageId == 0;
-}
-uint16_t ChooseMenuLanguage(std::string_view) {
-    return 0;
-}
 
 NoticeWindowId ShowNoticeWindow(uint16_t) {
     return 0;
@@ -30,14 +24,6 @@ bool IsNoticeWindowOpen(NoticeWindowId) {
     return false;
 }
 void CloseNoticeWindow(NoticeWindowId) {}
-
-bool StringInputPrompt(std::u16string_view, std::u16string_view, std::u16string&,
-                       std::u16string_view) {
-    return false;
-}
-bool LoginPasswordPrompt(std::string_view, bool, std::string&, std::string&) {
-    return false;
-}
 
 bool ChooseSettingsFile() {
     return false;

@@ -5,6 +5,7 @@
 #include "commands/settings_file.h"
 #include "commands/settings_record.h"
 #include "commands/startup_services.h"
+#include "console/messages.h"
 #include "ui/message_box.h"
 
 namespace platform {
@@ -32,7 +33,7 @@ constexpr uint16_t kMsgSettingsChangedText = 303;
 constexpr uint16_t kMsgSaveParametersCaption = 304;
 
 std::string Message(uint16_t id) {
-    return commands::StartupServices.GetMessageText(id);
+    return console::GetMessageText(id, false);
 }
 
 char Ask(uint16_t caption, uint16_t text, bool allowCancel) {

@@ -266,6 +266,7 @@ TEST_F(InterpreterTest, ParseCoordinatesReadsFourNumbersRelativeToTheCursor) {
     const std::vector<Case> cases = {
         {"1 80 2 24", true, {1, 80, 2, 24}, ""},
         {". .5 .-1 .", true, {10, 15, 4, 5}, ""},
+        {". .+5 1 .", true, {10, 15, 1, 5}, ""},
         {"  1 2 3 4 DOUBLE", true, {1, 2, 3, 4}, "DOUBLE"},
         {"1 10", false, {1, 10, 0, 0}, ""},
         {"", false, {}, ""},

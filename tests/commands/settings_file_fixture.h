@@ -4,6 +4,7 @@
 // tests.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -15,8 +16,10 @@
 
 #include "commands/settings_file.h"
 #include "commands/settings_record.h"
-#include "commands/startup_environment.h"
 #include "commands/startup_services.h"
+#include "console/console_primitives.h"
+#include "console/screen_buffer.h"
+#include "fake_folders_system.h"
 #include "ui/message_box.h"
 #include "ui/settings_dialogs.h"
 
@@ -38,23 +41,11 @@ struct Record {
     bool macroPlaying = false;
     bool errorKeyDefined = false;
     int errorKeyRuns = 0;
-    bool writable = true;
     commands::TermTypeKeys termType;
     std::vector<std::string> termTypesAsked;
 };
 
 inline Record* record = nullptr;
-
-class FakeEnvironment final : public platform::EnvironmentSource {
-  public:
-    std::string programPath;
-    std::string currentDir;
-    std::string GetEnv(std::string_view name) override {
-        return name == "COMSPEC" ? "C:\\CMD.EXE" : "";
-    }
-    std::string ProgramFilePath() override { return programPath; }
-    std::string CurrentDirectory() override { return currentDir; }
-};
 
 class FakeDialogs final : public platform::SettingsDialogs {
   public:
@@ -108,7 +99,7 @@ class SettingsFileTest : public ::testing::Test {
     std::filesystem::path root;
     std::string programFolder;  // ends in "/"
     std::string currentFolder;  // ends in "/"
-    FakeEnvironment environment;
+    testing_support::FakeFoldersSystem system;
     FakeDialogs dialogs;
     Record seen;
 
@@ -120,12 +111,16 @@ class SettingsFileTest : public ::testing::Test {
         currentFolder = (root / "cur").string() + "/";
         std::filesystem::create_directories(root / "prog");
         std::filesystem::create_directories(root / "cur");
-        environment.programPath = programFolder + "VOVUZIVA.EXE";
-        environment.currentDir = currentFolder;
+        system.moduleFileName =
+            std::u16string(programFolder.begin(), programFolder.end()) + u"VOVUZIVA.EXE";
+        system.currentFolder = currentFolder;
+        system.environment["COMSPEC"] = "C:\\CMD.EXE";
 
         commands::ResetSettingsToDefaults();
         commands::ResetSettingsFileState();
         commands::ResetStartupServices();
+        console::ResetConsoleLayer();
+        console::ResetConsoleScreen();
         record = &seen;
         auto& s = commands::StartupServices;
         s.LoadKeysFile = [](std::string_view name) {
@@ -143,26 +138,30 @@ class SettingsFileTest : public ::testing::Test {
             if (record->errorKeyDefined) ++record->errorKeyRuns;
             return record->errorKeyDefined;
         };
+        // "\\" is no separator here, so the file test is a plain one.
+        s.IsUsableFile = [](std::string_view name) {
+            struct stat info {};
+            return stat(std::string(name).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+        };
         s.FindTermType = [](std::string_view name) {
             record->termTypesAsked.emplace_back(name);
             return record->termType;
         };
-        s.FileIsWritable = [](std::string_view) { return record->writable; };
         ui::SetMessageBoxFunction([](std::string_view text) {
             record->messages.emplace_back(text);
             return int{ui::MessageBoxOk};
         });
-        platform::SetEnvironmentSource(&environment);
         platform::SetSettingsDialogs(&dialogs);
     }
 
     void TearDown() override {
-        platform::SetEnvironmentSource(nullptr);
         platform::SetSettingsDialogs(nullptr);
         ui::SetMessageBoxFunction(nullptr);
         commands::ResetStartupServices();
         commands::ResetSettingsFileState();
         commands::ResetSettingsToDefaults();
+        console::ResetConsoleLayer();
+        console::ResetConsoleScreen();
         record = nullptr;
         std::error_code ignored;
         std::filesystem::remove_all(root, ignored);

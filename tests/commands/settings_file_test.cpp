@@ -223,20 +223,28 @@ TEST_F(SettingsFileTest, FirstStageKeysNameAndSerialIrqAreCarriedForward) {
     }
 }
 
-TEST_F(SettingsFileTest, LoadedColoursAndPaletteGoLive) {
-    static uint16_t liveMap[16];
-    static uint32_t livePalette[16];
-    commands::StartupServices.ApplyLoadedColors = [](const uint16_t m[16], const uint32_t p[16]) {
-        std::copy_n(m, 16, liveMap);
-        std::copy_n(p, 16, livePalette);
-    };
+TEST_F(SettingsFileTest, LoadedColoursGoLiveAndComeBackAtExit) {
     SettingsRecord r = commands::DefaultSettings();
     r.AttrColors[3].Set(0x77);
+    r.AttrColors[4].Set(0x1E);
     r.Palette[15].Set(0x123456);
     WriteSettings(currentFolder + "wendrosta.def", r, commands::kSettingsFileSize);
     StartWithDefaultName();
-    EXPECT_EQ(liveMap[3], 0x77);
-    EXPECT_EQ(livePalette[15], 0x123456u);
+    EXPECT_EQ(console::ConsoleLayer.AttrColorMap[3], 0x77);
+    EXPECT_EQ(console::ConsoleLayer.StatusAttr, 0x1E);
+    EXPECT_EQ(console::ConsoleScreen.ScreenPalette[15], (console::ColorRef{0x56, 0x34, 0x12}));
+
+    // A colour edited on the console is a change the exit check offers; the
+    // view is put back to its left edge first.
+    console::ConsoleLayer.AttrColorMap[3] = 0x70;
+    console::TermScreenRing.ViewLeftColumn = 5;
+    console::ConsoleLayer.CaretHold = 1;
+    dialogs.answers = {ui::kAnswerYes};
+    EXPECT_TRUE(commands::ConfirmSaveSettings(true));
+    EXPECT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(ReadFile(currentFolder + "wendrosta.def")[6862 + 6], 0x70);
+    EXPECT_EQ(console::TermScreenRing.ViewLeftColumn, 0);
+    EXPECT_EQ(console::ConsoleLayer.CaretHold, 0);
 }
 
 // ---- What the load keeps and what it reads --------------------------------
@@ -398,12 +406,14 @@ TEST_F(SettingsExitTest, KeysQuestionCancelStopsTheExit) {
     EXPECT_TRUE(seen.keysSaved.empty());
 }
 
-TEST_F(SettingsExitTest, MacroPlayingOrReadOnlyFileAsksNothing) {
+TEST_F(SettingsExitTest, MacroPlayingOrUnwritableFileAsksNothing) {
     Settings.BeepMode = 0;
     seen.macroPlaying = true;
     EXPECT_FALSE(commands::ConfirmSaveSettings(true));
     seen.macroPlaying = false;
-    seen.writable = false;
+    // Something that exists under the name but does not open for writing
+    // (a folder does not, even for the superuser) is left alone.
+    SettingsFile.SettingsFileName = currentFolder;
     EXPECT_TRUE(commands::ConfirmSaveSettings(true));
     EXPECT_TRUE(dialogs.asked.empty());
 }

@@ -154,7 +154,7 @@ TEST(SettingsRecordTest, LiveRecordStartsAsDefaultsAndResets) {
     EXPECT_EQ(std::memcmp(&Settings, &DefaultSettings(), sizeof(SettingsRecord)), 0);
     Settings.CommMethod = 7;
     AssignZeroFilled(Settings.HostName, "example.test:2222");
-    Settings.Reserved3417 = {0x12, 0x34};
+    Settings.SplashSeconds.Set(0x3412);
     ResetSettingsToDefaults();
     EXPECT_EQ(std::memcmp(&Settings, &DefaultSettings(), sizeof(SettingsRecord)), 0);
 }

@@ -11,6 +11,7 @@
 #include "commands/password_scramble.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
+#include "connections/connection_layer.h"
 #include "transfer/transfer_interface.h"
 
 namespace commands {
@@ -73,7 +74,7 @@ TEST_F(VariablesTest, BuiltinNames) {
     AssignZeroFilled(Settings.HostName, "alpha.example:2023");
     AssignZeroFilled(Settings.DownloadDir, "C:\\Downloads\\");
     AssignZeroFilled(Settings.Password, ScramblePassword("s3cret"));
-    connections::CommLayer.HostIpText = "10.0.0.7";
+    connections::connectionLayer.LocalIpAddress = "10.0.0.7";
     Environment()["OZM_MY_DOCS"] = "from-env";
 
     const struct {

@@ -23,10 +23,11 @@ TEST(ConnectTarget, HostAndPortSplit) {
         const char* name;
         uint16_t port;
     } cases[] = {
-        {"host:2323", 23, "host", 2323}, {"host", 23, "host", 23},   {"host", 513, "host", 513},
-        {"host", 22, "host", 22},        {"host:", 23, "host", 23},  {"host:0", 23, "host", 23},
-        {"host:99999", 23, "host", 23},  {"host:8x", 23, "host", 8}, {"socks", 1080, "socks", 1080},
-        {"socks:1081", 1080, "socks", 1081},
+        {"host:2323", 23, "host", 2323}, {"host", 23, "host", 23},
+        {"host", 513, "host", 513},      {"host", 22, "host", 22},
+        {"host:", 23, "host", 23},       {"host:0", 23, "host", 23},
+        {"host:99999", 23, "host", 23},  {"host:8x", 23, "host", 8},
+        {"socks", 1080, "socks", 1080},  {"socks:1081", 1080, "socks", 1081},
     };
     for (const Case& c : cases) {
         const HostAndPort hp = SplitHostPort(c.text, c.defaultPort);
@@ -52,9 +53,9 @@ TEST(ConnectTarget, FailuresBecomeCommErrors) {
         uint8_t code;
         int32_t winsock;
     } cases[] = {
-        {12007, 11, 0}, {10060, 11, 0}, {12008, 12, 0}, {12009, 13, 0},     {12010, 14, 0},
-        {12011, 15, 0}, {10061, 16, 0}, {11001, 8, 0},  {11004, 8, 0},      {10050, 17, 10050},
-        {10013, 17, 10013}, {42, 8, 0},
+        {12007, 11, 0}, {10060, 11, 0},     {12008, 12, 0},     {12009, 13, 0},
+        {12010, 14, 0}, {12011, 15, 0},     {10061, 16, 0},     {11001, 8, 0},
+        {11004, 8, 0},  {10050, 17, 10050}, {10013, 17, 10013}, {42, 8, 0},
     };
     for (const Case& c : cases) {
         int32_t winsock = 0;

@@ -23,7 +23,9 @@ inline Bytes B(std::initializer_list<int> values) {
     return out;
 }
 
-inline Bytes S(std::string_view text) { return Bytes(text.begin(), text.end()); }
+inline Bytes S(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
 
 inline std::u16string MessageById(uint16_t id) {
     struct Row {
@@ -40,7 +42,7 @@ inline std::u16string MessageById(uint16_t id) {
 }
 
 class FakeHost : public ConnectionHost {
-public:
+  public:
     uint32_t now = 1000;
     uint32_t msPerCall = 0;  // the clock moves on by this at each reading
     int exitCode = -1;
@@ -48,6 +50,7 @@ public:
     int autoLogins = 0;
     int autoLoginStops = 0;
     int typingResets = 0;
+    int fullDuplex = -1;  // as last written
     int32_t columns = 80, rows = 25;
     std::vector<std::string> log;  // "[S:..]", "[R:..]", "[..]", "BOX0 ..", "BOX1 .."
     std::vector<std::string> shortBoxes;
@@ -60,8 +63,11 @@ public:
     void SetExitCode(uint8_t code) override { exitCode = code; }
     void StartAutoLogin() override { ++autoLogins; }
     void StopAutoLogin() override { ++autoLoginStops; }
+    void SetFullDuplex(bool on) override { fullDuplex = on; }
     void CommLogSent(std::string_view t) override { log.push_back("[S:" + std::string(t) + "]"); }
-    void CommLogReceived(std::string_view t) override { log.push_back("[R:" + std::string(t) + "]"); }
+    void CommLogReceived(std::string_view t) override {
+        log.push_back("[R:" + std::string(t) + "]");
+    }
     void CommDebugLog(std::string_view t) override { log.push_back("[" + std::string(t) + "]"); }
     void CommErrorBox(std::string_view t, uint8_t kind) override {
         log.push_back("BOX" + std::to_string(kind) + " " + std::string(t));
@@ -73,10 +79,13 @@ public:
     std::string ExpandVariables(std::string_view t) override {
         std::string s(t);
         const std::string var = "${OZM_PROGRAM}";
-        for (size_t p; (p = s.find(var)) != std::string::npos;) s.replace(p, var.size(), "C:\\VZ.EXE");
+        for (size_t p; (p = s.find(var)) != std::string::npos;)
+            s.replace(p, var.size(), "C:\\VZ.EXE");
         return s;
     }
-    void WriteLineErrors(const std::vector<StatusWord>& words) override { lineErrors.push_back(words); }
+    void WriteLineErrors(const std::vector<StatusWord>& words) override {
+        lineErrors.push_back(words);
+    }
     void ResetTypingState() override { ++typingResets; }
     void FineDelay(uint16_t units) override { fineDelays.push_back(units); }
 
@@ -91,7 +100,7 @@ public:
 // A socket whose host side is a script: bytes queued to arrive, everything
 // sent recorded, and knobs for the failures the layer must handle.
 class FakeTransport : public platform::Transport {
-public:
+  public:
     // The far side.
     std::deque<uint8_t> inbound;
     bool hostClosed = false;  // Receive gives 0 once inbound is empty
@@ -252,7 +261,7 @@ public:
         if (clock != nullptr) clock->now += 10;
     }
 
-private:
+  private:
     std::string pendingName_;
 };
 

@@ -31,20 +31,33 @@ TEST(CommRead, TelnetLineEnds) {
     } cases[] = {
         {"CR NUL is one CR", kMethodTelnet, {B({13, 0, 'a'})}, false, B({13, 'a'})},
         {"CR LF stays", kMethodTelnet, {B({13, 10})}, false, B({13, 10})},
-        {"NUL arriving after its CR", kMethodTelnet, {B({'a', 13}), B({0, 'b'})}, false,
+        {"NUL arriving after its CR",
+         kMethodTelnet,
+         {B({'a', 13}), B({0, 'b'})},
+         false,
          B({'a', 13, 'b'})},
-        {"a later NUL after a CR and other data is data", kMethodTelnet, {B({13}), B({'x', 0})},
-         false, B({13, 'x', 0})},
+        {"a later NUL after a CR and other data is data",
+         kMethodTelnet,
+         {B({13}), B({'x', 0})},
+         false,
+         B({13, 'x', 0})},
         {"CR NUL without Telnet", kMethodRlogin, {B({13, 0})}, false, B({13, 0})},
-        {"CR NUL without Telnet, NULs skipped", kMethodRlogin, {B({13, 0, 0, 'c'})}, true, B({13, 'c'})},
-        {"NUL skipping stops at a command", kMethodTelnet, {Bytes{0, IAC, IAC, 'c'}}, true,
+        {"CR NUL without Telnet, NULs skipped",
+         kMethodRlogin,
+         {B({13, 0, 0, 'c'})},
+         true,
+         B({13, 'c'})},
+        {"NUL skipping stops at a command",
+         kMethodTelnet,
+         {Bytes{0, IAC, IAC, 'c'}},
+         true,
          B({255, 'c'})},
     };
     for (const Case& c : cases) {
         OpenRig rig(c.method);
         Bytes data;
-        for (const Bytes& part : c.arrivals) {
-            rig.socket.Arrive(part);
+        for (const Bytes& arrival : c.arrivals) {
+            rig.socket.Arrive(arrival);
             const Bytes got = rig.ReadAll(false, c.skipNul);
             data.insert(data.end(), got.begin(), got.end());
         }
@@ -288,7 +301,8 @@ TEST(CommPoll, HostCloseByReconnectMode) {
                 rig.layer->CommReceive(0);
                 rig.layer->CommReceive(0);
             }
-            const std::string what = "mode " + std::to_string(mode) + (throughPoll ? " poll" : " read");
+            const std::string what =
+                "mode " + std::to_string(mode) + (throughPoll ? " poll" : " read");
             EXPECT_TRUE(rig.host.Logged("[WINSOCK recv returned 0, Error = 0]")) << what;
             EXPECT_EQ(rig.ReadAll(), S("bye")) << what;  // what came before the close is kept
             if (mode == 0) {

@@ -21,13 +21,13 @@ TEST(ReceiveRing, WriteRoomIsContiguousAndKeepsOneByteFree) {
     struct Case {
         int32_t write, read, room;
     } cases[] = {
-        {0, 0, kSize - 1},        // empty at the start: all but one byte
-        {kSize - 2, 0, 1},        // the last byte of storage would touch the reader
-        {kSize - 2, 100, 2},      // up to the end of storage, no further
-        {5, 5, kSize - 5},        // empty mid-ring: to the end of storage
-        {3, 10, 6},               // behind the reader: up to read - 1
-        {9, 10, 0},               // full
-        {kSize - 1, 0, 0},        // full across the end
+        {0, 0, kSize - 1},    // empty at the start: all but one byte
+        {kSize - 2, 0, 1},    // the last byte of storage would touch the reader
+        {kSize - 2, 100, 2},  // up to the end of storage, no further
+        {5, 5, kSize - 5},    // empty mid-ring: to the end of storage
+        {3, 10, 6},           // behind the reader: up to read - 1
+        {9, 10, 0},           // full
+        {kSize - 1, 0, 0},    // full across the end
     };
     for (const Case& c : cases) {
         auto ring = RingAt(c.write, c.read);
@@ -49,7 +49,9 @@ TEST(ReceiveRing, FillsTo8191AndWrapsTheWriteIndex) {
     EXPECT_FALSE(fresh->Empty());
 }
 
-uint8_t Invert(uint8_t b) { return uint8_t(~b); }
+uint8_t Invert(uint8_t b) {
+    return uint8_t(~b);
+}
 
 TEST(ReceiveRing, EachByteGoesThroughTheInputHookOnce) {
     auto ring = std::make_unique<ReceiveRing>();

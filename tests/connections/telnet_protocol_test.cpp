@@ -14,9 +14,9 @@ using testing::S;
 
 constexpr int IAC = 255, SB = 250, SE = 240, WILL = 251, WONT = 252, DO = 253, DONT = 254;
 
-Bytes Cat(std::initializer_list<Bytes> parts) {
+Bytes Cat(std::initializer_list<Bytes> chunks) {
     Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    for (const Bytes& p : chunks) out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
@@ -55,8 +55,8 @@ TEST(TelnetNegotiation, RepliesFollowTheOptionTables) {
         {"DO NAWS", nullptr, B({IAC, DO, 31, IAC, DO, 31}),
          B({IAC, WILL, 31, IAC, SB, 31, 0, 80, 0, 24, IAC, SE})},
         {"DO TTYPE once", nullptr, B({IAC, DO, 24, IAC, DO, 24}), B({IAC, WILL, 24})},
-        {"DO ENCRYPT refused", [](TelnetSettings& s) { s.SrpEncryptMode = 0; },
-         B({IAC, DO, 38}), B({IAC, WONT, 38})},
+        {"DO ENCRYPT refused", [](TelnetSettings& s) { s.SrpEncryptMode = 0; }, B({IAC, DO, 38}),
+         B({IAC, WONT, 38})},
         {"DO AUTHENTICATION", nullptr, B({IAC, DO, 37, IAC, DO, 37}), B({IAC, WILL, 37})},
         {"DO ENVIRON", nullptr, B({IAC, DO, 36}), B({IAC, WILL, 36})},
         {"DO NEW-ENVIRON then DONT", nullptr, B({IAC, DO, 39, IAC, DONT, 39}),
@@ -81,12 +81,12 @@ TEST(TelnetNegotiation, RepliesFollowTheOptionTables) {
 TEST(TelnetNegotiation, EchoDecidesDuplex) {
     Rig rig;
     EXPECT_EQ(rig.Feed(B({IAC, WILL, 1})), B({IAC, DO, 1}));
-    EXPECT_TRUE(rig.ts().FullDuplex);
-    rig.ts().FullDuplex = false;
+    EXPECT_EQ(rig.host.fullDuplex, 1);
+    rig.host.fullDuplex = 0;
     EXPECT_EQ(rig.Feed(B({IAC, WILL, 1})), B({}));  // no second reply
-    EXPECT_TRUE(rig.ts().FullDuplex);                // but duplex again
+    EXPECT_EQ(rig.host.fullDuplex, 1);              // but duplex again
     EXPECT_EQ(rig.Feed(B({IAC, WONT, 1})), B({IAC, DONT, 1}));
-    EXPECT_FALSE(rig.ts().FullDuplex);
+    EXPECT_EQ(rig.host.fullDuplex, 0);
     EXPECT_TRUE(rig.host.Logged("[R:IAC WILLTEL ECHO]"));
     EXPECT_TRUE(rig.host.Logged("[S:IAC DOTEL ECHO]"));
 }
@@ -139,9 +139,8 @@ TEST(TelnetNegotiation, TerminalTypeFromTheTypeName) {
 TEST(TelnetNegotiation, EnvironmentAnswers) {
     Rig rig;
     rig.ts().EnvironmentText = "A=1;B";
-    // The old option has VAR 1 and VALUE 0; the piece without "=" is skipped.
-    EXPECT_EQ(rig.Feed(B({IAC, SB, 36, 1, IAC, SE})),
-              B({IAC, SB, 36, 0, 1, 'A', 0, '1', IAC, SE}));
+    // The old option has VAR 1 and VALUE 0; the item without "=" is skipped.
+    EXPECT_EQ(rig.Feed(B({IAC, SB, 36, 1, IAC, SE})), B({IAC, SB, 36, 0, 1, 'A', 0, '1', IAC, SE}));
     rig.ts().EnvironmentText = "OZMEL=${OZM_PROGRAM}";
     EXPECT_EQ(rig.Feed(B({IAC, SB, 39, 1, IAC, SE})),
               Cat({B({IAC, SB, 39, 0, 0}), S("OZMEL"), B({1}), S("C:\\VZ.EXE"), B({IAC, SE})}));
@@ -176,16 +175,15 @@ TEST(TelnetNegotiation, WindowSizeOnResizeOnlyWhenAgreed) {
 TEST(TelnetNegotiation, InitialOffers) {
     LayerRig rig(true);
     ASSERT_EQ(rig.Open(), kCommOk);
-    EXPECT_EQ(rig.socket.TakeSent(), B({IAC, DO, 1, IAC, WILL, 24, IAC, WILL, 31, IAC, WILL, 39,
-                                        IAC, WILL, 38, IAC, DO, 38, IAC, WILL, 37}));
+    EXPECT_EQ(rig.socket.TakeSent(), B({IAC, DO,  1,    IAC, WILL, 24, IAC, WILL, 31,   IAC, WILL,
+                                        39,  IAC, WILL, 38,  IAC,  DO, 38,  IAC,  WILL, 37}));
     LayerRig other(true);
     auto& ts = other.layer->settings.telnet;
     ts.TelnetBinary = true;
     ts.SendWindowSize = false;
     ts.SrpAuthMode = ts.SrpEncryptMode = 0;
     ASSERT_EQ(other.Open(), kCommOk);
-    EXPECT_EQ(other.socket.TakeSent(),
-              B({IAC, DO, 1, IAC, WILL, 24, IAC, WILL, 39, IAC, DO, 0}));
+    EXPECT_EQ(other.socket.TakeSent(), B({IAC, DO, 1, IAC, WILL, 24, IAC, WILL, 39, IAC, DO, 0}));
     // DO ECHO was an offer, so the host's WILL ECHO is still answered.
     other.socket.Arrive(B({IAC, WILL, 1, IAC, WILL, 0}));
     other.ReadAll();
@@ -199,16 +197,18 @@ TEST(TelnetCollector, OnlyDataReachesTheReader) {
         Bytes data;
         const char* logged;
     } cases[] = {
-        {"doubled IAC", Cat({S("A"), B({IAC, IAC}), S("B")}), Cat({S("A"), B({255}), S("B")}), nullptr},
-        {"NOP and an unknown command", Cat({B({IAC, 241, IAC, 200}), S("x")}), S("x"), "[R:IAC 200]"},
+        {"doubled IAC", Cat({S("A"), B({IAC, IAC}), S("B")}), Cat({S("A"), B({255}), S("B")}),
+         nullptr},
+        {"NOP and an unknown command", Cat({B({IAC, 241, IAC, 200}), S("x")}), S("x"),
+         "[R:IAC 200]"},
         {"240 inside a subnegotiation is data",
          Cat({S("x"), B({IAC, SB, 99, 1, SE, 2, IAC, SE}), S("z")}), S("xz"),
          "[R:IAC SB 99 1 240 2 IAC SE]"},
         {"doubled IAC inside a subnegotiation",
          Cat({B({IAC, SB, 99, 1, IAC, IAC, 2, IAC, SE}), S("z")}), S("z"),
          "[R:IAC SB 99 1 255 2 IAC SE]"},
-        {"15 data bytes fit",
-         Cat({B({IAC, SB, 99}), Bytes(15, 'q'), B({IAC, SE}), S("z")}), S("z"), nullptr},
+        {"15 data bytes fit", Cat({B({IAC, SB, 99}), Bytes(15, 'q'), B({IAC, SE}), S("z")}), S("z"),
+         nullptr},
         {"16 data bytes overflow and are skipped, not shown",
          Cat({B({IAC, SB, 99}), Bytes(16, 'q'), B({IAC, SE}), S("z")}), S("z"),
          "[R:iac-string overflow]"},
@@ -217,8 +217,8 @@ TEST(TelnetCollector, OnlyDataReachesTheReader) {
          "[R:iac-string overflow]"},
         {"abandoned subnegotiation", Cat({B({IAC, SB, 99, 1, IAC, 241}), S("ok")}), S("ok"),
          "[R:IAC NOP]"},
-        {"split across receives", Cat({S("a"), B({IAC}), B({SB, 24}), B({1, IAC}), B({SE}), S("b")}),
-         S("ab"), nullptr},
+        {"split across receives",
+         Cat({S("a"), B({IAC}), B({SB, 24}), B({1, IAC}), B({SE}), S("b")}), S("ab"), nullptr},
     };
     for (const Case& c : cases) {
         Rig rig;

@@ -10,6 +10,7 @@
 #include "commands/settings_record.h"
 #include "commands/startup_services.h"
 #include "connections/comm_interface.h"
+#include "connections/connection_layer.h"
 #include "ui/message_box.h"
 #include "ui/settings_dialogs.h"
 
@@ -59,8 +60,8 @@ class TerminalWindowTest : public ::testing::Test {
 
     void Open(uint8_t method) {
         commands::Settings.CommMethod = method;
-        connections::CommLayer.CurrentMethod = method;
-        connections::CommLayer.CommState[method] = connections::CommStateOpen;
+        connections::connectionLayer.settings.CommMethod = method;
+        connections::connectionLayer.CommState[method] = connections::kStateOpen;
     }
     void Store(std::string_view bytes) {
         connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()),
@@ -74,12 +75,9 @@ TEST_F(TerminalWindowTest, TitleComesFromTheSettingOrTheConnection) {
     EXPECT_EQ(BuildWindowTitle(), u"Wendrosta -  NOT CONNECTED");
 
     Open(connections::CommMethodTelnet);
-    connections::CommLayer.ConnectedHostName = "host.example";
-    EXPECT_EQ(BuildWindowTitle(), u"Wendrosta -  host.example");
-    connections::CommLayer.ConnectionDescription = "Telnet to host \xE9";
-    EXPECT_EQ(BuildWindowTitle(), u"Wendrosta -  Telnet to host \u00E9");
+    connections::connectionLayer.ConnectedHostName = "h\xF4te.example";
+    EXPECT_EQ(BuildWindowTitle(), u"Wendrosta -  h\u00F4te.example");
 
-    connections::CommLayer.ConnectionDescription.clear();
     Open(connections::CommMethodSerial);
     EXPECT_EQ(BuildWindowTitle(), u"Wendrosta ");
     commands::SettingsFile.SettingsFileName = "C:\\DATA\\site.def";
@@ -103,8 +101,10 @@ TEST_F(TerminalWindowTest, TitleComesFromTheSettingOrTheConnection) {
 }
 
 TEST_F(TerminalWindowTest, CommRequestsAnswerAsTheirTableSays) {
+    // A serial line: 0xFF is data there, not a Telnet command.
+    connections::connectionLayer.settings.CommMethod = connections::CommMethodSerial;
     Store(std::string("A\xFFZ", 3));
-    connections::CommLayer.LastError = 0x8123;
+    connections::connectionLayer.CommLastError = 0x8123;
     struct Step {
         uint32_t Function;
         int64_t Argument;

@@ -12,6 +12,7 @@
 #include "commands/settings_record.h"
 #include "commands/variables.h"
 #include "connections/comm_interface.h"
+#include "connections/connection_layer.h"
 #include "emulation/session_services.h"
 #include "ui/message_box.h"
 
@@ -123,7 +124,7 @@ class CommandLineTest : public ::testing::Test {
         if (args.ChooseSettings) add("choose");
         if (globals.KioskLevel) add("kiosk=" + std::to_string(*globals.KioskLevel));
         if (globals.WindowMenuName != "MainMenu") add("menu=" + globals.WindowMenuName);
-        if (connections::CommLayer.CommVerbose) add("verbose");
+        if (connections::connectionLayer.CommVerbose) add("verbose");
         for (const auto& box : Seen.Boxes) add("box=" + box);
         return out;
     }

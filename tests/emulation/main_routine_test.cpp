@@ -576,6 +576,16 @@ TEST_F(MainRoutineTest, ConnectionDecision) {
     }
 }
 
+TEST_F(MainRoutineTest, KioskMenuDecidesWhetherAFailedStartStays) {
+    // The command line's menu name (kiosk mode) is the menu searched for the items.
+    Services.FirstArgumentPass = [](StartupLocals&) { W->Globals.WindowMenuName = "SMALLMENU"; };
+    world.OpenResult = 9;
+    RunSession();
+    EXPECT_EQ(world.Globals.WindowMenuName, "SMALLMENU");
+    EXPECT_EQ(Count("CloseTerminalWindow"), 1u);
+    EXPECT_EQ(Count("PumpWindowMessages"), 0u);
+}
+
 TEST_F(MainRoutineTest, ExitCodes) {
     for (uint8_t code : {1, 2}) {
         SetUp();

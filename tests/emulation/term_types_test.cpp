@@ -5,44 +5,46 @@
 #include <cstring>
 #include <string>
 
+#include "commands/settings_record.h"
 #include "emulation/family_tables.h"
 #include "emulation/recogniser.h"
 
 namespace emulation {
 namespace {
 
-// Stands in for the settings and the console.
-class FakeSide final : public TermTypeSide {
+// Stands in for the console.
+class FakeConsole final : public TermTypeConsole {
   public:
-    TermTypeSurroundings around;
+    uint16_t colourMap[16] = {};
     TermTypeChange applied;
     int applyCount = 0;
-    uint8_t backspace = 0x7F;
 
-    TermTypeSurroundings Read() override { return around; }
+    void ReadColourMap(uint16_t (&map)[16]) override { std::memcpy(map, colourMap, sizeof map); }
     void Apply(const TermTypeChange& change) override {
         applied = change;
         ++applyCount;
     }
-    uint8_t BackspaceChar() override { return backspace; }
     uint16_t NormalizeKeyCode(uint16_t key) override { return key == 500 ? 13 : key; }
 };
 
 class TermTypesTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        commands::ResetSettingsToDefaults();
         ResetEmulatorState();
         ResetRecogniser();
         ResetFamilyTables();
-        for (int i = 0; i < 16; ++i) side.around.AttrColorMap[i] = static_cast<uint16_t>(0x1E + i);
-        SetTermTypeSide(&side);
+        for (int i = 0; i < 16; ++i) side.colourMap[i] = static_cast<uint16_t>(0x1E + i);
+        SetTermTypeConsole(&side);
     }
     void TearDown() override {
-        SetTermTypeSide(nullptr);
+        SetTermTypeConsole(nullptr);
         ResetEmulatorState();
         ResetFamilyTables();
+        commands::ResetSettingsToDefaults();
     }
-    FakeSide side;
+    FakeConsole side;
+    commands::SettingsRecord& settings = commands::Settings;
 };
 
 std::string Text(const ByteText<10>& t) {
@@ -229,7 +231,7 @@ TEST_F(TermTypesTest, UnknownNameOnlyResetsTheShiftState) {
     EmulatorState.SingleShiftPending = true;
     EmulatorState.NationalSlots[2] = 9;
     EmulatorState.CursorKeyMode = true;
-    side.around.CharsetMode = 4;
+    settings.CharsetMode = 4;
     side.applyCount = 0;
 
     EXPECT_FALSE(SetTerminalType("VT999", true));
@@ -244,24 +246,24 @@ TEST_F(TermTypesTest, UnknownNameOnlyResetsTheShiftState) {
 }
 
 TEST_F(TermTypesTest, WyseFiftyAndSixtyShareAFamilyButNotTheirSettings) {
+    settings.Propagate = 0;
     ASSERT_TRUE(SetTerminalType("WYSE50", true));
-    EXPECT_TRUE(side.applied.SetPropagate);
-    EXPECT_TRUE(side.applied.Propagate);
+    EXPECT_EQ(settings.Propagate, 1);
     EXPECT_EQ(side.applied.AttrSelection, 254);
-    EXPECT_EQ(side.applied.CharsetKind, 0);
+    EXPECT_EQ(settings.CharsetKind, 0);
     EXPECT_EQ(EmulatorState.GSlots[2], 0);
 
     EmulatorState.CharBanks[0] = 9;
     ASSERT_TRUE(SetTerminalType("WYSE60", true));
-    EXPECT_FALSE(side.applied.Propagate);
+    EXPECT_EQ(settings.Propagate, 0);
     EXPECT_EQ(side.applied.AttrSelection, 0);
-    EXPECT_EQ(side.applied.CharsetKind, 6);
+    EXPECT_EQ(settings.CharsetKind, 6);
     EXPECT_EQ(EmulatorState.CharBanks[0], 3);
     EXPECT_EQ(EmulatorState.CharBanks[1], 6);
     EXPECT_FALSE(EmulatorState.HostTextAnsi);
 
     ASSERT_TRUE(SetTerminalType("VT220", true));
-    EXPECT_FALSE(side.applied.SetPropagate);
+    EXPECT_EQ(settings.Propagate, 0);  // left as it was
 }
 
 TEST_F(TermTypesTest, CharacterSetsAtReset) {
@@ -283,14 +285,17 @@ TEST_F(TermTypesTest, CharacterSetsAtReset) {
         EXPECT_EQ(EmulatorState.GR, c.g2);
     }
     // A multibyte code page survives every change.
-    side.around.CharsetKind = 14;
+    settings.CharsetKind = 14;
     ASSERT_TRUE(SetTerminalType("WYSE50", false));
     EXPECT_EQ(EmulatorState.GSlots[2], 14);
-    EXPECT_EQ(side.applied.CharsetKind, 14);
+    EXPECT_EQ(settings.CharsetKind, 14);
 }
 
 TEST_F(TermTypesTest, ColoursAndSelection) {
+    settings.OldScoAnsi = 1;
     ASSERT_TRUE(SetTerminalType("SCOANSI", true));
+    EXPECT_EQ(settings.TermOptions3432.Get(), 0);
+    EXPECT_EQ(EmulatorState.OldScoColours, 1);
     EXPECT_TRUE(side.applied.SetColours);
     EXPECT_TRUE(side.applied.PcColourMap);
     EXPECT_EQ(side.applied.AttributeMode, 4);
@@ -314,8 +319,10 @@ TEST_F(TermTypesTest, ColoursAndSelection) {
     EXPECT_EQ(side.applied.DirectAttr, 0x1E);
     EXPECT_FALSE(EmulatorState.EraseInCurrentAttr);
 
-    side.around.AttributeMode = 0;
+    settings.AttrUnderlineMode = 0;
+    settings.TermOptions3432.Set(15);
     ASSERT_TRUE(SetTerminalType("VT220", true));
+    EXPECT_EQ(settings.TermOptions3432.Get(), 15);
     EXPECT_TRUE(side.applied.SetColours);
     EXPECT_FALSE(side.applied.PcColourMap);
     EXPECT_EQ(side.applied.AttributeMode, 5);
@@ -343,7 +350,7 @@ TEST_F(TermTypesTest, ResetClearsRecogniserStateAndBuildsItsIndexes) {
     EXPECT_TRUE(EmulatorState.SoftFontName.empty());
     EXPECT_EQ(EmulatorState.ProtectAttrIndex, 1);
     EXPECT_TRUE(EmulatorState.C332Mode);  // stays set once set
-    EXPECT_EQ(side.applied.TabStyle, 1);
+    EXPECT_EQ(settings.TabStops[1], 9);
 
     EXPECT_EQ(EmulatorState.FirstEntryOf('H'), 1u);   // ESC [ = H
     EXPECT_EQ(EmulatorState.FirstEntryOf('m'), 23u);  // ESC [ = m
@@ -361,12 +368,16 @@ TEST_F(TermTypesTest, ResetClearsRecogniserStateAndBuildsItsIndexes) {
     EXPECT_TRUE(EmulatorState.OpenFinals.Has('\x19'));
     EXPECT_TRUE(EmulatorState.OpenFinals.Has('\x03'));
     EXPECT_FALSE(EmulatorState.CsiFinals.Has('m'));
-    EXPECT_EQ(side.applied.TabStyle, 0);
+    settings.TabStops[1] = 77;
+    ASSERT_TRUE(SetTerminalType("N7901", false));  // tab style 0 leaves the stops
+    EXPECT_EQ(settings.TabStops[1], 77);
+    ASSERT_TRUE(SetTerminalType("C332", false));  // tab style 2 clears them
+    EXPECT_EQ(settings.TabStops[1], 0);
 }
 
 TEST(TabStops, ResetStyles) {
-    uint8_t stops[kTabStopCount];
-    std::memset(stops, 0xAA, sizeof stops);
+    std::array<uint8_t, kTabStopCount> stops;
+    stops.fill(0xAA);
     ResetTabStops(0, stops);
     EXPECT_EQ(stops[0], 0xAA);
     ResetTabStops(1, stops);
@@ -380,6 +391,7 @@ TEST(TabStops, ResetStyles) {
 }
 
 TEST_F(TermTypesTest, KeySequences) {
+    settings.BackspaceChar = 0x7F;
     ASSERT_TRUE(SetTerminalType("VT220", true));
     EXPECT_EQ(Text(TermKeySequence(328)), "\x1b[A");  // normal cursor keys
     EXPECT_EQ(Text(TermKeySequence(331)), "\x1b[D");

@@ -7,8 +7,8 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -31,7 +31,9 @@ namespace peers {
 
 using Bytes = std::vector<uint8_t>;
 
-inline bool Executable(const std::string& path) { return ::access(path.c_str(), X_OK) == 0; }
+inline bool Executable(const std::string& path) {
+    return ::access(path.c_str(), X_OK) == 0;
+}
 
 inline std::string FindInPath(const std::string& name) {
     const char* path = ::getenv("PATH");
@@ -62,14 +64,15 @@ inline bool Listening(uint16_t port) {
     char wanted[32];
     std::snprintf(wanted, sizeof wanted, "0100007F:%04X", port);
     for (std::string line; std::getline(tcp, line);) {
-        if (line.find(wanted) != std::string::npos && line.find(" 0A ") != std::string::npos) return true;
+        if (line.find(wanted) != std::string::npos && line.find(" 0A ") != std::string::npos)
+            return true;
     }
     return false;
 }
 
 // A private temporary folder, removed with everything in it.
 class TempDir {
-public:
+  public:
     TempDir() {
         char pattern[] = "/tmp/vz-peer-XXXXXX";
         path_ = ::mkdtemp(pattern);
@@ -80,14 +83,14 @@ public:
     }
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 
 // A child process in a process group of its own; the group is stopped when
 // this goes away.
 class PeerProcess {
-public:
+  public:
     PeerProcess(const std::vector<std::string>& argv, const std::string& logFile) {
         // Servers fork per connection; their orphans come back to this
         // process, so that Stop can reap them instead of leaving zombies.
@@ -126,13 +129,13 @@ public:
     }
     bool Running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
 
-private:
+  private:
     pid_t pid_ = -1;
 };
 
 // Real sockets, with every byte sent and received kept for inspection.
 class RecordingTransport : public connections::PosixTransport {
-public:
+  public:
     Bytes sent;
     Bytes received;
     int32_t Send(const uint8_t* bytes, int32_t count) override {
@@ -148,16 +151,20 @@ public:
 };
 
 class PeerHost : public connections::ConnectionHost {
-public:
+  public:
     int exitCode = -1;
     int titleUpdates = 0;
+    bool fullDuplex = false;
     int32_t columns = 80, rows = 25;
     std::vector<std::string> log;
 
     void UpdateWindowTitle() override { ++titleUpdates; }
     void SetExitCode(uint8_t code) override { exitCode = code; }
+    void SetFullDuplex(bool on) override { fullDuplex = on; }
     void CommLogSent(std::string_view t) override { log.push_back("[S:" + std::string(t) + "]"); }
-    void CommLogReceived(std::string_view t) override { log.push_back("[R:" + std::string(t) + "]"); }
+    void CommLogReceived(std::string_view t) override {
+        log.push_back("[R:" + std::string(t) + "]");
+    }
     void CommDebugLog(std::string_view t) override { log.push_back("[" + std::string(t) + "]"); }
     void CommErrorBox(std::string_view t, uint8_t kind) override {
         log.push_back("BOX" + std::to_string(kind) + " " + std::string(t));
@@ -205,8 +212,9 @@ struct PeerClient {
     std::string Text() const { return std::string(data.begin(), data.end()); }
 
     // Reads (and polls) until the delivered data holds needle, or time runs out.
-    bool ReadUntil(const std::string& needle, int milliseconds = 5000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    bool ReadUntil(const std::string& needle, int milliseconds = 15000) {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
         while (std::chrono::steady_clock::now() < deadline) {
             Pump();
             if (Text().find(needle) != std::string::npos) return true;
@@ -215,9 +223,24 @@ struct PeerClient {
         return false;
     }
 
+    // Reads (and polls) until done() holds or time runs out; deadlines are
+    // generous because a loaded machine can delay the host's close a lot.
+    template <typename Condition>
+    bool ReadUntilTrue(Condition done, int milliseconds = 20000) {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        while (std::chrono::steady_clock::now() < deadline) {
+            Pump();
+            if (done()) return true;
+            socket.Wait(20);
+        }
+        return false;
+    }
+
     // Reads for a while, whatever comes.
     void ReadFor(int milliseconds) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
         while (std::chrono::steady_clock::now() < deadline) {
             Pump();
             socket.Wait(20);

@@ -38,7 +38,7 @@ bool Readable(int fd, int milliseconds) {
 
 // A host that greets whoever connects and then echoes lines back.
 class GreetingHost {
-public:
+  public:
     GreetingHost() {
         fd_ = ListenOn(port_);
         thread_ = std::thread([this] {
@@ -62,14 +62,14 @@ public:
     }
     uint16_t port() const { return port_; }
 
-private:
+  private:
     int fd_ = -1;
     uint16_t port_ = 0;
     std::thread thread_;
 };
 
 class Socks4Proxy {
-public:
+  public:
     explicit Socks4Proxy(uint8_t status) : status_(status) {
         fd_ = ListenOn(port_);
         thread_ = std::thread([this] { Serve(); });
@@ -82,7 +82,7 @@ public:
         return request_;
     }
 
-private:
+  private:
     void Stop() {
         if (!thread_.joinable()) return;
         ::shutdown(fd_, SHUT_RDWR);

@@ -1,10 +1,13 @@
-// The program as a whole under Windows: it starts, shows its window, and
-// ends cleanly when the window is closed.
+// The program as a whole under Windows: it starts in a folder of its own,
+// finds, loads or creates its settings file, shows its window, and ends
+// cleanly when the window is closed or its run-time limit is reached.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
+#include "commands/settings_record.h"
 #include "console/win32/terminal_window_win32.h"
 
 namespace {
@@ -18,6 +21,38 @@ std::wstring WindowsPath(const std::string& path) {
     return out;
 }
 
+struct WindowSearch {
+    DWORD processId;
+    const char* title;
+    HWND found = nullptr;
+    std::string titles;
+};
+
+// Visits the process's visible top-level windows: finds the one with the
+// title and lists every title with its static texts.
+WindowSearch SearchWindows(DWORD processId, const char* title) {
+    WindowSearch search{processId, title};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<WindowSearch*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != s->processId || !IsWindowVisible(window)) return TRUE;
+            char text[200] = {};
+            GetWindowTextA(window, text, sizeof text);
+            if (s->title && std::string(text) == s->title) s->found = window;
+            s->titles += std::string(" [") + text + "]";
+            HWND child = nullptr;
+            while ((child = FindWindowExA(window, child, "Static", nullptr)) != nullptr) {
+                GetWindowTextA(child, text, sizeof text);
+                if (text[0]) s->titles += std::string(" \"") + text + "\"";
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search;
+}
+
 class ProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -25,19 +60,20 @@ class ProgramTest : public ::testing::Test {
         ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
         folder = std::wstring(temp) + L"vz_program_" + std::to_wstring(GetCurrentProcessId());
         CreateDirectoryW(folder.c_str(), nullptr);
+        // A copy of its own, so that the program folder is this folder too.
+        exe = folder + L"\\VOVUZIVA.exe";
+        ASSERT_TRUE(
+            CopyFileW(WindowsPath(VZ_BUILD_DIR "/VOVUZIVA.exe").c_str(), exe.c_str(), FALSE))
+            << GetLastError();
     }
     void TearDown() override {
-        if (process.hProcess) {
-            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
-                TerminateProcess(process.hProcess, 99);
-            CloseHandle(process.hProcess);
-            CloseHandle(process.hThread);
-        }
+        EndProcess();
+        for (const wchar_t* name : {L"VOVUZIVA.exe", L"wendrosta.def", L"session.def"})
+            DeleteFileW((folder + L"\\" + name).c_str());
         RemoveDirectoryW(folder.c_str());
     }
 
     void Start(const std::wstring& arguments) {
-        std::wstring exe = WindowsPath(VZ_BUILD_DIR "/VOVUZIVA.exe");
         std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
@@ -46,9 +82,18 @@ class ProgramTest : public ::testing::Test {
             << GetLastError();
     }
 
+    void EndProcess() {
+        if (!process.hProcess) return;
+        if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(process.hProcess, 99);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+        process = {};
+    }
+
     // The program's terminal window, waiting for it to appear.
-    HWND FindProgramWindow(DWORD timeoutMs) {
-        for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+    HWND FindProgramWindow() {
+        for (int waited = 0; waited < 60000; waited += 100) {
             HWND window = nullptr;
             while ((window = FindWindowExW(nullptr, window, console::TerminalWindowClass,
                                            nullptr)) != nullptr) {
@@ -61,31 +106,101 @@ class ProgramTest : public ::testing::Test {
         return nullptr;
     }
 
+    // Answers the save question with the button (IDYES or IDNO).
+    void AnswerSaveQuestion(int button) {
+        for (int waited = 0; waited < 30000; waited += 100) {
+            WindowSearch s = SearchWindows(process.dwProcessId, "Save Parameters?");
+            if (s.found) {
+                PostMessageW(s.found, WM_COMMAND, button, 0);
+                return;
+            }
+            Sleep(100);
+        }
+        ADD_FAILURE() << "no save question; windows:"
+                      << SearchWindows(process.dwProcessId, nullptr).titles;
+    }
+
+    // Waits for the end of the process; its exit status.
+    DWORD WaitForEnd(DWORD timeoutMs) {
+        if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << "still running; windows:"
+                          << SearchWindows(process.dwProcessId, nullptr).titles;
+            return 99;
+        }
+        DWORD status = 99;
+        GetExitCodeProcess(process.hProcess, &status);
+        return status;
+    }
+
+    bool FileSize(const wchar_t* name, LARGE_INTEGER& size) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW((folder + L"\\" + name).c_str(), GetFileExInfoStandard, &data))
+            return false;
+        size.LowPart = data.nFileSizeLow;
+        size.HighPart = static_cast<LONG>(data.nFileSizeHigh);
+        return true;
+    }
+
     std::wstring folder;
+    std::wstring exe;
     PROCESS_INFORMATION process{};
 };
 
-TEST_F(ProgramTest, EndsCleanlyWhenItsWindowIsClosed) {
-    for (const wchar_t* arguments : {L"NONE", L"session.def"}) {
-        SCOPED_TRACE(std::string(arguments, arguments + wcslen(arguments)));
-        Start(arguments);
-        HWND window = FindProgramWindow(60000);
-        ASSERT_NE(window, nullptr) << "no terminal window";
-        wchar_t title[100] = {};
-        GetWindowTextW(window, title, 100);
-        EXPECT_EQ(std::wstring(title).rfind(L"Wendrosta ", 0), 0u);
+TEST_F(ProgramTest, FirstStartCreatesTheSettingsFileWhenClosed) {
+    Start(L"");
+    HWND window = FindProgramWindow();
+    ASSERT_NE(window, nullptr) << "no terminal window";
+    wchar_t title[100] = {};
+    GetWindowTextW(window, title, 100);
+    EXPECT_EQ(std::wstring(title), L"Wendrosta -  NOT CONNECTED");
 
-        ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
-        ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0)
-            << "still running after WM_CLOSE";
-        DWORD status = 1;
-        GetExitCodeProcess(process.hProcess, &status);
-        EXPECT_EQ(status, 0u);
-        EXPECT_FALSE(IsWindow(window));
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
-        process = {};
-    }
+    ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
+    AnswerSaveQuestion(IDYES);
+    EXPECT_EQ(WaitForEnd(30000), 0u);
+    EXPECT_FALSE(IsWindow(window));
+    LARGE_INTEGER size{};
+    ASSERT_TRUE(FileSize(L"wendrosta.def", size)) << "no settings file";
+    EXPECT_EQ(size.QuadPart, static_cast<LONGLONG>(sizeof(commands::SettingsRecord)));
+}
+
+TEST_F(ProgramTest, WithoutASettingsFileNothingIsWritten) {
+    Start(L"NONE");
+    HWND window = FindProgramWindow();
+    ASSERT_NE(window, nullptr) << "no terminal window";
+    ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
+    AnswerSaveQuestion(IDNO);
+    EXPECT_EQ(WaitForEnd(30000), 0u);
+    LARGE_INTEGER size{};
+    EXPECT_FALSE(FileSize(L"wendrosta.def", size));
+}
+
+TEST_F(ProgramTest, NamedSettingsFileIsLoadedAndItsRunTimeLimitEndsTheProgram) {
+    // Defaults with a three-second limit on the run.
+    commands::SettingsRecord record = commands::DefaultSettings();
+    record.InactivityTimeout.Set(3);
+    std::FILE* f = _wfopen((folder + L"\\session.def").c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(std::fwrite(&record, 1, sizeof record, f), sizeof record);
+    std::fclose(f);
+
+    Start(L"session.def");
+    ASSERT_NE(FindProgramWindow(), nullptr) << "no terminal window";
+    // Unchanged settings end without a question.
+    EXPECT_EQ(WaitForEnd(30000), 0u);
+}
+
+TEST_F(ProgramTest, LoadedSettingsCloseWithoutAQuestion) {
+    commands::SettingsRecord record = commands::DefaultSettings();
+    std::FILE* f = _wfopen((folder + L"\\session.def").c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(std::fwrite(&record, 1, sizeof record, f), sizeof record);
+    std::fclose(f);
+
+    Start(L"session.def");
+    HWND window = FindProgramWindow();
+    ASSERT_NE(window, nullptr) << "no terminal window";
+    ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
+    EXPECT_EQ(WaitForEnd(30000), 0u);
 }
 
 }  // namespace

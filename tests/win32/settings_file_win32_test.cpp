@@ -22,21 +22,6 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-TEST(SettingsFileWin32, ProgramFolderIsTheExecutablesFolder) {
-    char module[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, module, MAX_PATH);
-    std::string expected(module, n);
-    expected.resize(expected.find_last_of('\\') + 1);
-
-    platform::SetEnvironmentSource(&platform::Win32Environment());
-    std::string comspec, path, folder;
-    commands::CheckEnvironment(comspec, 255, path, 255, folder, 255);
-    platform::SetEnvironmentSource(nullptr);
-    EXPECT_EQ(folder, expected);
-    EXPECT_EQ(folder.back(), '\\');
-    EXPECT_FALSE(comspec.empty());
-}
-
 TEST(SettingsFileWin32, LoadsFromTheCurrentFolderAndSavesOverTheOldFile) {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
@@ -73,7 +58,6 @@ TEST(SettingsFileWin32, LoadsFromTheCurrentFolderAndSavesOverTheOldFile) {
     EXPECT_FALSE(Exists(file + ".~old"));
 
     SetCurrentDirectoryA(previous);
-    platform::SetEnvironmentSource(nullptr);
     platform::SetSettingsDialogs(nullptr);
     commands::ResetSettingsFileState();
     commands::ResetSettingsToDefaults();

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "connections/connection_layer.h"
 #include "console/screen_buffer.h"
 #include "console/win32/terminal_window_win32.h"
 #include "terminal_window_fixture.h"
@@ -68,14 +69,15 @@ class TerminalWindowWin32Test : public window_test::TerminalWindowFixture {
         return text;
     }
 
-    // Starts a program and keeps this window answering while it runs.
-    PROCESS_INFORMATION Start(const std::string& exe, const std::string& arguments) {
+    // Starts a program (in a folder of its own when one is given).
+    PROCESS_INFORMATION Start(const std::string& exe, const std::string& arguments,
+                              const std::string& folder = {}) {
         std::string line = "\"" + exe + "\" " + arguments;
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
         EXPECT_TRUE(CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &process))
+                                   folder.empty() ? nullptr : folder.c_str(), &startup, &process))
             << GetLastError();
         processes.push_back(process);
         return process;
@@ -121,9 +123,9 @@ TEST_F(TerminalWindowWin32Test, CreatedByTheFirstConsoleOperationAndTitledFromTh
     console::UpdateWindowTitle();
     EXPECT_EQ(Title(window), L"Session A");
     commands::Settings.WindowTitle = "";
-    connections::CommLayer.CurrentMethod = connections::CommMethodTelnet;
-    connections::CommLayer.CommState[connections::CommMethodTelnet] = connections::CommStateOpen;
-    connections::CommLayer.ConnectedHostName = "host.example";
+    connections::connectionLayer.settings.CommMethod = connections::CommMethodTelnet;
+    connections::connectionLayer.CommState[connections::CommMethodTelnet] = connections::kStateOpen;
+    connections::connectionLayer.ConnectedHostName = "host.example";
     commands::Settings.CommMethod = connections::CommMethodTelnet;
     console::UpdateWindowTitle();
     EXPECT_EQ(Title(window), L"Wendrosta -  host.example");
@@ -163,8 +165,10 @@ TEST_F(TerminalWindowWin32Test, AnswersConnectionRequestsOfAnotherProgram) {
     HWND window = QuietWindow();
     ASSERT_NE(window, nullptr);
     const uint8_t received[] = {'A', 0xFF, 'Z'};
+    // A serial line: 0xFF is data there, not a Telnet command.
+    connections::connectionLayer.settings.CommMethod = connections::CommMethodSerial;
     connections::StoreReceivedBytes(received, sizeof received);
-    connections::CommLayer.LastError = 0x1234;
+    connections::connectionLayer.CommLastError = 0x1234;
 
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
@@ -197,8 +201,20 @@ TEST_F(TerminalWindowWin32Test, AnswersConnectionRequestsOfAnotherProgram) {
 }
 
 TEST_F(TerminalWindowWin32Test, AnotherRunningCopyIsBroughtForwardOrClosed) {
-    // The program itself is the other copy.
-    PROCESS_INFORMATION program = Start(WindowsPath(VZ_BUILD_DIR "/VOVUZIVA.exe"), "NONE");
+    // The program itself is the other copy, with settings it loaded unchanged, so
+    // that it closes without asking.
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string folder = std::string(temp) + "vz_other_copy";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string settings = folder + "\\session.def";
+    {
+        commands::SettingsRecord record = commands::DefaultSettings();
+        std::ofstream file(settings, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(&record), sizeof record);
+    }
+    PROCESS_INFORMATION program =
+        Start(WindowsPath(VZ_BUILD_DIR "/VOVUZIVA.exe"), "session.def", folder);
     HWND other = nullptr;
     for (int i = 0; i < 600 && !other; ++i) {
         other = FindWindowW(console::TerminalWindowClass, nullptr);
@@ -221,6 +237,8 @@ TEST_F(TerminalWindowWin32Test, AnotherRunningCopyIsBroughtForwardOrClosed) {
     DWORD status = 1;
     GetExitCodeProcess(program.hProcess, &status);
     EXPECT_EQ(status, 0u);
+    DeleteFileA(settings.c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace

@@ -7,12 +7,20 @@
 #include <string>
 #include <string_view>
 
+#include "commands/win32/settings_platform_win32.h"
+#include "commands/win32/variables_win32.h"
+#include "connections/win32/connect_dialog.h"
 #include "console/exit_chain.h"
 #include "console/terminal_window.h"
+#include "console/tick_clock.h"
+#include "console/win32/code_pages_win32.h"
+#include "console/win32/install_services.h"
 #include "console/win32/terminal_window_win32.h"
 #include "emulation/main_routine.h"
+#include "emulation/term_executor.h"
 #include "emulation/session_services.h"
 #include "transfer/transfer_interface.h"
+#include "ui/win32/language_dialogs.h"
 #include "ui/win32/message_box_win32.h"
 
 namespace {
@@ -41,12 +49,23 @@ void RunExitChainAtExit() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    platform::InstallWin32Services();
+    console::InstallWin32CodePages();
+    console::CalibrateDelayLoop();
+    platform::InstallSettingsFilePlatform();
+    commands::InstallWin32VariableSources();
     console::InstallTerminalWindow();
+    // Sockets are polled until the window exists to take their notices.
+    connections::InstallWinsockConnection(nullptr);
+    console::WindowHandlers.WindowCreated = connections::InstallWinsockConnection;
     ui::InstallWin32MessageBox();
+    ui::InstallWin32LanguageDialogs();
     emulation::Services.MenuHoldsItem = MenuHoldsItem;
     emulation::Services.ProcessKeyboard = WaitForNextMessage;
     std::atexit(RunExitChainAtExit);
 
+    emulation::InstallTermOperations();
+    emulation::UseCommRecogniserSource();
     transfer::InitKermit();
     emulation::RunSession();
     console::CloseTerminalWindow();

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "commands/startup_environment.h"
+#include "console/file_search.h"
 
 namespace commands {
 
@@ -111,7 +111,9 @@ void MapiSendFax(HWND window, const char* number, const char* file, const char* 
     std::string recipientName = "Custom fax";
     std::string address = std::string("FAX:") + number;
     std::string path(file);
-    std::string name = NamePart(path);
+    std::string folder, name, ext;
+    console::FSplit(path, folder, name, ext);
+    name += ext;
     MapiRecipient recipient{0, kMapiTo, recipientName.data(), address.data(), 0, nullptr};
     MapiFile attachment{0, 0, 0xFFFFFFFF, path.data(), name.data(), nullptr};
     MapiMessage message{};

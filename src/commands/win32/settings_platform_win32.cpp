@@ -3,7 +3,6 @@
 namespace platform {
 
 void InstallSettingsFilePlatform() {
-    SetEnvironmentSource(&Win32Environment());
     SetSettingsDialogs(&Win32SettingsDialogs());
 }
 

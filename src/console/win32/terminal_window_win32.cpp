@@ -8,6 +8,8 @@
 
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
+#include "connections/connection_layer.h"
+#include "connections/win32/socket_notify.h"
 #include "console/exit_chain.h"
 #include "console/messages.h"
 #include "console/program_launch.h"
@@ -48,7 +50,6 @@ struct Win32WindowState {
 Win32WindowState W;
 
 constexpr UINT kSocketEventRead = 1;
-constexpr UINT kSocketEventOutOfBand = 4;
 constexpr UINT kMenuIdle = 2;  // WM_ENTERIDLE from a menu
 constexpr UINT kMediaNotify = 0x03B9;
 
@@ -154,6 +155,7 @@ void CreateTerminalWindow() {
         return;
     }
     W.TerminalWindow = window;
+    if (WindowHandlers.WindowCreated) WindowHandlers.WindowCreated(window);
     if (closeGreyed)
         EnableMenuItem(GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
 
@@ -283,19 +285,15 @@ void OnInputLanguageChange(WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void OnSocketNotify(LPARAM lParam) {
-    UINT event = LOWORD(lParam);
-    if (event == kSocketEventOutOfBand) {
-        connections::RloginUrgentData();
-        return;
-    }
-    if (connections::CommLayer.CommVerbose) {
+void OnSocketNotify(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (connections::connectionLayer.CommVerbose) {
+        UINT event = LOWORD(lParam);
         if (event != kSocketEventRead)
             ui::LangMessageBoxShort("Comm Event = " + std::to_string(event));
         if (HIWORD(lParam) != 0)
             ui::LangMessageBoxShort("Comm Event Error = " + std::to_string(HIWORD(lParam)));
     }
-    connections::CommPollReceive();
+    connections::HandleSocketNotify(message, wParam, lParam);
 }
 
 bool IsKeyMessage(UINT message) {
@@ -439,7 +437,7 @@ LRESULT CALLBACK TerminalWindowProc(HWND window, UINT message, WPARAM wParam, LP
             CaretFollowsCursor();
             return 0;
         case WM_SOCKETNOTIFY:
-            OnSocketNotify(lParam);
+            OnSocketNotify(message, wParam, lParam);
             return 0;
         case WM_COMMREQUEST:
             return static_cast<LRESULT>(
@@ -498,6 +496,9 @@ void DestroyTerminalWindow() {
     for (UINT_PTR timer : {kIdleTimer, kCaretTimer, kBlinkTimer}) KillTimer(window, timer);
     DestroyWindow(window);
     W.TerminalWindow = nullptr;
+    // The quit message the destruction posted is this call's own, not a halt.
+    MSG quit;
+    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     if (WindowHandlers.RemoveKeyboardHook) WindowHandlers.RemoveKeyboardHook();
 }
 

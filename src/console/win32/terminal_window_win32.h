@@ -18,8 +18,9 @@ void InstallTerminalWindow();
 // The terminal window; nullptr before it is created and after it is gone.
 HWND TerminalWindowHandle();
 // Kills the timers, destroys the window and removes the keyboard hook, without
-// ending the process (CloseTerminalWindow then ends it). The destruction posts the
-// quit message, which a later pump takes as a halt.
+// ending the process (CloseTerminalWindow then ends it). The quit message that the
+// destruction posts is taken back; a window destroyed any other way leaves it for
+// the next pump, which takes it as a halt.
 void DestroyTerminalWindow();
 // The program's title prefix.
 std::wstring TitleBanner();
@@ -36,6 +37,8 @@ inline constexpr wchar_t TerminalWindowClass[] = L"VovuzIvaTerminal";
 using MessageHandler = bool (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                 LRESULT& result);
 struct TerminalWindowHandlers {
+    // The window was just created (socket notices and owned dialogs go to it).
+    void (*WindowCreated)(HWND window) = nullptr;
     // Mouse messages and the click timers 5 and 6.
     MessageHandler Mouse = nullptr;
     // A shown mouse selection is inverted back before anything is written.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+
 #include "console/win32/install_services.h"
 #include "ui/win32/language_module_handle.h"
 
@@ -32,6 +34,60 @@ class Win32LanguageModuleLoader final : public LanguageModuleLoader {
     }
 
     void Free(uint64_t module) override { FreeLibrary(reinterpret_cast<HMODULE>(module)); }
+
+    std::vector<std::string> FindModuleFiles(const std::string& pattern) override {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((ProgramDirectory() + pattern).c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.emplace_back(found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+        return names;
+    }
+
+    bool MenuLanguage(uint64_t module, uint16_t& languageId) override {
+        struct Found {
+            bool any = false;
+            WORD language = 0;
+        } found;
+        auto remember = [](HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR param) -> BOOL {
+            auto* f = reinterpret_cast<Found*>(param);
+            f->any = true;
+            f->language = language;
+            return TRUE;
+        };
+        EnumResourceLanguagesA(reinterpret_cast<HMODULE>(module), reinterpret_cast<LPCSTR>(RT_MENU),
+                               "MAINMENU", remember, reinterpret_cast<LONG_PTR>(&found));
+        if (!found.any) return false;
+        languageId = found.language;
+        return true;
+    }
+
+    std::u16string NativeLanguageName(uint16_t languageId) override {
+        return LocaleText(languageId, LOCALE_SNATIVELANGNAME);
+    }
+    std::u16string LocalizedLanguageName(uint16_t languageId) override {
+        return LocaleText(languageId, LOCALE_SLANGUAGE);
+    }
+
+  private:
+    // The locale's text in its own default ANSI code page, as Unicode.
+    static std::u16string LocaleText(uint16_t languageId, LCTYPE type) {
+        LCID locale = MAKELCID(languageId, SORT_DEFAULT);
+        char text[128] = {};
+        if (!GetLocaleInfoA(locale, type, text, sizeof text) || text[0] == 0) return {};
+        char page[8] = {};
+        UINT codePage = 0;
+        if (GetLocaleInfoA(locale, LOCALE_IDEFAULTANSICODEPAGE, page, sizeof page))
+            codePage = static_cast<UINT>(strtoul(page, nullptr, 10));
+        wchar_t wide[128] = {};
+        int n = MultiByteToWideChar(codePage, 0, text, -1, wide, 128);
+        if (n <= 1) return {};
+        return std::u16string(reinterpret_cast<const char16_t*>(wide), static_cast<size_t>(n - 1));
+    }
 };
 
 LanguageModuleLoader& Win32LanguageModuleLoaderInstance() {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "commands/startup_services.h"
 #include "commands/win32/settings_platform_win32.h"
+#include "console/messages.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ class WindowsSettingsDialogs final : public platform::SettingsDialogs {
   public:
     char Ask(std::string_view caption, std::string_view text, bool allowCancel) override {
         std::string title(caption);
-        if (title.empty()) title = commands::StartupServices.GetMessageText(kMsgBanner);
+        if (title.empty()) title = console::GetMessageText(kMsgBanner, false);
         if (title.empty()) title = "VovuzIva";
         const std::string body(text);
         const UINT buttons = allowCancel ? MB_YESNOCANCEL : MB_YESNO;
@@ -39,10 +39,10 @@ class WindowsSettingsDialogs final : public platform::SettingsDialogs {
 
     bool ChooseSettingsSaveName(std::string& name) override {
         // The filter is "description NUL pattern NUL NUL".
-        std::string filter = commands::StartupServices.GetMessageText(kMsgDefaultsFilter);
+        std::string filter = console::GetMessageText(kMsgDefaultsFilter, false);
         filter += std::string("\0*.def\0", 7);
         filter += '\0';
-        const std::string title = commands::StartupServices.GetMessageText(kMsgSaveDefaultsTitle);
+        const std::string title = console::GetMessageText(kMsgSaveDefaultsTitle, false);
         std::vector<char> buffer(MAX_PATH + 1, 0);
         name.copy(buffer.data(), std::min(name.size(), static_cast<size_t>(MAX_PATH)));
         OPENFILENAMEA dialog{};

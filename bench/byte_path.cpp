@@ -1,0 +1,182 @@
+// The whole byte path, receive ring to screen cells on a headless window, on
+// four kinds of host output, beside the same streams through libvterm.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+
+#include "commands/interpreter.h"
+#include "commands/settings_record.h"
+#include "connections/comm_interface.h"
+#include "connections/receive_ring.h"
+#include "console/console_primitives.h"
+#include "console/console_settings.h"
+#include "console/console_window_port.h"
+#include "console/screen_buffer.h"
+#include "emulation/receive_loop.h"
+#include "emulation/recogniser.h"
+#include "emulation/term_executor.h"
+#include "emulation/term_types.h"
+
+#ifdef VZ_HAVE_VTERM
+#include <vterm.h>
+#endif
+
+namespace {
+
+class HeadlessWindow final : public platform::ConsoleWindowPort {
+  public:
+    bool EnsureWindow() override { return true; }
+    bool WindowExists() override { return true; }
+    void RemoveSelection() override {}
+    void InvalidateCells(int32_t, int32_t, int32_t, int32_t) override {}
+    void InvalidateWindow() override {}
+    void UpdateWindow() override {}
+    void ScrollCellPixels(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) override {}
+    void DrawRowNow(int32_t, int32_t, int32_t) override {}
+    void CursorMoved() override {}
+    void TrackCursorView() override {}
+    void ResetScrollBars() override {}
+    void ScreenSizeChanged(int32_t, int32_t) override {}
+    void MessageBeep(uint32_t) override {}
+    void Tone(uint32_t, uint32_t) override {}
+};
+HeadlessWindow Window;
+
+int32_t FixedTick() { return 1; }
+
+constexpr size_t kStreamBytes = 1 << 20;
+
+std::string PlainText() {
+    std::mt19937 rng(1);
+    std::string s;
+    while (s.size() < kStreamBytes) {
+        const int n = 20 + static_cast<int>(rng() % 60);
+        for (int i = 0; i < n; ++i) s.push_back(static_cast<char>('a' + rng() % 26 + (i % 7 == 6 ? -65 : 0)));
+        s += "\r\n";
+    }
+    return s;
+}
+
+std::string SgrText() {
+    std::mt19937 rng(2);
+    std::string s;
+    while (s.size() < kStreamBytes) {
+        s += "\x1B[" + std::to_string(30 + rng() % 8) + ";" + std::to_string(40 + rng() % 8) + "m";
+        const int n = 3 + static_cast<int>(rng() % 10);
+        for (int i = 0; i < n; ++i) s.push_back(static_cast<char>('a' + rng() % 26));
+        s += "\x1B[0m ";
+        if (rng() % 8 == 0) s += "\r\n";
+    }
+    return s;
+}
+
+std::string CursorWrites() {
+    std::mt19937 rng(3);
+    std::string s;
+    while (s.size() < kStreamBytes) {
+        s += "\x1B[" + std::to_string(1 + rng() % 24) + ";" + std::to_string(1 + rng() % 70) + "H";
+        const int n = 1 + static_cast<int>(rng() % 10);
+        for (int i = 0; i < n; ++i) s.push_back(static_cast<char>('A' + rng() % 26));
+    }
+    return s;
+}
+
+std::string Utf8Text() {
+    static const char* const words[] = {"caf\xC3\xA9", "na\xC3\xAFve", "\xCE\xB1\xCE\xB2\xCE\xB3",
+                                        "\xD0\xBC\xD0\xB8\xD1\x80", "plain", "\xE2\x94\x80\xE2\x94\x82"};
+    std::mt19937 rng(4);
+    std::string s;
+    int col = 0;
+    while (s.size() < kStreamBytes) {
+        s += words[rng() % 6];
+        s += ' ';
+        if (++col % 10 == 0) s += "\r\n";
+    }
+    return s;
+}
+
+const std::string& Stream(int which) {
+    static const std::string streams[4] = {PlainText(), SgrText(), CursorWrites(), Utf8Text()};
+    return streams[which];
+}
+
+void StartTerminal(bool utf8) {
+    using namespace emulation;
+    commands::ResetSettingsToDefaults();
+    commands::ResetInterpreter();
+    console::ResetConsoleSettings();
+    console::ResetConsoleLayer();
+    console::ResetConsoleScreen();
+    console::SetScreenWindow(&Window);
+    console::AllocTermScreenRing(100 * 80 * 4, 80);
+    connections::ResetCommLayer();
+    ResetEmulatorState();
+    ResetRecogniser();
+    ResetTermExecutor();
+    ResetReceiveLoop();
+    InstallTermOperations();
+    UseCommRecogniserSource();
+    ReceiveLoop.Hooks.Ticks = FixedTick;
+    SetTerminalType("LINUX", false);
+    if (utf8) {
+        commands::Settings.CodePage.Set(0x40000);
+        EmulatorState.GR = 14;
+    }
+}
+
+void FeedAll(const std::string& bytes) {
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    size_t left = bytes.size();
+    while (left > 0 || connections::CommInputReady(0)) {
+        const size_t room = connections::ReceiveRing::kCapacity - connections::CommReceiveRing().Count();
+        const size_t n = left < room ? left : room;
+        connections::StoreReceivedBytes(data, n);
+        data += n;
+        left -= n;
+        emulation::ReceiveFromHost();
+    }
+}
+
+void BM_BytePath(benchmark::State& state) {
+    const int which = static_cast<int>(state.range(0));
+    const std::string& bytes = Stream(which);
+    StartTerminal(which == 3);
+    for (auto _ : state) FeedAll(bytes);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+    console::SetScreenWindow(nullptr);
+}
+
+#ifdef VZ_HAVE_VTERM
+void BM_Libvterm(benchmark::State& state) {
+    const std::string& bytes = Stream(static_cast<int>(state.range(0)));
+    VTerm* vt = vterm_new(25, 80);
+    vterm_set_utf8(vt, 1);
+    VTermScreen* screen = vterm_obtain_screen(vt);
+    vterm_screen_reset(screen, 1);
+    for (auto _ : state) {
+        size_t at = 0;
+        // The same 8 KB pieces the receive ring hands over.
+        while (at < bytes.size()) {
+            const size_t n = std::min<size_t>(8191, bytes.size() - at);
+            vterm_input_write(vt, bytes.data() + at, n);
+            at += n;
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+    vterm_free(vt);
+}
+#endif
+
+void StreamNames(benchmark::internal::Benchmark* b) {
+    b->ArgName("stream");
+    for (int i = 0; i < 4; ++i) b->Arg(i);
+}
+
+}  // namespace
+
+// Streams: 0 plain scrolling text, 1 SGR-heavy colour text, 2 cursor-addressed writes, 3 UTF-8.
+BENCHMARK(BM_BytePath)->Apply(StreamNames);
+#ifdef VZ_HAVE_VTERM
+BENCHMARK(BM_Libvterm)->Apply(StreamNames);
+#endif

@@ -1,0 +1,71 @@
+// Arbitrary host bytes through the receive loop, the recogniser, the executor
+// and the console primitives, for every terminal type: the first byte picks
+// the type, the second a few settings that change the path.
+#include <cstdint>
+#include <cstring>
+
+#include "commands/interpreter.h"
+#include "commands/settings_record.h"
+#include "connections/comm_interface.h"
+#include "connections/receive_ring.h"
+#include "console/console_primitives.h"
+#include "console/console_settings.h"
+#include "console/screen_buffer.h"
+#include "emulation/receive_loop.h"
+#include "emulation/recogniser.h"
+#include "emulation/term_executor.h"
+#include "emulation/term_types.h"
+#include "headless_window.h"
+
+namespace {
+
+HeadlessWindow Window;
+int32_t FixedTick() { return 1; }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 2) return 0;
+    using namespace emulation;
+    commands::ResetSettingsToDefaults();
+    commands::ResetInterpreter();
+    console::ResetConsoleSettings();
+    console::ResetConsoleLayer();
+    console::ResetConsoleScreen();
+    console::SetScreenWindow(&Window);
+    console::AllocTermScreenRing(100 * 80 * 4, 80);
+    connections::ResetCommLayer();
+    ResetEmulatorState();
+    ResetRecogniser();
+    ResetTermExecutor();
+    ResetReceiveLoop();
+    InstallTermOperations();
+    UseCommRecogniserSource();
+    ReceiveLoop.Hooks.Ticks = FixedTick;
+
+    SetTerminalType(TermTypeTable[data[0] % kTermTypeCount].Name, (data[0] & 0x80) != 0);
+    const uint8_t options = data[1];
+    commands::Settings.IgnoreNul = options & 1;
+    if (options & 2) {
+        commands::Settings.CodePage.Set(0x40000);
+        EmulatorState.GR = 14;
+    }
+    EmulatorState.WrapStyle = (options >> 2) % 3;
+    ReceiveLoop.C1AsText = (options & 0x10) != 0;
+    TermExecutor.QuietLine = (options & 0x20) != 0;
+    ReceiveLoop.InsertMode = (options & 0x40) != 0;
+
+    data += 2;
+    size -= 2;
+    while (size > 0 || connections::CommInputReady(0)) {
+        const size_t room = connections::ReceiveRing::kCapacity - connections::CommReceiveRing().Count();
+        const size_t n = size < room ? size : room;
+        connections::StoreReceivedBytes(data, n);
+        data += n;
+        size -= n;
+        ReceiveFromHost();
+    }
+    SetRecogniserSource(nullptr);
+    console::SetScreenWindow(nullptr);
+    return 0;
+}

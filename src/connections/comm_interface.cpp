@@ -1,0 +1,201 @@
+// The program's connection: the free functions of comm_interface.h over
+// `connectionLayer`, and the neighbours the layer reaches through its host.
+#include "connections/comm_interface.h"
+
+#include <algorithm>
+
+#include "commands/settings_record.h"
+#include "connections/comm_debug_log.h"
+#include "connections/connect_sequence.h"
+#include "connections/connection_layer.h"
+#include "connections/connection_settings.h"
+#include "console/messages.h"
+#include "console/screen_buffer.h"
+#include "console/system_services.h"
+#include "console/terminal_window.h"
+#include "emulation/main_routine.h"
+#include "emulation/session_services.h"
+#include "ui/message_box.h"
+
+namespace connections {
+
+CommInterfaceState CommLayer;
+
+namespace {
+
+ConnectRunner connectRunner = nullptr;
+
+class ProgramConnectionHost : public ConnectionHost {
+  public:
+    bool RunConnect(ConnectSequence& sequence, platform::Transport& sockets) override {
+        if (connectRunner != nullptr) return connectRunner(sequence, sockets, *this);
+        return ConnectionHost::RunConnect(sequence, sockets);
+    }
+    void UpdateWindowTitle() override { console::UpdateWindowTitle(); }
+    void SetExitCode(uint8_t code) override { emulation::MainRoutine.ExitCode = code; }
+    void StartAutoLogin() override {
+        if (emulation::Services.StartAutoLogin != nullptr) emulation::Services.StartAutoLogin();
+    }
+    void SetFullDuplex(bool on) override { commands::Settings.FullDuplex = on ? 1 : 0; }
+
+    void CommLogSent(std::string_view text) override { connections::CommLogSent(text); }
+    void CommLogReceived(std::string_view text) override { connections::CommLogReceived(text); }
+    void CommDebugLog(std::string_view text) override { connections::CommDebugLog(text); }
+    void CommErrorBox(std::string_view text, uint8_t kind) override {
+        connections::CommErrorBox(text, kind);
+    }
+    void CommDebugFlush() override { connections::CommDebugFlush(); }
+
+    std::u16string GetMessageText(uint16_t id) override { return console::GetMessageW(id, true); }
+    void LangMessageBox(uint16_t id) override {
+        ui::LangMessageBoxShort(console::GetMessageText(id, true));
+    }
+    void LangMessageBoxShort(std::string_view text) override { ui::LangMessageBoxShort(text); }
+
+    void ConsoleSize(int32_t& columns, int32_t& rows) override {
+        columns = console::ConsoleScreen.Cols;
+        rows = console::ConsoleScreen.Rows;
+    }
+};
+
+ProgramConnectionHost programHost;
+platform::Transport* programSockets = nullptr;
+
+}  // namespace
+
+void AttachProgramConnection(platform::Transport* sockets) {
+    programSockets = sockets;
+    connectionLayer.Attach(sockets, &programHost, nullptr);
+}
+
+void SetConnectRunner(ConnectRunner runner) {
+    connectRunner = runner;
+}
+
+void ResetCommLayer() {
+    CommLayer = CommInterfaceState{};
+    connectionLayer.Reset();
+    connectionLayer.Attach(programSockets, &programHost, nullptr);
+    ResetCommDebugLog();
+}
+
+bool CommInputReady(uint32_t n) {
+    // The layer counts in 32-bit signed; larger requests mean "not that many".
+    return connectionLayer.CommInputReady(n > 0x7FFFFFFF ? 0x7FFFFFFF : int32_t(n));
+}
+
+int CommReadChar(bool sevenBit, bool skipNul) {
+    const int b = connectionLayer.CommReadChar(sevenBit, skipNul);
+    return b == kNoByte ? CommNothingReceived : b;
+}
+
+uint32_t CommReadRun(uint8_t* destination, uint32_t maximum, uint8_t lowest, uint8_t highest) {
+    const int32_t max = maximum > 0x7FFFFFFF ? 0x7FFFFFFF : int32_t(maximum);
+    const int32_t n = connectionLayer.CommReadRun(destination, max, lowest, highest);
+    return n > 0 ? uint32_t(n) : 0;
+}
+
+uint32_t CommBytesWaiting() {
+    const int32_t n = connectionLayer.CommBytesWaiting();
+    return n > 0 ? uint32_t(n) : 0;
+}
+
+void CommFlushInput() {
+    connectionLayer.CommFlushInput();
+}
+
+bool CommSendByte(uint8_t b) {
+    return connectionLayer.CommSendByte(b);
+}
+bool CommSendString(std::string_view text) {
+    return connectionLayer.CommSendString(text);
+}
+bool CommSendBlock(const uint8_t* buffer, size_t length) {
+    // Larger blocks go out in pieces the layer's 32-bit count can hold.
+    constexpr size_t kPiece = 0x10000;
+    while (length > 0) {
+        const size_t n = length < kPiece ? length : kPiece;
+        if (!connectionLayer.CommSendBlock(buffer, int32_t(n))) return false;
+        buffer += n;
+        length -= n;
+    }
+    return true;
+}
+
+void CommPoll() {
+    connectionLayer.CommPoll();
+}
+void CommPollReceive() {
+    connectionLayer.CommPollReceive();
+}
+
+uint32_t CommOpen(bool flag) {
+    connectionLayer.settings =
+        ConnectionSettingsFrom(commands::Settings, commands::Settings.OldScoAnsi != 0);
+    return connectionLayer.CommOpen(flag ? 1 : 0);
+}
+
+void CommClose() {
+    connectionLayer.CommClose();
+}
+void CommShutdown() {
+    connectionLayer.CommShutdown();
+}
+
+std::string CommErrorText(uint8_t code) {
+    return console::AnsiFromWide(connectionLayer.CommErrorText(code));
+}
+
+int16_t CommLastError() {
+    return static_cast<int16_t>(connectionLayer.CommLastError & 0xFFFF);
+}
+
+bool CommIsOpen() {
+    return connectionLayer.CommIsOpen();
+}
+const ReceiveRing& CommReceiveRing() {
+    return connectionLayer.ring;
+}
+size_t StoreReceivedBytes(const uint8_t* bytes, size_t count) {
+    size_t stored = 0;
+    while (stored < count) {
+        const int32_t chunk = static_cast<int32_t>(std::min<size_t>(count - stored, 0x7FFFFFFF));
+        const int32_t taken = connectionLayer.ring.Append(bytes + stored, chunk);
+        if (taken <= 0) break;
+        stored += static_cast<size_t>(taken);
+    }
+    return stored;
+}
+void CommSetXon() {
+    // No serial or modem line is opened by this layer yet; nothing waits for XON.
+}
+uint8_t CommSrpLastReply() {
+    TelnetSecurity* security = connectionLayer.Security();
+    return security ? security->SrpLastReply() : 0;
+}
+void CommSendBreak() {
+    connectionLayer.CommSendBreak();
+}
+void CommBreakCancel() {
+    connectionLayer.CommBreakCancel();
+}
+bool CommFlowKeysLocal() {
+    return connectionLayer.CommFlowKeysLocal();
+}
+void CommDropped(bool exitAllowed) {
+    connectionLayer.CommDropped(exitAllowed ? 1 : 0);
+}
+void TelnetSendWindowSize(int columns, int rows) {
+    connectionLayer.TelnetSendWindowSize(columns, rows);
+}
+std::string GetLocalHostName() {
+    return connectionLayer.GetLocalHostName();
+}
+std::string CommLocalIpAddress() {
+    return connectionLayer.LocalIpAddress;
+}
+void SetCommVerbose(bool on) {
+    connectionLayer.CommVerbose = on;
+}
+
+}  // namespace connections

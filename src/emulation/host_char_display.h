@@ -1,0 +1,35 @@
+#pragma once
+// Received characters through the G sets: the byte-to-character mapping of
+// every GSetCode, the display step with its single-shift and wrap rules, and
+// the upper-half conversion the receive loop uses for runs.
+
+#include <cstdint>
+
+namespace emulation {
+
+struct RangeTable {
+    uint8_t First;
+    uint8_t Last;
+    const char16_t* Values;  // one per byte from First to Last
+};
+
+char16_t MapRangeTable(const RangeTable& table, uint8_t byte, char16_t fallback);
+
+// The character of byte (below 128) in the set; 0 only for set 9.
+char16_t ByteToUnicode(uint8_t byte, uint8_t set);
+
+// For the sets that convert through one single-byte code page: the byte and
+// code page, true. Set 4 gives a blank. Others: false, byte + 0x80 and 437.
+bool GrByteCodePage(uint8_t byte, uint8_t set, uint8_t& outByte, uint32_t& codePage);
+
+// Shows a received byte count times through GL (below 128) or GR.
+void DisplayHostChar(uint8_t byte, int32_t count, bool capture);
+
+// Applies WrapStyle to a cursor that a write left past the last column.
+void WrapAfterWrite();
+
+// Writes one character decoded from a multibyte code page (operation 262);
+// wide adds one filler cell (263).
+void DisplayMultibyteChar(char16_t ch, bool wide);
+
+}  // namespace emulation

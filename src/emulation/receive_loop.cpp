@@ -1,0 +1,344 @@
+#include "emulation/receive_loop.h"
+
+#include <algorithm>
+#include <span>
+#include <string>
+
+#include "commands/interpreter.h"
+#include "commands/password_scramble.h"
+#include "commands/settings_record.h"
+#include "commands/variables.h"
+#include "connections/comm_interface.h"
+#include "connections/receive_ring.h"
+#include "console/console_primitives.h"
+#include "console/tick_clock.h"
+#include "emulation/charsets.h"
+#include "emulation/host_char_display.h"
+#include "emulation/recogniser.h"
+#include "emulation/term_executor.h"
+#include "emulation/term_types.h"
+
+namespace emulation {
+
+ReceiveLoopState ReceiveLoop;
+
+void ResetReceiveLoop() { ReceiveLoop = ReceiveLoopState{}; }
+
+namespace {
+
+using commands::Settings;
+using console::ConsoleLayer;
+
+constexpr uint8_t kCr = 0x0D;
+constexpr uint8_t kLf = 0x0A;
+// A run is at most a ring line; the console's widest line is 255 cells.
+constexpr uint32_t kMaxRun = 256;
+
+int32_t Ticks() {
+    return ReceiveLoop.Hooks.Ticks ? ReceiveLoop.Hooks.Ticks() : console::BiosTicks();
+}
+
+bool IsC1Control(uint8_t b) { return (b >= 0x84 && b <= 0x97) || (b >= 0x9B && b <= 0x9F); }
+
+uint8_t UpperAscii(uint8_t b) { return (b >= 'a' && b <= 'z') ? static_cast<uint8_t>(b - 32) : b; }
+
+// Byte alone is a whole character of the multibyte set (or of no set at all).
+bool SingleInMultibyte(uint8_t b) {
+    char16_t ch = 0;
+    return HostToUnicode(std::span<const uint8_t>(&b, 1), Settings.CodePage.Get(), ch) ==
+           kHostNotChar;
+}
+
+bool IsPrintable(uint8_t b) {
+    if (!SeqBuffer.empty() || b < 0x20 || b == 0x7F) return false;
+    if (IsC1Control(b) && !ReceiveLoop.C1AsText) return false;
+    if (EmulatorState.GR == 14 && !SingleInMultibyte(b)) return false;
+    return true;
+}
+
+// Compares text backwards with the ring from the byte just read, upper-casing
+// ring letters, stopping at the write index.
+bool RingEndsWith(std::string_view text) {
+    const auto& ring = connections::CommReceiveRing();
+    constexpr int32_t mask = connections::ReceiveRing::kMask;
+    int32_t index = (ring.read - 1) & mask;
+    for (size_t i = text.size(); i > 0; --i) {
+        if (index == ring.write) return false;
+        if (UpperAscii(ring.storage[index]) != static_cast<uint8_t>(text[i - 1])) return false;
+        index = (index - 1) & mask;
+    }
+    return true;
+}
+
+void QueueInput(std::string text) {
+    text.push_back('\r');
+    commands::Interpreter.PendingInput.Assign(text);
+}
+
+void ServeAutoLogin() {
+    auto& r = ReceiveLoop;
+    bool loginMatched = false;
+    if (r.AutoLoginState == 1 && MatchPromptList(Settings.LoginPrompts.View())) {
+        loginMatched = true;
+        QueueInput(commands::ExpandVariables(Settings.UserName.View()));
+        r.AutoLoginState = Settings.Password.Empty() ? 0 : 2;
+    }
+    if (!loginMatched && r.AutoLoginState != 0 && MatchPromptList(Settings.PasswordPrompts.View())) {
+        if (!Settings.Password.Empty()) {
+            const std::string clear = commands::UnscramblePassword(Settings.Password.View());
+            QueueInput(clear == "|" ? std::string() : clear);
+        }
+        r.AutoLoginState = 0;
+    }
+}
+
+// The wait-for text has just been received in full.
+bool ServeWaitFor(uint8_t b) {
+    auto& w = ReceiveLoop.WaitForText;
+    if (w.Empty() || UpperAscii(b) != w.text[w.Length() - 1]) return false;
+    if (!RingEndsWith(w.View())) return false;
+    w.Assign("");
+    ReceiveLoop.StatusLineDirty = true;
+    return true;
+}
+
+void WriteMonitorByte(uint8_t b) {
+    if (b >= 0x20 && b <= 0x7E) {
+        const int32_t sel = ConsoleLayer.AttrSelection;
+        ConsoleLayer.AttrSelection = 0;
+        console::WriteCharCtl(b);
+        ConsoleLayer.AttrSelection = sel;
+        return;
+    }
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    if (ConsoleLayer.CursorCol > 77) console::WriteString("\r\n");
+    const char text[3] = {kHex[b >> 4], kHex[b & 15], ' '};
+    const int32_t sel = ConsoleLayer.AttrSelection;
+    ConsoleLayer.AttrSelection = 4;
+    console::WriteString(std::string_view(text, 3));
+    ConsoleLayer.AttrSelection = sel;
+}
+
+// The single-character path; true when the pass is to end.
+bool SingleCharacter(uint8_t b) {
+    auto& r = ReceiveLoop;
+    bool endPass = false;
+    if (r.AutoLoginState != 0) ServeAutoLogin();
+    if (ServeWaitFor(b)) endPass = true;
+    if (!TermExecutor.QuietLine) WriteRepeatedChar(b, 1, 1252, true, false);
+    r.CaptureRow = ConsoleLayer.CursorRow;
+    r.LastGraphicChar = b;
+    r.LastGraphicTranslated = true;
+    r.LastGraphicCodePage = 1252;
+    return endPass;
+}
+
+// A byte that ended a run, or a printable byte off the fast path; true when
+// the pass is to end.
+bool LeftOver(uint8_t b) {
+    if ((IsC1Control(b) && !ReceiveLoop.C1AsText) ||
+        (EmulatorState.GR == 14 && !SingleInMultibyte(b))) {
+        ExecuteTermOp(b);
+        return false;
+    }
+    if (b == kCr) {
+        ExecuteTermOp(kCr);
+        if (Settings.AutoLF != 0) console::WriteCharCtl(kLf);
+        if (ReceiveLoop.NcrMode) {
+            ReceiveLoop.KeyboardEnabled = true;
+            ReceiveLoop.KeyboardLocked = false;
+        }
+        TermExecutor.QuietLine = false;
+        return false;
+    }
+    if ((b >= 0x20 && b <= 0x7E) || b >= 0x80) return SingleCharacter(b);
+    ExecuteTermOp(b);
+    return false;
+}
+
+// Gathers a run starting with b and writes it; returns the byte that ended the
+// run (read ahead) or -1.
+int FastRun(uint8_t b, int32_t room) {
+    auto& r = ReceiveLoop;
+    auto& e = EmulatorState;
+    uint8_t run[kMaxRun];
+    uint32_t length = 0;
+    uint32_t codePage = 1252;
+    // A single shift covers one character, after which GL returns to G0.
+    const bool singleShift = e.SingleShiftPending;
+    const uint32_t limit =
+        singleShift ? 1 : static_cast<uint32_t>(std::clamp<int32_t>(room, 1, kMaxRun));
+    int leftOver = -1;
+
+    if (e.GL == 0 || e.GL == 3 || b >= 0x9F) {
+        if (b >= 0x20 && b <= 0x7E) {
+            run[length++] = b;
+            if (Settings.IgnoreNul == 0) {
+                while (length < limit) {
+                    const uint32_t n =
+                        connections::CommReadRun(run + length, limit - length, 0x20, 0x7E);
+                    if (n == 0) break;
+                    length += n;
+                }
+            } else {
+                // NULs are dropped, so the run is read byte by byte.
+                while (length < limit && connections::CommInputReady(0)) {
+                    const int next = connections::CommReadChar(SevenBitReading(), true);
+                    if (next == connections::CommNothingReceived) break;
+                    if (next < 0x20 || next > 0x7E) {
+                        leftOver = next;
+                        break;
+                    }
+                    run[length++] = static_cast<uint8_t>(next);
+                }
+            }
+        } else {
+            uint8_t mapped = 0;
+            if (!GrByteCodePage(b - 0x80, e.GR, mapped, codePage)) return b;
+            run[length++] = mapped;
+            // Each byte of set 1 picks its own colour, so it is written alone.
+            const uint32_t gather = e.GR == 1 ? 1 : limit;
+            uint8_t raw[kMaxRun];
+            while (length < gather) {
+                const uint32_t n = connections::CommReadRun(raw, gather - length, 0x9F, 0xFF);
+                if (n == 0) break;
+                for (uint32_t i = 0; i < n; ++i) {
+                    uint32_t cp = 0;
+                    GrByteCodePage(raw[i] - 0x80, e.GR, mapped, cp);
+                    run[length++] = mapped;
+                }
+            }
+        }
+        if (length > 0 && !TermExecutor.QuietLine) {
+            if (r.InsertMode)
+                console::ShiftRowCells(ConsoleLayer.CursorRow, ConsoleLayer.CursorCol,
+                                       console::Columns(), static_cast<int32_t>(length));
+            console::WriteScreenStr(
+                std::string_view(reinterpret_cast<const char*>(run), length), codePage);
+            r.LastGraphicChar = run[length - 1];
+            r.LastGraphicTranslated = false;
+            r.LastGraphicCodePage = codePage;
+            WrapAfterWrite();
+        }
+        if (singleShift && length > 0) {
+            e.GL = e.GSlots[0];
+            e.SingleShiftPending = false;
+        }
+        return leftOver;
+    }
+
+    // Another set in GL: identical bytes go out as one repeated character,
+    // except after a single shift, which covers one character only.
+    uint32_t n = 1;
+    if (!singleShift) {
+        while (n < limit) {
+            const uint32_t got = connections::CommReadRun(run, limit - n, b, b);
+            if (got == 0) break;
+            n += got;
+        }
+    }
+    if (!TermExecutor.QuietLine) WriteRepeatedChar(b, static_cast<uint8_t>(n), 0, true, false);
+    r.LastGraphicChar = b;
+    r.LastGraphicTranslated = true;
+    r.LastGraphicCodePage = 0;
+    return -1;
+}
+
+void ReassertKeyboardLock() {
+    if (Settings.NoKeyboardLock == 1) ReceiveLoop.KeyboardLocked = false;
+    if (ReceiveLoop.HostXoff && Settings.HostType == 7) ReceiveLoop.KeyboardLocked = true;
+}
+
+void ReceivePass(bool fastPath) {
+    auto& r = ReceiveLoop;
+    if (r.ReceiveOverflow) return;
+    const int32_t startTick = Ticks();
+    for (;;) {
+        connections::CommPoll();
+        if (!connections::CommInputReady(0)) break;
+        const int read = connections::CommReadChar(SevenBitReading(), Settings.IgnoreNul != 0);
+        if (read == connections::CommNothingReceived) break;
+        const auto b = static_cast<uint8_t>(read);
+        r.TimeoutDeadline = 0;
+        bool endPass = false;
+
+        if (r.MonitorMode) {
+            WriteMonitorByte(b);
+        } else if (!IsPrintable(b)) {
+            ExecuteTermOp(b);
+            if (r.Hooks.MacroKeyWaiting && r.Hooks.MacroKeyWaiting()) endPass = true;
+        } else {
+            TermExecutor.QuietLineEnd = false;
+            const int32_t columns = Settings.ScreenColumns;
+            int next = b;
+            if (fastPath && ConsoleLayer.ProtectMode == 0 && ConsoleLayer.CursorCol < columns &&
+                r.WaitForText.Empty() && r.AutoLoginState == 0) {
+                next = FastRun(b, columns - ConsoleLayer.CursorCol + 1);
+            }
+            if (next >= 0) endPass = LeftOver(static_cast<uint8_t>(next));
+        }
+
+        if (endPass || r.ReceiveOverflow || b == 0xFF || !connections::CommInputReady(0) ||
+            Ticks() != startTick || (r.Hooks.KeyPressed && r.Hooks.KeyPressed()))
+            break;
+    }
+    ReassertKeyboardLock();
+}
+
+}  // namespace
+
+void ReceiveFromHost() { ReceivePass(true); }
+void ReferenceReceiveFromHost() { ReceivePass(false); }
+
+bool MatchPromptList(std::string_view list) {
+    const char separator = static_cast<char>(Settings.PromptSeparator);
+    while (!list.empty()) {
+        const size_t at = list.find(separator);
+        std::string entry(list.substr(0, at));
+        list = at == std::string_view::npos ? std::string_view() : list.substr(at + 1);
+        for (char& c : entry) c = static_cast<char>(UpperAscii(static_cast<uint8_t>(c)));
+        if (RingEndsWith(entry)) return true;
+    }
+    return false;
+}
+
+void StartAutoLogin() {
+    const uint8_t method = Settings.CommMethod;
+    if ((method == connections::CommMethodTelnet && connections::CommSrpLastReply() == 2) ||
+        method == connections::CommMethodSsh || method == connections::CommMethodSerial ||
+        Settings.LoginWizard == 0 || (Settings.UserName.Empty() && Settings.Password.Empty()))
+        return;
+    ReceiveLoop.AutoLoginState = 1;
+}
+
+void WriteRepeatedChar(uint8_t ch, uint8_t count, uint32_t codePage, bool translate,
+                       bool capture) {
+    auto& l = ConsoleLayer;
+    if (ch < 0x20 || !SeqBuffer.empty()) {
+        ExecuteTermOp(ch);
+        return;
+    }
+    if (count == 0) return;
+    if (l.CursorCol > l.ScreenWidth && EmulatorState.WrapStyle == 2) {
+        if (l.Hooks.FlushCaptureLine) l.Hooks.FlushCaptureLine();
+        console::WriteString("\r\n");
+    }
+    if (ReceiveLoop.InsertMode)
+        console::ShiftRowCells(l.CursorRow, l.CursorCol, console::Columns(), count);
+    if (translate && (ch >= 0x80 || (EmulatorState.GL != 0 && EmulatorState.GL != 3))) {
+        DisplayHostChar(ch, count, capture);
+    } else {
+        char text[256];
+        std::fill(text, text + count, static_cast<char>(ch));
+        console::WriteScreenStr(std::string_view(text, count), codePage);
+        // A single shift covers the next character whichever set shows it.
+        if (EmulatorState.SingleShiftPending) {
+            EmulatorState.GL = EmulatorState.GSlots[0];
+            EmulatorState.SingleShiftPending = false;
+        }
+    }
+    if (l.CursorCol > l.ScreenWidth && EmulatorState.WrapStyle == 1) l.CursorCol -= 1;
+    WrapAfterWrite();
+}
+
+}  // namespace emulation

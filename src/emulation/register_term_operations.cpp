@@ -1,0 +1,19 @@
+// Puts the screen and attribute operations into the executor's dispatch table.
+#include "emulation/attribute_operations.h"
+#include "emulation/operation_catalogue.h"
+#include "emulation/screen_operations.h"
+
+namespace emulation {
+namespace {
+
+void RegisterAll(std::span<const TermOpBinding> bindings) {
+    for (const TermOpBinding& binding : bindings) RegisterTermOp(binding.Op, binding.Handler);
+}
+
+}  // namespace
+
+void RegisterScreenOperations() { RegisterAll(ScreenOperationBindings()); }
+
+void RegisterAttributeOperations() { RegisterAll(AttributeOperationBindings()); }
+
+}  // namespace emulation

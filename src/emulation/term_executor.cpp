@@ -1,0 +1,873 @@
+#include "emulation/term_executor.h"
+
+#include <algorithm>
+#include <span>
+
+#include "commands/settings_record.h"
+#include "connections/comm_interface.h"
+#include "console/console_primitives.h"
+#include "emulation/charsets.h"
+#include "emulation/host_char_display.h"
+#include "emulation/term_types.h"
+
+#include "emulation/attribute_operations.h"
+#include "emulation/screen_operations.h"
+
+namespace emulation {
+
+TermExecutorState TermExecutor;
+
+void ResetTermExecutor() { TermExecutor = TermExecutorState{}; }
+
+namespace {
+
+constexpr uint8_t kEsc = 0x1B;
+
+using console::ConsoleLayer;
+
+int32_t Count(int32_t p) { return p <= 0 ? 1 : p; }
+
+int32_t ScreenCols() { return std::max<int32_t>(1, console::Columns()); }
+
+// The operations a later unit fills in; until then they do nothing, which is
+// the least a terminal may do with a sequence it recognises.
+void ScreenOperationStandIn(TermOp, const TermOpParams&) {}
+void AttributeOperationStandIn(TermOp, const TermOpParams&) {}
+void ModeOperationStandIn(TermOp, const TermOpParams&) {}
+void SideChannelStandIn(TermOp, const TermOpParams&) {}
+void NoOperation(TermOp, const TermOpParams&) {}
+
+// --- Screen and cursor basics (the screen unit registers fuller ones) ---
+
+void ClearScreenOp(TermOp, const TermOpParams&) {
+    console::ClrScr();
+    console::GotoRowCol(1, 1);
+}
+
+void ClearScreenKeepCursorOp(TermOp, const TermOpParams&) {
+    const int32_t row = ConsoleLayer.CursorRow;
+    const int32_t col = ConsoleLayer.CursorCol;
+    console::ClrScr();
+    console::GotoRowCol(row, std::min(col, ScreenCols()));
+}
+
+void InsertLinesOp(TermOp, const TermOpParams& p) {
+    console::InsertLines(std::min(Count(p[0]), ConsoleLayer.ScreenRows));
+}
+void DeleteLinesOp(TermOp, const TermOpParams& p) {
+    console::DeleteLines(std::min(Count(p[0]), ConsoleLayer.ScreenRows));
+}
+
+void CursorPositionOp(TermOp, const TermOpParams& p) {
+    const int32_t row = std::clamp<int32_t>(p[0], 1, ConsoleLayer.ScreenRows);
+    const int32_t col = std::clamp<int32_t>(p[1], 1, ScreenCols());
+    console::GotoRowCol(row, col);
+}
+
+void CursorRowAbsoluteOp(TermOp, const TermOpParams& p) {
+    console::GotoRowCol(std::clamp<int32_t>(p[0], 1, ConsoleLayer.ScreenRows),
+                        std::min(ConsoleLayer.CursorCol, ScreenCols()));
+}
+
+void CursorColumnAbsoluteOp(TermOp, const TermOpParams& p) {
+    console::GotoRowCol(ConsoleLayer.CursorRow, std::clamp<int32_t>(p[0], 1, ScreenCols()));
+}
+
+void EraseToEndOfScreenOp(TermOp, const TermOpParams&) { console::ClrEos(); }
+void EraseToStartOfScreenOp(TermOp, const TermOpParams&) { console::ClrBos(); }
+void EraseToEndOfLineOp(TermOp, const TermOpParams&) { console::ClrEolKeepCursor(); }
+void EraseLineOp(TermOp, const TermOpParams&) {
+    const int32_t col = ConsoleLayer.CursorCol;
+    console::ClrBol();
+    console::ClrEolKeepCursor();
+    ConsoleLayer.CursorCol = col;
+}
+void EraseToStartOfLineOp(TermOp, const TermOpParams&) { console::ClrBol(); }
+
+void CursorForwardOp(TermOp, const TermOpParams& p) {
+    const int32_t n = (p[0] <= 0 || p[0] == kTermParamMax) ? 1 : p[0];
+    const int32_t col = static_cast<int32_t>(
+        std::min<int64_t>(int64_t{ConsoleLayer.CursorCol} + n, ScreenCols()));
+    console::GotoRowCol(ConsoleLayer.CursorRow, col);
+}
+
+void CursorBackwardOp(TermOp, const TermOpParams& p) {
+    const int32_t col = std::min(ConsoleLayer.CursorCol, ScreenCols());
+    console::GotoRowCol(ConsoleLayer.CursorRow, std::max(1, col - Count(p[0])));
+}
+
+void CursorUpOp(TermOp, const TermOpParams& p) {
+    const int32_t top = ConsoleLayer.CursorRow >= ConsoleLayer.TopMargin ? ConsoleLayer.TopMargin : 1;
+    const int32_t row = std::max(top, ConsoleLayer.CursorRow - std::min(Count(p[0]), 10000));
+    console::GotoRowCol(row, std::min(ConsoleLayer.CursorCol, ScreenCols()));
+}
+
+void CursorDownOp(TermOp, const TermOpParams& p) {
+    const int32_t bottom = ConsoleLayer.CursorRow <= ConsoleLayer.BottomMargin
+                               ? ConsoleLayer.BottomMargin
+                               : ConsoleLayer.ScreenRows;
+    const int32_t row = std::min(bottom, ConsoleLayer.CursorRow + std::min(Count(p[0]), 10000));
+    console::GotoRowCol(row, std::min(ConsoleLayer.CursorCol, ScreenCols()));
+}
+
+void LineFeedOp(TermOp, const TermOpParams& p) {
+    // More line feeds than rows only scroll blank lines through the region.
+    const int32_t n = std::min(Count(p[0]), ConsoleLayer.ScreenRows + 1);
+    for (int32_t i = 0; i < n; ++i) console::LineFeed();
+}
+
+void CursorHomeOp(TermOp, const TermOpParams&) { console::GotoRowCol(1, 1); }
+void CursorHomeDownOp(TermOp, const TermOpParams&) {
+    console::GotoRowCol(ConsoleLayer.ScreenRows, 1);
+}
+
+void CarriageReturnOp(TermOp, const TermOpParams&) { ConsoleLayer.CursorCol = 1; }
+
+void NextLineOp(TermOp, const TermOpParams& p) {
+    const int32_t n = std::min(Count(p[0]), ConsoleLayer.ScreenRows + 1);
+    for (int32_t i = 0; i < n; ++i) console::WriteString("\r\n");
+}
+
+void CursorPrecedingLineOp(TermOp op, const TermOpParams& p) {
+    ConsoleLayer.CursorCol = 1;
+    CursorUpOp(op, p);
+}
+
+// --- Characters ---
+
+void SubstituteCharacterOp(TermOp, const TermOpParams&) {
+    console::WriteScreenStr("\xBF", 1252);
+    WrapAfterWrite();
+}
+
+void ShowControlOp(TermOp, const TermOpParams&) {
+    const auto& text = TermExecutor.SequenceText;
+    if (text.empty()) return;
+    DisplayHostChar(text[text.size() - 1], 1, false);
+}
+
+void AnsiDeleteOp(TermOp, const TermOpParams&) {
+    const uint8_t family = EmulatorState.EmulationFamily;
+    if (family != 0 && family != 4) DisplayHostChar(0x7F, 1, false);
+}
+
+void MultibyteCharacterOp(TermOp op, const TermOpParams& p) {
+    DisplayMultibyteChar(static_cast<char16_t>(p[0] & 0xFFFF), op == OpMultibyteCharacterWide);
+}
+
+// --- Character-set shifts and designations ---
+
+void InvokeIntoGl(uint8_t slot) {
+    auto& e = EmulatorState;
+    e.GL = e.GSlots[slot & 3];
+    commands::Settings.CharsetMode = e.NationalSlots[slot & 3];
+    e.NationalExtra = slot & 3;
+}
+
+void LockingShiftOp(TermOp op, const TermOpParams&) {
+    auto& e = EmulatorState;
+    switch (op) {
+        case OpLockingShift0: InvokeIntoGl(0); break;
+        case OpLockingShift0Unprotect:
+            InvokeIntoGl(0);
+            ConsoleLayer.ProtectMode = 0;
+            break;
+        case OpLockingShift1: InvokeIntoGl(1); break;
+        case OpLockingShift2: InvokeIntoGl(2); break;
+        case OpLockingShift3: InvokeIntoGl(3); break;
+        case OpSingleShift2:
+            InvokeIntoGl(2);
+            e.SingleShiftPending = true;
+            break;
+        case OpSingleShift3:
+            InvokeIntoGl(3);
+            e.SingleShiftPending = true;
+            break;
+        default: break;
+    }
+}
+
+void RightShiftOp(TermOp op, const TermOpParams&) {
+    auto& e = EmulatorState;
+    const uint8_t slot = op == OpLockingShift1Right ? 1 : op == OpLockingShift2Right ? 2 : 3;
+    e.GR = e.GSlots[slot];
+    e.GRSlot = slot;
+}
+
+void DesignateOp(TermOp op, const TermOpParams& p) {
+    auto& e = EmulatorState;
+    uint8_t slot = 0;
+    switch (op) {
+        case OpDesignateG1: case OpDesignateG1Of96: slot = 1; break;
+        case OpDesignateG2: case OpDesignateG2Of96: slot = 2; break;
+        case OpDesignateG3: case OpDesignateG3Of96: slot = 3; break;
+        default: break;
+    }
+    const bool of96 = op == OpDesignateG1Of96 || op == OpDesignateG2Of96 || op == OpDesignateG3Of96;
+    e.GSlots[slot] = 0;
+    e.NationalSlots[slot] = 0;
+
+    // An intermediate designator is followed by its final byte from the
+    // connection; only bytes already waiting are taken, and only a few, so a
+    // host cannot hold the terminal here.
+    ByteText<8> designator;
+    designator.push_back(static_cast<uint8_t>(p[0]));
+    while (designator[designator.size() - 1] < '0' && designator.size() < designator.Capacity()) {
+        if (!connections::CommInputReady(0)) break;
+        const int next =
+            connections::CommReadChar(SevenBitReading(), commands::Settings.IgnoreNul != 0);
+        if (next == connections::CommNothingReceived) break;
+        designator.push_back(static_cast<uint8_t>(next));
+    }
+
+    uint8_t set = 0;
+    uint8_t national = 0;
+    const auto& font = e.SoftFontName;
+    bool isSoftFont = !font.empty() && font.size() == designator.size();
+    for (size_t i = 0; isSoftFont && i < font.size(); ++i) isSoftFont = font[i] == designator[i];
+    if (isSoftFont) {
+        set = 15;
+    } else if (designator.size() == 2 && designator[0] == '%' && designator[1] == '5') {
+        set = 16;
+    } else {
+        switch (designator[0]) {
+            case '0': set = 2; break;
+            case '<': set = commands::Settings.CharsetKind; break;
+            case '>': set = 17; break;
+            case '?': set = 6; break;
+            case 'A':
+                if (of96) set = 8;
+                else national = 1;
+                break;
+            case '5': case 'C': national = 2; break;
+            case '6': case 'E': national = 9; break;
+            case '7': case 'H': national = 7; break;
+            case '=': national = 10; break;
+            case 'K': national = 5; break;
+            case 'Q': national = 4; break;
+            case 'R': national = 3; break;
+            case 'Y': national = 6; break;
+            case 'Z': national = 8; break;
+            case 'z': national = 11; break;
+            default: break;
+        }
+    }
+    e.GSlots[slot] = set;
+    e.NationalSlots[slot] = national;
+    if (e.NationalExtra == slot) {
+        e.GL = set;
+        commands::Settings.CharsetMode = national;
+    }
+    if (e.GRSlot == slot) e.GR = set;
+}
+
+void SelectUtf8Op(TermOp, const TermOpParams&) {
+    auto& e = EmulatorState;
+    commands::Settings.CodePage.Set(kCharsetUtf8);
+    commands::Settings.CharsetKind = 14;
+    e.GR = 14;
+    e.GSlots[e.GRSlot & 3] = 14;
+}
+
+// --- Two-step continuations: the sequence goes back for the next bytes ---
+
+void PutSequenceBack(uint8_t state) {
+    SeqBuffer = TermExecutor.SequenceText;
+    EmulatorState.TwoStepState = state;
+}
+
+void TwoStepOp(TermOp op, const TermOpParams&) {
+    switch (op) {
+        case OpTwoStepE: PutSequenceBack(1); break;
+        case OpTwoStepC: PutSequenceBack(2); break;
+        case OpTwoStepGs: PutSequenceBack(3); break;
+        case OpTwoStepLabel: PutSequenceBack(4); break;
+        case OpTwoStepHexGlyphs: PutSequenceBack(5); break;
+        default: break;
+    }
+}
+
+uint8_t ByteBeforeFinal() {
+    const auto& t = TermExecutor.SequenceText;
+    return t.size() >= 2 ? t[t.size() - 2] : 0;
+}
+
+void DeviceControlQOp(TermOp, const TermOpParams& params) {
+    const uint8_t beforeFinal = ByteBeforeFinal();
+    if (beforeFinal == '$') {
+        PutSequenceBack(6);
+    } else if (beforeFinal == 'P') {
+        RunTermOp(OpSixelStart, params);
+    }
+}
+
+void StatusReportOp(TermOp, const TermOpParams&) {
+    TermExecutor.Reply = ByteText<255>("\x1B[0n");
+}
+
+void AnsiEnquiryOp(TermOp, const TermOpParams&) {
+    const auto& answer = commands::Settings.AnswerBack;
+    auto& reply = TermExecutor.Reply;
+    reply.clear();
+    for (size_t i = 0; i < answer.Length(); ++i) reply.push_back(answer.text[i]);
+}
+
+constexpr TermOpHandler kStandIns[kTermOpCount] = {
+    SideChannelStandIn,  // 0 ClearScreen
+    ScreenOperationStandIn,  // 1 ClearUnprotected
+    ScreenOperationStandIn,  // 2 ClearToChar
+    ScreenOperationStandIn,  // 3 InsertLines
+    ScreenOperationStandIn,  // 4 InsertLineHome
+    ScreenOperationStandIn,  // 5 DeleteLines
+    ScreenOperationStandIn,  // 6 DeleteLineHome
+    ScreenOperationStandIn,  // 7 CursorPosition
+    ScreenOperationStandIn,  // 8 CursorColumnRow
+    ScreenOperationStandIn,  // 9 CursorRowAbsolute
+    ScreenOperationStandIn,  // 10 CursorRowIfSet
+    ScreenOperationStandIn,  // 11 CursorColumnAbsolute
+    ScreenOperationStandIn,  // 12 CursorColumnIfSet
+    ScreenOperationStandIn,  // 13 EraseToEndOfScreen
+    ScreenOperationStandIn,  // 14 EraseToEndOfScreenUnprotected
+    ScreenOperationStandIn,  // 15 EraseToEndOfLine
+    ScreenOperationStandIn,  // 16 EraseLine
+    ScreenOperationStandIn,  // 17 EraseToEndOfLineUnprotected
+    ScreenOperationStandIn,  // 18 EraseToEndOfField
+    ScreenOperationStandIn,  // 19 EraseToStartOfLine
+    ScreenOperationStandIn,  // 20 CursorRightWrap
+    ScreenOperationStandIn,  // 21 CursorForward
+    ScreenOperationStandIn,  // 22 ForwardIndex
+    ScreenOperationStandIn,  // 23 Backspace
+    ScreenOperationStandIn,  // 24 CursorBackward
+    ScreenOperationStandIn,  // 25 BackIndex
+    ScreenOperationStandIn,  // 26 CursorUp
+    ScreenOperationStandIn,  // 27 CursorUpWrap
+    ScreenOperationStandIn,  // 28 CursorDown
+    ScreenOperationStandIn,  // 29 LineFeed
+    ScreenOperationStandIn,  // 30 CursorHome
+    ScreenOperationStandIn,  // 31 CursorHomeDown
+    ScreenOperationStandIn,  // 32 CarriageReturn
+    ScreenOperationStandIn,  // 33 NextLine
+    ScreenOperationStandIn,  // 34 CursorPrecedingLine
+    ModeOperationStandIn,  // 35 Bell
+    ModeOperationStandIn,  // 36 LockKeyboard
+    ModeOperationStandIn,  // 37 UnlockKeyboard
+    ScreenOperationStandIn,  // 38 DestructiveBackspace
+    SideChannelStandIn,  // 39 AutoPrintOn
+    NoOperation,  // 40 AutoPrintOff
+    SideChannelStandIn,  // 41 PrinterControllerOn
+    NoOperation,  // 42 PrinterControllerOff
+    ScreenOperationStandIn,  // 43 CtrlXPrint
+    SideChannelStandIn,  // 44 PrintToFileOn
+    NoOperation,  // 45 PrintToFileOff
+    SideChannelStandIn,  // 46 SelectPage
+    ScreenOperationStandIn,  // 47 SelectPage0
+    ScreenOperationStandIn,  // 48 SelectPage1
+    ScreenOperationStandIn,  // 49 SelectPage2
+    ScreenOperationStandIn,  // 50 SelectPage3
+    ScreenOperationStandIn,  // 51 SelectPage4
+    ScreenOperationStandIn,  // 52 SelectPage5
+    ScreenOperationStandIn,  // 53 SelectPage6
+    ScreenOperationStandIn,  // 54 SelectPage7
+    ScreenOperationStandIn,  // 55 NextPage
+    ScreenOperationStandIn,  // 56 PreviousPage
+    ScreenOperationStandIn,  // 57 SelectPageAndPosition
+    AttributeOperationStandIn,  // 58 FieldAttribute
+    AttributeOperationStandIn,  // 59 FieldAttributeNoSpace
+    AttributeOperationStandIn,  // 60 ViewpointAttribute
+    AttributeOperationStandIn,  // 61 WyseAttribute
+    AttributeOperationStandIn,  // 62 SelectGraphicRendition
+    SideChannelStandIn,  // 63 Dc2Received
+    NoOperation,  // 64 Dc4Received
+    ScreenOperationStandIn,  // 65 SaveCursor
+    ScreenOperationStandIn,  // 66 RestoreCursor
+    ScreenOperationStandIn,  // 67 SetScrollRegion
+    ScreenOperationStandIn,  // 68 ScrollUp
+    ScreenOperationStandIn,  // 69 ScrollDown
+    ScreenOperationStandIn,  // 70 SetProtectAttribute
+    ScreenOperationStandIn,  // 71 ProtectAttributeNormal
+    ScreenOperationStandIn,  // 72 ProtectAttributeReverse
+    ScreenOperationStandIn,  // 73 ProtectAttributeDim
+    ScreenOperationStandIn,  // 74 ProtectAttributeNoOp1
+    ScreenOperationStandIn,  // 75 ProtectAttributeNoOp2
+    ScreenOperationStandIn,  // 76 ProtectAttributeAddUnderline
+    ScreenOperationStandIn,  // 77 ProtectAttributeAddReverse
+    ScreenOperationStandIn,  // 78 ProtectAttributeAddDim
+    ScreenOperationStandIn,  // 79 ProtectAttributeAddBlink
+    SideChannelStandIn,  // 80 HostDataChecksum
+    ModeOperationStandIn,  // 81 Dc1Received
+    ModeOperationStandIn,  // 82 Dc3Received
+    ModeOperationStandIn,  // 83 LockingShift1
+    ModeOperationStandIn,  // 84 LockingShift0
+    ScreenOperationStandIn,  // 85 LockingShift0Unprotect
+    ModeOperationStandIn,  // 86 GraphicCharacter
+    ModeOperationStandIn,  // 87 GraphicsOn
+    ModeOperationStandIn,  // 88 GraphicsOff
+    ScreenOperationStandIn,  // 89 LockingShift2
+    ScreenOperationStandIn,  // 90 LockingShift3
+    ScreenOperationStandIn,  // 91 SingleShift2
+    ScreenOperationStandIn,  // 92 SingleShift3
+    ScreenOperationStandIn,  // 93 LockingShift1Right
+    ScreenOperationStandIn,  // 94 LockingShift2Right
+    ScreenOperationStandIn,  // 95 LockingShift3Right
+    ScreenOperationStandIn,  // 96 TvGraphicsOn
+    ModeOperationStandIn,  // 97 DesignateG0
+    ScreenOperationStandIn,  // 98 DesignateG1
+    ScreenOperationStandIn,  // 99 DesignateG2
+    ScreenOperationStandIn,  // 100 DesignateG3
+    ScreenOperationStandIn,  // 101 DesignateG1Of96
+    ScreenOperationStandIn,  // 102 DesignateG2Of96
+    ScreenOperationStandIn,  // 103 DesignateG3Of96
+    ModeOperationStandIn,  // 104 LoadCharBank
+    ScreenOperationStandIn,  // 105 LoadCharBankTv
+    ScreenOperationStandIn,  // 106 SelectPrimaryBank
+    ScreenOperationStandIn,  // 107 SelectSecondaryBank
+    ScreenOperationStandIn,  // 108 ShowDle
+    ScreenOperationStandIn,  // 109 UnknownEscape
+    ScreenOperationStandIn,  // 110 AutoWrapStay
+    ScreenOperationStandIn,  // 111 AutoWrapImmediate
+    ScreenOperationStandIn,  // 112 AutoWrapOn
+    ScreenOperationStandIn,  // 113 HorizontalTab
+    ScreenOperationStandIn,  // 114 BackTab
+    ScreenOperationStandIn,  // 115 ClearAllTabs
+    ScreenOperationStandIn,  // 116 ClearTabAtCursor
+    ScreenOperationStandIn,  // 117 SetTabAtCursor
+    ScreenOperationStandIn,  // 118 TabsEvery8
+    ScreenOperationStandIn,  // 119 ReverseIndex
+    ScreenOperationStandIn,  // 120 ReverseLineFeed
+    ScreenOperationStandIn,  // 121 WriteProtectOn
+    ScreenOperationStandIn,  // 122 WriteProtectOff
+    ScreenOperationStandIn,  // 123 ClearAllReset
+    ScreenOperationStandIn,  // 124 ProtectFieldsOn
+    ScreenOperationStandIn,  // 125 ProtectFieldsOnTv
+    ScreenOperationStandIn,  // 126 ProtectFieldsOff
+    ScreenOperationStandIn,  // 127 SelectProtectedWrite
+    ScreenOperationStandIn,  // 128 SelectUnprotectedWrite
+    ScreenOperationStandIn,  // 129 SetDuplex
+    ScreenOperationStandIn,  // 130 ScrollModeOn
+    ScreenOperationStandIn,  // 131 ScrollModeOff
+    ScreenOperationStandIn,  // 132 CursorKeysApplication
+    ScreenOperationStandIn,  // 133 CursorKeysNormal
+    ScreenOperationStandIn,  // 134 Columns132
+    ScreenOperationStandIn,  // 135 Columns80
+    ScreenOperationStandIn,  // 136 InsertModeOn
+    ScreenOperationStandIn,  // 137 InsertModeOff
+    ScreenOperationStandIn,  // 138 InsertModeToggle
+    ScreenOperationStandIn,  // 139 InsertCharacters
+    ScreenOperationStandIn,  // 140 InsertColumn
+    SideChannelStandIn,  // 141 CsiBraceRight
+    ScreenOperationStandIn,  // 142 DeleteCharacters
+    ScreenOperationStandIn,  // 143 DeleteColumn
+    SideChannelStandIn,  // 144 CsiTildeRight
+    ScreenOperationStandIn,  // 145 PropagateOn
+    ScreenOperationStandIn,  // 146 PropagateOff
+    SideChannelStandIn,  // 147 WyseDefineKey
+    SideChannelStandIn,  // 148 WyseDefineKeyFromLabel
+    SideChannelStandIn,  // 149 ScoDefineKey
+    SideChannelStandIn,  // 150 TvDefineKey
+    SideChannelStandIn,  // 151 TvDefineKeyString
+    ScreenOperationStandIn,  // 152 DrawBoxTo
+    ScreenOperationStandIn,  // 153 DrawProtectedBoxTo
+    ScreenOperationStandIn,  // 154 DrawBoxSize
+    ScreenOperationStandIn,  // 155 DrawProtectedBoxSize
+    ScreenOperationStandIn,  // 156 FillRectangleTo
+    ScreenOperationStandIn,  // 157 EraseCharacters
+    ScreenOperationStandIn,  // 158 RepeatCharacter
+    ModeOperationStandIn,  // 159 CursorPositionReport
+    ScreenOperationStandIn,  // 160 WyseCursorReport
+    ScreenOperationStandIn,  // 161 WyseCursorReport132
+    ScreenOperationStandIn,  // 162 WyseCursorReportPage
+    ScreenOperationStandIn,  // 163 C332CursorReport
+    ScreenOperationStandIn,  // 164 PrinterStatusReport
+    SideChannelStandIn,  // 165 HostCommandFsRs
+    SideChannelStandIn,  // 166 GraphicsModeEnter
+    ScreenOperationStandIn,  // 167 GraphicsModeLeave
+    ScreenOperationStandIn,  // 168 SixelStart
+    ScreenOperationStandIn,  // 169 SixelEnd
+    SideChannelStandIn,  // 170 TekMode1
+    SideChannelStandIn,  // 171 TekMode2
+    SideChannelStandIn,  // 172 TekMode3
+    SideChannelStandIn,  // 173 TekMode4
+    SideChannelStandIn,  // 174 TekMode5
+    SideChannelStandIn,  // 175 TekMode6
+    SideChannelStandIn,  // 176 TekMode7
+    SideChannelStandIn,  // 177 TekCharSize1
+    ScreenOperationStandIn,  // 178 TekCharSize2
+    ScreenOperationStandIn,  // 179 TekCharSize3
+    ScreenOperationStandIn,  // 180 TekCharSize4
+    ScreenOperationStandIn,  // 181 TekCellLeft
+    ScreenOperationStandIn,  // 182 TekCellRight
+    ScreenOperationStandIn,  // 183 TekCellDown
+    ScreenOperationStandIn,  // 184 TekCellUp
+    ScreenOperationStandIn,  // 185 TekCarriageReturn
+    ScreenOperationStandIn,  // 186 TekReset
+    ScreenOperationStandIn,  // 187 ShowControl
+    ScreenOperationStandIn,  // 188 ShowEscape
+    AttributeOperationStandIn,  // 189 ScoForeground
+    AttributeOperationStandIn,  // 190 ScoBackground
+    AttributeOperationStandIn,  // 191 ScoReverseForeground
+    AttributeOperationStandIn,  // 192 ScoReverseBackground
+    ScreenOperationStandIn,  // 193 ScoBrightBackground
+    ScreenOperationStandIn,  // 194 ClearScreenKeepCursor
+    ScreenOperationStandIn,  // 195 EraseToStartOfScreen
+    SideChannelStandIn,  // 196 SohReceived
+    ScreenOperationStandIn,  // 197 DeviceAttributesReply
+    ScreenOperationStandIn,  // 198 CsiC
+    ScreenOperationStandIn,  // 199 ScoShowCharacter
+    SideChannelStandIn,  // 200 HostStatusText
+    SideChannelStandIn,  // 201 TvStatusText
+    ScreenOperationStandIn,  // 202 HostStatusOff
+    ScreenOperationStandIn,  // 203 HostStatusOn
+    SideChannelStandIn,  // 204 WyseLabelText
+    ScreenOperationStandIn,  // 205 AnsiFormFeed
+    ScreenOperationStandIn,  // 206 SubstituteCharacter
+    ScreenOperationStandIn,  // 207 OriginModeOn
+    ScreenOperationStandIn,  // 208 OriginModeOff
+    ScreenOperationStandIn,  // 209 SoftReset
+    ScreenOperationStandIn,  // 210 WyseReset
+    ScreenOperationStandIn,  // 211 C332KeyboardStatus
+    ScreenOperationStandIn,  // 212 InsertCharacter
+    NoOperation,  // 213 C332NoOp
+    ScreenOperationStandIn,  // 214 TabToField
+    ScreenOperationStandIn,  // 215 TvTab
+    ScreenOperationStandIn,  // 216 EraseUnprotectedToEnd
+    ScreenOperationStandIn,  // 217 SelectiveEraseDisplay
+    ScreenOperationStandIn,  // 218 SelectiveEraseLine
+    ScreenOperationStandIn,  // 219 C332ClearAll
+    ModeOperationStandIn,  // 220 C332VtModeOn
+    ModeOperationStandIn,  // 221 C332VtModeOff
+    ScreenOperationStandIn,  // 222 TwoStepE
+    ScreenOperationStandIn,  // 223 TwoStepC
+    ScreenOperationStandIn,  // 224 TwoStepGs
+    ScreenOperationStandIn,  // 225 C332EscapeReply
+    SideChannelStandIn,  // 226 LoadC332Keys
+    ScreenOperationStandIn,  // 227 ColumnChangeClearWhenChanged
+    ScreenOperationStandIn,  // 228 ColumnChangeNoClear
+    NoOperation,  // 229 WyseNoOp1
+    NoOperation,  // 230 WyseNoOp2
+    ModeOperationStandIn,  // 231 MouseReportMode
+    ScreenOperationStandIn,  // 232 MousePositionReport
+    ScreenOperationStandIn,  // 233 MouseTrackingOn
+    ScreenOperationStandIn,  // 234 MouseTrackingOff
+    SideChannelStandIn,  // 235 WindowTitleText
+    ScreenOperationStandIn,  // 236 EnqReplyOn
+    ScreenOperationStandIn,  // 237 EnqReplyOff
+    ScreenOperationStandIn,  // 238 EnqMessageOn
+    ScreenOperationStandIn,  // 239 EnqMessageOff
+    ScreenOperationStandIn,  // 240 SetAnswerBack
+    ScreenOperationStandIn,  // 241 WyseEnquiry
+    ScreenOperationStandIn,  // 242 AnsiEnquiry
+    SideChannelStandIn,  // 243 ZmodemAutoStart
+    ScreenOperationStandIn,  // 244 RereadAfterFirst
+    SideChannelStandIn,  // 245 ClearHostKeys
+    ScreenOperationStandIn,  // 246 TwoStepLabel
+    ScreenOperationStandIn,  // 247 TwoStepHexGlyphs
+    SideChannelStandIn,  // 248 LoadHexGlyphs
+    ScreenOperationStandIn,  // 249 Rows24
+    ScreenOperationStandIn,  // 250 Rows25
+    ScreenOperationStandIn,  // 251 Rows42
+    ScreenOperationStandIn,  // 252 Rows43
+    ScreenOperationStandIn,  // 253 SendLineUnprotected
+    ScreenOperationStandIn,  // 254 SendLine
+    ScreenOperationStandIn,  // 255 SendCharacter
+    SideChannelStandIn,  // 256 ViewpointCan
+    SideChannelStandIn,  // 257 WyseCan
+    ScreenOperationStandIn,  // 258 T160eCharacter
+    ScreenOperationStandIn,  // 259 CcciiCharacter
+    SideChannelStandIn,  // 260 DownloadSoftFont
+    ScreenOperationStandIn,  // 261 DeviceControlQ
+    ScreenOperationStandIn,  // 262 MultibyteCharacter
+    ScreenOperationStandIn,  // 263 MultibyteCharacterWide
+    ScreenOperationStandIn,  // 264 ScoBorderColour
+    ScreenOperationStandIn,  // 265 CursorHide
+    ScreenOperationStandIn,  // 266 CursorShow
+    ScreenOperationStandIn,  // 267 ScoCursorShape
+    ScreenOperationStandIn,  // 268 CursorSteadyLine
+    ScreenOperationStandIn,  // 269 CursorBlinkingLine
+    ScreenOperationStandIn,  // 270 CursorSteadyBlock
+    ScreenOperationStandIn,  // 271 CursorBlinkingBlock
+    ScreenOperationStandIn,  // 272 ScreenAlignment
+    ModeOperationStandIn,  // 273 SetMode
+    ModeOperationStandIn,  // 274 ResetMode
+    ModeOperationStandIn,  // 275 SetPrivateMode
+    ModeOperationStandIn,  // 276 ResetPrivateMode
+    SideChannelStandIn,  // 277 AuxModeOn
+    ScreenOperationStandIn,  // 278 AuxInputPause
+    ScreenOperationStandIn,  // 279 AuxInputResume
+    SideChannelStandIn,  // 280 AuxSelectPort
+    ScreenOperationStandIn,  // 281 AnsiDelete
+    AttributeOperationStandIn,  // 282 LinuxColours
+    ScreenOperationStandIn,  // 283 SelectUtf8
+    SideChannelStandIn,  // 284 C332OpenFile
+    SideChannelStandIn,  // 285 C332BlockTransfer
+    ScreenOperationStandIn,  // 286 CsiX
+    SideChannelStandIn,  // 287 CsiV
+    ScreenOperationStandIn,  // 288 CsiZ
+    SideChannelStandIn,  // 289 CsiR
+    ScreenOperationStandIn,  // 290 CsiT
+    SideChannelStandIn,  // 291 PrintScreen
+    ScreenOperationStandIn,  // 292 ScoColourMode
+    ModeOperationStandIn,  // 293 C332SetMode
+    ModeOperationStandIn,  // 294 C332ResetMode
+    ScreenOperationStandIn,  // 295 ScoColourQuery
+    ScreenOperationStandIn,  // 296 ResetToInitialState
+    ScreenOperationStandIn,  // 297 ScoReset
+    ScreenOperationStandIn,  // 298 EraseInMargins
+    NoOperation,  // 299 AnsiNoOp299
+    ScreenOperationStandIn,  // 300 MarginQuery
+    ScreenOperationStandIn,  // 301 ReverseIndexReturn
+    ScreenOperationStandIn,  // 302 MarginsRow
+    ScreenOperationStandIn,  // 303 MarginsFull
+    NoOperation,  // 304 AnsiNoOp304
+    ScreenOperationStandIn,  // 305 ScoBlink
+    NoOperation,  // 306 AnsiNoOp306
+    NoOperation,  // 307 AnsiNoOp307
+    ScreenOperationStandIn,  // 308 ScoCursorVisible
+    ScreenOperationStandIn,  // 309 ScoGraphicCharacter
+    ScreenOperationStandIn,  // 310 ScoClearHome
+    ScreenOperationStandIn,  // 311 SetOneMargin
+    ScreenOperationStandIn,  // 312 ScoMarginsFull
+    SideChannelStandIn,  // 313 C332ReadFile
+    ScreenOperationStandIn,  // 314 C332InsertLineUnprotected
+    ScreenOperationStandIn,  // 315 C332DeleteLineUnprotected
+    ScreenOperationStandIn,  // 316 ResetPalette
+    AttributeOperationStandIn,  // 317 SetPaletteEntry
+    ScreenOperationStandIn,  // 318 LinuxReset
+    ScreenOperationStandIn,  // 319 StatusReport
+    ScreenOperationStandIn,  // 320 CsiVerticalBar
+    ModeOperationStandIn,  // 321 RequestSettingReply
+    ScreenOperationStandIn,  // 322 SevenBitControls
+    ScreenOperationStandIn,  // 323 EightBitControls
+    SideChannelStandIn,  // 324 HostStatusLineEnd
+};
+
+// The operations the executor runs itself; the rest keep their stand-ins.
+struct BuiltIn {
+    TermOp Op;
+    TermOpHandler Handler;
+};
+constexpr BuiltIn kBuiltIns[] = {
+    {OpClearScreen, ClearScreenOp},
+    {OpClearScreenKeepCursor, ClearScreenKeepCursorOp},
+    {OpInsertLines, InsertLinesOp},
+    {OpDeleteLines, DeleteLinesOp},
+    {OpCursorPosition, CursorPositionOp},
+    {OpCursorRowAbsolute, CursorRowAbsoluteOp},
+    {OpCursorColumnAbsolute, CursorColumnAbsoluteOp},
+    {OpEraseToEndOfScreen, EraseToEndOfScreenOp},
+    {OpEraseToStartOfScreen, EraseToStartOfScreenOp},
+    {OpEraseToEndOfLine, EraseToEndOfLineOp},
+    {OpEraseLine, EraseLineOp},
+    {OpEraseToStartOfLine, EraseToStartOfLineOp},
+    {OpCursorForward, CursorForwardOp},
+    {OpBackspace, CursorBackwardOp},
+    {OpCursorBackward, CursorBackwardOp},
+    {OpCursorUp, CursorUpOp},
+    {OpCursorDown, CursorDownOp},
+    {OpLineFeed, LineFeedOp},
+    {OpCursorHome, CursorHomeOp},
+    {OpCursorHomeDown, CursorHomeDownOp},
+    {OpCarriageReturn, CarriageReturnOp},
+    {OpNextLine, NextLineOp},
+    {OpCursorPrecedingLine, CursorPrecedingLineOp},
+    {OpLockingShift0, LockingShiftOp},
+    {OpLockingShift0Unprotect, LockingShiftOp},
+    {OpLockingShift1, LockingShiftOp},
+    {OpLockingShift2, LockingShiftOp},
+    {OpLockingShift3, LockingShiftOp},
+    {OpSingleShift2, LockingShiftOp},
+    {OpSingleShift3, LockingShiftOp},
+    {OpLockingShift1Right, RightShiftOp},
+    {OpLockingShift2Right, RightShiftOp},
+    {OpLockingShift3Right, RightShiftOp},
+    {OpDesignateG0, DesignateOp},
+    {OpDesignateG1, DesignateOp},
+    {OpDesignateG2, DesignateOp},
+    {OpDesignateG3, DesignateOp},
+    {OpDesignateG1Of96, DesignateOp},
+    {OpDesignateG2Of96, DesignateOp},
+    {OpDesignateG3Of96, DesignateOp},
+    {OpSubstituteCharacter, SubstituteCharacterOp},
+    {OpShowControl, ShowControlOp},
+    {OpAnsiDelete, AnsiDeleteOp},
+    {OpMultibyteCharacter, MultibyteCharacterOp},
+    {OpMultibyteCharacterWide, MultibyteCharacterOp},
+    {OpSelectUtf8, SelectUtf8Op},
+    {OpTwoStepE, TwoStepOp},
+    {OpTwoStepC, TwoStepOp},
+    {OpTwoStepGs, TwoStepOp},
+    {OpTwoStepLabel, TwoStepOp},
+    {OpTwoStepHexGlyphs, TwoStepOp},
+    {OpDeviceControlQ, DeviceControlQOp},
+    {OpStatusReport, StatusReportOp},
+    {OpAnsiEnquiry, AnsiEnquiryOp},
+};
+
+struct HandlerTable {
+    TermOpHandler Handlers[kTermOpCount];
+    constexpr HandlerTable() : Handlers{} {
+        for (size_t i = 0; i < kTermOpCount; ++i) Handlers[i] = kStandIns[i];
+        for (const auto& b : kBuiltIns) Handlers[b.Op] = b.Handler;
+    }
+};
+constexpr HandlerTable kHandlers;
+
+void SendReply() {
+    auto& reply = TermExecutor.Reply;
+    if (reply.empty()) return;
+    uint8_t out[255];
+    size_t n = 0;
+    size_t i = 0;
+    if (TermExecutor.EightBitControls && reply.size() >= 2 && reply[0] == kEsc &&
+        (reply[1] == '[' || reply[1] == 'P' || reply[1] == '\\')) {
+        out[n++] = reply[1] == '[' ? 0x9B : reply[1] == 'P' ? 0x90 : 0x9C;
+        i = 2;
+    }
+    for (; i < reply.size(); ++i) out[n++] = reply[i];
+    connections::CommSendBlock(out, n);
+    reply.clear();
+}
+
+class CommRecogniserSource final : public RecogniserSource {
+  public:
+    bool ReadWaitingByte(bool sevenBit, bool skipNul, uint8_t& byte) override {
+        if (!connections::CommInputReady(0)) return false;
+        const int b = connections::CommReadChar(sevenBit, skipNul);
+        if (b == connections::CommNothingReceived) return false;
+        byte = static_cast<uint8_t>(b);
+        return true;
+    }
+    uint16_t ScreenWidth() override {
+        return static_cast<uint16_t>(std::clamp<int32_t>(ConsoleLayer.ScreenWidth, 1, 255));
+    }
+};
+CommRecogniserSource CommSource;
+
+}  // namespace
+
+TermOpHandler BuiltInTermOpHandler(TermOp op) {
+    return op < kTermOpCount ? kHandlers.Handlers[op] : nullptr;
+}
+
+void InstallTermOperations() {
+    ResetTermOpHandlers();
+    RegisterScreenOperations();
+    RegisterAttributeOperations();
+}
+
+void UseCommRecogniserSource() { SetRecogniserSource(&CommSource); }
+
+bool SevenBitReading() {
+    const auto* family = EmulatorState.CurrentTermFamily;
+    return !(family != nullptr && family->EightBit != 0 && !EmulatorState.C332Mode);
+}
+
+void RunTermOp(TermOp op, const TermOpParams& params) {
+    // Hand-overs to another code; none of the targets hands over again.
+    switch (op) {
+        case OpCsiC:
+            if (EmulatorState.EmulationFamily == 0) op = OpDeviceAttributesReply;
+            break;
+        case OpCsiZ:
+            if (ByteBeforeFinal() != '$') op = OpSelectPage;
+            break;
+        case OpCsiR:
+            if (ByteBeforeFinal() != '$') {
+                TermOpParams p = params;
+                if (p[0] == 127) p[0] = 0;
+                if (p[1] == 127) p[1] = 0;
+                if (TermOpHandler h = TermOpHandlerFor(OpSetScrollRegion)) h(OpSetScrollRegion, p);
+                return;
+            }
+            break;
+        case OpResetToInitialState: {
+            const uint8_t family = EmulatorState.EmulationFamily;
+            op = family == 2 ? OpScoReset : family == 4 ? OpLinuxReset : OpClearScreen;
+            break;
+        }
+        default: break;
+    }
+    if (TermOpHandler h = TermOpHandlerFor(op)) h(op, params);
+}
+
+void ExecuteTermOp(uint8_t byte) {
+    auto& x = TermExecutor;
+    auto& e = EmulatorState;
+    connections::CommSetXon();
+    if (SeqBuffer.size() > kSeqBufferSize - 1) {
+        SeqBuffer.clear();
+        return;
+    }
+    SeqBuffer.push_back(byte);
+
+    if (byte == kEsc && e.GL != 10 && SeqBuffer.size() == 1) {
+        if (!connections::CommInputReady(0)) return;
+        const int next =
+            connections::CommReadChar(SevenBitReading(), commands::Settings.IgnoreNul != 0);
+        if (next == connections::CommNothingReceived) return;
+        SeqBuffer.push_back(static_cast<uint8_t>(next));
+    }
+
+    TermOp op = kTermOpIgnore;
+    TermOpParams params{};
+    bool recognised = false;
+    if (e.GR == 14) {
+        char16_t ch = 0xFFFF;
+        size_t used = SeqBuffer.size();
+        const uint8_t result =
+            HostToUnicode(std::span<const uint8_t>(SeqBuffer.data(), SeqBuffer.size()),
+                          commands::Settings.CodePage.Get(), ch, &used);
+        if (result == kHostIncomplete) return;
+        if (result == kHostChar) {
+            op = OpMultibyteCharacter;
+            params[0] = ch;
+            recognised = true;
+            // A broken sequence accounts only for the bytes before the one that
+            // broke it; the rest is offered again after the character.
+            if (used > 0 && used < SeqBuffer.size()) {
+                SeqBufferText rest;
+                for (size_t i = used; i < SeqBuffer.size(); ++i) rest.push_back(SeqBuffer[i]);
+                x.SequenceText = SeqBuffer;
+                SeqBuffer.clear();
+                x.QuietLine = x.QuietLineEnd = false;
+                RunTermOp(op, params);
+                for (size_t i = 0; i < rest.size(); ++i) ExecuteTermOp(rest[i]);
+                return;
+            }
+        }
+    }
+    if (!recognised) {
+        const RecogniseStatus status = DecodeHostSequence(op, params);
+        if (status == RecogniseStatus::Incomplete) return;
+        if (status == RecogniseStatus::Discard) {
+            const bool keepEsc = !SeqBuffer.empty() && SeqBuffer[SeqBuffer.size() - 1] == kEsc;
+            SeqBuffer.clear();
+            if (keepEsc) SeqBuffer.push_back(kEsc);
+            return;
+        }
+    }
+
+    x.SequenceText = SeqBuffer;
+    SeqBuffer.clear();
+
+    if (op == OpCarriageReturn || op == OpLineFeed) {
+        if (x.QuietLine) {
+            x.QuietLine = false;
+            x.QuietLineEnd = true;
+        }
+        if (x.QuietLineEnd) op = kTermOpIgnore;
+    } else {
+        x.QuietLine = false;
+        x.QuietLineEnd = false;
+    }
+
+    if (op == OpAnsiFormFeed) {
+        const uint8_t family = e.EmulationFamily;
+        op = (family == 0 || family == 4) ? OpLineFeed : OpClearScreen;
+    }
+
+    x.Reply.clear();
+    RunTermOp(op, params);
+    SendReply();
+}
+
+}  // namespace emulation

@@ -1,0 +1,47 @@
+#pragma once
+// The terminal operation executor: collects control sequences in SeqBuffer,
+// asks the recogniser for an operation and runs it through the catalogue.
+
+#include <cstdint>
+
+#include "emulation/family_tables.h"
+#include "emulation/operation_catalogue.h"
+#include "emulation/recogniser.h"
+
+namespace emulation {
+
+struct TermExecutorState {
+    // The recognised sequence, kept while its operation runs.
+    SeqBufferText SequenceText;
+    // What the running operation answers; sent to the host after it.
+    ByteText<255> Reply;
+    bool QuietLine = false;
+    bool QuietLineEnd = false;
+    // Replies that begin with ESC [, ESC P or ESC \ go out in their C1 forms.
+    bool EightBitControls = false;
+};
+extern TermExecutorState TermExecutor;
+void ResetTermExecutor();
+
+// Hands one received byte to the sequence collection and runs what the
+// recogniser makes of it.
+void ExecuteTermOp(uint8_t byte);
+
+// Runs one operation with its parameters (codes above 324 do nothing),
+// including the hand-overs from one code to another.
+void RunTermOp(TermOp op, const TermOpParams& params);
+
+// The handler a code runs when no unit has registered one: the operations the
+// executor itself implements, and plainly named stand-ins for the rest.
+TermOpHandler BuiltInTermOpHandler(TermOp op);
+
+// Registers the operation groups that other units build, where they exist.
+void InstallTermOperations();
+
+// The read-ahead of the recogniser served from the receive ring.
+void UseCommRecogniserSource();
+
+// 7-bit reading: unless the family reads eight bits outside C332 mode.
+bool SevenBitReading();
+
+}  // namespace emulation

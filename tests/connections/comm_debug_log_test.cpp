@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include "commands/settings_record.h"
+#include "connections/comm_debug_log.h"
+#include "connections/comm_interface.h"
+#include "connections/connection_layer.h"
+
+namespace connections {
+namespace {
+
+class FakeDebugWindow : public platform::CommDebugWindowPort {
+  public:
+    bool open = false;
+    int refreshes = 0;
+    std::vector<std::string> boxes;
+    std::string shown;  // the text at the last refresh
+    bool IsOpen() override { return open; }
+    void Open() override { open = true; }
+    void Close() override { open = false; }
+    void Refresh() override {
+        ++refreshes;
+        shown = CommDebugState.CommDebugText;
+    }
+    void ErrorBox(std::string_view text, std::string_view caption) override {
+        boxes.push_back(std::string(caption) + "|" + std::string(text));
+    }
+};
+
+class CommDebugLogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        commands::ResetSettingsToDefaults();
+        commands::Settings.CommDebug = 0;
+        ResetCommLayer();
+        CommDebugState.Window = &window;
+    }
+    void TearDown() override { ResetCommLayer(); }
+    FakeDebugWindow window;
+};
+
+TEST_F(CommDebugLogTest, LinesAreWrappedStoredAndShownWhenOpenedLater) {
+    CommLogSent("IAC DOTEL ECHO");
+    CommLogReceived("IAC WILL ECHO");
+    CommDebugLog("connect: 10061\r\n");
+    EXPECT_FALSE(window.open);  // the setting is off
+    EXPECT_EQ(CommDebugState.CommDebugText,
+              "[S:IAC DOTEL ECHO]\r\n[R:IAC WILL ECHO]\r\n[connect: 10061\r\n]\r\n");
+    CommDebugOpen();
+    EXPECT_TRUE(window.open);
+    EXPECT_EQ(window.shown, CommDebugState.CommDebugText);
+
+    // With the setting on, a line opens the window itself.
+    CommDebugClose();
+    commands::Settings.CommDebug = 1;
+    CommDebugLog("x");
+    EXPECT_TRUE(window.open);
+    EXPECT_EQ(window.shown.substr(window.shown.size() - 5), "[x]\r\n");
+    CommDebugWindowClosed();
+    EXPECT_EQ(commands::Settings.CommDebug, 0);
+}
+
+TEST_F(CommDebugLogTest, ErrorBoxOnlyWithVerboseAndAlwaysLogged) {
+    CommErrorBox("connect: 10061", 1);
+    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_EQ(CommDebugState.CommDebugText, "[Ozmel WINSOCK.DLL error connect: 10061]\r\n");
+
+    SetCommVerbose(true);
+    const std::string longText(100, 'e');
+    CommErrorBox(longText, 0);
+    ASSERT_EQ(window.boxes.size(), 1u);
+    EXPECT_EQ(window.boxes[0], "Ozmel error|" + std::string(80, 'e'));
+    EXPECT_NE(CommDebugState.CommDebugText.find("[Ozmel error " + longText + "]"),
+              std::string::npos);
+}
+
+TEST_F(CommDebugLogTest, ScreenQueueHoldsFiftyLinesOfEightyColumns) {
+    CommDebugLog(std::string(100, 'd'));
+    CommLogSent(std::string(100, 's'));
+    ASSERT_EQ(CommDebugState.ScreenLogQueue.size(), 2u);
+    EXPECT_EQ(CommDebugState.ScreenLogQueue[0], "[" + std::string(78, 'd') + "]");
+    EXPECT_EQ(CommDebugState.ScreenLogQueue[1], "[S:" + std::string(77, 's'));
+    for (int i = 0; i < 60; ++i) CommDebugLog("n");
+    EXPECT_EQ(CommDebugState.ScreenLogQueue.size(), kScreenLogLines);
+    // Without /V the queue stays full; nothing is written.
+    CommDebugFlush();
+    EXPECT_EQ(CommDebugState.ScreenLogQueue.size(), kScreenLogLines);
+}
+
+TEST_F(CommDebugLogTest, SubnegotiationLines) {
+    const uint8_t naws[] = {31, 0, 80, 0, 24};
+    CommLogSubneg('>', naws, 5 + 2);
+    const uint8_t encrypt[] = {38, 1, 3};
+    CommLogSubneg('<', encrypt, 3 + 2);
+    EXPECT_EQ(CommDebugState.CommDebugText,
+              "[S:IAC SB NAWS 0 80 0 24 IAC SE]\r\n[R:IAC SB ENCRYPT SUPPORT 3 IAC SE]\r\n");
+}
+
+}  // namespace
+}  // namespace connections

@@ -1,0 +1,337 @@
+#include "emulation/receive_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "../console/fake_console_window.h"
+#include "commands/interpreter.h"
+#include "commands/password_scramble.h"
+#include "commands/settings_record.h"
+#include "connections/comm_interface.h"
+#include "connections/receive_ring.h"
+#include "emulation/host_char_display.h"
+#include "emulation/operation_catalogue.h"
+#include "emulation/recogniser.h"
+#include "emulation/term_executor.h"
+#include "emulation/term_types.h"
+
+namespace emulation {
+namespace {
+
+using console::ConsoleLayer;
+using console_test::RingRow;
+
+int32_t FixedTick() { return 1; }
+
+class ReceiveLoopTest : public ::testing::Test {
+  protected:
+    void SetUp() override { Start("VT220"); }
+    void TearDown() override {
+        SetRecogniserSource(nullptr);
+        ResetTermOpHandlers();
+        console::SetScreenWindow(nullptr);
+    }
+
+    void Start(const char* type) {
+        commands::ResetSettingsToDefaults();
+        commands::ResetInterpreter();
+        console_test::ResetConsoleForTest(window);
+        connections::ResetCommLayer();
+        ResetEmulatorState();
+        ResetRecogniser();
+        ResetTermExecutor();
+        ResetReceiveLoop();
+        InstallTermOperations();
+        UseCommRecogniserSource();
+        ASSERT_TRUE(SetTerminalType(type, false));
+        ReceiveLoop.Hooks.Ticks = FixedTick;
+    }
+
+    // Feeds the bytes and runs passes until the ring is empty.
+    static void Feed(std::string_view bytes, bool fast = true) {
+        size_t at = 0;
+        while (at < bytes.size() || connections::CommInputReady(0)) {
+            const size_t room = connections::ReceiveRing::kCapacity - connections::CommReceiveRing().Count();
+            const size_t n = std::min(room, bytes.size() - at);
+            connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()) + at, n);
+            at += n;
+            if (fast) ReceiveFromHost();
+            else ReferenceReceiveFromHost();
+        }
+    }
+
+    static std::u16string Cells(int32_t row, int32_t from, int32_t count) {
+        std::u16string s;
+        for (int32_t c = from; c < from + count; ++c)
+            s.push_back(console::CellChar(console::TermScreenRing.Cells[console::CellIndex(row, c)]));
+        return s;
+    }
+
+    console_test::FakeConsoleWindow window;
+};
+
+// A random stream of the things hosts send: text runs, controls, cursor
+// addressing, erasures, shifts and designations, upper-half bytes.
+std::string RandomStream(std::mt19937& rng, size_t pieces) {
+    std::string s;
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    for (size_t i = 0; i < pieces; ++i) {
+        switch (pick(14)) {
+            case 0: case 1: case 2: {
+                const int n = 1 + pick(120);
+                for (int k = 0; k < n; ++k) s.push_back(static_cast<char>(0x20 + pick(95)));
+                break;
+            }
+            case 3: s += "\r\n"; break;
+            case 4: s += "\x1B[" + std::to_string(pick(30)) + ";" + std::to_string(pick(90)) + "H"; break;
+            case 5: s += pick(2) ? "\x1B[K" : "\x1B[1K"; break;
+            case 6: s += pick(2) ? "\x0E" : "\x0F"; break;
+            case 7: s += std::string("\x1B(") + "0BA<>"[pick(5)]; break;
+            case 8: s += std::string("\x1B)") + "0B"[pick(2)]; break;
+            case 9: s += pick(2) ? "\x1BN" : "\x1BO"; break;
+            case 10: {
+                const int n = 1 + pick(20);
+                for (int k = 0; k < n; ++k) s.push_back(static_cast<char>(0xA0 + pick(96)));
+                break;
+            }
+            case 11: s.append(static_cast<size_t>(1 + pick(5)), "qxa"[pick(3)]); break;
+            case 12: s += std::string("\x1B~\x1B}\x1B|").substr(static_cast<size_t>(pick(3)) * 2, 2); break;
+            default: s += "\x1B[" + std::to_string(pick(5)) + "C\b\t"; break;
+        }
+    }
+    return s;
+}
+
+TEST_F(ReceiveLoopTest, RunGatheringAndThePlainPathGiveTheSameScreen) {
+    for (const char* type : {"VT220", "LINUX", "WYSE60", "N7900", "TV965"}) {
+        for (uint32_t seed = 1; seed <= 40; ++seed) {
+            std::mt19937 rng(seed);
+            const std::string stream = RandomStream(rng, 200);
+            Start(type);
+            Feed(stream, true);
+            const auto fastCells = console::TermScreenRing.Cells;
+            const int32_t fastRow = ConsoleLayer.CursorRow;
+            const int32_t fastCol = ConsoleLayer.CursorCol;
+            Start(type);
+            Feed(stream, false);
+            const auto& slowCells = console::TermScreenRing.Cells;
+            ASSERT_EQ(fastCells.size(), slowCells.size());
+            for (size_t i = 0; i < fastCells.size(); ++i)
+                ASSERT_EQ(fastCells[i], slowCells[i]) << type << " seed " << seed << " cell " << i;
+            ASSERT_EQ(fastRow, ConsoleLayer.CursorRow) << type << " seed " << seed;
+            ASSERT_EQ(fastCol, ConsoleLayer.CursorCol) << type << " seed " << seed;
+        }
+    }
+}
+
+TEST_F(ReceiveLoopTest, ByteFfReachesTheScreenAndEndsThePass) {
+    commands::Settings.CodePage.Set(1252);
+    connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>("a\xFF" "b"), 3);
+    ReceiveFromHost();
+    EXPECT_EQ(connections::CommReceiveRing().Count(), 1);  // b waits for the next pass
+    ReceiveFromHost();
+    const std::u16string row = Cells(1, 1, 3);
+    EXPECT_EQ(row[0], u'a');
+    EXPECT_NE(row[1], u' ');  // the 0xFF was shown, not taken for "nothing received"
+    EXPECT_EQ(row[2], u'b');
+}
+
+TEST_F(ReceiveLoopTest, ByteFfInsideASequenceReachesTheExecutor) {
+    // ESC [ 0xFF is no sequence: it is discarded, and the text after it shows.
+    Feed("\x1B[\xFFxy");
+    EXPECT_TRUE(SeqBuffer.empty());
+    EXPECT_EQ(RingRow(1).substr(0, 2), "xy");
+}
+
+TEST_F(ReceiveLoopTest, IgnoredNulsLeaveOneRun) {
+    commands::Settings.IgnoreNul = 1;
+    Feed(std::string("AB\0CD", 5));
+    EXPECT_EQ(RingRow(1).substr(0, 5), "ABCD ");
+}
+
+TEST_F(ReceiveLoopTest, RunLongerThanTheLineWrapsThroughTheSinglePath) {
+    Feed(std::string(85, 'x'));
+    EXPECT_EQ(RingRow(1), std::string(80, 'x'));
+    EXPECT_EQ(RingRow(2).substr(0, 6), "xxxxx ");
+}
+
+TEST_F(ReceiveLoopTest, WrapStyleOneKeepsOverwritingTheLastColumn) {
+    EmulatorState.WrapStyle = 1;
+    Feed(std::string(79, '.') + "abc");
+    EXPECT_EQ(RingRow(1).substr(78), ".c");
+    EXPECT_EQ(ConsoleLayer.CursorRow, 1);
+}
+
+TEST_F(ReceiveLoopTest, AutoLoginAnswersTheLoginAndPasswordPrompts) {
+    commands::Settings.UserName.Assign("joe");
+    commands::Settings.Password.Assign(commands::ScramblePassword("pw"));
+    commands::Settings.LoginWizard = 1;
+    commands::Settings.CommMethod = connections::CommMethodTelnet;
+    commands::Settings.LoginPrompts.Assign("login:|logon:");
+    commands::Settings.PromptSeparator = '|';
+    commands::Settings.PasswordPrompts.Assign("password:");
+    StartAutoLogin();
+    ASSERT_EQ(ReceiveLoop.AutoLoginState, 1);
+    Feed("Welcome\r\nLogin:");
+    EXPECT_EQ(commands::Interpreter.PendingInput.View(), "joe\r");
+    EXPECT_EQ(ReceiveLoop.AutoLoginState, 2);
+    Feed(" PassWord:");
+    EXPECT_EQ(commands::Interpreter.PendingInput.View(), "pw\r");
+    EXPECT_EQ(ReceiveLoop.AutoLoginState, 0);
+}
+
+TEST_F(ReceiveLoopTest, WaitForTextIsFoundAcrossTwoPasses) {
+    ReceiveLoop.WaitForText.Assign("READY>");
+    Feed("...rea");
+    EXPECT_FALSE(ReceiveLoop.WaitForText.Empty());
+    Feed("dy>");
+    EXPECT_TRUE(ReceiveLoop.WaitForText.Empty());
+    EXPECT_TRUE(ReceiveLoop.StatusLineDirty);
+}
+
+TEST_F(ReceiveLoopTest, MonitorModeShowsControlsAsHex) {
+    ReceiveLoop.MonitorMode = true;
+    Feed("A\x1B");
+    EXPECT_EQ(RingRow(1).substr(0, 5), "A1B  ");
+}
+
+TEST_F(ReceiveLoopTest, QuietLineHidesTextUntilItsLineEnds) {
+    TermExecutor.QuietLine = true;
+    Feed("secret\r\n\r\nshown");
+    EXPECT_EQ(RingRow(1).substr(0, 6), "shown ");
+}
+
+// --- The executor ---
+
+TEST_F(ReceiveLoopTest, OverlongSequenceIsDroppedWithTheNextByte) {
+    std::string s = "\x1BP";  // a device control string collects until its end
+    s.append(138, '1');
+    ExecuteTermOp(0x1B);
+    for (size_t i = 1; i < s.size(); ++i) ExecuteTermOp(static_cast<uint8_t>(s[i]));
+    ASSERT_EQ(SeqBuffer.size(), 140u);
+    ExecuteTermOp('2');
+    EXPECT_TRUE(SeqBuffer.empty());
+    Feed("ok");
+    EXPECT_EQ(RingRow(1).substr(0, 2), "ok");
+}
+
+TEST_F(ReceiveLoopTest, InterruptingEscStartsTheNextSequence) {
+    Feed("\x1B[10;10H\x1B[5\x1B[A");
+    EXPECT_EQ(ConsoleLayer.CursorRow, 9);
+    EXPECT_EQ(ConsoleLayer.CursorCol, 10);
+}
+
+TEST_F(ReceiveLoopTest, FormFeedByFamily) {
+    Feed("ab\x0C");
+    EXPECT_EQ(RingRow(1).substr(0, 2), "ab");
+    EXPECT_EQ(ConsoleLayer.CursorRow, 2);
+    Start("SCOANSI");
+    Feed("ab\x0C");
+    EXPECT_EQ(RingRow(1).substr(0, 2), "  ");
+    EXPECT_EQ(ConsoleLayer.CursorRow, 1);
+}
+
+TEST_F(ReceiveLoopTest, HugeCountsAreClamped) {
+    Feed("\x1B[99999999999;99999999999H");
+    EXPECT_EQ(ConsoleLayer.CursorRow, ConsoleLayer.ScreenRows);
+    EXPECT_EQ(ConsoleLayer.CursorCol, 80);
+    Feed("\x1B[2147483647A\x1B[2147483647L\x1B[2147483647D");
+    EXPECT_EQ(ConsoleLayer.CursorRow, 1);
+    EXPECT_EQ(ConsoleLayer.CursorCol, 1);
+}
+
+TEST_F(ReceiveLoopTest, RegisteredHandlerReplacesTheBuiltInOne) {
+    static int calls = 0;
+    calls = 0;
+    RegisterTermOp(OpCursorUp, [](TermOp op, const TermOpParams& p) {
+        EXPECT_EQ(op, OpCursorUp);
+        EXPECT_EQ(p[0], 3);
+        ++calls;
+    });
+    Feed("\x1B[3A");
+    EXPECT_EQ(calls, 1);
+    ResetTermOpHandlers();
+    EXPECT_EQ(TermOpHandlerFor(OpCursorUp), BuiltInTermOpHandler(OpCursorUp));
+    EXPECT_EQ(TermOpHandlerFor(325), nullptr);
+    EXPECT_STREQ(TermOpName(OpHostStatusLineEnd), "HostStatusLineEnd");
+}
+
+TEST_F(ReceiveLoopTest, StatusReportIsAnsweredToTheHost) {
+    std::string sent;
+    // The stand-in connection records nothing; check the reply before it goes.
+    static std::string* out = nullptr;
+    out = &sent;
+    RegisterTermOp(OpStatusReport, [](TermOp op, const TermOpParams& p) {
+        BuiltInTermOpHandler(op)(op, p);
+        out->assign(reinterpret_cast<const char*>(TermExecutor.Reply.data()), TermExecutor.Reply.size());
+    });
+    Feed("\x1B[5n");
+    EXPECT_EQ(sent, "\x1B[0n");
+    EXPECT_TRUE(TermExecutor.Reply.empty());
+}
+
+// --- The G sets ---
+
+struct GSetCase {
+    const char* Name;
+    const char* Stream;
+    std::u16string Expected;
+};
+
+TEST_F(ReceiveLoopTest, DesignationsAndShifts) {
+    const GSetCase cases[] = {
+        {"G0 line drawing at once", "\x1B(0qop", u"\u2500\u2594\uE8B6"},
+        {"G1 waits for SO", "\x1B)0q\x0Eq\x0Fq", u"q\u2500q"},
+        {"SS2 covers one character", "\x1B*0\x1BNqq", u"\u2500q"},
+        {"SS3 from G1 returns to G0", "\x1B+0\x1B)0\x0E\x1BOqq", u"\u2500q"},
+        {"SS2 with repeated bytes", "\x1B*0\x0E\x1BNqqq", u"\u2500qq"},
+        {"locking shift G2", "\x1B*0\x1Bnqq\x1B(Bq", u"\u2500\u2500\u2500"},
+        {"G0 reset by B", "\x1B(0\x1B(Bq", u"q"},
+        {"supplemental by %5", "\x1B(%5\xE8", u"\u00E8"},
+        {"GR to G2 line drawing", "\x1B*0\x1B}\xF1", u"\u2500"},
+        {"SS2 into a plain set still covers one character", "\x1B(0\x1B*B\x1BNqq", u"q\u2500"},
+        {"GR to G1 96-set multinational", "\x1B-A\x1B~\xE9", u"\u00E9"},
+    };
+    for (const auto& c : cases) {
+        Start("VT220");
+        Feed(c.Stream);
+        EXPECT_EQ(Cells(1, 1, static_cast<int32_t>(c.Expected.size())), c.Expected) << c.Name;
+    }
+}
+
+TEST_F(ReceiveLoopTest, NationalDesignationsSetTheCharsetMode) {
+    const std::pair<const char*, uint8_t> cases[] = {
+        {"\x1B(A", 1}, {"\x1B(K", 5}, {"\x1B(R", 3}, {"\x1B(Q", 4}, {"\x1B(z", 11}, {"\x1B(B", 0}};
+    for (const auto& [seq, national] : cases) {
+        Start("VT220");
+        Feed(seq);
+        EXPECT_EQ(commands::Settings.CharsetMode, national) << seq + 1;
+        EXPECT_EQ(EmulatorState.NationalSlots[0], national);
+    }
+    // A national set designated into G1 takes effect only when G1 is invoked.
+    Start("VT220");
+    Feed("\x1B)K");
+    EXPECT_EQ(commands::Settings.CharsetMode, 0);
+    Feed("\x0E");
+    EXPECT_EQ(commands::Settings.CharsetMode, 5);
+}
+
+TEST_F(ReceiveLoopTest, SetMappings) {
+    EXPECT_EQ(ByteToUnicode(0x45, 1), u'\u2510');
+    EXPECT_EQ(ConsoleLayer.AttrSelection, 1);
+    EXPECT_EQ(ByteToUnicode(0x71, 2), u'\u2500');
+    EXPECT_EQ(ByteToUnicode(0x41, 4), u'\u2401');
+    EXPECT_EQ(ByteToUnicode(0x25, 12), u'\u2514');
+    EXPECT_EQ(ByteToUnicode(0x2B, 12), u'\u2500');  // from 11 the entries start over
+    EXPECT_EQ(ByteToUnicode(0x41, 13), u'\u2570');
+    EXPECT_EQ(ByteToUnicode(0x7F, 17), u'\uFFFF');
+    EXPECT_EQ(ByteToUnicode(0x30, 18), u'\u2070');
+    EXPECT_EQ(ByteToUnicode(0x40, 19), u'\u250C');
+    EXPECT_EQ(ByteToUnicode(0x41, 19), u' ');
+}
+
+}  // namespace
+}  // namespace emulation
