@@ -12,6 +12,7 @@
 #include "console/screen_buffer.h"
 #include "console/terminal_window.h"
 #include "console/tick_clock.h"
+#include "console/window_paint.h"
 #include "emulation/command_line.h"
 #include "emulation/receive_loop.h"
 #include "emulation/term_types.h"
@@ -128,14 +129,14 @@ SessionServices DefaultSessionServices() {
     s.CommShutdown = connections::CommShutdown;
     s.StartAutoLogin = []() {};
 
-    s.SetCheckBreak = [](bool) {};
+    s.SetCheckBreak = [](bool on) { console::TerminalWindowUnit.CheckBreak = on; };
     s.MenuHoldsItem = [](std::string_view, uint16_t) { return false; };
     s.UpdateWindowTitle = console::UpdateWindowTitle;
     s.CloseTerminalWindow = []() { console::CloseTerminalWindow(); };
     s.ClearWindowScreen = console::ClearWindowScreen;
     s.PumpWindowMessages = console::PumpWindowMessages;
-    s.TerminalHasFocus = []() { return false; };
-    s.HostDrivesConnection = []() { return false; };
+    s.TerminalHasFocus = []() { return console::WindowPaint.HasFocus; };
+    s.HostDrivesConnection = []() { return console::TerminalWindowUnit.CommRequestActive; };
     s.ClrScr = []() {};
     s.SetCursorRow = [](int) {};
     s.ClampCursor = []() {};

@@ -142,7 +142,7 @@ TEST_F(LanguageDialogs, WithoutAModuleEverythingIsTheProgramsOwn) {
 }
 
 TEST_F(LanguageDialogs, SwitchingReplacesTheTerminalWindowsMenuBar) {
-    console::InstallTerminalWindowStandIn();
+    console::InstallTerminalWindow();
     console::EnsureTerminalWindow();
     HWND window = console::TerminalWindowHandle();
     ASSERT_NE(window, nullptr);
@@ -150,6 +150,7 @@ TEST_F(LanguageDialogs, SwitchingReplacesTheTerminalWindowsMenuBar) {
     EXPECT_EQ(MenuText(GetMenu(window), 0), "&Verbindung");
     EXPECT_TRUE(ui::SetMenuLanguage(0));
     EXPECT_EQ(MenuText(GetMenu(window), 0), "&Communicate");
+    console::DestroyTerminalWindow();
 }
 
 TEST_F(LanguageDialogs, ModuleWithTheWrongMenuLanguageIsNotListed) {

@@ -9,11 +9,13 @@
 
 #include "commands/win32/settings_platform_win32.h"
 #include "commands/win32/variables_win32.h"
+#include "connections/win32/connect_dialog.h"
 #include "console/exit_chain.h"
 #include "console/terminal_window.h"
 #include "console/tick_clock.h"
 #include "console/win32/code_pages_win32.h"
 #include "console/win32/install_services.h"
+#include "console/win32/key_input_win32.h"
 #include "console/win32/terminal_window_win32.h"
 #include "emulation/macros.h"
 #include "emulation/main_routine.h"
@@ -54,7 +56,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     console::CalibrateDelayLoop();
     platform::InstallSettingsFilePlatform();
     commands::InstallWin32VariableSources();
-    console::InstallTerminalWindowStandIn();
+    console::InstallTerminalWindow();
+    console::InstallKeyInputWin32();
+    // Sockets are polled until the window exists to take their notices.
+    connections::InstallWinsockConnection(nullptr);
+    console::WindowHandlers.WindowCreated = connections::InstallWinsockConnection;
     ui::InstallWin32MessageBox();
     ui::InstallWin32LanguageDialogs();
     emulation::Services.MenuHoldsItem = MenuHoldsItem;
