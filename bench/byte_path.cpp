@@ -18,29 +18,14 @@
 #include "emulation/term_executor.h"
 #include "emulation/term_types.h"
 
+#include "../fuzz/headless_window.h"
+
 #ifdef VZ_HAVE_VTERM
 #include <vterm.h>
 #endif
 
 namespace {
 
-class HeadlessWindow final : public platform::ConsoleWindowPort {
-  public:
-    bool EnsureWindow() override { return true; }
-    bool WindowExists() override { return true; }
-    void RemoveSelection() override {}
-    void InvalidateCells(int32_t, int32_t, int32_t, int32_t) override {}
-    void InvalidateWindow() override {}
-    void UpdateWindow() override {}
-    void ScrollCellPixels(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) override {}
-    void DrawRowNow(int32_t, int32_t, int32_t) override {}
-    void CursorMoved() override {}
-    void TrackCursorView() override {}
-    void ResetScrollBars() override {}
-    void ScreenSizeChanged(int32_t, int32_t) override {}
-    void MessageBeep(uint32_t) override {}
-    void Tone(uint32_t, uint32_t) override {}
-};
 HeadlessWindow Window;
 
 int32_t FixedTick() { return 1; }
