@@ -8,9 +8,11 @@
 #include "connections/comm_interface.h"
 #include "console/exit_chain.h"
 #include "console/key_input.h"
+#include "console/key_queue.h"
 #include "console/messages.h"
 #include "console/program_launch.h"
 #include "console/terminal_window.h"
+#include "console/win32/terminal_window_win32.h"
 
 namespace console {
 namespace {
@@ -249,6 +251,13 @@ void InstallKeyInputWin32() {
         MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     };
     h.WarnLaunchedProgram = WarnLaunchedProgramBox;
+
+    // The terminal window installs the hook when it is made and removes it when it goes, and
+    // reads the last key and queues keys for accelerators whose key has a macro.
+    WindowHandlers.InstallKeyboardHook = InstallKeyboardHook;
+    WindowHandlers.RemoveKeyboardHook = RemoveKeyboardHook;
+    WindowHandlers.LastKey = [] { return keyInput.LastKey; };
+    WindowHandlers.QueueExtendedKey = [](uint8_t scan) { PutExtendedKey(scan, false, false, false); };
 
     TerminalWindowSeam seam = SetTerminalWindowSeam(TerminalWindowSeam{});
     seam.PumpWindowMessages = PumpKeyInputMessages;
