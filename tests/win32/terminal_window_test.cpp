@@ -15,6 +15,7 @@
 #include "console/console_primitives.h"
 #include "console/key_input.h"
 #include "console/screen_buffer.h"
+#include "console/win32/screen_font_win32.h"
 #include "console/win32/terminal_window_win32.h"
 #include "terminal_window_fixture.h"
 #include "ui/message_box.h"
@@ -151,6 +152,33 @@ TEST_F(TerminalWindowWin32Test, AnyConsoleOperationThatCanComeFirstMakesTheWindo
         HWND window = console::TerminalWindowHandle();
         ASSERT_NE(window, nullptr);
         EXPECT_TRUE(IsWindowVisible(window));
+        console::DestroyTerminalWindow();
+        Pump();
+    }
+}
+
+TEST_F(TerminalWindowWin32Test, ScreenFontIsFixedPitchEvenForAFaceTheSystemLacks) {
+    for (const char* face : {"Courier New", "No Such Face Anywhere"}) {
+        SCOPED_TRACE(face);
+        commands::Settings.ScreenFontName = face;
+        HWND window = QuietWindow();
+        ASSERT_NE(window, nullptr);
+        ASSERT_NE(console::ScreenFontUnit.ScreenFont, nullptr);
+        EXPECT_NE(console::ScreenFontUnit.FontFace, L"No Such Face Anywhere");
+        HDC dc = GetDC(window);
+        HGDIOBJ old = SelectObject(dc, console::ScreenFontUnit.ScreenFont);
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        SIZE narrow{}, wide{};
+        GetTextExtentPoint32W(dc, L"iiii", 4, &narrow);
+        GetTextExtentPoint32W(dc, L"MMMM", 4, &wide);
+        SelectObject(dc, old);
+        ReleaseDC(window, dc);
+        // The flag set means variable pitch.
+        EXPECT_EQ(metrics.tmPitchAndFamily & TMPF_FIXED_PITCH, 0);
+        EXPECT_EQ(narrow.cx, wide.cx);
+        EXPECT_EQ(wide.cx, 4 * console::WindowPaint.CellWidth);
+        EXPECT_EQ(console::WindowPaint.CellHeight, metrics.tmHeight);
         console::DestroyTerminalWindow();
         Pump();
     }
