@@ -70,6 +70,8 @@ class Win32KeyInputTest : public ::testing::Test {
         console::RemoveKeyboardHook();
         console::SetKeyInputWindow(nullptr, nullptr);
         if (window) DestroyWindow(window);
+        // The pumps made the terminal window when an earlier test had installed it.
+        console::DestroyTerminalWindow();
         SetModifiers({});
         console::SetTerminalWindowSeam(savedSeam);
         console::programLaunch.pumpWindowMessages = nullptr;
