@@ -165,6 +165,42 @@ TEST(CommRead, StepBackOverAPendingCrKeepsTheDataNul) {
     EXPECT_EQ(rig.ReadAll(), B({0, 13, 'b'}));
 }
 
+// A command begun before a flush (the transfers flush often) must not take
+// the data after the flush for its remaining bytes.
+TEST(CommRead, FlushFinishesACommandAlreadyBegun) {
+    constexpr int WILL = 251, DO = 253, SB = 250, SE = 240;
+    const Bytes ttypeAnswer = B({IAC, SB, 24, 0, 'V', 'T', '2', '2', '0', IAC, SE});
+    struct Case {
+        const char* what;
+        Bytes begun;    // seen by a ready check before the flush
+        Bytes waiting;  // received, then flushed
+        Bytes later;    // the rest of the command, sent after the flush
+        Bytes reply;
+    } cases[] = {
+        {"doubled IAC peeked", B({IAC, IAC}), B({'j'}), B({}), B({})},
+        {"option waiting", B({IAC, WILL}), B({1, 'j'}), B({}), B({IAC, DO, 1})},
+        {"subnegotiation end waiting", B({IAC, SB, 24}), B({1, IAC, SE, 'j'}), B({}), ttypeAnswer},
+        {"SE waiting", B({IAC, SB, 24, 1, IAC}), B({SE, 'j'}), B({}), ttypeAnswer},
+        {"end not sent yet", B({IAC, SB, 24}), B({}), B({1, IAC, SE}), ttypeAnswer},
+    };
+    for (const Case& c : cases) {
+        OpenRig rig;
+        rig.socket.Arrive(c.begun);
+        rig.layer->CommInputReady(0);
+        rig.socket.maxChunk = std::max<int32_t>(1, int32_t(c.waiting.size()));
+        rig.socket.Arrive(c.waiting);
+        if (!c.waiting.empty()) rig.layer->CommPollReceive();
+        // What arrives meanwhile is not dropped with what waited.
+        rig.socket.Arrive(c.later);
+        rig.socket.Arrive(S("hello"));
+        rig.layer->CommFlushInput();
+        rig.socket.maxChunk = 1 << 30;
+        EXPECT_EQ(rig.ReadAll(), S("hello")) << c.what;
+        EXPECT_EQ(rig.socket.TakeSent(), c.reply) << c.what;
+        EXPECT_FALSE(rig.layer->telnet.Collecting()) << c.what;
+    }
+}
+
 TEST(CommRead, ReadingAClosedConnectionGivesNothing) {
     LayerRig rig;
     EXPECT_EQ(rig.layer->CommReadChar(false, false), kNoByte);
