@@ -201,6 +201,34 @@ TEST(CommRead, FlushFinishesACommandAlreadyBegun) {
     }
 }
 
+// Each received byte goes through the input hook exactly once, whichever
+// readers peek at it, take it, skip it as a command or step back over it; and
+// commands are recognised in the decoded bytes.
+TEST(CommRead, EveryReaderDecodesEachByteOnce) {
+    OpenRig rig;
+    rig.layer->EncryptInputHook = [](uint8_t b) { return uint8_t(b + 1); };
+    Bytes plain = B({'a', 'b', IAC, 251, 1, 'c', 13, 0, 'd', IAC, IAC, 'e'});
+    Bytes sent;
+    for (uint8_t b : plain) sent.push_back(uint8_t(b - 1));
+    rig.socket.Arrive(sent);
+    uint8_t run[16];
+    EXPECT_TRUE(rig.layer->CommInputReady(0));
+    EXPECT_EQ(rig.layer->CommPeekByte(), 'a');
+    ASSERT_EQ(rig.layer->CommReadRun(run, 16, 32, 126), 2);
+    EXPECT_EQ(Bytes(run, run + 2), S("ab"));
+    EXPECT_EQ(rig.layer->CommReadChar(false, false), 'c');
+    EXPECT_EQ(rig.socket.TakeSent(), B({IAC, 253, 1}));
+    ASSERT_TRUE(rig.layer->CommUnreadBytes(1));
+    ASSERT_EQ(rig.layer->CommReadRun(run, 16, 32, 126), 1);
+    EXPECT_EQ(run[0], 'c');
+    EXPECT_EQ(rig.layer->CommReadChar(false, false), 13);
+    EXPECT_EQ(rig.layer->CommReadChar(false, false), 'd');
+    EXPECT_TRUE(rig.layer->CommInputReady(0));
+    EXPECT_EQ(rig.layer->CommReadChar(false, false), 255);
+    EXPECT_EQ(rig.layer->CommReadChar(false, false), 'e');
+    EXPECT_EQ(rig.layer->CommReadChar(false, false), kNoByte);
+}
+
 TEST(CommRead, ReadingAClosedConnectionGivesNothing) {
     LayerRig rig;
     EXPECT_EQ(rig.layer->CommReadChar(false, false), kNoByte);
