@@ -45,6 +45,7 @@ void ConnectionLayer::Reset() {
     EncryptOutputHook = nullptr;
     notifyRegistered_ = opening_ = flushing_ = crPending_ = false;
     nextRepoll_ = nextKeepAlive_ = 0;
+    closedCount_ = 0;
 }
 
 uint8_t ConnectionLayer::Method() const {
@@ -99,6 +100,7 @@ void ConnectionLayer::CommCloseMethod(uint8_t m) {
         security_->SrpClientClose();
     }
     CommState[m] = kStateClosed;
+    ++closedCount_;
 }
 
 void ConnectionLayer::CommClose() {

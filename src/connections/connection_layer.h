@@ -176,6 +176,9 @@ class ConnectionLayer : private TelnetLink {
     // A CR was delivered as the last byte waiting; a NUL arriving next
     // belongs to it.
     bool crPending_ = false;
+    // Counts closed connections, so that a send cut by a reconnect stops
+    // instead of going on over the new connection.
+    uint32_t closedCount_ = 0;
     uint32_t nextRepoll_ = 0;
     uint32_t nextKeepAlive_ = 0;
 };

@@ -411,6 +411,23 @@ TEST(CommPoll, HostThatDropsDuringTheOffersCannotNestReconnects) {
     EXPECT_EQ(rig.socket.opens, 1);
 }
 
+// The receive that runs while a send waits can find the host gone and, with
+// `ReconnectMode` 1, open a new connection: the rest of the old buffer must
+// not go to the new session.
+TEST(CommSend, ASendCutByAReconnectStops) {
+    OpenRig rig;
+    rig.layer->settings.ReconnectMode = 1;
+    rig.layer->ReceiveMode = 0;
+    rig.socket.hostClosed = true;
+    rig.socket.sendLimit = 500;
+    const Bytes block(1000, 'z');
+    EXPECT_FALSE(rig.layer->CommSendBuffer(block.data(), 1000));
+    EXPECT_EQ(rig.socket.opens, 2);
+    EXPECT_TRUE(rig.layer->CommIsOpen());
+    EXPECT_EQ(rig.socket.sendSizes, (std::vector<int32_t>{500}));
+    EXPECT_EQ(rig.host.autoLogins, 1);
+}
+
 TEST(CommOpen, ErrorTexts) {
     LayerRig rig;
     EXPECT_EQ(rig.layer->CommErrorText(0), u"");
