@@ -504,6 +504,21 @@ TEST(CommOpen, OpenerResults) {
     }
 }
 
+TEST(CommOpen, EachSocketMethodHasItsDefaultPort) {
+    const std::pair<uint8_t, uint16_t> cases[] = {
+        {kMethodTelnet, 23}, {kMethodRlogin, 513}, {kMethodSsh, 22}};
+    for (const auto& [method, port] : cases) {
+        LayerRig rig(false, method);
+        rig.Open();
+        ASSERT_EQ(rig.socket.connects.size(), 1u) << int(method);
+        EXPECT_EQ(rig.socket.connects[0].second, port) << int(method);
+    }
+    LayerRig rig(false, kMethodRlogin);
+    rig.layer->settings.HostName = "10.1.2.3:2323";
+    rig.Open();
+    EXPECT_EQ(rig.socket.connects[0].second, 2323);
+}
+
 TEST(CommOpen, SocketOptionsAndLocalName) {
     LayerRig rig;
     rig.layer->settings.SocketKeepAlive = true;
