@@ -29,7 +29,12 @@
 
 namespace emulation {
 
-KeyboardState Keyboard;
+// The hooks reach the real units from the start, as the session services do.
+KeyboardState Keyboard = [] {
+    KeyboardState state;
+    state.Hooks = DefaultKeyboardHooks();
+    return state;
+}();
 
 namespace {
 
