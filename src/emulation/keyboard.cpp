@@ -325,10 +325,10 @@ void EndOfCall(bool idle) {
     if (H().TakeExpiredStatusMessage && H().TakeExpiredStatusMessage())
         ReceiveLoop.StatusLineDirty = true;
     const int32_t now = H().Ticks ? H().Ticks() : 0;
-    if (!idle || now != Keyboard.LastTick) {
-        const bool newTick = now != Keyboard.LastTick;
-        Keyboard.LastTick = now;
-        if (!idle || !newTick) return;
+    const bool newTick = now != Keyboard.LastTick;
+    Keyboard.LastTick = now;
+    if (!idle) return;
+    if (newTick) {
         if (ReceiveLoop.StatusLineDirty && !(H().StatusMessageShown && H().StatusMessageShown()) &&
             H().UpdateStatusLine)
             H().UpdateStatusLine();
