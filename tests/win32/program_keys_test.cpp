@@ -95,16 +95,16 @@ Shot TakeShot(HWND window) {
     return shot;
 }
 
-// The host's reverse-video bar of 20 cells on row 5: the scanlines whose light run from the left
-// edge spans about a quarter of the 80 columns. False when there is none.
-bool FindBar(const Shot& shot, int& top, int& bottom) {
+// A reverse-video bar of the host from the left edge over this many of the 80 columns: the
+// scanlines whose light run has about that length. False when there is none.
+bool FindBar(const Shot& shot, int cells, int& top, int& bottom) {
     top = bottom = -1;
     for (int y = 0; y < shot.Height; ++y) {
         int x = 0;
         while (x < shot.Width / 40 && !shot.Light(x, y)) ++x;
         int run = 0;
         while (x + run < shot.Width && shot.Light(x + run, y)) ++run;
-        const bool bar = run > shot.Width / 5 && run < shot.Width * 3 / 10;
+        const bool bar = run > shot.Width * (cells - 2) / 80 && run < shot.Width * (cells + 2) / 80;
         if (bar && top < 0) top = y;
         if (bar) bottom = y + 1;
         if (!bar && top >= 0) break;
@@ -218,7 +218,7 @@ TEST_F(ProgramKeys, TypedKeysReachTheHostAndHostOutputReachesTheScreen) {
     for (int waited = 0; waited < 20000 && barTop < 0; waited += 200) {
         Sleep(200);
         shot = TakeShot(window);
-        FindBar(shot, barTop, barBottom);
+        FindBar(shot, 20, barTop, barBottom);
     }
     ASSERT_GE(barTop, 0) << "the host's reverse-video bar never appeared";
     const int cell = barBottom - barTop;
@@ -263,6 +263,31 @@ TEST_F(ProgramKeys, TypedKeysReachTheHostAndHostOutputReachesTheScreen) {
     const long used = LinuxCpuTicks() - before;
     EXPECT_LT(used, 75) << "processor ticks while idle for 3 s";
     std::printf("idle program: %ld of 300 processor ticks in 3 s\n", used);
+}
+
+TEST_F(ProgramKeys, HostStreamRunsToItsEnd) {
+    HWND window = StartProgram();
+    ASSERT_NE(window, nullptr) << "no terminal window";
+    int top = -1, bottom = -1;
+    for (int waited = 0; waited < 20000 && top < 0; waited += 200) {
+        Sleep(200);
+        FindBar(TakeShot(window), 20, top, bottom);
+    }
+    ASSERT_GE(top, 0) << "the host's banner never appeared";
+
+    // About 200 KB of text, then a cleared screen with a bar of 40 cells: the bar shows that
+    // every byte before it went through.
+    PostMessageW(window, WM_CHAR, L'T', 0x14 << 16 | 1);
+    const DWORD start = GetTickCount();
+    bool ended = false;
+    while (!ended && GetTickCount() - start < 60000) {
+        Sleep(100);
+        ended = FindBar(TakeShot(window), 40, top, bottom);
+    }
+    EXPECT_TRUE(ended) << "the stream did not reach its end within a minute";
+    if (ended)
+        std::printf("host stream: 204000 bytes shown in %.1f s\n",
+                    (GetTickCount() - start) / 1000.0);
 }
 
 }  // namespace
