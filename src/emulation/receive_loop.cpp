@@ -1,6 +1,7 @@
 #include "emulation/receive_loop.h"
 
 #include <algorithm>
+#include <cstring>
 #include <span>
 #include <string>
 
@@ -173,7 +174,21 @@ int FastRun(uint8_t b, int32_t room) {
     if (e.GL == 0 || e.GL == 3 || b >= 0x9F) {
         if (b >= 0x20 && b <= 0x7E) {
             run[length++] = b;
-            if (Settings.IgnoreNul == 0) {
+            // The run is taken straight out of the ring while its bytes are
+            // plain data; the readers below take over where they are not.
+            bool runOver = false;
+            while (length < limit && !runOver) {
+                const uint8_t* head = nullptr;
+                const uint32_t n = connections::CommPeekData(
+                    Settings.IgnoreNul != 0, limit - length, {0xFF, 0x20, 0x7E, false}, head, runOver);
+                if (n == 0 && !runOver) break;
+                std::memcpy(run + length, head, n);
+                connections::CommTakeData(n);
+                length += n;
+            }
+            if (runOver || length >= limit) {
+                // Nothing more belongs to this run.
+            } else if (Settings.IgnoreNul == 0) {
                 while (length < limit) {
                     const uint32_t n =
                         connections::CommReadRun(run + length, limit - length, 0x20, 0x7E);
@@ -249,15 +264,33 @@ void ReassertKeyboardLock() {
     if (ReceiveLoop.HostXoff && Settings.HostType == 7) ReceiveLoop.KeyboardLocked = true;
 }
 
+// How many bytes or runs the fast pass takes straight from the ring between two
+// rounds of the connection, tick and key checks.
+constexpr int32_t kChecksEvery = 64;
+
 void ReceivePass(bool fastPath) {
     auto& r = ReceiveLoop;
     if (r.ReceiveOverflow) return;
     const int32_t startTick = Ticks();
+    // The fast pass polls the connection and tests the tick and the key
+    // queue once per batch of bytes that were already waiting as plain
+    // data, instead of once per byte.
+    int32_t unchecked = 0;
     for (;;) {
-        connections::CommPoll();
-        if (!connections::CommInputReady(0)) break;
-        const int read = connections::CommReadChar(SevenBitReading(), Settings.IgnoreNul != 0);
-        if (read == connections::CommNothingReceived) break;
+        int read = connections::CommNothingReceived;
+        const uint8_t* head = nullptr;
+        bool stopped = false;
+        if (fastPath && unchecked > 0 &&
+            connections::CommPeekData(Settings.IgnoreNul != 0, 1, {}, head, stopped) == 1) {
+            read = SevenBitReading() ? (head[0] & 0x7F) : head[0];
+            connections::CommTakeData(1);
+        } else {
+            connections::CommPoll();
+            if (!connections::CommInputReady(0)) break;
+            read = connections::CommReadChar(SevenBitReading(), Settings.IgnoreNul != 0);
+            if (read == connections::CommNothingReceived) break;
+        }
+        --unchecked;
         const auto b = static_cast<uint8_t>(read);
         r.TimeoutDeadline = 0;
         bool endPass = false;
@@ -278,9 +311,12 @@ void ReceivePass(bool fastPath) {
             if (next >= 0) endPass = LeftOver(static_cast<uint8_t>(next));
         }
 
-        if (endPass || r.ReceiveOverflow || b == 0xFF || !connections::CommInputReady(0) ||
-            Ticks() != startTick || (r.Hooks.KeyPressed && r.Hooks.KeyPressed()))
+        if (endPass || r.ReceiveOverflow || b == 0xFF) break;
+        if (fastPath && unchecked > 0) continue;
+        if (!connections::CommInputReady(0) || Ticks() != startTick ||
+            (r.Hooks.KeyPressed && r.Hooks.KeyPressed()))
             break;
+        unchecked = kChecksEvery;
     }
     ReassertKeyboardLock();
 }

@@ -550,12 +550,8 @@ RecogniseStatus Decode(TermOp& op, TermOpParams& params, Scan scan) {
         const bool sevenBit = !(family->EightBit != 0 && !st.C332Mode);
         const bool skipNul = commands::Settings.IgnoreNul != 0;
         // Parameter bytes already waiting are taken now, within the buffer's room.
-        uint8_t next;
-        while (IsIntermediate(last) && buf.size() < kSeqBufferSize &&
-               source->ReadWaitingByte(sevenBit, skipNul, next)) {
-            buf.push_back(next);
-            last = next;
-        }
+        source->ReadParameterBytes(sevenBit, skipNul, buf);
+        last = buf[buf.size() - 1];
         if (buf.size() == 2 || IsIntermediate(last)) return RecogniseStatus::Incomplete;
         if (!st.CsiFinals.Has(last)) return RecogniseStatus::Discard;
         first = st.FirstEntryOf(last);
@@ -577,6 +573,13 @@ RecogniseStatus Decode(TermOp& op, TermOpParams& params, Scan scan) {
 }
 
 }  // namespace
+
+void RecogniserSource::ReadParameterBytes(bool sevenBit, bool skipNul, SeqBufferText& buf) {
+    uint8_t next;
+    while (IsIntermediate(buf[buf.size() - 1]) && buf.size() < kSeqBufferSize &&
+           ReadWaitingByte(sevenBit, skipNul, next))
+        buf.push_back(next);
+}
 
 void SetRecogniserSource(RecogniserSource* newSource) {
     source = newSource != nullptr ? newSource : &neutralSource;

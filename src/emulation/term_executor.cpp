@@ -727,6 +727,8 @@ void SendReply() {
     reply.clear();
 }
 
+constexpr bool IsParameterOrIntermediate(uint8_t b) { return b >= 0x20 && b <= 0x3F; }
+
 class CommRecogniserSource final : public RecogniserSource {
   public:
     bool ReadWaitingByte(bool sevenBit, bool skipNul, uint8_t& byte) override {
@@ -735,6 +737,26 @@ class CommRecogniserSource final : public RecogniserSource {
         if (b == connections::CommNothingReceived) return false;
         byte = static_cast<uint8_t>(b);
         return true;
+    }
+    void ReadParameterBytes(bool sevenBit, bool skipNul, SeqBufferText& buf) override {
+        while (buf.size() < kSeqBufferSize && IsParameterOrIntermediate(buf[buf.size() - 1])) {
+            // Bytes that wait as plain data are taken in one piece.
+            const uint8_t* head = nullptr;
+            bool stopped = false;
+            const connections::CommDataRange parameters{static_cast<uint8_t>(sevenBit ? 0x7F : 0xFF),
+                                                        0x20, 0x3F, true};
+            const uint32_t n = connections::CommPeekData(
+                skipNul, static_cast<uint32_t>(kSeqBufferSize - buf.size()), parameters, head, stopped);
+            if (n == 0) {
+                uint8_t next;
+                if (!ReadWaitingByte(sevenBit, skipNul, next)) return;
+                buf.push_back(next);
+                continue;
+            }
+            for (uint32_t k = 0; k < n; ++k) buf.push_back(head[k] & parameters.Mask);
+            connections::CommTakeData(n);
+            if (stopped) return;
+        }
     }
     uint16_t ScreenWidth() override {
         return static_cast<uint16_t>(std::clamp<int32_t>(ConsoleLayer.ScreenWidth, 1, 255));
