@@ -216,6 +216,19 @@ int32_t DecodeRun(const uint8_t* bytes, int32_t n, uint32_t codePage, char16_t* 
         return n;
     }
     const auto& conv = ConsoleScreen.Converter;
+    if (conv.GlyphByteTable != nullptr && n > 0) {
+        // A single-byte page converts byte by byte; only box-drawing
+        // characters can become line-graphics glyphs.
+        if (const char16_t* table = conv.GlyphByteTable(codePage)) {
+            for (int32_t i = 0; i < n; ++i) {
+                const char16_t ch = table[bytes[i]];
+                out[i] = static_cast<char16_t>(ch - kBoxDrawingBase) < kLineGraphicsSlots
+                             ? StoredLineGraphics(ch)
+                             : ch;
+            }
+            return n;
+        }
+    }
     int32_t count = conv.Decode(codePage, true, bytes, n, out);
     if (count <= 0) count = conv.Decode(0, false, bytes, n, out);
     count = ClampInt(count, 0, n);

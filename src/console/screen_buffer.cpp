@@ -28,10 +28,14 @@ int32_t EncodeThroughService(uint32_t codePage, const char16_t* text, int32_t co
         codePage, text, static_cast<size_t>(count), out, static_cast<size_t>(capacity), nullptr));
 }
 
+const char16_t* GlyphByteTableOfService(uint32_t codePage) {
+    return CurrentCodePages().ByteTable(codePage, true);
+}
+
 }  // namespace
 
 CodePageConverter PortableCodePageConverter() {
-    return {&DecodeThroughService, &EncodeThroughService};
+    return {&DecodeThroughService, &EncodeThroughService, &GlyphByteTableOfService};
 }
 
 }  // namespace platform
