@@ -499,6 +499,30 @@ void WriteScreenStr(std::string_view text, uint32_t codePage) {
     ClampCursor();
 }
 
+void WriteScreenUnits(std::u16string_view text) {
+    if (!WindowUp()) return;
+    Prologue();
+    NormalizeCursor();
+    auto& l = L();
+    const WriteColour wc = ResolveColour(false);
+    char16_t units[kMaxRun];
+    size_t i = 0;
+    while (i < text.size()) {
+        int64_t rest = static_cast<int64_t>(text.size() - i);
+        int32_t run = 1;
+        if (l.StatusMode) {
+            run = static_cast<int32_t>(std::min<int64_t>(rest, kMaxRun));
+        } else if (ShownColumn(l.CursorCol) >= 0 && l.CursorCol + rest - 1 < R().ViewRightLimit) {
+            run = static_cast<int32_t>(std::min<int64_t>(rest, kMaxRun));
+        }
+        for (int32_t k = 0; k < run; ++k) units[k] = StoredLineGraphics(text[i + static_cast<size_t>(k)]);
+        WriteUnits(units, run, run, wc, false);
+        AdvanceCursorCol(run);
+        i += static_cast<size_t>(run);
+    }
+    ClampCursor();
+}
+
 void WriteScreenChar(char16_t ch) {
     if (!WindowUp()) return;
     Prologue();

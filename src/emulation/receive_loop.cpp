@@ -18,6 +18,7 @@
 #include "emulation/recogniser.h"
 #include "emulation/term_executor.h"
 #include "emulation/term_types.h"
+#include "emulation/utf8.h"
 
 namespace emulation {
 
@@ -259,6 +260,72 @@ int FastRun(uint8_t b, int32_t room) {
     return -1;
 }
 
+// UTF-8 text whose characters each take one cell: printable ASCII and whole
+// two- and three-byte characters (b, already read, and the bytes waiting
+// after it) are written as one run, with what the byte-by-byte path would
+// leave behind. False, with nothing done, when b does not start such a run.
+bool Utf8Run(uint8_t b, int32_t room) {
+    auto& r = ReceiveLoop;
+    auto& e = EmulatorState;
+    const auto& l = ConsoleLayer;
+    const bool ascii = b >= 0x20 && b <= 0x7E;
+    if ((!ascii && !IsUtf8BmpLead(b)) || !SeqBuffer.empty() || e.GR != 14 ||
+        Settings.CodePage.Get() != kCharsetUtf8 || Settings.EuroChar != 0 || (e.GL != 0 && e.GL != 3) ||
+        e.SingleShiftPending || r.InsertMode || TermExecutor.QuietLine || l.StatusMode ||
+        l.DirectWrite || l.AttrSelection == console::kSelectionInherit ||
+        l.ScreenWidth < Settings.ScreenColumns || !MultibyteCharactersShowPlainly())
+        return false;
+
+    constexpr int32_t kMaxChars = 256;
+    const int32_t limit = std::clamp<int32_t>(room, 1, kMaxChars);
+    uint8_t bytes[kMaxChars * 3 + 1];
+    bytes[0] = b;
+    const uint8_t* head = nullptr;
+    bool stopped = false;
+    const uint32_t waiting = connections::CommPeekData(
+        Settings.IgnoreNul != 0, static_cast<uint32_t>(limit * 3), {}, head, stopped);
+    std::memcpy(bytes + 1, head, waiting);
+    const size_t available = waiting + 1;
+
+    char16_t units[kMaxChars];
+    int32_t count = 0;
+    size_t at = 0;
+    size_t lastMultibyte = 0;
+    uint8_t lastMultibyteLength = 0;
+    int lastAscii = -1;
+    while (count < limit && at < available) {
+        const uint8_t c = bytes[at];
+        if (c >= 0x20 && c <= 0x7E) {
+            units[count++] = c;
+            lastAscii = c;
+            ++at;
+            continue;
+        }
+        if (!IsUtf8BmpLead(c)) break;
+        const Utf8Step step = DecodeUtf8(bytes + at, available - at);
+        if (step.status != Utf8Status::Char) break;
+        const auto ch = static_cast<char16_t>(step.codePoint);
+        if (ch == 0xFFFF || console::NeedsFillerCell(ch)) break;
+        units[count++] = ch;
+        lastMultibyte = at;
+        lastMultibyteLength = step.length;
+        at += step.length;
+    }
+    if (count == 0) return false;
+
+    connections::CommTakeData(static_cast<uint32_t>(at - 1));
+    TermExecutor.QuietLineEnd = false;
+    if (lastMultibyteLength != 0) MultibyteCharactersShown(bytes + lastMultibyte, lastMultibyteLength);
+    console::WriteScreenUnits(std::u16string_view(units, static_cast<size_t>(count)));
+    if (lastAscii >= 0) {
+        r.LastGraphicChar = static_cast<uint8_t>(lastAscii);
+        r.LastGraphicTranslated = false;
+        r.LastGraphicCodePage = 1252;
+    }
+    WrapAfterWrite();
+    return true;
+}
+
 void ReassertKeyboardLock() {
     if (Settings.NoKeyboardLock == 1) ReceiveLoop.KeyboardLocked = false;
     if (ReceiveLoop.HostXoff && Settings.HostType == 7) ReceiveLoop.KeyboardLocked = true;
@@ -295,14 +362,18 @@ void ReceivePass(bool fastPath) {
         r.TimeoutDeadline = 0;
         bool endPass = false;
 
+        const int32_t columns = Settings.ScreenColumns;
         if (r.MonitorMode) {
             WriteMonitorByte(b);
+        } else if (fastPath && ConsoleLayer.ProtectMode == 0 && ConsoleLayer.CursorCol < columns &&
+                   r.WaitForText.Empty() && r.AutoLoginState == 0 &&
+                   Utf8Run(b, columns - ConsoleLayer.CursorCol + 1)) {
+            if (r.Hooks.MacroKeyWaiting && r.Hooks.MacroKeyWaiting()) endPass = true;
         } else if (!IsPrintable(b)) {
             ExecuteTermOp(b);
             if (r.Hooks.MacroKeyWaiting && r.Hooks.MacroKeyWaiting()) endPass = true;
         } else {
             TermExecutor.QuietLineEnd = false;
-            const int32_t columns = Settings.ScreenColumns;
             int next = b;
             if (fastPath && ConsoleLayer.ProtectMode == 0 && ConsoleLayer.CursorCol < columns &&
                 r.WaitForText.Empty() && r.AutoLoginState == 0) {

@@ -776,7 +776,14 @@ void InstallTermOperations() {
     RegisterAttributeOperations();
 }
 
-void UseCommRecogniserSource() { SetRecogniserSource(&CommSource); }
+void UseCommRecogniserSource() {
+    SetRecogniserSource(&CommSource);
+    // The console layer leaves the caret, and under jump scroll the window's
+    // scrolling, for later while host output waits in the same ring.
+    ConsoleLayer.Hooks.CommInputReady = [](int32_t count) {
+        return connections::CommInputReady(count > 0 ? static_cast<uint32_t>(count) : 0u);
+    };
+}
 
 bool SevenBitReading() {
     const auto* family = EmulatorState.CurrentTermFamily;
@@ -809,6 +816,20 @@ void RunTermOp(TermOp op, const TermOpParams& params) {
         default: break;
     }
     if (TermOpHandler h = TermOpHandlerFor(op)) h(op, params);
+}
+
+bool MultibyteCharactersShowPlainly() {
+    return TermOpHandlerFor(OpMultibyteCharacter) == &MultibyteCharacterOp;
+}
+
+void MultibyteCharactersShown(const uint8_t* lastBytes, size_t length) {
+    auto& x = TermExecutor;
+    connections::CommSetXon();
+    x.SequenceText.clear();
+    for (size_t i = 0; i < length && i < kSeqBufferSize; ++i) x.SequenceText.push_back(lastBytes[i]);
+    x.QuietLine = false;
+    x.QuietLineEnd = false;
+    x.Reply.clear();
 }
 
 void ExecuteTermOp(uint8_t byte) {

@@ -75,6 +75,7 @@ class ReceiveLoopTest : public ::testing::Test {
     }
 
     console_test::FakeConsoleWindow window;
+    static inline int telnetSeed = 0;
 };
 
 // A random stream of the things hosts send: text runs, controls, cursor
@@ -164,7 +165,12 @@ std::string CursorStream(std::mt19937& rng, size_t pieces) {
 std::string Utf8Stream(std::mt19937& rng, size_t pieces) {
     static const char* const words[] = {"caf\xC3\xA9", "\xCE\xB1\xCE\xB2", "\xE2\x94\x80\xE2\x94\x82",
                                         "\xF0\x9F\x98\x80", "plain", "\xC3", "\xE2\x94", "\x80\xBF",
-                                        "\r\n", "\x1B[2;5H", "\xEF\xBB\xBF"};
+                                        "\r\n", "\x1B[2;5H", "\xEF\xBB\xBF",
+                                        // wide, U+FFFF, a line's worth, shifts, insert mode
+                                        "\xE4\xB8\xAD\xE6\x96\x87", "\xEF\xBF\xBF",
+                                        "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
+                                        "abcdefghijabcdefghijabcdefghij\xCE\xB1\xCE\xB1\xCE\xB1",
+                                        "\x0E", "\x0F", "\x1B[4h", "\x1B[4l", "\x1B[7m", "\t"};
     std::string s;
     for (size_t i = 0; i < pieces; ++i) {
         s += words[rng() % std::size(words)];
@@ -218,9 +224,40 @@ TEST_F(ReceiveLoopTest, ColourCursorAndUtf8StreamsGiveTheSameScreenOnBothPaths) 
         SCOPED_TRACE(type);
         ExpectSameScreen(type, CursorStream, false, start, feed);
     }
-    for (const char* type : {"LINUX", "VT220"}) {
+    for (const char* type : {"LINUX", "VT220", "SCOANSI", "VOVUZIVA"}) {
         SCOPED_TRACE(type);
         ExpectSameScreen(type, Utf8Stream, true, start, feed);
+    }
+}
+
+// On Telnet, commands, doubled 255s and CR NUL sit between the data bytes;
+// the fast path takes plain data straight from the ring and must leave every
+// one of them to the byte reader.
+std::string TelnetStream(std::mt19937& rng, size_t pieces) {
+    static const char* const inserts[] = {"\r\0", "\r\n", "\xFF\xFF", "\xFF\xF1",
+                                          "\xFF\xFB\x01", "\0", "\r"};
+    std::string s;
+    std::string text = (rng() % 2 == 0) ? RandomStream(rng, pieces) : SgrStream(rng, pieces);
+    for (char c : text) {
+        s.push_back(c);
+        if (rng() % 11 == 0) s += std::string(inserts[rng() % std::size(inserts)], rng() % 7 == 0 ? 2 : 1);
+    }
+    return s;
+}
+
+TEST_F(ReceiveLoopTest, TelnetStreamsGiveTheSameScreenOnBothPaths) {
+    current = this;
+    auto start = [](const char* type) {
+        current->Start(type);
+        connections::connectionLayer.settings.CommMethod = connections::CommMethodTelnet;
+        commands::Settings.IgnoreNul = (current->telnetSeed % 2) ? 1 : 0;
+    };
+    auto feed = [](std::string_view bytes, bool fast) { Feed(bytes, fast); };
+    for (const char* type : {"VT220", "LINUX", "WYSE60"}) {
+        for (telnetSeed = 0; telnetSeed < 2; ++telnetSeed) {
+            SCOPED_TRACE(type);
+            ExpectSameScreen(type, TelnetStream, false, start, feed);
+        }
     }
 }
 
