@@ -100,8 +100,9 @@ int CommReadChar(bool sevenBit, bool skipNul) {
 uint32_t CommPeekData(bool skipNul, uint32_t maximum, const CommDataRange& range,
                       const uint8_t*& bytes, bool& stopped) {
     const int32_t max = maximum > 0x7FFFFFFF ? 0x7FFFFFFF : int32_t(maximum);
-    const int32_t n = connectionLayer.PlainDataSpan(skipNul, max, range.Mask, range.Lowest,
-                                                    range.Highest, range.TakeStopper, bytes, stopped);
+    const int32_t n =
+        connectionLayer.PlainDataSpan(skipNul, max, range.Mask, range.Lowest, range.Highest,
+                                      range.TakeStopper, bytes, stopped, range.Unchecked);
     return n > 0 ? uint32_t(n) : 0;
 }
 

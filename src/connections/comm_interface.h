@@ -56,12 +56,14 @@ inline constexpr int CommNothingReceived = -1;
 int CommReadChar(bool sevenBit, bool skipNul);
 
 // Which waiting bytes CommPeekData hands out: those that, ANDed with Mask,
-// lie in Lowest..Highest; with TakeStopper also the first byte outside.
+// lie in Lowest..Highest; with TakeStopper also the first byte outside. The
+// first Unchecked bytes are handed out whatever their value.
 struct CommDataRange {
     uint8_t Mask = 0xFF;
     uint8_t Lowest = 0x00;
     uint8_t Highest = 0xFF;
     bool TakeStopper = false;
+    uint8_t Unchecked = 0;
 };
 // The waiting bytes, at most maximum and within range, that CommInputReady(0)
 // and CommReadChar(sevenBit, skipNul) would hand out one by one as plain data

@@ -124,9 +124,10 @@ class ConnectionLayer : private TelnetLink {
     // Telnet the span ends with the first CR, whose NUL the taking settles.
     // stopped tells that the span ended at (or with) a plain byte outside the
     // range, not at the end of what waits, at max, or at a byte for the byte
-    // reader.
+    // reader. The first unchecked bytes are not held to the range.
     int32_t PlainDataSpan(bool skipNul, int32_t max, uint8_t mask, uint8_t lo, uint8_t hi,
-                          bool takeStopper, const uint8_t*& bytes, bool& stopped) {
+                          bool takeStopper, const uint8_t*& bytes, bool& stopped,
+                          int32_t unchecked = 0) {
         stopped = false;
         if (InputGuard || CommVerbose || EncryptInputHook != nullptr || ring.Empty()) return 0;
         const bool tel = IsTelnet();
@@ -138,7 +139,7 @@ class ConnectionLayer : private TelnetLink {
             const uint8_t b = head[n];
             if ((tel && b == telnet::kIAC) || (skipNul && b == 0)) break;
             const uint8_t m = b & mask;
-            if (m < lo || m > hi) {
+            if ((m < lo || m > hi) && n >= unchecked) {
                 stopped = true;
                 if (takeStopper) ++n;
                 break;

@@ -818,6 +818,29 @@ void RunTermOp(TermOp op, const TermOpParams& params) {
     if (TermOpHandler h = TermOpHandlerFor(op)) h(op, params);
 }
 
+// After ESC: a control sequence of a CSI family that waits whole as plain
+// data goes into SeqBuffer in one piece, the bytes the ESC read-ahead and
+// the recogniser's read-ahead would have taken one by one: "[", the
+// parameter and intermediate bytes, and the byte that ends them.
+static bool TakeWholeControlSequence() {
+    const auto& e = EmulatorState;
+    const TermFamilyTable* family = e.CurrentTermFamily;
+    if (family == nullptr || family->CsiSequences == 0 || e.TwoStepState != 0 ||
+        (e.GR == 14 && commands::Settings.CodePage.Get() != kCharsetUtf8))
+        return false;
+    const uint8_t* head = nullptr;
+    bool stopped = false;
+    const uint8_t mask = SevenBitReading() ? 0x7F : 0xFF;
+    const connections::CommDataRange sequence{mask, 0x20, 0x3F, true, 1};
+    const uint32_t n = connections::CommPeekData(commands::Settings.IgnoreNul != 0,
+                                                 kSeqBufferSize - 1, sequence, head, stopped);
+    // Not there whole, or not a control sequence.
+    if (!stopped || n < 2 || (head[0] & mask) != '[') return false;
+    for (uint32_t i = 0; i < n; ++i) SeqBuffer.push_back(head[i] & mask);
+    connections::CommTakeData(n);
+    return true;
+}
+
 bool MultibyteCharactersShowPlainly() {
     return TermOpHandlerFor(OpMultibyteCharacter) == &MultibyteCharacterOp;
 }
@@ -842,7 +865,7 @@ void ExecuteTermOp(uint8_t byte) {
     }
     SeqBuffer.push_back(byte);
 
-    if (byte == kEsc && e.GL != 10 && SeqBuffer.size() == 1) {
+    if (byte == kEsc && e.GL != 10 && SeqBuffer.size() == 1 && !TakeWholeControlSequence()) {
         if (!connections::CommInputReady(0)) return;
         const int next =
             connections::CommReadChar(SevenBitReading(), commands::Settings.IgnoreNul != 0);
