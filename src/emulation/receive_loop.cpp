@@ -215,8 +215,11 @@ int FastRun(uint8_t b, int32_t room) {
             // Each byte of set 1 picks its own colour, so it is written alone.
             const uint32_t gather = e.GR == 1 ? 1 : limit;
             uint8_t raw[kMaxRun];
+            // 0x9F is a control (APC) unless C1 bytes are text, as it is for
+            // a byte read alone.
+            const uint8_t lowest = r.C1AsText ? 0x9F : 0xA0;
             while (length < gather) {
-                const uint32_t n = connections::CommReadRun(raw, gather - length, 0x9F, 0xFF);
+                const uint32_t n = connections::CommReadRun(raw, gather - length, lowest, 0xFF);
                 if (n == 0) break;
                 for (uint32_t i = 0; i < n; ++i) {
                     uint32_t cp = 0;
@@ -273,7 +276,8 @@ bool Utf8Run(uint8_t b, int32_t room) {
         Settings.CodePage.Get() != kCharsetUtf8 || Settings.EuroChar != 0 || (e.GL != 0 && e.GL != 3) ||
         e.SingleShiftPending || r.InsertMode || TermExecutor.QuietLine || l.StatusMode ||
         l.DirectWrite || l.AttrSelection == console::kSelectionInherit ||
-        l.ScreenWidth < Settings.ScreenColumns || !MultibyteCharactersShowPlainly())
+        l.ScreenWidth < Settings.ScreenColumns || SevenBitReading() ||
+        !MultibyteCharactersShowPlainly())
         return false;
 
     constexpr int32_t kMaxChars = 256;
@@ -375,8 +379,11 @@ void ReceivePass(bool fastPath) {
         } else {
             TermExecutor.QuietLineEnd = false;
             int next = b;
+            // Text that takes its colour from the field it lands in resolves
+            // that colour per write, so it is written character by character.
             if (fastPath && ConsoleLayer.ProtectMode == 0 && ConsoleLayer.CursorCol < columns &&
-                r.WaitForText.Empty() && r.AutoLoginState == 0) {
+                r.WaitForText.Empty() && r.AutoLoginState == 0 &&
+                ConsoleLayer.AttrSelection != console::kSelectionInherit) {
                 next = FastRun(b, columns - ConsoleLayer.CursorCol + 1);
             }
             if (next >= 0) endPass = LeftOver(static_cast<uint8_t>(next));

@@ -224,9 +224,68 @@ TEST_F(ReceiveLoopTest, ColourCursorAndUtf8StreamsGiveTheSameScreenOnBothPaths) 
         SCOPED_TRACE(type);
         ExpectSameScreen(type, CursorStream, false, start, feed);
     }
-    for (const char* type : {"LINUX", "VT220", "SCOANSI", "VOVUZIVA"}) {
+    // N7900 reads seven bits: no byte there starts a multibyte character.
+    for (const char* type : {"LINUX", "VT220", "SCOANSI", "VOVUZIVA", "N7900"}) {
         SCOPED_TRACE(type);
         ExpectSameScreen(type, Utf8Stream, true, start, feed);
+    }
+}
+
+// Upper-half text with C1 bytes among it: a C1 byte is a control whether it
+// comes alone or right after upper-half text (0x9F, APC, included).
+std::string UpperHalfStream(std::mt19937& rng, size_t pieces) {
+    std::string s;
+    for (size_t i = 0; i < pieces; ++i) {
+        const int n = 1 + static_cast<int>(rng() % 8);
+        for (int k = 0; k < n; ++k) s.push_back(static_cast<char>(0xA0 + rng() % 96));
+        if (rng() % 2) s.push_back(static_cast<char>(0x80 + rng() % 32));
+        if (rng() % 3 == 0) s += "text\x1B\\";
+        if (rng() % 5 == 0) s += "\r\n";
+    }
+    return s;
+}
+
+TEST_F(ReceiveLoopTest, UpperHalfTextAndC1BytesGiveTheSameScreenOnBothPaths) {
+    current = this;
+    auto start = [](const char* type) { current->Start(type); };
+    auto feed = [](std::string_view bytes, bool fast) { Feed(bytes, fast); };
+    for (const char* type : {"LINUX", "VT220", "VT420", "SCOANSI"}) {
+        SCOPED_TRACE(type);
+        ExpectSameScreen(type, UpperHalfStream, false, start, feed);
+    }
+}
+
+// Embedded field attributes: text after one takes the colour of the field it
+// lands in, cell by cell, over cells of other colours.
+std::string FieldStream(std::mt19937& rng, size_t pieces) {
+    std::string s;
+    for (size_t i = 0; i < pieces; ++i) {
+        switch (rng() % 4) {
+            case 0: s += std::string("\x1BG") + "0124468<"[rng() % 8]; break;
+            case 1:
+                s += "\x1B=" + std::string(1, static_cast<char>(0x20 + rng() % 4)) +
+                     std::string(1, static_cast<char>(0x20 + rng() % 30));
+                break;
+            case 2: s += "\r\n"; break;
+            default: s.append(1 + rng() % 15, static_cast<char>('a' + rng() % 26)); break;
+        }
+    }
+    return s;
+}
+
+TEST_F(ReceiveLoopTest, FieldColouredTextGivesTheSameScreenOnBothPaths) {
+    current = this;
+    auto start = [](const char* type) {
+        current->Start(type);
+        // A screen of many colours for the fields to be found in.
+        auto& cells = console::TermScreenRing.Cells;
+        for (size_t i = 0; i < cells.size(); ++i)
+            cells[i] = console::MakeCell(u'.', ConsoleLayer.AttrColorMap[(i * 7 / 3) % 16]);
+    };
+    auto feed = [](std::string_view bytes, bool fast) { Feed(bytes, fast); };
+    for (const char* type : {"VIEWPOINT", "N7901", "WYSE60", "TV965"}) {
+        SCOPED_TRACE(type);
+        ExpectSameScreen(type, FieldStream, false, start, feed);
     }
 }
 
