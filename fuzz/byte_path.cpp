@@ -16,6 +16,7 @@
 #include "console/screen_buffer.h"
 #include "emulation/receive_loop.h"
 #include "emulation/recogniser.h"
+#include "emulation/screen_operations.h"
 #include "emulation/term_executor.h"
 #include "emulation/term_types.h"
 #include "headless_window.h"
@@ -37,6 +38,7 @@ void Run(const uint8_t* data, size_t size, bool fast) {
     console::AllocTermScreenRing(100 * 80 * 4, 80);
     connections::ResetCommLayer();
     ResetEmulatorState();
+    ResetScreenOperations();
     ResetRecogniser();
     ResetTermExecutor();
     ResetReceiveLoop();

@@ -17,6 +17,7 @@
 #include "emulation/host_char_display.h"
 #include "emulation/operation_catalogue.h"
 #include "emulation/recogniser.h"
+#include "emulation/screen_operations.h"
 #include "emulation/term_executor.h"
 #include "emulation/term_types.h"
 
@@ -45,6 +46,7 @@ class ReceiveLoopTest : public ::testing::Test {
         // A line that carries every byte as data (on Telnet 0xFF is IAC).
         connections::connectionLayer.settings.CommMethod = connections::CommMethodSerial;
         ResetEmulatorState();
+        ResetScreenOperations();
         ResetRecogniser();
         ResetTermExecutor();
         ResetReceiveLoop();
