@@ -64,8 +64,17 @@ bool RingRow(int32_t row) {
 }
 
 int32_t RingLineOf(int32_t row) {
-    int64_t line = (static_cast<int64_t>(R().TopLine) + row - 1) % R().LineCount;
-    if (line < 0) line += R().LineCount;
+    const int64_t count = R().LineCount;
+    int64_t line = static_cast<int64_t>(R().TopLine) + row - 1;
+    // Rows of the screen lie within one turn of the ring from TopLine; the
+    // division is left for positions outside.
+    if (line >= count) {
+        line -= count;
+        if (line >= count) line %= count;
+    } else if (line < 0) {
+        line %= count;
+        if (line < 0) line += count;
+    }
     return static_cast<int32_t>(line);
 }
 

@@ -80,8 +80,11 @@ ConsoleScreenState& S() {
 // Physical row of buffer row r; r must be inside the buffer.
 int32_t PhysicalRow(int32_t row) {
     int32_t rows = S().Rows;
-    int32_t first = S().FirstRow % rows;
-    if (first < 0) first += rows;
+    int32_t first = S().FirstRow;
+    if (first < 0 || first >= rows) {
+        first %= rows;
+        if (first < 0) first += rows;
+    }
     int32_t p = row + first;
     return p >= rows ? p - rows : p;
 }
