@@ -182,7 +182,7 @@ int FastRun(uint8_t b, int32_t room) {
                 const uint8_t* head = nullptr;
                 const uint32_t n = connections::CommPeekData(
                     Settings.IgnoreNul != 0, limit - length, {0xFF, 0x20, 0x7E, false}, head, runOver);
-                if (n == 0 && !runOver) break;
+                if (n == 0) break;
                 std::memcpy(run + length, head, n);
                 connections::CommTakeData(n);
                 length += n;
@@ -288,7 +288,7 @@ bool Utf8Run(uint8_t b, int32_t room) {
     bool stopped = false;
     const uint32_t waiting = connections::CommPeekData(
         Settings.IgnoreNul != 0, static_cast<uint32_t>(limit * 3), {}, head, stopped);
-    std::memcpy(bytes + 1, head, waiting);
+    if (waiting > 0) std::memcpy(bytes + 1, head, waiting);
     const size_t available = waiting + 1;
 
     char16_t units[kMaxChars];
