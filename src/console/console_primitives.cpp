@@ -298,12 +298,19 @@ void WriteUnits(const char16_t* units, int32_t count, int32_t run, const WriteCo
                 bool singleChar) {
     auto& l = L();
     int32_t ringCells = 0;
-    if (!l.DirectWrite && !l.StatusMode && RingRow(l.CursorRow) && l.CursorCol <= RingCols()) {
-        // Cut at the end of the line: nothing reaches the next ring line.
-        ringCells = std::min(count, RingCols() - l.CursorCol + 1);
-        uint32_t* line = RingLine(l.CursorRow) + l.CursorCol - 1;
-        uint32_t high = static_cast<uint32_t>(wc.Attr) << 16;
-        for (int32_t k = 0; k < ringCells; ++k) line[k] = units[k] | high;
+    uint8_t* flags = nullptr;
+    if (!l.DirectWrite && !l.StatusMode && RingRow(l.CursorRow)) {
+        const int32_t cols = RingCols();
+        if (l.CursorCol <= cols) {
+            // Cut at the end of the line: nothing reaches the next ring line.
+            ringCells = std::min(count, cols - l.CursorCol + 1);
+            const size_t at = static_cast<size_t>(RingLineOf(l.CursorRow)) * R().Width +
+                              static_cast<size_t>(l.CursorCol - 1);
+            uint32_t* line = R().Cells.data() + at;
+            flags = R().Flags.data() + at;
+            uint32_t high = static_cast<uint32_t>(wc.Attr) << 16;
+            for (int32_t k = 0; k < ringCells; ++k) line[k] = units[k] | high;
+        }
     }
     int32_t wcol = ShownColumn(l.CursorCol);
     if (wcol >= 0 && count > 0) {
@@ -315,7 +322,6 @@ void WriteUnits(const char16_t* units, int32_t count, int32_t run, const WriteCo
     }
     if (wc.Inherit) PropagateField(run, wc);
     if (wc.InText && l.ProtectMode != 3 && ringCells > 0) {
-        uint8_t* flags = FlagLine(l.CursorRow) + l.CursorCol - 1;
         for (int32_t k = 0; k < ringCells; ++k) {
             flags[k] = static_cast<uint8_t>((flags[k] & wc.Keep) | wc.Set);
         }

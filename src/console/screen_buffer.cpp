@@ -105,11 +105,12 @@ bool WindowReady() {
     return ScreenWindow().EnsureWindow() && ConsoleScreenAllocated();
 }
 
-bool HasFiller(const char16_t* p, int32_t n) {
-    for (int32_t i = 0; i < n; ++i) {
-        if (p[i] == kFillerChar) return true;
-    }
-    return false;
+// A filler among the cells before or after a write; one pass without early
+// exit, which the compiler can widen.
+bool HasFillerEither(const char16_t* a, const char16_t* b, int32_t n) {
+    bool any = false;
+    for (int32_t i = 0; i < n; ++i) any |= (a[i] == kFillerChar) | (b[i] == kFillerChar);
+    return any;
 }
 
 // The width of cells from..to in cell units as the painter measures them: a filler
@@ -135,7 +136,7 @@ void WriteRowSpan(int32_t row, int32_t col, const char16_t* chars, int32_t nChar
     char16_t* rowChars = RowChars(row);
     int32_t from = std::max(0, col - 1);
     int32_t to = col + n - 1;
-    bool fillers = HasFiller(rowChars + col, nChars) || HasFiller(chars, nChars);
+    bool fillers = HasFillerEither(rowChars + col, chars, nChars);
     int32_t before = fillers ? SpanWidthUnits(rowChars, cols, from, to) : 0;
     if (nChars > 0) std::memcpy(rowChars + col, chars, sizeof(char16_t) * nChars);
     std::fill_n(RowAttrs(row) + col, nAttrs, attr);
@@ -298,12 +299,11 @@ void PutCells(const uint32_t* cells, int32_t col, int32_t row, int32_t n) {
     ScreenWindow().RemoveSelection();
     char16_t* chars = RowChars(row) + col;
     CellAttribute* attrs = RowAttrs(row) + col;
-    bool fillers = HasFiller(chars, n);
+    bool fillers = false;
+    for (int32_t i = 0; i < n; ++i)
+        fillers |= (chars[i] == kFillerChar) | (static_cast<char16_t>(cells[i]) == kFillerChar);
     int32_t from = std::max(0, col - 1);
     int32_t before = 0;
-    for (int32_t i = 0; i < n; ++i) {
-        if (static_cast<char16_t>(cells[i]) == kFillerChar) fillers = true;
-    }
     if (fillers) before = SpanWidthUnits(RowChars(row), S().Cols, from, col + n - 1);
     for (int32_t i = 0; i < n; ++i) {
         chars[i] = static_cast<char16_t>(cells[i]);
