@@ -134,20 +134,38 @@ class ConnectionLayer : private TelnetLink {
         if (tel && (crPending_ || telnet.Collecting())) return 0;
         const int32_t count = std::min(ring.ContiguousWaiting(), max);
         const uint8_t* head = ring.storage + ring.read;
+        const SpanRule rule{mask, lo, hi, takeStopper, unchecked};
+        const int32_t n = tel ? (skipNul ? ScanPlain<true, true>(head, count, rule, stopped)
+                                         : ScanPlain<true, false>(head, count, rule, stopped))
+                              : (skipNul ? ScanPlain<false, true>(head, count, rule, stopped)
+                                         : ScanPlain<false, false>(head, count, rule, stopped));
+        bytes = head;
+        return n;
+    }
+    struct SpanRule {
+        uint8_t mask;
+        uint8_t lo;
+        uint8_t hi;
+        bool takeStopper;
+        int32_t unchecked;
+    };
+    // The plain span's length over count waiting bytes (see PlainDataSpan).
+    template <bool kTelnet, bool kSkipNul>
+    static int32_t ScanPlain(const uint8_t* head, int32_t count, const SpanRule& rule,
+                             bool& stopped) {
         int32_t n = 0;
         while (n < count) {
             const uint8_t b = head[n];
-            if ((tel && b == telnet::kIAC) || (skipNul && b == 0)) break;
-            const uint8_t m = b & mask;
-            if ((m < lo || m > hi) && n >= unchecked) {
+            if ((kTelnet && b == telnet::kIAC) || (kSkipNul && b == 0)) break;
+            const uint8_t m = b & rule.mask;
+            if ((m < rule.lo || m > rule.hi) && n >= rule.unchecked) {
                 stopped = true;
-                if (takeStopper) ++n;
+                if (rule.takeStopper) ++n;
                 break;
             }
             ++n;
-            if (tel && b == 13) break;
+            if (kTelnet && b == 13) break;
         }
-        bytes = head;
         return n;
     }
     // Takes the first n bytes of the plain span as delivered data.
