@@ -776,14 +776,7 @@ void InstallTermOperations() {
     RegisterAttributeOperations();
 }
 
-void UseCommRecogniserSource() {
-    SetRecogniserSource(&CommSource);
-    // The console layer leaves the caret, and under jump scroll the window's
-    // scrolling, for later while host output waits in the same ring.
-    ConsoleLayer.Hooks.CommInputReady = [](int32_t count) {
-        return connections::CommInputReady(count > 0 ? static_cast<uint32_t>(count) : 0u);
-    };
-}
+void UseCommRecogniserSource() { SetRecogniserSource(&CommSource); }
 
 bool SevenBitReading() {
     const auto* family = EmulatorState.CurrentTermFamily;

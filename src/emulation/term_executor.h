@@ -46,8 +46,7 @@ TermOpHandler BuiltInTermOpHandler(TermOp op);
 // Registers the operation groups that other units build, where they exist.
 void InstallTermOperations();
 
-// The read-ahead of the recogniser, and the console layer's count of waiting
-// host output, served from the receive ring.
+// The read-ahead of the recogniser served from the receive ring.
 void UseCommRecogniserSource();
 
 // 7-bit reading: unless the family reads eight bits outside C332 mode.
