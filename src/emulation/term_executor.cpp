@@ -740,7 +740,7 @@ class CommRecogniserSource final : public RecogniserSource {
     }
     void ReadParameterBytes(bool sevenBit, bool skipNul, SeqBufferText& buf) override {
         while (buf.size() < kSeqBufferSize && IsParameterOrIntermediate(buf[buf.size() - 1])) {
-            // Bytes that wait as plain data are taken in one piece.
+            // Bytes that wait as plain data are taken together.
             const uint8_t* head = nullptr;
             bool stopped = false;
             const connections::CommDataRange parameters{static_cast<uint8_t>(sevenBit ? 0x7F : 0xFF),
@@ -812,7 +812,7 @@ void RunTermOp(TermOp op, const TermOpParams& params) {
 }
 
 // After ESC: a control sequence of a CSI family that waits whole as plain
-// data goes into SeqBuffer in one piece, the bytes the ESC read-ahead and
+// data goes into SeqBuffer at once: the bytes the ESC read-ahead and
 // the recogniser's read-ahead would have taken one by one: "[", the
 // parameter and intermediate bytes, and the byte that ends them.
 static bool TakeWholeControlSequence() {

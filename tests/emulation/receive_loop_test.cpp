@@ -235,9 +235,9 @@ TEST_F(ReceiveLoopTest, ColourCursorAndUtf8StreamsGiveTheSameScreenOnBothPaths) 
 
 // Upper-half text with C1 bytes among it: a C1 byte is a control whether it
 // comes alone or right after upper-half text (0x9F, APC, included).
-std::string UpperHalfStream(std::mt19937& rng, size_t pieces) {
+std::string UpperHalfStream(std::mt19937& rng, size_t count) {
     std::string s;
-    for (size_t i = 0; i < pieces; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         const int n = 1 + static_cast<int>(rng() % 8);
         for (int k = 0; k < n; ++k) s.push_back(static_cast<char>(0xA0 + rng() % 96));
         if (rng() % 2) s.push_back(static_cast<char>(0x80 + rng() % 32));
@@ -259,9 +259,9 @@ TEST_F(ReceiveLoopTest, UpperHalfTextAndC1BytesGiveTheSameScreenOnBothPaths) {
 
 // Embedded field attributes: text after one takes the colour of the field it
 // lands in, cell by cell, over cells of other colours.
-std::string FieldStream(std::mt19937& rng, size_t pieces) {
+std::string FieldStream(std::mt19937& rng, size_t count) {
     std::string s;
-    for (size_t i = 0; i < pieces; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         switch (rng() % 4) {
             case 0: s += std::string("\x1BG") + "0124468<"[rng() % 8]; break;
             case 1:
@@ -294,11 +294,11 @@ TEST_F(ReceiveLoopTest, FieldColouredTextGivesTheSameScreenOnBothPaths) {
 // On Telnet, commands, doubled 255s and CR NUL sit between the data bytes;
 // the fast path takes plain data straight from the ring and must leave every
 // one of them to the byte reader.
-std::string TelnetStream(std::mt19937& rng, size_t pieces) {
+std::string TelnetStream(std::mt19937& rng, size_t count) {
     static const char* const inserts[] = {"\r\0", "\r\n", "\xFF\xFF", "\xFF\xF1",
                                           "\xFF\xFB\x01", "\0", "\r"};
     std::string s;
-    std::string text = (rng() % 2 == 0) ? RandomStream(rng, pieces) : SgrStream(rng, pieces);
+    std::string text = (rng() % 2 == 0) ? RandomStream(rng, count) : SgrStream(rng, count);
     for (char c : text) {
         s.push_back(c);
         if (rng() % 11 == 0) s += std::string(inserts[rng() % std::size(inserts)], rng() % 7 == 0 ? 2 : 1);
