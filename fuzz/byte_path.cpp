@@ -1,18 +1,22 @@
 // Arbitrary host bytes through the receive loop, the recogniser, the executor
 // and the console primitives, for every terminal type: the first byte picks
-// the type, the second a few settings that change the path.
+// the type, the second a few settings that change the path. Each input runs
+// on the fast path and on the plain one, which must agree.
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
+#include "connections/connection_layer.h"
 #include "connections/receive_ring.h"
 #include "console/console_primitives.h"
 #include "console/console_settings.h"
 #include "console/screen_buffer.h"
 #include "emulation/receive_loop.h"
 #include "emulation/recogniser.h"
+#include "emulation/screen_operations.h"
 #include "emulation/term_executor.h"
 #include "emulation/term_types.h"
 #include "headless_window.h"
@@ -22,10 +26,8 @@ namespace {
 HeadlessWindow Window;
 int32_t FixedTick() { return 1; }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 2) return 0;
+// One run over the input on the fast path or on the plain reference path.
+void Run(const uint8_t* data, size_t size, bool fast) {
     using namespace emulation;
     commands::ResetSettingsToDefaults();
     commands::ResetInterpreter();
@@ -36,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     console::AllocTermScreenRing(100 * 80 * 4, 80);
     connections::ResetCommLayer();
     ResetEmulatorState();
+    ResetScreenOperations();
     ResetRecogniser();
     ResetTermExecutor();
     ResetReceiveLoop();
@@ -54,6 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ReceiveLoop.C1AsText = (options & 0x10) != 0;
     TermExecutor.QuietLine = (options & 0x20) != 0;
     ReceiveLoop.InsertMode = (options & 0x40) != 0;
+    // A Telnet line, where IAC and CR NUL are the connection's, or a line
+    // that carries every byte as data.
+    connections::connectionLayer.settings.CommMethod =
+        (options & 0x80) ? connections::CommMethodTelnet : connections::CommMethodSerial;
 
     data += 2;
     size -= 2;
@@ -63,9 +70,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         connections::StoreReceivedBytes(data, n);
         data += n;
         size -= n;
-        ReceiveFromHost();
+        if (fast) ReceiveFromHost();
+        else ReferenceReceiveFromHost();
     }
     SetRecogniserSource(nullptr);
     console::SetScreenWindow(nullptr);
+}
+
+}  // namespace
+
+// The fast path must leave the same screen as the plain one.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 2) return 0;
+    Run(data, size, true);
+    static std::vector<uint32_t> fastCells;
+    fastCells = console::TermScreenRing.Cells;
+    const int32_t row = console::ConsoleLayer.CursorRow;
+    const int32_t col = console::ConsoleLayer.CursorCol;
+    Run(data, size, false);
+    if (fastCells != console::TermScreenRing.Cells || row != console::ConsoleLayer.CursorRow ||
+        col != console::ConsoleLayer.CursorCol)
+        __builtin_trap();
     return 0;
 }

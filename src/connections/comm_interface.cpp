@@ -81,12 +81,33 @@ void ResetCommLayer() {
 
 bool CommInputReady(uint32_t n) {
     // The layer counts in 32-bit signed; larger requests mean "not that many".
-    return connectionLayer.CommInputReady(n > 0x7FFFFFFF ? 0x7FFFFFFF : int32_t(n));
+    const int32_t count = n > 0x7FFFFFFF ? 0x7FFFFFFF : int32_t(n);
+    return connectionLayer.PlainInputReady(count) || connectionLayer.CommInputReady(count);
 }
 
 int CommReadChar(bool sevenBit, bool skipNul) {
+    const uint8_t* head = nullptr;
+    bool stopped = false;
+    if (connectionLayer.PlainDataSpan(skipNul, 1, 0xFF, 0x00, 0xFF, false, head, stopped) == 1) {
+        const uint8_t b = head[0];
+        connectionLayer.TakePlainData(1);
+        return sevenBit ? (b & 0x7F) : b;
+    }
     const int b = connectionLayer.CommReadChar(sevenBit, skipNul);
     return b == kNoByte ? CommNothingReceived : b;
+}
+
+uint32_t CommPeekData(bool skipNul, uint32_t maximum, const CommDataRange& range,
+                      const uint8_t*& bytes, bool& stopped) {
+    const int32_t max = maximum > 0x7FFFFFFF ? 0x7FFFFFFF : int32_t(maximum);
+    const int32_t n =
+        connectionLayer.PlainDataSpan(skipNul, max, range.Mask, range.Lowest, range.Highest,
+                                      range.TakeStopper, bytes, stopped, range.Unchecked);
+    return n > 0 ? uint32_t(n) : 0;
+}
+
+void CommTakeData(uint32_t count) {
+    connectionLayer.TakePlainData(static_cast<int32_t>(std::min<uint32_t>(count, 0x7FFFFFFF)));
 }
 
 uint32_t CommReadRun(uint8_t* destination, uint32_t maximum, uint8_t lowest, uint8_t highest) {

@@ -55,6 +55,26 @@ bool CommInputReady(uint32_t n);
 inline constexpr int CommNothingReceived = -1;
 int CommReadChar(bool sevenBit, bool skipNul);
 
+// Which waiting bytes CommPeekData hands out: those that, ANDed with Mask,
+// lie in Lowest..Highest; with TakeStopper also the first byte outside. The
+// first Unchecked bytes are handed out whatever their value.
+struct CommDataRange {
+    uint8_t Mask = 0xFF;
+    uint8_t Lowest = 0x00;
+    uint8_t Highest = 0xFF;
+    bool TakeStopper = false;
+    uint8_t Unchecked = 0;
+};
+// The waiting bytes, at most maximum and within range, that CommInputReady(0)
+// and CommReadChar(sevenBit, skipNul) would hand out one by one as plain data
+// (bit 7 not yet stripped), contiguous at bytes; 0 when the next byte needs
+// the byte reader (protocol bytes, a dropped NUL, an empty ring, ...).
+// stopped: the bytes end at (or, with TakeStopper, with) a plain byte outside
+// the range. CommTakeData(n) then takes the first n of them.
+uint32_t CommPeekData(bool skipNul, uint32_t maximum, const CommDataRange& range,
+                      const uint8_t*& bytes, bool& stopped);
+void CommTakeData(uint32_t count);
+
 // Copies waiting bytes in lowest..highest to destination, at most maximum and
 // at most to the end of the ring's storage; returns the count.
 uint32_t CommReadRun(uint8_t* destination, uint32_t maximum, uint8_t lowest, uint8_t highest);

@@ -48,11 +48,6 @@ void ConnectionLayer::Reset() {
     closedCount_ = 0;
 }
 
-uint8_t ConnectionLayer::Method() const {
-    // A settings file can hold any byte here; unknown methods have no handlers.
-    return settings.CommMethod < 8 ? settings.CommMethod : kMethodNone;
-}
-
 bool ConnectionLayer::IsSocketMethod(uint8_t m) {
     return m == kMethodTelnet || m == kMethodRlogin || m == kMethodSsh;
 }

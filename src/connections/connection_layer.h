@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -113,6 +114,85 @@ class ConnectionLayer : private TelnetLink {
     // Steps the read index back over data bytes just read (see ReceiveRing).
     bool CommUnreadBytes(int32_t n);
 
+    // The bytes at the head of the ring, at most max, that CommInputReady(0)
+    // and CommReadChar(strip8, skipNul) would hand out one by one with no
+    // other effect than delivering them (bit 7 is the reader's to strip),
+    // while each byte ANDed with mask lies in lo..hi; with takeStopper the
+    // first byte outside the range is included and ends the span. Empty
+    // whenever the head needs the byte reader: a Telnet command or one being
+    // collected, a NUL that skipNul drops, a decode hook, verbose logging. On
+    // Telnet the span ends with the first CR, whose NUL the taking settles.
+    // stopped tells that the span ended at (or with) a plain byte outside the
+    // range, not at the end of what waits, at max, or at a byte for the byte
+    // reader. The first unchecked bytes are not held to the range.
+    int32_t PlainDataSpan(bool skipNul, int32_t max, uint8_t mask, uint8_t lo, uint8_t hi,
+                          bool takeStopper, const uint8_t*& bytes, bool& stopped,
+                          int32_t unchecked = 0) {
+        stopped = false;
+        if (InputGuard || CommVerbose || EncryptInputHook != nullptr || ring.Empty()) return 0;
+        const bool tel = IsTelnet();
+        if (tel && (crPending_ || telnet.Collecting())) return 0;
+        const int32_t count = std::min(ring.ContiguousWaiting(), max);
+        const uint8_t* head = ring.storage + ring.read;
+        const SpanRule rule{mask, lo, hi, takeStopper, unchecked};
+        const int32_t n = tel ? (skipNul ? ScanPlain<true, true>(head, count, rule, stopped)
+                                         : ScanPlain<true, false>(head, count, rule, stopped))
+                              : (skipNul ? ScanPlain<false, true>(head, count, rule, stopped)
+                                         : ScanPlain<false, false>(head, count, rule, stopped));
+        bytes = head;
+        return n;
+    }
+    struct SpanRule {
+        uint8_t mask;
+        uint8_t lo;
+        uint8_t hi;
+        bool takeStopper;
+        int32_t unchecked;
+    };
+    // The plain span's length over count waiting bytes (see PlainDataSpan).
+    template <bool kTelnet, bool kSkipNul>
+    static int32_t ScanPlain(const uint8_t* head, int32_t count, const SpanRule& rule,
+                             bool& stopped) {
+        int32_t n = 0;
+        while (n < count) {
+            const uint8_t b = head[n];
+            if ((kTelnet && b == telnet::kIAC) || (kSkipNul && b == 0)) break;
+            const uint8_t m = b & rule.mask;
+            if ((m < rule.lo || m > rule.hi) && n >= rule.unchecked) {
+                stopped = true;
+                if (rule.takeStopper) ++n;
+                break;
+            }
+            ++n;
+            if (kTelnet && b == 13) break;
+        }
+        return n;
+    }
+    // Takes the first n bytes of the plain span as delivered data.
+    void TakePlainData(int32_t n) {
+        ring.read = (ring.read + n) & ReceiveRing::kMask;
+        ring.decodedAhead = std::max(0, ring.decodedAhead - n);
+        ring.NoteDelivered(n);
+        if (n > 0 && IsTelnet() && ring.storage[(ring.read - 1) & ReceiveRing::kMask] == 13) {
+            // Telnet sends a bare CR as CR NUL; the NUL is not data.
+            if (ring.Empty()) {
+                crPending_ = true;
+            } else if (ring.PeekByte(EncryptInputHook) == 0) {
+                TakeInput();
+            }
+        }
+    }
+    // CommInputReady(n) when its answer needs no receive and no Telnet
+    // processing: true when it is certainly true, false when the full call
+    // must decide.
+    bool PlainInputReady(int32_t n) const {
+        if (InputGuard || ring.Count() <= n) return false;
+        if (!IsTelnet()) return true;
+        if (crPending_ || telnet.Collecting()) return false;
+        return (EncryptInputHook == nullptr || ring.decodedAhead > 0) &&
+               ring.storage[ring.read] != telnet::kIAC;
+    }
+
     // Sending and the periodic check.
     bool CommSendBuffer(const uint8_t* bytes, int32_t count);
     bool CommSendByte(uint8_t b);
@@ -129,7 +209,8 @@ class ConnectionLayer : private TelnetLink {
     void TelnetSendWindowSize(int32_t columns, int32_t rows);
 
   private:
-    uint8_t Method() const;
+    // A settings file can hold any byte here; unknown methods have no handlers.
+    uint8_t Method() const { return settings.CommMethod < 8 ? settings.CommMethod : kMethodNone; }
     bool IsTelnet() const { return Method() == kMethodTelnet; }
     static bool IsSocketMethod(uint8_t m);
     platform::Transport* TransportOf(uint8_t m) const;

@@ -30,10 +30,6 @@ int32_t ReceiveRing::Append(const uint8_t* bytes, int32_t count) {
     return taken;
 }
 
-int32_t ReceiveRing::ContiguousWaiting() const {
-    return write >= read ? write - read : kSize - read;
-}
-
 uint8_t ReceiveRing::PeekByte(InputHook hook) {
     if (hook != nullptr && decodedAhead == 0) {
         storage[read] = hook(storage[read]);
@@ -51,10 +47,6 @@ uint8_t ReceiveRing::GetByte(InputHook hook) {
     const uint8_t b = storage[read];
     read = (read + 1) & kMask;
     return b;
-}
-
-void ReceiveRing::NoteDelivered(int32_t count) {
-    unreadLimit = std::min(unreadLimit + count, kCapacity);
 }
 
 bool ReceiveRing::UnreadBytes(int32_t n) {

@@ -48,7 +48,7 @@ struct ReceiveRing {
 
     // The waiting bytes from the read index up to the end of the storage or
     // the write index, whichever comes first.
-    int32_t ContiguousWaiting() const;
+    int32_t ContiguousWaiting() const { return write >= read ? write - read : kSize - read; }
 
     // The head byte, decoded in place by the hook the first time it is seen.
     // The ring must not be empty.
@@ -59,7 +59,9 @@ struct ReceiveRing {
     uint8_t GetByte(InputHook hook);
 
     // The last taken byte reached a reader as data.
-    void NoteDelivered(int32_t count = 1);
+    void NoteDelivered(int32_t count = 1) {
+        unreadLimit = unreadLimit + count < kCapacity ? unreadLimit + count : kCapacity;
+    }
     // The last taken bytes were protocol bytes or dropped; the read index may
     // no longer step back over them or anything before them.
     void NoteConsumed() { unreadLimit = 0; }

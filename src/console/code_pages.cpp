@@ -92,10 +92,16 @@ int BuiltinCodePages::MaxCharSize(uint32_t codePage) {
 const char16_t* BuiltinCodePages::ByteTable(uint32_t codePage, bool glyphChars) {
     if (codePage == kAnsiCodePage) codePage = ansi_;
     if (codePage == kOemCodePage) codePage = oem_;
+    if (lastTable_ != nullptr && codePage == lastPage_ && glyphChars == lastGlyphs_) return lastTable_;
     size_t index = 0;
     const console::CodePageTable* table = FindTable(codePage, &index);
     if (!table || index >= BuiltinPageCache::kMaxPages) return nullptr;
-    if (!glyphChars || table->glyphs == console::GlyphRow::None) return table->chars.data();
+    lastPage_ = codePage;
+    lastGlyphs_ = glyphChars;
+    if (!glyphChars || table->glyphs == console::GlyphRow::None) {
+        lastTable_ = table->chars.data();
+        return lastTable_;
+    }
     auto& glyphs = pageCache.glyphs[index];
     if (!pageCache.glyphsMade[index]) {
         glyphs = table->chars;
@@ -104,7 +110,8 @@ const char16_t* BuiltinCodePages::ByteTable(uint32_t codePage, bool glyphChars) 
         glyphs[0x7F] = console::kDosGlyphDel;
         pageCache.glyphsMade[index] = true;
     }
-    return glyphs.data();
+    lastTable_ = glyphs.data();
+    return lastTable_;
 }
 
 size_t BuiltinCodePages::ToWide(uint32_t codePage, const uint8_t* bytes, size_t n, uint32_t flags,

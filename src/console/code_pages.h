@@ -77,6 +77,10 @@ class BuiltinCodePages final : public CodePages {
   private:
     uint32_t ansi_ = 1252;
     uint32_t oem_ = 437;
+    // The last table asked for: received text mostly stays on one page.
+    uint32_t lastPage_ = 0;
+    bool lastGlyphs_ = false;
+    const char16_t* lastTable_ = nullptr;
 };
 
 // The one built-in instance (the default service).

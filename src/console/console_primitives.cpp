@@ -64,8 +64,17 @@ bool RingRow(int32_t row) {
 }
 
 int32_t RingLineOf(int32_t row) {
-    int64_t line = (static_cast<int64_t>(R().TopLine) + row - 1) % R().LineCount;
-    if (line < 0) line += R().LineCount;
+    const int64_t count = R().LineCount;
+    int64_t line = static_cast<int64_t>(R().TopLine) + row - 1;
+    // Rows of the screen lie within one turn of the ring from TopLine; the
+    // division is left for positions outside.
+    if (line >= count) {
+        line -= count;
+        if (line >= count) line %= count;
+    } else if (line < 0) {
+        line %= count;
+        if (line < 0) line += count;
+    }
     return static_cast<int32_t>(line);
 }
 
@@ -216,6 +225,19 @@ int32_t DecodeRun(const uint8_t* bytes, int32_t n, uint32_t codePage, char16_t* 
         return n;
     }
     const auto& conv = ConsoleScreen.Converter;
+    if (conv.GlyphByteTable != nullptr && n > 0) {
+        // A single-byte page converts byte by byte; only box-drawing
+        // characters can become line-graphics glyphs.
+        if (const char16_t* table = conv.GlyphByteTable(codePage)) {
+            for (int32_t i = 0; i < n; ++i) {
+                const char16_t ch = table[bytes[i]];
+                out[i] = static_cast<char16_t>(ch - kBoxDrawingBase) < kLineGraphicsSlots
+                             ? StoredLineGraphics(ch)
+                             : ch;
+            }
+            return n;
+        }
+    }
     int32_t count = conv.Decode(codePage, true, bytes, n, out);
     if (count <= 0) count = conv.Decode(0, false, bytes, n, out);
     count = ClampInt(count, 0, n);
@@ -276,12 +298,19 @@ void WriteUnits(const char16_t* units, int32_t count, int32_t run, const WriteCo
                 bool singleChar) {
     auto& l = L();
     int32_t ringCells = 0;
-    if (!l.DirectWrite && !l.StatusMode && RingRow(l.CursorRow) && l.CursorCol <= RingCols()) {
-        // Cut at the end of the line: nothing reaches the next ring line.
-        ringCells = std::min(count, RingCols() - l.CursorCol + 1);
-        uint32_t* line = RingLine(l.CursorRow) + l.CursorCol - 1;
-        uint32_t high = static_cast<uint32_t>(wc.Attr) << 16;
-        for (int32_t k = 0; k < ringCells; ++k) line[k] = units[k] | high;
+    uint8_t* flags = nullptr;
+    if (!l.DirectWrite && !l.StatusMode && RingRow(l.CursorRow)) {
+        const int32_t cols = RingCols();
+        if (l.CursorCol <= cols) {
+            // Cut at the end of the line: nothing reaches the next ring line.
+            ringCells = std::min(count, cols - l.CursorCol + 1);
+            const size_t at = static_cast<size_t>(RingLineOf(l.CursorRow)) * R().Width +
+                              static_cast<size_t>(l.CursorCol - 1);
+            uint32_t* line = R().Cells.data() + at;
+            flags = R().Flags.data() + at;
+            uint32_t high = static_cast<uint32_t>(wc.Attr) << 16;
+            for (int32_t k = 0; k < ringCells; ++k) line[k] = units[k] | high;
+        }
     }
     int32_t wcol = ShownColumn(l.CursorCol);
     if (wcol >= 0 && count > 0) {
@@ -293,7 +322,6 @@ void WriteUnits(const char16_t* units, int32_t count, int32_t run, const WriteCo
     }
     if (wc.Inherit) PropagateField(run, wc);
     if (wc.InText && l.ProtectMode != 3 && ringCells > 0) {
-        uint8_t* flags = FlagLine(l.CursorRow) + l.CursorCol - 1;
         for (int32_t k = 0; k < ringCells; ++k) {
             flags[k] = static_cast<uint8_t>((flags[k] & wc.Keep) | wc.Set);
         }
@@ -480,6 +508,30 @@ void WriteScreenStr(std::string_view text, uint32_t codePage) {
         }
         int32_t count = DecodeRun(bytes + i, run, codePage, units);
         WriteUnits(units, count, run, wc, false);
+        AdvanceCursorCol(run);
+        i += static_cast<size_t>(run);
+    }
+    ClampCursor();
+}
+
+void WriteScreenUnits(std::u16string_view text) {
+    if (!WindowUp()) return;
+    Prologue();
+    NormalizeCursor();
+    auto& l = L();
+    const WriteColour wc = ResolveColour(false);
+    char16_t units[kMaxRun];
+    size_t i = 0;
+    while (i < text.size()) {
+        int64_t rest = static_cast<int64_t>(text.size() - i);
+        int32_t run = 1;
+        if (l.StatusMode) {
+            run = static_cast<int32_t>(std::min<int64_t>(rest, kMaxRun));
+        } else if (ShownColumn(l.CursorCol) >= 0 && l.CursorCol + rest - 1 < R().ViewRightLimit) {
+            run = static_cast<int32_t>(std::min<int64_t>(rest, kMaxRun));
+        }
+        for (int32_t k = 0; k < run; ++k) units[k] = StoredLineGraphics(text[i + static_cast<size_t>(k)]);
+        WriteUnits(units, run, run, wc, false);
         AdvanceCursorCol(run);
         i += static_cast<size_t>(run);
     }

@@ -133,6 +133,9 @@ void WriteString(std::string_view text);
 void WriteCharCtl(uint8_t byte);
 void WriteScreenStr(std::string_view bytes, uint32_t codePage);
 void WriteScreenChar(char16_t ch);
+// Characters already converted, one cell each, as WriteScreenChar would write
+// them one by one outside the inherited colour selection (254), at once.
+void WriteScreenUnits(std::u16string_view text);
 void WriteWideAttr(std::u16string_view text, uint8_t attr);
 void WriteWideCharAttr(char16_t ch, uint8_t attr);
 void GotoRowCol(int32_t row, int32_t column);

@@ -28,10 +28,14 @@ int32_t EncodeThroughService(uint32_t codePage, const char16_t* text, int32_t co
         codePage, text, static_cast<size_t>(count), out, static_cast<size_t>(capacity), nullptr));
 }
 
+const char16_t* GlyphByteTableOfService(uint32_t codePage) {
+    return CurrentCodePages().ByteTable(codePage, true);
+}
+
 }  // namespace
 
 CodePageConverter PortableCodePageConverter() {
-    return {&DecodeThroughService, &EncodeThroughService};
+    return {&DecodeThroughService, &EncodeThroughService, &GlyphByteTableOfService};
 }
 
 }  // namespace platform
@@ -76,8 +80,11 @@ ConsoleScreenState& S() {
 // Physical row of buffer row r; r must be inside the buffer.
 int32_t PhysicalRow(int32_t row) {
     int32_t rows = S().Rows;
-    int32_t first = S().FirstRow % rows;
-    if (first < 0) first += rows;
+    int32_t first = S().FirstRow;
+    if (first < 0 || first >= rows) {
+        first %= rows;
+        if (first < 0) first += rows;
+    }
     int32_t p = row + first;
     return p >= rows ? p - rows : p;
 }
@@ -98,11 +105,12 @@ bool WindowReady() {
     return ScreenWindow().EnsureWindow() && ConsoleScreenAllocated();
 }
 
-bool HasFiller(const char16_t* p, int32_t n) {
-    for (int32_t i = 0; i < n; ++i) {
-        if (p[i] == kFillerChar) return true;
-    }
-    return false;
+// A filler among the cells before or after a write; one pass without early
+// exit, which the compiler can widen.
+bool HasFillerEither(const char16_t* a, const char16_t* b, int32_t n) {
+    bool any = false;
+    for (int32_t i = 0; i < n; ++i) any |= (a[i] == kFillerChar) | (b[i] == kFillerChar);
+    return any;
 }
 
 // The width of cells from..to in cell units as the painter measures them: a filler
@@ -128,7 +136,7 @@ void WriteRowSpan(int32_t row, int32_t col, const char16_t* chars, int32_t nChar
     char16_t* rowChars = RowChars(row);
     int32_t from = std::max(0, col - 1);
     int32_t to = col + n - 1;
-    bool fillers = HasFiller(rowChars + col, nChars) || HasFiller(chars, nChars);
+    bool fillers = HasFillerEither(rowChars + col, chars, nChars);
     int32_t before = fillers ? SpanWidthUnits(rowChars, cols, from, to) : 0;
     if (nChars > 0) std::memcpy(rowChars + col, chars, sizeof(char16_t) * nChars);
     std::fill_n(RowAttrs(row) + col, nAttrs, attr);
@@ -291,12 +299,11 @@ void PutCells(const uint32_t* cells, int32_t col, int32_t row, int32_t n) {
     ScreenWindow().RemoveSelection();
     char16_t* chars = RowChars(row) + col;
     CellAttribute* attrs = RowAttrs(row) + col;
-    bool fillers = HasFiller(chars, n);
+    bool fillers = false;
+    for (int32_t i = 0; i < n; ++i)
+        fillers |= (chars[i] == kFillerChar) | (static_cast<char16_t>(cells[i]) == kFillerChar);
     int32_t from = std::max(0, col - 1);
     int32_t before = 0;
-    for (int32_t i = 0; i < n; ++i) {
-        if (static_cast<char16_t>(cells[i]) == kFillerChar) fillers = true;
-    }
     if (fillers) before = SpanWidthUnits(RowChars(row), S().Cols, from, col + n - 1);
     for (int32_t i = 0; i < n; ++i) {
         chars[i] = static_cast<char16_t>(cells[i]);

@@ -20,6 +20,10 @@ struct CodePageConverter {
     // Writes at most capacity bytes; returns how many.
     int32_t (*Encode)(uint32_t codePage, const char16_t* text, int32_t count, uint8_t* out,
                       int32_t capacity);
+    // The 256 characters Decode gives the bytes of a single-byte page one by
+    // one (with glyph characters); null when there is no such table, or none
+    // offered.
+    const char16_t* (*GlyphByteTable)(uint32_t codePage) = nullptr;
 };
 
 // The converter over the code-page service (console/code_pages.h).

@@ -1,6 +1,7 @@
 #include "emulation/receive_loop.h"
 
 #include <algorithm>
+#include <cstring>
 #include <span>
 #include <string>
 
@@ -17,6 +18,7 @@
 #include "emulation/recogniser.h"
 #include "emulation/term_executor.h"
 #include "emulation/term_types.h"
+#include "emulation/utf8.h"
 
 namespace emulation {
 
@@ -173,7 +175,21 @@ int FastRun(uint8_t b, int32_t room) {
     if (e.GL == 0 || e.GL == 3 || b >= 0x9F) {
         if (b >= 0x20 && b <= 0x7E) {
             run[length++] = b;
-            if (Settings.IgnoreNul == 0) {
+            // The run is taken straight out of the ring while its bytes are
+            // plain data; the readers below take over where they are not.
+            bool runOver = false;
+            while (length < limit && !runOver) {
+                const uint8_t* head = nullptr;
+                const uint32_t n = connections::CommPeekData(
+                    Settings.IgnoreNul != 0, limit - length, {0xFF, 0x20, 0x7E, false}, head, runOver);
+                if (n == 0) break;
+                std::memcpy(run + length, head, n);
+                connections::CommTakeData(n);
+                length += n;
+            }
+            if (runOver || length >= limit) {
+                // Nothing more belongs to this run.
+            } else if (Settings.IgnoreNul == 0) {
                 while (length < limit) {
                     const uint32_t n =
                         connections::CommReadRun(run + length, limit - length, 0x20, 0x7E);
@@ -199,8 +215,11 @@ int FastRun(uint8_t b, int32_t room) {
             // Each byte of set 1 picks its own colour, so it is written alone.
             const uint32_t gather = e.GR == 1 ? 1 : limit;
             uint8_t raw[kMaxRun];
+            // 0x9F is a control (APC) unless C1 bytes are text, as it is for
+            // a byte read alone.
+            const uint8_t lowest = r.C1AsText ? 0x9F : 0xA0;
             while (length < gather) {
-                const uint32_t n = connections::CommReadRun(raw, gather - length, 0x9F, 0xFF);
+                const uint32_t n = connections::CommReadRun(raw, gather - length, lowest, 0xFF);
                 if (n == 0) break;
                 for (uint32_t i = 0; i < n; ++i) {
                     uint32_t cp = 0;
@@ -244,43 +263,138 @@ int FastRun(uint8_t b, int32_t room) {
     return -1;
 }
 
+// UTF-8 text whose characters each take one cell: printable ASCII and whole
+// two- and three-byte characters (b, already read, and the bytes waiting
+// after it) are written as one run, with what the byte-by-byte path would
+// leave behind. False, with nothing done, when b does not start such a run.
+bool Utf8Run(uint8_t b, int32_t room) {
+    auto& r = ReceiveLoop;
+    auto& e = EmulatorState;
+    const auto& l = ConsoleLayer;
+    const bool ascii = b >= 0x20 && b <= 0x7E;
+    if ((!ascii && !IsUtf8BmpLead(b)) || !SeqBuffer.empty() || e.GR != 14 ||
+        Settings.CodePage.Get() != kCharsetUtf8 || Settings.EuroChar != 0 || (e.GL != 0 && e.GL != 3) ||
+        e.SingleShiftPending || r.InsertMode || TermExecutor.QuietLine || l.StatusMode ||
+        l.DirectWrite || l.AttrSelection == console::kSelectionInherit ||
+        l.ScreenWidth < Settings.ScreenColumns || SevenBitReading() ||
+        !MultibyteCharactersShowPlainly())
+        return false;
+
+    constexpr int32_t kMaxChars = 256;
+    const int32_t limit = std::clamp<int32_t>(room, 1, kMaxChars);
+    uint8_t bytes[kMaxChars * 3 + 1];
+    bytes[0] = b;
+    const uint8_t* head = nullptr;
+    bool stopped = false;
+    const uint32_t waiting = connections::CommPeekData(
+        Settings.IgnoreNul != 0, static_cast<uint32_t>(limit * 3), {}, head, stopped);
+    if (waiting > 0) std::memcpy(bytes + 1, head, waiting);
+    const size_t available = waiting + 1;
+
+    char16_t units[kMaxChars];
+    int32_t count = 0;
+    size_t at = 0;
+    size_t lastMultibyte = 0;
+    uint8_t lastMultibyteLength = 0;
+    int lastAscii = -1;
+    while (count < limit && at < available) {
+        const uint8_t c = bytes[at];
+        if (c >= 0x20 && c <= 0x7E) {
+            units[count++] = c;
+            lastAscii = c;
+            ++at;
+            continue;
+        }
+        if (!IsUtf8BmpLead(c)) break;
+        const Utf8Step step = DecodeUtf8(bytes + at, available - at);
+        if (step.status != Utf8Status::Char) break;
+        const auto ch = static_cast<char16_t>(step.codePoint);
+        if (ch == 0xFFFF || console::NeedsFillerCell(ch)) break;
+        units[count++] = ch;
+        lastMultibyte = at;
+        lastMultibyteLength = step.length;
+        at += step.length;
+    }
+    if (count == 0) return false;
+
+    connections::CommTakeData(static_cast<uint32_t>(at - 1));
+    TermExecutor.QuietLineEnd = false;
+    if (lastMultibyteLength != 0) MultibyteCharactersShown(bytes + lastMultibyte, lastMultibyteLength);
+    console::WriteScreenUnits(std::u16string_view(units, static_cast<size_t>(count)));
+    if (lastAscii >= 0) {
+        r.LastGraphicChar = static_cast<uint8_t>(lastAscii);
+        r.LastGraphicTranslated = false;
+        r.LastGraphicCodePage = 1252;
+    }
+    WrapAfterWrite();
+    return true;
+}
+
 void ReassertKeyboardLock() {
     if (Settings.NoKeyboardLock == 1) ReceiveLoop.KeyboardLocked = false;
     if (ReceiveLoop.HostXoff && Settings.HostType == 7) ReceiveLoop.KeyboardLocked = true;
 }
 
+// How many bytes or runs the fast pass takes straight from the ring between two
+// rounds of the connection, tick and key checks.
+constexpr int32_t kChecksEvery = 64;
+
 void ReceivePass(bool fastPath) {
     auto& r = ReceiveLoop;
     if (r.ReceiveOverflow) return;
     const int32_t startTick = Ticks();
+    // The fast pass polls the connection and tests the tick and the key
+    // queue once per batch of bytes that were already waiting as plain
+    // data, instead of once per byte.
+    int32_t unchecked = 0;
     for (;;) {
-        connections::CommPoll();
-        if (!connections::CommInputReady(0)) break;
-        const int read = connections::CommReadChar(SevenBitReading(), Settings.IgnoreNul != 0);
-        if (read == connections::CommNothingReceived) break;
+        int read = connections::CommNothingReceived;
+        const uint8_t* head = nullptr;
+        bool stopped = false;
+        if (fastPath && unchecked > 0 &&
+            connections::CommPeekData(Settings.IgnoreNul != 0, 1, {}, head, stopped) == 1) {
+            read = SevenBitReading() ? (head[0] & 0x7F) : head[0];
+            connections::CommTakeData(1);
+        } else {
+            connections::CommPoll();
+            if (!connections::CommInputReady(0)) break;
+            read = connections::CommReadChar(SevenBitReading(), Settings.IgnoreNul != 0);
+            if (read == connections::CommNothingReceived) break;
+        }
+        --unchecked;
         const auto b = static_cast<uint8_t>(read);
         r.TimeoutDeadline = 0;
         bool endPass = false;
 
+        const int32_t columns = Settings.ScreenColumns;
         if (r.MonitorMode) {
             WriteMonitorByte(b);
+        } else if (fastPath && ConsoleLayer.ProtectMode == 0 && ConsoleLayer.CursorCol < columns &&
+                   r.WaitForText.Empty() && r.AutoLoginState == 0 &&
+                   Utf8Run(b, columns - ConsoleLayer.CursorCol + 1)) {
+            if (r.Hooks.MacroKeyWaiting && r.Hooks.MacroKeyWaiting()) endPass = true;
         } else if (!IsPrintable(b)) {
             ExecuteTermOp(b);
             if (r.Hooks.MacroKeyWaiting && r.Hooks.MacroKeyWaiting()) endPass = true;
         } else {
             TermExecutor.QuietLineEnd = false;
-            const int32_t columns = Settings.ScreenColumns;
             int next = b;
+            // Text that takes its colour from the field it lands in resolves
+            // that colour per write, so it is written character by character.
             if (fastPath && ConsoleLayer.ProtectMode == 0 && ConsoleLayer.CursorCol < columns &&
-                r.WaitForText.Empty() && r.AutoLoginState == 0) {
+                r.WaitForText.Empty() && r.AutoLoginState == 0 &&
+                ConsoleLayer.AttrSelection != console::kSelectionInherit) {
                 next = FastRun(b, columns - ConsoleLayer.CursorCol + 1);
             }
             if (next >= 0) endPass = LeftOver(static_cast<uint8_t>(next));
         }
 
-        if (endPass || r.ReceiveOverflow || b == 0xFF || !connections::CommInputReady(0) ||
-            Ticks() != startTick || (r.Hooks.KeyPressed && r.Hooks.KeyPressed()))
+        if (endPass || r.ReceiveOverflow || b == 0xFF) break;
+        if (fastPath && unchecked > 0) continue;
+        if (!connections::CommInputReady(0) || Ticks() != startTick ||
+            (r.Hooks.KeyPressed && r.Hooks.KeyPressed()))
             break;
+        unchecked = kChecksEvery;
     }
     ReassertKeyboardLock();
 }

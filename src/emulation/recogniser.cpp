@@ -44,6 +44,8 @@ struct CompiledEntry {
     bool finalForm;  // may match as prefix, parameters and final byte
 };
 
+constexpr bool IsDigitOrSeparator(uint8_t b) { return (b >= '0' && b <= '9') || b == ';'; }
+
 struct ListSpan {
     uint16_t start;
     uint16_t count;
@@ -61,6 +63,12 @@ struct FastIndex {
     ListSpan byFirst[256];    // buffer not beginning with ESC: by its first byte
     ListSpan lastOnly[256];   // one-byte entries that fit by the buffer's last byte
     ListSpan csiFinal[256];   // clean control sequence of a CSI family: by its final byte
+    // Control sequences whose parameters are only digits and separators:
+    // when no entry spells out digits or separators for a final byte, the
+    // entry they match depends only on that byte and on whether parameters
+    // are there at all, so it is remembered after the first scan (0: not yet).
+    bool digitsSpelled[256];
+    uint8_t digitsEntry[256][2];
     size_t used;
     uint8_t pool[kListPoolSize];
 };
@@ -103,6 +111,23 @@ void BuildFastIndex(FastIndex& ix, const TermFamilyTable& family) {
         en.bias = src.Bias;
         en.op = src.Op;
         en.finalForm = (ix.csi && src.Kind != kSeqWhole) || src.Kind == kSeqOpenString;
+    }
+    std::fill(std::begin(ix.digitsSpelled), std::end(ix.digitsSpelled), false);
+    for (auto& row : ix.digitsEntry) row[0] = row[1] = 0;
+    for (uint32_t i = 1; i <= n; ++i) {
+        const CompiledEntry& en = ix.entries[i];
+        if (en.length < 3 || en.seq[0] != kEsc || en.seq[1] != '[') continue;
+        bool spelled = false;
+        for (size_t j = 2; j < en.length; ++j)
+            spelled = spelled || IsDigitOrSeparator(en.seq[j]);
+        if (!spelled) continue;
+        const uint8_t final = en.seq[en.length - 1];
+        if (IsIntermediate(final)) {
+            // Such an entry stands beside every final byte.
+            std::fill(std::begin(ix.digitsSpelled), std::end(ix.digitsSpelled), true);
+        } else {
+            ix.digitsSpelled[final] = true;
+        }
     }
     const bool csi = ix.csi;
     // Entries of one or two bytes whose outcome does not depend on the buffer's
@@ -293,7 +318,11 @@ const uint8_t* SkipBefore(const uint8_t* begin, const uint8_t* end, uint32_t fir
     return std::lower_bound(begin, end, first, [](uint8_t entry, uint32_t f) { return entry < f; });
 }
 
+// The entry the last indexed scan matched (0 when it matched none).
+uint8_t lastMatchedEntry = 0;
+
 RecogniseStatus ScanIndexed(const ScanRequest& rq, TermOp& op, TermOpParams& params) {
+    lastMatchedEntry = 0;
     const FastIndex& ix = IndexFor(*rq.family, false);
     if (!ix.usable) return ScanReference(rq, op, params);
 
@@ -328,10 +357,22 @@ RecogniseStatus ScanIndexed(const ScanRequest& rq, TermOp& op, TermOpParams& par
             case Outcome::Incomplete:
                 return RecogniseStatus::Incomplete;
             case Outcome::Match:
+                lastMatchedEntry = index;
                 return ReadParameters(en, rq, op, params);
         }
     }
     return NothingFits(rq, open);
+}
+
+// A control sequence of a CSI family that holds only digits and separators
+// between ESC [ and its final byte, whose entry the fast index remembers.
+uint8_t* DigitsEntrySlot(FastIndex& ix, const SeqBufferText& buf) {
+    const size_t length = buf.size();
+    const uint8_t last = buf[length - 1];
+    if (!ix.usable || !ix.csi || ix.digitsSpelled[last]) return nullptr;
+    for (size_t i = 2; i + 1 < length; ++i)
+        if (!IsDigitOrSeparator(buf[i])) return nullptr;
+    return &ix.digitsEntry[last][length > 3 ? 1 : 0];
 }
 
 // Entries that an earlier, more general entry would take from them: in the
@@ -511,7 +552,7 @@ bool IsSevenBitC1(uint8_t b) {
 
 // Everything before the table scan: two-step states, single control bytes,
 // C1 forms, the control-sequence read-ahead and the C332 page select.
-template <class Scan>
+template <bool kRemember, class Scan>
 RecogniseStatus Decode(TermOp& op, TermOpParams& params, Scan scan) {
     EmulatorStateData& st = EmulatorState;
     SeqBufferText& buf = SeqBuffer;
@@ -550,15 +591,23 @@ RecogniseStatus Decode(TermOp& op, TermOpParams& params, Scan scan) {
         const bool sevenBit = !(family->EightBit != 0 && !st.C332Mode);
         const bool skipNul = commands::Settings.IgnoreNul != 0;
         // Parameter bytes already waiting are taken now, within the buffer's room.
-        uint8_t next;
-        while (IsIntermediate(last) && buf.size() < kSeqBufferSize &&
-               source->ReadWaitingByte(sevenBit, skipNul, next)) {
-            buf.push_back(next);
-            last = next;
-        }
+        source->ReadParameterBytes(sevenBit, skipNul, buf);
+        last = buf[buf.size() - 1];
         if (buf.size() == 2 || IsIntermediate(last)) return RecogniseStatus::Incomplete;
         if (!st.CsiFinals.Has(last)) return RecogniseStatus::Discard;
         first = st.FirstEntryOf(last);
+        if constexpr (kRemember) {
+            if (!st.C332Mode) {
+                FastIndex& ix = IndexFor(*family, false);
+                if (uint8_t* slot = DigitsEntrySlot(ix, buf)) {
+                    const ScanRequest request{family, &st, buf.data(), buf.size(), last, first, true};
+                    if (*slot != 0) return ReadParameters(ix.entries[*slot], request, op, params);
+                    const RecogniseStatus status = ScanIndexed(request, op, params);
+                    *slot = lastMatchedEntry;
+                    return status;
+                }
+            }
+        }
     } else if (!csi && buf[0] == kEsc && buf.size() >= 2) {
         first = st.FirstEntryOf(buf[1]);
     }
@@ -578,16 +627,23 @@ RecogniseStatus Decode(TermOp& op, TermOpParams& params, Scan scan) {
 
 }  // namespace
 
+void RecogniserSource::ReadParameterBytes(bool sevenBit, bool skipNul, SeqBufferText& buf) {
+    uint8_t next;
+    while (IsIntermediate(buf[buf.size() - 1]) && buf.size() < kSeqBufferSize &&
+           ReadWaitingByte(sevenBit, skipNul, next))
+        buf.push_back(next);
+}
+
 void SetRecogniserSource(RecogniserSource* newSource) {
     source = newSource != nullptr ? newSource : &neutralSource;
 }
 
 RecogniseStatus DecodeHostSequence(TermOp& op, TermOpParams& params) {
-    return Decode(op, params, ScanIndexed);
+    return Decode<true>(op, params, ScanIndexed);
 }
 
 RecogniseStatus ReferenceDecodeHostSequence(TermOp& op, TermOpParams& params) {
-    return Decode(op, params, ScanReference);
+    return Decode<false>(op, params, ScanReference);
 }
 
 void BuildRecogniserIndexes() {

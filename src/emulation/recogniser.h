@@ -37,6 +37,10 @@ class RecogniserSource {
     // give it; false when none is waiting.
     virtual bool ReadWaitingByte(bool sevenBit, bool skipNul, uint8_t& byte) = 0;
     virtual uint16_t ScreenWidth() = 0;
+    // The control-sequence read-ahead: appends waiting bytes to buf while the
+    // last byte of buf is a parameter or intermediate byte (0x20..0x3F) and
+    // buf has room. The default reads them one by one with ReadWaitingByte.
+    virtual void ReadParameterBytes(bool sevenBit, bool skipNul, SeqBufferText& buf);
 
   protected:
     ~RecogniserSource() = default;

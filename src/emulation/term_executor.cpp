@@ -727,6 +727,8 @@ void SendReply() {
     reply.clear();
 }
 
+constexpr bool IsParameterOrIntermediate(uint8_t b) { return b >= 0x20 && b <= 0x3F; }
+
 class CommRecogniserSource final : public RecogniserSource {
   public:
     bool ReadWaitingByte(bool sevenBit, bool skipNul, uint8_t& byte) override {
@@ -735,6 +737,26 @@ class CommRecogniserSource final : public RecogniserSource {
         if (b == connections::CommNothingReceived) return false;
         byte = static_cast<uint8_t>(b);
         return true;
+    }
+    void ReadParameterBytes(bool sevenBit, bool skipNul, SeqBufferText& buf) override {
+        while (buf.size() < kSeqBufferSize && IsParameterOrIntermediate(buf[buf.size() - 1])) {
+            // Bytes that wait as plain data are taken together.
+            const uint8_t* head = nullptr;
+            bool stopped = false;
+            const connections::CommDataRange parameters{static_cast<uint8_t>(sevenBit ? 0x7F : 0xFF),
+                                                        0x20, 0x3F, true};
+            const uint32_t n = connections::CommPeekData(
+                skipNul, static_cast<uint32_t>(kSeqBufferSize - buf.size()), parameters, head, stopped);
+            if (n == 0) {
+                uint8_t next;
+                if (!ReadWaitingByte(sevenBit, skipNul, next)) return;
+                buf.push_back(next);
+                continue;
+            }
+            for (uint32_t k = 0; k < n; ++k) buf.push_back(head[k] & parameters.Mask);
+            connections::CommTakeData(n);
+            if (stopped) return;
+        }
     }
     uint16_t ScreenWidth() override {
         return static_cast<uint16_t>(std::clamp<int32_t>(ConsoleLayer.ScreenWidth, 1, 255));
@@ -789,6 +811,43 @@ void RunTermOp(TermOp op, const TermOpParams& params) {
     if (TermOpHandler h = TermOpHandlerFor(op)) h(op, params);
 }
 
+// After ESC: a control sequence of a CSI family that waits whole as plain
+// data goes into SeqBuffer at once: the bytes the ESC read-ahead and
+// the recogniser's read-ahead would have taken one by one: "[", the
+// parameter and intermediate bytes, and the byte that ends them.
+static bool TakeWholeControlSequence() {
+    const auto& e = EmulatorState;
+    const TermFamilyTable* family = e.CurrentTermFamily;
+    if (family == nullptr || family->CsiSequences == 0 || e.TwoStepState != 0 ||
+        (e.GR == 14 && commands::Settings.CodePage.Get() != kCharsetUtf8))
+        return false;
+    const uint8_t* head = nullptr;
+    bool stopped = false;
+    const uint8_t mask = SevenBitReading() ? 0x7F : 0xFF;
+    const connections::CommDataRange sequence{mask, 0x20, 0x3F, true, 1};
+    const uint32_t n = connections::CommPeekData(commands::Settings.IgnoreNul != 0,
+                                                 kSeqBufferSize - 1, sequence, head, stopped);
+    // Not there whole, or not a control sequence.
+    if (!stopped || n < 2 || (head[0] & mask) != '[') return false;
+    for (uint32_t i = 0; i < n; ++i) SeqBuffer.push_back(head[i] & mask);
+    connections::CommTakeData(n);
+    return true;
+}
+
+bool MultibyteCharactersShowPlainly() {
+    return TermOpHandlerFor(OpMultibyteCharacter) == &MultibyteCharacterOp;
+}
+
+void MultibyteCharactersShown(const uint8_t* lastBytes, size_t length) {
+    auto& x = TermExecutor;
+    connections::CommSetXon();
+    x.SequenceText.clear();
+    for (size_t i = 0; i < length && i < kSeqBufferSize; ++i) x.SequenceText.push_back(lastBytes[i]);
+    x.QuietLine = false;
+    x.QuietLineEnd = false;
+    x.Reply.clear();
+}
+
 void ExecuteTermOp(uint8_t byte) {
     auto& x = TermExecutor;
     auto& e = EmulatorState;
@@ -799,7 +858,7 @@ void ExecuteTermOp(uint8_t byte) {
     }
     SeqBuffer.push_back(byte);
 
-    if (byte == kEsc && e.GL != 10 && SeqBuffer.size() == 1) {
+    if (byte == kEsc && e.GL != 10 && SeqBuffer.size() == 1 && !TakeWholeControlSequence()) {
         if (!connections::CommInputReady(0)) return;
         const int next =
             connections::CommReadChar(SevenBitReading(), commands::Settings.IgnoreNul != 0);

@@ -2,6 +2,7 @@
 // The terminal operation executor: collects control sequences in SeqBuffer,
 // asks the recogniser for an operation and runs it through the catalogue.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "emulation/family_tables.h"
@@ -26,6 +27,13 @@ void ResetTermExecutor();
 // Hands one received byte to the sequence collection and runs what the
 // recogniser makes of it.
 void ExecuteTermOp(uint8_t byte);
+
+// Whole multibyte characters of the received text may be written as a run
+// (the built-in display of operation 262 is in place).
+bool MultibyteCharactersShowPlainly();
+// What the executor keeps after such a run, as if it had recognised the
+// run's last multibyte character itself.
+void MultibyteCharactersShown(const uint8_t* lastBytes, size_t length);
 
 // Runs one operation with its parameters (codes above 324 do nothing),
 // including the hand-overs from one code to another.

@@ -17,6 +17,7 @@
 #include "emulation/host_char_display.h"
 #include "emulation/operation_catalogue.h"
 #include "emulation/recogniser.h"
+#include "emulation/screen_operations.h"
 #include "emulation/term_executor.h"
 #include "emulation/term_types.h"
 
@@ -45,6 +46,7 @@ class ReceiveLoopTest : public ::testing::Test {
         // A line that carries every byte as data (on Telnet 0xFF is IAC).
         connections::connectionLayer.settings.CommMethod = connections::CommMethodSerial;
         ResetEmulatorState();
+        ResetScreenOperations();
         ResetRecogniser();
         ResetTermExecutor();
         ResetReceiveLoop();
@@ -75,6 +77,7 @@ class ReceiveLoopTest : public ::testing::Test {
     }
 
     console_test::FakeConsoleWindow window;
+    static inline int telnetSeed = 0;
 };
 
 // A random stream of the things hosts send: text runs, controls, cursor
@@ -164,7 +167,12 @@ std::string CursorStream(std::mt19937& rng, size_t pieces) {
 std::string Utf8Stream(std::mt19937& rng, size_t pieces) {
     static const char* const words[] = {"caf\xC3\xA9", "\xCE\xB1\xCE\xB2", "\xE2\x94\x80\xE2\x94\x82",
                                         "\xF0\x9F\x98\x80", "plain", "\xC3", "\xE2\x94", "\x80\xBF",
-                                        "\r\n", "\x1B[2;5H", "\xEF\xBB\xBF"};
+                                        "\r\n", "\x1B[2;5H", "\xEF\xBB\xBF",
+                                        // wide, U+FFFF, a line's worth, shifts, insert mode
+                                        "\xE4\xB8\xAD\xE6\x96\x87", "\xEF\xBF\xBF",
+                                        "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
+                                        "abcdefghijabcdefghijabcdefghij\xCE\xB1\xCE\xB1\xCE\xB1",
+                                        "\x0E", "\x0F", "\x1B[4h", "\x1B[4l", "\x1B[7m", "\t"};
     std::string s;
     for (size_t i = 0; i < pieces; ++i) {
         s += words[rng() % std::size(words)];
@@ -218,9 +226,99 @@ TEST_F(ReceiveLoopTest, ColourCursorAndUtf8StreamsGiveTheSameScreenOnBothPaths) 
         SCOPED_TRACE(type);
         ExpectSameScreen(type, CursorStream, false, start, feed);
     }
-    for (const char* type : {"LINUX", "VT220"}) {
+    // N7900 reads seven bits: no byte there starts a multibyte character.
+    for (const char* type : {"LINUX", "VT220", "SCOANSI", "VOVUZIVA", "N7900"}) {
         SCOPED_TRACE(type);
         ExpectSameScreen(type, Utf8Stream, true, start, feed);
+    }
+}
+
+// Upper-half text with C1 bytes among it: a C1 byte is a control whether it
+// comes alone or right after upper-half text (0x9F, APC, included).
+std::string UpperHalfStream(std::mt19937& rng, size_t count) {
+    std::string s;
+    for (size_t i = 0; i < count; ++i) {
+        const int n = 1 + static_cast<int>(rng() % 8);
+        for (int k = 0; k < n; ++k) s.push_back(static_cast<char>(0xA0 + rng() % 96));
+        if (rng() % 2) s.push_back(static_cast<char>(0x80 + rng() % 32));
+        if (rng() % 3 == 0) s += "text\x1B\\";
+        if (rng() % 5 == 0) s += "\r\n";
+    }
+    return s;
+}
+
+TEST_F(ReceiveLoopTest, UpperHalfTextAndC1BytesGiveTheSameScreenOnBothPaths) {
+    current = this;
+    auto start = [](const char* type) { current->Start(type); };
+    auto feed = [](std::string_view bytes, bool fast) { Feed(bytes, fast); };
+    for (const char* type : {"LINUX", "VT220", "VT420", "SCOANSI"}) {
+        SCOPED_TRACE(type);
+        ExpectSameScreen(type, UpperHalfStream, false, start, feed);
+    }
+}
+
+// Embedded field attributes: text after one takes the colour of the field it
+// lands in, cell by cell, over cells of other colours.
+std::string FieldStream(std::mt19937& rng, size_t count) {
+    std::string s;
+    for (size_t i = 0; i < count; ++i) {
+        switch (rng() % 4) {
+            case 0: s += std::string("\x1BG") + "0124468<"[rng() % 8]; break;
+            case 1:
+                s += "\x1B=" + std::string(1, static_cast<char>(0x20 + rng() % 4)) +
+                     std::string(1, static_cast<char>(0x20 + rng() % 30));
+                break;
+            case 2: s += "\r\n"; break;
+            default: s.append(1 + rng() % 15, static_cast<char>('a' + rng() % 26)); break;
+        }
+    }
+    return s;
+}
+
+TEST_F(ReceiveLoopTest, FieldColouredTextGivesTheSameScreenOnBothPaths) {
+    current = this;
+    auto start = [](const char* type) {
+        current->Start(type);
+        // A screen of many colours for the fields to be found in.
+        auto& cells = console::TermScreenRing.Cells;
+        for (size_t i = 0; i < cells.size(); ++i)
+            cells[i] = console::MakeCell(u'.', ConsoleLayer.AttrColorMap[(i * 7 / 3) % 16]);
+    };
+    auto feed = [](std::string_view bytes, bool fast) { Feed(bytes, fast); };
+    for (const char* type : {"VIEWPOINT", "N7901", "WYSE60", "TV965"}) {
+        SCOPED_TRACE(type);
+        ExpectSameScreen(type, FieldStream, false, start, feed);
+    }
+}
+
+// On Telnet, commands, doubled 255s and CR NUL sit between the data bytes;
+// the fast path takes plain data straight from the ring and must leave every
+// one of them to the byte reader.
+std::string TelnetStream(std::mt19937& rng, size_t count) {
+    static const char* const inserts[] = {"\r\0", "\r\n", "\xFF\xFF", "\xFF\xF1",
+                                          "\xFF\xFB\x01", "\0", "\r"};
+    std::string s;
+    std::string text = (rng() % 2 == 0) ? RandomStream(rng, count) : SgrStream(rng, count);
+    for (char c : text) {
+        s.push_back(c);
+        if (rng() % 11 == 0) s += std::string(inserts[rng() % std::size(inserts)], rng() % 7 == 0 ? 2 : 1);
+    }
+    return s;
+}
+
+TEST_F(ReceiveLoopTest, TelnetStreamsGiveTheSameScreenOnBothPaths) {
+    current = this;
+    auto start = [](const char* type) {
+        current->Start(type);
+        connections::connectionLayer.settings.CommMethod = connections::CommMethodTelnet;
+        commands::Settings.IgnoreNul = (current->telnetSeed % 2) ? 1 : 0;
+    };
+    auto feed = [](std::string_view bytes, bool fast) { Feed(bytes, fast); };
+    for (const char* type : {"VT220", "LINUX", "WYSE60"}) {
+        for (telnetSeed = 0; telnetSeed < 2; ++telnetSeed) {
+            SCOPED_TRACE(type);
+            ExpectSameScreen(type, TelnetStream, false, start, feed);
+        }
     }
 }
 

@@ -117,6 +117,10 @@ void DrawCaret(HWND window) {
     WindowPaint.CaretDrawn = true;
 }
 
+// The window a cursor-move notice waits in, if one does: one notice answers
+// every move made before it is handled, so the byte path posts no more.
+HWND cursorMoveQueued = nullptr;
+
 // The screen buffer's calls into the window.
 class Win32Window final : public platform::ConsoleWindowPort {
   public:
@@ -162,7 +166,9 @@ class Win32Window final : public platform::ConsoleWindowPort {
         ReleaseWindowDC(window, dc, nullptr);
     }
     void CursorMoved() override {
-        if (Window()) PostMessageW(Window(), WM_CURSORMOVED, 0, 0);
+        HWND window = Window();
+        if (!window || cursorMoveQueued == window) return;
+        if (PostMessageW(window, WM_CURSORMOVED, 0, 0)) cursorMoveQueued = window;
     }
     void TrackCursorView() override { console::TrackCursorView(); }
     void ResetScrollBars() override {
@@ -284,13 +290,17 @@ void RemoveCaretAndUpdate() {
 
 void CaretFollowsCursor() {
     HWND window = Window();
-    if (!window) return;
+    if (!window) {
+        cursorMoveQueued = nullptr;
+        return;
+    }
     RemoveCaretAndUpdate();
     ToggleSoftCaret();
     // Moves that piled up meanwhile are all answered by this one.
     MSG pending;
     while (PeekMessageW(&pending, window, WM_CURSORMOVED, WM_CURSORMOVED, PM_REMOVE)) {
     }
+    cursorMoveQueued = nullptr;
 }
 
 void HideSystemCaret() {
