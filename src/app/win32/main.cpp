@@ -9,7 +9,9 @@
 
 #include "commands/win32/settings_platform_win32.h"
 #include "commands/win32/variables_win32.h"
+#include "connections/comm_interface.h"
 #include "connections/win32/connect_dialog.h"
+#include "console/console_primitives.h"
 #include "console/exit_chain.h"
 #include "console/terminal_window.h"
 #include "console/tick_clock.h"
@@ -73,6 +75,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ui::InstallWin32MessageBox();
     ui::InstallWin32LanguageDialogs();
     emulation::Services.MenuHoldsItem = MenuHoldsItem;
+    // Output that is still waiting lets the console defer scrolling and the
+    // caret; the idle refresh paints what was deferred.
+    console::ConsoleLayer.Hooks.CommInputReady = [](int32_t count) {
+        return count >= 0 && connections::CommInputReady(static_cast<uint32_t>(count));
+    };
     emulation::Services.HoldScreenOn = HoldScreenOn;
     std::atexit(RunExitChainAtExit);
 
