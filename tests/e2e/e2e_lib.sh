@@ -106,18 +106,18 @@ e2e_type_keys() {
 e2e_stop_all() {
   local pids
   if [ -n "${E2E_WORK:-}" ] && [ -d "$E2E_WORK/run" ]; then
-    pids=$(e2e_program_pids)
-    [ -n "$pids" ] && kill $pids 2>/dev/null
+    pids=$(e2e_program_pids || true)
+    if [ -n "$pids" ]; then kill $pids 2>/dev/null || true; fi
   fi
   # Hosts still serving a connection (each wrote its id when it started).
   if [ -n "${E2E_WORK:-}" ] && [ -f "$E2E_WORK/host.pids" ]; then
-    kill $(cat "$E2E_WORK/host.pids") 2>/dev/null
+    kill $(cat "$E2E_WORK/host.pids") 2>/dev/null || true
   fi
-  [ -n "$E2E_PROGRAM_PID" ] && kill "$E2E_PROGRAM_PID" 2>/dev/null
-  [ -n "$E2E_SOCAT_PID" ] && kill "$E2E_SOCAT_PID" 2>/dev/null
-  [ -n "$E2E_PROGRAM_PID" ] && wait "$E2E_PROGRAM_PID" 2>/dev/null
-  [ -n "$E2E_SOCAT_PID" ] && wait "$E2E_SOCAT_PID" 2>/dev/null
-  [ -n "$E2E_XVFB_PID" ] && kill "$E2E_XVFB_PID" 2>/dev/null
+  if [ -n "$E2E_PROGRAM_PID" ]; then kill "$E2E_PROGRAM_PID" 2>/dev/null || true; fi
+  if [ -n "$E2E_SOCAT_PID" ]; then kill "$E2E_SOCAT_PID" 2>/dev/null || true; fi
+  if [ -n "$E2E_PROGRAM_PID" ]; then wait "$E2E_PROGRAM_PID" 2>/dev/null || true; fi
+  if [ -n "$E2E_SOCAT_PID" ]; then wait "$E2E_SOCAT_PID" 2>/dev/null || true; fi
+  if [ -n "$E2E_XVFB_PID" ]; then kill "$E2E_XVFB_PID" 2>/dev/null || true; fi
   E2E_PROGRAM_PID= E2E_SOCAT_PID= E2E_XVFB_PID=
   return 0
 }
