@@ -95,10 +95,15 @@ SH
     kill -0 "$term_pid" 2>/dev/null || break
     sleep 0.1
   done
+  local alive=no
+  kill -0 "$term_pid" 2>/dev/null && alive=yes
   stop_terminal
   if [ -s "$result" ]; then
     awk '{ printf "%.2f %s\n", $1 / $2 / 1000000, $3 }' "$result"
   else
+    mkdir -p "$ROOT/build/win64/artifacts"
+    cp "$E2E_WORK/$name.log" "$ROOT/build/win64/artifacts/throughput-$name.log" 2>/dev/null
+    echo "failed (running at the end: $alive; log in build/win64/artifacts/throughput-$name.log)" >&2
     echo failed
   fi
 }
