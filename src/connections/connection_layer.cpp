@@ -43,8 +43,9 @@ void ConnectionLayer::Reset() {
     LocalIpAddress.clear();
     EncryptInputHook = nullptr;
     EncryptOutputHook = nullptr;
-    notifyRegistered_ = opening_ = crPending_ = false;
+    notifyRegistered_ = opening_ = flushing_ = crPending_ = false;
     nextRepoll_ = nextKeepAlive_ = 0;
+    closedCount_ = 0;
 }
 
 uint8_t ConnectionLayer::Method() const {
@@ -99,6 +100,7 @@ void ConnectionLayer::CommCloseMethod(uint8_t m) {
         security_->SrpClientClose();
     }
     CommState[m] = kStateClosed;
+    ++closedCount_;
 }
 
 void ConnectionLayer::CommClose() {
@@ -162,7 +164,8 @@ void ConnectionLayer::CommReceive(uint8_t mode) {
     const uint8_t m = Method();
     platform::Transport* t = TransportOf(m);
     // SSH output reaches the ring through the SSH layer, not from here.
-    if (CommState[m] != kStateOpen || opening_ || t == nullptr || m == kMethodSsh) return;
+    if (CommState[m] != kStateOpen || opening_ || flushing_ || t == nullptr || m == kMethodSsh)
+        return;
     MoreDataPending = false;
     const int32_t room = ring.WriteRoom();
     if (mode == 2) {
@@ -329,6 +332,14 @@ int32_t ConnectionLayer::CommBytesWaiting() {
 }
 
 void ConnectionLayer::CommFlushInput() {
+    if (IsTelnet() && telnet.Collecting()) {
+        // A command begun before the flush is finished from the bytes that
+        // wait, so that the data after the flush is not taken for its rest.
+        // Nothing is received meanwhile: only what waited is dropped.
+        flushing_ = true;
+        while (telnet.Collecting() && !ring.Empty()) telnet.TelnetProcessIac(true);
+        flushing_ = false;
+    }
     ring.Flush();
     crPending_ = false;
 }

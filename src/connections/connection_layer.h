@@ -171,9 +171,14 @@ class ConnectionLayer : private TelnetLink {
     // Set while a socket open sends its first bytes: no receive may run then,
     // so a host that drops at once cannot start a nested reconnect.
     bool opening_ = false;
+    // Set while a flush finishes a command begun before it.
+    bool flushing_ = false;
     // A CR was delivered as the last byte waiting; a NUL arriving next
     // belongs to it.
     bool crPending_ = false;
+    // Counts closed connections, so that a send cut by a reconnect stops
+    // instead of going on over the new connection.
+    uint32_t closedCount_ = 0;
     uint32_t nextRepoll_ = 0;
     uint32_t nextKeepAlive_ = 0;
 };

@@ -26,6 +26,7 @@ bool ConnectionLayer::CommSendBuffer(const uint8_t* bytes, int32_t count) {
     platform::Transport* t = TransportOf(m);
     if (t == nullptr || CommState[m] != kStateOpen || count < 0) return false;
     const uint32_t deadline = Now() + kSendTimeoutMs;
+    const uint32_t connection = closedCount_;
     std::vector<uint8_t> encrypted;
     if (EncryptOutputHook != nullptr) {
         encrypted.assign(bytes, bytes + count);
@@ -50,8 +51,9 @@ bool ConnectionLayer::CommSendBuffer(const uint8_t* bytes, int32_t count) {
         }
         // The host's output keeps flowing while ours waits for room.
         if (m != kMethodSsh) CommReceive(ReceiveMode);
-        // A receive may have closed the connection under us.
-        if (CommState[m] != kStateOpen) return false;
+        // A receive may have closed the connection under us, or even opened
+        // a new one.
+        if (CommState[m] != kStateOpen || closedCount_ != connection) return false;
     }
 }
 

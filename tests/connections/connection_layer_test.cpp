@@ -165,6 +165,70 @@ TEST(CommRead, StepBackOverAPendingCrKeepsTheDataNul) {
     EXPECT_EQ(rig.ReadAll(), B({0, 13, 'b'}));
 }
 
+// A command begun before a flush (the transfers flush often) must not take
+// the data after the flush for its remaining bytes.
+TEST(CommRead, FlushFinishesACommandAlreadyBegun) {
+    constexpr int WILL = 251, DO = 253, SB = 250, SE = 240;
+    const Bytes ttypeAnswer = B({IAC, SB, 24, 0, 'V', 'T', '2', '2', '0', IAC, SE});
+    struct Case {
+        const char* what;
+        Bytes begun;    // seen by a ready check before the flush
+        Bytes waiting;  // received, then flushed
+        Bytes later;    // the rest of the command, sent after the flush
+        Bytes reply;
+    } cases[] = {
+        {"doubled IAC peeked", B({IAC, IAC}), B({'j'}), B({}), B({})},
+        {"option waiting", B({IAC, WILL}), B({1, 'j'}), B({}), B({IAC, DO, 1})},
+        {"subnegotiation end waiting", B({IAC, SB, 24}), B({1, IAC, SE, 'j'}), B({}), ttypeAnswer},
+        {"SE waiting", B({IAC, SB, 24, 1, IAC}), B({SE, 'j'}), B({}), ttypeAnswer},
+        {"end not sent yet", B({IAC, SB, 24}), B({}), B({1, IAC, SE}), ttypeAnswer},
+    };
+    for (const Case& c : cases) {
+        OpenRig rig;
+        rig.socket.Arrive(c.begun);
+        rig.layer->CommInputReady(0);
+        rig.socket.maxChunk = std::max<int32_t>(1, int32_t(c.waiting.size()));
+        rig.socket.Arrive(c.waiting);
+        if (!c.waiting.empty()) rig.layer->CommPollReceive();
+        // What arrives meanwhile is not dropped with what waited.
+        rig.socket.Arrive(c.later);
+        rig.socket.Arrive(S("hello"));
+        rig.layer->CommFlushInput();
+        rig.socket.maxChunk = 1 << 30;
+        EXPECT_EQ(rig.ReadAll(), S("hello")) << c.what;
+        EXPECT_EQ(rig.socket.TakeSent(), c.reply) << c.what;
+        EXPECT_FALSE(rig.layer->telnet.Collecting()) << c.what;
+    }
+}
+
+// Each received byte goes through the input hook exactly once, whichever
+// readers peek at it, take it, skip it as a command or step back over it; and
+// commands are recognised in the decoded bytes.
+TEST(CommRead, EveryReaderDecodesEachByteOnce) {
+    OpenRig rig;
+    rig.layer->EncryptInputHook = [](uint8_t b) { return uint8_t(b + 1); };
+    Bytes plain = B({'a', 'b', IAC, 251, 1, 'c', 13, 0, 'd', IAC, IAC, 'e'});
+    Bytes sent;
+    for (uint8_t b : plain) sent.push_back(uint8_t(b - 1));
+    rig.socket.Arrive(sent);
+    uint8_t run[16];
+    EXPECT_TRUE(rig.layer->CommInputReady(0));
+    EXPECT_EQ(rig.layer->CommPeekByte(), 'a');
+    ASSERT_EQ(rig.layer->CommReadRun(run, 16, 32, 126), 2);
+    EXPECT_EQ(Bytes(run, run + 2), S("ab"));
+    EXPECT_EQ(rig.layer->CommReadChar(false, false), 'c');
+    EXPECT_EQ(rig.socket.TakeSent(), B({IAC, 253, 1}));
+    ASSERT_TRUE(rig.layer->CommUnreadBytes(1));
+    ASSERT_EQ(rig.layer->CommReadRun(run, 16, 32, 126), 1);
+    EXPECT_EQ(run[0], 'c');
+    EXPECT_EQ(rig.layer->CommReadChar(false, false), 13);
+    EXPECT_EQ(rig.layer->CommReadChar(false, false), 'd');
+    EXPECT_TRUE(rig.layer->CommInputReady(0));
+    EXPECT_EQ(rig.layer->CommReadChar(false, false), 255);
+    EXPECT_EQ(rig.layer->CommReadChar(false, false), 'e');
+    EXPECT_EQ(rig.layer->CommReadChar(false, false), kNoByte);
+}
+
 TEST(CommRead, ReadingAClosedConnectionGivesNothing) {
     LayerRig rig;
     EXPECT_EQ(rig.layer->CommReadChar(false, false), kNoByte);
@@ -347,6 +411,23 @@ TEST(CommPoll, HostThatDropsDuringTheOffersCannotNestReconnects) {
     EXPECT_EQ(rig.socket.opens, 1);
 }
 
+// The receive that runs while a send waits can find the host gone and, with
+// `ReconnectMode` 1, open a new connection: the rest of the old buffer must
+// not go to the new session.
+TEST(CommSend, ASendCutByAReconnectStops) {
+    OpenRig rig;
+    rig.layer->settings.ReconnectMode = 1;
+    rig.layer->ReceiveMode = 0;
+    rig.socket.hostClosed = true;
+    rig.socket.sendLimit = 500;
+    const Bytes block(1000, 'z');
+    EXPECT_FALSE(rig.layer->CommSendBuffer(block.data(), 1000));
+    EXPECT_EQ(rig.socket.opens, 2);
+    EXPECT_TRUE(rig.layer->CommIsOpen());
+    EXPECT_EQ(rig.socket.sendSizes, (std::vector<int32_t>{500}));
+    EXPECT_EQ(rig.host.autoLogins, 1);
+}
+
 TEST(CommOpen, ErrorTexts) {
     LayerRig rig;
     EXPECT_EQ(rig.layer->CommErrorText(0), u"");
@@ -421,6 +502,21 @@ TEST(CommOpen, OpenerResults) {
         EXPECT_EQ(rig.Open(), kCommNoLibrary);
         EXPECT_EQ(rig.socket.opens, 0);
     }
+}
+
+TEST(CommOpen, EachSocketMethodHasItsDefaultPort) {
+    const std::pair<uint8_t, uint16_t> cases[] = {
+        {kMethodTelnet, 23}, {kMethodRlogin, 513}, {kMethodSsh, 22}};
+    for (const auto& [method, port] : cases) {
+        LayerRig rig(false, method);
+        rig.Open();
+        ASSERT_EQ(rig.socket.connects.size(), 1u) << int(method);
+        EXPECT_EQ(rig.socket.connects[0].second, port) << int(method);
+    }
+    LayerRig rig(false, kMethodRlogin);
+    rig.layer->settings.HostName = "10.1.2.3:2323";
+    rig.Open();
+    EXPECT_EQ(rig.socket.connects[0].second, 2323);
 }
 
 TEST(CommOpen, SocketOptionsAndLocalName) {

@@ -151,6 +151,9 @@ TEST(TelnetNegotiation, SubnegotiationPayloadsDoubleIac) {
     Rig rig;
     rig.ts().TermNameList = "A\xFF";
     EXPECT_EQ(rig.Feed(B({IAC, SB, 24, 1, IAC, SE})), B({IAC, SB, 24, 0, 'A', IAC, IAC, IAC, SE}));
+    rig.ts().EnvironmentText = "\xFF=\xFF";
+    EXPECT_EQ(rig.Feed(B({IAC, SB, 39, 1, IAC, SE})),
+              B({IAC, SB, 39, 0, 0, IAC, IAC, 1, IAC, IAC, IAC, SE}));
     // A window 255 columns wide.
     rig.host.columns = 255;
     rig.Feed(B({IAC, DO, 31}));

@@ -70,7 +70,9 @@ class GreetingHost {
 
 class Socks4Proxy {
   public:
-    explicit Socks4Proxy(uint8_t status) : status_(status) {
+    // A reply shorter than its 8 bytes is malformed.
+    explicit Socks4Proxy(uint8_t status, size_t replyLength = 8)
+        : status_(status), replyLength_(replyLength) {
         fd_ = ListenOn(port_);
         thread_ = std::thread([this] { Serve(); });
     }
@@ -103,7 +105,7 @@ class Socks4Proxy {
             if (request_.size() >= 9 && b == 0) break;
         }
         const uint8_t reply[8] = {0, status_, 0, 0, 0, 0, 0, 0};
-        ::send(c, reply, 8, MSG_NOSIGNAL);
+        ::send(c, reply, replyLength_, MSG_NOSIGNAL);
         if (status_ == 90 && request_.size() >= 9) Relay(c);
         ::close(c);
     }
@@ -128,6 +130,7 @@ class Socks4Proxy {
     }
 
     uint8_t status_;
+    size_t replyLength_;
     int fd_ = -1;
     uint16_t port_ = 0;
     std::thread thread_;
@@ -164,14 +167,25 @@ TEST(Socks4Peer, RequestBytes) {
 }
 
 TEST(Socks4Peer, RefusalsAreReported) {
-    for (uint8_t status : {91, 92, 93}) {
-        Socks4Proxy proxy(status);
+    struct Case {
+        uint8_t status;
+        size_t replyLength;
+        uint8_t result;
+        std::u16string text;
+        std::string logged;
+    } cases[] = {
+        {91, 8, 14, u"SOCKS server refused connection", "[SOCKS server refused: 91]"},
+        {92, 8, 14, u"SOCKS server refused connection", "[SOCKS server refused: 92]"},
+        {93, 8, 14, u"SOCKS server refused connection", "[SOCKS server refused: 93]"},
+        {90, 3, 15, u"SOCKS receive error", "[recv error: i=3]"},
+    };
+    for (const Case& k : cases) {
+        Socks4Proxy proxy(k.status, k.replyLength);
         auto c = ClientVia(proxy, "127.0.0.1:23");
         const uint8_t result = c->layer->CommOpen(1);
-        EXPECT_EQ(result, 14) << int(status);
-        EXPECT_EQ(c->layer->CommErrorText(result), u"SOCKS server refused connection");
-        EXPECT_TRUE(c->host.Logged("[SOCKS server refused: " + std::to_string(status) + "]"))
-            << c->host.Log();
+        EXPECT_EQ(result, k.result) << int(k.status);
+        EXPECT_EQ(c->layer->CommErrorText(result), k.text);
+        EXPECT_TRUE(c->host.Logged(k.logged)) << c->host.Log();
         EXPECT_FALSE(c->layer->CommIsOpen());
         EXPECT_EQ(c->layer->CommState[connections::kMethodTelnet], connections::kStateClosed);
     }

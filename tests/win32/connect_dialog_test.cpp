@@ -92,6 +92,9 @@ TEST_F(ConnectDialogTest, CancelDuringTheLookup) {
     EXPECT_FALSE(RunConnectDialog(sequence, sockets, host, nullptr));
     EXPECT_EQ(sequence.LastError(), kConnectCancelled);
     EXPECT_TRUE(host.Logged("USER CANCEL")) << host.Log();
+    // The lookup had started and its answer was never taken.
+    EXPECT_EQ(sequence.StatusText(), u"Resolving localhost");
+    EXPECT_FALSE(host.Logged("WSAAsyncgethostbyname gives 127.0.0.1")) << host.Log();
     int32_t winsock = 0;
     EXPECT_EQ(ConnectErrorToCommError(sequence.LastError(), winsock), 13);
     // A late lookup message finds the dialog gone and changes nothing.

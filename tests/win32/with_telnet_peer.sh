@@ -15,6 +15,9 @@ printf 'READY TERM=%s\n' "$TERM"
 while IFS= read -r line; do
   case "$line" in
     size) echo "SIZE $(stty size)";;
+    ff) printf 'FF[\377]\n';;
+    cr) printf 'A\rB\n';;
+    hex*) printf 'HEX[%s]\n' "$(printf '%s' "$line" | od -An -tx1 | tr -d ' \n')";;
     quit) echo BYE; sleep 0.3; exit 0;;
     *) echo "GOT[$line]";;
   esac
