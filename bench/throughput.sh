@@ -80,7 +80,7 @@ measure() { # name, then the command, with PORT standing for the host's port
   local result="$E2E_WORK/result-$name"
   cat >"$E2E_WORK/host-$name.sh" <<SH
 #!/bin/sh
-VZ_BENCH_PORT=\$(cat "$E2E_WORK/port-$name") exec "$E2E_PYTHON" "$ROOT/bench/throughput_host.py" "$E2E_WORK/stream" "$result"
+VZ_BENCH_PORT=\$(cat "$E2E_WORK/port-$name") exec "$E2E_PYTHON" "$ROOT/bench/throughput_host.py" "$E2E_WORK/stream" "$result" 2>>"$E2E_WORK/host-$name.err"
 SH
   chmod 755 "$E2E_WORK/host-$name.sh"
   e2e_start_telnet "$E2E_WORK/host-$name.sh" || { echo failed; return; }
@@ -102,7 +102,8 @@ SH
     awk '{ printf "%.2f %s\n", $1 / $2 / 1000000, $3 }' "$result"
   else
     mkdir -p "$ROOT/build/win64/artifacts"
-    cp "$E2E_WORK/$name.log" "$ROOT/build/win64/artifacts/throughput-$name.log" 2>/dev/null
+    cat "$E2E_WORK/$name.log" "$E2E_WORK/host-$name.err" "$E2E_WORK/socat.log" \
+      >"$ROOT/build/win64/artifacts/throughput-$name.log" 2>/dev/null
     echo "failed (running at the end: $alive; log in build/win64/artifacts/throughput-$name.log)" >&2
     echo failed
   fi
