@@ -4,6 +4,7 @@
 
 E2E_ROOT="${E2E_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
 E2E_PYTHON="${E2E_PYTHON:-/usr/bin/python3}"
+export PYTHONDONTWRITEBYTECODE=1
 E2E_XVFB_PID=
 E2E_SOCAT_PID=
 E2E_PROGRAM_PID=

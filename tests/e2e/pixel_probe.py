@@ -8,6 +8,7 @@ status 0 when all probes hold, 1 when one fails, 2 when the markers are not foun
 import sys
 import os
 
+sys.dont_write_bytecode = True  # keep the source tree clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import screens  # noqa: E402
 

@@ -11,6 +11,7 @@ import sys
 import time
 import tty
 
+sys.dont_write_bytecode = True  # keep the source tree clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import screens  # noqa: E402
 
