@@ -27,6 +27,7 @@ for tool in xterm putty telnet; do
 done
 
 source "$ROOT/tests/e2e/e2e_lib.sh"
+e2e_private_prefix
 E2E_WORK="$(mktemp -d /tmp/vz-bench-XXXXXX)"
 mkdir -p "$E2E_WORK/run"
 term_pid=
@@ -124,5 +125,5 @@ printf '%-22s %10s  %s\n' "PuTTY (GTK)" ${putty}
 o=${ours%% *} x=${xterm%% *} p=${putty%% *}
 if [[ "$o" =~ ^[0-9.]+$ && "$x" =~ ^[0-9.]+$ && "$p" =~ ^[0-9.]+$ ]]; then
   awk -v o="$o" -v x="$x" -v p="$p" 'BEGIN {
-    printf "ratio VOVUZIVA / xterm: %.2f\nratio VOVUZIVA / PuTTY: %.2f\n", o / x, o / p }'
+    printf "ratio VOVUZIVA / xterm: %.3f\nratio VOVUZIVA / PuTTY: %.3f\n", o / x, o / p }'
 fi

@@ -11,6 +11,12 @@ E2E_PROGRAM_PID=
 
 e2e_log() { echo "[$(date +%H:%M:%S)] $*"; }
 
+# Runs Wine in a prefix of the runs' own (made once, reused): a terminal window started in the
+# shared prefix by another test may close every other copy of the program it finds there.
+e2e_private_prefix() {
+  export WINEPREFIX="${E2E_WINEPREFIX:-${VZ_CACHE:-/var/cache/vovuziva}/wineprefix-e2e}"
+}
+
 # Starts Xvfb on the first free display from 200 up and exports DISPLAY.
 e2e_start_display() {
   local n

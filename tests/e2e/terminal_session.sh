@@ -13,6 +13,7 @@ set -uo pipefail
 kind=$1 exe=$2 maker=$3 artifacts=$4
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/e2e_lib.sh"
+e2e_private_prefix
 E2E_WORK="$(mktemp -d /tmp/vz-e2e-XXXXXX)"
 mkdir -p "$E2E_WORK/run" "$artifacts"
 started=$(date +%s)
