@@ -6,7 +6,9 @@
 #include "commands/settings_record.h"
 #include "console/code_pages.h"
 #include "console/exit_chain.h"
+#include "console/console_primitives.h"
 #include "console/key_codes.h"
+#include "console/key_names.h"
 #include "console/key_queue.h"
 #include "console/messages.h"
 #include "console/program_launch.h"
@@ -94,6 +96,7 @@ KeyInputHooks DefaultKeyInputHooks() {
     h.KeyboardCodePage = []() { return platform::CurrentCodePages().AnsiCodePage(); };
     h.KeyForChar = UsKeyForChar;
     h.ScanCodeForVirtualKey = UsScanCode;
+    h.ScanCodeChar = platform::UsLayoutChar;
     h.PostCharMessage = [](char16_t, uint8_t) {};
     h.PumpKeyboardMessage = [] {};
     h.WaitForMessage = [] {};
@@ -550,6 +553,29 @@ bool KeyPressedOrWait(bool wait) {
     bool available = KeyAvailable();
     if (!available && wait) keyInputHooks.WaitForMessage();
     return available;
+}
+
+namespace {
+
+// The key reader's view of the window's queue.
+class WindowKeySource final : public platform::KeySource {
+  public:
+    bool KeyAvailable() override { return console::KeyAvailable(); }
+    uint16_t WaitForKey() override { return console::WaitForKey(); }
+    void BeforeKeyWait() override {
+        // What output left for later is shown before the program sits waiting.
+        auto& layer = ConsoleLayer;
+        if (layer.PendingScrollLines != 0) RedrawScreen();
+        if (layer.CaretPending) PlaceCaret();
+    }
+    char16_t LayoutChar(uint8_t scanCode) override { return keyInputHooks.ScanCodeChar(scanCode); }
+};
+WindowKeySource windowKeySource;
+
+}  // namespace
+
+void InstallWindowKeySource() {
+    platform::SetKeySource(&windowKeySource);
 }
 
 int32_t ReadLineInput(uint8_t* buffer, int32_t size) {

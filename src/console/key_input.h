@@ -48,6 +48,8 @@ struct KeyInputHooks {
     // to 10: Shift, Ctrl, Alt), -1 when no key types it; and the scan code of a virtual key.
     int32_t (*KeyForChar)(char16_t ch);
     uint8_t (*ScanCodeForVirtualKey)(uint16_t virtualKey);
+    // The character the key with this scan code types without Shift; 0 for none.
+    char16_t (*ScanCodeChar)(uint8_t scanCode);
 
     // Messages: a character message posted to the window the key came for; one waiting
     // keyboard message handled; a sleep until the next message arrives.
@@ -105,6 +107,10 @@ bool KeyAvailable();
 uint16_t WaitForKey();
 // Checks for a key; when none and wait is set, sleeps until the next message.
 bool KeyPressedOrWait(bool wait);
+// Makes the window's key queue the source that the key reader (KeyPressed,
+// ReadKeyCode) takes keys from.
+void InstallWindowKeySource();
+
 // Reads a line of typed text with echo, ended by CR (stored as CR LF); returns the bytes stored.
 int32_t ReadLineInput(uint8_t* buffer, int32_t size);
 

@@ -12,16 +12,29 @@
 #include "console/terminal_window.h"
 #include "console/messages.h"
 #include "console/tick_clock.h"
+#include "console/key_input.h"
+#include "console/key_names.h"
+#include "console/key_queue.h"
 #include "emulation/charsets.h"
+#include "emulation/macros.h"
 #include "emulation/main_routine.h"
 #include "emulation/receive_loop.h"
 #include "emulation/recogniser.h"
 #include "emulation/term_executor.h"
+#include "emulation/session_services.h"
 #include "emulation/term_types.h"
+#include "printing/print_interface.h"
+#include "ui/dialog_interface.h"
+#include "ui/message_box.h"
 
 namespace emulation {
 
-KeyboardState Keyboard;
+// The hooks reach the real units from the start, as the session services do.
+KeyboardState Keyboard = [] {
+    KeyboardState state;
+    state.Hooks = DefaultKeyboardHooks();
+    return state;
+}();
 
 namespace {
 
@@ -155,6 +168,9 @@ bool SendHighCharacter(uint8_t ch) {
 
 // The first step of every call, and the abort's clean-up of what waits.
 void ReassertAndPoll() {
+    // The receive loop ends each pass with the same rule.
+    if (Settings.NoKeyboardLock == 1) ReceiveLoop.KeyboardLocked = false;
+    if (ReceiveLoop.HostXoff && Settings.HostType == 7) ReceiveLoop.KeyboardLocked = true;
     PollKeyboard(true);
     if (Keyboard.AbortRequested) {
         Keyboard.RetransmitPending = false;
@@ -195,19 +211,23 @@ bool ServeMacro() {
     if (!H().MacroMode || H().MacroMode() != 1 || !H().NextMacroKey) return false;
     std::string text;
     uint16_t stop = 0;
+    bool stopIsChar = false;
     bool first = true;
     bool any = false;
     while (text.size() < kMacroBatch) {
-        const uint16_t key = H().NextMacroKey(first);
+        uint16_t key = 0;
+        bool isChar = false;
+        const bool got = H().NextMacroKey(first, key, isChar);
         first = false;
-        if (key == 0) break;
+        if (!got) break;
         any = true;
-        if (key < 128 && key != '\t' && key != 0) {
+        if (isChar && key < 128 && key != '\t' && key != 0) {
             text.push_back(static_cast<char>(key));
             if (key == '\r') break;
             continue;
         }
         stop = key;
+        stopIsChar = isChar;
         break;
     }
     if (!any) return false;
@@ -216,14 +236,16 @@ bool ServeMacro() {
         if (!TransmitString(ToEightBitControls(text), kEncodingUnchanged) && H().WriteMessage)
             H().WriteMessage(kMessageUnableToTransmit);
     }
-    if (stop == kKeyF4 || stop == kKeyF6) {
+    if (stop == 0) return true;
+    if (!stopIsChar && (stop == kKeyF4 || stop == kKeyF6)) {
         HandleHotKey(stop, false, true);
-    } else if (stop == '\r' || stop == '\t') {
+    } else if (stopIsChar && (stop == '\r' || stop == '\t')) {
         SendDueChar(static_cast<uint8_t>(stop));
-    } else if (stop >= 256) {
-        TransmitString(TermKeySequence(stop).view(), kEncodingUnchanged);
-    } else if (stop != 0) {
+    } else if (stopIsChar) {
+        // A character of the macro text, which may lie beyond the byte range.
         TransmitString(KeyToHostCode(static_cast<char16_t>(stop)), kEncodingUnchanged);
+    } else {
+        TransmitString(TermKeySequence(stop).view(), kEncodingUnchanged);
     }
     return true;
 }
@@ -281,6 +303,11 @@ bool ServeTypedKey() {
 
 void WhenIdle() {
     Keyboard.AbortRequested = false;
+    if (Keyboard.SlowBeepPending) {
+        Keyboard.SlowBeepPending = false;
+        if (H().BeepTone) H().BeepTone(Settings.BeepPitch.Get());
+    }
+    if (H().PrinterIdle) H().PrinterIdle();
     if (Settings.BeepIdle != 0 && H().Ticks) {
         if (!Keyboard.IdleBeepArmed) {
             Keyboard.IdleBeepDeadline = (H().Ticks() + kIdleBeepTicks) % console::TicksPerDay;
@@ -292,7 +319,72 @@ void WhenIdle() {
     }
 }
 
+// The end of every call: the status line's timing, and for an idle call in
+// the same tick as the last one, the wait for the next message.
+void EndOfCall(bool idle) {
+    if (H().TakeExpiredStatusMessage && H().TakeExpiredStatusMessage())
+        ReceiveLoop.StatusLineDirty = true;
+    const int32_t now = H().Ticks ? H().Ticks() : 0;
+    const bool newTick = now != Keyboard.LastTick;
+    Keyboard.LastTick = now;
+    if (!idle) return;
+    if (newTick) {
+        if (ReceiveLoop.StatusLineDirty && !(H().StatusMessageShown && H().StatusMessageShown()) &&
+            H().UpdateStatusLine)
+            H().UpdateStatusLine();
+        if (H().StatusIdleUpdate) H().StatusIdleUpdate();
+        return;
+    }
+    if (H().WaitForMessage && IdleWaitAllowed()) H().WaitForMessage();
+}
+
+// The next line of a pending paste, gathered up to its CR.
+bool NextPasteLineOfBuffer(std::u16string& line, bool& endsWithCr) {
+    line.clear();
+    endsWithCr = false;
+    if (!ui::PastePending()) return false;
+    // A line without a CR goes out in parts, so that the main loop keeps running.
+    constexpr size_t kLongestLine = 1024;
+    uint16_t key = 0;
+    while (line.size() < kLongestLine && ui::NextPasteChar(key)) {
+        if (key == '\r') {
+            endsWithCr = true;
+            break;
+        }
+        line.push_back(static_cast<char16_t>(key));
+    }
+    return !line.empty() || endsWithCr;
+}
+
 }  // namespace
+
+bool IdleWaitAllowed() {
+    if (H().WorkWaiting && H().WorkWaiting()) return false;
+    // Keys that are not kept back by the keyboard's state go out at once.
+    const bool ready = ReceiveLoop.KeyboardEnabled && !ReceiveLoop.KeyboardLocked &&
+                       ReceiveLoop.WaitForText.Length() == 0 && Keyboard.QuietWaitSeconds == 0;
+    if (!ready) return true;
+    if (!Keyboard.KeyRing.Empty()) return false;
+    return !(H().MacroMode && H().MacroMode() == 1);
+}
+
+void InstallKeyboardServices() {
+    MacroServices.KeyRingEmpty = [] { return Keyboard.KeyRing.Empty(); };
+    MacroServices.ReadKeyRing = []() -> uint16_t {
+        uint16_t key = 0;
+        return Keyboard.KeyRing.Take(key) ? key : 0;
+    };
+    MacroServices.PerformLocally = [](uint8_t b) { WriteRepeatedChar(b, 1, 1, true, true); };
+    MacroServices.MarkStatusLineDirty = [] { ReceiveLoop.StatusLineDirty = true; };
+    MacroServices.WaitForInput = [] {
+        console::KeyPressedOrWait(true);
+        console::PumpWindowMessages();
+    };
+    // Cheap tests only: the receive loop asks after every run of bytes.
+    ReceiveLoop.Hooks.KeyPressed = [] { return !console::KeyQueueEmpty(); };
+    ReceiveLoop.Hooks.MacroKeyWaiting = [] { return TopMacroFrame().Mode == MacroPlaying; };
+    Services.ProcessKeyboard = ProcessKeyboard;
+}
 
 bool SameKeyAnyShift(uint16_t functionKey, uint16_t key) {
     if (functionKey < kKeyF1 || functionKey > kKeyF10) return functionKey == key;
@@ -348,6 +440,42 @@ KeyboardHooks DefaultKeyboardHooks() {
     h.CurrentFunction = [] { return commands::Interpreter.CurrentFunction; };
     h.Milliseconds = [] { return static_cast<uint32_t>(console::BiosTicks()) * 55u; };
     h.Ticks = console::BiosTicks;
+
+    h.KeyPressed = console::KeyPressed;
+    h.ReadKeyCode = console::ReadKeyCode;
+    h.NormalizeKeyCode = [](uint16_t key) {
+        return static_cast<uint16_t>(console::NormalizeKeyCode(key));
+    };
+    h.ReadCharKey = console::ReadCharKey;
+    h.MacroExists = MacroExists;
+    h.StartMacro = [](uint16_t key, uint8_t nested) { StartMacro(key, nested != 0); };
+    h.StopMacros = StopMacros;
+    h.MacroMode = [] { return static_cast<uint8_t>(TopMacroFrame().Mode); };
+    h.SetMacroMode = [](uint8_t mode) { SetTopMacroMode(mode); };
+    h.NextMacroKey = [](bool start, uint16_t& code, bool& isChar) {
+        MacroKey key;
+        if (!NextMacroKey(start, key)) return false;
+        code = key.Code;
+        isChar = key.IsChar != 0;
+        return true;
+    };
+    h.RunErrorKeyMacro = RunErrorKeyMacro;
+    h.ShowMessageBox = [](std::string_view text) { ui::LangMessageBoxShort(text); };
+    h.NextPasteLine = NextPasteLineOfBuffer;
+    h.FreePasteBuffer = ui::FreePasteBuffer;
+    h.StopMedia = [] { Services.PlayMedia(""); };
+    h.Bell = [] { console::WriteCharCtl(7); };
+    h.BeepTone = console::BeepTone;
+    h.Delay = [](uint32_t milliseconds) {
+        console::Delay(static_cast<uint16_t>(std::min<uint32_t>(milliseconds, 0xFFFF)));
+    };
+    h.PrinterIdle = [] {
+        const uint32_t deadline = printing::PrinterOutput.PrinterIdleDeadline;
+        if (deadline != 0 && console::DeadlinePassed(static_cast<int32_t>(deadline)))
+            printing::OpenPrinterOutput();
+    };
+    h.WorkWaiting = [] { return !ui::MenuDispatch.PendingCommand.empty() || ReceivePassDue(); };
+    h.WaitForMessage = [] { console::KeyPressedOrWait(true); };
     return h;
 }
 
@@ -383,12 +511,13 @@ void PollKeyboard(bool fromMainLoop) {
     MainRoutine.MainLoopIdle = false;
 }
 
-void ProcessKeyboard() {
+namespace {
+
+// Steps 1 to 13: serves the first source that has something due; false when
+// the call was idle.
+bool ServeDueSource() {
     ReassertAndPoll();
-    if (NotReady()) {
-        WhenIdle();
-        return;
-    }
+    if (NotReady()) return false;
     auto& interp = commands::Interpreter;
     if (Keyboard.RetransmitPending) {
         TermExecutor.QuietLine = Settings.ReceiveQuiet != 0;
@@ -398,20 +527,20 @@ void ProcessKeyboard() {
             SendDueChar('\r');
         else if (H().WriteMessage)
             H().WriteMessage(kMessageUnableToTransmit);
-        return;
+        return true;
     }
     if (interp.PendingInput.Length() != 0) {
         const std::string text = interp.PendingInput.Str();
         interp.PendingInput = "";
         if (!TransmitString(text, kEncodingAnsi) && H().WriteMessage)
             H().WriteMessage(kMessageUnableToTransmit);
-        return;
+        return true;
     }
     if (!interp.PendingSendText.empty()) {
         const std::u16string text = std::move(interp.PendingSendText);
         interp.PendingSendText.clear();
         if (!SendWideText(text) && H().WriteMessage) H().WriteMessage(kMessageUnableToTransmit);
-        return;
+        return true;
     }
     if (interp.FunctionReply.Length() != 0) {
         TermExecutor.QuietLine = Settings.ReceiveQuiet != 0;
@@ -423,7 +552,7 @@ void ProcessKeyboard() {
             SendDueChar('\r');
         else if (H().WriteMessage)
             H().WriteMessage(kMessageUnableToTransmit);
-        return;
+        return true;
     }
     if (H().NextPasteLine) {
         std::u16string line;
@@ -434,12 +563,19 @@ void ProcessKeyboard() {
             } else if (H().WriteMessage) {
                 H().WriteMessage(kMessageUnableToTransmit);
             }
-            return;
+            return true;
         }
     }
-    if (ServeMacro()) return;
-    if (ServeTypedKey()) return;
-    WhenIdle();
+    if (ServeMacro()) return true;
+    return ServeTypedKey();
+}
+
+}  // namespace
+
+void ProcessKeyboard() {
+    const bool sent = ServeDueSource();
+    if (!sent) WhenIdle();
+    EndOfCall(!sent);
 }
 
 bool TransmitString(std::string_view text, uint8_t mode) {

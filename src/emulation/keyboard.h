@@ -64,7 +64,9 @@ struct KeyboardHooks {
     void (*StopMacros)() = nullptr;
     uint8_t (*MacroMode)() = nullptr;  // the top frame's Mode; 0 when none plays
     void (*SetMacroMode)(uint8_t mode) = nullptr;
-    uint16_t (*NextMacroKey)(bool start) = nullptr;  // 0 when the macro has no key ready
+    // The playing macro's next key: a character (isChar, up to U+FFFF) or a
+    // key code. False when the macro has no key ready.
+    bool (*NextMacroKey)(bool start, uint16_t& code, bool& isChar) = nullptr;
     bool (*RunErrorKeyMacro)() = nullptr;
     // The connection.
     bool (*SendByte)(uint8_t b) = nullptr;
@@ -94,8 +96,24 @@ struct KeyboardHooks {
     void (*StopCapture)() = nullptr;  // CaptureMode := 0
     void (*Bell)() = nullptr;
     void (*Delay)(uint32_t milliseconds) = nullptr;
+    void (*BeepTone)(uint32_t pitch) = nullptr;
     uint32_t (*Milliseconds)() = nullptr;
     int32_t (*Ticks)() = nullptr;
+    // The idle call: finishes print output whose idle time has passed.
+    void (*PrinterIdle)() = nullptr;
+    // The status line: takes a status message whose time is up (true once);
+    // a status message is still shown; redraws the status row; refreshes its
+    // indicators.
+    bool (*TakeExpiredStatusMessage)() = nullptr;
+    bool (*StatusMessageShown)() = nullptr;
+    void (*UpdateStatusLine)() = nullptr;
+    void (*StatusIdleUpdate)() = nullptr;
+    // Work that the main loop would do at once (received bytes its receive
+    // pass takes, a queued command): the idle call must not wait then.
+    bool (*WorkWaiting)() = nullptr;
+    // Sleeps until the next window message; the window's idle timer ends it
+    // within a tick.
+    void (*WaitForMessage)() = nullptr;
 };
 
 struct KeyboardState {
@@ -113,6 +131,8 @@ struct KeyboardState {
     uint32_t KeyLockTimeout = 0;   // TIMEOUT, tenths of a second; 0 = none
     bool IdleBeepArmed = false;
     int32_t IdleBeepDeadline = 0;
+    bool SlowBeepPending = false;  // the host's bell, sounded at BeepPitch when idle
+    int32_t LastTick = -1;         // the tick of the last call (the idle wait's measure)
     KeyboardHooks Hooks;
 };
 extern KeyboardState Keyboard;
@@ -122,6 +142,13 @@ KeyboardHooks DefaultKeyboardHooks();
 
 void PollKeyboard(bool fromMainLoop);
 void ProcessKeyboard();
+// Whether an idle call may sleep until the next message: not while the main
+// loop has work at once, nor while macro keys or typed keys could be sent.
+bool IdleWaitAllowed();
+// Joins the keyboard to the units that read and feed it: the macros' view of
+// the type-ahead ring, the receive loop's early end when a key or a macro key
+// waits, and the main loop's keyboard processing.
+void InstallKeyboardServices();
 // mode: 0 ANSI text, 1 OEM text, 4 bytes already in the host's code.
 bool TransmitString(std::string_view text, uint8_t mode);
 // At most 5 bytes.

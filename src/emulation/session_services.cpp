@@ -5,7 +5,9 @@
 #include "commands/settings_file.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
+#include "console/console_primitives.h"
 #include "console/file_search.h"
+#include "console/key_names.h"
 #include "console/globals.h"
 #include "console/messages.h"
 #include "console/program_launch.h"
@@ -14,6 +16,7 @@
 #include "console/tick_clock.h"
 #include "console/window_paint.h"
 #include "emulation/command_line.h"
+#include "emulation/keyboard.h"
 #include "emulation/receive_loop.h"
 #include "emulation/term_types.h"
 #include "printing/print_interface.h"
@@ -137,21 +140,22 @@ SessionServices DefaultSessionServices() {
     s.PumpWindowMessages = console::PumpWindowMessages;
     s.TerminalHasFocus = []() { return console::WindowPaint.HasFocus; };
     s.HostDrivesConnection = []() { return console::TerminalWindowUnit.CommRequestActive; };
-    s.ClrScr = []() {};
-    s.SetCursorRow = [](int) {};
-    s.ClampCursor = []() {};
-    s.KeyPressed = []() { return false; };
-    s.ReadKeyCode = []() -> uint16_t { return 0; };
-    s.SaveCursorState = []() {};
-    s.RestoreCursorState = []() {};
-    s.SetCursorVisible = [](bool) {};
-    s.DirectWriteOn = []() { return false; };
-    s.BeginDirectWrite = []() {};
-    s.EndDirectWrite = []() {};
-    s.SetAttrCursorMode = [](bool) {};
-    s.WriteCharCtl = [](char16_t) {};
-    s.MarkStatusLineDirty = []() {};
-    s.HoldScreenOn = []() { return false; };
+    s.ClrScr = console::ClrScr;
+    s.SetCursorRow = [](int row) { console::ConsoleLayer.CursorRow = row; };
+    s.ClampCursor = console::ClampCursor;
+    s.KeyPressed = console::KeyPressed;
+    s.ReadKeyCode = console::ReadKeyCode;
+    s.SaveCursorState = console::SaveCursorState;
+    s.RestoreCursorState = console::RestoreCursorState;
+    s.SetCursorVisible = [](bool visible) { console::ConsoleLayer.CursorVisible = visible; };
+    s.DirectWriteOn = []() { return console::ConsoleLayer.DirectWrite; };
+    s.BeginDirectWrite = console::BeginDirectWrite;
+    s.EndDirectWrite = console::EndDirectWrite;
+    s.SetAttrCursorMode = console::SetAttrCursorMode;
+    s.WriteCharCtl = [](char16_t ch) { console::WriteCharCtl(static_cast<uint8_t>(ch)); };
+    s.MarkStatusLineDirty = []() { ReceiveLoop.StatusLineDirty = true; };
+    // Scroll Lock as hold is the platform's to add.
+    s.HoldScreenOn = []() { return Keyboard.OutputHold; };
 
     s.AllocScreenBuffers = [](uint16_t) {};
     s.CloseScreenBuffers = []() {};
@@ -166,12 +170,12 @@ SessionServices DefaultSessionServices() {
     s.ProcessRunning = []() {
         return console::ProcessRunning(console::programLaunch.LaunchedProcess);
     };
-    s.ProcessKeyboard = []() {};
+    s.ProcessKeyboard = ProcessKeyboard;
     s.ReceiveFromHost = []() { emulation::ReceiveFromHost(); };
-    s.KeyboardEnabled = []() { return true; };
-    s.KeyboardLocked = []() { return false; };
-    s.WaitForPending = []() { return false; };
-    s.QuietWaitPending = []() { return false; };
+    s.KeyboardEnabled = []() { return ReceiveLoop.KeyboardEnabled; };
+    s.KeyboardLocked = []() { return ReceiveLoop.KeyboardLocked; };
+    s.WaitForPending = []() { return ReceiveLoop.WaitForText.Length() != 0; };
+    s.QuietWaitPending = []() { return Keyboard.QuietWaitSeconds != 0; };
 
     s.OpenPrinterDevice = printing::OpenPrinterTextFile;
     s.ClosePrinterDevice = printing::ClosePrinterTextFile;
@@ -188,6 +192,13 @@ SessionServices DefaultSessionServices() {
 }
 
 SessionServices Services = DefaultSessionServices();
+
+bool ReceivePassDue() {
+    if (Services.HoldScreenOn()) return false;
+    if (Services.HostDrivesConnection() && !Services.TerminalHasFocus())
+        return Services.CommInputReady(260);
+    return Services.CommInputReady(0);
+}
 
 void ResetSessionServices() {
     Services = DefaultSessionServices();

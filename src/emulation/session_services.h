@@ -139,6 +139,11 @@ struct SessionServices {
 // The table with every default entry.
 SessionServices DefaultSessionServices();
 
+// Whether the main loop's receive pass would take bytes now: some wait,
+// output is not held, and no other program drives the connection (or enough
+// wait that the pass runs all the same).
+bool ReceivePassDue();
+
 extern SessionServices Services;
 void ResetSessionServices();
 

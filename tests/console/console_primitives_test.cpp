@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
 #include <cstdlib>
@@ -491,6 +492,92 @@ TEST_F(ConsolePrimitivesTest, ErasesUseTheEraseAttributeAndClearFlags) {
             }
         }
         ExpectWindowMatchesRing();
+    }
+}
+
+TEST_F(ConsolePrimitivesTest, WritersNearTheLineEndNeverReachTheNextRingLine) {
+    // A ring exactly as wide as the line, with one scroll-back line after the bottom row: a
+    // cell past the last column of row 24 would land there, in bounds, where no sanitizer
+    // would notice it. A line narrower than the window lets whole runs reach past its end.
+    struct Case {
+        const char* name;
+        int32_t fromEnd;  // the cursor column, counted back from the last column
+        void (*write)(int32_t width);
+        const char* rowEnd;  // the last five columns of row 24 afterwards
+    };
+    const Case cases[] = {
+        {"WriteScreenStr", 2, [](int32_t) { WriteScreenStr("abcdefgh", 1252); }, "##abc"},
+        {"WriteScreenStr from the pending-wrap column", -1,
+         [](int32_t) { WriteScreenStr("abc", 0); }, "#####"},
+        {"WriteScreenChar", -1, [](int32_t) { WriteScreenChar(u'z'); }, "#####"},
+        {"WriteWideAttr", 1, [](int32_t) { WriteWideAttr(u"uvwxy", 7); }, "###uv"},
+        {"WriteWideCharAttr", 0, [](int32_t) { WriteWideCharAttr(u'\u4E00', 7); }, "#####"},
+        {"EraseChars", 2, [](int32_t) { EraseChars(100); }, "##   "},
+        {"ClrEol", 1, [](int32_t) { ClrEol(); }, "###  "},
+        {"FillCellRect", 0,
+         [](int32_t width) { FillCellRect({width - 3, 1000, 24, 1000}, MakeCell(u'f', 7)); },
+         "#ffff"},
+        {"WriteCells", 0,
+         [](int32_t width) {
+             const uint32_t cells[3] = {MakeCell(u'p', 7), MakeCell(u'q', 7), MakeCell(u'r', 7)};
+             WriteCells(24, width - 1, 3, cells);
+         },
+         "###pq"},
+        {"InsertColumns", 1, [](int32_t) { InsertColumns(100); }, "###  "},
+        {"ShiftRowCells", 0, [](int32_t width) { ShiftRowCells(24, width - 4, width, 3); },
+         "#####"},
+    };
+    for (int32_t width : {80, 40}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.name << ", lines of " << width);
+            console_test::ResetConsoleForTest(window, 25);
+            AllocTermScreenRing(25 * width * 4, width);
+            SetScreenColumnsSetting(static_cast<uint8_t>(width));
+            ASSERT_EQ(TermScreenRing.LineCount, 25);
+            Put(24, 1, std::string(width, '#'));
+            auto scrollBack = TermScreenRing.Cells.begin() + 24 * width;
+            std::fill(scrollBack, scrollBack + width, MakeCell(u'.', 7));
+            const auto before = TermScreenRing.Cells;
+            GotoRowCol(24, width - c.fromEnd);
+            c.write(width);
+            EXPECT_EQ(RingRow(24).substr(width - 5), c.rowEnd);
+            EXPECT_TRUE(std::equal(before.begin() + 24 * width, before.end(),
+                                   TermScreenRing.Cells.begin() + 24 * width));
+            EXPECT_EQ(TermScreenRing.TopLine, 0);
+        }
+    }
+}
+
+TEST_F(ConsolePrimitivesTest, BlankCellFollowsTheEraseAttributeRules) {
+    struct Case {
+        bool statusMode, eraseInCurrent;
+        int32_t selection;
+        CellAttribute want;
+    };
+    const CellAttribute entry0 = ConsoleLayer.AttrColorMap[0];
+    const Case cases[] = {
+        {false, false, kSelectionDirect, entry0},  // the direct attribute only when asked
+        {false, true, kSelectionDirect, 0x1E},
+        {false, true, 3, entry0},  // any other selection blanks in entry 0
+        {false, true, kSelectionInherit, entry0},
+        {true, true, kSelectionDirect, ConsoleLayer.StatusAttr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.statusMode << c.eraseInCurrent << " " << c.selection);
+        console_test::ResetConsoleForTest(window);
+        FillRows();
+        auto& l = ConsoleLayer;
+        l.DirectAttr = 0x1E;
+        l.EraseInCurrentAttr = c.eraseInCurrent;
+        l.AttrSelection = c.selection;
+        l.StatusMode = c.statusMode;
+        EXPECT_EQ(BlankCell(), MakeCell(u' ', c.want));
+        if (c.statusMode) continue;
+        GotoRowCol(3, 5);
+        EraseChars(2);
+        EXPECT_EQ(RingCell(3, 6), MakeCell(u' ', c.want));
+        EXPECT_EQ(WindowAttr(5, 2), c.want);
+        EXPECT_EQ(RingRow(3)[6], 'c');
     }
 }
 

@@ -267,6 +267,11 @@ TEST_F(ScreenBufferTest, TeletypeWriterScrollsByTheFirstRowOffset) {
     EXPECT_EQ(WindowRow(2), "!         ");
     EXPECT_EQ(window.Beeps.size(), 1u);
 
+    // Buffer row 0 is stored in the physical row the offset names; row 2 wraps to the
+    // start of the storage.
+    EXPECT_EQ(ScreenCharRow(0, 0), ConsoleScreen.Chars.data() + 2 * 10);
+    EXPECT_EQ(ScreenCharRow(0, 2), ConsoleScreen.Chars.data() + 1 * 10);
+
     // A text-row scroll afterwards puts the rows in order again.
     ConsoleLayer.LastRow = 3;
     ConsoleLayer.ScreenRows = 2;
@@ -274,6 +279,13 @@ TEST_F(ScreenBufferTest, TeletypeWriterScrollsByTheFirstRowOffset) {
     EXPECT_EQ(ConsoleScreen.FirstRow, 0);
     EXPECT_EQ(WindowRow(0), "four567890");
     EXPECT_EQ(WindowRow(2), "!         ");
+
+    // Reallocating the buffer starts the offset again.
+    tty("\rx");
+    EXPECT_NE(ConsoleScreen.FirstRow, 0);
+    SetScreenSize(12, 3);
+    EXPECT_EQ(ConsoleScreen.FirstRow, 0);
+    EXPECT_EQ(ScreenCharRow(0, 0), ConsoleScreen.Chars.data());
 }
 
 TEST_F(ScreenBufferTest, CellWritersKeepToTheBuffer) {

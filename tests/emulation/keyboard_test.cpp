@@ -171,11 +171,16 @@ TEST_F(KeyboardTest, TypedLineEndsAsTheSettingsSay) {
         EXPECT_TRUE(ReceiveLoop.KeyboardLocked);
         EXPECT_EQ(ReceiveLoop.TimeoutDeadline, 0);
     }
-    // A locked keyboard holds typed keys back.
+    // A locked keyboard holds typed keys back, unless the settings say the
+    // keyboard never locks.
     rec.sent.clear();
+    Settings.NoKeyboardLock = 0;
     Type({'z'});
     EXPECT_EQ(rec.sent, "");
     EXPECT_EQ(Keyboard.KeyRing.Count(), 1u);
+    Settings.NoKeyboardLock = 1;
+    ProcessKeyboard();
+    EXPECT_EQ(rec.sent, "z");
 }
 
 TEST_F(KeyboardTest, FailedSendIsReported) {
@@ -330,11 +335,12 @@ TEST_F(KeyboardTest, MacroKeysGoOutInBatches) {
     static std::deque<uint16_t> macro;
     macro = {'l', 's', '\r', 'x'};
     Keyboard.Hooks.MacroMode = []() -> uint8_t { return macro.empty() ? 0 : 1; };
-    Keyboard.Hooks.NextMacroKey = [](bool) -> uint16_t {
-        if (macro.empty()) return 0;
-        const uint16_t k = macro.front();
+    Keyboard.Hooks.NextMacroKey = [](bool, uint16_t& code, bool& isChar) {
+        if (macro.empty()) return false;
+        code = macro.front();
+        isChar = true;
         macro.pop_front();
-        return k;
+        return true;
     };
     ProcessKeyboard();
     EXPECT_EQ(rec.sent, "ls\r");

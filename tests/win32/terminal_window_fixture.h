@@ -87,13 +87,17 @@ struct Shot {
     }
 };
 
-inline Shot TakeShot(HWND window) {
+// The client area as the window's device context holds it, or, with fromScreen, as the
+// display shows it (read from the screen at the client area's place).
+inline Shot TakeShot(HWND window, bool fromScreen = false) {
     Shot shot;
     RECT client{};
     GetClientRect(window, &client);
     shot.Width = client.right;
     shot.Height = client.bottom;
-    HDC dc = GetDC(window);
+    POINT origin{0, 0};
+    if (fromScreen) ClientToScreen(window, &origin);
+    HDC dc = GetDC(fromScreen ? nullptr : window);
     HDC memory = CreateCompatibleDC(dc);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -105,7 +109,7 @@ inline Shot TakeShot(HWND window) {
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, shot.Width, shot.Height, dc, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, shot.Width, shot.Height, dc, origin.x, origin.y, SRCCOPY);
     GdiFlush();
     const uint32_t* p = static_cast<const uint32_t*>(bits);
     shot.Pixels.assign(p, p + static_cast<size_t>(shot.Width) * shot.Height);
@@ -113,7 +117,7 @@ inline Shot TakeShot(HWND window) {
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
-    ReleaseDC(window, dc);
+    ReleaseDC(fromScreen ? nullptr : window, dc);
     return shot;
 }
 

@@ -12,7 +12,10 @@
 #include <vector>
 
 #include "connections/connection_layer.h"
+#include "console/console_primitives.h"
+#include "console/key_input.h"
 #include "console/screen_buffer.h"
+#include "console/win32/screen_font_win32.h"
 #include "console/win32/terminal_window_win32.h"
 #include "terminal_window_fixture.h"
 #include "ui/message_box.h"
@@ -131,6 +134,56 @@ TEST_F(TerminalWindowWin32Test, CreatedByTheFirstConsoleOperationAndTitledFromTh
     EXPECT_EQ(Title(window), L"Wendrosta -  host.example");
 }
 
+TEST_F(TerminalWindowWin32Test, AnyConsoleOperationThatCanComeFirstMakesTheWindow) {
+    struct Case {
+        const char* What;
+        void (*Operation)();
+    };
+    const Case cases[] = {
+        {"a key wait", [] { console::KeyAvailable(); }},
+        {"a clear", [] { console::WriteCharCtl(12); }},
+        {"teletype output", [] { console::TeletypeWrite(reinterpret_cast<const uint8_t*>("hi"), 2); }},
+        {"a scroll", [] { console::ScrollTextRowsUp(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        ASSERT_EQ(console::TerminalWindowHandle(), nullptr);
+        c.Operation();
+        HWND window = console::TerminalWindowHandle();
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(IsWindowVisible(window));
+        console::DestroyTerminalWindow();
+        Pump();
+    }
+}
+
+TEST_F(TerminalWindowWin32Test, ScreenFontIsFixedPitchEvenForAFaceTheSystemLacks) {
+    for (const char* face : {"Courier New", "No Such Face Anywhere"}) {
+        SCOPED_TRACE(face);
+        commands::Settings.ScreenFontName = face;
+        HWND window = QuietWindow();
+        ASSERT_NE(window, nullptr);
+        ASSERT_NE(console::ScreenFontUnit.ScreenFont, nullptr);
+        EXPECT_NE(console::ScreenFontUnit.FontFace, L"No Such Face Anywhere");
+        HDC dc = GetDC(window);
+        HGDIOBJ old = SelectObject(dc, console::ScreenFontUnit.ScreenFont);
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        SIZE narrow{}, wide{};
+        GetTextExtentPoint32W(dc, L"iiii", 4, &narrow);
+        GetTextExtentPoint32W(dc, L"MMMM", 4, &wide);
+        SelectObject(dc, old);
+        ReleaseDC(window, dc);
+        // The flag set means variable pitch.
+        EXPECT_EQ(metrics.tmPitchAndFamily & TMPF_FIXED_PITCH, 0);
+        EXPECT_EQ(narrow.cx, wide.cx);
+        EXPECT_EQ(wide.cx, 4 * console::WindowPaint.CellWidth);
+        EXPECT_EQ(console::WindowPaint.CellHeight, metrics.tmHeight);
+        console::DestroyTerminalWindow();
+        Pump();
+    }
+}
+
 TEST_F(TerminalWindowWin32Test, CloseAsksTheSaveQuestionAndEndsTheRunOnlyWhenItLetsIt) {
     HWND window = QuietWindow();
     ASSERT_NE(window, nullptr);
@@ -177,7 +230,7 @@ TEST_F(TerminalWindowWin32Test, AnswersConnectionRequestsOfAnotherProgram) {
     std::string client =
         WindowsPath(VZ_BUILD_DIR "/tests/comm_request_client/comm_request_client.exe");
     PROCESS_INFORMATION p = Start(client, std::to_string(reinterpret_cast<uintptr_t>(window)) +
-                                              " \"" + out + "\" 5 6:2 6:3 4 9 2 8 7 9 1:65 99");
+                                              " \"" + out + "\" 5 6:2 6:3 4 9 2 8 7 9 1:65 3 99");
     ASSERT_TRUE(WaitPumping(p.hProcess, 30000)) << "the client did not finish";
     std::ifstream in(out);
     std::vector<std::string> lines;
@@ -193,6 +246,7 @@ TEST_F(TerminalWindowWin32Test, AnswersConnectionRequestsOfAnotherProgram) {
         "0",                                        // cleared
         std::to_string(0x100 | 'Z'),
         "0",  // sending fails while closed
+        "1",  // break
         "1",  // released
     };
     EXPECT_EQ(lines, expected);

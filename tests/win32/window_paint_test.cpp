@@ -84,6 +84,79 @@ TEST_F(WindowPaintWin32Test, EveryForegroundOnEveryBackgroundInTheBrightBackgrou
               (span.Right - span.Left) * (span.Bottom - 2 - span.Top));
 }
 
+// The colours a cell of attribute byte A shows in attribute modes 0 to 3, worked out from
+// the modes' rules: bit 7 underlines (0, 1) or blinks (2, 3), and modes 0 and 2 draw a
+// non-black background from the bright half of the palette.
+struct CellLook {
+    int Fg, Bg;
+    bool Underline;
+};
+CellLook ExpectedLook(int mode, int attr, bool blinkPhase) {
+    const int fg = attr & 15, bg = (attr >> 4) & 7;
+    const bool bit7 = (attr & 0x80) != 0;
+    const bool bright = mode == 0 || mode == 2;
+    const int shownBg = bg == 0 ? 0 : (bright ? bg + 8 : bg);
+    const bool underline = (mode == 0 || mode == 1) && bit7;
+    if ((mode == 2 || mode == 3) && bit7 && blinkPhase) {
+        // Blinking text is hidden: on black everything goes black, elsewhere the text
+        // takes the background's colour.
+        return bg == 0 ? CellLook{0, 0, false} : CellLook{shownBg, shownBg, false};
+    }
+    return {fg, shownBg, underline};
+}
+
+TEST_F(WindowPaintWin32Test, SixteenForegroundsOnEightBackgroundsInEachBit7Mode) {
+    HWND window = QuietWindow();
+    ASSERT_NE(window, nullptr);
+    // Rows 0-7: background = row; rows 8-15 the same with bit 7; column = foreground.
+    auto attrAt = [](int col, int row) { return (row >= 8 ? 0x80 : 0) | (row & 7) << 4 | col; };
+    auto check = [&](const Shot& shot, int mode, bool phase) {
+        for (int row = 0; row < 16; ++row) {
+            for (int col = 0; col < 16; ++col) {
+                CellLook look = ExpectedLook(mode, attrAt(col, row), phase);
+                SCOPED_TRACE(::testing::Message() << "mode " << mode << " phase " << phase
+                                                  << " attribute " << attrAt(col, row));
+                ExpectCell(shot, col, row, look.Fg, look.Bg);
+                if (look.Underline && look.Fg != look.Bg) {
+                    PixelRect cell = CellPixels(col, row);
+                    PixelRect line{cell.Left, cell.Bottom - 2, cell.Right, cell.Bottom - 1};
+                    EXPECT_EQ(shot.Count(line, Colour(look.Fg)), Shot::Area(line));
+                }
+            }
+        }
+    };
+    for (int mode = 0; mode <= 3; ++mode) {
+        console::SetAttributeMode(static_cast<uint8_t>(mode));
+        console::ConsoleScreen.BlinkPhase = false;
+        console::ClearWindowScreen();
+        for (int row = 0; row < 16; ++row)
+            for (int col = 0; col < 16; ++col)
+                Write(u"M", col, row, static_cast<CellAttribute>(attrAt(col, row)));
+        UpdateWindow(window);
+        Shot shot = window_test::TakeShot(window);
+        shot.Save("paint_mode" + std::to_string(mode) + "_grid");
+        check(shot, mode, false);
+        if (mode == 0) {
+            // What reached the display: the same cells, read back from the screen.
+            Pump(300);
+            Shot screen = window_test::TakeShot(window, true);
+            screen.Save("paint_mode0_grid_screen");
+            check(screen, mode, false);
+        }
+        if (mode < 2) continue;
+
+        // The blink tick repaints only the blinking half, which now hides its text.
+        int paints = console::WindowPaint.Paints;
+        SendMessageW(window, WM_TIMER, console::kBlinkTimer, 0);
+        UpdateWindow(window);
+        EXPECT_EQ(console::WindowPaint.Paints, paints + 1);
+        EXPECT_EQ(console::WindowPaint.LastPaintCells, 8 * 16);
+        shot = window_test::TakeShot(window);
+        shot.Save("paint_mode" + std::to_string(mode) + "_grid_blink");
+        check(shot, mode, true);
+    }
+}
+
 TEST_F(WindowPaintWin32Test, BlinkingTextDisappearsInTheOtherPhase) {
     HWND window = QuietWindow();
     ASSERT_NE(window, nullptr);

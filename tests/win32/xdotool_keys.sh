@@ -53,7 +53,8 @@ for _ in $(seq 40); do
 done
 [ -n "$focused" ] || { echo "the probe window never got the focus"; cat "$work/wine.log"; exit 1; }
 xdotool type --delay 80 'ab1'
-xdotool key --delay 80 F1 Up Return shift+F1 ctrl+Right Escape
+xdotool key --delay 80 F1 F10 Up Down Left Right Home End Prior Next Insert Delete Return \
+  shift+F1 shift+Up ctrl+Right ctrl+F5 ctrl+End alt+a alt+z alt+F2 alt+Home BackSpace Escape
 
 for _ in $(seq 300); do
   kill -0 "$probe_pid" 2>/dev/null || break
@@ -62,16 +63,35 @@ done
 wait "$probe_pid" || true
 probe_pid=
 
-# Raw queue entry and its key code: typed bytes, then F1, the grey Up, Enter, Shift+F1,
-# Ctrl+grey Right, Escape.
+# Raw queue entry and its key code: typed bytes, then F1, F10, the grey cursor block (arrows,
+# Home, End, PgUp, PgDn, Ins, Del), Enter, Shift+F1, Shift+Up, Ctrl+Right, Ctrl+F5, Ctrl+End,
+# Alt+A, Alt+Z, Alt+F2, Alt+Home, Backspace, Escape.
 expected='0061 97
 0062 98
 0031 49
 3B00 315
+4400 324
 48E0 328
+50E0 336
+4BE0 331
+4DE0 333
+47E0 327
+4FE0 335
+49E0 329
+51E0 337
+52E0 338
+53E0 339
 000D 13
 5400 340
+B8E0 440
 74E0 372
+6200 354
+75E0 373
+1E00 286
+2C00 300
+6900 361
+97E0 407
+0800 264
 001B 27'
 actual="$(tr -d '\r' < "$work/keys.txt" 2>/dev/null | grep -v '^focus' || true)"
 if [ "$actual" != "$expected" ]; then

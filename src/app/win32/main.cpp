@@ -17,6 +17,8 @@
 #include "console/win32/install_services.h"
 #include "console/win32/key_input_win32.h"
 #include "console/win32/terminal_window_win32.h"
+#include "commands/settings_record.h"
+#include "emulation/keyboard.h"
 #include "emulation/macros.h"
 #include "emulation/main_routine.h"
 #include "emulation/term_executor.h"
@@ -37,10 +39,17 @@ bool MenuHoldsItem(std::string_view menuName, uint16_t itemId) {
     return holds;
 }
 
-// Until the keyboard processing exists the pass waits here, as that will,
-// for the next message or one tick, so that an idle program does not spin.
-void WaitForNextMessage() {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 55, QS_ALLINPUT);
+// Output is held by the HOLD command, or by Scroll Lock when the settings
+// give it that meaning.
+bool HoldScreenOn() {
+    return emulation::Keyboard.OutputHold ||
+           (commands::Settings.ScrollLockKey != 0 && (GetKeyState(VK_SCROLL) & 1) != 0);
+}
+
+// Socket notices and the key pumps go to the window once it exists.
+void TerminalWindowCreated(HWND window) {
+    connections::InstallWinsockConnection(window);
+    console::SetKeyInputWindow(window, nullptr);
 }
 
 // An end of the process through the C run-time still runs the exit chain.
@@ -60,14 +69,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     console::InstallKeyInputWin32();
     // Sockets are polled until the window exists to take their notices.
     connections::InstallWinsockConnection(nullptr);
-    console::WindowHandlers.WindowCreated = connections::InstallWinsockConnection;
+    console::WindowHandlers.WindowCreated = TerminalWindowCreated;
     ui::InstallWin32MessageBox();
     ui::InstallWin32LanguageDialogs();
     emulation::Services.MenuHoldsItem = MenuHoldsItem;
-    emulation::Services.ProcessKeyboard = WaitForNextMessage;
+    emulation::Services.HoldScreenOn = HoldScreenOn;
     std::atexit(RunExitChainAtExit);
 
     emulation::InstallMacroServices();
+    emulation::InstallKeyboardServices();
     emulation::InstallTermOperations();
     emulation::UseCommRecogniserSource();
     transfer::InitKermit();

@@ -7,10 +7,14 @@
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
 #include "console/exit_chain.h"
+#include "console/key_codes.h"
 #include "console/key_input.h"
+#include "console/key_queue.h"
 #include "console/messages.h"
 #include "console/program_launch.h"
 #include "console/terminal_window.h"
+#include "console/win32/terminal_window_win32.h"
+#include "console/window_paint.h"
 
 namespace console {
 namespace {
@@ -243,17 +247,41 @@ void InstallKeyInputWin32() {
         HWND target = Win32Keys.KeyWindow ? Win32Keys.KeyWindow : Win32Keys.Window;
         if (target) PostMessageW(target, WM_CHAR, ch, static_cast<LPARAM>(scan) << 16 | 1);
     };
+    h.ScanCodeChar = [](uint8_t scanCode) -> char16_t {
+        HKL layout = GetKeyboardLayout(0);
+        UINT virtualKey = MapVirtualKeyExW(scanCode, MAPVK_VSC_TO_VK, layout);
+        if (virtualKey == 0) return 0;
+        // Dead keys carry their flag in the top bit.
+        return static_cast<char16_t>(MapVirtualKeyExW(virtualKey, MAPVK_VK_TO_CHAR, layout) &
+                                     0x7FFFFFFF);
+    };
+    h.CheckBreak = [] { return TerminalWindowUnit.CheckBreak; };
+    h.KeyboardCodePage = [] { return TerminalWindowUnit.KeyboardCodePage; };
+    h.KeyWaitStarted = [] { WindowPaint.KeyWaitStarted = true; };
+    h.ClearIdleTick = [] { TerminalWindowUnit.IdleTick = false; };
     h.PumpKeyboardMessage = PumpOneKeyboardMessage;
-    // Returns when a message waits, seen before or not.
+    // Returns when a message waits, seen before or not. The window's idle timer
+    // sends one within a tick; the bound keeps a program whose window is gone
+    // from sleeping for ever.
     h.WaitForMessage = [] {
-        MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        constexpr DWORD kOneTickMs = 55;
+        MsgWaitForMultipleObjectsEx(0, nullptr, kOneTickMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     };
     h.WarnLaunchedProgram = WarnLaunchedProgramBox;
+
+    // The terminal window installs the hook when it is made and removes it when it goes, and
+    // reads the last key and queues keys for accelerators whose key has a macro.
+    WindowHandlers.InstallKeyboardHook = InstallKeyboardHook;
+    WindowHandlers.RemoveKeyboardHook = RemoveKeyboardHook;
+    WindowHandlers.LastKey = [] { return keyInput.LastKey; };
+    WindowHandlers.QueueExtendedKey = [](uint8_t scan) { PutExtendedKey(scan, false, false, false); };
 
     TerminalWindowSeam seam = SetTerminalWindowSeam(TerminalWindowSeam{});
     seam.PumpWindowMessages = PumpKeyInputMessages;
     SetTerminalWindowSeam(seam);
     programLaunch.pumpWindowMessages = PumpKeyInputMessages;
+
+    InstallWindowKeySource();
 }
 
 }  // namespace console

@@ -155,6 +155,10 @@ void CreateTerminalWindow() {
         return;
     }
     W.TerminalWindow = window;
+#ifdef VZ_HAVE_KEY_INPUT
+    // The pumps serve this window and translate its accelerators.
+    SetKeyInputWindow(window, W.Accelerators);
+#endif
     if (WindowHandlers.WindowCreated) WindowHandlers.WindowCreated(window);
     if (closeGreyed)
         EnableMenuItem(GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
@@ -212,6 +216,9 @@ void OnDestroy(HWND window) {
         W.HelpOpened = false;
     }
     PostQuitMessage(0);
+#ifdef VZ_HAVE_KEY_INPUT
+    SetKeyInputWindow(nullptr, nullptr);
+#endif
     W.WindowCreated = false;
     W.TerminalWindow = nullptr;
 }

@@ -1,0 +1,293 @@
+// The whole program against a telnet host on loopback (tests/win32/with_key_host.sh starts it,
+// naming its port in VZ_KEY_HOST_PORT and the file of what it received in VZ_KEY_HOST_LOG): key
+// messages posted to the terminal window reach the host as the VT220 key strings, the host's
+// output reaches the window, and an idle program sleeps.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "console/win32/terminal_window_win32.h"
+
+namespace {
+
+std::wstring WindowsPath(const std::string& path) {
+    std::wstring out(path.begin(), path.end());
+    for (wchar_t& c : out)
+        if (c == L'/') c = L'\\';
+    if (!path.empty() && path[0] == '/') out = L"Z:" + out;
+    return out;
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+    std::string data;
+    if (std::FILE* f = _wfopen(path.c_str(), L"rb")) {
+        char buffer[512];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, n);
+        std::fclose(f);
+    }
+    return data;
+}
+
+std::string Escaped(const std::string& bytes) {
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "<%02X>", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+// The client area of a window as 32-bit pixels, top row first.
+struct Shot {
+    int Width = 0;
+    int Height = 0;
+    std::vector<uint32_t> Pixels;
+
+    bool Light(int x, int y) const {
+        const uint32_t p = Pixels[static_cast<size_t>(y) * Width + x];
+        return ((p >> 16) & 0xFF) > 128 && ((p >> 8) & 0xFF) > 128 && (p & 0xFF) > 128;
+    }
+    int LightInBand(int top, int bottom) const {
+        int n = 0;
+        for (int y = std::max(top, 0); y < std::min(bottom, Height); ++y)
+            for (int x = 0; x < Width; ++x) n += Light(x, y) ? 1 : 0;
+        return n;
+    }
+};
+
+Shot TakeShot(HWND window) {
+    Shot shot;
+    RECT client{};
+    GetClientRect(window, &client);
+    shot.Width = client.right;
+    shot.Height = client.bottom;
+    if (shot.Width <= 0 || shot.Height <= 0) return shot;
+    HDC source = GetDC(window);
+    HDC memory = CreateCompatibleDC(source);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = shot.Width;
+    info.bmiHeader.biHeight = -shot.Height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, shot.Width, shot.Height, source, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* p = static_cast<const uint32_t*>(bits);
+    shot.Pixels.assign(p, p + static_cast<size_t>(shot.Width) * shot.Height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, source);
+    return shot;
+}
+
+// A reverse-video bar of the host from the left edge over this many of the 80 columns: the
+// scanlines whose light run has about that length. False when there is none.
+bool FindBar(const Shot& shot, int cells, int& top, int& bottom) {
+    top = bottom = -1;
+    for (int y = 0; y < shot.Height; ++y) {
+        int x = 0;
+        while (x < shot.Width / 40 && !shot.Light(x, y)) ++x;
+        int run = 0;
+        while (x + run < shot.Width && shot.Light(x + run, y)) ++run;
+        const bool bar = run > shot.Width * (cells - 2) / 80 && run < shot.Width * (cells + 2) / 80;
+        if (bar && top < 0) top = y;
+        if (bar) bottom = y + 1;
+        if (!bar && top >= 0) break;
+    }
+    return top >= 0;
+}
+
+class ProgramKeys : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* port = std::getenv("VZ_KEY_HOST_PORT");
+        const char* log = std::getenv("VZ_KEY_HOST_LOG");
+        if (!port || !*port || !log || !*log) GTEST_SKIP() << "no key host (with_key_host.sh)";
+        port_ = port;
+        log_ = WindowsPath(log);
+        wchar_t temp[MAX_PATH];
+        ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+        folder_ = std::wstring(temp) + L"vz_keys_" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(folder_.c_str(), nullptr);
+        exe_ = folder_ + L"\\VOVUZIVA.exe";
+        ASSERT_TRUE(
+            CopyFileW(WindowsPath(VZ_BUILD_DIR "/VOVUZIVA.exe").c_str(), exe_.c_str(), FALSE))
+            << GetLastError();
+    }
+    void TearDown() override {
+        if (process_.hProcess) {
+            if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+                TerminateProcess(process_.hProcess, 99);
+            WaitForSingleObject(process_.hProcess, 5000);
+            CloseHandle(process_.hProcess);
+            CloseHandle(process_.hThread);
+        }
+        DeleteFileW(exe_.c_str());
+        RemoveDirectoryW(folder_.c_str());
+    }
+
+    HWND StartProgram() {
+        std::wstring commandLine = L"\"" + exe_ + L"\" NONE TELNET://127.0.0.1:" +
+                                   std::wstring(port_.begin(), port_.end());
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        if (!CreateProcessW(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            folder_.c_str(), &startup, &process_))
+            return nullptr;
+        for (int waited = 0; waited < 60000; waited += 100) {
+            HWND window = nullptr;
+            while ((window = FindWindowExW(nullptr, window, console::TerminalWindowClass,
+                                           nullptr)) != nullptr) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner == process_.dwProcessId) return window;
+            }
+            if (WaitForSingleObject(process_.hProcess, 100) == WAIT_OBJECT_0) return nullptr;
+        }
+        return nullptr;
+    }
+
+    // Waits until the host has received at least n bytes; what it received.
+    std::string WaitForHostBytes(size_t n) {
+        std::string got;
+        for (int waited = 0; waited < 15000; waited += 100) {
+            got = ReadWholeFile(log_);
+            if (got.size() >= n) break;
+            Sleep(100);
+        }
+        return got;
+    }
+
+    // The program's processor time in clock ticks of the system that runs Wine, from its /proc
+    // (the process times Wine reports for another process stand still); -1 when unknown.
+    long LinuxCpuTicks() {
+        const std::wstring mark = L"vz_keys_" + std::to_wstring(GetCurrentProcessId());
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
+        if (search == INVALID_HANDLE_VALUE) return -1;
+        long ticks = -1;
+        do {
+            const std::wstring name = found.cFileName;
+            if (name.empty() || name.find_first_not_of(L"0123456789") != std::wstring::npos)
+                continue;
+            std::string command = ReadWholeFile(L"Z:\\proc\\" + name + L"\\cmdline");
+            if (command.find(std::string(mark.begin(), mark.end())) == std::string::npos ||
+                command.find("VOVUZIVA") == std::string::npos)
+                continue;
+            // Fields 14 and 15, user and system time, follow the parenthesised name.
+            const std::string stat = ReadWholeFile(L"Z:\\proc\\" + name + L"\\stat");
+            const size_t close = stat.rfind(')');
+            if (close == std::string::npos) continue;
+            long utime = 0, stime = 0;
+            if (std::sscanf(stat.c_str() + close + 1,
+                            " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime,
+                            &stime) == 2)
+                ticks = std::max(ticks, 0L) + utime + stime;
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+        return ticks;
+    }
+
+    std::string port_;
+    std::wstring log_, folder_, exe_;
+    PROCESS_INFORMATION process_{};
+};
+
+TEST_F(ProgramKeys, TypedKeysReachTheHostAndHostOutputReachesTheScreen) {
+    HWND window = StartProgram();
+    ASSERT_NE(window, nullptr) << "no terminal window";
+
+    // The host's banner on the screen: the bar of row 5, and text on row 1.
+    int barTop = -1, barBottom = -1;
+    Shot shot;
+    for (int waited = 0; waited < 20000 && barTop < 0; waited += 200) {
+        Sleep(200);
+        shot = TakeShot(window);
+        FindBar(shot, 20, barTop, barBottom);
+    }
+    ASSERT_GE(barTop, 0) << "the host's reverse-video bar never appeared";
+    const int cell = barBottom - barTop;
+    ASSERT_GT(cell, 4);
+    EXPECT_GT(shot.LightInBand(barTop - 4 * cell, barTop - 3 * cell), 0) << "no banner text";
+    const int row10Top = barTop + 5 * cell;
+    EXPECT_EQ(shot.LightInBand(row10Top, row10Top + cell), 0);
+
+    // Letters and Enter as the characters the window gets; the grey Up arrow and F1 as key-downs
+    // that the window's key handler takes.
+    auto postChar = [&](wchar_t ch, int scan) {
+        PostMessageW(window, WM_CHAR, ch, static_cast<LPARAM>(scan) << 16 | 1);
+    };
+    auto postKeyDown = [&](UINT key, int scan, bool extended) {
+        PostMessageW(window, WM_KEYDOWN, key,
+                     static_cast<LPARAM>(scan) << 16 | (extended ? 1 << 24 : 0) | 1);
+    };
+    postChar(L'a', 0x1E);
+    postChar(L'b', 0x30);
+    postChar(L'\r', 0x1C);
+    postKeyDown(VK_UP, 0x48, true);
+    postKeyDown(VK_F1, 0x3B, false);
+
+    const std::string expected = "ab\r\x1b[A\x1bOP";
+    const std::string got = WaitForHostBytes(expected.size());
+    EXPECT_EQ(Escaped(got), Escaped(expected));
+
+    // The host's answer to them on row 10.
+    int answer = 0;
+    for (int waited = 0; waited < 10000 && answer == 0; waited += 200) {
+        Sleep(200);
+        answer = TakeShot(window).LightInBand(row10Top, row10Top + cell);
+    }
+    EXPECT_GT(answer, 0) << "the host's answer did not reach the screen";
+
+    // Nothing happens now: an idle program sleeps between its timer's messages instead of
+    // spinning (a spinning one takes a whole processor, 100 ticks a second).
+    Sleep(500);
+    const long before = LinuxCpuTicks();
+    if (before < 0) GTEST_SKIP() << "the program's processor time cannot be read here";
+    Sleep(3000);
+    const long used = LinuxCpuTicks() - before;
+    EXPECT_LT(used, 75) << "processor ticks while idle for 3 s";
+    std::printf("idle program: %ld of 300 processor ticks in 3 s\n", used);
+}
+
+TEST_F(ProgramKeys, HostStreamRunsToItsEnd) {
+    HWND window = StartProgram();
+    ASSERT_NE(window, nullptr) << "no terminal window";
+    int top = -1, bottom = -1;
+    for (int waited = 0; waited < 20000 && top < 0; waited += 200) {
+        Sleep(200);
+        FindBar(TakeShot(window), 20, top, bottom);
+    }
+    ASSERT_GE(top, 0) << "the host's banner never appeared";
+
+    // About 200 KB of text, then a cleared screen with a bar of 40 cells: the bar shows that
+    // every byte before it went through.
+    PostMessageW(window, WM_CHAR, L'T', 0x14 << 16 | 1);
+    const DWORD start = GetTickCount();
+    bool ended = false;
+    while (!ended && GetTickCount() - start < 60000) {
+        Sleep(100);
+        ended = FindBar(TakeShot(window), 40, top, bottom);
+    }
+    EXPECT_TRUE(ended) << "the stream did not reach its end within a minute";
+    if (ended)
+        std::printf("host stream: 204000 bytes shown in %.1f s\n",
+                    (GetTickCount() - start) / 1000.0);
+}
+
+}  // namespace
