@@ -28,9 +28,14 @@ with open(os.path.join(work, "term"), "w") as f:
 tty.setraw(0)
 os.write(1, screens.SCREENS[name][0](term))
 hangup = os.path.join(work, "hangup")
+scroll = os.path.join(work, "scroll")
+scrolled = False
 deadline = time.monotonic() + 150
 with open(os.path.join(work, "received"), "ab", buffering=0) as rec:
     while time.monotonic() < deadline and not os.path.exists(hangup):
+        if not scrolled and name in screens.SCROLL_SCREENS and os.path.exists(scroll):
+            os.write(1, screens.SCROLL_SCREENS[name](term))
+            scrolled = True
         ready, _, _ = select.select([0], [], [], 0.05)
         if ready:
             data = os.read(0, 4096)

@@ -135,8 +135,28 @@ WYSE60_PENDING_PROBES = [
 WYSE60_KEYS = ["type:ab1", "Return", "Up", "Down", "Right", "Left", "F2", "F4", "Home"]
 WYSE60_EXPECTED = b"ab1\r" + b"\x0b\x0a\x0c\x08" + b"\x1e"
 
+
+
+def vt220_scroll(term):
+    """Thirty lines from the top of a cleared screen: the last six scroll the whole screen up,
+    so line 7 (green) ends on row 1 and line 30 (magenta, no line end) on row 24."""
+    s = CSI + "0m" + CSI + "H" + CSI + "2J"
+    for i in range(1, 31):
+        colour = {7: CSI + "42m", 30: CSI + "45m"}.get(i, "")
+        s += colour + f"line {i:02d}" + CSI + "0m" + ("\r\n" if i < 30 else "")
+    return s.encode("latin-1")
+
+
+# Full-screen scrolling does not work yet (the lines past the bottom row are written over it):
+# these probes of the second screenshot are checked and reported, not counted.
+VT220_SCROLL_PROBES = [
+    (1, 1, "bg", BRIGHT_GREEN), (7, 1, "bg", BLACK), (23, 1, "ink", True),
+    (24, 1, "bg", BRIGHT_MAGENTA),
+]
+
 SCREENS = {
     "vt220": (vt220_screen, VT220_PROBES, BRIGHT_MAGENTA, VT220_KEYS, VT220_EXPECTED),
     "wyse60": (wyse60_screen, WYSE60_PROBES, WHITE, WYSE60_KEYS, WYSE60_EXPECTED),
 }
-PENDING_PROBES = {"wyse60": WYSE60_PENDING_PROBES}
+PENDING_PROBES = {"wyse60": WYSE60_PENDING_PROBES, "vt220-scroll": VT220_SCROLL_PROBES}
+SCROLL_SCREENS = {"vt220": vt220_scroll}
