@@ -9,6 +9,7 @@
 #include "connections/connection_layer.h"
 #include "console/code_pages.h"
 #include "console/console_primitives.h"
+#include "console/idle_refresh.h"
 #include "console/terminal_window.h"
 #include "console/messages.h"
 #include "console/tick_clock.h"
@@ -440,6 +441,7 @@ KeyboardHooks DefaultKeyboardHooks() {
     h.CurrentFunction = [] { return commands::Interpreter.CurrentFunction; };
     h.Milliseconds = [] { return static_cast<uint32_t>(console::BiosTicks()) * 55u; };
     h.Ticks = console::BiosTicks;
+    h.StatusIdleUpdate = console::StatusIdleUpdate;
 
     h.KeyPressed = console::KeyPressed;
     h.ReadKeyCode = console::ReadKeyCode;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fake_console_window.h"
+#include "console/idle_refresh.h"
 
 #include "common/allocation_counter.h"
 
@@ -808,6 +809,33 @@ TEST_F(ConsolePrimitivesTest, WritingMakesNoHeapAllocation) {
         DeleteColumns(1);
     }
     EXPECT_EQ(test_support::HeapAllocations(), before);
+}
+
+
+// Lines that jump scrolling held back reach the window at the idle refresh,
+// unless full jump scrolling still sees output waiting.
+TEST_F(ConsolePrimitivesTest, IdleRefreshPaintsHeldBackScrollLines) {
+    static bool waiting;
+    for (bool outputWaiting : {true, false}) {
+        console_test::ResetConsoleForTest(window);
+        SetJumpScrollSetting(100);
+        waiting = true;
+        ConsoleLayer.Hooks.CommInputReady = [](int32_t) { return waiting; };
+        GotoRowCol(24, 1);
+        for (int i = 1; i <= 5; ++i) {
+            WriteScreenStr("line" + std::to_string(i), 0);
+            WriteCharCtl(13);
+            WriteCharCtl(10);
+        }
+        ASSERT_EQ(ConsoleLayer.PendingScrollLines, 5);
+        waiting = outputWaiting;
+        StatusIdleUpdate();
+        EXPECT_EQ(ConsoleLayer.PendingScrollLines, outputWaiting ? 5 : 0);
+        if (!outputWaiting) {
+            ExpectWindowMatchesRing();
+            EXPECT_EQ(RingRow(23).substr(0, 5), "line5");
+        }
+    }
 }
 
 }  // namespace
