@@ -115,10 +115,15 @@ def main():
     if len(sys.argv) > 3:
         # A later screenshot of the same window: the grid measured from the first one.
         grid = tuple(float(v) for v in sys.argv[3].split(","))
-        pending = screens.PENDING_PROBES.get(name, [])
-        held = sum(1 for probe in pending if check(img, grid, probe)[0])
-        print(f"{name}: {held} of {len(pending)} probes of what does not work yet hold (not counted)")
-        return 0
+        probes = screens.LATER_PROBES[name]
+        failed = 0
+        for probe in probes:
+            ok, seen = check(img, grid, probe)
+            if not ok:
+                failed += 1
+                print(f"  row {probe[0]} col {probe[1]}: expected {probe[2]} {probe[3]!r}, saw {seen}")
+        print(f"{name}: {len(probes) - failed} of {len(probes)} pixel probes hold")
+        return 1 if failed else 0
     _, probes, marker, _, _ = screens.SCREENS[name]
     grid = find_grid(img, marker)
     if grid is None:

@@ -102,14 +102,18 @@ else
   e2e_log "keys: not checked (E2E_SKIP_KEYS=1)"
 fi
 
-# Whole-screen scrolling, on a second screenshot (reported only, see screens.py).
+# Whole-screen scrolling, on a second screenshot.
 if [ "$kind" = vt220 ] && [ -n "$probe_ok" ]; then
   grid=$(sed -n 's/^grid //p' "$E2E_WORK/probe.log")
   touch "$E2E_WORK/scroll"
   sleep 1.5
-  import -window "$wid" "$artifacts/e2e_${kind}_scroll.png" 2>/dev/null &&
-    convert "$artifacts/e2e_${kind}_scroll.png" -depth 8 "$E2E_WORK/scroll.ppm" 2>/dev/null &&
-    "$E2E_PYTHON" "$here/pixel_probe.py" "$kind-scroll" "$E2E_WORK/scroll.ppm" "$grid"
+  if import -window "$wid" "$artifacts/e2e_${kind}_scroll.png" 2>/dev/null &&
+    convert "$artifacts/e2e_${kind}_scroll.png" -depth 8 "$E2E_WORK/scroll.ppm" 2>/dev/null; then
+    "$E2E_PYTHON" "$here/pixel_probe.py" "$kind-scroll" "$E2E_WORK/scroll.ppm" "$grid" ||
+      fail "scrolling: the screen after thirty lines is not as expected"
+  else
+    fail "scrolling: no second screenshot"
+  fi
 fi
 
 # (c) The host hangs up.
