@@ -253,9 +253,10 @@ class FakeTransport : public platform::Transport {
         name = "localhost";
         return true;
     }
-    platform::NotifyResult EnsureNotifications(bool, bool) override {
-        return platform::NotifyResult::Polled;
-    }
+    platform::NotifyResult EnsureNotifications(bool, bool) override { return notifyResult; }
+    // What registering for socket notices gives; a window's registration
+    // makes the notices the usual way in.
+    platform::NotifyResult notifyResult = platform::NotifyResult::Polled;
     void ForgetNotifications() override {}
     void Wait(int32_t) override {
         if (clock != nullptr) clock->now += 10;

@@ -79,6 +79,24 @@ TEST(CommRead, NoByteIsNotA255) {
     EXPECT_EQ(rig.layer->CommReadChar(false, false), 255);
 }
 
+// With socket notices registered, a reader that has emptied the ring still
+// finds what the socket holds, without waiting for the notice.
+TEST(CommRead, AnEmptyRingTakesWhatTheSocketHolds) {
+    OpenRig rig;
+    rig.socket.notifyResult = platform::NotifyResult::Registered;
+    rig.socket.Arrive(S("ab"));
+    EXPECT_FALSE(rig.layer->CommInputReady(0));  // registers; the notice would bring "ab"
+    EXPECT_TRUE(rig.layer->CommInputReady(0));
+    EXPECT_EQ(rig.layer->CommReadChar(false, false), 'a');
+    EXPECT_EQ(rig.layer->CommReadChar(false, false), 'b');
+    // A ring that still holds bytes is read out before the socket is asked again.
+    rig.socket.Arrive(S("cd"));
+    EXPECT_TRUE(rig.layer->CommInputReady(0));
+    rig.socket.Arrive(S("e"));
+    EXPECT_TRUE(rig.layer->CommInputReady(1));
+    EXPECT_FALSE(rig.layer->CommInputReady(2));
+}
+
 TEST(CommRead, InputReadyCountsAndPeeksADoubledIac) {
     OpenRig rig;
     rig.socket.Arrive(S("12345"));

@@ -128,6 +128,9 @@ struct PendingInvalid {
 };
 PendingInvalid pendingInvalid;
 
+// When the screen buffer last had the window painted at once.
+DWORD lastForcedPaint = 0;
+
 // The screen buffer's calls into the window.
 class Win32Window final : public platform::ConsoleWindowPort {
   public:
@@ -148,7 +151,16 @@ class Win32Window final : public platform::ConsoleWindowPort {
     }
     void UpdateWindow() override {
         FlushInvalidCells();
-        if (Window()) ::UpdateWindow(Window());
+        // A burst of host output asks for a paint every screenful; painting
+        // more often than the eye follows only slows the burst down. What is
+        // skipped stays invalid and is painted at the next message pump, and
+        // every pixel scroll paints first, so nothing shows out of step.
+        constexpr DWORD kPaintIntervalMs = 20;
+        const DWORD now = GetTickCount();
+        if (Window() && now - lastForcedPaint >= kPaintIntervalMs) {
+            lastForcedPaint = now;
+            ::UpdateWindow(Window());
+        }
     }
     void ScrollCellPixels(int32_t left, int32_t right, int32_t top, int32_t bottom, int32_t dx,
                           int32_t dy) override {
