@@ -360,6 +360,10 @@ void ReceivePass(bool fastPath) {
     // data, instead of once per byte.
     int32_t unchecked = 0;
     bool expectText = false;
+    // On the fast pass the caret stays where it is until the pass ends,
+    // instead of being considered after every write and cursor move.
+    auto& layer = ConsoleLayer;
+    if (fastPath) ++layer.CaretHold;
     for (;;) {
         int read = connections::CommNothingReceived;
         const uint8_t* head = nullptr;
@@ -429,6 +433,10 @@ void ReceivePass(bool fastPath) {
             (r.Hooks.KeyPressed && r.Hooks.KeyPressed()))
             break;
         unchecked = kChecksEvery;
+    }
+    if (fastPath) {
+        if (layer.CaretHold > 0) --layer.CaretHold;
+        if (layer.CaretPending) console::ClampCursor();
     }
     ReassertKeyboardLock();
 }
