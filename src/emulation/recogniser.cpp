@@ -301,10 +301,11 @@ RecogniseStatus ReadParameters(const CompiledEntry& en, const ScanRequest& rq, T
     }
     if (en.kind == kSeqOpenString) params[0] = en.length;
     if (en.kind == kSeqParamList) {
+        TermOpParams withBias;
+        withBias.fill(static_cast<int32_t>(en.bias));
         for (size_t i = 0; i < reached; ++i)
-            if (!present[i]) params[i] = static_cast<int32_t>(en.bias);
-        std::fill(params.begin() + static_cast<std::ptrdiff_t>(reached), params.end(),
-                  static_cast<int32_t>(en.bias));
+            if (present[i]) withBias[i] = params[i];
+        params = withBias;
     }
     return RecogniseStatus::Recognised;
 }
