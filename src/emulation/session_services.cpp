@@ -17,7 +17,9 @@
 #include "console/window_paint.h"
 #include "emulation/command_line.h"
 #include "emulation/keyboard.h"
+#include "emulation/main_routine.h"
 #include "emulation/receive_loop.h"
+#include "emulation/screen_buffers.h"
 #include "emulation/term_types.h"
 #include "printing/print_interface.h"
 #include "ui/dialog_interface.h"
@@ -157,7 +159,9 @@ SessionServices DefaultSessionServices() {
     // Scroll Lock as hold is the platform's to add.
     s.HoldScreenOn = []() { return Keyboard.OutputHold; };
 
-    s.AllocScreenBuffers = [](uint16_t) {};
+    s.AllocScreenBuffers = [](uint16_t ringSize) {
+        if (!AllocScreenBuffers(ringSize)) MainRoutine.ExitCode = ExitEnd;
+    };
     s.CloseScreenBuffers = []() {};
     s.SetTerminalType = [](std::string_view name, bool applyColours) {
         return emulation::SetTerminalType(name, applyColours);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "console/win32/paint_win32.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -30,8 +32,15 @@ inline std::string WindowsPath(const std::string& path) {
     return out;
 }
 
+// Paints what output marked, as the program's pumps do before a paint.
+inline void Repaint(HWND window) {
+    console::FlushInvalidCells();
+    UpdateWindow(window);
+}
+
 // Handles every waiting message, for about the given time.
 inline void Pump(DWORD milliseconds = 0) {
+    console::FlushInvalidCells();
     DWORD start = GetTickCount();
     do {
         MSG msg;

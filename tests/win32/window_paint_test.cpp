@@ -58,7 +58,7 @@ TEST_F(WindowPaintWin32Test, EveryForegroundOnEveryBackgroundInTheBrightBackgrou
     for (int bg = 0; bg < 16; ++bg)
         for (int fg = 0; fg < 16; ++fg)
             Write(u"M", fg, bg, static_cast<CellAttribute>(bg << 4 | fg));
-    UpdateWindow(window);
+    window_test::Repaint(window);
     Shot shot = window_test::TakeShot(window);
     shot.Save("paint_mode4_colours");
     for (int bg = 0; bg < 16; ++bg)
@@ -70,7 +70,7 @@ TEST_F(WindowPaintWin32Test, EveryForegroundOnEveryBackgroundInTheBrightBackgrou
     Write(u"M", 0, 0, 0x17);
     Write(u"  ", 2, 0, 0x87);
     Write(u"M", 4, 0, 0x9E);
-    UpdateWindow(window);
+    window_test::Repaint(window);
     shot = window_test::TakeShot(window);
     shot.Save("paint_mode0_underline");
     ExpectCell(shot, 0, 0, 7, 9);
@@ -132,7 +132,7 @@ TEST_F(WindowPaintWin32Test, SixteenForegroundsOnEightBackgroundsInEachBit7Mode)
         for (int row = 0; row < 16; ++row)
             for (int col = 0; col < 16; ++col)
                 Write(u"M", col, row, static_cast<CellAttribute>(attrAt(col, row)));
-        UpdateWindow(window);
+        window_test::Repaint(window);
         Shot shot = window_test::TakeShot(window);
         shot.Save("paint_mode" + std::to_string(mode) + "_grid");
         check(shot, mode, false);
@@ -148,7 +148,7 @@ TEST_F(WindowPaintWin32Test, SixteenForegroundsOnEightBackgroundsInEachBit7Mode)
         // The blink tick repaints only the blinking half, which now hides its text.
         int paints = console::WindowPaint.Paints;
         SendMessageW(window, WM_TIMER, console::kBlinkTimer, 0);
-        UpdateWindow(window);
+        window_test::Repaint(window);
         EXPECT_EQ(console::WindowPaint.Paints, paints + 1);
         EXPECT_EQ(console::WindowPaint.LastPaintCells, 8 * 16);
         shot = window_test::TakeShot(window);
@@ -163,7 +163,7 @@ TEST_F(WindowPaintWin32Test, BlinkingTextDisappearsInTheOtherPhase) {
     console::SetAttributeMode(2);
     Write(u"MM", 5, 3, 0x9E);
     Write(u"M", 8, 3, 0x1E);
-    UpdateWindow(window);
+    window_test::Repaint(window);
     Shot shot = window_test::TakeShot(window);
     shot.Save("paint_blink_phase_off");
     ExpectCell(shot, 5, 3, 14, 9);
@@ -171,7 +171,7 @@ TEST_F(WindowPaintWin32Test, BlinkingTextDisappearsInTheOtherPhase) {
 
     int paints = console::WindowPaint.Paints;
     SendMessageW(window, WM_TIMER, console::kBlinkTimer, 0);
-    UpdateWindow(window);
+    window_test::Repaint(window);
     EXPECT_TRUE(console::ConsoleScreen.BlinkPhase);
     // Only the blinking run is painted again.
     EXPECT_EQ(console::WindowPaint.Paints, paints + 1);
@@ -188,14 +188,14 @@ TEST_F(WindowPaintWin32Test, BlinkingTextDisappearsInTheOtherPhase) {
     console::ClearWindowScreen();
     Write(u"M", 0, 5, 0x0117);
     Write(u" ", 2, 5, 0x0217);
-    UpdateWindow(window);
+    window_test::Repaint(window);
     shot = window_test::TakeShot(window);
     ExpectCell(shot, 0, 5, 7, 1);
     PixelRect cell = CellPixels(2, 5);
     EXPECT_EQ(shot.Count({cell.Left, cell.Bottom - 2, cell.Right, cell.Bottom - 1}, Colour(7)),
               cell.Right - cell.Left);
     SendMessageW(window, WM_TIMER, console::kBlinkTimer, 0);
-    UpdateWindow(window);
+    window_test::Repaint(window);
     shot = window_test::TakeShot(window);
     shot.Save("paint_mode5_blink_on");
     ExpectCell(shot, 0, 5, 1, 1);
@@ -213,7 +213,7 @@ TEST_F(WindowPaintWin32Test, LineGraphicsAndTheCaretAreDrawnInTheirCells) {
 
     console::PlaceCursor(20, 8);
     Pump(100);  // WM_CURSORMOVED draws the caret
-    UpdateWindow(window);
+    window_test::Repaint(window);
     Shot shot = window_test::TakeShot(window);
     shot.Save("paint_line_graphics_caret");
 
@@ -241,11 +241,11 @@ TEST_F(WindowPaintWin32Test, LineGraphicsAndTheCaretAreDrawnInTheirCells) {
     // A paint over a part of the caret leaves it drawn, so that the caret timer
     // still erases the rest of it.
     console::ScreenWindow().InvalidateCells(20, 20, 9, 9);
-    UpdateWindow(window);
+    window_test::Repaint(window);
     EXPECT_TRUE(console::WindowPaint.CaretDrawn);
     SendMessageW(window, WM_SETFOCUS, 0, 0);
     SendMessageW(window, WM_TIMER, console::kCaretTimer, 0);
-    UpdateWindow(window);
+    window_test::Repaint(window);
     EXPECT_FALSE(console::WindowPaint.CaretDrawn);
     shot = window_test::TakeShot(window);
     EXPECT_EQ(shot.Count(caret, 0xFFFFFFu), 0);
@@ -254,7 +254,7 @@ TEST_F(WindowPaintWin32Test, LineGraphicsAndTheCaretAreDrawnInTheirCells) {
     SendMessageW(window, WM_TIMER, console::kCaretTimer, 0);
     EXPECT_TRUE(console::WindowPaint.CaretDrawn);
     console::ScreenWindow().InvalidateCells(20, 20, 8, 9);
-    UpdateWindow(window);
+    window_test::Repaint(window);
     EXPECT_FALSE(console::WindowPaint.CaretDrawn);
     shot = window_test::TakeShot(window);
     EXPECT_EQ(shot.Count(caret, 0xFFFFFFu), 0);
@@ -265,7 +265,7 @@ TEST_F(WindowPaintWin32Test, APaintDrawsOnlyTheInvalidatedCells) {
     ASSERT_NE(window, nullptr);
     console::SetAttributeMode(4);
     for (int row = 0; row < 24; ++row) console::FillWindowCells(u'x', 0x1E, 80, 0, row);
-    UpdateWindow(window);
+    window_test::Repaint(window);
     EXPECT_EQ(console::WindowPaint.LastPaintCells, 80 * 24);
 
     struct Case {
@@ -284,7 +284,7 @@ TEST_F(WindowPaintWin32Test, APaintDrawsOnlyTheInvalidatedCells) {
         SCOPED_TRACE(c.What);
         int paints = console::WindowPaint.Paints;
         c.Change();
-        UpdateWindow(window);
+        window_test::Repaint(window);
         EXPECT_EQ(console::WindowPaint.Paints, paints + 1);
         EXPECT_EQ(console::WindowPaint.LastPaintCells, c.Cells);
     }

@@ -13,6 +13,7 @@
 #include "console/messages.h"
 #include "console/program_launch.h"
 #include "console/terminal_window.h"
+#include "console/win32/paint_win32.h"
 #include "console/win32/terminal_window_win32.h"
 #include "console/window_paint.h"
 
@@ -199,6 +200,7 @@ void SetKeyInputWindow(HWND window, HACCEL accelerators) {
 
 void PumpKeyInputMessages() {
     EnsureTerminalWindow();
+    FlushInvalidCells();
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) keyInputHooks.HaltProgram();
@@ -207,6 +209,7 @@ void PumpKeyInputMessages() {
 }
 
 void PumpOneKeyboardMessage() {
+    FlushInvalidCells();
     MSG msg;
     if (!PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) return;
     // A system key other than these would open menus inside a wait: it waits for the next full
@@ -265,6 +268,7 @@ void InstallKeyInputWin32() {
     // from sleeping for ever.
     h.WaitForMessage = [] {
         constexpr DWORD kOneTickMs = 55;
+        FlushInvalidCells();
         MsgWaitForMultipleObjectsEx(0, nullptr, kOneTickMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     };
     h.WarnLaunchedProgram = WarnLaunchedProgramBox;

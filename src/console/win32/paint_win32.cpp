@@ -121,6 +121,13 @@ void DrawCaret(HWND window) {
 // every move made before it is handled, so the byte path posts no more.
 HWND cursorMoveQueued = nullptr;
 
+// Cells marked for painting but not yet handed to the window system.
+struct PendingInvalid {
+    HWND Window = nullptr;
+    PixelRect Area;
+};
+PendingInvalid pendingInvalid;
+
 // The screen buffer's calls into the window.
 class Win32Window final : public platform::ConsoleWindowPort {
   public:
@@ -136,15 +143,18 @@ class Win32Window final : public platform::ConsoleWindowPort {
         console::InvalidateCells(col1, col2, row1, row2);
     }
     void InvalidateWindow() override {
+        pendingInvalid = PendingInvalid{};
         if (Window()) InvalidateRect(Window(), nullptr, TRUE);
     }
     void UpdateWindow() override {
+        FlushInvalidCells();
         if (Window()) ::UpdateWindow(Window());
     }
     void ScrollCellPixels(int32_t left, int32_t right, int32_t top, int32_t bottom, int32_t dx,
                           int32_t dy) override {
         HWND window = Window();
         if (!window) return;
+        FlushInvalidCells();
         PixelRect area = CellRectPixels(left, right, top, bottom);
         if (WindowPaint.PictureShown) {
             RECT r = ToRect(area);
@@ -263,8 +273,26 @@ void InvalidateCells(int32_t col1, int32_t col2, int32_t row1, int32_t row2) {
     if (WindowPaint.SystemCaretState == 0) DestroySystemCaret();
     PixelRect area = CellRectPixels(col1, col2, row1, row2);
     if (area.Empty()) return;
-    RECT r = ToRect(area);
-    InvalidateRect(window, &r, TRUE);
+    // Each invalidation is a round trip to the window system; host output
+    // marks many small areas between two pumps, so they are gathered into one.
+    auto& p = pendingInvalid;
+    if (p.Window != window) {
+        FlushInvalidCells();
+        p.Window = window;
+        p.Area = area;
+        return;
+    }
+    p.Area = PixelRect{std::min(p.Area.Left, area.Left), std::min(p.Area.Top, area.Top),
+                       std::max(p.Area.Right, area.Right), std::max(p.Area.Bottom, area.Bottom)};
+}
+
+void FlushInvalidCells() {
+    auto& p = pendingInvalid;
+    if (!p.Window) return;
+    HWND window = p.Window;
+    RECT r = ToRect(p.Area);
+    p = PendingInvalid{};
+    if (IsWindow(window)) InvalidateRect(window, &r, TRUE);
 }
 
 void ToggleSoftCaret() {
@@ -284,6 +312,7 @@ void ToggleSoftCaret() {
 void RemoveCaretAndUpdate() {
     HWND window = Window();
     if (!window) return;
+    FlushInvalidCells();
     if (WindowPaint.CaretDrawn) ToggleSoftCaret();
     ::UpdateWindow(window);
 }

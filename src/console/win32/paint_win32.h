@@ -14,6 +14,9 @@ namespace console {
 void PaintWindow(HWND window);
 // Marks cells col1..col2, row1..row2 (0-based) for the next paint.
 void InvalidateCells(int32_t col1, int32_t col2, int32_t row1, int32_t row2);
+// Hands the cells marked since the last call to the window system; every
+// message pump calls it first, so a paint always sees them.
+void FlushInvalidCells();
 // Timer 2 and WM_CURSORMOVED: draws the caret, or erases a drawn one.
 void ToggleSoftCaret();
 void RemoveCaretAndUpdate();

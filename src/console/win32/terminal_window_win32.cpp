@@ -515,6 +515,7 @@ std::wstring TitleBanner() {
 
 void PumpTerminalMessages() {
     EnsureTerminalWindow();
+    FlushInvalidCells();
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) HaltProgram();
