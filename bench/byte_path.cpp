@@ -12,6 +12,7 @@
 #include "console/console_primitives.h"
 #include "console/console_settings.h"
 #include "console/console_window_port.h"
+#include "console/idle_refresh.h"
 #include "console/screen_buffer.h"
 #include "emulation/receive_loop.h"
 #include "emulation/recogniser.h"
@@ -103,6 +104,11 @@ void StartTerminal(bool utf8) {
     InstallTermOperations();
     UseCommRecogniserSource();
     ReceiveLoop.Hooks.Ticks = FixedTick;
+    // As the program does: waiting output lets the console defer scrolling
+    // and the caret to the idle refresh.
+    console::ConsoleLayer.Hooks.CommInputReady = [](int32_t count) {
+        return count >= 0 && connections::CommInputReady(static_cast<uint32_t>(count));
+    };
     SetTerminalType("LINUX", false);
     if (utf8) {
         commands::Settings.CodePage.Set(0x40000);
@@ -122,6 +128,8 @@ void StartTerminal(bool utf8) {
         left -= n;
         emulation::ReceiveFromHost();
     }
+    // The program's idle pass once the burst has ended.
+    console::StatusIdleUpdate();
 }
 
 void BM_BytePath(benchmark::State& state) {

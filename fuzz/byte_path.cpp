@@ -45,6 +45,11 @@ void Run(const uint8_t* data, size_t size, bool fast) {
     InstallTermOperations();
     UseCommRecogniserSource();
     ReceiveLoop.Hooks.Ticks = FixedTick;
+    // As the program does: waiting output lets the console defer scrolling
+    // and the caret.
+    console::ConsoleLayer.Hooks.CommInputReady = [](int32_t count) {
+        return count >= 0 && connections::CommInputReady(static_cast<uint32_t>(count));
+    };
 
     SetTerminalType(TermTypeTable[data[0] % kTermTypeCount].Name, (data[0] & 0x80) != 0);
     const uint8_t options = data[1];
@@ -77,19 +82,36 @@ void Run(const uint8_t* data, size_t size, bool fast) {
     console::SetScreenWindow(nullptr);
 }
 
+// The window's cells row by row, whatever row its storage starts at.
+void WindowCells(std::vector<uint32_t>& out) {
+    const int32_t cols = console::ConsoleScreen.Cols;
+    const int32_t rows = console::ConsoleScreen.Rows;
+    out.assign(static_cast<size_t>(cols) * static_cast<size_t>(rows), 0);
+    for (int32_t r = 1; r <= rows; ++r)
+        console::ReadWindowCells(r, 1, cols, out.data() + static_cast<size_t>(r - 1) * static_cast<size_t>(cols));
+}
+
 }  // namespace
 
-// The fast path must leave the same screen as the plain one.
+// The fast path must leave the same screen as the plain one: ring cells and
+// their flags, the window's cells and the cursor.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     Run(data, size, true);
     static std::vector<uint32_t> fastCells;
+    static std::vector<uint8_t> fastFlags;
+    static std::vector<uint32_t> fastWindow;
     fastCells = console::TermScreenRing.Cells;
+    fastFlags = console::TermScreenRing.Flags;
+    WindowCells(fastWindow);
     const int32_t row = console::ConsoleLayer.CursorRow;
     const int32_t col = console::ConsoleLayer.CursorCol;
     Run(data, size, false);
-    if (fastCells != console::TermScreenRing.Cells || row != console::ConsoleLayer.CursorRow ||
-        col != console::ConsoleLayer.CursorCol)
+    if (fastCells != console::TermScreenRing.Cells || fastFlags != console::TermScreenRing.Flags ||
+        row != console::ConsoleLayer.CursorRow || col != console::ConsoleLayer.CursorCol)
         __builtin_trap();
+    static std::vector<uint32_t> plainWindow;
+    WindowCells(plainWindow);
+    if (fastWindow != plainWindow) __builtin_trap();
     return 0;
 }

@@ -294,8 +294,9 @@ void PropagateField(int32_t run, const WriteColour& wc) {
 }
 
 // Steps 2 to 5 of a write: ring cells, window cells, field propagation, flags.
+// wcol: the window column of the cursor column, ShownColumn(CursorCol).
 void WriteUnits(const char16_t* units, int32_t count, int32_t run, const WriteColour& wc,
-                bool singleChar) {
+                bool singleChar, int32_t wcol) {
     auto& l = L();
     int32_t ringCells = 0;
     uint8_t* flags = nullptr;
@@ -312,7 +313,6 @@ void WriteUnits(const char16_t* units, int32_t count, int32_t run, const WriteCo
             for (int32_t k = 0; k < ringCells; ++k) line[k] = units[k] | high;
         }
     }
-    int32_t wcol = ShownColumn(l.CursorCol);
     if (wcol >= 0 && count > 0) {
         if (singleChar) {
             PutCellChar(units[0], wc.Attr, wcol, l.CursorRow - 1);
@@ -501,13 +501,14 @@ void WriteScreenStr(std::string_view text, uint32_t codePage) {
     while (i < length) {
         int64_t rest = static_cast<int64_t>(length - i);
         int32_t run = 1;
+        const int32_t wcol = ShownColumn(l.CursorCol);
         if (l.StatusMode) {
             run = static_cast<int32_t>(std::min<int64_t>(rest, kMaxRun));
-        } else if (ShownColumn(l.CursorCol) >= 0 && l.CursorCol + rest - 1 < R().ViewRightLimit) {
+        } else if (wcol >= 0 && l.CursorCol + rest - 1 < R().ViewRightLimit) {
             run = static_cast<int32_t>(std::min<int64_t>(rest, kMaxRun));
         }
         int32_t count = DecodeRun(bytes + i, run, codePage, units);
-        WriteUnits(units, count, run, wc, false);
+        WriteUnits(units, count, run, wc, false, wcol);
         AdvanceCursorCol(run);
         i += static_cast<size_t>(run);
     }
@@ -525,13 +526,14 @@ void WriteScreenUnits(std::u16string_view text) {
     while (i < text.size()) {
         int64_t rest = static_cast<int64_t>(text.size() - i);
         int32_t run = 1;
+        const int32_t wcol = ShownColumn(l.CursorCol);
         if (l.StatusMode) {
             run = static_cast<int32_t>(std::min<int64_t>(rest, kMaxRun));
-        } else if (ShownColumn(l.CursorCol) >= 0 && l.CursorCol + rest - 1 < R().ViewRightLimit) {
+        } else if (wcol >= 0 && l.CursorCol + rest - 1 < R().ViewRightLimit) {
             run = static_cast<int32_t>(std::min<int64_t>(rest, kMaxRun));
         }
         for (int32_t k = 0; k < run; ++k) units[k] = StoredLineGraphics(text[i + static_cast<size_t>(k)]);
-        WriteUnits(units, run, run, wc, false);
+        WriteUnits(units, run, run, wc, false, wcol);
         AdvanceCursorCol(run);
         i += static_cast<size_t>(run);
     }
@@ -549,7 +551,7 @@ void WriteScreenChar(char16_t ch) {
     } else {
         ch = StoredLineGraphics(ch);
     }
-    WriteUnits(&ch, 1, 1, wc, true);
+    WriteUnits(&ch, 1, 1, wc, true, ShownColumn(L().CursorCol));
     AdvanceCursorCol(1);
     ClampCursor();
 }

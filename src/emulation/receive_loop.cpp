@@ -33,6 +33,7 @@ using console::ConsoleLayer;
 
 constexpr uint8_t kCr = 0x0D;
 constexpr uint8_t kLf = 0x0A;
+constexpr uint8_t kEsc = 0x1B;
 // A run is at most a ring line; the console's widest line is 255 cells.
 constexpr uint32_t kMaxRun = 256;
 
@@ -160,7 +161,7 @@ bool LeftOver(uint8_t b) {
 
 // Gathers a run starting with b and writes it; returns the byte that ended the
 // run (read ahead) or -1.
-int FastRun(uint8_t b, int32_t room) {
+int FastRun(uint8_t b, int32_t room, std::span<const uint8_t> ahead, bool aheadStopped) {
     auto& r = ReceiveLoop;
     auto& e = EmulatorState;
     uint8_t run[kMaxRun];
@@ -178,6 +179,17 @@ int FastRun(uint8_t b, int32_t room) {
             // The run is taken straight out of the ring while its bytes are
             // plain data; the readers below take over where they are not.
             bool runOver = false;
+            // The bytes the receive pass saw after b are the start of what
+            // the first peek below would find.
+            if (!ahead.empty() || aheadStopped) {
+                const uint32_t n = std::min<uint32_t>(static_cast<uint32_t>(ahead.size()), limit - length);
+                if (n > 0) {
+                    std::memcpy(run + length, ahead.data(), n);
+                    connections::CommTakeData(n);
+                    length += n;
+                }
+                runOver = aheadStopped && n == ahead.size();
+            }
             while (length < limit && !runOver) {
                 const uint8_t* head = nullptr;
                 const uint32_t n = connections::CommPeekData(
@@ -347,14 +359,35 @@ void ReceivePass(bool fastPath) {
     // queue once per batch of bytes that were already waiting as plain
     // data, instead of once per byte.
     int32_t unchecked = 0;
+    bool expectText = false;
+    // On the fast pass the caret stays where it is until the pass ends,
+    // instead of being considered after every write and cursor move.
+    auto& layer = ConsoleLayer;
+    if (fastPath) ++layer.CaretHold;
     for (;;) {
         int read = connections::CommNothingReceived;
         const uint8_t* head = nullptr;
         bool stopped = false;
+        // The fast pass peeks the byte together with what most likely
+        // follows it, which a text run or a control sequence then takes
+        // without another look at the ring: text after a sequence, a
+        // control sequence after text or a control byte.
+        std::span<const uint8_t> ahead;
+        bool aheadStopped = false;
+        uint32_t peeked = 0;
+        const bool sevenBit = SevenBitReading();
+        const connections::CommDataRange likely =
+            expectText ? connections::CommDataRange{0xFF, 0x20, 0x7E, false, 1}
+                       : connections::CommDataRange{static_cast<uint8_t>(sevenBit ? 0x7F : 0xFF),
+                                                    0x20, 0x3F, true, 2};
         if (fastPath && unchecked > 0 &&
-            connections::CommPeekData(Settings.IgnoreNul != 0, 1, {}, head, stopped) == 1) {
-            read = SevenBitReading() ? (head[0] & 0x7F) : head[0];
+            (peeked = connections::CommPeekData(Settings.IgnoreNul != 0,
+                                                expectText ? kMaxRun : kSeqBufferSize, likely,
+                                                head, stopped)) >= 1) {
+            read = sevenBit ? (head[0] & 0x7F) : head[0];
             connections::CommTakeData(1);
+            ahead = std::span<const uint8_t>(head + 1, peeked - 1);
+            aheadStopped = stopped;
         } else {
             connections::CommPoll();
             if (!connections::CommInputReady(0)) break;
@@ -362,6 +395,8 @@ void ReceivePass(bool fastPath) {
             if (read == connections::CommNothingReceived) break;
         }
         --unchecked;
+        const bool textAhead = expectText;
+        expectText = false;
         const auto b = static_cast<uint8_t>(read);
         r.TimeoutDeadline = 0;
         bool endPass = false;
@@ -374,7 +409,9 @@ void ReceivePass(bool fastPath) {
                    Utf8Run(b, columns - ConsoleLayer.CursorCol + 1)) {
             if (r.Hooks.MacroKeyWaiting && r.Hooks.MacroKeyWaiting()) endPass = true;
         } else if (!IsPrintable(b)) {
-            ExecuteTermOp(b);
+            // A sequence peek that stopped holds the ESC's whole control sequence.
+            ExecuteTermOp(b, ahead, !textAhead && aheadStopped);
+            expectText = b == kEsc;
             if (r.Hooks.MacroKeyWaiting && r.Hooks.MacroKeyWaiting()) endPass = true;
         } else {
             TermExecutor.QuietLineEnd = false;
@@ -384,7 +421,8 @@ void ReceivePass(bool fastPath) {
             if (fastPath && ConsoleLayer.ProtectMode == 0 && ConsoleLayer.CursorCol < columns &&
                 r.WaitForText.Empty() && r.AutoLoginState == 0 &&
                 ConsoleLayer.AttrSelection != console::kSelectionInherit) {
-                next = FastRun(b, columns - ConsoleLayer.CursorCol + 1);
+                next = textAhead ? FastRun(b, columns - ConsoleLayer.CursorCol + 1, ahead, aheadStopped)
+                                : FastRun(b, columns - ConsoleLayer.CursorCol + 1, {}, false);
             }
             if (next >= 0) endPass = LeftOver(static_cast<uint8_t>(next));
         }
@@ -395,6 +433,10 @@ void ReceivePass(bool fastPath) {
             (r.Hooks.KeyPressed && r.Hooks.KeyPressed()))
             break;
         unchecked = kChecksEvery;
+    }
+    if (fastPath) {
+        if (layer.CaretHold > 0) --layer.CaretHold;
+        if (layer.CaretPending) console::ClampCursor();
     }
     ReassertKeyboardLock();
 }

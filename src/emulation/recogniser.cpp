@@ -170,10 +170,16 @@ void BuildFastIndex(FastIndex& ix, const TermFamilyTable& family) {
     }
 }
 
+// The family asked for last; the current family is asked for again and again.
+size_t lastFamilySlot = 0;
+
 FastIndex& IndexFor(const TermFamilyTable& family, bool rebuild) {
+    if (TermFamilies[lastFamilySlot] == &family && familyIndexes[lastFamilySlot].built)
+        return familyIndexes[lastFamilySlot];
     for (size_t i = 0; i < kTermFamilyCount; ++i) {
         if (TermFamilies[i] != &family) continue;
         if (!familyIndexes[i].built) BuildFastIndex(familyIndexes[i], family);
+        lastFamilySlot = i;
         return familyIndexes[i];
     }
     if (rebuild || otherIndex.family != &family) BuildFastIndex(otherIndex, family);
@@ -231,8 +237,11 @@ RecogniseStatus ReadParameters(const CompiledEntry& en, const ScanRequest& rq, T
     const size_t count = std::min<size_t>(en.count, kTermOpParamCount);
     const uint8_t separator = static_cast<uint8_t>(family.ParamSeparator);
 
+    // Parameters past this one can only be absent.
+    size_t reached = 0;
     if (en.kind != kSeqExact) {
         for (size_t i = 0; i < count; ++i) {
+            reached = std::min(i + 2, kTermOpParamCount);
             if (p > length) return RecogniseStatus::Incomplete;
             const uint8_t at = b[p - 1];
             switch (en.kind) {
@@ -291,9 +300,13 @@ RecogniseStatus ReadParameters(const CompiledEntry& en, const ScanRequest& rq, T
                     ((raw & 0x04) ? 0x10 : 0);
     }
     if (en.kind == kSeqOpenString) params[0] = en.length;
-    if (en.kind == kSeqParamList)
-        for (size_t i = 0; i < kTermOpParamCount; ++i)
-            if (!present[i]) params[i] = static_cast<int32_t>(en.bias);
+    if (en.kind == kSeqParamList) {
+        TermOpParams withBias;
+        withBias.fill(static_cast<int32_t>(en.bias));
+        for (size_t i = 0; i < reached; ++i)
+            if (present[i]) withBias[i] = params[i];
+        params = withBias;
+    }
     return RecogniseStatus::Recognised;
 }
 

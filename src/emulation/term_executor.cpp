@@ -815,7 +815,16 @@ void RunTermOp(TermOp op, const TermOpParams& params) {
 // data goes into SeqBuffer at once: the bytes the ESC read-ahead and
 // the recogniser's read-ahead would have taken one by one: "[", the
 // parameter and intermediate bytes, and the byte that ends them.
-static bool TakeWholeControlSequence() {
+// Puts n bytes that the ring holds as plain data into SeqBuffer, which has
+// room for them, and takes them from the ring.
+static void TakeIntoSequence(const uint8_t* bytes, uint32_t n, uint8_t mask) {
+    auto& buf = SeqBuffer;
+    for (uint32_t k = 0; k < n; ++k) buf.Bytes[buf.Length + k] = bytes[k] & mask;
+    buf.Length = static_cast<uint8_t>(buf.Length + n);
+    connections::CommTakeData(n);
+}
+
+static bool TakeWholeControlSequence(std::span<const uint8_t> waiting, bool waitingEndsSequence) {
     const auto& e = EmulatorState;
     const TermFamilyTable* family = e.CurrentTermFamily;
     if (family == nullptr || family->CsiSequences == 0 || e.TwoStepState != 0 ||
@@ -824,13 +833,29 @@ static bool TakeWholeControlSequence() {
     const uint8_t* head = nullptr;
     bool stopped = false;
     const uint8_t mask = SevenBitReading() ? 0x7F : 0xFF;
+    // The bytes the caller already saw answer when the sequence ends among
+    // them; they are the start of what the peek below would find.
+    if (!waiting.empty() && (waiting[0] & mask) != '[') return false;
+    if (waiting.size() >= 2) {
+        if (waitingEndsSequence) {
+            TakeIntoSequence(waiting.data(), static_cast<uint32_t>(waiting.size()), mask);
+            return true;
+        }
+        const size_t most = std::min<size_t>(waiting.size(), kSeqBufferSize - 1);
+        size_t i = 1;
+        while (i < most && (waiting[i] & mask) >= 0x20 && (waiting[i] & mask) <= 0x3F) ++i;
+        if (i < most) {
+            TakeIntoSequence(waiting.data(), static_cast<uint32_t>(i + 1), mask);
+            return true;
+        }
+        if (most == kSeqBufferSize - 1) return false;
+    }
     const connections::CommDataRange sequence{mask, 0x20, 0x3F, true, 1};
     const uint32_t n = connections::CommPeekData(commands::Settings.IgnoreNul != 0,
                                                  kSeqBufferSize - 1, sequence, head, stopped);
     // Not there whole, or not a control sequence.
     if (!stopped || n < 2 || (head[0] & mask) != '[') return false;
-    for (uint32_t i = 0; i < n; ++i) SeqBuffer.push_back(head[i] & mask);
-    connections::CommTakeData(n);
+    TakeIntoSequence(head, n, mask);
     return true;
 }
 
@@ -848,7 +873,9 @@ void MultibyteCharactersShown(const uint8_t* lastBytes, size_t length) {
     x.Reply.clear();
 }
 
-void ExecuteTermOp(uint8_t byte) {
+void ExecuteTermOp(uint8_t byte) { ExecuteTermOp(byte, {}, false); }
+
+void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingEndsSequence) {
     auto& x = TermExecutor;
     auto& e = EmulatorState;
     connections::CommSetXon();
@@ -858,7 +885,8 @@ void ExecuteTermOp(uint8_t byte) {
     }
     SeqBuffer.push_back(byte);
 
-    if (byte == kEsc && e.GL != 10 && SeqBuffer.size() == 1 && !TakeWholeControlSequence()) {
+    if (byte == kEsc && e.GL != 10 && SeqBuffer.size() == 1 &&
+        !TakeWholeControlSequence(waiting, waitingEndsSequence)) {
         if (!connections::CommInputReady(0)) return;
         const int next =
             connections::CommReadChar(SevenBitReading(), commands::Settings.IgnoreNul != 0);

@@ -1,4 +1,5 @@
 #pragma once
+#include <span>
 // The terminal operation executor: collects control sequences in SeqBuffer,
 // asks the recogniser for an operation and runs it through the catalogue.
 
@@ -27,6 +28,12 @@ void ResetTermExecutor();
 // Hands one received byte to the sequence collection and runs what the
 // recogniser makes of it.
 void ExecuteTermOp(uint8_t byte);
+// The same, where waiting holds bytes that wait as plain data right after
+// byte, as a peek of the receive ring just found them: text (0x20-0x7E), or,
+// with waitingEndsSequence, "[", parameter and intermediate bytes and the
+// byte that ends them. A control sequence that ends among them is taken
+// without another look at the ring.
+void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingEndsSequence);
 
 // Whole multibyte characters of the received text may be written as a run
 // (the built-in display of operation 262 is in place).

@@ -233,6 +233,39 @@ TEST_F(ReceiveLoopTest, ColourCursorAndUtf8StreamsGiveTheSameScreenOnBothPaths) 
     }
 }
 
+// Output that arrives a few bytes at a time splits runs and control
+// sequences between passes, and the program's waiting-output hook makes the
+// console defer the caret; the screen is still the plain path's, and once the
+// output has ended the caret stands on the cursor.
+TEST_F(ReceiveLoopTest, StreamsArrivingInPiecesGiveTheSameScreenAndPlaceTheCaret) {
+    current = this;
+    auto start = [](const char* type) {
+        current->Start(type);
+        ConsoleLayer.Hooks.CommInputReady = [](int32_t count) {
+            return count >= 0 && connections::CommInputReady(static_cast<uint32_t>(count));
+        };
+    };
+    auto feed = [](std::string_view bytes, bool fast) {
+        std::mt19937 sizes(7);
+        size_t at = 0;
+        while (at < bytes.size() || connections::CommInputReady(0)) {
+            const size_t n = std::min<size_t>(1 + sizes() % 9, bytes.size() - at);
+            connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()) + at, n);
+            at += n;
+            if (fast) ReceiveFromHost();
+            else ReferenceReceiveFromHost();
+        }
+        EXPECT_FALSE(ConsoleLayer.CaretPending);
+        EXPECT_EQ(console::ConsoleScreen.WindowCursorRow, ConsoleLayer.CursorRow - 1);
+    };
+    for (const char* type : {"VT220", "LINUX", "SCOANSI"}) {
+        SCOPED_TRACE(type);
+        ExpectSameScreen(type, SgrStream, false, start, feed);
+        ExpectSameScreen(type, CursorStream, false, start, feed);
+        ExpectSameScreen(type, Utf8Stream, true, start, feed);
+    }
+}
+
 // Upper-half text with C1 bytes among it: a C1 byte is a control whether it
 // comes alone or right after upper-half text (0x9F, APC, included).
 std::string UpperHalfStream(std::mt19937& rng, size_t count) {
