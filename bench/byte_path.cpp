@@ -89,26 +89,7 @@ const std::string& Stream(int which) {
 
 void StartTerminal(bool utf8) {
     using namespace emulation;
-    commands::ResetSettingsToDefaults();
-    commands::ResetInterpreter();
-    console::ResetConsoleSettings();
-    console::ResetConsoleLayer();
-    console::ResetConsoleScreen();
-    console::SetScreenWindow(&Window);
-    console::AllocTermScreenRing(100 * 80 * 4, 80);
-    connections::ResetCommLayer();
-    ResetEmulatorState();
-    ResetRecogniser();
-    ResetTermExecutor();
-    ResetReceiveLoop();
-    InstallTermOperations();
-    UseCommRecogniserSource();
-    ReceiveLoop.Hooks.Ticks = FixedTick;
-    // As the program does: waiting output lets the console defer scrolling
-    // and the caret to the idle refresh.
-    console::ConsoleLayer.Hooks.CommInputReady = [](int32_t count) {
-        return count >= 0 && connections::CommInputReady(static_cast<uint32_t>(count));
-    };
+    StartHeadlessTerminal(Window, FixedTick);
     SetTerminalType("LINUX", false);
     if (utf8) {
         commands::Settings.CodePage.Set(0x40000);

@@ -29,28 +29,7 @@ int32_t FixedTick() { return 1; }
 // One run over the input on the fast path or on the plain reference path.
 void Run(const uint8_t* data, size_t size, bool fast) {
     using namespace emulation;
-    commands::ResetSettingsToDefaults();
-    commands::ResetInterpreter();
-    console::ResetConsoleSettings();
-    console::ResetConsoleLayer();
-    console::ResetConsoleScreen();
-    console::SetScreenWindow(&Window);
-    console::AllocTermScreenRing(100 * 80 * 4, 80);
-    connections::ResetCommLayer();
-    ResetEmulatorState();
-    ResetScreenOperations();
-    ResetRecogniser();
-    ResetTermExecutor();
-    ResetReceiveLoop();
-    InstallTermOperations();
-    UseCommRecogniserSource();
-    ReceiveLoop.Hooks.Ticks = FixedTick;
-    // As the program does: waiting output lets the console defer scrolling
-    // and the caret.
-    console::ConsoleLayer.Hooks.CommInputReady = [](int32_t count) {
-        return count >= 0 && connections::CommInputReady(static_cast<uint32_t>(count));
-    };
-
+    StartHeadlessTerminal(Window, FixedTick);
     SetTerminalType(TermTypeTable[data[0] % kTermTypeCount].Name, (data[0] & 0x80) != 0);
     const uint8_t options = data[1];
     commands::Settings.IgnoreNul = options & 1;
