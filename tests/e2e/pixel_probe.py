@@ -109,28 +109,8 @@ def check(img, grid, probe):
     return sorted(seen) == sorted(want), f"arms '{seen}'"
 
 
-def main():
-    name, shot = sys.argv[1], sys.argv[2]
-    img = Image(shot)
-    if len(sys.argv) > 3:
-        # A later screenshot of the same window: the grid measured from the first one.
-        grid = tuple(float(v) for v in sys.argv[3].split(","))
-        probes = screens.LATER_PROBES[name]
-        failed = 0
-        for probe in probes:
-            ok, seen = check(img, grid, probe)
-            if not ok:
-                failed += 1
-                print(f"  row {probe[0]} col {probe[1]}: expected {probe[2]} {probe[3]!r}, saw {seen}")
-        print(f"{name}: {len(probes) - failed} of {len(probes)} pixel probes hold")
-        return 1 if failed else 0
-    _, probes, marker, _, _ = screens.SCREENS[name]
-    grid = find_grid(img, marker)
-    if grid is None:
-        print(f"{name}: the grid markers (colour {marker}) are not in the screenshot")
-        return 2
-    print(f"{name}: cells {grid[2]:.1f} x {grid[3]} pixels, origin ({grid[0]}, {grid[1]})")
-    print(f"grid {grid[0]},{grid[1]},{grid[2]},{grid[3]}")
+def check_all(name, img, grid, probes):
+    """Checks every probe, prints those that fail and a count; gives the number failed."""
     failed = 0
     for probe in probes:
         ok, seen = check(img, grid, probe)
@@ -138,6 +118,24 @@ def main():
             failed += 1
             print(f"  row {probe[0]} col {probe[1]}: expected {probe[2]} {probe[3]!r}, saw {seen}")
     print(f"{name}: {len(probes) - failed} of {len(probes)} pixel probes hold")
+    return failed
+
+
+def main():
+    name, shot = sys.argv[1], sys.argv[2]
+    img = Image(shot)
+    if len(sys.argv) > 3:
+        # A later screenshot of the same window: the grid measured from the first one.
+        grid = tuple(float(v) for v in sys.argv[3].split(","))
+        return 1 if check_all(name, img, grid, screens.LATER_PROBES[name]) else 0
+    _, probes, marker, _, _ = screens.SCREENS[name]
+    grid = find_grid(img, marker)
+    if grid is None:
+        print(f"{name}: the grid markers (colour {marker}) are not in the screenshot")
+        return 2
+    print(f"{name}: cells {grid[2]:.1f} x {grid[3]} pixels, origin ({grid[0]}, {grid[1]})")
+    print(f"grid {grid[0]},{grid[1]},{grid[2]},{grid[3]}")
+    failed = check_all(name, img, grid, probes)
     pending = screens.PENDING_PROBES.get(name, [])
     if pending:
         held = sum(1 for probe in pending if check(img, grid, probe)[0])

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs a command with a telnet server on loopback: socat hands each connection
-# to telnetd, which runs a fixed script instead of a login. The port goes to
-# the command in VZ_TELNET_PORT; socat is always stopped.
+# to telnetd, which runs a fixed script (or the program named by
+# VZ_TELNET_HOST) instead of a login. The port goes to the command in
+# VZ_TELNET_PORT; socat is always stopped.
 set -u
 if ! command -v socat >/dev/null 2>&1 || [ ! -x /usr/sbin/telnetd ]; then
   echo "socat or /usr/sbin/telnetd is not installed; running without a peer" >&2
@@ -24,9 +25,10 @@ while IFS= read -r line; do
 done
 SH
 chmod 700 "$dir/host.sh"
+host=${VZ_TELNET_HOST:-$dir/host.sh}
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
 socat "TCP-LISTEN:$port,bind=127.0.0.1,reuseaddr,fork" \
-  "EXEC:/usr/sbin/telnetd -h -E $dir/host.sh" 2>"$dir/socat.log" &
+  "EXEC:/usr/sbin/telnetd -h -E $host" 2>"$dir/socat.log" &
 socat_pid=$!
 cleanup() {
   kill "$socat_pid" 2>/dev/null
