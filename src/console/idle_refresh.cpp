@@ -11,10 +11,8 @@ void StatusIdleUpdate() {
     // so a burst costs one repaint when it ends instead of one per tick.
     const bool moreWaiting =
         layer.Hooks.CommInputReady != nullptr && layer.Hooks.CommInputReady(0);
-    if (layer.PendingScrollLines != 0 && !(JumpScrollSetting() >= 100 && moreWaiting)) {
+    if (layer.PendingScrollLines != 0 && !(JumpScrollSetting() >= 100 && moreWaiting))
         RedrawScreen();
-        layer.PendingScrollLines = 0;
-    }
     if (layer.CaretPending) PlaceCaret();
 }
 
