@@ -16,6 +16,7 @@
 #include "connections/comm_debug_log.h"
 #include "connections/comm_interface.h"
 #include "connections/connection_layer.h"
+#include "connections/receive_ring.h"
 #include "connections/win32/socket_notify.h"
 #include "console/screen_buffer.h"
 #include "emulation/main_routine.h"
@@ -171,11 +172,21 @@ TEST_F(WinsockTelnet, NegotiatesReadsThroughNoticesAndSeesTheClose) {
     TelnetSendWindowSize(132, 43);
     EXPECT_TRUE(Ask("size", "SIZE 43 132")) << text_;
 
-    // With no periodic check at all, the socket notices alone bring the
-    // answer in.
+    // With no periodic check and no reader at all, the socket notices alone
+    // bring the answer into the ring.
+    ReadUntil("\x01never", 200);  // whatever was still on its way
+    ASSERT_TRUE(CommReceiveRing().Empty());
     const int before = notices;
-    EXPECT_TRUE(Ask("hello", "GOT[hello]", false)) << text_;
+    ASSERT_TRUE(CommSendString("hello\r"));
+    const DWORD start = GetTickCount();
+    while (CommReceiveRing().Empty() && GetTickCount() - start < 10000) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
     EXPECT_GT(notices, before);
+    EXPECT_FALSE(CommReceiveRing().Empty());
+    EXPECT_TRUE(ReadUntil("GOT[hello]", 4000, false)) << text_;
     EXPECT_EQ(std::count(text_.begin(), text_.end(), char(IAC)), 0);
 
     // The host's bare CR comes as CR NUL (this line is not binary) and reads
