@@ -178,12 +178,20 @@ void ConnectionLayer::CommReceive(uint8_t mode) {
         MoreDataPending = true;
         return;
     }
-    const int32_t count = t->Receive(ring.WritePointer(), room);
+    // When the free space runs round the end of the storage, one receive
+    // fills both parts through a buffer: a receive is a costly system call,
+    // a copy of a few kilobytes is not.
+    const int32_t free = ReceiveRing::kCapacity - ring.Count();
+    uint8_t wrapped[ReceiveRing::kSize];
+    const bool split = room < free;
+    const int32_t count = split ? t->Receive(wrapped, free) : t->Receive(ring.WritePointer(), room);
     if (count < 0) {
         SocketErrorCheck();
     } else if (count == 0) {
         host_->CommDebugLog("WINSOCK recv returned 0, Error = " + Num(t->LastError()));
         Disconnected(true);
+    } else if (split) {
+        ring.Append(wrapped, std::min(count, free));
     } else {
         ring.CommitWrite(count);
     }

@@ -134,15 +134,20 @@ TEST(CommRead, RunDoesNotWrapAndFullRingWaits) {
     OpenRig rig;
     auto& ring = rig.layer->ring;
     ring.write = ring.read = ReceiveRing::kSize - 3;
-    rig.socket.Arrive(Bytes(ReceiveRing::kSize + 10, 'x'));
-    rig.layer->CommPollReceive();
-    EXPECT_EQ(ring.Count(), 3);  // to the end of storage
+    Bytes sent(ReceiveRing::kSize + 10, 'x');
+    for (size_t i = 0; i < sent.size(); ++i) sent[i] = uint8_t('a' + i % 26);
+    rig.socket.Arrive(sent);
+    // One receive fills the free space on both sides of the storage's end.
     rig.layer->CommPollReceive();
     EXPECT_EQ(ring.Count(), ReceiveRing::kCapacity);
+    EXPECT_EQ(rig.socket.inbound.size(), sent.size() - ReceiveRing::kCapacity);
+    EXPECT_EQ(ring.storage[ReceiveRing::kSize - 1], 'c');
+    EXPECT_EQ(ring.storage[0], 'd');
     rig.layer->CommPollReceive();
     EXPECT_TRUE(rig.layer->MoreDataPending);  // full: nothing read
     uint8_t run[300];
     EXPECT_EQ(rig.layer->CommReadRun(run, 245, 32, 126), 3);  // no wrap within one call
+    EXPECT_EQ(Bytes(run, run + 3), B({'a', 'b', 'c'}));
     // The next ready check that finds too few bytes receives again.
     const size_t before = rig.socket.inbound.size();
     EXPECT_FALSE(rig.layer->CommInputReady(ReceiveRing::kCapacity));

@@ -209,9 +209,12 @@ void PumpKeyInputMessages() {
 }
 
 void PumpOneKeyboardMessage() {
-    FlushInvalidCells();
+    // Host output asks whether a key waits many times a second; the cells it
+    // marked meanwhile stay gathered until a key is handled or the next full
+    // pump, so that the question costs no repaint request.
     MSG msg;
     if (!PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) return;
+    FlushInvalidCells();
     // A system key other than these would open menus inside a wait: it waits for the next full
     // pump instead.
     if (msg.message == WM_SYSKEYDOWN && msg.wParam != VK_MENU && msg.wParam != 'A' &&

@@ -150,14 +150,14 @@ class Win32Window final : public platform::ConsoleWindowPort {
         if (Window()) InvalidateRect(Window(), nullptr, TRUE);
     }
     void UpdateWindow() override {
-        FlushInvalidCells();
         // A burst of host output asks for a paint every screenful; painting
         // more often than the eye follows only slows the burst down. What is
-        // skipped stays invalid and is painted at the next message pump, and
+        // skipped stays gathered and is painted at the next message pump, and
         // every pixel scroll paints first, so nothing shows out of step.
         constexpr DWORD kPaintIntervalMs = 20;
         const DWORD now = GetTickCount();
         if (Window() && now - lastForcedPaint >= kPaintIntervalMs) {
+            FlushInvalidCells();
             lastForcedPaint = now;
             ::UpdateWindow(Window());
         }
