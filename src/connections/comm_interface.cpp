@@ -93,8 +93,7 @@ int CommReadChar(bool sevenBit, bool skipNul) {
         connectionLayer.TakePlainData(1);
         return sevenBit ? (b & 0x7F) : b;
     }
-    const int b = connectionLayer.CommReadChar(sevenBit, skipNul);
-    return b == kNoByte ? CommNothingReceived : b;
+    return connectionLayer.CommReadChar(sevenBit, skipNul);
 }
 
 uint32_t CommPeekData(bool skipNul, uint32_t maximum, const CommDataRange& range,

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "connections/receive_ring.h"
+
 namespace platform {
 class Transport;
 }
@@ -52,7 +54,7 @@ bool CommInputReady(uint32_t n);
 
 // The next received byte (0..255), or CommNothingReceived when none waits,
 // so that a real 0xFF byte is never mistaken for "nothing".
-inline constexpr int CommNothingReceived = -1;
+inline constexpr int CommNothingReceived = kNoByte;
 int CommReadChar(bool sevenBit, bool skipNul);
 
 // Which waiting bytes CommPeekData hands out: those that, ANDed with Mask,

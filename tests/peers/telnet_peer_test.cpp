@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "../common/peer_required.h"
 #include "peer_support.h"
 
 namespace peers {
@@ -40,7 +41,7 @@ class TelnetPeer : public ::testing::Test {
     void SetUp() override {
         const std::string socat = FindInPath("socat");
         if (socat.empty() || !Executable("/usr/sbin/telnetd")) {
-            GTEST_SKIP() << "socat or /usr/sbin/telnetd is not installed";
+            VZ_SKIP_WITHOUT_PEER("socat or /usr/sbin/telnetd is not installed");
         }
         dir_ = std::make_unique<TempDir>();
         const std::string script = dir_->path() + "/host.sh";

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/peer_required.h"
 #include "console/win32/terminal_window_win32.h"
 
 namespace {
@@ -117,7 +118,7 @@ class ProgramKeys : public ::testing::Test {
     void SetUp() override {
         const char* port = std::getenv("VZ_KEY_HOST_PORT");
         const char* log = std::getenv("VZ_KEY_HOST_LOG");
-        if (!port || !*port || !log || !*log) GTEST_SKIP() << "no key host (with_key_host.sh)";
+        if (!port || !*port || !log || !*log) VZ_SKIP_WITHOUT_PEER("no key host (with_key_host.sh)");
         port_ = port;
         log_ = WindowsPath(log);
         wchar_t temp[MAX_PATH];

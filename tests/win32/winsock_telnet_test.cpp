@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "connections/win32/winsock_transport.h"
+#include "../common/peer_required.h"
 
 #include <algorithm>
 #include <cctype>
@@ -77,7 +78,7 @@ class WinsockTelnet : public ::testing::Test {
   protected:
     void SetUp() override {
         const char* port = std::getenv("VZ_TELNET_PORT");
-        if (port == nullptr || *port == 0) GTEST_SKIP() << "VZ_TELNET_PORT is not set";
+        if (port == nullptr || *port == 0) VZ_SKIP_WITHOUT_PEER("VZ_TELNET_PORT is not set");
         commands::ResetSettingsToDefaults();
         emulation::ResetMainRoutine();
         console::ResetConsoleScreen();

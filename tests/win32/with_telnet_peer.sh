@@ -6,6 +6,7 @@
 set -u
 if ! command -v socat >/dev/null 2>&1 || [ ! -x /usr/sbin/telnetd ]; then
   echo "socat or /usr/sbin/telnetd is not installed; running without a peer" >&2
+  [ "${VZ_REQUIRE_PEERS:-}" = 1 ] && exit 1
   exec "$@"
 fi
 dir=$(mktemp -d /tmp/vz-telnet-XXXXXX)
