@@ -1,6 +1,7 @@
 #include "commands/command_handlers.h"
 
 #include "commands/interpreter.h"
+#include "commands/variable_commands.h"
 
 namespace commands {
 
@@ -15,6 +16,11 @@ namespace {
 constexpr CommandHandlerTable BuiltInCommandHandlers() {
     CommandHandlerTable table;
     table.ByCode.fill(CommandNotBuiltYet);
+    table.ByCode[EnvReplyCode] = EnvReplyCommand;
+    table.ByCode[PasswordCode] = PasswordCommand;
+    table.ByCode[PasswordReplyCode] = PasswordReplyCommand;
+    table.ByCode[UserNameReplyCode] = UserNameReplyCommand;
+    table.ByCode[SetCode] = SetVariableCommand;
     return table;
 }
 

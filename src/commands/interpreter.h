@@ -34,6 +34,17 @@ inline constexpr FunctionStatus FunctionErrorKeyStarted = 0x30000002;
 // The command failed because of a bad argument or a missing resource.
 inline constexpr FunctionStatus FunctionBadArgument = 0x30000003;
 
+// Hosts, scripts and the message table depend on these values: each carries
+// the application bit (29), and its message is 1200 + (code AND 0xCFFFFFFF).
+static_assert(FunctionUnknown == 0x30000001 && FunctionErrorKeyStarted == 0x30000002 &&
+                  FunctionBadArgument == 0x30000003,
+              "the status codes are part of the command interface");
+static_assert((FunctionUnknown & FunctionErrorKeyStarted & FunctionBadArgument & (1u << 29)) != 0,
+              "the status codes carry the application-error bit");
+static_assert((FunctionUnknown & 0xCFFFFFFFu) + 1200 == 1201 &&
+                  (FunctionBadArgument & 0xCFFFFFFFu) + 1200 == 1203,
+              "unknown function and failed function map to messages 1201 and 1203");
+
 // How deep commands may run inside each other (through SCRIPT, or a command
 // run from a waiting command's message pump); deeper calls fail with
 // FunctionBadArgument instead of exhausting the stack.

@@ -283,10 +283,14 @@ bool LoadHostKeysFile(std::string_view name) {
     const std::string fileName = HostFileName(name);
     if (fileName.empty()) return false;
     const std::string userKeysFile = commands::Settings.KeyFileName.Str();
+    // Whether the user's own definitions wait to be saved is not the host's
+    // to decide: a load of its file must not drop the question at exit.
+    const bool userKeysChanged = Macros.KeysChanged;
     UseSecondKeySet(true);
     ClearCurrentSet();
     const bool ok = LoadKeysFileNamed(FolderOf(userKeysFile) + fileName, true);
     StoreKeyFileName(userKeysFile);
+    Macros.KeysChanged = userKeysChanged;
     if (!ok && CurrentMacroList().empty()) {
         // Nothing of the host's came: the user's keys stay in use.
         UseSecondKeySet(false);

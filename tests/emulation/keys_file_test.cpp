@@ -270,6 +270,8 @@ TEST_F(KeysFileTest, HostKeysFileIsASecondSetFromTheUserFolder) {
     EXPECT_TRUE(MacroExists('h'));
     EXPECT_FALSE(MacroExists('u'));
     EXPECT_EQ(commands::Settings.KeyFileName.View(), Path("user.kys"));
+    // The user's unsaved change is still offered for saving at exit.
+    EXPECT_TRUE(Macros.KeysChanged);
 
     UseSecondKeySet(false);
     EXPECT_EQ(GetMacroText('u'), "changed");
