@@ -11,6 +11,7 @@
 #include "emulation/term_types.h"
 
 #include "emulation/attribute_operations.h"
+#include "emulation/host_mode_operations.h"
 #include "emulation/screen_operations.h"
 
 namespace emulation {
@@ -774,6 +775,7 @@ void InstallTermOperations() {
     ResetTermOpHandlers();
     RegisterScreenOperations();
     RegisterAttributeOperations();
+    RegisterHostModeOperations();
 }
 
 void UseCommRecogniserSource() { SetRecogniserSource(&CommSource); }
