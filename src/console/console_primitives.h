@@ -64,6 +64,15 @@ struct ConsoleLayerHooks {
     void (*GraphicsLeave)() = nullptr;
 };
 
+struct MouseReportEvents {
+    bool LeftPress = false;
+    bool LeftRelease = false;
+    bool RightPress = false;
+    bool RightRelease = false;
+    bool MiddlePress = false;
+    bool MiddleRelease = false;
+};
+
 struct ConsoleLayerState {
     // Screen geometry, shared with the window buffer and the screen pages.
     int32_t ScreenRows = 24;
@@ -100,6 +109,9 @@ struct ConsoleLayerState {
     bool ScrollOn = true;
     bool ScrollBackOff = false;
 
+    // Mouse reports the host asked for: 0 off, 1 short reports, 2 button reports.
+    uint8_t MouseReporting = 0;
+
     // What direct write saved.
     int32_t SavedViewLeftColumn = 0;
     uint8_t SavedScreenColumns = 80;
@@ -110,6 +122,11 @@ struct ConsoleLayerState {
     int32_t SavedCursorCol = 1;
     int32_t SavedAttrSelection = 0;
     bool SavedCursorVisible = true;
+
+    // The events short mouse reports cover, and the cell of the last report.
+    MouseReportEvents MouseEvents;
+    uint8_t MouseLastCol = 0;
+    uint8_t MouseLastRow = 0;
 
     ConsoleLayerHooks Hooks;
 };

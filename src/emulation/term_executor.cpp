@@ -12,6 +12,7 @@
 
 #include "emulation/attribute_operations.h"
 #include "emulation/keyboard_operations.h"
+#include "emulation/host_mode_operations.h"
 #include "emulation/screen_operations.h"
 
 namespace emulation {
@@ -776,6 +777,7 @@ void InstallTermOperations() {
     RegisterScreenOperations();
     RegisterAttributeOperations();
     RegisterKeyboardOperations();
+    RegisterHostModeOperations();
 }
 
 void UseCommRecogniserSource() { SetRecogniserSource(&CommSource); }
