@@ -121,10 +121,7 @@ WYSE60_PROBES = [
     (7, 10, "fg", BRIGHT_BLUE), (7, 10, "bg", BLACK),
     (7, 20, "ink", False), (7, 23, "ink", False),
     (7, 30, "ink", True), (7, 30, "fg", WHITE),
-]
-# The Wyse graphics operations (ESC H STX, ESC H ETX) are still stand-ins in the executor: these
-# probes are checked and reported, and join WYSE60_PROBES once the box is drawn.
-WYSE60_PENDING_PROBES = [
+    # The box drawn through the graphics set.
     (10, 1, "line", "rd"), (10, 2, "line", "lr"), (10, 4, "line", "ld"),
     (11, 1, "line", "ud"), (11, 2, "ink", False), (11, 4, "line", "ud"),
     (12, 1, "line", "ur"), (12, 3, "line", "lr"), (12, 4, "line", "lu"),
@@ -157,6 +154,5 @@ SCREENS = {
     "vt220": (vt220_screen, VT220_PROBES, BRIGHT_MAGENTA, VT220_KEYS, VT220_EXPECTED),
     "wyse60": (wyse60_screen, WYSE60_PROBES, WHITE, WYSE60_KEYS, WYSE60_EXPECTED),
 }
-PENDING_PROBES = {"wyse60": WYSE60_PENDING_PROBES}
 LATER_PROBES = {"vt220-scroll": VT220_SCROLL_PROBES}
 SCROLL_SCREENS = {"vt220": vt220_scroll}
