@@ -1,7 +1,9 @@
 // Puts the screen and attribute operations into the executor's dispatch table.
 #include "emulation/attribute_operations.h"
 #include "emulation/operation_catalogue.h"
+#include "emulation/report_operations.h"
 #include "emulation/screen_operations.h"
+#include "emulation/shown_character_operations.h"
 
 namespace emulation {
 namespace {
@@ -15,5 +17,9 @@ void RegisterAll(std::span<const TermOpBinding> bindings) {
 void RegisterScreenOperations() { RegisterAll(ScreenOperationBindings()); }
 
 void RegisterAttributeOperations() { RegisterAll(AttributeOperationBindings()); }
+
+void RegisterReportOperations() { RegisterAll(ReportOperationBindings()); }
+
+void RegisterShownCharacterOperations() { RegisterAll(ShownCharacterOperationBindings()); }
 
 }  // namespace emulation

@@ -11,7 +11,9 @@
 #include "emulation/term_types.h"
 
 #include "emulation/attribute_operations.h"
+#include "emulation/report_operations.h"
 #include "emulation/screen_operations.h"
+#include "emulation/shown_character_operations.h"
 
 namespace emulation {
 
@@ -774,6 +776,8 @@ void InstallTermOperations() {
     ResetTermOpHandlers();
     RegisterScreenOperations();
     RegisterAttributeOperations();
+    RegisterReportOperations();
+    RegisterShownCharacterOperations();
 }
 
 void UseCommRecogniserSource() { SetRecogniserSource(&CommSource); }
