@@ -101,9 +101,11 @@ bool RingJustDelivered(std::span<const uint8_t> bytes) {
 void DestructiveBackspaceOp(TermOp, const TermOpParams& p) {
     const TermOpHandler backspace = TermOpHandlerFor(OpBackspace);
     if (backspace == nullptr) return;
-    // Past one step per cell of the screen the cursor only stays at the top left.
-    const int64_t cells = int64_t{ConsoleLayer.ScreenRows} * console::Columns() + 1;
-    const auto count = static_cast<int32_t>(std::min<int64_t>(p[0] <= 0 ? 1 : p[0], cells));
+    // Within one step per cell the cursor reaches the top row, which it then
+    // blanks whole and keeps cycling over.
+    const int64_t columns = console::Columns();
+    const int32_t count = BoundedRepeat(
+        p[0] <= 0 ? 1 : p[0], int64_t{ConsoleLayer.ScreenRows} * columns + columns, columns);
     TermOpParams one{};
     one[0] = 1;
     for (int32_t i = 0; i < count; ++i) {
