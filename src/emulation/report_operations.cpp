@@ -139,6 +139,9 @@ void PutCursorLineText(bool protectedAsSeparator) {
 
 void SendLineOp(TermOp op, const TermOpParams&) {
     PutCursorLineText(op == OpSendLineUnprotected);
+    // A marked line can outgrow the reply; it is cut so that its CR still fits.
+    auto& reply = TermExecutor.Reply;
+    if (reply.size() == reply.Capacity()) reply.Length = reply.Capacity() - 1;
     Put(kCr);
     const auto fields = ScreenOperations.Hooks.ProtectedFields;
     if (!fields || fields() != 1) console::WriteString("\r\n");

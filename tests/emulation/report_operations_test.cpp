@@ -219,6 +219,23 @@ TEST_F(ReportOperationsTest, SendLineMarksProtectedRunsAndMovesToTheNextLine) {
     EXPECT_EQ(Sent(), "XY\r");
     EXPECT_EQ(ConsoleLayer.CursorCol, 3);
     ScreenOperations.Hooks = {};
+
+    // A line whose marks outgrow the reply is cut, and still ends with CR.
+    Start("WYSE60");
+    console::AllocTermScreenRing(25 * 132 * 4, 132);
+    console::SetScreenColumnsSetting(132);
+    ConsoleLayer.ScreenWidth = 132;
+    for (int i = 0; i < 131; ++i) {
+        ConsoleLayer.ProtectMode = i % 2;
+        Feed("x");
+    }
+    Feed(
+        "\x1B"
+        "6");
+    const std::string reply = Sent();
+    ASSERT_EQ(reply.size(), 255u);
+    EXPECT_EQ(reply.substr(0, 7), "x\x1B)x\x1B(x");
+    EXPECT_EQ(reply.back(), '\r');
 }
 
 TEST_F(ReportOperationsTest, MarginQueryLeavesTheMarginsForTheFunctionReply) {
