@@ -115,13 +115,17 @@ void DestructiveBackspaceOp(TermOp, const TermOpParams& p) {
 }
 
 void CtrlXPrintOp(TermOp, const TermOpParams&) {
-    const std::span<const uint8_t> rest = AfterFirstByte();
     const auto start = ShownCharacterOperations.Hooks.StartPassthroughPrint;
     if (commands::Settings.CtrlXPassthrough != 0 && start != nullptr) {
-        start(0, rest);
+        // The printer may pump messages, and a sequence received meanwhile
+        // replaces the one the data points into.
+        const std::span<const uint8_t> rest = AfterFirstByte();
+        SeqBufferText data;
+        data.assign(rest.data(), rest.size());
+        start(0, std::span<const uint8_t>(data.data(), data.size()));
         return;
     }
-    ReadAgainAsData(rest);
+    ReadAgainAsData(AfterFirstByte());
 }
 
 void ShowDleOp(TermOp, const TermOpParams&) {
