@@ -42,7 +42,7 @@ int32_t ReportColumn() {
 // A coordinate sent as one byte with an offset; a screen too large for the
 // byte gets the largest byte rather than a wrapped one.
 uint8_t OffsetByte(int32_t value) {
-    return static_cast<uint8_t>(std::clamp<int32_t>(value + 31, 0, 255));
+    return static_cast<uint8_t>(std::clamp<int32_t>(value, 0, 255 - 31) + 31);
 }
 
 // Digits of value, zero-filled to width; values too wide for it give the largest that fits.
