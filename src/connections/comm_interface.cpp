@@ -109,6 +109,10 @@ void CommTakeData(uint32_t count) {
     connectionLayer.TakePlainData(static_cast<int32_t>(std::min<uint32_t>(count, 0x7FFFFFFF)));
 }
 
+bool CommUnreadBytes(uint32_t count) {
+    return count <= 0x7FFFFFFF && connectionLayer.CommUnreadBytes(static_cast<int32_t>(count));
+}
+
 uint32_t CommReadRun(uint8_t* destination, uint32_t maximum, uint8_t lowest, uint8_t highest) {
     const int32_t max = maximum > 0x7FFFFFFF ? 0x7FFFFFFF : int32_t(maximum);
     const int32_t n = connectionLayer.CommReadRun(destination, max, lowest, highest);

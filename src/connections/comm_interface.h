@@ -76,6 +76,9 @@ struct CommDataRange {
 uint32_t CommPeekData(bool skipNul, uint32_t maximum, const CommDataRange& range,
                       const uint8_t*& bytes, bool& stopped);
 void CommTakeData(uint32_t count);
+// Steps back over the last count bytes read as data, so that they are read
+// again; false, with nothing changed, when not all of them were data.
+bool CommUnreadBytes(uint32_t count);
 
 // Copies waiting bytes in lowest..highest to destination, at most maximum and
 // at most to the end of the ring's storage; returns the count.

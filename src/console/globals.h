@@ -2,6 +2,7 @@
 // Values that several subsystems share: the version text, the capture line, the find commands'
 // search record and heap-held texts.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,9 @@ struct Globals {
     std::string VersionText;     // String[18]: message 923 followed by the version number
     std::u16string CaptureLine;  // the capture line buffer
     SearchRec FindRecord;        // the search state of the find commands
+    // The cell (1-based) of the last mouse button event or drag; 0 before any.
+    int32_t MouseCol = 0;
+    int32_t MouseRow = 0;
 };
 extern Globals globals;
 // Back to the state at start: the version text built again, the rest empty.

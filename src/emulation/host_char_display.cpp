@@ -208,10 +208,17 @@ void DisplayHostChar(uint8_t byte, int32_t count, bool capture) {
             WrapAfterWrite();
         }
     }
-    if (e.SingleShiftPending) {
-        e.GL = e.GSlots[0];
-        e.SingleShiftPending = false;
-    }
+    if (e.SingleShiftPending) ReturnFromSingleShift();
+}
+
+void ReturnFromSingleShift() {
+    auto& e = EmulatorState;
+    // G0 comes back whole: its national set too, and it is again the slot
+    // that a designation into G0 changes at once.
+    e.GL = e.GSlots[0];
+    commands::Settings.CharsetMode = e.NationalSlots[0];
+    e.NationalExtra = 0;
+    e.SingleShiftPending = false;
 }
 
 void DisplayMultibyteChar(char16_t ch, bool wide) {

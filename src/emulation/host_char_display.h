@@ -25,6 +25,9 @@ bool GrByteCodePage(uint8_t byte, uint8_t set, uint8_t& outByte, uint32_t& codeP
 // Shows a received byte count times through GL (below 128) or GR.
 void DisplayHostChar(uint8_t byte, int32_t count, bool capture);
 
+// Ends a single shift after the character it covered: G0 is back in GL.
+void ReturnFromSingleShift();
+
 // Applies WrapStyle to a cursor that a write left past the last column.
 void WrapAfterWrite();
 

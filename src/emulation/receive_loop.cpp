@@ -15,6 +15,7 @@
 #include "console/tick_clock.h"
 #include "emulation/charsets.h"
 #include "emulation/host_char_display.h"
+#include "emulation/national_charsets.h"
 #include "emulation/recogniser.h"
 #include "emulation/term_executor.h"
 #include "emulation/term_types.h"
@@ -122,17 +123,30 @@ void WriteMonitorByte(uint8_t b) {
     ConsoleLayer.AttrSelection = sel;
 }
 
+// A national replacement set applies to the ASCII text of the plain sets; the
+// other sets give those positions characters of their own.
+bool ShowsNationalChars(uint8_t b) {
+    const uint8_t gl = EmulatorState.GL;
+    return Settings.CharsetMode != 0 && b >= 0x20 && b <= 0x7E && (gl == 0 || gl == 3);
+}
+
 // The single-character path; true when the pass is to end.
 bool SingleCharacter(uint8_t b) {
     auto& r = ReceiveLoop;
     bool endPass = false;
+    // The wait-for and prompt matching read the ring, so they see the byte as sent.
+    uint8_t shown = b;
+    uint32_t codePage = 1252;
+    const bool national = ShowsNationalChars(b);
+    if (national)
+        codePage = DecodeNationalChars(std::span<uint8_t>(&shown, 1), Settings.CharsetMode);
     if (r.AutoLoginState != 0) ServeAutoLogin();
     if (ServeWaitFor(b)) endPass = true;
-    if (!TermExecutor.QuietLine) WriteRepeatedChar(b, 1, 1252, true, false);
+    if (!TermExecutor.QuietLine) WriteRepeatedChar(shown, 1, codePage, !national, false);
     r.CaptureRow = ConsoleLayer.CursorRow;
-    r.LastGraphicChar = b;
-    r.LastGraphicTranslated = true;
-    r.LastGraphicCodePage = 1252;
+    r.LastGraphicChar = shown;
+    r.LastGraphicTranslated = !national;
+    r.LastGraphicCodePage = codePage;
     return endPass;
 }
 
@@ -220,6 +234,9 @@ int FastRun(uint8_t b, int32_t room, std::span<const uint8_t> ahead, bool aheadS
                     run[length++] = static_cast<uint8_t>(next);
                 }
             }
+            if (Settings.CharsetMode != 0)
+                codePage =
+                    DecodeNationalChars(std::span<uint8_t>(run, length), Settings.CharsetMode);
         } else {
             uint8_t mapped = 0;
             if (!GrByteCodePage(b - 0x80, e.GR, mapped, codePage)) return b;
@@ -251,10 +268,7 @@ int FastRun(uint8_t b, int32_t room, std::span<const uint8_t> ahead, bool aheadS
             r.LastGraphicCodePage = codePage;
             WrapAfterWrite();
         }
-        if (singleShift && length > 0) {
-            e.GL = e.GSlots[0];
-            e.SingleShiftPending = false;
-        }
+        if (singleShift && length > 0) ReturnFromSingleShift();
         return leftOver;
     }
 
@@ -285,11 +299,11 @@ bool Utf8Run(uint8_t b, int32_t room) {
     const auto& l = ConsoleLayer;
     const bool ascii = b >= 0x20 && b <= 0x7E;
     if ((!ascii && !IsUtf8BmpLead(b)) || !SeqBuffer.empty() || e.GR != 14 ||
-        Settings.CodePage.Get() != kCharsetUtf8 || Settings.EuroChar != 0 || (e.GL != 0 && e.GL != 3) ||
-        e.SingleShiftPending || r.InsertMode || TermExecutor.QuietLine || l.StatusMode ||
-        l.DirectWrite || l.AttrSelection == console::kSelectionInherit ||
-        l.ScreenWidth < Settings.ScreenColumns || SevenBitReading() ||
-        !MultibyteCharactersShowPlainly())
+        Settings.CodePage.Get() != kCharsetUtf8 || Settings.EuroChar != 0 ||
+        (e.GL != 0 && e.GL != 3) || Settings.CharsetMode != 0 || e.SingleShiftPending ||
+        r.InsertMode || TermExecutor.QuietLine || l.StatusMode || l.DirectWrite ||
+        l.AttrSelection == console::kSelectionInherit || l.ScreenWidth < Settings.ScreenColumns ||
+        SevenBitReading() || !MultibyteCharactersShowPlainly())
         return false;
 
     constexpr int32_t kMaxChars = 256;
@@ -467,6 +481,15 @@ void StartAutoLogin() {
     ReceiveLoop.AutoLoginState = 1;
 }
 
+void ReceiveByteAgain(uint8_t b) {
+    if (!IsPrintable(b)) {
+        ExecuteTermOp(b);
+        return;
+    }
+    TermExecutor.QuietLineEnd = false;
+    LeftOver(b);
+}
+
 void WriteRepeatedChar(uint8_t ch, uint8_t count, uint32_t codePage, bool translate,
                        bool capture) {
     auto& l = ConsoleLayer;
@@ -488,10 +511,7 @@ void WriteRepeatedChar(uint8_t ch, uint8_t count, uint32_t codePage, bool transl
         std::fill(text, text + count, static_cast<char>(ch));
         console::WriteScreenStr(std::string_view(text, count), codePage);
         // A single shift covers the next character whichever set shows it.
-        if (EmulatorState.SingleShiftPending) {
-            EmulatorState.GL = EmulatorState.GSlots[0];
-            EmulatorState.SingleShiftPending = false;
-        }
+        if (EmulatorState.SingleShiftPending) ReturnFromSingleShift();
     }
     if (l.CursorCol > l.ScreenWidth && EmulatorState.WrapStyle == 1) l.CursorCol -= 1;
     WrapAfterWrite();

@@ -47,6 +47,9 @@ void ReferenceReceiveFromHost();
 
 bool MatchPromptList(std::string_view list);
 void StartAutoLogin();
+// Handles one byte as the plain pass handles a received byte; for bytes an
+// operation hands back that the receive ring no longer holds.
+void ReceiveByteAgain(uint8_t b);
 void WriteRepeatedChar(uint8_t ch, uint8_t count, uint32_t codePage, bool translate,
                        bool capture);
 

@@ -2,7 +2,9 @@
 #include "emulation/attribute_operations.h"
 #include "emulation/host_mode_operations.h"
 #include "emulation/operation_catalogue.h"
+#include "emulation/report_operations.h"
 #include "emulation/screen_operations.h"
+#include "emulation/shown_character_operations.h"
 
 namespace emulation {
 namespace {
@@ -18,5 +20,8 @@ void RegisterScreenOperations() { RegisterAll(ScreenOperationBindings()); }
 void RegisterAttributeOperations() { RegisterAll(AttributeOperationBindings()); }
 
 void RegisterHostModeOperations() { RegisterAll(HostModeOperationBindings()); }
+void RegisterReportOperations() { RegisterAll(ReportOperationBindings()); }
+
+void RegisterShownCharacterOperations() { RegisterAll(ShownCharacterOperationBindings()); }
 
 }  // namespace emulation

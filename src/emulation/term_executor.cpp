@@ -13,7 +13,9 @@
 #include "emulation/attribute_operations.h"
 #include "emulation/keyboard_operations.h"
 #include "emulation/host_mode_operations.h"
+#include "emulation/report_operations.h"
 #include "emulation/screen_operations.h"
+#include "emulation/shown_character_operations.h"
 
 namespace emulation {
 
@@ -778,6 +780,8 @@ void InstallTermOperations() {
     RegisterAttributeOperations();
     RegisterKeyboardOperations();
     RegisterHostModeOperations();
+    RegisterReportOperations();
+    RegisterShownCharacterOperations();
 }
 
 void UseCommRecogniserSource() { SetRecogniserSource(&CommSource); }
