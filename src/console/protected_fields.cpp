@@ -146,9 +146,11 @@ void TabField(bool useTabs, std::span<const uint8_t> tabStops) {
     int32_t tabRow = cursorRow;
     int32_t tabCol = 0;
     if (useTabs && !tabStops.empty()) {
+        // A stop past the row's last column is not on the row, so the next
+        // row's first stop is taken rather than the line's end.
         const auto next = std::find_if(tabStops.begin(), tabStops.end(),
                                        [&](uint8_t s) { return s == 0 || s > l.CursorCol; });
-        if (next != tabStops.end() && *next != 0) {
+        if (next != tabStops.end() && *next != 0 && *next <= cols) {
             tabCol = *next;
         } else {
             tabRow = cursorRow + 1;
