@@ -89,9 +89,13 @@ struct ConsoleLayerState {
     CellAttribute DirectAttr = 15;
     uint8_t ProtectMode = 0;
     uint8_t ProtectAttrIndex = 0;
+    // Protected fields: 0 off, 1 active, 2 active of the TV965 kind.
+    uint8_t ProtectedFields = 0;
     bool EraseInCurrentAttr = false;
     uint8_t StatusAttr = 120;  // status line attribute byte (low byte of entry 4)
     bool StatusMode = false;
+    // The host has taken the status line over.
+    bool HostStatusActive = false;
     bool DirectWrite = false;
     bool CaretPending = false;
     int32_t CaretHold = 0;

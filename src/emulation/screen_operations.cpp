@@ -4,6 +4,7 @@
 #include <string>
 
 #include "commands/settings_record.h"
+#include "console/protected_fields.h"
 #include "emulation/term_types.h"
 
 namespace emulation {
@@ -41,10 +42,21 @@ int32_t CountMaxOne(const TermOpParams& p) {
 }
 
 uint8_t ProtectedFields() {
-    return H().ProtectedFields ? H().ProtectedFields() : 0;
+    return H().ProtectedFields ? H().ProtectedFields() : ConsoleLayer.ProtectedFields;
 }
 void SkipProtected(bool backward) {
-    if (H().SkipProtected) H().SkipProtected(backward);
+    if (H().SkipProtected) {
+        H().SkipProtected(backward);
+    } else {
+        console::SkipProtected(backward);
+    }
+}
+void EraseUnprotected(uint8_t mode, bool reset, char16_t ch) {
+    if (H().EraseUnprotected) {
+        H().EraseUnprotected(mode, reset, ch);
+    } else {
+        console::EraseUnprotected(mode, reset, ch);
+    }
 }
 void SkipProtectedWhenActive() {
     if (ProtectedFields() == 1) SkipProtected(false);
@@ -176,7 +188,7 @@ void ClearScreenOp(TermOp op, const TermOpParams&) {
 void ClearUnprotectedOp(TermOp, const TermOpParams&) {
     if (ProtectedFields() != 0) {
         const bool reset = commands::Settings.Propagate == 0;
-        if (H().EraseUnprotected) H().EraseUnprotected(5, reset, u' ');
+        EraseUnprotected(5, reset, u' ');
         console::GotoRowCol(1, 1);
         SkipProtected(false);
         return;
@@ -189,12 +201,13 @@ void ClearToCharOp(TermOp, const TermOpParams& p) {
     const char16_t c = H().ByteToUnicode ? H().ByteToUnicode(ch) : static_cast<char16_t>(ch);
     if (ProtectedFields() != 0) {
         const bool reset = commands::Settings.Propagate == 0;
-        if (H().EraseUnprotected) H().EraseUnprotected(5, reset, c);
+        EraseUnprotected(5, reset, c);
         console::GotoRowCol(1, 1);
         SkipProtected(false);
         return;
     }
-    console::FillCellRect({1, Cols(), 1, Rows()}, console::MakeCell(c, ConsoleLayer.AttrColorMap[0]));
+    console::FillCellRect({1, Cols(), 1, Rows()},
+                          console::MakeCell(c, ConsoleLayer.AttrColorMap[0]));
     console::GotoRowCol(1, 1);
 }
 
@@ -248,7 +261,7 @@ void EraseScreenOp(TermOp op, const TermOpParams&) {
     switch (op) {
         case 14:
             if (ProtectedFields() != 0) {
-                if (H().EraseUnprotected) H().EraseUnprotected(3, false, u' ');
+                EraseUnprotected(3, false, u' ');
                 return;
             }
             [[fallthrough]];
@@ -272,7 +285,7 @@ void EraseLineOp(TermOp op, const TermOpParams&) {
         case 17:
         case 18:
             if (ProtectedFields() != 0) {
-                if (H().EraseUnprotected) H().EraseUnprotected(op == 17 ? 0 : 6, false, u' ');
+                EraseUnprotected(op == 17 ? 0 : 6, false, u' ');
                 return;
             }
             console::ClrEol();
@@ -530,10 +543,18 @@ void ColumnsOp(TermOp op, const TermOpParams&) {
 void RowsOp(TermOp op, const TermOpParams& p) {
     int32_t rows = 0;
     switch (op) {
-        case 249: rows = 24; break;
-        case 250: rows = 25; break;
-        case 251: rows = 42; break;
-        case 252: rows = 43; break;
+        case 249:
+            rows = 24;
+            break;
+        case 250:
+            rows = 25;
+            break;
+        case 251:
+            rows = 42;
+            break;
+        case 252:
+            rows = 43;
+            break;
         case 320:
             if (Intermediate() != '*') return;
             rows = Clamp64(p[0], 1, console::kMaxScreenRows);
@@ -541,8 +562,8 @@ void RowsOp(TermOp op, const TermOpParams& p) {
         default:
             return;
     }
-    const std::string text = std::to_string(std::max(ConsoleLayer.ScreenWidth, 1)) + "x" +
-                             std::to_string(rows);
+    const std::string text =
+        std::to_string(std::max(ConsoleLayer.ScreenWidth, 1)) + "x" + std::to_string(rows);
     if (H().SetScreenGeometry && H().SetScreenGeometry(text)) {
         commands::Settings.ScreenModeName.Assign(text);
     }
@@ -727,11 +748,20 @@ void MarginsOp(TermOp op, const TermOpParams& p) {
             break;
         case 311:
             switch (p[0]) {
-                case 0: l.TopMargin = Clamp64(p[1], 1, Rows()); break;
-                case 1: l.BottomMargin = Clamp64(p[1], 1, Rows()); break;
-                case 2: l.LeftMargin = Clamp64(p[1], 1, width); break;
-                case 3: l.RightMargin = Clamp64(p[1], 1, width); break;
-                default: break;
+                case 0:
+                    l.TopMargin = Clamp64(p[1], 1, Rows());
+                    break;
+                case 1:
+                    l.BottomMargin = Clamp64(p[1], 1, Rows());
+                    break;
+                case 2:
+                    l.LeftMargin = Clamp64(p[1], 1, width);
+                    break;
+                case 3:
+                    l.RightMargin = Clamp64(p[1], 1, width);
+                    break;
+                default:
+                    break;
             }
             break;
         case 310:
@@ -746,34 +776,88 @@ void MarginsOp(TermOp op, const TermOpParams& p) {
 namespace {
 
 constexpr TermOpBinding kBindings[] = {
-    {0, ClearScreenOp},         {1, ClearUnprotectedOp},   {2, ClearToCharOp},
-    {3, InsertLinesOp},         {4, InsertLineHomeOp},     {5, DeleteLinesOp},
-    {6, DeleteLineHomeOp},      {7, CursorPositionOp},     {8, CursorColumnRowOp},
-    {9, CursorRowOp},           {10, CursorRowOp},         {11, CursorColumnOp},
-    {12, CursorColumnOp},       {13, EraseScreenOp},       {14, EraseScreenOp},
-    {15, EraseLineOp},          {16, EraseLineOp},         {17, EraseLineOp},
-    {18, EraseLineOp},          {19, EraseLineOp},         {20, CursorRightWrapOp},
-    {21, CursorForwardOp},      {22, ForwardIndexOp},      {23, BackspaceOp},
-    {24, CursorBackwardOp},     {25, BackIndexOp},         {26, CursorUpOp},
-    {27, CursorUpWrapOp},       {28, CursorDownOp},        {29, LineFeedOp},
-    {30, CursorHomeOp},         {31, CursorHomeOp},        {32, CarriageReturnOp},
-    {33, NextLineOp},           {34, CursorUpOp},          {65, SaveCursorOp},
-    {66, RestoreCursorOp},      {67, SetScrollRegionOp},   {68, ScrollOp},
-    {69, ScrollOp},             {113, TabOp},              {114, TabOp},
-    {115, TabOp},               {116, TabOp},              {117, TabOp},
-    {118, TabOp},               {119, ReverseIndexOp},     {120, ReverseIndexOp},
-    {134, ColumnsOp},           {135, ColumnsOp},          {139, InsertCharactersOp},
-    {140, ColumnOp},                       {142, DeleteCharactersOp},
-    {143, ColumnOp},                       {152, BoxOp},
-    {153, BoxOp},               {154, BoxOp},              {155, BoxOp},
-    {156, BoxOp},               {157, EraseCharactersOp},  {158, RepeatCharacterOp},
-    {194, ClearScreenOp},       {195, EraseScreenOp},      {207, OriginModeOp},
-    {208, OriginModeOp},        {212, InsertCharactersOp}, {249, RowsOp},
-    {250, RowsOp},              {251, RowsOp},             {252, RowsOp},
-    {272, ScreenAlignmentOp},   {286, RectangleOp},        {288, RectangleOp},
-    {297, ScoResetOp},          {298, EraseInMarginsOp},   {301, ReverseIndexOp},
-    {302, MarginsOp},           {303, MarginsOp},          {310, MarginsOp},
-    {311, MarginsOp},           {312, MarginsOp},          {318, ScoResetOp},
+    {0, ClearScreenOp},
+    {1, ClearUnprotectedOp},
+    {2, ClearToCharOp},
+    {3, InsertLinesOp},
+    {4, InsertLineHomeOp},
+    {5, DeleteLinesOp},
+    {6, DeleteLineHomeOp},
+    {7, CursorPositionOp},
+    {8, CursorColumnRowOp},
+    {9, CursorRowOp},
+    {10, CursorRowOp},
+    {11, CursorColumnOp},
+    {12, CursorColumnOp},
+    {13, EraseScreenOp},
+    {14, EraseScreenOp},
+    {15, EraseLineOp},
+    {16, EraseLineOp},
+    {17, EraseLineOp},
+    {18, EraseLineOp},
+    {19, EraseLineOp},
+    {20, CursorRightWrapOp},
+    {21, CursorForwardOp},
+    {22, ForwardIndexOp},
+    {23, BackspaceOp},
+    {24, CursorBackwardOp},
+    {25, BackIndexOp},
+    {26, CursorUpOp},
+    {27, CursorUpWrapOp},
+    {28, CursorDownOp},
+    {29, LineFeedOp},
+    {30, CursorHomeOp},
+    {31, CursorHomeOp},
+    {32, CarriageReturnOp},
+    {33, NextLineOp},
+    {34, CursorUpOp},
+    {65, SaveCursorOp},
+    {66, RestoreCursorOp},
+    {67, SetScrollRegionOp},
+    {68, ScrollOp},
+    {69, ScrollOp},
+    {113, TabOp},
+    {114, TabOp},
+    {115, TabOp},
+    {116, TabOp},
+    {117, TabOp},
+    {118, TabOp},
+    {119, ReverseIndexOp},
+    {120, ReverseIndexOp},
+    {134, ColumnsOp},
+    {135, ColumnsOp},
+    {139, InsertCharactersOp},
+    {140, ColumnOp},
+    {142, DeleteCharactersOp},
+    {143, ColumnOp},
+    {152, BoxOp},
+    {153, BoxOp},
+    {154, BoxOp},
+    {155, BoxOp},
+    {156, BoxOp},
+    {157, EraseCharactersOp},
+    {158, RepeatCharacterOp},
+    {194, ClearScreenOp},
+    {195, EraseScreenOp},
+    {207, OriginModeOp},
+    {208, OriginModeOp},
+    {212, InsertCharactersOp},
+    {249, RowsOp},
+    {250, RowsOp},
+    {251, RowsOp},
+    {252, RowsOp},
+    {272, ScreenAlignmentOp},
+    {286, RectangleOp},
+    {288, RectangleOp},
+    {297, ScoResetOp},
+    {298, EraseInMarginsOp},
+    {301, ReverseIndexOp},
+    {302, MarginsOp},
+    {303, MarginsOp},
+    {310, MarginsOp},
+    {311, MarginsOp},
+    {312, MarginsOp},
+    {318, ScoResetOp},
     {320, RowsOp},
 };
 

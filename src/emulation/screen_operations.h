@@ -41,12 +41,13 @@ struct ScreenOperationHooks {
     // The character a byte shows in the current GL (byte < 128) or GR;
     // empty: the byte's own Latin-1 character.
     char16_t (*ByteToUnicode)(uint8_t byte) = nullptr;
-    // Protected fields: 0 off, 1 active, 2 active of the TV965 kind; empty: 0.
+    // Protected fields: 0 off, 1 active, 2 active of the TV965 kind; empty:
+    // the console layer's ProtectedFields.
     uint8_t (*ProtectedFields)() = nullptr;
-    // Moves the cursor off protected cells; empty: nothing.
+    // Moves the cursor off protected cells; empty: console::SkipProtected.
     void (*SkipProtected)(bool backward) = nullptr;
     // Erases the unprotected cells of an area (console EraseUnprotected modes
-    // 0-6) to ch, with entry 0 when reset; empty: nothing erased.
+    // 0-6) to ch, with entry 0 when reset; empty: console::EraseUnprotected.
     void (*EraseUnprotected)(uint8_t mode, bool reset, char16_t ch) = nullptr;
     // The capture unit sees a CR, LF or line end (its settings decide what is
     // stored); empty: nothing captured.

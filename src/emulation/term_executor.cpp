@@ -6,22 +6,38 @@
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
 #include "console/console_primitives.h"
-#include "emulation/charsets.h"
-#include "emulation/host_char_display.h"
-#include "emulation/term_types.h"
-
 #include "emulation/attribute_operations.h"
 #include "emulation/keyboard_operations.h"
 #include "emulation/host_mode_operations.h"
 #include "emulation/report_operations.h"
 #include "emulation/screen_operations.h"
 #include "emulation/shown_character_operations.h"
+#include "emulation/charsets.h"
+#include "emulation/field_and_reset_operations.h"
+#include "emulation/host_char_display.h"
+#include "emulation/term_types.h"
 
 namespace emulation {
 
 TermExecutorState TermExecutor;
 
-void ResetTermExecutor() { TermExecutor = TermExecutorState{}; }
+void ResetTermExecutor() {
+    TermExecutor = TermExecutorState{};
+}
+
+// Until its unit registers handlers, each of these does nothing, the least a
+// terminal may do with a sequence it recognises.
+void ScreenPagesPending(TermOp, const TermOpParams&) {}
+void PassthroughPrintPending(TermOp, const TermOpParams&) {}
+void HostStringsPending(TermOp, const TermOpParams&) {}
+void HostDataPending(TermOp, const TermOpParams&) {}
+void GraphicsPending(TermOp, const TermOpParams&) {}
+void AuxRelayPending(TermOp, const TermOpParams&) {}
+void SoftFontsPending(TermOp, const TermOpParams&) {}
+void RectangleOperationsPending(TermOp, const TermOpParams&) {}
+void BlockTransferPending(TermOp, const TermOpParams&) {}
+void FileTransferPending(TermOp, const TermOpParams&) {}
+void ScreenPrintPending(TermOp, const TermOpParams&) {}
 
 namespace {
 
@@ -29,17 +45,23 @@ constexpr uint8_t kEsc = 0x1B;
 
 using console::ConsoleLayer;
 
-int32_t Count(int32_t p) { return p <= 0 ? 1 : p; }
+int32_t Count(int32_t p) {
+    return p <= 0 ? 1 : p;
+}
 
-int32_t ScreenCols() { return std::max<int32_t>(1, console::Columns()); }
+int32_t ScreenCols() {
+    return std::max<int32_t>(1, console::Columns());
+}
 
-// The operations a later unit fills in; until then they do nothing, which is
-// the least a terminal may do with a sequence it recognises.
-void ScreenOperationStandIn(TermOp, const TermOpParams&) {}
-void AttributeOperationStandIn(TermOp, const TermOpParams&) {}
-void ModeOperationStandIn(TermOp, const TermOpParams&) {}
-void SideChannelStandIn(TermOp, const TermOpParams&) {}
 void NoOperation(TermOp, const TermOpParams&) {}
+
+// Codes that the executor runs itself or that their unit registers in
+// InstallTermOperations; one still here after that has lost its registration.
+void NotInstalled(TermOp, const TermOpParams&) {}
+
+// Codes whose units are being built beside this one; their registrations
+// take these codes over.
+void NotYetBuiltModes(TermOp, const TermOpParams&) {}
 
 // --- Screen and cursor basics (the screen unit registers fuller ones) ---
 
@@ -77,21 +99,29 @@ void CursorColumnAbsoluteOp(TermOp, const TermOpParams& p) {
     console::GotoRowCol(ConsoleLayer.CursorRow, std::clamp<int32_t>(p[0], 1, ScreenCols()));
 }
 
-void EraseToEndOfScreenOp(TermOp, const TermOpParams&) { console::ClrEos(); }
-void EraseToStartOfScreenOp(TermOp, const TermOpParams&) { console::ClrBos(); }
-void EraseToEndOfLineOp(TermOp, const TermOpParams&) { console::ClrEolKeepCursor(); }
+void EraseToEndOfScreenOp(TermOp, const TermOpParams&) {
+    console::ClrEos();
+}
+void EraseToStartOfScreenOp(TermOp, const TermOpParams&) {
+    console::ClrBos();
+}
+void EraseToEndOfLineOp(TermOp, const TermOpParams&) {
+    console::ClrEolKeepCursor();
+}
 void EraseLineOp(TermOp, const TermOpParams&) {
     const int32_t col = ConsoleLayer.CursorCol;
     console::ClrBol();
     console::ClrEolKeepCursor();
     ConsoleLayer.CursorCol = col;
 }
-void EraseToStartOfLineOp(TermOp, const TermOpParams&) { console::ClrBol(); }
+void EraseToStartOfLineOp(TermOp, const TermOpParams&) {
+    console::ClrBol();
+}
 
 void CursorForwardOp(TermOp, const TermOpParams& p) {
     const int32_t n = (p[0] <= 0 || p[0] == kTermParamMax) ? 1 : p[0];
-    const int32_t col = static_cast<int32_t>(
-        std::min<int64_t>(int64_t{ConsoleLayer.CursorCol} + n, ScreenCols()));
+    const int32_t col =
+        static_cast<int32_t>(std::min<int64_t>(int64_t{ConsoleLayer.CursorCol} + n, ScreenCols()));
     console::GotoRowCol(ConsoleLayer.CursorRow, col);
 }
 
@@ -101,7 +131,8 @@ void CursorBackwardOp(TermOp, const TermOpParams& p) {
 }
 
 void CursorUpOp(TermOp, const TermOpParams& p) {
-    const int32_t top = ConsoleLayer.CursorRow >= ConsoleLayer.TopMargin ? ConsoleLayer.TopMargin : 1;
+    const int32_t top =
+        ConsoleLayer.CursorRow >= ConsoleLayer.TopMargin ? ConsoleLayer.TopMargin : 1;
     const int32_t row = std::max(top, ConsoleLayer.CursorRow - std::min(Count(p[0]), 10000));
     console::GotoRowCol(row, std::min(ConsoleLayer.CursorCol, ScreenCols()));
 }
@@ -120,12 +151,16 @@ void LineFeedOp(TermOp, const TermOpParams& p) {
     for (int32_t i = 0; i < n; ++i) console::LineFeed();
 }
 
-void CursorHomeOp(TermOp, const TermOpParams&) { console::GotoRowCol(1, 1); }
+void CursorHomeOp(TermOp, const TermOpParams&) {
+    console::GotoRowCol(1, 1);
+}
 void CursorHomeDownOp(TermOp, const TermOpParams&) {
     console::GotoRowCol(ConsoleLayer.ScreenRows, 1);
 }
 
-void CarriageReturnOp(TermOp, const TermOpParams&) { ConsoleLayer.CursorCol = 1; }
+void CarriageReturnOp(TermOp, const TermOpParams&) {
+    ConsoleLayer.CursorCol = 1;
+}
 
 void NextLineOp(TermOp, const TermOpParams& p) {
     const int32_t n = std::min(Count(p[0]), ConsoleLayer.ScreenRows + 1);
@@ -171,14 +206,22 @@ void InvokeIntoGl(uint8_t slot) {
 void LockingShiftOp(TermOp op, const TermOpParams&) {
     auto& e = EmulatorState;
     switch (op) {
-        case OpLockingShift0: InvokeIntoGl(0); break;
+        case OpLockingShift0:
+            InvokeIntoGl(0);
+            break;
         case OpLockingShift0Unprotect:
             InvokeIntoGl(0);
             ConsoleLayer.ProtectMode = 0;
             break;
-        case OpLockingShift1: InvokeIntoGl(1); break;
-        case OpLockingShift2: InvokeIntoGl(2); break;
-        case OpLockingShift3: InvokeIntoGl(3); break;
+        case OpLockingShift1:
+            InvokeIntoGl(1);
+            break;
+        case OpLockingShift2:
+            InvokeIntoGl(2);
+            break;
+        case OpLockingShift3:
+            InvokeIntoGl(3);
+            break;
         case OpSingleShift2:
             InvokeIntoGl(2);
             e.SingleShiftPending = true;
@@ -187,7 +230,8 @@ void LockingShiftOp(TermOp op, const TermOpParams&) {
             InvokeIntoGl(3);
             e.SingleShiftPending = true;
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -202,10 +246,20 @@ void DesignateOp(TermOp op, const TermOpParams& p) {
     auto& e = EmulatorState;
     uint8_t slot = 0;
     switch (op) {
-        case OpDesignateG1: case OpDesignateG1Of96: slot = 1; break;
-        case OpDesignateG2: case OpDesignateG2Of96: slot = 2; break;
-        case OpDesignateG3: case OpDesignateG3Of96: slot = 3; break;
-        default: break;
+        case OpDesignateG1:
+        case OpDesignateG1Of96:
+            slot = 1;
+            break;
+        case OpDesignateG2:
+        case OpDesignateG2Of96:
+            slot = 2;
+            break;
+        case OpDesignateG3:
+        case OpDesignateG3Of96:
+            slot = 3;
+            break;
+        default:
+            break;
     }
     const bool of96 = op == OpDesignateG1Of96 || op == OpDesignateG2Of96 || op == OpDesignateG3Of96;
     e.GSlots[slot] = 0;
@@ -235,25 +289,59 @@ void DesignateOp(TermOp op, const TermOpParams& p) {
         set = 16;
     } else {
         switch (designator[0]) {
-            case '0': set = 2; break;
-            case '<': set = commands::Settings.CharsetKind; break;
-            case '>': set = 17; break;
-            case '?': set = 6; break;
-            case 'A':
-                if (of96) set = 8;
-                else national = 1;
+            case '0':
+                set = 2;
                 break;
-            case '5': case 'C': national = 2; break;
-            case '6': case 'E': national = 9; break;
-            case '7': case 'H': national = 7; break;
-            case '=': national = 10; break;
-            case 'K': national = 5; break;
-            case 'Q': national = 4; break;
-            case 'R': national = 3; break;
-            case 'Y': national = 6; break;
-            case 'Z': national = 8; break;
-            case 'z': national = 11; break;
-            default: break;
+            case '<':
+                set = commands::Settings.CharsetKind;
+                break;
+            case '>':
+                set = 17;
+                break;
+            case '?':
+                set = 6;
+                break;
+            case 'A':
+                if (of96)
+                    set = 8;
+                else
+                    national = 1;
+                break;
+            case '5':
+            case 'C':
+                national = 2;
+                break;
+            case '6':
+            case 'E':
+                national = 9;
+                break;
+            case '7':
+            case 'H':
+                national = 7;
+                break;
+            case '=':
+                national = 10;
+                break;
+            case 'K':
+                national = 5;
+                break;
+            case 'Q':
+                national = 4;
+                break;
+            case 'R':
+                national = 3;
+                break;
+            case 'Y':
+                national = 6;
+                break;
+            case 'Z':
+                national = 8;
+                break;
+            case 'z':
+                national = 11;
+                break;
+            default:
+                break;
         }
     }
     e.GSlots[slot] = set;
@@ -282,12 +370,23 @@ void PutSequenceBack(uint8_t state) {
 
 void TwoStepOp(TermOp op, const TermOpParams&) {
     switch (op) {
-        case OpTwoStepE: PutSequenceBack(1); break;
-        case OpTwoStepC: PutSequenceBack(2); break;
-        case OpTwoStepGs: PutSequenceBack(3); break;
-        case OpTwoStepLabel: PutSequenceBack(4); break;
-        case OpTwoStepHexGlyphs: PutSequenceBack(5); break;
-        default: break;
+        case OpTwoStepE:
+            PutSequenceBack(1);
+            break;
+        case OpTwoStepC:
+            PutSequenceBack(2);
+            break;
+        case OpTwoStepGs:
+            PutSequenceBack(3);
+            break;
+        case OpTwoStepLabel:
+            PutSequenceBack(4);
+            break;
+        case OpTwoStepHexGlyphs:
+            PutSequenceBack(5);
+            break;
+        default:
+            break;
     }
 }
 
@@ -317,331 +416,331 @@ void AnsiEnquiryOp(TermOp, const TermOpParams&) {
 }
 
 constexpr TermOpHandler kStandIns[kTermOpCount] = {
-    SideChannelStandIn,  // 0 ClearScreen
-    ScreenOperationStandIn,  // 1 ClearUnprotected
-    ScreenOperationStandIn,  // 2 ClearToChar
-    ScreenOperationStandIn,  // 3 InsertLines
-    ScreenOperationStandIn,  // 4 InsertLineHome
-    ScreenOperationStandIn,  // 5 DeleteLines
-    ScreenOperationStandIn,  // 6 DeleteLineHome
-    ScreenOperationStandIn,  // 7 CursorPosition
-    ScreenOperationStandIn,  // 8 CursorColumnRow
-    ScreenOperationStandIn,  // 9 CursorRowAbsolute
-    ScreenOperationStandIn,  // 10 CursorRowIfSet
-    ScreenOperationStandIn,  // 11 CursorColumnAbsolute
-    ScreenOperationStandIn,  // 12 CursorColumnIfSet
-    ScreenOperationStandIn,  // 13 EraseToEndOfScreen
-    ScreenOperationStandIn,  // 14 EraseToEndOfScreenUnprotected
-    ScreenOperationStandIn,  // 15 EraseToEndOfLine
-    ScreenOperationStandIn,  // 16 EraseLine
-    ScreenOperationStandIn,  // 17 EraseToEndOfLineUnprotected
-    ScreenOperationStandIn,  // 18 EraseToEndOfField
-    ScreenOperationStandIn,  // 19 EraseToStartOfLine
-    ScreenOperationStandIn,  // 20 CursorRightWrap
-    ScreenOperationStandIn,  // 21 CursorForward
-    ScreenOperationStandIn,  // 22 ForwardIndex
-    ScreenOperationStandIn,  // 23 Backspace
-    ScreenOperationStandIn,  // 24 CursorBackward
-    ScreenOperationStandIn,  // 25 BackIndex
-    ScreenOperationStandIn,  // 26 CursorUp
-    ScreenOperationStandIn,  // 27 CursorUpWrap
-    ScreenOperationStandIn,  // 28 CursorDown
-    ScreenOperationStandIn,  // 29 LineFeed
-    ScreenOperationStandIn,  // 30 CursorHome
-    ScreenOperationStandIn,  // 31 CursorHomeDown
-    ScreenOperationStandIn,  // 32 CarriageReturn
-    ScreenOperationStandIn,  // 33 NextLine
-    ScreenOperationStandIn,  // 34 CursorPrecedingLine
-    ModeOperationStandIn,  // 35 Bell
-    ModeOperationStandIn,  // 36 LockKeyboard
-    ModeOperationStandIn,  // 37 UnlockKeyboard
-    ScreenOperationStandIn,  // 38 DestructiveBackspace
-    SideChannelStandIn,  // 39 AutoPrintOn
-    NoOperation,  // 40 AutoPrintOff
-    SideChannelStandIn,  // 41 PrinterControllerOn
-    NoOperation,  // 42 PrinterControllerOff
-    ScreenOperationStandIn,  // 43 CtrlXPrint
-    SideChannelStandIn,  // 44 PrintToFileOn
-    NoOperation,  // 45 PrintToFileOff
-    SideChannelStandIn,  // 46 SelectPage
-    ScreenOperationStandIn,  // 47 SelectPage0
-    ScreenOperationStandIn,  // 48 SelectPage1
-    ScreenOperationStandIn,  // 49 SelectPage2
-    ScreenOperationStandIn,  // 50 SelectPage3
-    ScreenOperationStandIn,  // 51 SelectPage4
-    ScreenOperationStandIn,  // 52 SelectPage5
-    ScreenOperationStandIn,  // 53 SelectPage6
-    ScreenOperationStandIn,  // 54 SelectPage7
-    ScreenOperationStandIn,  // 55 NextPage
-    ScreenOperationStandIn,  // 56 PreviousPage
-    ScreenOperationStandIn,  // 57 SelectPageAndPosition
-    AttributeOperationStandIn,  // 58 FieldAttribute
-    AttributeOperationStandIn,  // 59 FieldAttributeNoSpace
-    AttributeOperationStandIn,  // 60 ViewpointAttribute
-    AttributeOperationStandIn,  // 61 WyseAttribute
-    AttributeOperationStandIn,  // 62 SelectGraphicRendition
-    SideChannelStandIn,  // 63 Dc2Received
-    NoOperation,  // 64 Dc4Received
-    ScreenOperationStandIn,  // 65 SaveCursor
-    ScreenOperationStandIn,  // 66 RestoreCursor
-    ScreenOperationStandIn,  // 67 SetScrollRegion
-    ScreenOperationStandIn,  // 68 ScrollUp
-    ScreenOperationStandIn,  // 69 ScrollDown
-    ScreenOperationStandIn,  // 70 SetProtectAttribute
-    ScreenOperationStandIn,  // 71 ProtectAttributeNormal
-    ScreenOperationStandIn,  // 72 ProtectAttributeReverse
-    ScreenOperationStandIn,  // 73 ProtectAttributeDim
-    ScreenOperationStandIn,  // 74 ProtectAttributeNoOp1
-    ScreenOperationStandIn,  // 75 ProtectAttributeNoOp2
-    ScreenOperationStandIn,  // 76 ProtectAttributeAddUnderline
-    ScreenOperationStandIn,  // 77 ProtectAttributeAddReverse
-    ScreenOperationStandIn,  // 78 ProtectAttributeAddDim
-    ScreenOperationStandIn,  // 79 ProtectAttributeAddBlink
-    SideChannelStandIn,  // 80 HostDataChecksum
-    ModeOperationStandIn,  // 81 Dc1Received
-    ModeOperationStandIn,  // 82 Dc3Received
-    ModeOperationStandIn,  // 83 LockingShift1
-    ModeOperationStandIn,  // 84 LockingShift0
-    ScreenOperationStandIn,  // 85 LockingShift0Unprotect
-    ModeOperationStandIn,  // 86 GraphicCharacter
-    ModeOperationStandIn,  // 87 GraphicsOn
-    ModeOperationStandIn,  // 88 GraphicsOff
-    ScreenOperationStandIn,  // 89 LockingShift2
-    ScreenOperationStandIn,  // 90 LockingShift3
-    ScreenOperationStandIn,  // 91 SingleShift2
-    ScreenOperationStandIn,  // 92 SingleShift3
-    ScreenOperationStandIn,  // 93 LockingShift1Right
-    ScreenOperationStandIn,  // 94 LockingShift2Right
-    ScreenOperationStandIn,  // 95 LockingShift3Right
-    ScreenOperationStandIn,  // 96 TvGraphicsOn
-    ModeOperationStandIn,  // 97 DesignateG0
-    ScreenOperationStandIn,  // 98 DesignateG1
-    ScreenOperationStandIn,  // 99 DesignateG2
-    ScreenOperationStandIn,  // 100 DesignateG3
-    ScreenOperationStandIn,  // 101 DesignateG1Of96
-    ScreenOperationStandIn,  // 102 DesignateG2Of96
-    ScreenOperationStandIn,  // 103 DesignateG3Of96
-    ModeOperationStandIn,  // 104 LoadCharBank
-    ScreenOperationStandIn,  // 105 LoadCharBankTv
-    ScreenOperationStandIn,  // 106 SelectPrimaryBank
-    ScreenOperationStandIn,  // 107 SelectSecondaryBank
-    ScreenOperationStandIn,  // 108 ShowDle
-    ScreenOperationStandIn,  // 109 UnknownEscape
-    ScreenOperationStandIn,  // 110 AutoWrapStay
-    ScreenOperationStandIn,  // 111 AutoWrapImmediate
-    ScreenOperationStandIn,  // 112 AutoWrapOn
-    ScreenOperationStandIn,  // 113 HorizontalTab
-    ScreenOperationStandIn,  // 114 BackTab
-    ScreenOperationStandIn,  // 115 ClearAllTabs
-    ScreenOperationStandIn,  // 116 ClearTabAtCursor
-    ScreenOperationStandIn,  // 117 SetTabAtCursor
-    ScreenOperationStandIn,  // 118 TabsEvery8
-    ScreenOperationStandIn,  // 119 ReverseIndex
-    ScreenOperationStandIn,  // 120 ReverseLineFeed
-    ScreenOperationStandIn,  // 121 WriteProtectOn
-    ScreenOperationStandIn,  // 122 WriteProtectOff
-    ScreenOperationStandIn,  // 123 ClearAllReset
-    ScreenOperationStandIn,  // 124 ProtectFieldsOn
-    ScreenOperationStandIn,  // 125 ProtectFieldsOnTv
-    ScreenOperationStandIn,  // 126 ProtectFieldsOff
-    ScreenOperationStandIn,  // 127 SelectProtectedWrite
-    ScreenOperationStandIn,  // 128 SelectUnprotectedWrite
-    ScreenOperationStandIn,  // 129 SetDuplex
-    ScreenOperationStandIn,  // 130 ScrollModeOn
-    ScreenOperationStandIn,  // 131 ScrollModeOff
-    ScreenOperationStandIn,  // 132 CursorKeysApplication
-    ScreenOperationStandIn,  // 133 CursorKeysNormal
-    ScreenOperationStandIn,  // 134 Columns132
-    ScreenOperationStandIn,  // 135 Columns80
-    ScreenOperationStandIn,  // 136 InsertModeOn
-    ScreenOperationStandIn,  // 137 InsertModeOff
-    ScreenOperationStandIn,  // 138 InsertModeToggle
-    ScreenOperationStandIn,  // 139 InsertCharacters
-    ScreenOperationStandIn,  // 140 InsertColumn
-    SideChannelStandIn,  // 141 CsiBraceRight
-    ScreenOperationStandIn,  // 142 DeleteCharacters
-    ScreenOperationStandIn,  // 143 DeleteColumn
-    SideChannelStandIn,  // 144 CsiTildeRight
-    ScreenOperationStandIn,  // 145 PropagateOn
-    ScreenOperationStandIn,  // 146 PropagateOff
-    SideChannelStandIn,  // 147 WyseDefineKey
-    SideChannelStandIn,  // 148 WyseDefineKeyFromLabel
-    SideChannelStandIn,  // 149 ScoDefineKey
-    SideChannelStandIn,  // 150 TvDefineKey
-    SideChannelStandIn,  // 151 TvDefineKeyString
-    ScreenOperationStandIn,  // 152 DrawBoxTo
-    ScreenOperationStandIn,  // 153 DrawProtectedBoxTo
-    ScreenOperationStandIn,  // 154 DrawBoxSize
-    ScreenOperationStandIn,  // 155 DrawProtectedBoxSize
-    ScreenOperationStandIn,  // 156 FillRectangleTo
-    ScreenOperationStandIn,  // 157 EraseCharacters
-    ScreenOperationStandIn,  // 158 RepeatCharacter
-    ModeOperationStandIn,  // 159 CursorPositionReport
-    ScreenOperationStandIn,  // 160 WyseCursorReport
-    ScreenOperationStandIn,  // 161 WyseCursorReport132
-    ScreenOperationStandIn,  // 162 WyseCursorReportPage
-    ScreenOperationStandIn,  // 163 C332CursorReport
-    ScreenOperationStandIn,  // 164 PrinterStatusReport
-    SideChannelStandIn,  // 165 HostCommandFsRs
-    SideChannelStandIn,  // 166 GraphicsModeEnter
-    ScreenOperationStandIn,  // 167 GraphicsModeLeave
-    ScreenOperationStandIn,  // 168 SixelStart
-    ScreenOperationStandIn,  // 169 SixelEnd
-    SideChannelStandIn,  // 170 TekMode1
-    SideChannelStandIn,  // 171 TekMode2
-    SideChannelStandIn,  // 172 TekMode3
-    SideChannelStandIn,  // 173 TekMode4
-    SideChannelStandIn,  // 174 TekMode5
-    SideChannelStandIn,  // 175 TekMode6
-    SideChannelStandIn,  // 176 TekMode7
-    SideChannelStandIn,  // 177 TekCharSize1
-    ScreenOperationStandIn,  // 178 TekCharSize2
-    ScreenOperationStandIn,  // 179 TekCharSize3
-    ScreenOperationStandIn,  // 180 TekCharSize4
-    ScreenOperationStandIn,  // 181 TekCellLeft
-    ScreenOperationStandIn,  // 182 TekCellRight
-    ScreenOperationStandIn,  // 183 TekCellDown
-    ScreenOperationStandIn,  // 184 TekCellUp
-    ScreenOperationStandIn,  // 185 TekCarriageReturn
-    ScreenOperationStandIn,  // 186 TekReset
-    ScreenOperationStandIn,  // 187 ShowControl
-    ScreenOperationStandIn,  // 188 ShowEscape
-    AttributeOperationStandIn,  // 189 ScoForeground
-    AttributeOperationStandIn,  // 190 ScoBackground
-    AttributeOperationStandIn,  // 191 ScoReverseForeground
-    AttributeOperationStandIn,  // 192 ScoReverseBackground
-    ScreenOperationStandIn,  // 193 ScoBrightBackground
-    ScreenOperationStandIn,  // 194 ClearScreenKeepCursor
-    ScreenOperationStandIn,  // 195 EraseToStartOfScreen
-    SideChannelStandIn,  // 196 SohReceived
-    ScreenOperationStandIn,  // 197 DeviceAttributesReply
-    ScreenOperationStandIn,  // 198 CsiC
-    ScreenOperationStandIn,  // 199 ScoShowCharacter
-    SideChannelStandIn,  // 200 HostStatusText
-    SideChannelStandIn,  // 201 TvStatusText
-    ScreenOperationStandIn,  // 202 HostStatusOff
-    ScreenOperationStandIn,  // 203 HostStatusOn
-    SideChannelStandIn,  // 204 WyseLabelText
-    ScreenOperationStandIn,  // 205 AnsiFormFeed
-    ScreenOperationStandIn,  // 206 SubstituteCharacter
-    ScreenOperationStandIn,  // 207 OriginModeOn
-    ScreenOperationStandIn,  // 208 OriginModeOff
-    ScreenOperationStandIn,  // 209 SoftReset
-    ScreenOperationStandIn,  // 210 WyseReset
-    ScreenOperationStandIn,  // 211 C332KeyboardStatus
-    ScreenOperationStandIn,  // 212 InsertCharacter
-    NoOperation,  // 213 C332NoOp
-    ScreenOperationStandIn,  // 214 TabToField
-    ScreenOperationStandIn,  // 215 TvTab
-    ScreenOperationStandIn,  // 216 EraseUnprotectedToEnd
-    ScreenOperationStandIn,  // 217 SelectiveEraseDisplay
-    ScreenOperationStandIn,  // 218 SelectiveEraseLine
-    ScreenOperationStandIn,  // 219 C332ClearAll
-    ModeOperationStandIn,  // 220 C332VtModeOn
-    ModeOperationStandIn,  // 221 C332VtModeOff
-    ScreenOperationStandIn,  // 222 TwoStepE
-    ScreenOperationStandIn,  // 223 TwoStepC
-    ScreenOperationStandIn,  // 224 TwoStepGs
-    ScreenOperationStandIn,  // 225 C332EscapeReply
-    SideChannelStandIn,  // 226 LoadC332Keys
-    ScreenOperationStandIn,  // 227 ColumnChangeClearWhenChanged
-    ScreenOperationStandIn,  // 228 ColumnChangeNoClear
-    NoOperation,  // 229 WyseNoOp1
-    NoOperation,  // 230 WyseNoOp2
-    ModeOperationStandIn,  // 231 MouseReportMode
-    ScreenOperationStandIn,  // 232 MousePositionReport
-    ScreenOperationStandIn,  // 233 MouseTrackingOn
-    ScreenOperationStandIn,  // 234 MouseTrackingOff
-    SideChannelStandIn,  // 235 WindowTitleText
-    ScreenOperationStandIn,  // 236 EnqReplyOn
-    ScreenOperationStandIn,  // 237 EnqReplyOff
-    ScreenOperationStandIn,  // 238 EnqMessageOn
-    ScreenOperationStandIn,  // 239 EnqMessageOff
-    ScreenOperationStandIn,  // 240 SetAnswerBack
-    ScreenOperationStandIn,  // 241 WyseEnquiry
-    ScreenOperationStandIn,  // 242 AnsiEnquiry
-    SideChannelStandIn,  // 243 ZmodemAutoStart
-    ScreenOperationStandIn,  // 244 RereadAfterFirst
-    SideChannelStandIn,  // 245 ClearHostKeys
-    ScreenOperationStandIn,  // 246 TwoStepLabel
-    ScreenOperationStandIn,  // 247 TwoStepHexGlyphs
-    SideChannelStandIn,  // 248 LoadHexGlyphs
-    ScreenOperationStandIn,  // 249 Rows24
-    ScreenOperationStandIn,  // 250 Rows25
-    ScreenOperationStandIn,  // 251 Rows42
-    ScreenOperationStandIn,  // 252 Rows43
-    ScreenOperationStandIn,  // 253 SendLineUnprotected
-    ScreenOperationStandIn,  // 254 SendLine
-    ScreenOperationStandIn,  // 255 SendCharacter
-    SideChannelStandIn,  // 256 ViewpointCan
-    SideChannelStandIn,  // 257 WyseCan
-    ScreenOperationStandIn,  // 258 T160eCharacter
-    ScreenOperationStandIn,  // 259 CcciiCharacter
-    SideChannelStandIn,  // 260 DownloadSoftFont
-    ScreenOperationStandIn,  // 261 DeviceControlQ
-    ScreenOperationStandIn,  // 262 MultibyteCharacter
-    ScreenOperationStandIn,  // 263 MultibyteCharacterWide
-    ScreenOperationStandIn,  // 264 ScoBorderColour
-    ScreenOperationStandIn,  // 265 CursorHide
-    ScreenOperationStandIn,  // 266 CursorShow
-    ScreenOperationStandIn,  // 267 ScoCursorShape
-    ScreenOperationStandIn,  // 268 CursorSteadyLine
-    ScreenOperationStandIn,  // 269 CursorBlinkingLine
-    ScreenOperationStandIn,  // 270 CursorSteadyBlock
-    ScreenOperationStandIn,  // 271 CursorBlinkingBlock
-    ScreenOperationStandIn,  // 272 ScreenAlignment
-    ModeOperationStandIn,  // 273 SetMode
-    ModeOperationStandIn,  // 274 ResetMode
-    ModeOperationStandIn,  // 275 SetPrivateMode
-    ModeOperationStandIn,  // 276 ResetPrivateMode
-    SideChannelStandIn,  // 277 AuxModeOn
-    ScreenOperationStandIn,  // 278 AuxInputPause
-    ScreenOperationStandIn,  // 279 AuxInputResume
-    SideChannelStandIn,  // 280 AuxSelectPort
-    ScreenOperationStandIn,  // 281 AnsiDelete
-    AttributeOperationStandIn,  // 282 LinuxColours
-    ScreenOperationStandIn,  // 283 SelectUtf8
-    SideChannelStandIn,  // 284 C332OpenFile
-    SideChannelStandIn,  // 285 C332BlockTransfer
-    ScreenOperationStandIn,  // 286 CsiX
-    SideChannelStandIn,  // 287 CsiV
-    ScreenOperationStandIn,  // 288 CsiZ
-    SideChannelStandIn,  // 289 CsiR
-    ScreenOperationStandIn,  // 290 CsiT
-    SideChannelStandIn,  // 291 PrintScreen
-    ScreenOperationStandIn,  // 292 ScoColourMode
-    ModeOperationStandIn,  // 293 C332SetMode
-    ModeOperationStandIn,  // 294 C332ResetMode
-    ScreenOperationStandIn,  // 295 ScoColourQuery
-    ScreenOperationStandIn,  // 296 ResetToInitialState
-    ScreenOperationStandIn,  // 297 ScoReset
-    ScreenOperationStandIn,  // 298 EraseInMargins
-    NoOperation,  // 299 AnsiNoOp299
-    ScreenOperationStandIn,  // 300 MarginQuery
-    ScreenOperationStandIn,  // 301 ReverseIndexReturn
-    ScreenOperationStandIn,  // 302 MarginsRow
-    ScreenOperationStandIn,  // 303 MarginsFull
-    NoOperation,  // 304 AnsiNoOp304
-    ScreenOperationStandIn,  // 305 ScoBlink
-    NoOperation,  // 306 AnsiNoOp306
-    NoOperation,  // 307 AnsiNoOp307
-    ScreenOperationStandIn,  // 308 ScoCursorVisible
-    ScreenOperationStandIn,  // 309 ScoGraphicCharacter
-    ScreenOperationStandIn,  // 310 ScoClearHome
-    ScreenOperationStandIn,  // 311 SetOneMargin
-    ScreenOperationStandIn,  // 312 ScoMarginsFull
-    SideChannelStandIn,  // 313 C332ReadFile
-    ScreenOperationStandIn,  // 314 C332InsertLineUnprotected
-    ScreenOperationStandIn,  // 315 C332DeleteLineUnprotected
-    ScreenOperationStandIn,  // 316 ResetPalette
-    AttributeOperationStandIn,  // 317 SetPaletteEntry
-    ScreenOperationStandIn,  // 318 LinuxReset
-    ScreenOperationStandIn,  // 319 StatusReport
-    ScreenOperationStandIn,  // 320 CsiVerticalBar
-    ModeOperationStandIn,  // 321 RequestSettingReply
-    ScreenOperationStandIn,  // 322 SevenBitControls
-    ScreenOperationStandIn,  // 323 EightBitControls
-    SideChannelStandIn,  // 324 HostStatusLineEnd
+    NotInstalled,                // 0 ClearScreen
+    NotInstalled,                // 1 ClearUnprotected
+    NotInstalled,                // 2 ClearToChar
+    NotInstalled,                // 3 InsertLines
+    NotInstalled,                // 4 InsertLineHome
+    NotInstalled,                // 5 DeleteLines
+    NotInstalled,                // 6 DeleteLineHome
+    NotInstalled,                // 7 CursorPosition
+    NotInstalled,                // 8 CursorColumnRow
+    NotInstalled,                // 9 CursorRowAbsolute
+    NotInstalled,                // 10 CursorRowIfSet
+    NotInstalled,                // 11 CursorColumnAbsolute
+    NotInstalled,                // 12 CursorColumnIfSet
+    NotInstalled,                // 13 EraseToEndOfScreen
+    NotInstalled,                // 14 EraseToEndOfScreenUnprotected
+    NotInstalled,                // 15 EraseToEndOfLine
+    NotInstalled,                // 16 EraseLine
+    NotInstalled,                // 17 EraseToEndOfLineUnprotected
+    NotInstalled,                // 18 EraseToEndOfField
+    NotInstalled,                // 19 EraseToStartOfLine
+    NotInstalled,                // 20 CursorRightWrap
+    NotInstalled,                // 21 CursorForward
+    NotInstalled,                // 22 ForwardIndex
+    NotInstalled,                // 23 Backspace
+    NotInstalled,                // 24 CursorBackward
+    NotInstalled,                // 25 BackIndex
+    NotInstalled,                // 26 CursorUp
+    NotInstalled,                // 27 CursorUpWrap
+    NotInstalled,                // 28 CursorDown
+    NotInstalled,                // 29 LineFeed
+    NotInstalled,                // 30 CursorHome
+    NotInstalled,                // 31 CursorHomeDown
+    NotInstalled,                // 32 CarriageReturn
+    NotInstalled,                // 33 NextLine
+    NotInstalled,                // 34 CursorPrecedingLine
+    NotInstalled,                // 35 Bell
+    NotInstalled,                // 36 LockKeyboard
+    NotInstalled,                // 37 UnlockKeyboard
+    NotInstalled,                // 38 DestructiveBackspace
+    PassthroughPrintPending,     // 39 AutoPrintOn
+    NoOperation,                 // 40 AutoPrintOff
+    PassthroughPrintPending,     // 41 PrinterControllerOn
+    NoOperation,                 // 42 PrinterControllerOff
+    NotInstalled,                // 43 CtrlXPrint
+    PassthroughPrintPending,     // 44 PrintToFileOn
+    NoOperation,                 // 45 PrintToFileOff
+    ScreenPagesPending,          // 46 SelectPage
+    ScreenPagesPending,          // 47 SelectPage0
+    ScreenPagesPending,          // 48 SelectPage1
+    ScreenPagesPending,          // 49 SelectPage2
+    ScreenPagesPending,          // 50 SelectPage3
+    ScreenPagesPending,          // 51 SelectPage4
+    ScreenPagesPending,          // 52 SelectPage5
+    ScreenPagesPending,          // 53 SelectPage6
+    ScreenPagesPending,          // 54 SelectPage7
+    ScreenPagesPending,          // 55 NextPage
+    ScreenPagesPending,          // 56 PreviousPage
+    ScreenPagesPending,          // 57 SelectPageAndPosition
+    NotInstalled,                // 58 FieldAttribute
+    NotInstalled,                // 59 FieldAttributeNoSpace
+    NotInstalled,                // 60 ViewpointAttribute
+    NotInstalled,                // 61 WyseAttribute
+    NotInstalled,                // 62 SelectGraphicRendition
+    HostDataPending,             // 63 Dc2Received
+    NoOperation,                 // 64 Dc4Received
+    NotInstalled,                // 65 SaveCursor
+    NotInstalled,                // 66 RestoreCursor
+    NotInstalled,                // 67 SetScrollRegion
+    NotInstalled,                // 68 ScrollUp
+    NotInstalled,                // 69 ScrollDown
+    NotInstalled,                // 70 SetProtectAttribute
+    NotInstalled,                // 71 ProtectAttributeNormal
+    NotInstalled,                // 72 ProtectAttributeReverse
+    NotInstalled,                // 73 ProtectAttributeDim
+    NotInstalled,                // 74 ProtectAttributeNoOp1
+    NotInstalled,                // 75 ProtectAttributeNoOp2
+    NotInstalled,                // 76 ProtectAttributeAddUnderline
+    NotInstalled,                // 77 ProtectAttributeAddReverse
+    NotInstalled,                // 78 ProtectAttributeAddDim
+    NotInstalled,                // 79 ProtectAttributeAddBlink
+    HostDataPending,             // 80 HostDataChecksum
+    NotInstalled,                // 81 Dc1Received
+    NotInstalled,                // 82 Dc3Received
+    NotInstalled,                // 83 LockingShift1
+    NotInstalled,                // 84 LockingShift0
+    NotInstalled,                // 85 LockingShift0Unprotect
+    NotInstalled,                // 86 GraphicCharacter
+    NotInstalled,                // 87 GraphicsOn
+    NotInstalled,                // 88 GraphicsOff
+    NotInstalled,                // 89 LockingShift2
+    NotInstalled,                // 90 LockingShift3
+    NotInstalled,                // 91 SingleShift2
+    NotInstalled,                // 92 SingleShift3
+    NotInstalled,                // 93 LockingShift1Right
+    NotInstalled,                // 94 LockingShift2Right
+    NotInstalled,                // 95 LockingShift3Right
+    NotYetBuiltModes,            // 96 TvGraphicsOn
+    NotInstalled,                // 97 DesignateG0
+    NotInstalled,                // 98 DesignateG1
+    NotInstalled,                // 99 DesignateG2
+    NotInstalled,                // 100 DesignateG3
+    NotInstalled,                // 101 DesignateG1Of96
+    NotInstalled,                // 102 DesignateG2Of96
+    NotInstalled,                // 103 DesignateG3Of96
+    NotInstalled,                // 104 LoadCharBank
+    NotYetBuiltModes,            // 105 LoadCharBankTv
+    NotYetBuiltModes,            // 106 SelectPrimaryBank
+    NotYetBuiltModes,            // 107 SelectSecondaryBank
+    NotInstalled,                // 108 ShowDle
+    NotInstalled,                // 109 UnknownEscape
+    NotYetBuiltModes,            // 110 AutoWrapStay
+    NotYetBuiltModes,            // 111 AutoWrapImmediate
+    NotYetBuiltModes,            // 112 AutoWrapOn
+    NotInstalled,                // 113 HorizontalTab
+    NotInstalled,                // 114 BackTab
+    NotInstalled,                // 115 ClearAllTabs
+    NotInstalled,                // 116 ClearTabAtCursor
+    NotInstalled,                // 117 SetTabAtCursor
+    NotInstalled,                // 118 TabsEvery8
+    NotInstalled,                // 119 ReverseIndex
+    NotInstalled,                // 120 ReverseLineFeed
+    NotYetBuiltModes,            // 121 WriteProtectOn
+    NotYetBuiltModes,            // 122 WriteProtectOff
+    NotInstalled,                // 123 ClearAllReset
+    NotYetBuiltModes,            // 124 ProtectFieldsOn
+    NotYetBuiltModes,            // 125 ProtectFieldsOnTv
+    NotYetBuiltModes,            // 126 ProtectFieldsOff
+    NotYetBuiltModes,            // 127 SelectProtectedWrite
+    NotYetBuiltModes,            // 128 SelectUnprotectedWrite
+    NotYetBuiltModes,            // 129 SetDuplex
+    NotYetBuiltModes,            // 130 ScrollModeOn
+    NotYetBuiltModes,            // 131 ScrollModeOff
+    NotYetBuiltModes,            // 132 CursorKeysApplication
+    NotYetBuiltModes,            // 133 CursorKeysNormal
+    NotInstalled,                // 134 Columns132
+    NotInstalled,                // 135 Columns80
+    NotYetBuiltModes,            // 136 InsertModeOn
+    NotYetBuiltModes,            // 137 InsertModeOff
+    NotYetBuiltModes,            // 138 InsertModeToggle
+    NotInstalled,                // 139 InsertCharacters
+    NotInstalled,                // 140 InsertColumn
+    HostStringsPending,          // 141 CsiBraceRight
+    NotInstalled,                // 142 DeleteCharacters
+    NotInstalled,                // 143 DeleteColumn
+    HostStringsPending,          // 144 CsiTildeRight
+    NotYetBuiltModes,            // 145 PropagateOn
+    NotYetBuiltModes,            // 146 PropagateOff
+    HostStringsPending,          // 147 WyseDefineKey
+    HostStringsPending,          // 148 WyseDefineKeyFromLabel
+    HostStringsPending,          // 149 ScoDefineKey
+    HostStringsPending,          // 150 TvDefineKey
+    HostStringsPending,          // 151 TvDefineKeyString
+    NotInstalled,                // 152 DrawBoxTo
+    NotInstalled,                // 153 DrawProtectedBoxTo
+    NotInstalled,                // 154 DrawBoxSize
+    NotInstalled,                // 155 DrawProtectedBoxSize
+    NotInstalled,                // 156 FillRectangleTo
+    NotInstalled,                // 157 EraseCharacters
+    NotInstalled,                // 158 RepeatCharacter
+    NotInstalled,                // 159 CursorPositionReport
+    NotInstalled,                // 160 WyseCursorReport
+    NotInstalled,                // 161 WyseCursorReport132
+    NotInstalled,                // 162 WyseCursorReportPage
+    NotInstalled,                // 163 C332CursorReport
+    NotInstalled,                // 164 PrinterStatusReport
+    HostDataPending,             // 165 HostCommandFsRs
+    GraphicsPending,             // 166 GraphicsModeEnter
+    NotInstalled,                // 167 GraphicsModeLeave
+    GraphicsPending,             // 168 SixelStart
+    NotInstalled,                // 169 SixelEnd
+    GraphicsPending,             // 170 TekMode1
+    GraphicsPending,             // 171 TekMode2
+    GraphicsPending,             // 172 TekMode3
+    GraphicsPending,             // 173 TekMode4
+    GraphicsPending,             // 174 TekMode5
+    GraphicsPending,             // 175 TekMode6
+    GraphicsPending,             // 176 TekMode7
+    GraphicsPending,             // 177 TekCharSize1
+    GraphicsPending,             // 178 TekCharSize2
+    GraphicsPending,             // 179 TekCharSize3
+    GraphicsPending,             // 180 TekCharSize4
+    GraphicsPending,             // 181 TekCellLeft
+    GraphicsPending,             // 182 TekCellRight
+    GraphicsPending,             // 183 TekCellDown
+    GraphicsPending,             // 184 TekCellUp
+    GraphicsPending,             // 185 TekCarriageReturn
+    GraphicsPending,             // 186 TekReset
+    NotInstalled,                // 187 ShowControl
+    NotInstalled,                // 188 ShowEscape
+    NotInstalled,                // 189 ScoForeground
+    NotInstalled,                // 190 ScoBackground
+    NotInstalled,                // 191 ScoReverseForeground
+    NotInstalled,                // 192 ScoReverseBackground
+    NotInstalled,                // 193 ScoBrightBackground
+    NotInstalled,                // 194 ClearScreenKeepCursor
+    NotInstalled,                // 195 EraseToStartOfScreen
+    HostStringsPending,          // 196 SohReceived
+    NotInstalled,                // 197 DeviceAttributesReply
+    NotInstalled,                // 198 CsiC
+    NotInstalled,                // 199 ScoShowCharacter
+    HostStringsPending,          // 200 HostStatusText
+    HostStringsPending,          // 201 TvStatusText
+    NotInstalled,                // 202 HostStatusOff
+    NotInstalled,                // 203 HostStatusOn
+    HostStringsPending,          // 204 WyseLabelText
+    NoOperation,                 // 205 AnsiFormFeed
+    NotInstalled,                // 206 SubstituteCharacter
+    NotInstalled,                // 207 OriginModeOn
+    NotInstalled,                // 208 OriginModeOff
+    NotInstalled,                // 209 SoftReset
+    NotInstalled,                // 210 WyseReset
+    NotInstalled,                // 211 C332KeyboardStatus
+    NotInstalled,                // 212 InsertCharacter
+    NoOperation,                 // 213 C332NoOp
+    NotInstalled,                // 214 TabToField
+    NotInstalled,                // 215 TvTab
+    NotInstalled,                // 216 EraseUnprotectedToEnd
+    NotInstalled,                // 217 SelectiveEraseDisplay
+    NotInstalled,                // 218 SelectiveEraseLine
+    NotInstalled,                // 219 C332ClearAll
+    NotInstalled,                // 220 C332VtModeOn
+    NotInstalled,                // 221 C332VtModeOff
+    NotInstalled,                // 222 TwoStepE
+    NotInstalled,                // 223 TwoStepC
+    NotInstalled,                // 224 TwoStepGs
+    NotInstalled,                // 225 C332EscapeReply
+    NotInstalled,                // 226 LoadC332Keys
+    NotYetBuiltModes,            // 227 ColumnChangeClearWhenChanged
+    NotYetBuiltModes,            // 228 ColumnChangeNoClear
+    NoOperation,                 // 229 WyseNoOp1
+    NoOperation,                 // 230 WyseNoOp2
+    NotInstalled,                // 231 MouseReportMode
+    NotInstalled,                // 232 MousePositionReport
+    NotYetBuiltModes,            // 233 MouseTrackingOn
+    NotYetBuiltModes,            // 234 MouseTrackingOff
+    HostStringsPending,          // 235 WindowTitleText
+    NotYetBuiltModes,            // 236 EnqReplyOn
+    NotYetBuiltModes,            // 237 EnqReplyOff
+    NotYetBuiltModes,            // 238 EnqMessageOn
+    NotYetBuiltModes,            // 239 EnqMessageOff
+    NotYetBuiltModes,            // 240 SetAnswerBack
+    NotInstalled,                // 241 WyseEnquiry
+    NotInstalled,                // 242 AnsiEnquiry
+    FileTransferPending,         // 243 ZmodemAutoStart
+    NotInstalled,                // 244 RereadAfterFirst
+    NotInstalled,                // 245 ClearHostKeys
+    NotInstalled,                // 246 TwoStepLabel
+    NotInstalled,                // 247 TwoStepHexGlyphs
+    SoftFontsPending,            // 248 LoadHexGlyphs
+    NotInstalled,                // 249 Rows24
+    NotInstalled,                // 250 Rows25
+    NotInstalled,                // 251 Rows42
+    NotInstalled,                // 252 Rows43
+    NotInstalled,                // 253 SendLineUnprotected
+    NotInstalled,                // 254 SendLine
+    NotInstalled,                // 255 SendCharacter
+    HostStringsPending,          // 256 ViewpointCan
+    HostStringsPending,          // 257 WyseCan
+    NotInstalled,                // 258 T160eCharacter
+    NotInstalled,                // 259 CcciiCharacter
+    SoftFontsPending,            // 260 DownloadSoftFont
+    NotInstalled,                // 261 DeviceControlQ
+    NotInstalled,                // 262 MultibyteCharacter
+    NotInstalled,                // 263 MultibyteCharacterWide
+    NotInstalled,                // 264 ScoBorderColour
+    NotYetBuiltModes,            // 265 CursorHide
+    NotYetBuiltModes,            // 266 CursorShow
+    NotYetBuiltModes,            // 267 ScoCursorShape
+    NotYetBuiltModes,            // 268 CursorSteadyLine
+    NotYetBuiltModes,            // 269 CursorBlinkingLine
+    NotYetBuiltModes,            // 270 CursorSteadyBlock
+    NotYetBuiltModes,            // 271 CursorBlinkingBlock
+    NotInstalled,                // 272 ScreenAlignment
+    NotInstalled,                // 273 SetMode
+    NotInstalled,                // 274 ResetMode
+    NotInstalled,                // 275 SetPrivateMode
+    NotInstalled,                // 276 ResetPrivateMode
+    AuxRelayPending,             // 277 AuxModeOn
+    AuxRelayPending,             // 278 AuxInputPause
+    AuxRelayPending,             // 279 AuxInputResume
+    AuxRelayPending,             // 280 AuxSelectPort
+    NotInstalled,                // 281 AnsiDelete
+    NotInstalled,                // 282 LinuxColours
+    NotInstalled,                // 283 SelectUtf8
+    HostStringsPending,          // 284 C332OpenFile
+    BlockTransferPending,        // 285 C332BlockTransfer
+    NotInstalled,                // 286 CsiX
+    RectangleOperationsPending,  // 287 CsiV
+    NotInstalled,                // 288 CsiZ
+    RectangleOperationsPending,  // 289 CsiR
+    NotInstalled,                // 290 CsiT
+    ScreenPrintPending,          // 291 PrintScreen
+    NotInstalled,                // 292 ScoColourMode
+    NotInstalled,                // 293 C332SetMode
+    NotInstalled,                // 294 C332ResetMode
+    NotInstalled,                // 295 ScoColourQuery
+    NotInstalled,                // 296 ResetToInitialState
+    NotInstalled,                // 297 ScoReset
+    NotInstalled,                // 298 EraseInMargins
+    NoOperation,                 // 299 AnsiNoOp299
+    NotInstalled,                // 300 MarginQuery
+    NotInstalled,                // 301 ReverseIndexReturn
+    NotInstalled,                // 302 MarginsRow
+    NotInstalled,                // 303 MarginsFull
+    NoOperation,                 // 304 AnsiNoOp304
+    NotInstalled,                // 305 ScoBlink
+    NoOperation,                 // 306 AnsiNoOp306
+    NoOperation,                 // 307 AnsiNoOp307
+    NotYetBuiltModes,            // 308 ScoCursorVisible
+    NotInstalled,                // 309 ScoGraphicCharacter
+    NotInstalled,                // 310 ScoClearHome
+    NotInstalled,                // 311 SetOneMargin
+    NotInstalled,                // 312 ScoMarginsFull
+    HostStringsPending,          // 313 C332ReadFile
+    NotInstalled,                // 314 C332InsertLineUnprotected
+    NotInstalled,                // 315 C332DeleteLineUnprotected
+    NotInstalled,                // 316 ResetPalette
+    NotInstalled,                // 317 SetPaletteEntry
+    NotInstalled,                // 318 LinuxReset
+    NotInstalled,                // 319 StatusReport
+    NotInstalled,                // 320 CsiVerticalBar
+    NotInstalled,                // 321 RequestSettingReply
+    NotYetBuiltModes,            // 322 SevenBitControls
+    NotYetBuiltModes,            // 323 EightBitControls
+    HostStringsPending,          // 324 HostStatusLineEnd
 };
 
 // The operations the executor runs itself; the rest keep their stand-ins.
@@ -715,6 +814,38 @@ struct HandlerTable {
 };
 constexpr HandlerTable kHandlers;
 
+struct PendingEntry {
+    TermOpHandler Handler;
+    const char* Name;
+};
+constexpr PendingEntry kPendingEntries[] = {
+    {ScreenPagesPending, "ScreenPagesPending"},
+    {PassthroughPrintPending, "PassthroughPrintPending"},
+    {HostStringsPending, "HostStringsPending"},
+    {HostDataPending, "HostDataPending"},
+    {GraphicsPending, "GraphicsPending"},
+    {AuxRelayPending, "AuxRelayPending"},
+    {SoftFontsPending, "SoftFontsPending"},
+    {RectangleOperationsPending, "RectangleOperationsPending"},
+    {BlockTransferPending, "BlockTransferPending"},
+    {FileTransferPending, "FileTransferPending"},
+    {ScreenPrintPending, "ScreenPrintPending"},
+    {NotYetBuiltModes, "NotYetBuiltModes"},
+    {NotInstalled, "NotInstalled"},
+};
+
+// The entry point of each code's slot, resolved while compiling: identical
+// empty functions may share one address at run time, but never here.
+struct SlotEntryNames {
+    const char* Names[kTermOpCount] = {};
+    constexpr SlotEntryNames() {
+        for (size_t i = 0; i < kTermOpCount; ++i)
+            for (const auto& e : kPendingEntries)
+                if (kStandIns[i] == e.Handler) Names[i] = e.Name;
+    }
+};
+constexpr SlotEntryNames kSlotEntryNames;
+
 void SendReply() {
     auto& reply = TermExecutor.Reply;
     if (reply.empty()) return;
@@ -731,7 +862,9 @@ void SendReply() {
     reply.clear();
 }
 
-constexpr bool IsParameterOrIntermediate(uint8_t b) { return b >= 0x20 && b <= 0x3F; }
+constexpr bool IsParameterOrIntermediate(uint8_t b) {
+    return b >= 0x20 && b <= 0x3F;
+}
 
 class CommRecogniserSource final : public RecogniserSource {
   public:
@@ -747,10 +880,11 @@ class CommRecogniserSource final : public RecogniserSource {
             // Bytes that wait as plain data are taken together.
             const uint8_t* head = nullptr;
             bool stopped = false;
-            const connections::CommDataRange parameters{static_cast<uint8_t>(sevenBit ? 0x7F : 0xFF),
-                                                        0x20, 0x3F, true};
+            const connections::CommDataRange parameters{
+                static_cast<uint8_t>(sevenBit ? 0x7F : 0xFF), 0x20, 0x3F, true};
             const uint32_t n = connections::CommPeekData(
-                skipNul, static_cast<uint32_t>(kSeqBufferSize - buf.size()), parameters, head, stopped);
+                skipNul, static_cast<uint32_t>(kSeqBufferSize - buf.size()), parameters, head,
+                stopped);
             if (n == 0) {
                 uint8_t next;
                 if (!ReadWaitingByte(sevenBit, skipNul, next)) return;
@@ -774,6 +908,11 @@ TermOpHandler BuiltInTermOpHandler(TermOp op) {
     return op < kTermOpCount ? kHandlers.Handlers[op] : nullptr;
 }
 
+const char* PendingUnitOf(TermOp op) {
+    if (op >= kTermOpCount || TermOpHandlerFor(op) != kStandIns[op]) return nullptr;
+    return kSlotEntryNames.Names[op];
+}
+
 void InstallTermOperations() {
     ResetTermOpHandlers();
     RegisterScreenOperations();
@@ -782,9 +921,12 @@ void InstallTermOperations() {
     RegisterHostModeOperations();
     RegisterReportOperations();
     RegisterShownCharacterOperations();
+    RegisterFieldAndResetOperations();
 }
 
-void UseCommRecogniserSource() { SetRecogniserSource(&CommSource); }
+void UseCommRecogniserSource() {
+    SetRecogniserSource(&CommSource);
+}
 
 bool SevenBitReading() {
     const auto* family = EmulatorState.CurrentTermFamily;
@@ -809,12 +951,8 @@ void RunTermOp(TermOp op, const TermOpParams& params) {
                 return;
             }
             break;
-        case OpResetToInitialState: {
-            const uint8_t family = EmulatorState.EmulationFamily;
-            op = family == 2 ? OpScoReset : family == 4 ? OpLinuxReset : OpClearScreen;
+        default:
             break;
-        }
-        default: break;
     }
     if (TermOpHandler h = TermOpHandlerFor(op)) h(op, params);
 }
@@ -875,13 +1013,16 @@ void MultibyteCharactersShown(const uint8_t* lastBytes, size_t length) {
     auto& x = TermExecutor;
     connections::CommSetXon();
     x.SequenceText.clear();
-    for (size_t i = 0; i < length && i < kSeqBufferSize; ++i) x.SequenceText.push_back(lastBytes[i]);
+    for (size_t i = 0; i < length && i < kSeqBufferSize; ++i)
+        x.SequenceText.push_back(lastBytes[i]);
     x.QuietLine = false;
     x.QuietLineEnd = false;
     x.Reply.clear();
 }
 
-void ExecuteTermOp(uint8_t byte) { ExecuteTermOp(byte, {}, false); }
+void ExecuteTermOp(uint8_t byte) {
+    ExecuteTermOp(byte, {}, false);
+}
 
 void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingEndsSequence) {
     auto& x = TermExecutor;

@@ -1,0 +1,72 @@
+// Which operation codes still run an entry point that a later unit fills: a
+// unit that registers its handlers shows up as a change of this table.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "emulation/operation_catalogue.h"
+#include "emulation/term_executor.h"
+
+namespace emulation {
+namespace {
+
+const std::map<std::string, std::vector<TermOp>> kPendingCodes = {
+    {"ScreenPagesPending", {46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57}},
+    {"PassthroughPrintPending", {39, 41, 44}},
+    {"HostStringsPending",
+     {141, 144, 147, 148, 149, 150, 151, 196, 200, 201, 204, 235, 256, 257, 284, 313, 324}},
+    {"HostDataPending", {63, 80, 165}},
+    {"GraphicsPending",
+     {166, 168, 170, 171, 172, 173, 174, 175, 176, 177, 178, 179, 180, 181, 182, 183, 184, 185,
+      186}},
+    {"AuxRelayPending", {277, 278, 279, 280}},
+    {"SoftFontsPending", {248, 260}},
+    {"RectangleOperationsPending", {287, 289}},
+    {"BlockTransferPending", {285}},
+    {"FileTransferPending", {243}},
+    {"ScreenPrintPending", {291}},
+    // Built beside this unit; their registrations take these codes over.
+    {"NotYetBuiltModes", {96,  105, 106, 107, 110, 111, 112, 121, 122, 124, 125, 126, 127, 128, 129,
+                          130, 131, 132, 133, 136, 137, 138, 145, 146, 227, 228, 233, 234, 236, 237,
+                          238, 239, 240, 265, 266, 267, 268, 269, 270, 271, 308, 322, 323}},
+};
+
+class TermOperationEntryPoints : public ::testing::Test {
+  public:
+    void SetUp() override { InstallTermOperations(); }
+    void TearDown() override { ResetTermOpHandlers(); }
+};
+
+TEST_F(TermOperationEntryPoints, EveryCodeRunsARealHandlerOrItsUnitsEntryPoint) {
+    std::map<TermOp, std::string> expected;
+    for (const auto& [unit, codes] : kPendingCodes)
+        for (TermOp op : codes) expected[op] = unit;
+    for (TermOp op = 0; op < kTermOpCount; ++op) {
+        SCOPED_TRACE(std::to_string(op) + " " + TermOpName(op));
+        ASSERT_NE(TermOpHandlerFor(op), nullptr);
+        const char* unit = PendingUnitOf(op);
+        const auto it = expected.find(op);
+        if (it == expected.end()) {
+            EXPECT_EQ(unit, nullptr) << "still on " << unit;
+        } else {
+            ASSERT_NE(unit, nullptr) << "expected on " << it->second;
+            EXPECT_EQ(unit, it->second);
+        }
+    }
+    EXPECT_EQ(PendingUnitOf(kTermOpCount), nullptr);
+}
+
+TEST_F(TermOperationEntryPoints, ARegisteredHandlerTakesTheCodeOffItsEntryPoint) {
+    for (TermOp op : {TermOp{46}, TermOp{124}}) {
+        RegisterTermOp(op, [](TermOp, const TermOpParams&) {});
+        EXPECT_EQ(PendingUnitOf(op), nullptr) << op;
+    }
+    ResetTermOpHandlers();
+    EXPECT_STREQ(PendingUnitOf(46), "ScreenPagesPending");
+    EXPECT_STREQ(PendingUnitOf(124), "NotYetBuiltModes");
+}
+
+}  // namespace
+}  // namespace emulation
