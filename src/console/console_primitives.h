@@ -80,6 +80,9 @@ struct ConsoleLayerState {
     CellAttribute DirectAttr = 15;
     uint8_t ProtectMode = 0;
     uint8_t ProtectAttrIndex = 0;
+    // Protected fields: 0 off, 1 active, 2 active of the TV965 kind (its tab
+    // moves between fields).
+    uint8_t ProtectedFields = 0;
     bool EraseInCurrentAttr = false;
     uint8_t StatusAttr = 120;  // status line attribute byte (low byte of entry 4)
     bool StatusMode = false;
@@ -99,6 +102,9 @@ struct ConsoleLayerState {
     int32_t RightMargin = 80;
     bool ScrollOn = true;
     bool ScrollBackOff = false;
+
+    // Mouse reports the host asked for: 0 off, 1 short reports, 2 button reports.
+    uint8_t MouseReporting = 0;
 
     // What direct write saved.
     int32_t SavedViewLeftColumn = 0;

@@ -1,5 +1,6 @@
 // Puts the screen and attribute operations into the executor's dispatch table.
 #include "emulation/attribute_operations.h"
+#include "emulation/mode_flag_operations.h"
 #include "emulation/operation_catalogue.h"
 #include "emulation/screen_operations.h"
 
@@ -15,5 +16,7 @@ void RegisterAll(std::span<const TermOpBinding> bindings) {
 void RegisterScreenOperations() { RegisterAll(ScreenOperationBindings()); }
 
 void RegisterAttributeOperations() { RegisterAll(AttributeOperationBindings()); }
+
+void RegisterModeFlagOperations() { RegisterAll(ModeFlagOperationBindings()); }
 
 }  // namespace emulation

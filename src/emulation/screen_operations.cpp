@@ -41,7 +41,7 @@ int32_t CountMaxOne(const TermOpParams& p) {
 }
 
 uint8_t ProtectedFields() {
-    return H().ProtectedFields ? H().ProtectedFields() : 0;
+    return H().ProtectedFields ? H().ProtectedFields() : ConsoleLayer.ProtectedFields;
 }
 void SkipProtected(bool backward) {
     if (H().SkipProtected) H().SkipProtected(backward);

@@ -41,7 +41,8 @@ struct ScreenOperationHooks {
     // The character a byte shows in the current GL (byte < 128) or GR;
     // empty: the byte's own Latin-1 character.
     char16_t (*ByteToUnicode)(uint8_t byte) = nullptr;
-    // Protected fields: 0 off, 1 active, 2 active of the TV965 kind; empty: 0.
+    // Protected fields: 0 off, 1 active, 2 active of the TV965 kind; empty:
+    // the console layer's ProtectedFields.
     uint8_t (*ProtectedFields)() = nullptr;
     // Moves the cursor off protected cells; empty: nothing.
     void (*SkipProtected)(bool backward) = nullptr;

@@ -11,6 +11,7 @@
 #include "emulation/term_types.h"
 
 #include "emulation/attribute_operations.h"
+#include "emulation/mode_flag_operations.h"
 #include "emulation/screen_operations.h"
 
 namespace emulation {
@@ -774,6 +775,7 @@ void InstallTermOperations() {
     ResetTermOpHandlers();
     RegisterScreenOperations();
     RegisterAttributeOperations();
+    RegisterModeFlagOperations();
 }
 
 void UseCommRecogniserSource() { SetRecogniserSource(&CommSource); }
