@@ -364,6 +364,23 @@ TEST_F(ModeFlagTest, ProtectedFieldsHoldTheScreenStill) {
     EXPECT_EQ(ConsoleLayer.CursorRow, 24);
 }
 
+TEST_F(ModeFlagTest, ATypeChangeEndsProtectionAndMarksProtectedTextAgain) {
+    Start("WYSE60");
+    // Reverse protect attribute, protected writing, protected fields.
+    Feed(ESC "`6" ESC ")" ESC "&");
+    ASSERT_EQ(ConsoleLayer.ProtectMode, 1);
+    ASSERT_EQ(ConsoleLayer.ProtectedFields, 1);
+    ASSERT_EQ(ConsoleLayer.ProtectAttrIndex, 4);
+    ASSERT_TRUE(SetTerminalType("VIEWPOINT", false));
+    EXPECT_EQ(ConsoleLayer.ProtectMode, 0);
+    EXPECT_EQ(ConsoleLayer.ProtectedFields, 0);
+    // Protected text of the new type shows in entry 1 (dim), as the type's
+    // own index says.
+    Feed("\x0eP");
+    EXPECT_EQ(console::CellAttr(console_test::RingCell(1, 1)), ConsoleLayer.AttrColorMap[1]);
+    EXPECT_NE(ConsoleLayer.AttrColorMap[1], ConsoleLayer.AttrColorMap[0]);
+}
+
 TEST_F(ModeFlagTest, AnswerBackTakesTheTextUpToEm) {
     struct AnswerCase {
         const char* type;
