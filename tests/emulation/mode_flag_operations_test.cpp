@@ -299,6 +299,9 @@ TEST_F(ModeFlagTest, InsertModeShiftsTheRowForPrintableWrites) {
         {"N7900", "abcdef" ESC "Y \"" ESC "FX" ESC "FY", "abXYdef", 5},
         // Characters of another set go through the repeated-character writer.
         {"VT220", "abc" ESC "[1;2H" ESC "[4h" ESC "(0qqq", "a###bc", 5},
+        // And so do the characters of UTF-8 text.
+        {"VT220", ESC "%Gabcdef" ESC "[1;3H" ESC "[4hX\xc3\xa9Y", "abX#Ycdef", 6},
+        {"VT220", ESC "%Gabcdef" ESC "[1;3H" ESC "[4h\xe4\xb8\x80", "ab##cdef", 5},
     };
     for (const auto& c : cases) {
         for (bool fast : {true, false}) {
