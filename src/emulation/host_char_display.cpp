@@ -6,6 +6,7 @@
 #include "console/code_pages.h"
 #include "console/console_primitives.h"
 #include "emulation/charsets.h"
+#include "emulation/receive_loop.h"
 #include "emulation/term_types.h"
 
 namespace emulation {
@@ -229,6 +230,12 @@ void DisplayMultibyteChar(char16_t ch, bool wide) {
     if (l.CursorCol > l.ScreenWidth && EmulatorState.WrapStyle == 2) {
         if (l.Hooks.FlushCaptureLine) l.Hooks.FlushCaptureLine();
         console::WriteString("\r\n");
+    }
+    // Insert mode makes room for every cell the character takes, as it does
+    // for single-byte text, so no character of the row is written over.
+    if (ReceiveLoop.InsertMode) {
+        const bool filler = ch == 0xFFFF ? doubleWidthPage : wide || console::NeedsFillerCell(ch);
+        console::ShiftRowCells(l.CursorRow, l.CursorCol, console::Columns(), filler ? 2 : 1);
     }
     if (ch == 0xFFFF) {
         console::WriteScreenChar(ch);

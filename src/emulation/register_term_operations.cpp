@@ -1,6 +1,7 @@
 // Puts the screen and attribute operations into the executor's dispatch table.
 #include "emulation/attribute_operations.h"
 #include "emulation/host_mode_operations.h"
+#include "emulation/mode_flag_operations.h"
 #include "emulation/operation_catalogue.h"
 #include "emulation/report_operations.h"
 #include "emulation/screen_operations.h"
@@ -23,5 +24,6 @@ void RegisterHostModeOperations() { RegisterAll(HostModeOperationBindings()); }
 void RegisterReportOperations() { RegisterAll(ReportOperationBindings()); }
 
 void RegisterShownCharacterOperations() { RegisterAll(ShownCharacterOperationBindings()); }
+void RegisterModeFlagOperations() { RegisterAll(ModeFlagOperationBindings()); }
 
 }  // namespace emulation

@@ -15,6 +15,7 @@
 #include "emulation/charsets.h"
 #include "emulation/field_and_reset_operations.h"
 #include "emulation/host_char_display.h"
+#include "emulation/mode_flag_operations.h"
 #include "emulation/term_types.h"
 
 namespace emulation {
@@ -58,10 +59,6 @@ void NoOperation(TermOp, const TermOpParams&) {}
 // Codes that the executor runs itself or that their unit registers in
 // InstallTermOperations; one still here after that has lost its registration.
 void NotInstalled(TermOp, const TermOpParams&) {}
-
-// Codes whose units are being built beside this one; their registrations
-// take these codes over.
-void NotYetBuiltModes(TermOp, const TermOpParams&) {}
 
 // --- Screen and cursor basics (the screen unit registers fuller ones) ---
 
@@ -512,7 +509,7 @@ constexpr TermOpHandler kStandIns[kTermOpCount] = {
     NotInstalled,                // 93 LockingShift1Right
     NotInstalled,                // 94 LockingShift2Right
     NotInstalled,                // 95 LockingShift3Right
-    NotYetBuiltModes,            // 96 TvGraphicsOn
+    NotInstalled,                // 96 TvGraphicsOn
     NotInstalled,                // 97 DesignateG0
     NotInstalled,                // 98 DesignateG1
     NotInstalled,                // 99 DesignateG2
@@ -521,14 +518,14 @@ constexpr TermOpHandler kStandIns[kTermOpCount] = {
     NotInstalled,                // 102 DesignateG2Of96
     NotInstalled,                // 103 DesignateG3Of96
     NotInstalled,                // 104 LoadCharBank
-    NotYetBuiltModes,            // 105 LoadCharBankTv
-    NotYetBuiltModes,            // 106 SelectPrimaryBank
-    NotYetBuiltModes,            // 107 SelectSecondaryBank
+    NotInstalled,                // 105 LoadCharBankTv
+    NotInstalled,                // 106 SelectPrimaryBank
+    NotInstalled,                // 107 SelectSecondaryBank
     NotInstalled,                // 108 ShowDle
     NotInstalled,                // 109 UnknownEscape
-    NotYetBuiltModes,            // 110 AutoWrapStay
-    NotYetBuiltModes,            // 111 AutoWrapImmediate
-    NotYetBuiltModes,            // 112 AutoWrapOn
+    NotInstalled,                // 110 AutoWrapStay
+    NotInstalled,                // 111 AutoWrapImmediate
+    NotInstalled,                // 112 AutoWrapOn
     NotInstalled,                // 113 HorizontalTab
     NotInstalled,                // 114 BackTab
     NotInstalled,                // 115 ClearAllTabs
@@ -537,32 +534,32 @@ constexpr TermOpHandler kStandIns[kTermOpCount] = {
     NotInstalled,                // 118 TabsEvery8
     NotInstalled,                // 119 ReverseIndex
     NotInstalled,                // 120 ReverseLineFeed
-    NotYetBuiltModes,            // 121 WriteProtectOn
-    NotYetBuiltModes,            // 122 WriteProtectOff
+    NotInstalled,                // 121 WriteProtectOn
+    NotInstalled,                // 122 WriteProtectOff
     NotInstalled,                // 123 ClearAllReset
-    NotYetBuiltModes,            // 124 ProtectFieldsOn
-    NotYetBuiltModes,            // 125 ProtectFieldsOnTv
-    NotYetBuiltModes,            // 126 ProtectFieldsOff
-    NotYetBuiltModes,            // 127 SelectProtectedWrite
-    NotYetBuiltModes,            // 128 SelectUnprotectedWrite
-    NotYetBuiltModes,            // 129 SetDuplex
-    NotYetBuiltModes,            // 130 ScrollModeOn
-    NotYetBuiltModes,            // 131 ScrollModeOff
-    NotYetBuiltModes,            // 132 CursorKeysApplication
-    NotYetBuiltModes,            // 133 CursorKeysNormal
+    NotInstalled,                // 124 ProtectFieldsOn
+    NotInstalled,                // 125 ProtectFieldsOnTv
+    NotInstalled,                // 126 ProtectFieldsOff
+    NotInstalled,                // 127 SelectProtectedWrite
+    NotInstalled,                // 128 SelectUnprotectedWrite
+    NotInstalled,                // 129 SetDuplex
+    NotInstalled,                // 130 ScrollModeOn
+    NotInstalled,                // 131 ScrollModeOff
+    NotInstalled,                // 132 CursorKeysApplication
+    NotInstalled,                // 133 CursorKeysNormal
     NotInstalled,                // 134 Columns132
     NotInstalled,                // 135 Columns80
-    NotYetBuiltModes,            // 136 InsertModeOn
-    NotYetBuiltModes,            // 137 InsertModeOff
-    NotYetBuiltModes,            // 138 InsertModeToggle
+    NotInstalled,                // 136 InsertModeOn
+    NotInstalled,                // 137 InsertModeOff
+    NotInstalled,                // 138 InsertModeToggle
     NotInstalled,                // 139 InsertCharacters
     NotInstalled,                // 140 InsertColumn
     HostStringsPending,          // 141 CsiBraceRight
     NotInstalled,                // 142 DeleteCharacters
     NotInstalled,                // 143 DeleteColumn
     HostStringsPending,          // 144 CsiTildeRight
-    NotYetBuiltModes,            // 145 PropagateOn
-    NotYetBuiltModes,            // 146 PropagateOff
+    NotInstalled,                // 145 PropagateOn
+    NotInstalled,                // 146 PropagateOff
     HostStringsPending,          // 147 WyseDefineKey
     HostStringsPending,          // 148 WyseDefineKeyFromLabel
     HostStringsPending,          // 149 ScoDefineKey
@@ -643,20 +640,20 @@ constexpr TermOpHandler kStandIns[kTermOpCount] = {
     NotInstalled,                // 224 TwoStepGs
     NotInstalled,                // 225 C332EscapeReply
     NotInstalled,                // 226 LoadC332Keys
-    NotYetBuiltModes,            // 227 ColumnChangeClearWhenChanged
-    NotYetBuiltModes,            // 228 ColumnChangeNoClear
+    NotInstalled,                // 227 ColumnChangeClearWhenChanged
+    NotInstalled,                // 228 ColumnChangeNoClear
     NoOperation,                 // 229 WyseNoOp1
     NoOperation,                 // 230 WyseNoOp2
     NotInstalled,                // 231 MouseReportMode
     NotInstalled,                // 232 MousePositionReport
-    NotYetBuiltModes,            // 233 MouseTrackingOn
-    NotYetBuiltModes,            // 234 MouseTrackingOff
+    NotInstalled,                // 233 MouseTrackingOn
+    NotInstalled,                // 234 MouseTrackingOff
     HostStringsPending,          // 235 WindowTitleText
-    NotYetBuiltModes,            // 236 EnqReplyOn
-    NotYetBuiltModes,            // 237 EnqReplyOff
-    NotYetBuiltModes,            // 238 EnqMessageOn
-    NotYetBuiltModes,            // 239 EnqMessageOff
-    NotYetBuiltModes,            // 240 SetAnswerBack
+    NotInstalled,                // 236 EnqReplyOn
+    NotInstalled,                // 237 EnqReplyOff
+    NotInstalled,                // 238 EnqMessageOn
+    NotInstalled,                // 239 EnqMessageOff
+    NotInstalled,                // 240 SetAnswerBack
     NotInstalled,                // 241 WyseEnquiry
     NotInstalled,                // 242 AnsiEnquiry
     FileTransferPending,         // 243 ZmodemAutoStart
@@ -681,13 +678,13 @@ constexpr TermOpHandler kStandIns[kTermOpCount] = {
     NotInstalled,                // 262 MultibyteCharacter
     NotInstalled,                // 263 MultibyteCharacterWide
     NotInstalled,                // 264 ScoBorderColour
-    NotYetBuiltModes,            // 265 CursorHide
-    NotYetBuiltModes,            // 266 CursorShow
-    NotYetBuiltModes,            // 267 ScoCursorShape
-    NotYetBuiltModes,            // 268 CursorSteadyLine
-    NotYetBuiltModes,            // 269 CursorBlinkingLine
-    NotYetBuiltModes,            // 270 CursorSteadyBlock
-    NotYetBuiltModes,            // 271 CursorBlinkingBlock
+    NotInstalled,                // 265 CursorHide
+    NotInstalled,                // 266 CursorShow
+    NotInstalled,                // 267 ScoCursorShape
+    NotInstalled,                // 268 CursorSteadyLine
+    NotInstalled,                // 269 CursorBlinkingLine
+    NotInstalled,                // 270 CursorSteadyBlock
+    NotInstalled,                // 271 CursorBlinkingBlock
     NotInstalled,                // 272 ScreenAlignment
     NotInstalled,                // 273 SetMode
     NotInstalled,                // 274 ResetMode
@@ -724,7 +721,7 @@ constexpr TermOpHandler kStandIns[kTermOpCount] = {
     NotInstalled,                // 305 ScoBlink
     NoOperation,                 // 306 AnsiNoOp306
     NoOperation,                 // 307 AnsiNoOp307
-    NotYetBuiltModes,            // 308 ScoCursorVisible
+    NotInstalled,                // 308 ScoCursorVisible
     NotInstalled,                // 309 ScoGraphicCharacter
     NotInstalled,                // 310 ScoClearHome
     NotInstalled,                // 311 SetOneMargin
@@ -738,8 +735,8 @@ constexpr TermOpHandler kStandIns[kTermOpCount] = {
     NotInstalled,                // 319 StatusReport
     NotInstalled,                // 320 CsiVerticalBar
     NotInstalled,                // 321 RequestSettingReply
-    NotYetBuiltModes,            // 322 SevenBitControls
-    NotYetBuiltModes,            // 323 EightBitControls
+    NotInstalled,                // 322 SevenBitControls
+    NotInstalled,                // 323 EightBitControls
     HostStringsPending,          // 324 HostStatusLineEnd
 };
 
@@ -830,7 +827,6 @@ constexpr PendingEntry kPendingEntries[] = {
     {BlockTransferPending, "BlockTransferPending"},
     {FileTransferPending, "FileTransferPending"},
     {ScreenPrintPending, "ScreenPrintPending"},
-    {NotYetBuiltModes, "NotYetBuiltModes"},
     {NotInstalled, "NotInstalled"},
 };
 
@@ -922,6 +918,7 @@ void InstallTermOperations() {
     RegisterReportOperations();
     RegisterShownCharacterOperations();
     RegisterFieldAndResetOperations();
+    RegisterModeFlagOperations();
 }
 
 void UseCommRecogniserSource() {

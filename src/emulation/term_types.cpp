@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "commands/settings_record.h"
+#include "console/console_primitives.h"
 #include "emulation/recogniser.h"
 
 namespace emulation {
@@ -135,6 +136,12 @@ bool SetTerminalType(std::string_view name, bool applyColours) {
 
     st.ProtectAttrIndex = 1;
     st.CursorKeyMode = false;
+    // The console marks protected text with its own copy of the index; a
+    // field state left by the previous type would hold the new one's screen.
+    auto& layer = console::ConsoleLayer;
+    layer.ProtectAttrIndex = st.ProtectAttrIndex;
+    layer.ProtectMode = 0;
+    layer.ProtectedFields = 0;
 
     st.GL = family.G0Default;
     st.GSlots[0] = family.G0Default;

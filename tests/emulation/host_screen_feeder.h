@@ -12,6 +12,7 @@
 #include "console/console_primitives.h"
 #include "console/screen_buffer.h"
 #include "emulation/attribute_operations.h"
+#include "emulation/mode_flag_operations.h"
 #include "emulation/recogniser.h"
 #include "emulation/screen_operations.h"
 #include "emulation/term_types.h"
@@ -58,6 +59,7 @@ class HostScreen final : public emulation::RecogniserSource {
         ok = emulation::SetTerminalType(type, true);
         for (auto b : emulation::ScreenOperationBindings()) handlers[b.Op] = b.Handler;
         for (auto b : emulation::AttributeOperationBindings()) handlers[b.Op] = b.Handler;
+        for (auto b : emulation::ModeFlagOperationBindings()) handlers[b.Op] = b.Handler;
     }
     ~HostScreen() {
         emulation::SetRecogniserSource(nullptr);
@@ -88,10 +90,11 @@ class HostScreen final : public emulation::RecogniserSource {
     // Runs one operation as the executor's dispatch would.
     void Run(emulation::TermOp op, const emulation::TermOpParams& p) {
         ops.push_back(op);
-        if (op == 205) op = (emulation::EmulatorState.EmulationFamily == 0 ||
-                             emulation::EmulatorState.EmulationFamily == 4)
-                                ? 29
-                                : 0;
+        if (op == 205)
+            op = (emulation::EmulatorState.EmulationFamily == 0 ||
+                  emulation::EmulatorState.EmulationFamily == 4)
+                     ? 29
+                     : 0;
         const bool dollar = current.size() >= 2 && current[current.size() - 2] == '$';
         emulation::TermOpParams q = p;
         if (op == 289 && !dollar) {
@@ -109,7 +112,8 @@ class HostScreen final : public emulation::RecogniserSource {
     bool ok = false;
     console_test::FakeConsoleWindow window;
     TestTypeConsole typeConsole;
-    std::map<emulation::TermOp, void (*)(emulation::TermOp, const emulation::TermOpParams&)> handlers;
+    std::map<emulation::TermOp, void (*)(emulation::TermOp, const emulation::TermOpParams&)>
+        handlers;
     static inline std::string current;
 
   private:

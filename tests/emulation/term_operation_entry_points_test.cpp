@@ -27,10 +27,6 @@ const std::map<std::string, std::vector<TermOp>> kPendingCodes = {
     {"BlockTransferPending", {285}},
     {"FileTransferPending", {243}},
     {"ScreenPrintPending", {291}},
-    // Built beside this unit; their registrations take these codes over.
-    {"NotYetBuiltModes", {96,  105, 106, 107, 110, 111, 112, 121, 122, 124, 125, 126, 127, 128, 129,
-                          130, 131, 132, 133, 136, 137, 138, 145, 146, 227, 228, 233, 234, 236, 237,
-                          238, 239, 240, 265, 266, 267, 268, 269, 270, 271, 308, 322, 323}},
 };
 
 class TermOperationEntryPoints : public ::testing::Test {
@@ -59,13 +55,13 @@ TEST_F(TermOperationEntryPoints, EveryCodeRunsARealHandlerOrItsUnitsEntryPoint) 
 }
 
 TEST_F(TermOperationEntryPoints, ARegisteredHandlerTakesTheCodeOffItsEntryPoint) {
-    for (TermOp op : {TermOp{46}, TermOp{124}}) {
+    for (TermOp op : {TermOp{46}, TermOp{287}}) {
         RegisterTermOp(op, [](TermOp, const TermOpParams&) {});
         EXPECT_EQ(PendingUnitOf(op), nullptr) << op;
     }
     ResetTermOpHandlers();
     EXPECT_STREQ(PendingUnitOf(46), "ScreenPagesPending");
-    EXPECT_STREQ(PendingUnitOf(124), "NotYetBuiltModes");
+    EXPECT_STREQ(PendingUnitOf(287), "RectangleOperationsPending");
 }
 
 }  // namespace

@@ -1,0 +1,256 @@
+#include "emulation/mode_flag_operations.h"
+
+#include <string_view>
+
+#include "commands/settings_record.h"
+#include "console/console_primitives.h"
+#include "emulation/operation_catalogue.h"
+#include "emulation/receive_loop.h"
+#include "emulation/term_executor.h"
+#include "emulation/term_types.h"
+
+namespace emulation {
+
+namespace {
+
+using console::ConsoleLayer;
+
+constexpr uint8_t kEm = 0x19;
+
+// The set a TV965 bank takes for the set bytes 0x40 to 0x48.
+constexpr uint8_t kTvBankSets[9] = {3, 3, 3, 3, 0, 6, 0, 0, 0};
+
+// A bank byte names bank 0 to 3 by its digit; false for any other byte.
+bool BankFromByte(int32_t byte, uint8_t& bank) {
+    if (byte < '0' || byte > '3') return false;
+    bank = static_cast<uint8_t>(byte - '0');
+    return true;
+}
+
+void SetCursorVisible(bool visible) {
+    ConsoleLayer.CursorVisible = visible;
+    // The caret, or the reverse-video cell, is put up or taken away now.
+    console::ClampCursor();
+}
+
+// The family tables are shared constants but for ColumnChangeClear, which the
+// current family's own entry keeps.
+void SetColumnChangeClear(uint8_t value) {
+    for (TermFamilyTable* family : TermFamilies)
+        if (family == EmulatorState.CurrentTermFamily) family->ColumnChangeClear = value;
+}
+
+}  // namespace
+
+void WrapStyleOp(TermOp op, const TermOpParams&) {
+    auto& e = EmulatorState;
+    switch (op) {
+        case OpAutoWrapStay:
+            e.WrapStyle = 1;
+            break;
+        case OpAutoWrapImmediate:
+            e.WrapStyle = 0;
+            break;
+        case OpAutoWrapOn: {
+            const uint8_t family = e.EmulationFamily;
+            e.WrapStyle = (family == 0 || family == 1 || family == 4) ? 2 : 0;
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void ProtectOp(TermOp op, const TermOpParams&) {
+    auto& l = ConsoleLayer;
+    switch (op) {
+        case OpTvGraphicsOn:
+            EmulatorState.GL = 13;
+            l.ProtectMode = 1;
+            break;
+        case OpWriteProtectOn:
+            l.ProtectMode = 1;
+            break;
+        case OpWriteProtectOff:
+        case OpSelectUnprotectedWrite:
+            l.ProtectMode = 0;
+            break;
+        case OpSelectProtectedWrite:
+            l.ProtectMode = 2;
+            break;
+        case OpProtectFieldsOn:
+            l.ProtectedFields = 1;
+            l.ScrollOn = false;
+            break;
+        case OpProtectFieldsOnTv:
+            l.ProtectedFields = 2;
+            l.ScrollOn = false;
+            break;
+        case OpProtectFieldsOff:
+            l.ProtectedFields = 0;
+            l.ScrollOn = true;
+            break;
+        default:
+            break;
+    }
+}
+
+void CharBankOp(TermOp op, const TermOpParams& p) {
+    auto& e = EmulatorState;
+    uint8_t bank = 0;
+    switch (op) {
+        case OpLoadCharBankTv:
+            if (BankFromByte(p[0], bank) && p[1] >= 0x40 && p[1] <= 0x48)
+                e.CharBanks[bank] = kTvBankSets[p[1] - 0x40];
+            break;
+        case OpSelectPrimaryBank:
+            // Only the low two bits of the digit count here.
+            e.GSlots[0] = e.CharBanks[static_cast<uint32_t>(p[0] - '0') & 3];
+            break;
+        case OpSelectSecondaryBank:
+            if (BankFromByte(p[0], bank)) e.GSlots[1] = e.CharBanks[bank];
+            break;
+        default:
+            break;
+    }
+}
+
+void TerminalModeOp(TermOp op, const TermOpParams& p) {
+    auto& s = commands::Settings;
+    switch (op) {
+        case OpSetDuplex:
+            if (p[0] == 'F') s.FullDuplex = 1;
+            if (p[0] == 'H') s.FullDuplex = 0;
+            break;
+        case OpScrollModeOn:
+            ConsoleLayer.ScrollOn = true;
+            break;
+        case OpScrollModeOff:
+            ConsoleLayer.ScrollOn = false;
+            break;
+        case OpCursorKeysApplication:
+            EmulatorState.CursorKeyMode = true;
+            break;
+        case OpCursorKeysNormal:
+            EmulatorState.CursorKeyMode = false;
+            break;
+        case OpInsertModeOn:
+            ReceiveLoop.InsertMode = true;
+            break;
+        case OpInsertModeOff:
+            ReceiveLoop.InsertMode = false;
+            break;
+        case OpInsertModeToggle:
+            ReceiveLoop.InsertMode = !ReceiveLoop.InsertMode;
+            break;
+        case OpPropagateOn:
+            s.Propagate = 1;
+            break;
+        case OpPropagateOff:
+            s.Propagate = 0;
+            break;
+        case OpColumnChangeClearWhenChanged:
+            SetColumnChangeClear(2);
+            break;
+        case OpColumnChangeNoClear:
+            SetColumnChangeClear(1);
+            break;
+        case OpMouseTrackingOn:
+            ConsoleLayer.MouseReporting = 2;
+            break;
+        case OpMouseTrackingOff:
+            ConsoleLayer.MouseReporting = 0;
+            break;
+        case OpSevenBitControls:
+            TermExecutor.EightBitControls = false;
+            break;
+        case OpEightBitControls:
+            TermExecutor.EightBitControls = true;
+            break;
+        default:
+            break;
+    }
+}
+
+void EnquiryFlagOp(TermOp op, const TermOpParams&) {
+    auto& s = commands::Settings;
+    switch (op) {
+        case OpEnqReplyOn:
+            s.TermFlag1702 = 1;
+            break;
+        case OpEnqReplyOff:
+            s.TermFlag1702 = 0;
+            break;
+        case OpEnqMessageOn:
+            s.TermFlag1703 = 1;
+            break;
+        case OpEnqMessageOff:
+            s.TermFlag1703 = 0;
+            break;
+        default:
+            break;
+    }
+}
+
+void SetAnswerBackOp(TermOp, const TermOpParams&) {
+    // ESC c ; opens the text and EM ends it.
+    constexpr size_t kOpening = 3;
+    const auto& text = TermExecutor.SequenceText;
+    if (text.size() <= kOpening || text[text.size() - 1] != kEm) return;
+    const std::string_view all = text.view();
+    commands::Settings.AnswerBack.Assign(all.substr(kOpening, all.size() - kOpening - 1));
+}
+
+void CursorLookOp(TermOp op, const TermOpParams& p) {
+    auto& s = commands::Settings;
+    switch (op) {
+        case OpCursorHide:
+            SetCursorVisible(false);
+            break;
+        case OpCursorShow:
+            SetCursorVisible(true);
+            break;
+        case OpScoCursorShape:
+            SetCursorVisible(p[0] < 21 && p[0] <= p[1]);
+            break;
+        case OpScoCursorVisible:
+            if (p[0] == 0) SetCursorVisible(false);
+            if (p[0] == 1 || p[0] == 2) SetCursorVisible(true);
+            break;
+        case OpCursorSteadyLine:
+        case OpCursorBlinkingLine:
+        case OpCursorSteadyBlock:
+        case OpCursorBlinkingBlock:
+            s.BlockCursor = (op == OpCursorSteadyBlock || op == OpCursorBlinkingBlock) ? 1 : 0;
+            SetCursorVisible(true);
+            // A steady cursor is the reverse-video cell; a blinking one the window caret.
+            console::SetAttrCursorMode(op == OpCursorSteadyLine || op == OpCursorSteadyBlock);
+            break;
+        default:
+            break;
+    }
+}
+
+namespace {
+
+constexpr TermOpBinding kBindings[] = {
+    {96, ProtectOp},        {105, CharBankOp},     {106, CharBankOp},     {107, CharBankOp},
+    {110, WrapStyleOp},     {111, WrapStyleOp},    {112, WrapStyleOp},    {121, ProtectOp},
+    {122, ProtectOp},       {124, ProtectOp},      {125, ProtectOp},      {126, ProtectOp},
+    {127, ProtectOp},       {128, ProtectOp},      {129, TerminalModeOp}, {130, TerminalModeOp},
+    {131, TerminalModeOp},  {132, TerminalModeOp}, {133, TerminalModeOp}, {136, TerminalModeOp},
+    {137, TerminalModeOp},  {138, TerminalModeOp}, {145, TerminalModeOp}, {146, TerminalModeOp},
+    {227, TerminalModeOp},  {228, TerminalModeOp}, {233, TerminalModeOp}, {234, TerminalModeOp},
+    {236, EnquiryFlagOp},   {237, EnquiryFlagOp},  {238, EnquiryFlagOp},  {239, EnquiryFlagOp},
+    {240, SetAnswerBackOp}, {265, CursorLookOp},   {266, CursorLookOp},   {267, CursorLookOp},
+    {268, CursorLookOp},    {269, CursorLookOp},   {270, CursorLookOp},   {271, CursorLookOp},
+    {308, CursorLookOp},    {322, TerminalModeOp}, {323, TerminalModeOp},
+};
+
+}  // namespace
+
+std::span<const TermOpBinding> ModeFlagOperationBindings() {
+    return kBindings;
+}
+
+}  // namespace emulation
