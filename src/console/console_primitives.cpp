@@ -755,6 +755,8 @@ void SetAttrCursorMode(bool on) {
         // The window caret goes out of the way; the reverse-video cell takes over.
         MoveCursorTo(ConsoleScreen.Cols, ConsoleScreen.Rows);
         L().AttrCursorShown = false;
+        // The cell cursor shows at once, not only after the next cursor move.
+        ClampCursor();
     }
 }
 
@@ -1004,6 +1006,9 @@ void DeleteLinesUnprotected(int32_t n) {
 }
 
 void ShiftRowCells(int32_t row, int32_t c1, int32_t c2, int32_t n) {
+    // The cell cursor comes off first, or the shift would carry its reversed
+    // colours along and the cursor would later restore the wrong cell.
+    Prologue();
     auto& l = L();
     int32_t cols = Columns();
     if (c1 < 1 || c1 > c2 || c2 > cols || n == 0) return;

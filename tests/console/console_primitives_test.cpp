@@ -682,9 +682,19 @@ TEST_F(ConsolePrimitivesTest, ReverseVideoCursorCell) {
     EXPECT_EQ(WindowAttr(4, 2), ConsoleLayer.AttrColorMap[0]);
     EXPECT_EQ(WindowAttr(5, 2), 0x70);
 
+    // A shift of the row takes the cell cursor off first, so its reversed
+    // colours do not travel with the cells.
+    ShiftRowCells(3, 6, 80, 1);
+    EXPECT_EQ(WindowAttr(6, 2), ConsoleLayer.AttrColorMap[0]);
+
     SetAttrCursorMode(false);
     EXPECT_FALSE(ConsoleLayer.AttrCursorShown);
     EXPECT_EQ(WindowAttr(5, 2), ConsoleLayer.AttrColorMap[0]);
+
+    // Switching the cell cursor on shows it at once.
+    SetAttrCursorMode(true);
+    EXPECT_TRUE(ConsoleLayer.AttrCursorShown);
+    EXPECT_EQ(WindowAttr(5, 2), 0x70);
 }
 
 TEST_F(ConsolePrimitivesTest, UnprotectedLineMovesStopAtAProtectedField) {
