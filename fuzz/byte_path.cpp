@@ -13,6 +13,7 @@
 #include "connections/receive_ring.h"
 #include "console/console_primitives.h"
 #include "console/console_settings.h"
+#include "console/idle_refresh.h"
 #include "console/screen_buffer.h"
 #include "emulation/receive_loop.h"
 #include "emulation/recogniser.h"
@@ -57,6 +58,9 @@ void Run(const uint8_t* data, size_t size, bool fast) {
         if (fast) ReceiveFromHost();
         else ReferenceReceiveFromHost();
     }
+    // The program's idle pass once the burst has ended: a caret held back
+    // while output waited is placed here on either path.
+    console::StatusIdleUpdate();
     SetRecogniserSource(nullptr);
     console::SetScreenWindow(nullptr);
 }
