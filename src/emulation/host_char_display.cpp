@@ -191,7 +191,11 @@ void WrapAfterWrite() {
             l.CursorCol = 1;
             console::LineFeed();
             break;
-        case 1: l.CursorCol -= 1; break;
+        case 1:
+            // The cursor stays on the last column; the caret goes back there too.
+            l.CursorCol -= 1;
+            console::ClampCursor();
+            break;
         default: break;
     }
 }
