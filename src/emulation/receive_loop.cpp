@@ -424,7 +424,9 @@ void ReceivePass(bool fastPath) {
             if (r.Hooks.MacroKeyWaiting && r.Hooks.MacroKeyWaiting()) endPass = true;
         } else if (!IsPrintable(b)) {
             // A sequence peek that stopped holds the ESC's whole control sequence.
-            ExecuteTermOp(b, ahead, !textAhead && aheadStopped);
+            const bool wholeSequence = !textAhead && aheadStopped;
+            if (!(wholeSequence && b == kEsc && ExecuteWholeControlSequence(ahead)))
+                ExecuteTermOp(b, ahead, wholeSequence);
             expectText = b == kEsc;
             if (r.Hooks.MacroKeyWaiting && r.Hooks.MacroKeyWaiting()) endPass = true;
         } else {

@@ -881,6 +881,10 @@ void MultibyteCharactersShown(const uint8_t* lastBytes, size_t length) {
     x.Reply.clear();
 }
 
+namespace {
+void FinishTermOp(TermOp op, const TermOpParams& params);
+}  // namespace
+
 void ExecuteTermOp(uint8_t byte) { ExecuteTermOp(byte, {}, false); }
 
 void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingEndsSequence) {
@@ -943,7 +947,33 @@ void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingE
 
     x.SequenceText = SeqBuffer;
     SeqBuffer.clear();
+    FinishTermOp(op, params);
+}
 
+bool ExecuteWholeControlSequence(std::span<const uint8_t> waiting) {
+    const size_t length = waiting.size() + 1;
+    if (!SeqBuffer.empty() || EmulatorState.GR == 14 || length < 3 || length > kSeqBufferSize)
+        return false;
+    const uint8_t mask = SevenBitReading() ? 0x7F : 0xFF;
+    uint8_t bytes[kSeqBufferSize];
+    bytes[0] = kEsc;
+    for (size_t i = 1; i < length; ++i) bytes[i] = waiting[i - 1] & mask;
+    TermOp op = kTermOpIgnore;
+    TermOpParams params{};
+    if (!DecodeRememberedDigitsSequence(bytes, length, op, params)) return false;
+    connections::CommSetXon();
+    connections::CommTakeData(static_cast<uint32_t>(waiting.size()));
+    TermExecutor.SequenceText.assign(bytes, length);
+    FinishTermOp(op, params);
+    return true;
+}
+
+namespace {
+
+// What follows recognition, for a sequence collected in SeqBuffer or taken whole.
+void FinishTermOp(TermOp op, const TermOpParams& params) {
+    auto& x = TermExecutor;
+    const auto& e = EmulatorState;
     if (op == OpCarriageReturn || op == OpLineFeed) {
         if (x.QuietLine) {
             x.QuietLine = false;
@@ -964,5 +994,7 @@ void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingE
     RunTermOp(op, params);
     SendReply();
 }
+
+}  // namespace
 
 }  // namespace emulation
