@@ -702,6 +702,41 @@ bool DecodeRememberedDigitsSequence(const uint8_t* bytes, size_t length, TermOp&
     const uint8_t last = bytes[length - 1];
     if (IsIntermediate(last) || !st.CsiFinals.Has(last)) return false;
     FastIndex& ix = IndexFor(*family, false);
+    if (!ix.usable || !ix.csi || ix.digitsSpelled[last]) return false;
+    const uint8_t entry = ix.digitsEntry[last][length > 3 ? 1 : 0];
+    if (entry == 0) return false;
+    const CompiledEntry& en = ix.entries[entry];
+    if (en.kind == kSeqParamList && en.length == 3 && !(en.op >= 58 && en.op <= 61) &&
+        en.op != 70 && family->ParamSeparator == ';') {
+        // What ReadParameters makes of such a list, read in the same pass
+        // that checks it holds only digits and separators.
+        TermOpParams out;
+        out.fill(static_cast<int32_t>(en.bias));
+        const size_t count = std::min<size_t>(en.count, kTermOpParamCount);
+        size_t i = 0;
+        int64_t value = 0;
+        bool digits = false;
+        bool separated = false;
+        for (size_t p = 2; p + 1 < length; ++p) {
+            const uint8_t c = bytes[p];
+            if (c >= '0' && c <= '9') {
+                value = std::min<int64_t>(value * 10 + (c - '0'), kTermParamMax);
+                digits = true;
+            } else if (c == ';') {
+                if (i < count && (digits || separated)) out[i] = static_cast<int32_t>(value);
+                ++i;
+                value = 0;
+                digits = false;
+                separated = true;
+            } else {
+                return false;
+            }
+        }
+        if (i < count && (digits || separated)) out[i] = static_cast<int32_t>(value);
+        op = en.op;
+        params = out;
+        return true;
+    }
     const uint8_t* slot = DigitsEntrySlot(ix, bytes, length);
     if (slot == nullptr || *slot == 0) return false;
     params.fill(0);
