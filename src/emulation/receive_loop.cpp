@@ -418,9 +418,9 @@ void ReceivePass(bool fastPath) {
         const int32_t columns = Settings.ScreenColumns;
         if (r.MonitorMode) {
             WriteMonitorByte(b);
-        } else if (fastPath && ConsoleLayer.ProtectMode == 0 && ConsoleLayer.CursorCol < columns &&
-                   r.WaitForText.Empty() && r.AutoLoginState == 0 &&
-                   Utf8Run(b, columns - ConsoleLayer.CursorCol + 1)) {
+        } else if (fastPath && EmulatorState.GR == 14 && ConsoleLayer.ProtectMode == 0 &&
+                   ConsoleLayer.CursorCol < columns && r.WaitForText.Empty() &&
+                   r.AutoLoginState == 0 && Utf8Run(b, columns - ConsoleLayer.CursorCol + 1)) {
             if (r.Hooks.MacroKeyWaiting && r.Hooks.MacroKeyWaiting()) endPass = true;
         } else if (!IsPrintable(b)) {
             // A sequence peek that stopped holds the ESC's whole control sequence.
