@@ -710,7 +710,7 @@ bool DecodeRememberedDigitsSequence(const uint8_t* bytes, size_t length, TermOp&
         en.op != 70 && family->ParamSeparator == ';') {
         // What ReadParameters makes of such a list, read in the same pass
         // that checks it holds only digits and separators.
-        TermOpParams out;
+        TermOpParams& out = params;
         out.fill(static_cast<int32_t>(en.bias));
         const size_t count = std::min<size_t>(en.count, kTermOpParamCount);
         size_t i = 0;
@@ -734,7 +734,6 @@ bool DecodeRememberedDigitsSequence(const uint8_t* bytes, size_t length, TermOp&
         }
         if (i < count && (digits || separated)) out[i] = static_cast<int32_t>(value);
         op = en.op;
-        params = out;
         return true;
     }
     const uint8_t* slot = DigitsEntrySlot(ix, bytes, length);

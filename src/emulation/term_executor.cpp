@@ -959,7 +959,7 @@ bool ExecuteWholeControlSequence(std::span<const uint8_t> waiting) {
     bytes[0] = kEsc;
     for (size_t i = 1; i < length; ++i) bytes[i] = waiting[i - 1] & mask;
     TermOp op = kTermOpIgnore;
-    TermOpParams params{};
+    TermOpParams params;
     if (!DecodeRememberedDigitsSequence(bytes, length, op, params)) return false;
     connections::CommSetXon();
     connections::CommTakeData(static_cast<uint32_t>(waiting.size()));
