@@ -342,20 +342,44 @@ bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
     if (wcol < 0 || static_cast<int64_t>(l.CursorCol) + n - 1 >= R().ViewRightLimit) return false;
     const CellAttribute attr = sel == kSelectionDirect ? l.DirectAttr : l.AttrColorMap[sel & 15];
     char16_t units[kMaxRun];
+    const auto& conv = ConsoleScreen.Converter;
+    const char16_t* table = codePage != kSoftFontCodePage && conv.GlyphByteTable != nullptr
+                                ? conv.GlyphByteTable(codePage)
+                                : nullptr;
+    const int32_t cols = TermScreenRingUsable() ? RingCols() : 0;
+    if (table != nullptr && l.CursorCol + n - 1 <= cols) {
+        // A single-byte page and a run that stays on the ring line: the
+        // characters are converted, stored and their flags settled in one
+        // pass, one branch on the run's length instead of one per step.
+        const size_t at = static_cast<size_t>(RingLineOf(l.CursorRow)) * R().Width +
+                          static_cast<size_t>(l.CursorCol - 1);
+        uint32_t* line = R().Cells.data() + at;
+        uint8_t* flags = R().Flags.data() + at;
+        const uint32_t high = static_cast<uint32_t>(attr) << 16;
+        for (int32_t k = 0; k < n; ++k) {
+            const char16_t ch = table[bytes[k]];
+            const char16_t unit = static_cast<char16_t>(ch - kBoxDrawingBase) < kLineGraphicsSlots
+                                      ? StoredLineGraphics(ch)
+                                      : ch;
+            units[k] = unit;
+            line[k] = unit | high;
+            flags[k] = static_cast<uint8_t>(flags[k] & 0xFE);
+        }
+        PutWindowChars(units, attr, n, wcol, l.CursorRow - 1);
+        AdvanceCursorCol(n);
+        return true;
+    }
     const int32_t count = DecodeRun(bytes, n, codePage, units);
-    if (TermScreenRingUsable()) {
-        const int32_t cols = RingCols();
-        if (l.CursorCol <= cols) {
-            const int32_t ringCells = std::min(count, cols - l.CursorCol + 1);
-            const size_t at = static_cast<size_t>(RingLineOf(l.CursorRow)) * R().Width +
-                              static_cast<size_t>(l.CursorCol - 1);
-            uint32_t* line = R().Cells.data() + at;
-            uint8_t* flags = R().Flags.data() + at;
-            const uint32_t high = static_cast<uint32_t>(attr) << 16;
-            for (int32_t k = 0; k < ringCells; ++k) {
-                line[k] = units[k] | high;
-                flags[k] = static_cast<uint8_t>(flags[k] & 0xFE);
-            }
+    if (cols > 0 && l.CursorCol <= cols) {
+        const int32_t ringCells = std::min(count, cols - l.CursorCol + 1);
+        const size_t at = static_cast<size_t>(RingLineOf(l.CursorRow)) * R().Width +
+                          static_cast<size_t>(l.CursorCol - 1);
+        uint32_t* line = R().Cells.data() + at;
+        uint8_t* flags = R().Flags.data() + at;
+        const uint32_t high = static_cast<uint32_t>(attr) << 16;
+        for (int32_t k = 0; k < ringCells; ++k) {
+            line[k] = units[k] | high;
+            flags[k] = static_cast<uint8_t>(flags[k] & 0xFE);
         }
     }
     if (count > 0) PutWindowChars(units, attr, count, wcol, l.CursorRow - 1);
