@@ -689,27 +689,31 @@ RecogniseStatus ReferenceDecodeHostSequence(TermOp& op, TermOpParams& params) {
     return Decode<false>(op, params, ScanReference);
 }
 
-bool DecodeRememberedDigitsSequence(const uint8_t* bytes, size_t length, TermOp& op,
-                                    TermOpParams& params) {
+bool DecodeRememberedDigitsSequence(const uint8_t* waiting, size_t waitingLength, uint8_t mask,
+                                    uint8_t* text, TermOp& op, TermOpParams& params) {
     const EmulatorStateData& st = EmulatorState;
     const TermFamilyTable* family = st.CurrentTermFamily;
+    const size_t length = waitingLength + 1;
     // The states in which an ESC means something else than the start of a
     // sequence, or the buffer is read differently, are left to Decode.
     if (family == nullptr || family->CsiSequences == 0 || st.TwoStepState != 0 || st.C332Mode ||
-        st.GL == 10 || st.GL == 21 || length < 3 || bytes[0] != kEsc || bytes[1] != '[' ||
-        family->ControlOps[kEsc] != kTermOpSequence)
+        st.GL == 10 || st.GL == 21 || length < 3 || length > kSeqBufferSize ||
+        (waiting[0] & mask) != '[' || family->ControlOps[kEsc] != kTermOpSequence)
         return false;
-    const uint8_t last = bytes[length - 1];
+    const auto last = static_cast<uint8_t>(waiting[waitingLength - 1] & mask);
     if (IsIntermediate(last) || !st.CsiFinals.Has(last)) return false;
     FastIndex& ix = IndexFor(*family, false);
     if (!ix.usable || !ix.csi || ix.digitsSpelled[last]) return false;
     const uint8_t entry = ix.digitsEntry[last][length > 3 ? 1 : 0];
     if (entry == 0) return false;
+    text[0] = kEsc;
+    text[1] = '[';
+    text[length - 1] = last;
     const CompiledEntry& en = ix.entries[entry];
     if (en.kind == kSeqParamList && en.length == 3 && !(en.op >= 58 && en.op <= 61) &&
         en.op != 70 && family->ParamSeparator == ';') {
         // What ReadParameters makes of such a list, read in the same pass
-        // that checks it holds only digits and separators.
+        // that checks it holds only digits and separators and copies it.
         TermOpParams& out = params;
         out.fill(static_cast<int32_t>(en.bias));
         const size_t count = std::min<size_t>(en.count, kTermOpParamCount);
@@ -718,7 +722,8 @@ bool DecodeRememberedDigitsSequence(const uint8_t* bytes, size_t length, TermOp&
         bool digits = false;
         bool separated = false;
         for (size_t p = 2; p + 1 < length; ++p) {
-            const uint8_t c = bytes[p];
+            const auto c = static_cast<uint8_t>(waiting[p - 1] & mask);
+            text[p] = c;
             if (c >= '0' && c <= '9') {
                 value = std::min<int64_t>(value * 10 + (c - '0'), kTermParamMax);
                 digits = true;
@@ -736,10 +741,11 @@ bool DecodeRememberedDigitsSequence(const uint8_t* bytes, size_t length, TermOp&
         op = en.op;
         return true;
     }
-    const uint8_t* slot = DigitsEntrySlot(ix, bytes, length);
+    for (size_t p = 2; p + 1 < length; ++p) text[p] = static_cast<uint8_t>(waiting[p - 1] & mask);
+    const uint8_t* slot = DigitsEntrySlot(ix, text, length);
     if (slot == nullptr || *slot == 0) return false;
     params.fill(0);
-    const ScanRequest request{family, &st, bytes, length, last, st.FirstEntryOf(last), true};
+    const ScanRequest request{family, &st, text, length, last, st.FirstEntryOf(last), true};
     return ReadParameters(ix.entries[*slot], request, op, params) == RecogniseStatus::Recognised;
 }
 

@@ -1,6 +1,7 @@
 #include "emulation/term_executor.h"
 
 #include <algorithm>
+#include <cstring>
 #include <span>
 
 #include "commands/settings_record.h"
@@ -951,19 +952,26 @@ void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingE
 }
 
 bool ExecuteWholeControlSequence(std::span<const uint8_t> waiting) {
-    const size_t length = waiting.size() + 1;
-    if (!SeqBuffer.empty() || EmulatorState.GR == 14 || length < 3 || length > kSeqBufferSize)
-        return false;
+    if (!SeqBuffer.empty() || EmulatorState.GR == 14 || waiting.empty()) return false;
     const uint8_t mask = SevenBitReading() ? 0x7F : 0xFF;
-    uint8_t bytes[kSeqBufferSize];
-    bytes[0] = kEsc;
-    for (size_t i = 1; i < length; ++i) bytes[i] = waiting[i - 1] & mask;
+    // Room past the longest sequence, so that a short one is copied whole
+    // as one fixed-size block.
+    constexpr size_t kBlock = 16;
+    uint8_t text[kSeqBufferSize + kBlock];
     TermOp op = kTermOpIgnore;
     TermOpParams params;
-    if (!DecodeRememberedDigitsSequence(bytes, length, op, params)) return false;
+    if (!DecodeRememberedDigitsSequence(waiting.data(), waiting.size(), mask, text, op, params))
+        return false;
     connections::CommSetXon();
     connections::CommTakeData(static_cast<uint32_t>(waiting.size()));
-    TermExecutor.SequenceText.assign(bytes, length);
+    const size_t length = waiting.size() + 1;
+    auto& sequenceText = TermExecutor.SequenceText;
+    if (length <= kBlock) {
+        std::memcpy(sequenceText.Bytes, text, kBlock);
+        sequenceText.Length = static_cast<uint8_t>(length);
+    } else {
+        sequenceText.assign(text, length);
+    }
     FinishTermOp(op, params);
     return true;
 }
