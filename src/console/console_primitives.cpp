@@ -335,8 +335,8 @@ void WriteUnits(const char16_t* units, int32_t count, int32_t run, const WriteCo
 bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
     auto& l = L();
     const int32_t sel = l.AttrSelection;
-    if (l.StatusMode || l.DirectWrite || l.ProtectMode != 0 || sel == kSelectionInherit ||
-        n < 1 || n > kMaxRun || l.CursorRow < 1 || l.CursorRow > l.ScreenRows)
+    if (l.StatusMode || l.DirectWrite || l.ProtectMode != 0 || sel == kSelectionInherit || n < 1 ||
+        n > kMaxRun || l.CursorRow < 1 || l.CursorRow > l.ScreenRows)
         return false;
     const int32_t wcol = ShownColumn(l.CursorCol);
     if (wcol < 0 || static_cast<int64_t>(l.CursorCol) + n - 1 >= R().ViewRightLimit) return false;

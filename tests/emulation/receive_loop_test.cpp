@@ -185,10 +185,22 @@ std::string Utf8Stream(std::mt19937& rng, size_t pieces) {
 // among short runs: each form comes again and again, so that most of them
 // are read through the entry remembered for their final byte.
 std::string ParameterFormStream(std::mt19937& rng, size_t pieces) {
-    static const char* const forms[] = {"",        "5",       ";7",           "5;",
-                                        ";",       ";;",      "3;4;5",        "0;0",
-                                        "007;012", "1;31",    "99999999999;2", "0;;1",
-                                        ";44",     "1;;4",    "31;;5;",       ";;5",
+    static const char* const forms[] = {"",
+                                        "5",
+                                        ";7",
+                                        "5;",
+                                        ";",
+                                        ";;",
+                                        "3;4;5",
+                                        "0;0",
+                                        "007;012",
+                                        "1;31",
+                                        "99999999999;2",
+                                        "0;;1",
+                                        ";44",
+                                        "1;;4",
+                                        "31;;5;",
+                                        ";;5",
                                         "1;2;3;4;5;6;7;8;9;10;11;12;13"};
     static const char finals[] = {'H', 'f', 'm', 'J', 'K', 'A', 'd', 'G', 'C'};
     std::string s;
