@@ -951,7 +951,7 @@ void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingE
     FinishTermOp(op, params);
 }
 
-bool ExecuteWholeControlSequence(std::span<const uint8_t> waiting) {
+bool ExecuteWholeControlSequence(std::span<const uint8_t> waiting, bool escWaiting) {
     if (!SeqBuffer.empty() || EmulatorState.GR == 14 || waiting.empty()) return false;
     const uint8_t mask = SevenBitReading() ? 0x7F : 0xFF;
     // Room past the longest sequence, so that a short one is copied whole
@@ -963,7 +963,7 @@ bool ExecuteWholeControlSequence(std::span<const uint8_t> waiting) {
     if (!DecodeRememberedDigitsSequence(waiting.data(), waiting.size(), mask, text, op, params))
         return false;
     connections::CommSetXon();
-    connections::CommTakeData(static_cast<uint32_t>(waiting.size()));
+    connections::CommTakeData(static_cast<uint32_t>(waiting.size() + (escWaiting ? 1 : 0)));
     const size_t length = waiting.size() + 1;
     auto& sequenceText = TermExecutor.SequenceText;
     if (length <= kBlock) {
