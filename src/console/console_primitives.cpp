@@ -328,6 +328,65 @@ void WriteUnits(const char16_t* units, int32_t count, int32_t run, const WriteCo
     }
 }
 
+// The common write of received text: a run shown whole on a text row, in a
+// colour of the map or the direct one, with no fields about. Does what
+// WriteScreenStr's loop does in its one round there, without resolving the
+// colour treatment in general; false, with nothing done, anywhere else.
+bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
+    auto& l = L();
+    const int32_t sel = l.AttrSelection;
+    if (l.StatusMode || l.DirectWrite || l.ProtectMode != 0 || sel == kSelectionInherit || n < 1 ||
+        n > kMaxRun || l.CursorRow < 1 || l.CursorRow > l.ScreenRows)
+        return false;
+    const int32_t wcol = ShownColumn(l.CursorCol);
+    if (wcol < 0 || static_cast<int64_t>(l.CursorCol) + n - 1 >= R().ViewRightLimit) return false;
+    const CellAttribute attr = sel == kSelectionDirect ? l.DirectAttr : l.AttrColorMap[sel & 15];
+    char16_t units[kMaxRun];
+    const auto& conv = ConsoleScreen.Converter;
+    const char16_t* table = codePage != kSoftFontCodePage && conv.GlyphByteTable != nullptr
+                                ? conv.GlyphByteTable(codePage)
+                                : nullptr;
+    const int32_t cols = TermScreenRingUsable() ? RingCols() : 0;
+    if (table != nullptr && l.CursorCol + n - 1 <= cols) {
+        // A single-byte page and a run that stays on the ring line: the
+        // characters are converted, stored and their flags settled in one
+        // pass, one branch on the run's length instead of one per step.
+        const size_t at = static_cast<size_t>(RingLineOf(l.CursorRow)) * R().Width +
+                          static_cast<size_t>(l.CursorCol - 1);
+        uint32_t* line = R().Cells.data() + at;
+        uint8_t* flags = R().Flags.data() + at;
+        const uint32_t high = static_cast<uint32_t>(attr) << 16;
+        for (int32_t k = 0; k < n; ++k) {
+            const char16_t ch = table[bytes[k]];
+            const char16_t unit = static_cast<char16_t>(ch - kBoxDrawingBase) < kLineGraphicsSlots
+                                      ? StoredLineGraphics(ch)
+                                      : ch;
+            units[k] = unit;
+            line[k] = unit | high;
+            flags[k] = static_cast<uint8_t>(flags[k] & 0xFE);
+        }
+        PutWindowChars(units, attr, n, wcol, l.CursorRow - 1);
+        AdvanceCursorCol(n);
+        return true;
+    }
+    const int32_t count = DecodeRun(bytes, n, codePage, units);
+    if (cols > 0 && l.CursorCol <= cols) {
+        const int32_t ringCells = std::min(count, cols - l.CursorCol + 1);
+        const size_t at = static_cast<size_t>(RingLineOf(l.CursorRow)) * R().Width +
+                          static_cast<size_t>(l.CursorCol - 1);
+        uint32_t* line = R().Cells.data() + at;
+        uint8_t* flags = R().Flags.data() + at;
+        const uint32_t high = static_cast<uint32_t>(attr) << 16;
+        for (int32_t k = 0; k < ringCells; ++k) {
+            line[k] = units[k] | high;
+            flags[k] = static_cast<uint8_t>(flags[k] & 0xFE);
+        }
+    }
+    if (count > 0) PutWindowChars(units, attr, count, wcol, l.CursorRow - 1);
+    AdvanceCursorCol(n);
+    return true;
+}
+
 void EraseRingSpan(int32_t row, int64_t c1, int64_t c2, uint32_t blank) {
     if (L().DirectWrite || L().StatusMode || !RingRow(row)) return;
     int32_t from = ClampInt(c1, 1, INT32_MAX);
@@ -493,9 +552,14 @@ void WriteScreenStr(std::string_view text, uint32_t codePage) {
     Prologue();
     NormalizeCursor();
     auto& l = L();
-    const WriteColour wc = ResolveColour(false);
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     const size_t length = text.size();
+    if (length <= static_cast<size_t>(kMaxRun) &&
+        WriteShortRun(bytes, static_cast<int32_t>(length), codePage)) {
+        ClampCursor();
+        return;
+    }
+    const WriteColour wc = ResolveColour(false);
     char16_t units[kMaxRun];
     size_t i = 0;
     while (i < length) {

@@ -136,6 +136,35 @@ void WriteRowSpan(int32_t row, int32_t col, const char16_t* chars, int32_t nChar
     char16_t* rowChars = RowChars(row);
     int32_t from = std::max(0, col - 1);
     int32_t to = col + n - 1;
+    if (nChars == nAttrs) {
+        // Characters and attributes in one pass that also looks for fillers,
+        // keeping the old characters for the rare measure of the span.
+        char16_t* cells = rowChars + col;
+        CellAttribute* attrs = RowAttrs(row) + col;
+        char16_t old[kMaxScreenCols];
+        bool fillers = false;
+        for (int32_t k = 0; k < n; ++k) {
+            const char16_t was = cells[k];
+            fillers |= (was == kFillerChar) | (chars[k] == kFillerChar);
+            old[k] = was;
+            cells[k] = chars[k];
+            attrs[k] = attr;
+        }
+        bool edgeMoved = false;
+        if (fillers) {
+            std::memcpy(cells, old, sizeof(char16_t) * n);
+            const int32_t before = SpanWidthUnits(rowChars, cols, from, to);
+            std::memcpy(cells, chars, sizeof(char16_t) * n);
+            edgeMoved = SpanWidthUnits(rowChars, cols, from, to) != before;
+        }
+        const int32_t last = edgeMoved ? cols : to;
+        if (paintNow) {
+            ScreenWindow().DrawRowNow(row, col, std::min(last, cols - 1));
+        } else {
+            ScreenWindow().InvalidateCells(col, last, row, row);
+        }
+        return;
+    }
     bool fillers = HasFillerEither(rowChars + col, chars, nChars);
     int32_t before = fillers ? SpanWidthUnits(rowChars, cols, from, to) : 0;
     if (nChars > 0) std::memcpy(rowChars + col, chars, sizeof(char16_t) * nChars);

@@ -388,6 +388,7 @@ void ReceivePass(bool fastPath) {
         // control sequence after text or a control byte.
         std::span<const uint8_t> ahead;
         bool aheadStopped = false;
+        bool sequenceDone = false;
         uint32_t peeked = 0;
         const bool sevenBit = SevenBitReading();
         const connections::CommDataRange likely =
@@ -399,9 +400,14 @@ void ReceivePass(bool fastPath) {
                                                 expectText ? kMaxRun : kSeqBufferSize, likely,
                                                 head, stopped)) >= 1) {
             read = sevenBit ? (head[0] & 0x7F) : head[0];
-            connections::CommTakeData(1);
             ahead = std::span<const uint8_t>(head + 1, peeked - 1);
             aheadStopped = stopped;
+            // A control sequence the recogniser already knows is taken from
+            // the ring together with its ESC.
+            r.TimeoutDeadline = 0;
+            sequenceDone = !expectText && stopped && read == kEsc && !r.MonitorMode &&
+                           ExecuteWholeControlSequence(ahead, true);
+            if (!sequenceDone) connections::CommTakeData(1);
         } else {
             connections::CommPoll();
             if (!connections::CommInputReady(0)) break;
@@ -416,11 +422,14 @@ void ReceivePass(bool fastPath) {
         bool endPass = false;
 
         const int32_t columns = Settings.ScreenColumns;
-        if (r.MonitorMode) {
+        if (sequenceDone) {
+            expectText = true;
+            if (r.Hooks.MacroKeyWaiting && r.Hooks.MacroKeyWaiting()) endPass = true;
+        } else if (r.MonitorMode) {
             WriteMonitorByte(b);
-        } else if (fastPath && ConsoleLayer.ProtectMode == 0 && ConsoleLayer.CursorCol < columns &&
-                   r.WaitForText.Empty() && r.AutoLoginState == 0 &&
-                   Utf8Run(b, columns - ConsoleLayer.CursorCol + 1)) {
+        } else if (fastPath && EmulatorState.GR == 14 && ConsoleLayer.ProtectMode == 0 &&
+                   ConsoleLayer.CursorCol < columns && r.WaitForText.Empty() &&
+                   r.AutoLoginState == 0 && Utf8Run(b, columns - ConsoleLayer.CursorCol + 1)) {
             if (r.Hooks.MacroKeyWaiting && r.Hooks.MacroKeyWaiting()) endPass = true;
         } else if (!IsPrintable(b)) {
             // A sequence peek that stopped holds the ESC's whole control sequence.

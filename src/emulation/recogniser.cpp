@@ -237,6 +237,37 @@ RecogniseStatus ReadParameters(const CompiledEntry& en, const ScanRequest& rq, T
     const size_t count = std::min<size_t>(en.count, kTermOpParamCount);
     const uint8_t separator = static_cast<uint8_t>(family.ParamSeparator);
 
+    // A parameter list whose operation takes the numbers as they are: one
+    // pass that puts each number, or the bias where none is given, in place.
+    if (en.kind == kSeqParamList && !(op >= 58 && op <= 61) && op != 70) {
+        TermOpParams out;
+        out.fill(static_cast<int32_t>(en.bias));
+        bool separated = false;
+        for (size_t i = 0; i < count; ++i) {
+            if (p > length) return RecogniseStatus::Incomplete;
+            int64_t value = 0;
+            bool digits = false;
+            while (p <= length && b[p - 1] >= '0' && b[p - 1] <= '9') {
+                value = std::min<int64_t>(value * 10 + (b[p - 1] - '0'), kTermParamMax);
+                digits = true;
+                ++p;
+            }
+            if (digits) {
+                out[i] = static_cast<int32_t>(value);
+            } else if (separated) {
+                out[i] = params[i];
+            }
+            if (p == length) break;
+            if (p > length) return RecogniseStatus::Incomplete;
+            const uint8_t c = b[p - 1];
+            if (c != separator && !IsIntermediate(c)) return RecogniseStatus::Discard;
+            separated = c == separator;
+            ++p;
+        }
+        params = out;
+        return RecogniseStatus::Recognised;
+    }
+
     // Parameters past this one can only be absent.
     size_t reached = 0;
     if (en.kind != kSeqExact) {
@@ -379,8 +410,7 @@ RecogniseStatus ScanIndexed(const ScanRequest& rq, TermOp& op, TermOpParams& par
 
 // A control sequence of a CSI family that holds only digits and separators
 // between ESC [ and its final byte, whose entry the fast index remembers.
-uint8_t* DigitsEntrySlot(FastIndex& ix, const SeqBufferText& buf) {
-    const size_t length = buf.size();
+uint8_t* DigitsEntrySlot(FastIndex& ix, const uint8_t* buf, size_t length) {
     const uint8_t last = buf[length - 1];
     if (!ix.usable || !ix.csi || ix.digitsSpelled[last]) return nullptr;
     for (size_t i = 2; i + 1 < length; ++i)
@@ -612,7 +642,7 @@ RecogniseStatus Decode(TermOp& op, TermOpParams& params, Scan scan) {
         if constexpr (kRemember) {
             if (!st.C332Mode) {
                 FastIndex& ix = IndexFor(*family, false);
-                if (uint8_t* slot = DigitsEntrySlot(ix, buf)) {
+                if (uint8_t* slot = DigitsEntrySlot(ix, buf.data(), buf.size())) {
                     const ScanRequest request{family, &st, buf.data(), buf.size(), last, first, true};
                     if (*slot != 0) return ReadParameters(ix.entries[*slot], request, op, params);
                     const RecogniseStatus status = ScanIndexed(request, op, params);
@@ -657,6 +687,66 @@ RecogniseStatus DecodeHostSequence(TermOp& op, TermOpParams& params) {
 
 RecogniseStatus ReferenceDecodeHostSequence(TermOp& op, TermOpParams& params) {
     return Decode<false>(op, params, ScanReference);
+}
+
+bool DecodeRememberedDigitsSequence(const uint8_t* waiting, size_t waitingLength, uint8_t mask,
+                                    uint8_t* text, TermOp& op, TermOpParams& params) {
+    const EmulatorStateData& st = EmulatorState;
+    const TermFamilyTable* family = st.CurrentTermFamily;
+    const size_t length = waitingLength + 1;
+    // The states in which an ESC means something else than the start of a
+    // sequence, or the buffer is read differently, are left to Decode.
+    if (family == nullptr || family->CsiSequences == 0 || st.TwoStepState != 0 || st.C332Mode ||
+        st.GL == 10 || st.GL == 21 || length < 3 || length > kSeqBufferSize ||
+        (waiting[0] & mask) != '[' || family->ControlOps[kEsc] != kTermOpSequence)
+        return false;
+    const auto last = static_cast<uint8_t>(waiting[waitingLength - 1] & mask);
+    if (IsIntermediate(last) || !st.CsiFinals.Has(last)) return false;
+    FastIndex& ix = IndexFor(*family, false);
+    if (!ix.usable || !ix.csi || ix.digitsSpelled[last]) return false;
+    const uint8_t entry = ix.digitsEntry[last][length > 3 ? 1 : 0];
+    if (entry == 0) return false;
+    text[0] = kEsc;
+    text[1] = '[';
+    text[length - 1] = last;
+    const CompiledEntry& en = ix.entries[entry];
+    if (en.kind == kSeqParamList && en.length == 3 && !(en.op >= 58 && en.op <= 61) &&
+        en.op != 70 && family->ParamSeparator == ';') {
+        // What ReadParameters makes of such a list, read in the same pass
+        // that checks it holds only digits and separators and copies it.
+        TermOpParams& out = params;
+        out.fill(static_cast<int32_t>(en.bias));
+        const size_t count = std::min<size_t>(en.count, kTermOpParamCount);
+        size_t i = 0;
+        int64_t value = 0;
+        bool digits = false;
+        bool separated = false;
+        for (size_t p = 2; p + 1 < length; ++p) {
+            const auto c = static_cast<uint8_t>(waiting[p - 1] & mask);
+            text[p] = c;
+            if (c >= '0' && c <= '9') {
+                value = std::min<int64_t>(value * 10 + (c - '0'), kTermParamMax);
+                digits = true;
+            } else if (c == ';') {
+                if (i < count && (digits || separated)) out[i] = static_cast<int32_t>(value);
+                ++i;
+                value = 0;
+                digits = false;
+                separated = true;
+            } else {
+                return false;
+            }
+        }
+        if (i < count && (digits || separated)) out[i] = static_cast<int32_t>(value);
+        op = en.op;
+        return true;
+    }
+    for (size_t p = 2; p + 1 < length; ++p) text[p] = static_cast<uint8_t>(waiting[p - 1] & mask);
+    const uint8_t* slot = DigitsEntrySlot(ix, text, length);
+    if (slot == nullptr || *slot == 0) return false;
+    params.fill(0);
+    const ScanRequest request{family, &st, text, length, last, st.FirstEntryOf(last), true};
+    return ReadParameters(ix.entries[*slot], request, op, params) == RecogniseStatus::Recognised;
 }
 
 void BuildRecogniserIndexes() {

@@ -60,6 +60,16 @@ RecogniseStatus DecodeHostSequence(TermOp& op, TermOpParams& params);
 // fast path against.
 RecogniseStatus ReferenceDecodeHostSequence(TermOp& op, TermOpParams& params);
 
+// A whole control sequence ESC [ <digits and separators> <final> held
+// outside SeqBuffer, with SeqBuffer empty: waiting is what follows the ESC,
+// each byte to be ANDed with mask as the byte reader would. True, with the
+// operation and parameters DecodeHostSequence would give it and the
+// sequence's bytes in text (room for kSeqBufferSize), when the current family
+// has already matched such a sequence with that final byte; false, with
+// nothing changed but params and text, when DecodeHostSequence has to look
+// at it.
+bool DecodeRememberedDigitsSequence(const uint8_t* waiting, size_t waitingLength, uint8_t mask,
+                                    uint8_t* text, TermOp& op, TermOpParams& params);
 // Builds CsiFinals, OpenFinals and FirstEntry of EmulatorState and the
 // candidate lists for the current family. SetTerminalType calls it.
 void BuildRecogniserIndexes();

@@ -1,6 +1,7 @@
 #include "emulation/term_executor.h"
 
 #include <algorithm>
+#include <cstring>
 #include <span>
 
 #include "commands/settings_record.h"
@@ -1017,9 +1018,11 @@ void MultibyteCharactersShown(const uint8_t* lastBytes, size_t length) {
     x.Reply.clear();
 }
 
-void ExecuteTermOp(uint8_t byte) {
-    ExecuteTermOp(byte, {}, false);
-}
+namespace {
+void FinishTermOp(TermOp op, const TermOpParams& params);
+}  // namespace
+
+void ExecuteTermOp(uint8_t byte) { ExecuteTermOp(byte, {}, false); }
 
 void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingEndsSequence) {
     auto& x = TermExecutor;
@@ -1081,7 +1084,40 @@ void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingE
 
     x.SequenceText = SeqBuffer;
     SeqBuffer.clear();
+    FinishTermOp(op, params);
+}
 
+bool ExecuteWholeControlSequence(std::span<const uint8_t> waiting, bool escWaiting) {
+    if (!SeqBuffer.empty() || EmulatorState.GR == 14 || waiting.empty()) return false;
+    const uint8_t mask = SevenBitReading() ? 0x7F : 0xFF;
+    // Room past the longest sequence, so that a short one is copied whole
+    // as one fixed-size block.
+    constexpr size_t kBlock = 16;
+    uint8_t text[kSeqBufferSize + kBlock];
+    TermOp op = kTermOpIgnore;
+    TermOpParams params;
+    if (!DecodeRememberedDigitsSequence(waiting.data(), waiting.size(), mask, text, op, params))
+        return false;
+    connections::CommSetXon();
+    connections::CommTakeData(static_cast<uint32_t>(waiting.size() + (escWaiting ? 1 : 0)));
+    const size_t length = waiting.size() + 1;
+    auto& sequenceText = TermExecutor.SequenceText;
+    if (length <= kBlock) {
+        std::memcpy(sequenceText.Bytes, text, kBlock);
+        sequenceText.Length = static_cast<uint8_t>(length);
+    } else {
+        sequenceText.assign(text, length);
+    }
+    FinishTermOp(op, params);
+    return true;
+}
+
+namespace {
+
+// What follows recognition, for a sequence collected in SeqBuffer or taken whole.
+void FinishTermOp(TermOp op, const TermOpParams& params) {
+    auto& x = TermExecutor;
+    const auto& e = EmulatorState;
     if (op == OpCarriageReturn || op == OpLineFeed) {
         if (x.QuietLine) {
             x.QuietLine = false;
@@ -1102,5 +1138,7 @@ void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingE
     RunTermOp(op, params);
     SendReply();
 }
+
+}  // namespace
 
 }  // namespace emulation

@@ -35,6 +35,13 @@ void ExecuteTermOp(uint8_t byte);
 // without another look at the ring.
 void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingEndsSequence);
 
+// An ESC with SeqBuffer empty, where waiting holds "[", decimal parameters
+// and separators, and the final byte, as plain data right after the ESC
+// (escWaiting: the ESC itself still waits in the ring ahead of them). Runs
+// the operation ExecuteTermOp(kEsc, waiting, true) would run after the ESC,
+// taking the bytes from the ring, when the recogniser already knows the entry
+// such a sequence matches; false, with nothing done, otherwise.
+bool ExecuteWholeControlSequence(std::span<const uint8_t> waiting, bool escWaiting);
 // Whole multibyte characters of the received text may be written as a run
 // (the built-in display of operation 262 is in place).
 bool MultibyteCharactersShowPlainly();
