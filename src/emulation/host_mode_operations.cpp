@@ -103,9 +103,10 @@ void ShowInGraphicsCounterpart(uint8_t byte) {
     const uint8_t saved = e.GL;
     const bool singleShift = e.SingleShiftPending;
     e.GL = GraphicsCounterpart(saved);
-    DisplayHostChar(byte, 1, false);
-    // A pending single shift has just returned GL to G0; that stands.
-    if (!singleShift) e.GL = saved;
+    ShowHostByte(byte);
+    // A single shift that the byte ended has returned GL to G0, which stands;
+    // otherwise the set that was in GL comes back.
+    if (!singleShift || e.SingleShiftPending) e.GL = saved;
 }
 
 void KeyboardLockOp(TermOp op, const TermOpParams&) {
