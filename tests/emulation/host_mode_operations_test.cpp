@@ -9,7 +9,6 @@
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
-#include "connections/connection_host.h"
 #include "connections/connection_layer.h"
 #include "connections/receive_ring.h"
 #include "console/console_primitives.h"
@@ -20,6 +19,7 @@
 #include "emulation/recogniser.h"
 #include "emulation/term_executor.h"
 #include "emulation/term_types.h"
+#include "terminal_test_fixture.h"
 
 namespace emulation {
 namespace {
@@ -27,84 +27,20 @@ namespace {
 using commands::Settings;
 using console::ConsoleLayer;
 
-// An SSH connection whose sends are kept: what the terminal answers the host.
-class RecordingHost final : public connections::ConnectionHost {
-  public:
-    bool SshSendData(const uint8_t* bytes, int32_t count) override {
-        sent.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(count));
-        return true;
-    }
-    std::string sent;
-};
-
-int32_t FixedTick() {
-    return 1;
-}
-
-class HostModeTest : public ::testing::Test {
+// The terminal on a line that records what it answers the host.
+class HostModeTest : public emulation_test::TerminalTest {
   public:
     void SetUp() override { Start("VT220"); }
     void TearDown() override {
-        SetRecogniserSource(nullptr);
-        ResetTermOpHandlers();
         HostModeOperations = {};
-        connections::ResetCommLayer();
-        console::SetScreenWindow(nullptr);
+        TerminalTest::TearDown();
     }
-
-    void Start(const char* type) {
-        commands::ResetSettingsToDefaults();
-        commands::ResetInterpreter();
-        console_test::ResetConsoleForTest(window);
-        connections::ResetCommLayer();
-        auto& layer = connections::connectionLayer;
-        layer.Attach(nullptr, &host, nullptr);
-        layer.settings.CommMethod = connections::kMethodSsh;
-        layer.CommState[connections::kMethodSsh] = connections::kStateOpen;
-        host.sent.clear();
-        ResetEmulatorState();
-        ResetScreenOperations();
-        ResetRecogniser();
-        ResetTermExecutor();
-        ResetReceiveLoop();
+    void BeforeType() override {
         ResetKeyboard();
         ResetMacros();
         HostModeOperations = {};
-        InstallTermOperations();
-        UseCommRecogniserSource();
-        ASSERT_TRUE(SetTerminalType(type, false));
-        ReceiveLoop.Hooks.Ticks = FixedTick;
     }
-
-    // Feeds the bytes and runs receive passes until the ring is empty.
-    static void Feed(std::string_view bytes, bool fast = true) {
-        size_t at = 0;
-        while (at < bytes.size() || connections::CommInputReady(0)) {
-            const size_t room =
-                connections::ReceiveRing::kCapacity - connections::CommReceiveRing().Count();
-            const size_t n = std::min(room, bytes.size() - at);
-            connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()) + at, n);
-            at += n;
-            if (fast)
-                ReceiveFromHost();
-            else
-                ReferenceReceiveFromHost();
-        }
-    }
-
-    static std::u16string Cells(int32_t row, int32_t from, int32_t count) {
-        std::u16string s;
-        for (int32_t c = from; c < from + count; ++c)
-            s.push_back(
-                console::CellChar(console::TermScreenRing.Cells[console::CellIndex(row, c)]));
-        return s;
-    }
-
-    // Takes what was sent to the host so far.
-    std::string Sent() { return std::exchange(host.sent, {}); }
-
-    console_test::FakeConsoleWindow window;
-    RecordingHost host;
+    void Start(const char* type) { TerminalTest::Start(type, emulation_test::Line::RecordedRlogin); }
 };
 
 // --- Graphics counterpart and character banks ---
