@@ -40,7 +40,9 @@ class HostModeTest : public emulation_test::TerminalTest {
         ResetMacros();
         HostModeOperations = {};
     }
-    void Start(const char* type) { TerminalTest::Start(type, emulation_test::Line::RecordedRlogin); }
+    void Start(const char* type) {
+        TerminalTest::Start(type, emulation_test::Line::RecordedRlogin);
+    }
 };
 
 // --- Graphics counterpart and character banks ---

@@ -28,7 +28,9 @@ using console::ConsoleLayer;
 // replies arrive there as the host would get them.
 class ReportOperationsTest : public emulation_test::TerminalTest {
   protected:
-    void Start(const char* type) { TerminalTest::Start(type, emulation_test::Line::RecordedRlogin); }
+    void Start(const char* type) {
+        TerminalTest::Start(type, emulation_test::Line::RecordedRlogin);
+    }
 };
 
 struct ReplyCase {
