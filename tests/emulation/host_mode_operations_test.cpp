@@ -65,6 +65,27 @@ TEST_F(HostModeTest, WyseGraphicsShowLineDrawingBytesAsBoxCharactersUntilSwitche
     }
 }
 
+TEST_F(HostModeTest, AGraphicsByteIsWrittenAsReceivedTextIs) {
+    // Insert mode makes room for it; a deferred wrap happens before it.
+    struct Case {
+        const char* name;
+        uint8_t wrapStyle;
+        std::string stream;
+        int32_t row;
+        std::u16string cells;
+    };
+    const Case cases[] = {
+        {"insert mode", 0, "abc\r\x1Bq\x1BH8", 1, u"┼abc"},
+        {"deferred wrap", 2, std::string(80, 'x') + "\x1BH8", 2, u"┼ "},
+    };
+    for (const Case& c : cases) {
+        Start("WYSE60");
+        EmulatorState.WrapStyle = c.wrapStyle;
+        Feed(c.stream);
+        EXPECT_EQ(Cells(c.row, 1, static_cast<int32_t>(c.cells.size())), c.cells) << c.name;
+    }
+}
+
 TEST_F(HostModeTest, GraphicsOnTwiceAndOffTwiceComeBackToTheNormalSet) {
     Start("WYSE60");
     Feed(
