@@ -200,6 +200,22 @@ void WrapAfterWrite() {
     }
 }
 
+void WrapPendingBeforeChar() {
+    auto& l = console::ConsoleLayer;
+    if (l.CursorCol > l.ScreenWidth && EmulatorState.WrapStyle == 2) {
+        if (l.Hooks.FlushCaptureLine) l.Hooks.FlushCaptureLine();
+        console::WriteString("\r\n");
+    }
+}
+
+void ShowHostByte(uint8_t byte) {
+    auto& l = console::ConsoleLayer;
+    WrapPendingBeforeChar();
+    if (ReceiveLoop.InsertMode)
+        console::ShiftRowCells(l.CursorRow, l.CursorCol, console::Columns(), 1);
+    DisplayHostChar(byte, 1, true);
+}
+
 void DisplayHostChar(uint8_t byte, int32_t count, bool capture) {
     (void)capture;  // the capture line has no owner here yet
     auto& e = EmulatorState;
@@ -231,10 +247,7 @@ void DisplayMultibyteChar(char16_t ch, bool wide) {
     const uint32_t cp = commands::Settings.CodePage.Get();
     const bool doubleWidthPage =
         cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp == 0x30000;
-    if (l.CursorCol > l.ScreenWidth && EmulatorState.WrapStyle == 2) {
-        if (l.Hooks.FlushCaptureLine) l.Hooks.FlushCaptureLine();
-        console::WriteString("\r\n");
-    }
+    WrapPendingBeforeChar();
     // Insert mode makes room for every cell the character takes, as it does
     // for single-byte text, so no character of the row is written over.
     if (ReceiveLoop.InsertMode) {

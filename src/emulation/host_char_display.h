@@ -31,6 +31,14 @@ void ReturnFromSingleShift();
 // Applies WrapStyle to a cursor that a write left past the last column.
 void WrapAfterWrite();
 
+// A deferred wrap waiting at the end of the line happens before the next
+// character, as for received text.
+void WrapPendingBeforeChar();
+
+// Writes a byte as one character through the G sets, as a received character
+// is written (insert mode makes room), but never runs it as a control.
+void ShowHostByte(uint8_t byte);
+
 // Writes one character decoded from a multibyte code page (operation 262);
 // wide adds one filler cell (263).
 void DisplayMultibyteChar(char16_t ch, bool wide);

@@ -11,8 +11,10 @@
 #include "emulation/host_char_display.h"
 #include "emulation/keyboard.h"
 #include "emulation/macros.h"
+#include "emulation/mode_flag_operations.h"
 #include "emulation/operation_catalogue.h"
 #include "emulation/receive_loop.h"
+#include "emulation/report_operations.h"
 #include "emulation/term_executor.h"
 #include "emulation/term_types.h"
 
@@ -47,13 +49,6 @@ void UnlockKeyboard() {
     TermExecutor.QuietLine = false;
     ReceiveLoop.KeyboardEnabled = true;
     LineDelay();
-}
-
-void SetCursorVisible(bool visible) {
-    ConsoleLayer.CursorVisible = visible;
-    if (!visible) console::HideAttrCursor();
-    // The caret, or the reverse-video cell, follows at once.
-    console::ClampCursor();
 }
 
 void RunOperation(TermOp op, const TermOpParams& p) {
@@ -103,9 +98,10 @@ void ShowInGraphicsCounterpart(uint8_t byte) {
     const uint8_t saved = e.GL;
     const bool singleShift = e.SingleShiftPending;
     e.GL = GraphicsCounterpart(saved);
-    DisplayHostChar(byte, 1, false);
-    // A pending single shift has just returned GL to G0; that stands.
-    if (!singleShift) e.GL = saved;
+    ShowHostByte(byte);
+    // A single shift that the byte ended has returned GL to G0, which stands;
+    // otherwise the set that was in GL comes back.
+    if (!singleShift || e.SingleShiftPending) e.GL = saved;
 }
 
 void KeyboardLockOp(TermOp op, const TermOpParams&) {
@@ -166,8 +162,8 @@ void GraphicsCounterpartOp(TermOp op, const TermOpParams& p) {
 
 void LoadCharBankOp(TermOp, const TermOpParams& p) {
     // Only banks 0-3 exist; another bank byte must not reach past them.
-    const int32_t bank = p[0] - '0';
-    if (bank < 0 || bank > 3) return;
+    uint8_t bank = 0;
+    if (!BankFromByte(p[0], bank)) return;
     const int32_t setByte = p[1];
     if (setByte >= 0x40 && setByte <= 0x48) {
         EmulatorState.CharBanks[bank] = kBankSetsUpper[setByte - 0x40];
@@ -177,9 +173,7 @@ void LoadCharBankOp(TermOp, const TermOpParams& p) {
 }
 
 void CursorPositionReportOp(TermOp, const TermOpParams&) {
-    // A cursor waiting past the last column to wrap stands on that column.
-    const int32_t col = std::clamp(ConsoleLayer.CursorCol, 1, std::max(console::Columns(), 1));
-    Reply("\x1B[" + std::to_string(ConsoleLayer.CursorRow) + ";" + std::to_string(col) + "R");
+    Reply("\x1B[" + std::to_string(ReportRow()) + ";" + std::to_string(ReportColumn()) + "R");
 }
 
 void C332VtModeOp(TermOp op, const TermOpParams&) {

@@ -20,19 +20,6 @@ constexpr uint8_t kEm = 0x19;
 // The set a TV965 bank takes for the set bytes 0x40 to 0x48.
 constexpr uint8_t kTvBankSets[9] = {3, 3, 3, 3, 0, 6, 0, 0, 0};
 
-// A bank byte names bank 0 to 3 by its digit; false for any other byte.
-bool BankFromByte(int32_t byte, uint8_t& bank) {
-    if (byte < '0' || byte > '3') return false;
-    bank = static_cast<uint8_t>(byte - '0');
-    return true;
-}
-
-void SetCursorVisible(bool visible) {
-    ConsoleLayer.CursorVisible = visible;
-    // The caret, or the reverse-video cell, is put up or taken away now.
-    console::ClampCursor();
-}
-
 // The family tables are shared constants but for ColumnChangeClear, which the
 // current family's own entry keeps.
 void SetColumnChangeClear(uint8_t value) {
@@ -41,6 +28,20 @@ void SetColumnChangeClear(uint8_t value) {
 }
 
 }  // namespace
+
+bool BankFromByte(int32_t byte, uint8_t& bank) {
+    if (byte < '0' || byte > '3') return false;
+    bank = static_cast<uint8_t>(byte - '0');
+    return true;
+}
+
+void SetCursorVisible(bool visible) {
+    ConsoleLayer.CursorVisible = visible;
+    // Placing the caret may wait for output to settle, so the cell cursor
+    // leaves its cell now.
+    if (!visible) console::HideAttrCursor();
+    console::ClampCursor();
+}
 
 void WrapStyleOp(TermOp op, const TermOpParams&) {
     auto& e = EmulatorState;

@@ -4,12 +4,19 @@
 // keys, the cursor's visibility and shape, duplex, answerback and ENQ replies,
 // mouse tracking, the Wyse character banks and the 8-bit control replies.
 
+#include <cstdint>
 #include <span>
 
 #include "emulation/recogniser.h"
 #include "emulation/screen_operations.h"
 
 namespace emulation {
+
+// Shows or hides the cursor; a reverse-video cell cursor leaves its cell at
+// once when hidden, and the caret follows.
+void SetCursorVisible(bool visible);
+// A bank byte names bank 0 to 3 by its digit; false for any other byte.
+bool BankFromByte(int32_t byte, uint8_t& bank);
 
 // The operations of this unit with their codes.
 std::span<const TermOpBinding> ModeFlagOperationBindings();

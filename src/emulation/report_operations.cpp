@@ -14,6 +14,18 @@
 #include "emulation/term_types.h"
 
 namespace emulation {
+
+// A console not yet sized still reports column and row 1 rather than
+// clamping into an empty range.
+int32_t ReportRow() {
+    const auto& l = console::ConsoleLayer;
+    return std::clamp<int32_t>(l.CursorRow, 1, std::max<int32_t>(l.ScreenRows, 1));
+}
+int32_t ReportColumn() {
+    return std::clamp<int32_t>(console::ConsoleLayer.CursorCol, 1,
+                               std::max<int32_t>(console::Columns(), 1));
+}
+
 namespace {
 
 using console::ConsoleLayer;
@@ -28,15 +40,6 @@ void Put(uint8_t b) {
 }
 void Put(std::string_view text) {
     for (char c : text) Put(static_cast<uint8_t>(c));
-}
-
-// The cursor as the host addresses it: a cursor waiting past the last column
-// to wrap still stands on that column.
-int32_t ReportRow() {
-    return std::clamp<int32_t>(ConsoleLayer.CursorRow, 1, ConsoleLayer.ScreenRows);
-}
-int32_t ReportColumn() {
-    return std::clamp<int32_t>(ConsoleLayer.CursorCol, 1, console::Columns());
 }
 
 // A coordinate sent as one byte with an offset; a screen too large for the

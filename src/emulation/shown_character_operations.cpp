@@ -8,6 +8,7 @@
 #include "console/console_primitives.h"
 #include "emulation/charsets.h"
 #include "emulation/host_char_display.h"
+#include "emulation/host_mode_operations.h"
 #include "emulation/operation_catalogue.h"
 #include "emulation/receive_loop.h"
 #include "emulation/recogniser.h"
@@ -27,56 +28,10 @@ constexpr uint8_t kDle = 0x10;
 constexpr char16_t kFiller = 0x200B;
 constexpr char16_t kSubstitute = 0xFFFF;
 
-// A deferred wrap waiting at the end of the line happens before the next
-// character, as for received text.
-void WrapPending() {
-    auto& l = ConsoleLayer;
-    if (l.CursorCol > l.ScreenWidth && EmulatorState.WrapStyle == 2) {
-        if (l.Hooks.FlushCaptureLine) l.Hooks.FlushCaptureLine();
-        console::WriteString("\r\n");
-    }
-}
-
-// Writes a byte as one character through the G sets, as a received character
-// is written, but never runs it as a control.
-void ShowByte(uint8_t b) {
-    auto& l = ConsoleLayer;
-    WrapPending();
-    if (ReceiveLoop.InsertMode)
-        console::ShiftRowCells(l.CursorRow, l.CursorCol, console::Columns(), 1);
-    DisplayHostChar(b, 1, true);
-}
-
 void WriteShownChar(char16_t ch) {
-    WrapPending();
+    WrapPendingBeforeChar();
     console::WriteScreenChar(ch);
     WrapAfterWrite();
-}
-
-// The graphics set that pairs with a normal one (ASCII with the control
-// glyphs, the two pictures of the control ranges and the OEM upper half);
-// other sets are their own counterpart.
-uint8_t GraphicsCounterpart(uint8_t set) {
-    switch (set) {
-        case 0:
-            return 7;
-        case 3:
-            return 4;
-        case 6:
-            return 5;
-        default:
-            return set;
-    }
-}
-
-void ShowInGraphicsCounterpart(uint8_t b) {
-    auto& e = EmulatorState;
-    const uint8_t gl = e.GL;
-    const bool singleShift = e.SingleShiftPending;
-    e.GL = GraphicsCounterpart(gl);
-    ShowByte(b);
-    // A single shift has already brought G0 back.
-    if (!singleShift) e.GL = gl;
 }
 
 // The sequence's bytes after its first one.
@@ -129,7 +84,7 @@ void CtrlXPrintOp(TermOp, const TermOpParams&) {
 }
 
 void ShowDleOp(TermOp, const TermOpParams&) {
-    ShowByte(kDle);
+    ShowHostByte(kDle);
 }
 
 void UnknownEscapeOp(TermOp, const TermOpParams& p) {
@@ -148,14 +103,14 @@ void UnknownEscapeOp(TermOp, const TermOpParams& p) {
 }
 
 void ShowEscapeOp(TermOp, const TermOpParams&) {
-    ShowByte(kEsc);
+    ShowHostByte(kEsc);
     SeqBuffer.clear();
     SeqBuffer.push_back(kEsc);
 }
 
 void ScoShowCharacterOp(TermOp, const TermOpParams& p) {
     if (p[0] < 0 || p[0] > 0xFF) return;
-    ShowByte(static_cast<uint8_t>(p[0]));
+    ShowHostByte(static_cast<uint8_t>(p[0]));
 }
 
 void RereadAfterFirstOp(TermOp, const TermOpParams&) {
@@ -182,7 +137,7 @@ void CcciiCharacterOp(TermOp, const TermOpParams& p) {
 
 void ScoGraphicCharacterOp(TermOp, const TermOpParams& p) {
     if (p[2] != 127 || p[0] < 0 || p[0] > 0xFF) return;
-    ShowByte(static_cast<uint8_t>(p[0]));
+    ShowHostByte(static_cast<uint8_t>(p[0]));
 }
 
 constexpr TermOpBinding kBindings[] = {

@@ -18,6 +18,7 @@
 #include "emulation/screen_operations.h"
 #include "emulation/term_executor.h"
 #include "emulation/term_types.h"
+#include "terminal_test_fixture.h"
 
 namespace emulation {
 namespace {
@@ -25,10 +26,6 @@ namespace {
 using console::ConsoleLayer;
 
 #define ESC "\x1b"
-
-int32_t FixedTick() {
-    return 1;
-}
 
 // Cells given flags after the set-up text: protected runs and field marks.
 struct Flagged {
@@ -52,50 +49,17 @@ struct FieldCase {
     int cursorCol;
 };
 
-class FieldAndResetTest : public ::testing::Test {
+class FieldAndResetTest : public emulation_test::TerminalTest {
   public:
-    void TearDown() override {
-        SetRecogniserSource(nullptr);
-        ResetTermOpHandlers();
-        console::SetScreenWindow(nullptr);
-    }
-
     void Start(const char* type) {
-        commands::ResetSettingsToDefaults();
-        console_test::ResetConsoleForTest(window);
-        connections::ResetCommLayer();
-        connections::connectionLayer.settings.CommMethod = connections::CommMethodSerial;
-        ResetEmulatorState();
-        ResetScreenOperations();
-        ScreenOperations.Hooks = {};
-        ResetRecogniser();
-        ResetTermExecutor();
-        ResetReceiveLoop();
-        InstallTermOperations();
-        UseCommRecogniserSource();
-        ASSERT_TRUE(SetTerminalType(type, false));
+        TerminalTest::Start(type);
         commands::Settings.TerminalType.Assign(type);
-        ReceiveLoop.Hooks.Ticks = FixedTick;
-    }
-
-    static void Feed(std::string_view bytes) {
-        connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()),
-                                        bytes.size());
-        while (connections::CommInputReady(0)) ReceiveFromHost();
     }
 
     static void Flag(const Flagged& f) {
         for (int c = f.firstCol; c <= f.lastCol; ++c)
             console::TermScreenRing.Flags[console::CellIndex(f.row, c)] = f.flags;
     }
-
-    static std::string Row(int row) {
-        std::string s = console_test::RingRow(row);
-        while (!s.empty() && s.back() == ' ') s.pop_back();
-        return s;
-    }
-
-    console_test::FakeConsoleWindow window;
 };
 
 // Each family's sequences for these operations, with protected cells and
@@ -217,7 +181,7 @@ TEST_F(FieldAndResetTest, EachTypesSequencesActOnTheScreen) {
         for (const auto& f : c.flagged) Flag(f);
         ConsoleLayer.ProtectedFields = c.protectedFields;
         Feed(c.input);
-        for (const auto& [row, text] : c.rows) EXPECT_EQ(Row(row), text) << "row " << row;
+        for (const auto& [row, text] : c.rows) EXPECT_EQ(TrimmedRow(row), text) << "row " << row;
         EXPECT_EQ(ConsoleLayer.CursorRow, c.cursorRow);
         EXPECT_EQ(ConsoleLayer.CursorCol, c.cursorCol);
     }
@@ -301,9 +265,9 @@ TEST_F(FieldAndResetTest, UnprotectedEraseToTheFieldEndStopsAtProtection) {
     ConsoleLayer.AttrColorMap[0] = 7;
     console::GotoRowCol(1, 1);
     console::EraseUnprotected(6, false, u'x');
-    EXPECT_EQ(Row(1), "xxcdefg");
+    EXPECT_EQ(TrimmedRow(1), "xxcdefg");
     console::EraseUnprotected(2, true, u'-');
-    EXPECT_EQ(Row(1), "--c" + std::string(77, '-'));
+    EXPECT_EQ(TrimmedRow(1), "--c" + std::string(77, '-'));
     EXPECT_EQ(console::CellAttr(console_test::RingCell(1, 1)), 7);
     EXPECT_EQ(ConsoleLayer.CursorCol, 1);
 }

@@ -9,7 +9,6 @@
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
-#include "connections/connection_host.h"
 #include "connections/connection_layer.h"
 #include "connections/receive_ring.h"
 #include "console/console_primitives.h"
@@ -20,6 +19,7 @@
 #include "emulation/recogniser.h"
 #include "emulation/term_executor.h"
 #include "emulation/term_types.h"
+#include "terminal_test_fixture.h"
 
 namespace emulation {
 namespace {
@@ -27,84 +27,22 @@ namespace {
 using commands::Settings;
 using console::ConsoleLayer;
 
-// An SSH connection whose sends are kept: what the terminal answers the host.
-class RecordingHost final : public connections::ConnectionHost {
-  public:
-    bool SshSendData(const uint8_t* bytes, int32_t count) override {
-        sent.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(count));
-        return true;
-    }
-    std::string sent;
-};
-
-int32_t FixedTick() {
-    return 1;
-}
-
-class HostModeTest : public ::testing::Test {
+// The terminal on a line that records what it answers the host.
+class HostModeTest : public emulation_test::TerminalTest {
   public:
     void SetUp() override { Start("VT220"); }
     void TearDown() override {
-        SetRecogniserSource(nullptr);
-        ResetTermOpHandlers();
         HostModeOperations = {};
-        connections::ResetCommLayer();
-        console::SetScreenWindow(nullptr);
+        TerminalTest::TearDown();
     }
-
-    void Start(const char* type) {
-        commands::ResetSettingsToDefaults();
-        commands::ResetInterpreter();
-        console_test::ResetConsoleForTest(window);
-        connections::ResetCommLayer();
-        auto& layer = connections::connectionLayer;
-        layer.Attach(nullptr, &host, nullptr);
-        layer.settings.CommMethod = connections::kMethodSsh;
-        layer.CommState[connections::kMethodSsh] = connections::kStateOpen;
-        host.sent.clear();
-        ResetEmulatorState();
-        ResetScreenOperations();
-        ResetRecogniser();
-        ResetTermExecutor();
-        ResetReceiveLoop();
+    void BeforeType() override {
         ResetKeyboard();
         ResetMacros();
         HostModeOperations = {};
-        InstallTermOperations();
-        UseCommRecogniserSource();
-        ASSERT_TRUE(SetTerminalType(type, false));
-        ReceiveLoop.Hooks.Ticks = FixedTick;
     }
-
-    // Feeds the bytes and runs receive passes until the ring is empty.
-    static void Feed(std::string_view bytes, bool fast = true) {
-        size_t at = 0;
-        while (at < bytes.size() || connections::CommInputReady(0)) {
-            const size_t room =
-                connections::ReceiveRing::kCapacity - connections::CommReceiveRing().Count();
-            const size_t n = std::min(room, bytes.size() - at);
-            connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()) + at, n);
-            at += n;
-            if (fast)
-                ReceiveFromHost();
-            else
-                ReferenceReceiveFromHost();
-        }
+    void Start(const char* type) {
+        TerminalTest::Start(type, emulation_test::Line::RecordedRlogin);
     }
-
-    static std::u16string Cells(int32_t row, int32_t from, int32_t count) {
-        std::u16string s;
-        for (int32_t c = from; c < from + count; ++c)
-            s.push_back(
-                console::CellChar(console::TermScreenRing.Cells[console::CellIndex(row, c)]));
-        return s;
-    }
-
-    // Takes what was sent to the host so far.
-    std::string Sent() { return std::exchange(host.sent, {}); }
-
-    console_test::FakeConsoleWindow window;
-    RecordingHost host;
 };
 
 // --- Graphics counterpart and character banks ---
@@ -124,6 +62,27 @@ TEST_F(HostModeTest, WyseGraphicsShowLineDrawingBytesAsBoxCharactersUntilSwitche
         Feed(stream, fast);
         EXPECT_EQ(Cells(1, 1, 8), u"┌─┐2:3┼x") << (fast ? "fast pass" : "plain pass");
         EXPECT_EQ(EmulatorState.GL, 3);
+    }
+}
+
+TEST_F(HostModeTest, AGraphicsByteIsWrittenAsReceivedTextIs) {
+    // Insert mode makes room for it; a deferred wrap happens before it.
+    struct Case {
+        const char* name;
+        uint8_t wrapStyle;
+        std::string stream;
+        int32_t row;
+        std::u16string cells;
+    };
+    const Case cases[] = {
+        {"insert mode", 0, "abc\r\x1Bq\x1BH8", 1, u"┼abc"},
+        {"deferred wrap", 2, std::string(80, 'x') + "\x1BH8", 2, u"┼ "},
+    };
+    for (const Case& c : cases) {
+        Start("WYSE60");
+        EmulatorState.WrapStyle = c.wrapStyle;
+        Feed(c.stream);
+        EXPECT_EQ(Cells(c.row, 1, static_cast<int32_t>(c.cells.size())), c.cells) << c.name;
     }
 }
 

@@ -20,74 +20,20 @@
 #include "emulation/term_executor.h"
 #include "emulation/term_types.h"
 #include "keyboard_fixture.h"
+#include "terminal_test_fixture.h"
 
 namespace emulation {
 namespace {
 
 using console::ConsoleLayer;
-using console_test::RingRow;
 
 #define ESC "\x1b"
 
-int32_t FixedTick() {
-    return 1;
-}
-
 // Host bytes through the receive loop and the executor with every registered
 // operation, as the program runs them.
-class ModeFlagTest : public ::testing::Test {
+class ModeFlagTest : public emulation_test::TerminalTest {
   public:
     void SetUp() override { Start("VT220"); }
-    void TearDown() override {
-        SetRecogniserSource(nullptr);
-        ResetTermOpHandlers();
-        ResetFamilyTables();
-        console::SetScreenWindow(nullptr);
-    }
-
-    void Start(const char* type) {
-        commands::ResetSettingsToDefaults();
-        commands::ResetInterpreter();
-        console_test::ResetConsoleForTest(window);
-        connections::ResetCommLayer();
-        connections::connectionLayer.settings.CommMethod = connections::CommMethodSerial;
-        ResetEmulatorState();
-        ResetFamilyTables();
-        ResetScreenOperations();
-        ResetRecogniser();
-        ResetTermExecutor();
-        ResetReceiveLoop();
-        InstallTermOperations();
-        UseCommRecogniserSource();
-        ASSERT_TRUE(SetTerminalType(type, false));
-        ReceiveLoop.Hooks.Ticks = FixedTick;
-    }
-
-    // Feeds the bytes and runs passes (the run-gathering one or the plain
-    // one) until the ring is empty.
-    static void Feed(std::string_view bytes, bool fast = true) {
-        size_t at = 0;
-        while (at < bytes.size() || connections::CommInputReady(0)) {
-            const size_t room =
-                connections::ReceiveRing::kCapacity - connections::CommReceiveRing().Count();
-            const size_t n = std::min(room, bytes.size() - at);
-            connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()) + at, n);
-            at += n;
-            if (fast) {
-                ReceiveFromHost();
-            } else {
-                ReferenceReceiveFromHost();
-            }
-        }
-    }
-
-    static std::string Trimmed(int32_t row) {
-        std::string s = RingRow(row);
-        while (!s.empty() && s.back() == ' ') s.pop_back();
-        return s;
-    }
-
-    console_test::FakeConsoleWindow window;
 };
 
 struct FlagCase {
@@ -221,7 +167,7 @@ TEST_F(ModeFlagTest, EachTypesModeSequencesSetTheirState) {
         EXPECT_EQ(StateValue(c.state), c.expected);
         // After ESC $ the b shows from the range-table set.
         if (std::string_view(c.input) != ESC "$") {
-            EXPECT_EQ(Trimmed(1).substr(0, 2), "ab");
+            EXPECT_EQ(TrimmedRow(1).substr(0, 2), "ab");
         }
     }
 }
@@ -263,8 +209,8 @@ TEST_F(ModeFlagTest, WrapStylesOnTheScreen) {
             Start(c.type);
             Feed(c.setup, fast);
             Feed(letters, fast);
-            EXPECT_EQ(Trimmed(1), c.row1);
-            EXPECT_EQ(Trimmed(2), c.row2);
+            EXPECT_EQ(TrimmedRow(1), c.row1);
+            EXPECT_EQ(TrimmedRow(2), c.row2);
             EXPECT_EQ(ConsoleLayer.CursorRow, c.cursorRow);
             EXPECT_EQ(ConsoleLayer.CursorCol, c.cursorCol);
         }
@@ -308,7 +254,7 @@ TEST_F(ModeFlagTest, InsertModeShiftsTheRowForPrintableWrites) {
             SCOPED_TRACE(std::string(c.type) + " " + c.input + (fast ? " fast" : " plain"));
             Start(c.type);
             Feed(c.input, fast);
-            EXPECT_EQ(Trimmed(1), c.row1);
+            EXPECT_EQ(TrimmedRow(1), c.row1);
             EXPECT_EQ(ConsoleLayer.CursorCol, c.cursorCol);
         }
     }
@@ -318,8 +264,8 @@ TEST_F(ModeFlagTest, InsertModeLosesCellsAtTheLineEndOnly) {
     Start("VT220");
     Feed(std::string(80, '.') + ESC "[1;78H" ESC "[4hABCDE");
     // The row's end is cut; nothing moves onto the next row.
-    EXPECT_EQ(Trimmed(1), std::string(77, '.') + "ABC");
-    EXPECT_EQ(Trimmed(2), "DE");
+    EXPECT_EQ(TrimmedRow(1), std::string(77, '.') + "ABC");
+    EXPECT_EQ(TrimmedRow(2), "DE");
 }
 
 TEST_F(ModeFlagTest, WriteProtectMarksTheWrittenCells) {
@@ -340,7 +286,7 @@ TEST_F(ModeFlagTest, WriteProtectMarksTheWrittenCells) {
         SCOPED_TRACE(std::string(c.type) + " " + c.input);
         Start(c.type);
         Feed(c.input);
-        EXPECT_EQ(Trimmed(1), "ABCD");
+        EXPECT_EQ(TrimmedRow(1), "ABCD");
         for (int col = 1; col <= 4; ++col)
             EXPECT_EQ(console_test::RingFlags(1, col) & console::kCellProtected,
                       col <= 2 ? console::kCellProtected : 0)
@@ -353,17 +299,17 @@ TEST_F(ModeFlagTest, ProtectedFieldsHoldTheScreenStill) {
     // last row goes to row 1 instead of scrolling.
     Start("WYSE60");
     Feed("top\r\nsecond" ESC "&" ESC "=  " ESC "E");
-    EXPECT_EQ(Trimmed(1), "top");
-    EXPECT_EQ(Trimmed(2), "second");
+    EXPECT_EQ(TrimmedRow(1), "top");
+    EXPECT_EQ(TrimmedRow(2), "second");
     Feed(ESC "=7 \nx");
-    EXPECT_EQ(Trimmed(1), "xop");
+    EXPECT_EQ(TrimmedRow(1), "xop");
     EXPECT_EQ(ConsoleLayer.CursorRow, 1);
     // Fields off: both act again.
     Feed(ESC "'" ESC "=  " ESC "E");
-    EXPECT_EQ(Trimmed(1), "");
-    EXPECT_EQ(Trimmed(2), "xop");
+    EXPECT_EQ(TrimmedRow(1), "");
+    EXPECT_EQ(TrimmedRow(2), "xop");
     Feed(ESC "=7 \n");
-    EXPECT_EQ(Trimmed(1), "xop");
+    EXPECT_EQ(TrimmedRow(1), "xop");
     EXPECT_EQ(ConsoleLayer.CursorRow, 24);
 }
 
@@ -403,7 +349,7 @@ TEST_F(ModeFlagTest, AnswerBackTakesTheTextUpToEm) {
         commands::Settings.AnswerBack.Assign("old");
         Feed(c.input + "z");
         EXPECT_EQ(commands::Settings.AnswerBack.View(), c.answer);
-        EXPECT_EQ(Trimmed(1), "z");
+        EXPECT_EQ(TrimmedRow(1), "z");
     }
 }
 

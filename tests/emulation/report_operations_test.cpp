@@ -17,67 +17,20 @@
 #include "emulation/screen_operations.h"
 #include "emulation/term_executor.h"
 #include "emulation/term_types.h"
+#include "terminal_test_fixture.h"
 
 namespace emulation {
 namespace {
 
 using console::ConsoleLayer;
 
-int32_t FixedTick() {
-    return 1;
-}
-
 // The terminal on an open connection whose socket records what is sent: the
 // replies arrive there as the host would get them.
-class ReportOperationsTest : public ::testing::Test {
+class ReportOperationsTest : public emulation_test::TerminalTest {
   protected:
-    void TearDown() override {
-        SetRecogniserSource(nullptr);
-        ResetTermOpHandlers();
-        connections::ResetCommLayer();
-        connections::AttachProgramConnection(nullptr);
-        connections::ResetCommLayer();
-        console::ResetGlobals();
-        console::SetScreenWindow(nullptr);
-    }
-
     void Start(const char* type) {
-        commands::ResetSettingsToDefaults();
-        commands::ResetInterpreter();
-        console::ResetGlobals();
-        console_test::ResetConsoleForTest(window);
-        socket = connections::testing::FakeTransport{};
-        connections::AttachProgramConnection(&socket);
-        connections::ResetCommLayer();
-        // Rlogin carries replies as they are (Telnet would add a NUL to each CR).
-        commands::Settings.CommMethod = connections::CommMethodRlogin;
-        commands::Settings.HostName = "10.1.2.3:513";
-        ResetEmulatorState();
-        ResetScreenOperations();
-        ResetRecogniser();
-        ResetTermExecutor();
-        ResetReceiveLoop();
-        InstallTermOperations();
-        UseCommRecogniserSource();
-        ASSERT_TRUE(SetTerminalType(type, false));
-        ReceiveLoop.Hooks.Ticks = FixedTick;
-        ASSERT_EQ(connections::CommOpen(true), 0u);
-        socket.TakeSent();
+        TerminalTest::Start(type, emulation_test::Line::RecordedRlogin);
     }
-
-    static void Feed(std::string_view bytes) {
-        connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()),
-                                        bytes.size());
-        while (connections::CommInputReady(0)) ReceiveFromHost();
-    }
-
-    std::string Sent() {
-        const auto bytes = socket.TakeSent();
-        return std::string(bytes.begin(), bytes.end());
-    }
-
-    console_test::FakeConsoleWindow window;
-    connections::testing::FakeTransport socket;
 };
 
 struct ReplyCase {

@@ -21,63 +21,28 @@
 #include "emulation/shown_character_operations.h"
 #include "emulation/term_executor.h"
 #include "emulation/term_types.h"
+#include "terminal_test_fixture.h"
 
 namespace emulation {
 namespace {
 
 using console::ConsoleLayer;
 
-int32_t FixedTick() {
-    return 1;
-}
-
-class ShownCharactersTest : public ::testing::Test {
+class ShownCharactersTest : public emulation_test::TerminalTest {
   protected:
     void TearDown() override {
-        SetRecogniserSource(nullptr);
-        ResetTermOpHandlers();
         ResetCharsetHooks();
         ShownCharacterOperations = {};
-        console::SetScreenWindow(nullptr);
+        TerminalTest::TearDown();
+    }
+    void BeforeType() override {
+        commands::Settings.CharsetMode = charsetMode_;
+        ShownCharacterOperations = {};
     }
 
     void Start(const char* type, uint8_t charsetMode = 0) {
-        commands::ResetSettingsToDefaults();
-        commands::ResetInterpreter();
-        commands::Settings.CharsetMode = charsetMode;
-        ShownCharacterOperations = {};
-        console_test::ResetConsoleForTest(window);
-        connections::ResetCommLayer();
-        // A line that carries every byte as data.
-        connections::connectionLayer.settings.CommMethod = connections::CommMethodSerial;
-        ResetEmulatorState();
-        ResetScreenOperations();
-        ResetRecogniser();
-        ResetTermExecutor();
-        ResetReceiveLoop();
-        InstallTermOperations();
-        UseCommRecogniserSource();
-        ASSERT_TRUE(SetTerminalType(type, false));
-        ReceiveLoop.Hooks.Ticks = FixedTick;
-    }
-
-    static void Feed(std::string_view bytes, bool fast) {
-        connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()),
-                                        bytes.size());
-        while (connections::CommInputReady(0)) {
-            if (fast)
-                ReceiveFromHost();
-            else
-                ReferenceReceiveFromHost();
-        }
-    }
-
-    static std::u16string Row(int32_t row, int32_t count) {
-        std::u16string s;
-        for (int32_t c = 1; c <= count; ++c)
-            s.push_back(
-                console::CellChar(console::TermScreenRing.Cells[console::CellIndex(row, c)]));
-        return s;
+        charsetMode_ = charsetMode;
+        TerminalTest::Start(type);
     }
 
     // Runs the stream on both receive paths; the first row must read expected
@@ -88,7 +53,7 @@ class ShownCharactersTest : public ::testing::Test {
             SCOPED_TRACE(fast ? "fast path" : "plain path");
             Start(type, charsetMode);
             Feed(stream, fast);
-            EXPECT_EQ(Row(1, static_cast<int32_t>(expected.size())), expected);
+            EXPECT_EQ(Cells(1, 1, static_cast<int32_t>(expected.size())), expected);
         }
     }
 
@@ -103,7 +68,7 @@ class ShownCharactersTest : public ::testing::Test {
                 static_cast<uint8_t>(connections::CommReadChar(false, false)));
     }
 
-    console_test::FakeConsoleWindow window;
+    uint8_t charsetMode_ = 0;
 };
 
 struct ShownCase {
@@ -162,12 +127,12 @@ TEST_F(ShownCharactersTest, TableCharactersTakeTheirCells) {
     Start("VT220");
     for (const auto& [op, params] : ops) RunTermOp(op, params);
     // The console shows an undecodable character as "?".
-    EXPECT_EQ(Row(1, 6), u"\u00C5\u4E00\u200B?? ");
+    EXPECT_EQ(Cells(1, 1, 6), u"\u00C5\u4E00\u200B?? ");
     // The table's character comes by the escape sequence too.
     Start("VT220");
     charsetHooks.T160eLookup = [](uint32_t, uint32_t) -> char16_t { return u'\u00C5'; };
     Feed("\x1B[1;2_x", true);
-    EXPECT_EQ(Row(1, 2), u"\u00C5x");
+    EXPECT_EQ(Cells(1, 1, 2), u"\u00C5x");
 }
 
 TEST_F(ShownCharactersTest, DestructiveBackspaceBlanksWhatItStepsOver) {
@@ -176,15 +141,15 @@ TEST_F(ShownCharactersTest, DestructiveBackspaceBlanksWhatItStepsOver) {
     TermOpParams p{};
     p[0] = 3;
     RunTermOp(OpDestructiveBackspace, p);
-    EXPECT_EQ(Row(1, 6), u"abc   ");
+    EXPECT_EQ(Cells(1, 1, 6), u"abc   ");
     EXPECT_EQ(ConsoleLayer.CursorCol, 4);
     // A count far past the screen blanks up to the top row, which it then
     // keeps cycling over, and returns at once.
     Feed("\x1B[2;1Hsecond", true);
     p[0] = 0x7FFFFFFF;
     RunTermOp(OpDestructiveBackspace, p);
-    EXPECT_EQ(Row(1, 6), u"      ");
-    EXPECT_EQ(Row(2, 6), u"      ");
+    EXPECT_EQ(Cells(1, 1, 6), u"      ");
+    EXPECT_EQ(Cells(2, 1, 6), u"      ");
     EXPECT_EQ(ConsoleLayer.CursorRow, 1);
 }
 
@@ -219,7 +184,7 @@ TEST_F(ShownCharactersTest, BytesAfterTheFirstAreReadAgainBeforeWhatFollows) {
             HoldSequence("\x18XY\x1B[2Cz", 3);
             RunTermOp(c.Op, {});
             Feed("", fast);
-            EXPECT_EQ(Row(1, static_cast<int32_t>(c.Screen.size())), c.Screen);
+            EXPECT_EQ(Cells(1, 1, static_cast<int32_t>(c.Screen.size())), c.Screen);
             EXPECT_EQ(printed, c.Printed);
         }
     }
@@ -233,7 +198,7 @@ TEST_F(ShownCharactersTest, BytesTheRingNoLongerHoldsAreHandedOverInOrder) {
                               "\x1B=\x24\x28Z"))
         TermExecutor.SequenceText.push_back(static_cast<uint8_t>(b));
     RunTermOp(OpRereadAfterFirst, {});
-    EXPECT_EQ(Row(5, 10), u"        Z ");
+    EXPECT_EQ(Cells(5, 1, 10), u"        Z ");
     EXPECT_TRUE(SeqBuffer.empty());
 }
 
