@@ -46,6 +46,19 @@ struct CompiledEntry {
 
 constexpr bool IsDigitOrSeparator(uint8_t b) { return (b >= '0' && b <= '9') || b == ';'; }
 
+// Reads the decimal number at 1-based position p of the first `length` bytes,
+// capped at the largest parameter; false when no digit stands there.
+template <typename Bytes>
+inline bool ReadDecimal(const Bytes& b, size_t length, size_t& p, int64_t& value) {
+    bool digits = false;
+    while (p <= length && b[p - 1] >= '0' && b[p - 1] <= '9') {
+        value = std::min<int64_t>(value * 10 + (b[p - 1] - '0'), kTermParamMax);
+        digits = true;
+        ++p;
+    }
+    return digits;
+}
+
 struct ListSpan {
     uint16_t start;
     uint16_t count;
@@ -246,12 +259,7 @@ RecogniseStatus ReadParameters(const CompiledEntry& en, const ScanRequest& rq, T
         for (size_t i = 0; i < count; ++i) {
             if (p > length) return RecogniseStatus::Incomplete;
             int64_t value = 0;
-            bool digits = false;
-            while (p <= length && b[p - 1] >= '0' && b[p - 1] <= '9') {
-                value = std::min<int64_t>(value * 10 + (b[p - 1] - '0'), kTermParamMax);
-                digits = true;
-                ++p;
-            }
+            const bool digits = ReadDecimal(b, length, p, value);
             if (digits) {
                 out[i] = static_cast<int32_t>(value);
             } else if (separated) {
@@ -296,12 +304,7 @@ RecogniseStatus ReadParameters(const CompiledEntry& en, const ScanRequest& rq, T
                     continue;
             }
             int64_t value = 0;
-            bool digits = false;
-            while (p <= length && b[p - 1] >= '0' && b[p - 1] <= '9') {
-                value = std::min<int64_t>(value * 10 + (b[p - 1] - '0'), kTermParamMax);
-                digits = true;
-                ++p;
-            }
+            const bool digits = ReadDecimal(b, length, p, value);
             if (digits) {
                 present[i] = true;
                 params[i] = static_cast<int32_t>(value);
