@@ -78,6 +78,11 @@ int32_t RingLineOf(int32_t row) {
     return static_cast<int32_t>(line);
 }
 
+// Where the cell of a row and column lies in the ring's storage.
+size_t RingCellIndex(int32_t row, int32_t col) {
+    return static_cast<size_t>(RingLineOf(row)) * R().Width + static_cast<size_t>(col - 1);
+}
+
 uint32_t* RingLine(int32_t row) {
     return R().Cells.data() + static_cast<size_t>(RingLineOf(row)) * R().Width;
 }
@@ -305,8 +310,7 @@ void WriteUnits(const char16_t* units, int32_t count, int32_t run, const WriteCo
         if (l.CursorCol <= cols) {
             // Cut at the end of the line: nothing reaches the next ring line.
             ringCells = std::min(count, cols - l.CursorCol + 1);
-            const size_t at = static_cast<size_t>(RingLineOf(l.CursorRow)) * R().Width +
-                              static_cast<size_t>(l.CursorCol - 1);
+            const size_t at = RingCellIndex(l.CursorRow, l.CursorCol);
             uint32_t* line = R().Cells.data() + at;
             flags = R().Flags.data() + at;
             uint32_t high = static_cast<uint32_t>(wc.Attr) << 16;
@@ -351,8 +355,7 @@ bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
         // A single-byte page and a run that stays on the ring line: the
         // characters are converted, stored and their flags settled in one
         // pass, one branch on the run's length instead of one per step.
-        const size_t at = static_cast<size_t>(RingLineOf(l.CursorRow)) * R().Width +
-                          static_cast<size_t>(l.CursorCol - 1);
+        const size_t at = RingCellIndex(l.CursorRow, l.CursorCol);
         uint32_t* line = R().Cells.data() + at;
         uint8_t* flags = R().Flags.data() + at;
         const uint32_t high = static_cast<uint32_t>(attr) << 16;
@@ -372,8 +375,7 @@ bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
     const int32_t count = DecodeRun(bytes, n, codePage, units);
     if (cols > 0 && l.CursorCol <= cols) {
         const int32_t ringCells = std::min(count, cols - l.CursorCol + 1);
-        const size_t at = static_cast<size_t>(RingLineOf(l.CursorRow)) * R().Width +
-                          static_cast<size_t>(l.CursorCol - 1);
+        const size_t at = RingCellIndex(l.CursorRow, l.CursorCol);
         uint32_t* line = R().Cells.data() + at;
         uint8_t* flags = R().Flags.data() + at;
         const uint32_t high = static_cast<uint32_t>(attr) << 16;
