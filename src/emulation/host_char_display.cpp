@@ -182,6 +182,12 @@ bool GrByteCodePage(uint8_t byte, uint8_t set, uint8_t& outByte, uint32_t& codeP
     }
 }
 
+void StayOnLastColumn() {
+    // The caret goes back to the last column with the cursor.
+    console::ConsoleLayer.CursorCol -= 1;
+    console::ClampCursor();
+}
+
 void WrapAfterWrite() {
     auto& l = console::ConsoleLayer;
     if (l.CursorCol <= commands::Settings.ScreenColumns || l.StatusMode) return;
@@ -191,11 +197,7 @@ void WrapAfterWrite() {
             l.CursorCol = 1;
             console::LineFeed();
             break;
-        case 1:
-            // The cursor stays on the last column; the caret goes back there too.
-            l.CursorCol -= 1;
-            console::ClampCursor();
-            break;
+        case 1: StayOnLastColumn(); break;
         default: break;
     }
 }

@@ -31,6 +31,9 @@ void ReturnFromSingleShift();
 // Applies WrapStyle to a cursor that a write left past the last column.
 void WrapAfterWrite();
 
+// Steps a cursor that a write left one past the last column back onto it.
+void StayOnLastColumn();
+
 // A deferred wrap waiting at the end of the line happens before the next
 // character, as for received text.
 void WrapPendingBeforeChar();

@@ -522,11 +522,7 @@ void WriteRepeatedChar(uint8_t ch, uint8_t count, uint32_t codePage, bool transl
         // A single shift covers the next character whichever set shows it.
         if (EmulatorState.SingleShiftPending) ReturnFromSingleShift();
     }
-    if (l.CursorCol > l.ScreenWidth && EmulatorState.WrapStyle == 1) {
-        // The cursor stays on the last column; the caret goes back there too.
-        l.CursorCol -= 1;
-        console::ClampCursor();
-    }
+    if (l.CursorCol > l.ScreenWidth && EmulatorState.WrapStyle == 1) StayOnLastColumn();
     WrapAfterWrite();
 }
 
