@@ -213,9 +213,18 @@ void WrapPendingBeforeChar() {
 void ShowHostByte(uint8_t byte) {
     auto& l = console::ConsoleLayer;
     WrapPendingBeforeChar();
-    if (ReceiveLoop.InsertMode)
+    if (ReceiveLoop.InsertMode && !ShowsNoCharacter(byte))
         console::ShiftRowCells(l.CursorRow, l.CursorCol, console::Columns(), 1);
     DisplayHostChar(byte, 1, true);
+}
+
+bool ShowsNoCharacter(uint8_t byte) {
+    const auto& e = EmulatorState;
+    if (e.GL == 9) return true;
+    const uint8_t set = byte < 0x80 ? e.GL : e.GR;
+    // Set 1 always has a glyph, and its mapping also picks the colour.
+    if (set == 1) return false;
+    return ByteToUnicode(byte, set) == 0;
 }
 
 void DisplayHostChar(uint8_t byte, int32_t count, bool capture) {

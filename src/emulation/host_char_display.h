@@ -15,12 +15,18 @@ struct RangeTable {
 
 char16_t MapRangeTable(const RangeTable& table, uint8_t byte, char16_t fallback);
 
-// The character of byte (below 128) in the set; 0 only for set 9.
+// The character of byte (below 128) in the set; 0 where the set has none
+// (set 9, NUL in the line-drawing set).
 char16_t ByteToUnicode(uint8_t byte, uint8_t set);
 
 // For the sets that convert through one single-byte code page: the byte and
 // code page, true. Set 4 gives a blank. Others: false, byte + 0x80 and 437.
 bool GrByteCodePage(uint8_t byte, uint8_t set, uint8_t& outByte, uint32_t& codePage);
+
+// True when the byte shows no character through GL (below 128) or GR:
+// sixel data, or a set that maps it to nothing. Such a byte makes no room
+// in insert mode.
+bool ShowsNoCharacter(uint8_t byte);
 
 // Shows a received byte count times through GL (below 128) or GR.
 void DisplayHostChar(uint8_t byte, int32_t count, bool capture);

@@ -511,9 +511,12 @@ void WriteRepeatedChar(uint8_t ch, uint8_t count, uint32_t codePage, bool transl
         if (l.Hooks.FlushCaptureLine) l.Hooks.FlushCaptureLine();
         console::WriteString("\r\n");
     }
-    if (ReceiveLoop.InsertMode)
+    const bool throughSets = translate && (ch >= 0x80 || (EmulatorState.GL != 0 && EmulatorState.GL != 3));
+    // A byte that shows nothing leaves the row as it is: room made for it
+    // would stay a hole of stale cells.
+    if (ReceiveLoop.InsertMode && !(throughSets && ShowsNoCharacter(ch)))
         console::ShiftRowCells(l.CursorRow, l.CursorCol, console::Columns(), count);
-    if (translate && (ch >= 0x80 || (EmulatorState.GL != 0 && EmulatorState.GL != 3))) {
+    if (throughSets) {
         DisplayHostChar(ch, count, capture);
     } else {
         char text[256];

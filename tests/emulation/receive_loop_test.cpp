@@ -327,6 +327,28 @@ TEST_F(ReceiveLoopTest, UpperHalfTextAndC1BytesGiveTheSameScreenOnBothPaths) {
     }
 }
 
+// An upper-half byte that the set in GR maps to nothing (NUL of the
+// line-drawing set) shows nothing, so in insert mode it makes no room: the
+// row stays as it was, on either pass, alone or repeated.
+TEST_F(ReceiveLoopTest, InsertModeMakesNoRoomForAByteThatShowsNothing) {
+    for (const char* type : {"VT220", "VT320"}) {
+        for (const std::string_view tail : {std::string_view("\x80"), std::string_view("\x80\x80\x80")}) {
+            for (bool fast : {true, false}) {
+                SCOPED_TRACE(testing::Message() << type << " " << tail.size() << " fast=" << fast);
+                Start(type);
+                Feed("AB\r\x1B)0\x1B~\x1B[4h", fast);
+                ASSERT_TRUE(ReceiveLoop.InsertMode);
+                Feed(tail, fast);
+                EXPECT_EQ(RingRow(1).substr(0, 4), "AB  ");
+                EXPECT_EQ(ConsoleLayer.CursorCol, 1);
+                // The next character still makes its room.
+                Feed("x", fast);
+                EXPECT_EQ(RingRow(1).substr(0, 4), "xAB ");
+            }
+        }
+    }
+}
+
 // Embedded field attributes: text after one takes the colour of the field it
 // lands in, cell by cell, over cells of other colours.
 std::string FieldStream(std::mt19937& rng, size_t count) {
