@@ -10,6 +10,10 @@
 #include "connections/telnet_protocol.h"
 #include "connections/transport.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace connections {
 
 // `CommMethod` values.
@@ -142,6 +146,16 @@ class ConnectionLayer : private TelnetLink {
         bytes = head;
         return n;
     }
+    // Where the waiting plain data starts and how many bytes lie contiguously
+    // from there, without looking at them; 0 when PlainDataSpan would hand
+    // out nothing whatever the bytes.
+    int32_t PlainDataHead(const uint8_t*& bytes, uint32_t& flushes) const {
+        if (InputGuard || CommVerbose || EncryptInputHook != nullptr || ring.Empty()) return 0;
+        if (IsTelnet() && (crPending_ || telnet.Collecting())) return 0;
+        bytes = ring.storage + ring.read;
+        flushes = ring.flushes;
+        return ring.ContiguousWaiting();
+    }
     struct SpanRule {
         uint8_t mask;
         uint8_t lo;
@@ -154,6 +168,38 @@ class ConnectionLayer : private TelnetLink {
     static int32_t ScanPlain(const uint8_t* head, int32_t count, const SpanRule& rule,
                              bool& stopped) {
         int32_t n = 0;
+#if defined(__SSE2__)
+        // Sixteen bytes at a time while all of them are plain data in range;
+        // the byte loop below decides at the first one that is not.
+        if (count - rule.unchecked >= 16) {
+            const int32_t firstChecked = std::max<int32_t>(rule.unchecked, 0);
+            for (; n < firstChecked; ++n) {
+                const uint8_t b = head[n];
+                if ((kTelnet && (b == telnet::kIAC || b == 13)) || (kSkipNul && b == 0)) break;
+            }
+            if (n == firstChecked) {
+                const __m128i mask = _mm_set1_epi8(static_cast<char>(rule.mask));
+                const __m128i lo = _mm_set1_epi8(static_cast<char>(rule.lo));
+                const __m128i hi = _mm_set1_epi8(static_cast<char>(rule.hi));
+                while (n + 16 <= count) {
+                    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(head + n));
+                    const __m128i m = _mm_and_si128(x, mask);
+                    __m128i good = _mm_cmpeq_epi8(_mm_min_epu8(_mm_max_epu8(m, lo), hi), m);
+                    if (kTelnet) {
+                        good = _mm_andnot_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0xFF))), good);
+                        good = _mm_andnot_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(13)), good);
+                    }
+                    if (kSkipNul) good = _mm_andnot_si128(_mm_cmpeq_epi8(x, _mm_setzero_si128()), good);
+                    const int bad = ~_mm_movemask_epi8(good) & 0xFFFF;
+                    if (bad != 0) {
+                        n += __builtin_ctz(static_cast<unsigned>(bad));
+                        break;
+                    }
+                    n += 16;
+                }
+            }
+        }
+#endif
         while (n < count) {
             const uint8_t b = head[n];
             if ((kTelnet && b == telnet::kIAC) || (kSkipNul && b == 0)) break;

@@ -5,7 +5,9 @@
 namespace connections {
 
 void ReceiveRing::Reset() {
+    const uint32_t count = flushes;
     *this = ReceiveRing{};
+    flushes = count + 1;
 }
 
 int32_t ReceiveRing::WriteRoom() const {
@@ -61,6 +63,7 @@ void ReceiveRing::Flush() {
     read = write;
     decodedAhead = 0;
     unreadLimit = 0;
+    ++flushes;
 }
 
 }  // namespace connections

@@ -30,6 +30,9 @@ struct ReceiveRing {
     // data, one ring position each, with nothing consumed by the protocol in
     // between; only these may be stepped back over.
     int32_t unreadLimit = 0;
+    // Counts flushes and resets, after which bytes at a known place in the
+    // storage may be other bytes than a reader saw there.
+    uint32_t flushes = 0;
 
     void Reset();
 

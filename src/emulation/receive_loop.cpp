@@ -365,6 +365,58 @@ void ReassertKeyboardLock() {
 // rounds of the connection, tick and key checks.
 constexpr int32_t kChecksEvery = 64;
 
+// Plain data the fast pass peeked once and hands out piece by piece, as
+// long as the ring's head is still inside it and nothing was flushed.
+struct PeekedData {
+    const uint8_t* at = nullptr;
+    uint32_t left = 0;
+    uint32_t flushes = 0;
+    bool skipNul = false;
+};
+
+// The bytes that CommPeekData would give for the byte most likely next, out
+// of the peeked data: a text run (0x20-0x7E after the first byte) or a
+// control sequence's parameter and intermediate bytes with the byte that ends
+// them. 0 when the byte reader is to be used.
+uint32_t PeekLikely(PeekedData& d, bool skipNul, bool text, uint8_t mask, const uint8_t*& head,
+                    bool& stopped) {
+    stopped = false;
+    const uint8_t* now = nullptr;
+    uint32_t flushes = 0;
+    const uint32_t contiguous = connections::CommPlainHead(now, flushes);
+    if (contiguous == 0) return 0;
+    if (now >= d.at && now < d.at + d.left && flushes == d.flushes && skipNul == d.skipNul) {
+        d.left -= static_cast<uint32_t>(now - d.at);
+        d.at = now;
+        if (d.left > contiguous) d.left = contiguous;
+    } else {
+        bool ignored = false;
+        d.left = connections::CommPeekData(skipNul, connections::ReceiveRing::kCapacity,
+                                           connections::CommDataRange{}, d.at, ignored);
+        d.flushes = flushes;
+        d.skipNul = skipNul;
+    }
+    head = d.at;
+    if (text) {
+        const uint32_t count = std::min<uint32_t>(d.left, kMaxRun);
+        uint32_t n = count > 0 ? 1 : 0;
+        while (n < count && head[n] >= 0x20 && head[n] <= 0x7E) ++n;
+        stopped = n < count;
+        return n;
+    }
+    const uint32_t count = std::min<uint32_t>(d.left, kSeqBufferSize);
+    uint32_t n = std::min<uint32_t>(count, 2);
+    while (n < count) {
+        const uint8_t m = head[n] & mask;
+        ++n;
+        if (m < 0x20 || m > 0x3F) {
+            stopped = true;
+            break;
+        }
+    }
+    return n;
+}
+
 void ReceivePass(bool fastPath) {
     auto& r = ReceiveLoop;
     if (r.ReceiveOverflow) return;
@@ -378,6 +430,7 @@ void ReceivePass(bool fastPath) {
     // instead of being considered after every write and cursor move.
     auto& layer = ConsoleLayer;
     if (fastPath) ++layer.CaretHold;
+    PeekedData peekedData;
     for (;;) {
         int read = connections::CommNothingReceived;
         const uint8_t* head = nullptr;
@@ -391,14 +444,9 @@ void ReceivePass(bool fastPath) {
         bool sequenceDone = false;
         uint32_t peeked = 0;
         const bool sevenBit = SevenBitReading();
-        const connections::CommDataRange likely =
-            expectText ? connections::CommDataRange{0xFF, 0x20, 0x7E, false, 1}
-                       : connections::CommDataRange{static_cast<uint8_t>(sevenBit ? 0x7F : 0xFF),
-                                                    0x20, 0x3F, true, 2};
         if (fastPath && unchecked > 0 &&
-            (peeked = connections::CommPeekData(Settings.IgnoreNul != 0,
-                                                expectText ? kMaxRun : kSeqBufferSize, likely,
-                                                head, stopped)) >= 1) {
+            (peeked = PeekLikely(peekedData, Settings.IgnoreNul != 0, expectText,
+                                 sevenBit ? 0x7F : 0xFF, head, stopped)) >= 1) {
             read = sevenBit ? (head[0] & 0x7F) : head[0];
             ahead = std::span<const uint8_t>(head + 1, peeked - 1);
             aheadStopped = stopped;
