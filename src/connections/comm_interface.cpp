@@ -105,11 +105,6 @@ uint32_t CommPeekData(bool skipNul, uint32_t maximum, const CommDataRange& range
     return n > 0 ? uint32_t(n) : 0;
 }
 
-uint32_t CommPlainHead(const uint8_t*& bytes, uint32_t& flushes) {
-    const int32_t n = connectionLayer.PlainDataHead(bytes, flushes);
-    return n > 0 ? uint32_t(n) : 0;
-}
-
 void CommTakeData(uint32_t count) {
     connectionLayer.TakePlainData(static_cast<int32_t>(std::min<uint32_t>(count, 0x7FFFFFFF)));
 }

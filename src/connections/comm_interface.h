@@ -76,11 +76,6 @@ struct CommDataRange {
 uint32_t CommPeekData(bool skipNul, uint32_t maximum, const CommDataRange& range,
                       const uint8_t*& bytes, bool& stopped);
 void CommTakeData(uint32_t count);
-// Where the waiting plain data starts, how many bytes lie contiguously from
-// there and the ring's flush count: a reader holding bytes it peeked earlier
-// checks with it that they are still the head, unchanged. 0 when CommPeekData
-// would hand out nothing whatever the bytes.
-uint32_t CommPlainHead(const uint8_t*& bytes, uint32_t& flushes);
 // Steps back over the last count bytes read as data, so that they are read
 // again; false, with nothing changed, when not all of them were data.
 bool CommUnreadBytes(uint32_t count);

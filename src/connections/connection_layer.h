@@ -146,9 +146,11 @@ class ConnectionLayer : private TelnetLink {
         bytes = head;
         return n;
     }
-    // Where the waiting plain data starts and how many bytes lie contiguously
-    // from there, without looking at them; 0 when PlainDataSpan would hand
-    // out nothing whatever the bytes.
+    // Where the waiting plain data starts, how many bytes lie contiguously
+    // from there and the ring's flush count, without looking at the bytes: a
+    // reader holding bytes it peeked earlier checks with it that they are
+    // still the head, unchanged. 0 when PlainDataSpan would hand out nothing
+    // whatever the bytes.
     int32_t PlainDataHead(const uint8_t*& bytes, uint32_t& flushes) const {
         if (InputGuard || CommVerbose || EncryptInputHook != nullptr || ring.Empty()) return 0;
         if (IsTelnet() && (crPending_ || telnet.Collecting())) return 0;

@@ -10,6 +10,7 @@
 #include "commands/settings_record.h"
 #include "commands/variables.h"
 #include "connections/comm_interface.h"
+#include "connections/connection_layer.h"
 #include "connections/receive_ring.h"
 #include "console/console_primitives.h"
 #include "console/tick_clock.h"
@@ -383,8 +384,9 @@ uint32_t PeekLikely(PeekedData& d, bool skipNul, bool text, uint8_t mask, const 
     stopped = false;
     const uint8_t* now = nullptr;
     uint32_t flushes = 0;
-    const uint32_t contiguous = connections::CommPlainHead(now, flushes);
-    if (contiguous == 0) return 0;
+    const int32_t waiting = connections::connectionLayer.PlainDataHead(now, flushes);
+    if (waiting <= 0) return 0;
+    const auto contiguous = static_cast<uint32_t>(waiting);
     if (now >= d.at && now < d.at + d.left && flushes == d.flushes && skipNul == d.skipNul) {
         d.left -= static_cast<uint32_t>(now - d.at);
         d.at = now;
