@@ -174,6 +174,36 @@ bool LeftOver(uint8_t b) {
     return false;
 }
 
+// Writes a run of printable ASCII that a peek found whole in the ring (it
+// ends at a byte outside the run, and fits before the last column), as the
+// receive pass and FastRun would, and takes it; false, with nothing done,
+// when the run needs their fuller handling.
+bool PeekedTextRun(const uint8_t* head, uint32_t length) {
+    auto& r = ReceiveLoop;
+    const auto& e = EmulatorState;
+    const auto& l = ConsoleLayer;
+    const int32_t columns = Settings.ScreenColumns;
+    if (r.MonitorMode || e.GR == 14 || !SeqBuffer.empty() || (e.GL != 0 && e.GL != 3) ||
+        Settings.CharsetMode != 0 || e.SingleShiftPending || l.ProtectMode != 0 ||
+        l.CursorCol >= columns || static_cast<int64_t>(length) > columns - l.CursorCol + 1 ||
+        !r.WaitForText.Empty() || r.AutoLoginState != 0 ||
+        l.AttrSelection == console::kSelectionInherit)
+        return false;
+    TermExecutor.QuietLineEnd = false;
+    if (!TermExecutor.QuietLine) {
+        if (r.InsertMode)
+            console::ShiftRowCells(l.CursorRow, l.CursorCol, console::Columns(),
+                                   static_cast<int32_t>(length));
+        console::WriteScreenStr(std::string_view(reinterpret_cast<const char*>(head), length), 1252);
+        r.LastGraphicChar = head[length - 1];
+        r.LastGraphicTranslated = false;
+        r.LastGraphicCodePage = 1252;
+        WrapAfterWrite();
+    }
+    connections::CommTakeData(length);
+    return true;
+}
+
 // Gathers a run starting with b and writes it; returns the byte that ended the
 // run (read ahead) or -1.
 int FastRun(uint8_t b, int32_t room, std::span<const uint8_t> ahead, bool aheadStopped) {
@@ -444,12 +474,17 @@ void ReceivePass(bool fastPath) {
         std::span<const uint8_t> ahead;
         bool aheadStopped = false;
         bool sequenceDone = false;
+        bool textDone = false;
         uint32_t peeked = 0;
         const bool sevenBit = SevenBitReading();
         if (fastPath && unchecked > 0 &&
             (peeked = PeekLikely(peekedData, Settings.IgnoreNul != 0, expectText,
                                  sevenBit ? 0x7F : 0xFF, head, stopped)) >= 1) {
             read = sevenBit ? (head[0] & 0x7F) : head[0];
+            // Printable ASCII that ends inside the peeked bytes is written
+            // straight from the ring.
+            textDone = expectText && stopped && head[0] >= 0x20 && head[0] <= 0x7E &&
+                       PeekedTextRun(head, peeked);
             ahead = std::span<const uint8_t>(head + 1, peeked - 1);
             aheadStopped = stopped;
             // A control sequence the recogniser already knows is taken from
@@ -457,7 +492,7 @@ void ReceivePass(bool fastPath) {
             r.TimeoutDeadline = 0;
             sequenceDone = !expectText && stopped && read == kEsc && !r.MonitorMode &&
                            ExecuteWholeControlSequence(ahead, true);
-            if (!sequenceDone) connections::CommTakeData(1);
+            if (!sequenceDone && !textDone) connections::CommTakeData(1);
         } else {
             connections::CommPoll();
             if (!connections::CommInputReady(0)) break;
@@ -475,6 +510,8 @@ void ReceivePass(bool fastPath) {
         if (sequenceDone) {
             expectText = true;
             if (r.Hooks.MacroKeyWaiting && r.Hooks.MacroKeyWaiting()) endPass = true;
+        } else if (textDone) {
+            // Written and taken.
         } else if (r.MonitorMode) {
             WriteMonitorByte(b);
         } else if (fastPath && EmulatorState.GR == 14 && ConsoleLayer.ProtectMode == 0 &&
