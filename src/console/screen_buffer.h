@@ -97,14 +97,22 @@ extern ConsoleScreenState ConsoleScreen;
 
 // Back to the start-up state: 80 x 25 blanks, default palette, the headless window.
 void ResetConsoleScreen();
-// The window to report to; a headless one (that always exists) when none is set.
-platform::ConsoleWindowPort& ScreenWindow();
+// The window that stands in while none is set: it always exists.
+platform::ConsoleWindowPort& HeadlessScreenWindow();
+// The window to report to; the headless one when none is set.
+inline platform::ConsoleWindowPort& ScreenWindow() {
+    return ConsoleScreen.Window ? *ConsoleScreen.Window : HeadlessScreenWindow();
+}
 void SetScreenWindow(platform::ConsoleWindowPort* window);
 
 // The arrays as the window creates and destroys them.
 bool AllocateConsoleScreen();
 void FreeConsoleScreen();
-bool ConsoleScreenAllocated();
+inline bool ConsoleScreenAllocated() {
+    const auto& s = ConsoleScreen;
+    auto cells = static_cast<size_t>(s.Cols) * static_cast<size_t>(s.Rows);
+    return s.Cols > 0 && s.Rows > 0 && s.Chars.size() == cells && s.Attrs.size() == cells;
+}
 
 // Address of cell (col, row), 0-based; nullptr outside the buffer.
 char16_t* ScreenCharRow(int32_t col, int32_t row);
