@@ -40,13 +40,13 @@ void GraphicsLeave() {
     if (L().Hooks.GraphicsLeave != nullptr) L().Hooks.GraphicsLeave();
 }
 
-bool WindowUp() {
+[[gnu::always_inline]] inline bool WindowUp() {
     return ScreenWindow().WindowExists() && ConsoleScreenAllocated();
 }
 
 // Every change to the screen first leaves graphics mode and takes the reverse-video
 // cursor cell off the screen.
-void Prologue() {
+[[gnu::always_inline]] inline void Prologue() {
     GraphicsLeave();
     if (AttrCursorSetting() && L().AttrCursorShown) {
         HideAttrCursor();
@@ -243,21 +243,33 @@ struct GlyphTableCache {
     uint32_t CodePage = 0;
     uint32_t Generation = 0;
     const char16_t* Table = nullptr;
+    // No byte of the page shows as a filler.
+    bool NoFillers = false;
 };
 GlyphTableCache glyphTableCache;
 
-const char16_t* GlyphByteTable(uint32_t codePage) {
+[[gnu::noinline]] void RefreshGlyphTable(uint32_t codePage, uint32_t generation) {
+    auto& c = glyphTableCache;
+    c.Source = ConsoleScreen.Converter.GlyphByteTable;
+    c.CodePage = codePage;
+    c.Generation = generation;
+    c.Table = c.Source(codePage);
+    c.NoFillers = c.Table != nullptr && !HasFillerChar(c.Table, 256);
+}
+
+inline const GlyphTableCache* GlyphByteTableEntry(uint32_t codePage) {
     const auto source = ConsoleScreen.Converter.GlyphByteTable;
     if (source == nullptr) return nullptr;
-    auto& c = glyphTableCache;
+    const auto& c = glyphTableCache;
     const uint32_t generation = platform::CodePagesGeneration();
-    if (source != c.Source || codePage != c.CodePage || generation != c.Generation) {
-        c.Table = source(codePage);
-        c.Source = source;
-        c.CodePage = codePage;
-        c.Generation = generation;
-    }
-    return c.Table;
+    if (source != c.Source || codePage != c.CodePage || generation != c.Generation)
+        RefreshGlyphTable(codePage, generation);
+    return &c;
+}
+
+const char16_t* GlyphByteTable(uint32_t codePage) {
+    const GlyphTableCache* entry = GlyphByteTableEntry(codePage);
+    return entry != nullptr ? entry->Table : nullptr;
 }
 
 // Converts a run of bytes the way the window's text writer does.
@@ -369,6 +381,31 @@ void WriteUnits(const char16_t* units, int32_t count, int32_t run, const WriteCo
     }
 }
 
+// PutWindowChars for a run whose first cell is shown (col >= 0, n >= 1); a run of
+// no fillers over cells of none is written in place.
+void PutShownRun(const char16_t* units, CellAttribute attr, int32_t n, int32_t col, int32_t row,
+                 bool noFillers) {
+    auto& s = ConsoleScreen;
+    if (!noFillers || !ConsoleScreenAllocated() || row >= s.Rows || col >= s.Cols) {
+        PutWindowChars(units, attr, n, col, row);
+        return;
+    }
+    ScreenWindow().RemoveSelection();
+    const int32_t m = std::min(n, s.Cols - col);
+    const size_t start = WindowRowStart(row) + static_cast<size_t>(col);
+    char16_t* chars = s.Chars.data() + start;
+    if (HasFillerChar(chars, m)) {
+        WriteWindowChars(units, attr, m, col, row);
+        return;
+    }
+    CellAttribute* attrs = s.Attrs.data() + start;
+    for (int32_t k = 0; k < m; ++k) {
+        chars[k] = units[k];
+        attrs[k] = attr;
+    }
+    ScreenWindow().InvalidateCells(col, col + m - 1, row, row);
+}
+
 // The common write of received text: a run shown whole on a text row, in a
 // colour of the map or the direct one, with no fields about. Does what
 // WriteScreenStr's loop does in its one round there, without resolving the
@@ -383,7 +420,9 @@ bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
     if (wcol < 0 || static_cast<int64_t>(l.CursorCol) + n - 1 >= R().ViewRightLimit) return false;
     const CellAttribute attr = sel == kSelectionDirect ? l.DirectAttr : l.AttrColorMap[sel & 15];
     char16_t units[kMaxRun];
-    const char16_t* table = codePage != kSoftFontCodePage ? GlyphByteTable(codePage) : nullptr;
+    const GlyphTableCache* entry =
+        codePage != kSoftFontCodePage ? GlyphByteTableEntry(codePage) : nullptr;
+    const char16_t* table = entry != nullptr ? entry->Table : nullptr;
     const int32_t cols = TermScreenRingUsable() ? RingCols() : 0;
     if (table != nullptr && l.CursorCol + n - 1 <= cols) {
         // A single-byte page and a run that stays on the ring line: the
@@ -402,7 +441,7 @@ bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
             line[k] = unit | high;
             flags[k] = static_cast<uint8_t>(flags[k] & 0xFE);
         }
-        PutWindowChars(units, attr, n, wcol, l.CursorRow - 1);
+        PutShownRun(units, attr, n, wcol, l.CursorRow - 1, entry->NoFillers);
         AdvanceCursorCol(n);
         return true;
     }

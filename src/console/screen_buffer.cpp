@@ -79,21 +79,14 @@ ConsoleScreenState& S() {
 
 // Physical row of buffer row r; r must be inside the buffer.
 int32_t PhysicalRow(int32_t row) {
-    int32_t rows = S().Rows;
-    int32_t first = S().FirstRow;
-    if (first < 0 || first >= rows) {
-        first %= rows;
-        if (first < 0) first += rows;
-    }
-    int32_t p = row + first;
-    return p >= rows ? p - rows : p;
+    return static_cast<int32_t>(WindowRowStart(row) / static_cast<size_t>(S().Cols));
 }
 
 char16_t* RowChars(int32_t row) {
-    return S().Chars.data() + S().Cols * PhysicalRow(row);
+    return S().Chars.data() + WindowRowStart(row);
 }
 CellAttribute* RowAttrs(int32_t row) {
-    return S().Attrs.data() + S().Cols * PhysicalRow(row);
+    return S().Attrs.data() + WindowRowStart(row);
 }
 
 bool RowInside(int32_t row) {
@@ -107,30 +100,12 @@ bool WindowReady() {
 
 // Rows are scanned and filled a word of four characters (or two cells) at a time.
 constexpr uint64_t kLaneLow16 = 0x0001000100010001ULL;
-constexpr uint64_t kLaneHigh16 = 0x8000800080008000ULL;
 constexpr uint64_t kLaneLow32 = 0x0000000100000001ULL;
 constexpr uint64_t kLaneHigh32 = 0x8000000080000000ULL;
 
 // A lane of the word is zero (exact as to whether there is one, whatever the carries).
-bool AnyZeroLane16(uint64_t x) {
-    return ((x - kLaneLow16) & ~x & kLaneHigh16) != 0;
-}
 bool AnyZeroLane32(uint64_t x) {
     return ((x - kLaneLow32) & ~x & kLaneHigh32) != 0;
-}
-
-[[gnu::always_inline]] inline bool HasFiller(const char16_t* chars, int32_t n) {
-    constexpr uint64_t kFillers = kLaneLow16 * kFillerChar;
-    int32_t k = 0;
-    for (; k + 4 <= n; k += 4) {
-        uint64_t word;
-        std::memcpy(&word, chars + k, sizeof word);
-        if (AnyZeroLane16(word ^ kFillers)) return true;
-    }
-    for (; k < n; ++k) {
-        if (chars[k] == kFillerChar) return true;
-    }
-    return false;
 }
 
 // A cell (character | attribute << 16) holding a filler.
@@ -148,7 +123,7 @@ bool HasFillerCell(const uint32_t* cells, int32_t n) {
 
 // A filler among the cells before or after a write.
 [[gnu::always_inline]] inline bool HasFillerEither(const char16_t* a, const char16_t* b, int32_t n) {
-    return HasFiller(a, n) || HasFiller(b, n);
+    return HasFillerChar(a, n) || HasFillerChar(b, n);
 }
 
 // n characters or attributes of one value.
@@ -187,7 +162,7 @@ void ReportRowSpan(int32_t row, int32_t col, int32_t last, bool paintNow) {
                                             int32_t nChars, CellAttribute attr, int32_t nAttrs,
                                             bool paintNow) {
     const int32_t cols = S().Cols;
-    const size_t rowStart = static_cast<size_t>(cols) * static_cast<size_t>(PhysicalRow(row));
+    const size_t rowStart = WindowRowStart(row);
     char16_t* rowChars = S().Chars.data() + rowStart;
     const int32_t from = std::max(0, col - 1);
     const int32_t to = col + std::max(nChars, nAttrs) - 1;
@@ -208,7 +183,7 @@ void ReportRowSpan(int32_t row, int32_t col, int32_t last, bool paintNow) {
     nAttrs = std::min(nAttrs, cols - col);
     const int32_t n = std::max(nChars, nAttrs);
     if (n <= 0) return;
-    const size_t rowStart = static_cast<size_t>(cols) * static_cast<size_t>(PhysicalRow(row));
+    const size_t rowStart = WindowRowStart(row);
     char16_t* cells = S().Chars.data() + rowStart + col;
     // Only a filler among the cells before or after the write can move the span's
     // right edge.
@@ -226,7 +201,7 @@ void ReportRowSpan(int32_t row, int32_t col, int32_t last, bool paintNow) {
 }
 
 void FillRow(int32_t row, int32_t col, int32_t n, char16_t ch, CellAttribute attr) {
-    const size_t rowStart = static_cast<size_t>(S().Cols) * static_cast<size_t>(PhysicalRow(row));
+    const size_t rowStart = WindowRowStart(row);
     FillUnits(S().Chars.data() + rowStart + col, n, ch);
     FillUnits(S().Attrs.data() + rowStart + col, n, attr);
 }
@@ -368,11 +343,11 @@ void PutCells(const uint32_t* cells, int32_t col, int32_t row, int32_t n) {
         return;
     }
     ScreenWindow().RemoveSelection();
-    const size_t rowStart = static_cast<size_t>(S().Cols) * static_cast<size_t>(PhysicalRow(row));
+    const size_t rowStart = WindowRowStart(row);
     char16_t* rowChars = S().Chars.data() + rowStart;
     char16_t* chars = rowChars + col;
     CellAttribute* attrs = S().Attrs.data() + rowStart + col;
-    const bool fillers = HasFiller(chars, n) || HasFillerCell(cells, n);
+    const bool fillers = HasFillerChar(chars, n) || HasFillerCell(cells, n);
     int32_t from = std::max(0, col - 1);
     int32_t before = 0;
     if (fillers) before = SpanWidthUnits(rowChars, S().Cols, from, col + n - 1);
@@ -396,6 +371,11 @@ void PutWindowChars(const char16_t* chars, CellAttribute attr, int32_t n, int32_
         col = 0;
     }
     ScreenWindow().RemoveSelection();
+    WriteRowSpan(row, col, chars, n, attr, n, false);
+}
+
+void WriteWindowChars(const char16_t* chars, CellAttribute attr, int32_t n, int32_t col,
+                      int32_t row) {
     WriteRowSpan(row, col, chars, n, attr, n, false);
 }
 
