@@ -28,6 +28,7 @@ BuiltinPageCache pageCache;
 struct CodePageState {
     BuiltinCodePages builtin;
     CodePages* installed = nullptr;
+    uint32_t generation = 0;
 };
 CodePageState codePageState;
 
@@ -63,6 +64,11 @@ CodePages& CurrentCodePages() {
 
 void SetCodePages(CodePages* service) {
     codePageState.installed = service;
+    ++codePageState.generation;
+}
+
+uint32_t CodePagesGeneration() {
+    return codePageState.generation;
 }
 
 BuiltinCodePages& BuiltinCodePagesInstance() {
@@ -71,12 +77,14 @@ BuiltinCodePages& BuiltinCodePagesInstance() {
 
 void ResetCodePages() {
     codePageState.installed = nullptr;
+    ++codePageState.generation;
     codePageState.builtin.SetSystemPages(1252, 437);
 }
 
 void BuiltinCodePages::SetSystemPages(uint32_t ansi, uint32_t oem) {
     ansi_ = ansi;
     oem_ = oem;
+    ++codePageState.generation;
 }
 
 bool BuiltinCodePages::IsValidCodePage(uint32_t codePage) {

@@ -54,6 +54,9 @@ class CodePages {
 // The service in use: the one installed with SetCodePages, else the built-in one.
 CodePages& CurrentCodePages();
 void SetCodePages(CodePages* service);
+// A count that moves on whenever the service in use is set or the built-in service's system
+// pages change; a byte table kept by a caller stays valid while it stands still.
+uint32_t CodePagesGeneration();
 
 // The built-in service: the pages of console/code_page_tables.h, ANSI 1252 and OEM 437 unless
 // told otherwise.

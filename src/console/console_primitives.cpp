@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "console/code_pages.h"
 #include "console/console_settings.h"
 
 namespace console {
@@ -39,13 +40,13 @@ void GraphicsLeave() {
     if (L().Hooks.GraphicsLeave != nullptr) L().Hooks.GraphicsLeave();
 }
 
-bool WindowUp() {
+[[gnu::always_inline]] inline bool WindowUp() {
     return ScreenWindow().WindowExists() && ConsoleScreenAllocated();
 }
 
 // Every change to the screen first leaves graphics mode and takes the reverse-video
 // cursor cell off the screen.
-void Prologue() {
+[[gnu::always_inline]] inline void Prologue() {
     GraphicsLeave();
     if (AttrCursorSetting() && L().AttrCursorShown) {
         HideAttrCursor();
@@ -122,18 +123,29 @@ bool ShownSpan(int64_t c1, int64_t c2, bool unshifted, int32_t& w1, int32_t& w2)
     return true;
 }
 
+// Window column of ring column c of a text row, -1 when it is not shown: what
+// ShownSpan says of the one column, shifted by the view.
+int32_t ShownTextColumn(int32_t c) {
+    const int64_t offset = static_cast<int64_t>(R().ViewLeftColumn) + 1;
+    const int64_t last = std::min<int64_t>(static_cast<int64_t>(R().ViewRightLimit) - 1,
+                                           offset + ConsoleScreen.Cols - 1);
+    if (c < offset || c > last) return -1;
+    return static_cast<int32_t>(c - offset);
+}
+
 // Window column of ring column c, -1 when it is not shown.
 int32_t ShownColumn(int32_t c) {
+    if (!L().StatusMode) return ShownTextColumn(c);
     int32_t w1, w2;
-    return ShownSpan(c, c, L().StatusMode, w1, w2) ? w1 : -1;
+    return ShownSpan(c, c, true, w1, w2) ? w1 : -1;
 }
 
 // Brings the cursor back inside the screen without placing the caret.
-void NormalizeCursor() {
+inline void NormalizeCursor() {
     auto& l = L();
     if (l.CursorRow > l.LastRow) l.CursorRow = l.ScreenRows;
     if (l.CursorRow < 1) l.CursorRow = 1;
-    int32_t cols = Columns();
+    const int32_t cols = Columns();
     if (l.CursorCol > cols + 1) l.CursorCol = cols + 1;
     if (l.CursorCol < 1) l.CursorCol = 1;
 }
@@ -223,6 +235,43 @@ WriteColour ResolveColour(bool singleChar) {
     return wc;
 }
 
+// The converter's byte table of the page last asked for, asked again only when the
+// page, the converter or the code-page service changes: received text mostly stays
+// on one page, and the tables are kept for the run.
+struct GlyphTableCache {
+    const char16_t* (*Source)(uint32_t) = nullptr;
+    uint32_t CodePage = 0;
+    uint32_t Generation = 0;
+    const char16_t* Table = nullptr;
+    // No byte of the page shows as a filler.
+    bool NoFillers = false;
+};
+GlyphTableCache glyphTableCache;
+
+[[gnu::noinline]] void RefreshGlyphTable(uint32_t codePage, uint32_t generation) {
+    auto& c = glyphTableCache;
+    c.Source = ConsoleScreen.Converter.GlyphByteTable;
+    c.CodePage = codePage;
+    c.Generation = generation;
+    c.Table = c.Source(codePage);
+    c.NoFillers = c.Table != nullptr && !HasFillerChar(c.Table, 256);
+}
+
+inline const GlyphTableCache* GlyphByteTableEntry(uint32_t codePage) {
+    const auto source = ConsoleScreen.Converter.GlyphByteTable;
+    if (source == nullptr) return nullptr;
+    const auto& c = glyphTableCache;
+    const uint32_t generation = platform::CodePagesGeneration();
+    if (source != c.Source || codePage != c.CodePage || generation != c.Generation)
+        RefreshGlyphTable(codePage, generation);
+    return &c;
+}
+
+const char16_t* GlyphByteTable(uint32_t codePage) {
+    const GlyphTableCache* entry = GlyphByteTableEntry(codePage);
+    return entry != nullptr ? entry->Table : nullptr;
+}
+
 // Converts a run of bytes the way the window's text writer does.
 int32_t DecodeRun(const uint8_t* bytes, int32_t n, uint32_t codePage, char16_t* out) {
     if (codePage == kSoftFontCodePage) {
@@ -230,10 +279,10 @@ int32_t DecodeRun(const uint8_t* bytes, int32_t n, uint32_t codePage, char16_t* 
         return n;
     }
     const auto& conv = ConsoleScreen.Converter;
-    if (conv.GlyphByteTable != nullptr && n > 0) {
+    if (n > 0) {
         // A single-byte page converts byte by byte; only box-drawing
         // characters can become line-graphics glyphs.
-        if (const char16_t* table = conv.GlyphByteTable(codePage)) {
+        if (const char16_t* table = GlyphByteTable(codePage)) {
             for (int32_t i = 0; i < n; ++i) {
                 const char16_t ch = table[bytes[i]];
                 out[i] = static_cast<char16_t>(ch - kBoxDrawingBase) < kLineGraphicsSlots
@@ -332,6 +381,31 @@ void WriteUnits(const char16_t* units, int32_t count, int32_t run, const WriteCo
     }
 }
 
+// PutWindowChars for a run whose first cell is shown (col >= 0, n >= 1); a run of
+// no fillers over cells of none is written in place.
+void PutShownRun(const char16_t* units, CellAttribute attr, int32_t n, int32_t col, int32_t row,
+                 bool noFillers) {
+    auto& s = ConsoleScreen;
+    if (!noFillers || !ConsoleScreenAllocated() || row >= s.Rows || col >= s.Cols) {
+        PutWindowChars(units, attr, n, col, row);
+        return;
+    }
+    ScreenWindow().RemoveSelection();
+    const int32_t m = std::min(n, s.Cols - col);
+    const size_t start = WindowRowStart(row) + static_cast<size_t>(col);
+    char16_t* chars = s.Chars.data() + start;
+    if (HasFillerChar(chars, m)) {
+        WriteWindowChars(units, attr, m, col, row);
+        return;
+    }
+    CellAttribute* attrs = s.Attrs.data() + start;
+    for (int32_t k = 0; k < m; ++k) {
+        chars[k] = units[k];
+        attrs[k] = attr;
+    }
+    ScreenWindow().InvalidateCells(col, col + m - 1, row, row);
+}
+
 // The common write of received text: a run shown whole on a text row, in a
 // colour of the map or the direct one, with no fields about. Does what
 // WriteScreenStr's loop does in its one round there, without resolving the
@@ -342,14 +416,13 @@ bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
     if (l.StatusMode || l.DirectWrite || l.ProtectMode != 0 || sel == kSelectionInherit || n < 1 ||
         n > kMaxRun || l.CursorRow < 1 || l.CursorRow > l.ScreenRows)
         return false;
-    const int32_t wcol = ShownColumn(l.CursorCol);
+    const int32_t wcol = ShownTextColumn(l.CursorCol);
     if (wcol < 0 || static_cast<int64_t>(l.CursorCol) + n - 1 >= R().ViewRightLimit) return false;
     const CellAttribute attr = sel == kSelectionDirect ? l.DirectAttr : l.AttrColorMap[sel & 15];
     char16_t units[kMaxRun];
-    const auto& conv = ConsoleScreen.Converter;
-    const char16_t* table = codePage != kSoftFontCodePage && conv.GlyphByteTable != nullptr
-                                ? conv.GlyphByteTable(codePage)
-                                : nullptr;
+    const GlyphTableCache* entry =
+        codePage != kSoftFontCodePage ? GlyphByteTableEntry(codePage) : nullptr;
+    const char16_t* table = entry != nullptr ? entry->Table : nullptr;
     const int32_t cols = TermScreenRingUsable() ? RingCols() : 0;
     if (table != nullptr && l.CursorCol + n - 1 <= cols) {
         // A single-byte page and a run that stays on the ring line: the
@@ -368,7 +441,7 @@ bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
             line[k] = unit | high;
             flags[k] = static_cast<uint8_t>(flags[k] & 0xFE);
         }
-        PutWindowChars(units, attr, n, wcol, l.CursorRow - 1);
+        PutShownRun(units, attr, n, wcol, l.CursorRow - 1, entry->NoFillers);
         AdvanceCursorCol(n);
         return true;
     }
@@ -533,20 +606,9 @@ bool AllocTermScreenRing(int32_t bytes, int32_t width) {
     return true;
 }
 
-bool TermScreenRingUsable() {
-    const auto& r = R();
-    if (r.Width < 1 || r.LineCount < 1) return false;
-    auto cells = static_cast<size_t>(r.Width) * static_cast<size_t>(r.LineCount);
-    return r.Cells.size() >= cells && r.Flags.size() >= cells;
-}
-
 int32_t CellIndex(int32_t row, int32_t column) {
     if (!TermScreenRingUsable()) return 0;
     return RingLineOf(row) * R().Width + ClampInt(column, 1, R().Width) - 1;
-}
-
-int32_t Columns() {
-    return std::max<int32_t>(ScreenColumnsSetting(), 1);
 }
 
 void WriteScreenStr(std::string_view text, uint32_t codePage) {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "console/console_settings.h"
 #include "console/screen_buffer.h"
 
 // The console layer: everything that puts text on the terminal screen goes through
@@ -144,11 +145,18 @@ void ResetConsoleLayer();
 // at least every screen row; false when memory runs out (the old ring stays).
 bool AllocTermScreenRing(int32_t bytes, int32_t width);
 // The ring is laid out consistently and can be addressed.
-bool TermScreenRingUsable();
+inline bool TermScreenRingUsable() {
+    const auto& r = TermScreenRing;
+    if (r.Width < 1 || r.LineCount < 1) return false;
+    auto cells = static_cast<size_t>(r.Width) * static_cast<size_t>(r.LineCount);
+    return r.Cells.size() >= cells && r.Flags.size() >= cells;
+}
 // 0-based index of cell (row, column); rows and columns are brought into the ring.
 int32_t CellIndex(int32_t row, int32_t column);
 // The ring column count that cursor moves and wraps use (the ScreenColumns setting).
-int32_t Columns();
+inline int32_t Columns() {
+    return ScreenColumnsSetting() < 1 ? 1 : ScreenColumnsSetting();
+}
 
 void WriteString(std::string_view text);
 void WriteCharCtl(uint8_t byte);

@@ -6,17 +6,11 @@ namespace console {
 
 using commands::Settings;
 
-uint8_t ScreenColumnsSetting() {
-    return Settings.ScreenColumns;
-}
 void SetScreenColumnsSetting(uint8_t value) {
     Settings.ScreenColumns = value;
 }
 uint8_t BackspaceCharSetting() {
     return Settings.BackspaceChar;
-}
-bool AttrCursorSetting() {
-    return Settings.AttrCursor != 0;
 }
 void SetAttrCursorSetting(bool value) {
     Settings.AttrCursor = value ? 1 : 0;

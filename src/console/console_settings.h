@@ -2,14 +2,21 @@
 
 #include <cstdint>
 
+#include "commands/settings_record.h"
+
 // The settings fields that the screen buffer and the console primitives read or
 // change, read through the settings record in one place.
 namespace console {
 
-uint8_t ScreenColumnsSetting();  // +84, the width of every ring line
+// Read on every write to the screen, so read in place.
+inline uint8_t ScreenColumnsSetting() {  // +84, the width of every ring line
+    return commands::Settings.ScreenColumns;
+}
 void SetScreenColumnsSetting(uint8_t value);
 uint8_t BackspaceCharSetting();  // +87
-bool AttrCursorSetting();        // +89, the cursor is a reverse-video cell
+inline bool AttrCursorSetting() {  // +89, the cursor is a reverse-video cell
+    return commands::Settings.AttrCursor != 0;
+}
 void SetAttrCursorSetting(bool value);
 uint16_t JumpScrollSetting();        // +864
 uint8_t AttrUnderlineModeSetting();  // +3300

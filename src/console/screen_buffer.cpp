@@ -79,21 +79,14 @@ ConsoleScreenState& S() {
 
 // Physical row of buffer row r; r must be inside the buffer.
 int32_t PhysicalRow(int32_t row) {
-    int32_t rows = S().Rows;
-    int32_t first = S().FirstRow;
-    if (first < 0 || first >= rows) {
-        first %= rows;
-        if (first < 0) first += rows;
-    }
-    int32_t p = row + first;
-    return p >= rows ? p - rows : p;
+    return static_cast<int32_t>(WindowRowStart(row) / static_cast<size_t>(S().Cols));
 }
 
 char16_t* RowChars(int32_t row) {
-    return S().Chars.data() + S().Cols * PhysicalRow(row);
+    return S().Chars.data() + WindowRowStart(row);
 }
 CellAttribute* RowAttrs(int32_t row) {
-    return S().Attrs.data() + S().Cols * PhysicalRow(row);
+    return S().Attrs.data() + WindowRowStart(row);
 }
 
 bool RowInside(int32_t row) {
@@ -105,12 +98,42 @@ bool WindowReady() {
     return ScreenWindow().EnsureWindow() && ConsoleScreenAllocated();
 }
 
-// A filler among the cells before or after a write; one pass without early
-// exit, which the compiler can widen.
-bool HasFillerEither(const char16_t* a, const char16_t* b, int32_t n) {
-    bool any = false;
-    for (int32_t i = 0; i < n; ++i) any |= (a[i] == kFillerChar) | (b[i] == kFillerChar);
-    return any;
+// Rows are scanned and filled a word of four characters (or two cells) at a time.
+constexpr uint64_t kLaneLow16 = 0x0001000100010001ULL;
+constexpr uint64_t kLaneLow32 = 0x0000000100000001ULL;
+constexpr uint64_t kLaneHigh32 = 0x8000000080000000ULL;
+
+// A lane of the word is zero (exact as to whether there is one, whatever the carries).
+bool AnyZeroLane32(uint64_t x) {
+    return ((x - kLaneLow32) & ~x & kLaneHigh32) != 0;
+}
+
+// A cell (character | attribute << 16) holding a filler.
+bool HasFillerCell(const uint32_t* cells, int32_t n) {
+    constexpr uint64_t kFillers = kLaneLow32 * kFillerChar;
+    constexpr uint64_t kCharHalves = kLaneLow32 * 0xFFFF;
+    int32_t k = 0;
+    for (; k + 2 <= n; k += 2) {
+        uint64_t word;
+        std::memcpy(&word, cells + k, sizeof word);
+        if (AnyZeroLane32((word & kCharHalves) ^ kFillers)) return true;
+    }
+    return k < n && static_cast<char16_t>(cells[k]) == kFillerChar;
+}
+
+// A filler among the cells before or after a write.
+[[gnu::always_inline]] inline bool HasFillerEither(const char16_t* a, const char16_t* b, int32_t n) {
+    return HasFillerChar(a, n) || HasFillerChar(b, n);
+}
+
+// n characters or attributes of one value.
+template <typename Unit>
+void FillUnits(Unit* units, int32_t n, Unit value) {
+    static_assert(sizeof(Unit) == 2);
+    const uint64_t word = kLaneLow16 * value;
+    int32_t k = 0;
+    for (; k + 4 <= n; k += 4) std::memcpy(units + k, &word, sizeof word);
+    for (; k < n; ++k) units[k] = value;
 }
 
 // The width of cells from..to in cell units as the painter measures them: a filler
@@ -124,63 +147,63 @@ int32_t SpanWidthUnits(const char16_t* row, int32_t cols, int32_t from, int32_t 
     return sum;
 }
 
-// Writes nChars characters and nAttrs attributes from col on and invalidates them,
-// to the end of the row when the right pixel edge of the span moved.
-void WriteRowSpan(int32_t row, int32_t col, const char16_t* chars, int32_t nChars,
-                  CellAttribute attr, int32_t nAttrs, bool paintNow) {
-    int32_t cols = S().Cols;
-    nChars = std::min(nChars, cols - col);
-    nAttrs = std::min(nAttrs, cols - col);
-    int32_t n = std::max(nChars, nAttrs);
-    if (n <= 0) return;
-    char16_t* rowChars = RowChars(row);
-    int32_t from = std::max(0, col - 1);
-    int32_t to = col + n - 1;
-    if (nChars == nAttrs) {
-        // Characters and attributes in one pass that also looks for fillers,
-        // keeping the old characters for the rare measure of the span.
-        char16_t* cells = rowChars + col;
-        CellAttribute* attrs = RowAttrs(row) + col;
-        char16_t old[kMaxScreenCols];
-        bool fillers = false;
-        for (int32_t k = 0; k < n; ++k) {
-            const char16_t was = cells[k];
-            fillers |= (was == kFillerChar) | (chars[k] == kFillerChar);
-            old[k] = was;
-            cells[k] = chars[k];
-            attrs[k] = attr;
-        }
-        bool edgeMoved = false;
-        if (fillers) {
-            std::memcpy(cells, old, sizeof(char16_t) * n);
-            const int32_t before = SpanWidthUnits(rowChars, cols, from, to);
-            std::memcpy(cells, chars, sizeof(char16_t) * n);
-            edgeMoved = SpanWidthUnits(rowChars, cols, from, to) != before;
-        }
-        const int32_t last = edgeMoved ? cols : to;
-        if (paintNow) {
-            ScreenWindow().DrawRowNow(row, col, std::min(last, cols - 1));
-        } else {
-            ScreenWindow().InvalidateCells(col, last, row, row);
-        }
-        return;
-    }
-    bool fillers = HasFillerEither(rowChars + col, chars, nChars);
-    int32_t before = fillers ? SpanWidthUnits(rowChars, cols, from, to) : 0;
-    if (nChars > 0) std::memcpy(rowChars + col, chars, sizeof(char16_t) * nChars);
-    std::fill_n(RowAttrs(row) + col, nAttrs, attr);
-    bool edgeMoved = fillers && SpanWidthUnits(rowChars, cols, from, to) != before;
-    int32_t last = edgeMoved ? cols : to;
+// Shows that cells col..last of a row changed: invalidated, or painted at once.
+void ReportRowSpan(int32_t row, int32_t col, int32_t last, bool paintNow) {
     if (paintNow) {
-        ScreenWindow().DrawRowNow(row, col, std::min(last, cols - 1));
+        ScreenWindow().DrawRowNow(row, col, std::min(last, S().Cols - 1));
     } else {
         ScreenWindow().InvalidateCells(col, last, row, row);
     }
 }
 
+// WriteRowSpan when a filler stands among the cells before or after the write: the
+// width of the span is measured before and after.
+[[gnu::noinline]] void WriteRowSpanMeasured(int32_t row, int32_t col, const char16_t* chars,
+                                            int32_t nChars, CellAttribute attr, int32_t nAttrs,
+                                            bool paintNow) {
+    const int32_t cols = S().Cols;
+    const size_t rowStart = WindowRowStart(row);
+    char16_t* rowChars = S().Chars.data() + rowStart;
+    const int32_t from = std::max(0, col - 1);
+    const int32_t to = col + std::max(nChars, nAttrs) - 1;
+    const int32_t before = SpanWidthUnits(rowChars, cols, from, to);
+    if (nChars > 0) std::memmove(rowChars + col, chars, sizeof(char16_t) * static_cast<size_t>(nChars));
+    FillUnits(S().Attrs.data() + rowStart + col, nAttrs, attr);
+    const bool edgeMoved = SpanWidthUnits(rowChars, cols, from, to) != before;
+    ReportRowSpan(row, col, edgeMoved ? cols : to, paintNow);
+}
+
+// Writes nChars characters and nAttrs attributes from col on and invalidates them,
+// to the end of the row when the right pixel edge of the span moved.
+[[gnu::always_inline]] inline void WriteRowSpan(int32_t row, int32_t col, const char16_t* chars,
+                                                int32_t nChars, CellAttribute attr,
+                                                int32_t nAttrs, bool paintNow) {
+    const int32_t cols = S().Cols;
+    nChars = std::min(nChars, cols - col);
+    nAttrs = std::min(nAttrs, cols - col);
+    const int32_t n = std::max(nChars, nAttrs);
+    if (n <= 0) return;
+    const size_t rowStart = WindowRowStart(row);
+    char16_t* cells = S().Chars.data() + rowStart + col;
+    // Only a filler among the cells before or after the write can move the span's
+    // right edge.
+    if (HasFillerEither(cells, chars, nChars)) {
+        WriteRowSpanMeasured(row, col, chars, nChars, attr, nAttrs, paintNow);
+        return;
+    }
+    if (nChars > 16) {
+        std::memmove(cells, chars, sizeof(char16_t) * static_cast<size_t>(nChars));
+    } else {
+        for (int32_t k = 0; k < nChars; ++k) cells[k] = chars[k];
+    }
+    FillUnits(S().Attrs.data() + rowStart + col, nAttrs, attr);
+    ReportRowSpan(row, col, col + n - 1, paintNow);
+}
+
 void FillRow(int32_t row, int32_t col, int32_t n, char16_t ch, CellAttribute attr) {
-    std::fill_n(RowChars(row) + col, n, ch);
-    std::fill_n(RowAttrs(row) + col, n, attr);
+    const size_t rowStart = WindowRowStart(row);
+    FillUnits(S().Chars.data() + rowStart + col, n, ch);
+    FillUnits(S().Attrs.data() + rowStart + col, n, attr);
 }
 
 // Puts the storage in buffer-row order so that FirstRow is 0.
@@ -198,8 +221,8 @@ int32_t ClampInt(int32_t v, int32_t lo, int32_t hi) {
 
 }  // namespace
 
-platform::ConsoleWindowPort& ScreenWindow() {
-    return ConsoleScreen.Window ? *ConsoleScreen.Window : headlessWindow;
+platform::ConsoleWindowPort& HeadlessScreenWindow() {
+    return headlessWindow;
 }
 
 void SetScreenWindow(platform::ConsoleWindowPort* window) {
@@ -210,12 +233,6 @@ void ResetConsoleScreen() {
     ConsoleScreen = ConsoleScreenState{};
     SetDefaultPalette();
     AllocateConsoleScreen();
-}
-
-bool ConsoleScreenAllocated() {
-    const auto& s = ConsoleScreen;
-    auto cells = static_cast<size_t>(s.Cols) * static_cast<size_t>(s.Rows);
-    return s.Cols > 0 && s.Rows > 0 && s.Chars.size() == cells && s.Attrs.size() == cells;
 }
 
 bool AllocateConsoleScreen() {
@@ -326,20 +343,20 @@ void PutCells(const uint32_t* cells, int32_t col, int32_t row, int32_t n) {
         return;
     }
     ScreenWindow().RemoveSelection();
-    char16_t* chars = RowChars(row) + col;
-    CellAttribute* attrs = RowAttrs(row) + col;
-    bool fillers = false;
-    for (int32_t i = 0; i < n; ++i)
-        fillers |= (chars[i] == kFillerChar) | (static_cast<char16_t>(cells[i]) == kFillerChar);
+    const size_t rowStart = WindowRowStart(row);
+    char16_t* rowChars = S().Chars.data() + rowStart;
+    char16_t* chars = rowChars + col;
+    CellAttribute* attrs = S().Attrs.data() + rowStart + col;
+    const bool fillers = HasFillerChar(chars, n) || HasFillerCell(cells, n);
     int32_t from = std::max(0, col - 1);
     int32_t before = 0;
-    if (fillers) before = SpanWidthUnits(RowChars(row), S().Cols, from, col + n - 1);
+    if (fillers) before = SpanWidthUnits(rowChars, S().Cols, from, col + n - 1);
     for (int32_t i = 0; i < n; ++i) {
-        chars[i] = static_cast<char16_t>(cells[i]);
-        attrs[i] = static_cast<CellAttribute>(cells[i] >> 16);
+        const uint32_t cell = cells[i];
+        chars[i] = static_cast<char16_t>(cell);
+        attrs[i] = static_cast<CellAttribute>(cell >> 16);
     }
-    bool edgeMoved =
-        fillers && SpanWidthUnits(RowChars(row), S().Cols, from, col + n - 1) != before;
+    bool edgeMoved = fillers && SpanWidthUnits(rowChars, S().Cols, from, col + n - 1) != before;
     ScreenWindow().InvalidateCells(col, edgeMoved ? S().Cols : col + n - 1, row, row);
 }
 
@@ -354,6 +371,11 @@ void PutWindowChars(const char16_t* chars, CellAttribute attr, int32_t n, int32_
         col = 0;
     }
     ScreenWindow().RemoveSelection();
+    WriteRowSpan(row, col, chars, n, attr, n, false);
+}
+
+void WriteWindowChars(const char16_t* chars, CellAttribute attr, int32_t n, int32_t col,
+                      int32_t row) {
     WriteRowSpan(row, col, chars, n, attr, n, false);
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -97,14 +98,52 @@ extern ConsoleScreenState ConsoleScreen;
 
 // Back to the start-up state: 80 x 25 blanks, default palette, the headless window.
 void ResetConsoleScreen();
-// The window to report to; a headless one (that always exists) when none is set.
-platform::ConsoleWindowPort& ScreenWindow();
+// The window that stands in while none is set: it always exists.
+platform::ConsoleWindowPort& HeadlessScreenWindow();
+// The window to report to; the headless one when none is set.
+inline platform::ConsoleWindowPort& ScreenWindow() {
+    return ConsoleScreen.Window ? *ConsoleScreen.Window : HeadlessScreenWindow();
+}
 void SetScreenWindow(platform::ConsoleWindowPort* window);
 
 // The arrays as the window creates and destroys them.
 bool AllocateConsoleScreen();
 void FreeConsoleScreen();
-bool ConsoleScreenAllocated();
+inline bool ConsoleScreenAllocated() {
+    const auto& s = ConsoleScreen;
+    auto cells = static_cast<size_t>(s.Cols) * static_cast<size_t>(s.Rows);
+    return s.Cols > 0 && s.Rows > 0 && s.Chars.size() == cells && s.Attrs.size() == cells;
+}
+
+// Where buffer row `row` (inside the buffer) starts in the arrays.
+inline size_t WindowRowStart(int32_t row) {
+    const int32_t rows = ConsoleScreen.Rows;
+    int32_t first = ConsoleScreen.FirstRow;
+    if (first < 0 || first >= rows) {
+        first %= rows;
+        if (first < 0) first += rows;
+    }
+    const int32_t p = row + first;
+    return static_cast<size_t>(ConsoleScreen.Cols) * static_cast<size_t>(p >= rows ? p - rows : p);
+}
+
+// A filler among n characters; looked at four at a time.
+inline bool HasFillerChar(const char16_t* chars, int32_t n) {
+    constexpr uint64_t kLanes = 0x0001000100010001ULL;
+    constexpr uint64_t kFillers = kLanes * kFillerChar;
+    int32_t k = 0;
+    for (; k + 4 <= n; k += 4) {
+        uint64_t word;
+        std::memcpy(&word, chars + k, sizeof word);
+        word ^= kFillers;
+        // A lane of zero (exact as to whether there is one, whatever the borrows).
+        if (((word - kLanes) & ~word & (kLanes << 15)) != 0) return true;
+    }
+    for (; k < n; ++k) {
+        if (chars[k] == kFillerChar) return true;
+    }
+    return false;
+}
 
 // Address of cell (col, row), 0-based; nullptr outside the buffer.
 char16_t* ScreenCharRow(int32_t col, int32_t row);
@@ -126,6 +165,10 @@ void PutCodePageText(const uint8_t* bytes, CellAttribute attr, int32_t n, int32_
                      uint32_t codePage);
 // The text writer for characters already converted (and already mapped to glyphs).
 void PutWindowChars(const char16_t* chars, CellAttribute attr, int32_t n, int32_t col, int32_t row);
+// What PutWindowChars does once its checks passed and the selection is removed: for
+// writers that did both (0 <= col < Cols, row inside the buffer).
+void WriteWindowChars(const char16_t* chars, CellAttribute attr, int32_t n, int32_t col,
+                      int32_t row);
 void PutCellChar(char16_t ch, CellAttribute attr, int32_t col, int32_t row);
 void FillWindowCells(char16_t ch, CellAttribute attr, int32_t n, int32_t col, int32_t row);
 // Spaces in attr over columns col1..col2 of the window cursor row.

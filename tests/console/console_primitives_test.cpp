@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fake_console_window.h"
+#include "console/code_pages.h"
 #include "console/idle_refresh.h"
 
 #include "common/allocation_counter.h"
@@ -801,6 +802,23 @@ TEST_F(ConsolePrimitivesTest, WritesBeforeTheWindowExistsAreDropped) {
     WriteScreenChar(u'x');
     WriteWideAttr(u"y", 7);
     EXPECT_EQ(TermScreenRing.Cells, ring);
+}
+
+// The ANSI page's characters follow a change of the system pages between writes
+// of the same bytes.
+TEST_F(ConsolePrimitivesTest, WritesFollowTheCodePageInUse) {
+    struct Case {
+        uint32_t ansi;
+        char16_t shown;  // byte 0xC0
+    };
+    const Case cases[] = {{1252, u'\u00C0'}, {1251, u'\u0410'}, {1253, u'\u0390'}, {1252, u'\u00C0'}};
+    for (const Case& c : cases) {
+        platform::BuiltinCodePagesInstance().SetSystemPages(c.ansi, 437);
+        Put(3, 1, "\xC0\xC0");
+        EXPECT_EQ(CellChar(RingCell(3, 2)), c.shown) << c.ansi;
+        EXPECT_EQ(*ScreenCharRow(1, 2), c.shown) << c.ansi;
+    }
+    platform::ResetCodePages();
 }
 
 TEST_F(ConsolePrimitivesTest, WritingMakesNoHeapAllocation) {
