@@ -403,6 +403,9 @@ struct PeekedData {
     uint32_t left = 0;
     uint32_t flushes = 0;
     bool skipNul = false;
+    // The last piece was taken by a text run, which leaves the ring's head
+    // right after it, so at is the head without asking.
+    bool atHead = false;
 };
 
 // The bytes that CommPeekData would give for the byte most likely next, out
@@ -412,21 +415,24 @@ struct PeekedData {
 uint32_t PeekLikely(PeekedData& d, bool skipNul, bool text, uint8_t mask, const uint8_t*& head,
                     bool& stopped) {
     stopped = false;
-    const uint8_t* now = nullptr;
-    uint32_t flushes = 0;
-    const int32_t waiting = connections::connectionLayer.PlainDataHead(now, flushes);
-    if (waiting <= 0) return 0;
-    const auto contiguous = static_cast<uint32_t>(waiting);
-    if (now >= d.at && now < d.at + d.left && flushes == d.flushes && skipNul == d.skipNul) {
-        d.left -= static_cast<uint32_t>(now - d.at);
-        d.at = now;
-        if (d.left > contiguous) d.left = contiguous;
-    } else {
-        bool ignored = false;
-        d.left = connections::CommPeekData(skipNul, connections::ReceiveRing::kCapacity,
-                                           connections::CommDataRange{}, d.at, ignored);
-        d.flushes = flushes;
-        d.skipNul = skipNul;
+    const bool atHead = d.atHead && d.left > 0 && skipNul == d.skipNul;
+    d.atHead = false;
+    if (!atHead) {
+        const uint8_t* now = nullptr;
+        uint32_t flushes = 0;
+        const int32_t waiting = connections::connectionLayer.PlainDataHead(now, flushes);
+        if (waiting <= 0) return 0;
+        if (now >= d.at && now < d.at + d.left && flushes == d.flushes && skipNul == d.skipNul) {
+            d.left -= static_cast<uint32_t>(now - d.at);
+            d.at = now;
+            d.left = std::min(d.left, static_cast<uint32_t>(waiting));
+        } else {
+            bool ignored = false;
+            d.left = connections::CommPeekData(skipNul, connections::ReceiveRing::kCapacity,
+                                               connections::CommDataRange{}, d.at, ignored);
+            d.flushes = flushes;
+            d.skipNul = skipNul;
+        }
     }
     head = d.at;
     if (text) {
@@ -485,6 +491,11 @@ void ReceivePass(bool fastPath) {
             // straight from the ring.
             textDone = expectText && stopped && head[0] >= 0x20 && head[0] <= 0x7E &&
                        PeekedTextRun(head, peeked);
+            if (textDone) {
+                peekedData.at += peeked;
+                peekedData.left -= peeked;
+                peekedData.atHead = true;
+            }
             ahead = std::span<const uint8_t>(head + 1, peeked - 1);
             aheadStopped = stopped;
             // A control sequence the recogniser already knows is taken from
@@ -539,6 +550,7 @@ void ReceivePass(bool fastPath) {
 
         if (endPass || r.ReceiveOverflow || b == 0xFF) break;
         if (fastPath && unchecked > 0) continue;
+        peekedData.atHead = false;
         if (!connections::CommInputReady(0) || Ticks() != startTick ||
             (r.Hooks.KeyPressed && r.Hooks.KeyPressed()))
             break;
