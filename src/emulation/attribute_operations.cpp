@@ -1,5 +1,7 @@
 #include "emulation/attribute_operations.h"
 
+#include <cstring>
+
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
 #include "emulation/term_types.h"
@@ -351,7 +353,10 @@ void SgrAt386(int32_t v) {
     }
 }
 
-void SgrLinux(int32_t v) {
+// One LINUX value. A value that sets the LINUX state leaves the direct
+// attribute to be made from it (LinuxAttr): owed until a value that reads
+// or replaces the direct attribute, or the end of the list.
+void SgrLinux(int32_t v, bool& owed) {
     auto& e = EmulatorState;
     auto setFg = [&e](uint8_t c) { e.LinuxColour = static_cast<uint8_t>((e.LinuxColour & 0xF0) | (c & 0x0F)); };
     switch (v) {
@@ -359,6 +364,7 @@ void SgrLinux(int32_t v) {
             e.SgrReverse = e.SgrBlink = e.SgrBold = e.SgrUnderline = e.SgrDim = false;
             ConsoleLayer.DirectAttr = Entry(0);
             e.LinuxColour = static_cast<uint8_t>(Entry(0) & 0xFF);
+            owed = false;
             return;
         case 1: e.SgrBold = true; break;
         case 2: e.SgrDim = true; break;
@@ -387,12 +393,50 @@ void SgrLinux(int32_t v) {
             } else if (v >= 40 && v <= 47) {
                 e.LinuxColour = static_cast<uint8_t>((e.LinuxColour & 0x0F) | (AnsiToPc[v - 40] << 4));
             } else {
+                if (owed) LinuxAttr();
+                owed = false;
                 SgrCommon(v, 3);
                 return;
             }
             break;
     }
-    LinuxAttr();
+    owed = true;
+}
+
+// The values of a list up to its last given one; absent values past the
+// first do nothing.
+size_t GivenSgrValues(const TermOpParams& p) {
+    static_assert(kTermOpParamCount % 2 == 0);
+    constexpr uint64_t kAbsentPair = uint64_t{kAbsent} * 0x100000001u;
+    size_t n = p.size();
+    for (uint64_t pair; n > 2; n -= 2) {
+        std::memcpy(&pair, &p[n - 2], sizeof pair);
+        if (pair != kAbsentPair) break;
+    }
+    while (n > 1 && p[n - 1] == kAbsent) --n;
+    return n;
+}
+
+// The LINUX list, each value as SgrLinux takes it.
+void SgrLinuxList(const TermOpParams& p) {
+    auto& l = ConsoleLayer;
+    const size_t n = GivenSgrValues(p);
+    bool owed = false;
+    for (size_t i = 0; i < n; ++i) {
+        int32_t v = p[i];
+        if (v == kAbsent) {
+            if (i != 0) continue;
+            v = 0;
+        }
+        if (v > 29 && l.AttrSelection != kDirect) {
+            // Replaces the direct attribute whole.
+            owed = false;
+            l.DirectAttr = console::CurrentAttr();
+            l.AttrSelection = kDirect;
+        }
+        SgrLinux(v, owed);
+    }
+    if (owed) LinuxAttr();
 }
 
 }  // namespace
@@ -454,8 +498,12 @@ void FieldAttributeOp(TermOp op, const TermOpParams& p) {
 }
 
 void SelectGraphicRenditionOp(TermOp, const TermOpParams& p) {
-    auto& l = ConsoleLayer;
     const uint8_t dialect = EmulatorState.SgrDialect;
+    if (dialect == 3) {
+        SgrLinuxList(p);
+        return;
+    }
+    auto& l = ConsoleLayer;
     if (dialect == 1) {
         const bool given = p[1] != kAbsent && p[2] != kAbsent;
         if (p[0] == 2) {
@@ -476,7 +524,8 @@ void SelectGraphicRenditionOp(TermOp, const TermOpParams& p) {
             return;
         }
     }
-    for (size_t i = 0; i < p.size(); ++i) {
+    const size_t n = GivenSgrValues(p);
+    for (size_t i = 0; i < n; ++i) {
         int32_t v = p[i];
         if (v == kAbsent) {
             if (i != 0) continue;
@@ -492,9 +541,6 @@ void SelectGraphicRenditionOp(TermOp, const TermOpParams& p) {
                 break;
             case 2:
                 SgrAt386(v);
-                break;
-            case 3:
-                SgrLinux(v);
                 break;
             default:
                 SgrCommon(v, dialect == 0 ? 0 : 4);

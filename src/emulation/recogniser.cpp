@@ -1,6 +1,7 @@
 #include "emulation/recogniser.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "commands/settings_record.h"
 #include "emulation/recogniser_scan.h"
@@ -42,6 +43,9 @@ struct CompiledEntry {
     int8_t bias;
     uint16_t op;
     bool finalForm;  // may match as prefix, parameters and final byte
+    // ESC [ <final> taking a decimal list with ';' between the numbers, whose
+    // operation takes them as they are (see ReadParameters).
+    bool plainList;
 };
 
 constexpr bool IsDigitOrSeparator(uint8_t b) { return (b >= '0' && b <= '9') || b == ';'; }
@@ -57,6 +61,13 @@ inline bool ReadDecimal(const Bytes& b, size_t length, size_t& p, int64_t& value
         ++p;
     }
     return digits;
+}
+
+// Every parameter set to v, two at a time.
+inline void FillParams(TermOpParams& params, int32_t v) {
+    static_assert(kTermOpParamCount % 2 == 0);
+    const uint64_t pair = uint64_t{static_cast<uint32_t>(v)} * 0x100000001u;
+    for (size_t i = 0; i < kTermOpParamCount; i += 2) std::memcpy(&params[i], &pair, sizeof pair);
 }
 
 struct ListSpan {
@@ -124,6 +135,8 @@ void BuildFastIndex(FastIndex& ix, const TermFamilyTable& family) {
         en.bias = src.Bias;
         en.op = src.Op;
         en.finalForm = (ix.csi && src.Kind != kSeqWhole) || src.Kind == kSeqOpenString;
+        en.plainList = en.kind == kSeqParamList && en.length == 3 && !(en.op >= 58 && en.op <= 61) &&
+                       en.op != 70 && family.ParamSeparator == ';';
     }
     std::fill(std::begin(ix.digitsSpelled), std::end(ix.digitsSpelled), false);
     for (auto& row : ix.digitsEntry) row[0] = row[1] = 0;
@@ -183,20 +196,26 @@ void BuildFastIndex(FastIndex& ix, const TermFamilyTable& family) {
     }
 }
 
-// The family asked for last; the current family is asked for again and again.
-size_t lastFamilySlot = 0;
+// The index asked for last; the current family is asked for again and again.
+constinit FastIndex* lastIndex = nullptr;
 
-FastIndex& IndexFor(const TermFamilyTable& family, bool rebuild) {
-    if (TermFamilies[lastFamilySlot] == &family && familyIndexes[lastFamilySlot].built)
-        return familyIndexes[lastFamilySlot];
+FastIndex& FindIndex(const TermFamilyTable& family, bool rebuild) {
     for (size_t i = 0; i < kTermFamilyCount; ++i) {
         if (TermFamilies[i] != &family) continue;
         if (!familyIndexes[i].built) BuildFastIndex(familyIndexes[i], family);
-        lastFamilySlot = i;
+        lastIndex = &familyIndexes[i];
         return familyIndexes[i];
     }
     if (rebuild || otherIndex.family != &family) BuildFastIndex(otherIndex, family);
+    lastIndex = &otherIndex;
     return otherIndex;
+}
+
+// An index is only ever built for the family it names, and the spare one is
+// rebuilt only when asked to, so the last one answers for its family.
+inline FastIndex& IndexFor(const TermFamilyTable& family, bool rebuild) {
+    if (!rebuild && lastIndex != nullptr && lastIndex->family == &family) return *lastIndex;
+    return FindIndex(family, rebuild);
 }
 
 enum class Outcome : uint8_t { Next, Match, Incomplete };
@@ -705,46 +724,52 @@ bool DecodeRememberedDigitsSequence(const uint8_t* waiting, size_t waitingLength
         return false;
     const auto last = static_cast<uint8_t>(waiting[waitingLength - 1] & mask);
     if (IsIntermediate(last) || !st.CsiFinals.Has(last)) return false;
+    // A remembered entry stands only in a usable index of a CSI family, for a
+    // final byte no entry spells digits or separators for.
     FastIndex& ix = IndexFor(*family, false);
-    if (!ix.usable || !ix.csi || ix.digitsSpelled[last]) return false;
     const uint8_t entry = ix.digitsEntry[last][length > 3 ? 1 : 0];
     if (entry == 0) return false;
     text[0] = kEsc;
     text[1] = '[';
     text[length - 1] = last;
     const CompiledEntry& en = ix.entries[entry];
-    if (en.kind == kSeqParamList && en.length == 3 && !(en.op >= 58 && en.op <= 61) &&
-        en.op != 70 && family->ParamSeparator == ';') {
+    const uint8_t* const from = waiting + 1;
+    const size_t n = length - 3;  // parameter bytes
+    if (en.plainList) {
         // What ReadParameters makes of such a list, read in the same pass
         // that checks it holds only digits and separators and copies it.
-        TermOpParams& out = params;
-        out.fill(static_cast<int32_t>(en.bias));
         const size_t count = std::min<size_t>(en.count, kTermOpParamCount);
+        const auto bias = static_cast<int32_t>(en.bias);
+        TermOpParams& out = params;
+        FillParams(out, bias);
         size_t i = 0;
-        int64_t value = 0;
-        bool digits = false;
-        bool separated = false;
-        for (size_t p = 2; p + 1 < length; ++p) {
-            const auto c = static_cast<uint8_t>(waiting[p - 1] & mask);
-            text[p] = c;
-            if (c >= '0' && c <= '9') {
-                value = std::min<int64_t>(value * 10 + (c - '0'), kTermParamMax);
-                digits = true;
+        uint32_t value = 0;
+        // A number given, or one left empty after a separator (which reads 0).
+        bool given = false;
+        for (size_t k = 0; k < n; ++k) {
+            const auto c = static_cast<uint8_t>(from[k] & mask);
+            text[k + 2] = c;
+            const uint32_t digit = static_cast<uint32_t>(c) - '0';
+            if (digit <= 9) {
+                // Saturates: value stays at most kTermParamMax, so this fits.
+                const uint64_t next = uint64_t{value} * 10 + digit;
+                value = next > uint64_t{kTermParamMax} ? uint32_t{kTermParamMax}
+                                                       : static_cast<uint32_t>(next);
+                given = true;
             } else if (c == ';') {
-                if (i < count && (digits || separated)) out[i] = static_cast<int32_t>(value);
+                if (i < count && given) out[i] = static_cast<int32_t>(value);
                 ++i;
                 value = 0;
-                digits = false;
-                separated = true;
+                given = true;
             } else {
                 return false;
             }
         }
-        if (i < count && (digits || separated)) out[i] = static_cast<int32_t>(value);
+        if (i < count && given) out[i] = static_cast<int32_t>(value);
         op = en.op;
         return true;
     }
-    for (size_t p = 2; p + 1 < length; ++p) text[p] = static_cast<uint8_t>(waiting[p - 1] & mask);
+    for (size_t k = 0; k < n; ++k) text[k + 2] = static_cast<uint8_t>(from[k] & mask);
     const uint8_t* slot = DigitsEntrySlot(ix, text, length);
     if (slot == nullptr || *slot == 0) return false;
     params.fill(0);
