@@ -497,12 +497,10 @@ void FieldAttributeOp(TermOp op, const TermOpParams& p) {
     l.AttrSelection = console::kSelectionInherit;
 }
 
-void SelectGraphicRenditionOp(TermOp, const TermOpParams& p) {
-    const uint8_t dialect = EmulatorState.SgrDialect;
-    if (dialect == 3) {
-        SgrLinuxList(p);
-        return;
-    }
+namespace {
+
+// The other dialects' lists.
+void SgrList(const TermOpParams& p, uint8_t dialect) {
     auto& l = ConsoleLayer;
     if (dialect == 1) {
         const bool given = p[1] != kAbsent && p[2] != kAbsent;
@@ -546,6 +544,17 @@ void SelectGraphicRenditionOp(TermOp, const TermOpParams& p) {
                 SgrCommon(v, dialect == 0 ? 0 : 4);
                 break;
         }
+    }
+}
+
+}  // namespace
+
+void SelectGraphicRenditionOp(TermOp, const TermOpParams& p) {
+    const uint8_t dialect = EmulatorState.SgrDialect;
+    if (dialect == 3) {
+        SgrLinuxList(p);
+    } else {
+        SgrList(p, dialect);
     }
 }
 

@@ -718,14 +718,15 @@ bool DecodeRememberedDigitsSequence(const uint8_t* waiting, size_t waitingLength
     const size_t length = waitingLength + 1;
     // The states in which an ESC means something else than the start of a
     // sequence, or the buffer is read differently, are left to Decode.
-    if (family == nullptr || family->CsiSequences == 0 || st.TwoStepState != 0 || st.C332Mode ||
-        st.GL == 10 || st.GL == 21 || length < 3 || length > kSeqBufferSize ||
-        (waiting[0] & mask) != '[' || family->ControlOps[kEsc] != kTermOpSequence)
+    if (family == nullptr || st.TwoStepState != 0 || st.C332Mode || st.GL == 10 || st.GL == 21 ||
+        length < 3 || length > kSeqBufferSize || (waiting[0] & mask) != '[' ||
+        family->ControlOps[kEsc] != kTermOpSequence)
         return false;
     const auto last = static_cast<uint8_t>(waiting[waitingLength - 1] & mask);
-    if (IsIntermediate(last) || !st.CsiFinals.Has(last)) return false;
-    // A remembered entry stands only in a usable index of a CSI family, for a
-    // final byte no entry spells digits or separators for.
+    if (!st.CsiFinals.Has(last)) return false;
+    // An entry is remembered only in a usable index of a CSI family, for a
+    // final byte (never an intermediate one) that no entry spells digits or
+    // separators for.
     FastIndex& ix = IndexFor(*family, false);
     const uint8_t entry = ix.digitsEntry[last][length > 3 ? 1 : 0];
     if (entry == 0) return false;
