@@ -70,6 +70,14 @@ inline void FillParams(TermOpParams& params, int32_t v) {
     for (size_t i = 0; i < kTermOpParamCount; i += 2) std::memcpy(&params[i], &pair, sizeof pair);
 }
 
+// The decimal number of length digits, capped at the largest parameter.
+uint32_t SaturatedDecimal(const uint8_t* digits, size_t length) {
+    uint64_t value = 0;
+    for (size_t i = 0; i < length; ++i)
+        value = std::min<uint64_t>(value * 10 + (digits[i] - '0'), kTermParamMax);
+    return static_cast<uint32_t>(value);
+}
+
 struct ListSpan {
     uint16_t start;
     uint16_t count;
@@ -740,33 +748,27 @@ bool DecodeRememberedDigitsSequence(const uint8_t* waiting, size_t waitingLength
         // What ReadParameters makes of such a list, read in the same pass
         // that checks it holds only digits and separators and copies it.
         const size_t count = std::min<size_t>(en.count, kTermOpParamCount);
-        const auto bias = static_cast<int32_t>(en.bias);
         TermOpParams& out = params;
-        FillParams(out, bias);
-        size_t i = 0;
-        uint32_t value = 0;
-        // A number given, or one left empty after a separator (which reads 0).
-        bool given = false;
-        for (size_t k = 0; k < n; ++k) {
-            const auto c = static_cast<uint8_t>(from[k] & mask);
-            text[k + 2] = c;
-            const uint32_t digit = static_cast<uint32_t>(c) - '0';
-            if (digit <= 9) {
-                // Saturates: value stays at most kTermParamMax, so this fits.
-                const uint64_t next = uint64_t{value} * 10 + digit;
-                value = next > uint64_t{kTermParamMax} ? uint32_t{kTermParamMax}
-                                                       : static_cast<uint32_t>(next);
-                given = true;
-            } else if (c == ';') {
-                if (i < count && given) out[i] = static_cast<int32_t>(value);
-                ++i;
-                value = 0;
-                given = true;
-            } else {
-                return false;
+        FillParams(out, static_cast<int32_t>(en.bias));
+        uint8_t* const to = text + 2;
+        size_t k = 0;
+        for (size_t i = 0;; ++i, ++k) {
+            const size_t begin = k;
+            uint32_t value = 0;
+            uint8_t c = 0;
+            for (; k < n; ++k) {
+                c = static_cast<uint8_t>(from[k] & mask);
+                to[k] = c;
+                const uint32_t digit = static_cast<uint32_t>(c) - '0';
+                if (digit > 9) break;
+                value = value * 10 + digit;  // exact up to nine digits
             }
+            if (k - begin > 9) value = SaturatedDecimal(to + begin, k - begin);
+            // A number left empty reads as 0 after a separator, else as the bias.
+            if (i < count && (k > begin || i > 0)) out[i] = static_cast<int32_t>(value);
+            if (k == n) break;
+            if (c != ';') return false;
         }
-        if (i < count && given) out[i] = static_cast<int32_t>(value);
         op = en.op;
         return true;
     }

@@ -953,9 +953,29 @@ inline void RunTermOpWithHandOvers(TermOp op, const TermOpParams& params) {
     if (TermOpHandler h = TermOpHandlerFor(op)) h(op, params);
 }
 
+// The codes that only run their handler after recognition: all but the line
+// ends (the quiet line), the form feed and the codes that hand over.
+struct PlainCodeTable {
+    bool Plain[kTermOpCount] = {};
+    constexpr PlainCodeTable() {
+        for (size_t i = 0; i < kTermOpCount; ++i) Plain[i] = true;
+        for (TermOp op : {OpCarriageReturn, OpLineFeed, OpAnsiFormFeed, OpCsiC, OpCsiZ, OpCsiR})
+            Plain[op] = false;
+    }
+};
+constexpr PlainCodeTable kPlainCodes;
+
 // What follows recognition, for a sequence collected in SeqBuffer or taken whole.
 inline void FinishTermOp(TermOp op, const TermOpParams& params) {
     auto& x = TermExecutor;
+    if (op < kTermOpCount && kPlainCodes.Plain[op]) {
+        x.QuietLine = false;
+        x.QuietLineEnd = false;
+        x.Reply.clear();
+        if (TermOpHandler h = TermOpHandlerFor(op)) h(op, params);
+        if (!x.Reply.empty()) SendReply();
+        return;
+    }
     const auto& e = EmulatorState;
     if (op == OpCarriageReturn || op == OpLineFeed) {
         if (x.QuietLine) {
