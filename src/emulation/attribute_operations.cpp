@@ -1,6 +1,11 @@
 #include "emulation/attribute_operations.h"
 
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
@@ -406,15 +411,25 @@ void SgrLinux(int32_t v, bool& owed) {
 // The values of a list up to its last given one; absent values past the
 // first do nothing.
 size_t GivenSgrValues(const TermOpParams& p) {
-    static_assert(kTermOpParamCount % 2 == 0);
-    constexpr uint64_t kAbsentPair = uint64_t{kAbsent} * 0x100000001u;
+    static_assert(kTermOpParamCount == 10);
+#if defined(__SSE2__)
+    // Four values to a compare: one bit for each absent value.
+    const __m128i absent = _mm_set1_epi32(kAbsent);
+    uint64_t pair;
+    std::memcpy(&pair, &p[8], sizeof pair);
+    const auto low = static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(
+        _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&p[0])), absent))));
+    const auto middle = static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(
+        _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&p[4])), absent))));
+    const auto high = static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(
+        _mm_cmpeq_epi32(_mm_cvtsi64_si128(static_cast<int64_t>(pair)), absent))));
+    const uint32_t given = (~(low | middle << 4 | high << 8) & 0x3FF) | 1;
+    return static_cast<size_t>(32 - std::countl_zero(given));
+#else
     size_t n = p.size();
-    for (uint64_t pair; n > 2; n -= 2) {
-        std::memcpy(&pair, &p[n - 2], sizeof pair);
-        if (pair != kAbsentPair) break;
-    }
     while (n > 1 && p[n - 1] == kAbsent) --n;
     return n;
+#endif
 }
 
 // The LINUX list, each value as SgrLinux takes it.
