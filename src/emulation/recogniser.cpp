@@ -63,21 +63,6 @@ inline bool ReadDecimal(const Bytes& b, size_t length, size_t& p, int64_t& value
     return digits;
 }
 
-// Every parameter set to v, two at a time.
-inline void FillParams(TermOpParams& params, int32_t v) {
-    static_assert(kTermOpParamCount % 2 == 0);
-    const uint64_t pair = uint64_t{static_cast<uint32_t>(v)} * 0x100000001u;
-    for (size_t i = 0; i < kTermOpParamCount; i += 2) std::memcpy(&params[i], &pair, sizeof pair);
-}
-
-// The decimal number of length digits, capped at the largest parameter.
-uint32_t SaturatedDecimal(const uint8_t* digits, size_t length) {
-    uint64_t value = 0;
-    for (size_t i = 0; i < length; ++i)
-        value = std::min<uint64_t>(value * 10 + (digits[i] - '0'), kTermParamMax);
-    return static_cast<uint32_t>(value);
-}
-
 struct ListSpan {
     uint16_t start;
     uint16_t count;
@@ -100,7 +85,7 @@ struct FastIndex {
     // entry they match depends only on that byte and on whether parameters
     // are there at all, so it is remembered after the first scan (0: not yet).
     bool digitsSpelled[256];
-    uint8_t digitsEntry[256][2];
+    RememberedDigitsTable digits;
     size_t used;
     uint8_t pool[kListPoolSize];
 };
@@ -147,7 +132,8 @@ void BuildFastIndex(FastIndex& ix, const TermFamilyTable& family) {
                        en.op != 70 && family.ParamSeparator == ';';
     }
     std::fill(std::begin(ix.digitsSpelled), std::end(ix.digitsSpelled), false);
-    for (auto& row : ix.digitsEntry) row[0] = row[1] = 0;
+    ix.digits.Family = &family;
+    for (auto& row : ix.digits.ByFinal) row[0] = row[1] = RememberedDigitsEntry{};
     for (uint32_t i = 1; i <= n; ++i) {
         const CompiledEntry& en = ix.entries[i];
         if (en.length < 3 || en.seq[0] != kEsc || en.seq[1] != '[') continue;
@@ -205,18 +191,24 @@ void BuildFastIndex(FastIndex& ix, const TermFamilyTable& family) {
 }
 
 // The index asked for last; the current family is asked for again and again.
+// RememberedDigits shows its remembered entries.
 constinit FastIndex* lastIndex = nullptr;
+constinit const RememberedDigitsTable noneRemembered{};
+
+FastIndex& UseIndex(FastIndex& ix) {
+    lastIndex = &ix;
+    RememberedDigits = &ix.digits;
+    return ix;
+}
 
 FastIndex& FindIndex(const TermFamilyTable& family, bool rebuild) {
     for (size_t i = 0; i < kTermFamilyCount; ++i) {
         if (TermFamilies[i] != &family) continue;
         if (!familyIndexes[i].built) BuildFastIndex(familyIndexes[i], family);
-        lastIndex = &familyIndexes[i];
-        return familyIndexes[i];
+        return UseIndex(familyIndexes[i]);
     }
     if (rebuild || otherIndex.family != &family) BuildFastIndex(otherIndex, family);
-    lastIndex = &otherIndex;
-    return otherIndex;
+    return UseIndex(otherIndex);
 }
 
 // An index is only ever built for the family it names, and the spare one is
@@ -440,12 +432,22 @@ RecogniseStatus ScanIndexed(const ScanRequest& rq, TermOp& op, TermOpParams& par
 
 // A control sequence of a CSI family that holds only digits and separators
 // between ESC [ and its final byte, whose entry the fast index remembers.
-uint8_t* DigitsEntrySlot(FastIndex& ix, const uint8_t* buf, size_t length) {
+RememberedDigitsEntry* DigitsEntrySlot(FastIndex& ix, const uint8_t* buf, size_t length) {
     const uint8_t last = buf[length - 1];
     if (!ix.usable || !ix.csi || ix.digitsSpelled[last]) return nullptr;
     for (size_t i = 2; i + 1 < length; ++i)
         if (!IsDigitOrSeparator(buf[i])) return nullptr;
-    return &ix.digitsEntry[last][length > 3 ? 1 : 0];
+    return &ix.digits.ByFinal[last][length > 3 ? 1 : 0];
+}
+
+// Remembers entry (0: none) in slot, with what reading a list needs of it.
+void Remember(RememberedDigitsEntry& slot, const FastIndex& ix, uint8_t entry) {
+    const CompiledEntry& en = ix.entries[entry];
+    slot.Entry = entry;
+    slot.PlainList = entry != 0 && en.plainList;
+    slot.Count = static_cast<uint8_t>(std::min<size_t>(en.count, kTermOpParamCount));
+    slot.Bias = en.bias;
+    slot.Op = en.op;
 }
 
 // Entries that an earlier, more general entry would take from them: in the
@@ -672,11 +674,12 @@ RecogniseStatus Decode(TermOp& op, TermOpParams& params, Scan scan) {
         if constexpr (kRemember) {
             if (!st.C332Mode) {
                 FastIndex& ix = IndexFor(*family, false);
-                if (uint8_t* slot = DigitsEntrySlot(ix, buf.data(), buf.size())) {
+                if (RememberedDigitsEntry* slot = DigitsEntrySlot(ix, buf.data(), buf.size())) {
                     const ScanRequest request{family, &st, buf.data(), buf.size(), last, first, true};
-                    if (*slot != 0) return ReadParameters(ix.entries[*slot], request, op, params);
+                    if (slot->Entry != 0)
+                        return ReadParameters(ix.entries[slot->Entry], request, op, params);
                     const RecogniseStatus status = ScanIndexed(request, op, params);
-                    *slot = lastMatchedEntry;
+                    Remember(*slot, ix, lastMatchedEntry);
                     return status;
                 }
             }
@@ -719,65 +722,39 @@ RecogniseStatus ReferenceDecodeHostSequence(TermOp& op, TermOpParams& params) {
     return Decode<false>(op, params, ScanReference);
 }
 
-bool DecodeRememberedDigitsSequence(const uint8_t* waiting, size_t waitingLength, uint8_t mask,
-                                    uint8_t* text, TermOp& op, TermOpParams& params) {
+uint32_t recogniser_detail::SaturatedDecimal(const uint8_t* digits, size_t length) {
+    uint64_t value = 0;
+    for (size_t i = 0; i < length; ++i)
+        value = std::min<uint64_t>(value * 10 + (digits[i] - '0'), kTermParamMax);
+    return static_cast<uint32_t>(value);
+}
+
+constinit const RememberedDigitsTable* RememberedDigits = &noneRemembered;
+
+bool DecodeDigitsSequenceThroughIndex(const uint8_t* waiting, size_t waitingLength, uint8_t mask,
+                                      uint8_t* text, TermOp& op, TermOpParams& params) {
     const EmulatorStateData& st = EmulatorState;
     const TermFamilyTable* family = st.CurrentTermFamily;
     const size_t length = waitingLength + 1;
-    // The states in which an ESC means something else than the start of a
-    // sequence, or the buffer is read differently, are left to Decode.
-    if (family == nullptr || st.TwoStepState != 0 || st.C332Mode || st.GL == 10 || st.GL == 21 ||
-        length < 3 || length > kSeqBufferSize || (waiting[0] & mask) != '[' ||
-        family->ControlOps[kEsc] != kTermOpSequence)
-        return false;
+    if (!recogniser_detail::WholeSequenceReadable(waiting, waitingLength, mask)) return false;
     const auto last = static_cast<uint8_t>(waiting[waitingLength - 1] & mask);
     if (!st.CsiFinals.Has(last)) return false;
-    // An entry is remembered only in a usable index of a CSI family, for a
-    // final byte (never an intermediate one) that no entry spells digits or
-    // separators for.
     FastIndex& ix = IndexFor(*family, false);
-    const uint8_t entry = ix.digitsEntry[last][length > 3 ? 1 : 0];
-    if (entry == 0) return false;
+    const RememberedDigitsEntry& remembered = ix.digits.ByFinal[last][length > 3 ? 1 : 0];
+    if (remembered.Entry == 0) return false;
     text[0] = kEsc;
     text[1] = '[';
     text[length - 1] = last;
-    const CompiledEntry& en = ix.entries[entry];
-    const uint8_t* const from = waiting + 1;
-    const size_t n = length - 3;  // parameter bytes
-    if (en.plainList) {
-        // What ReadParameters makes of such a list, read in the same pass
-        // that checks it holds only digits and separators and copies it.
-        const size_t count = std::min<size_t>(en.count, kTermOpParamCount);
-        TermOpParams& out = params;
-        FillParams(out, static_cast<int32_t>(en.bias));
-        uint8_t* const to = text + 2;
-        size_t k = 0;
-        for (size_t i = 0;; ++i, ++k) {
-            const size_t begin = k;
-            uint32_t value = 0;
-            uint8_t c = 0;
-            for (; k < n; ++k) {
-                c = static_cast<uint8_t>(from[k] & mask);
-                to[k] = c;
-                const uint32_t digit = static_cast<uint32_t>(c) - '0';
-                if (digit > 9) break;
-                value = value * 10 + digit;  // exact up to nine digits
-            }
-            if (k - begin > 9) value = SaturatedDecimal(to + begin, k - begin);
-            // A number left empty reads as 0 after a separator, else as the bias.
-            if (i < count && (k > begin || i > 0)) out[i] = static_cast<int32_t>(value);
-            if (k == n) break;
-            if (c != ';') return false;
-        }
-        op = en.op;
-        return true;
-    }
-    for (size_t k = 0; k < n; ++k) text[k + 2] = static_cast<uint8_t>(from[k] & mask);
-    const uint8_t* slot = DigitsEntrySlot(ix, text, length);
-    if (slot == nullptr || *slot == 0) return false;
+    if (remembered.PlainList)
+        return recogniser_detail::ReadPlainList(waiting + 1, length - 3, mask, remembered, text + 2,
+                                                op, params);
+    for (size_t k = 2; k + 1 < length; ++k) text[k] = static_cast<uint8_t>(waiting[k - 1] & mask);
+    const RememberedDigitsEntry* slot = DigitsEntrySlot(ix, text, length);
+    if (slot == nullptr || slot->Entry == 0) return false;
     params.fill(0);
     const ScanRequest request{family, &st, text, length, last, st.FirstEntryOf(last), true};
-    return ReadParameters(ix.entries[*slot], request, op, params) == RecogniseStatus::Recognised;
+    return ReadParameters(ix.entries[slot->Entry], request, op, params) ==
+           RecogniseStatus::Recognised;
 }
 
 void BuildRecogniserIndexes() {
