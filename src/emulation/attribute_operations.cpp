@@ -433,7 +433,7 @@ size_t GivenSgrValues(const TermOpParams& p) {
 }
 
 // The LINUX list, each value as SgrLinux takes it.
-void SgrLinuxList(const TermOpParams& p) {
+[[gnu::noinline]] void SgrLinuxList(const TermOpParams& p) {
     auto& l = ConsoleLayer;
     const size_t n = GivenSgrValues(p);
     bool owed = false;
@@ -515,7 +515,7 @@ void FieldAttributeOp(TermOp op, const TermOpParams& p) {
 namespace {
 
 // The other dialects' lists.
-void SgrList(const TermOpParams& p, uint8_t dialect) {
+[[gnu::noinline]] void SgrList(const TermOpParams& p, uint8_t dialect) {
     auto& l = ConsoleLayer;
     if (dialect == 1) {
         const bool given = p[1] != kAbsent && p[2] != kAbsent;
