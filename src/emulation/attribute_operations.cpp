@@ -421,8 +421,8 @@ size_t GivenSgrValues(const TermOpParams& p) {
         _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&p[0])), absent))));
     const auto middle = static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(
         _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&p[4])), absent))));
-    const auto high = static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(
-        _mm_cmpeq_epi32(_mm_cvtsi64_si128(static_cast<int64_t>(pair)), absent))));
+    const auto high = static_cast<uint32_t>(_mm_movemask_ps(
+        _mm_castsi128_ps(_mm_cmpeq_epi32(_mm_cvtsi64_si128(static_cast<int64_t>(pair)), absent))));
     const uint32_t given = (~(low | middle << 4 | high << 8) & 0x3FF) | 1;
     return static_cast<size_t>(32 - std::countl_zero(given));
 #else

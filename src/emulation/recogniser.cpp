@@ -128,8 +128,8 @@ void BuildFastIndex(FastIndex& ix, const TermFamilyTable& family) {
         en.bias = src.Bias;
         en.op = src.Op;
         en.finalForm = (ix.csi && src.Kind != kSeqWhole) || src.Kind == kSeqOpenString;
-        en.plainList = en.kind == kSeqParamList && en.length == 3 && !(en.op >= 58 && en.op <= 61) &&
-                       en.op != 70 && family.ParamSeparator == ';';
+        en.plainList = en.kind == kSeqParamList && en.length == 3 &&
+                       !(en.op >= 58 && en.op <= 61) && en.op != 70 && family.ParamSeparator == ';';
     }
     std::fill(std::begin(ix.digitsSpelled), std::end(ix.digitsSpelled), false);
     ix.digits.Family = &family;

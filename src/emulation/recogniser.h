@@ -71,7 +71,7 @@ struct RememberedDigitsEntry {
     uint8_t Count = 0;       // parameters a plain list fills
     int8_t Bias = 0;         // a parameter not given
     TermOp Op = 0;
-    uint16_t Spare = 0;      // keeps the entries eight bytes apart
+    uint16_t Spare = 0;  // keeps the entries eight bytes apart
 };
 struct RememberedDigitsTable {
     const TermFamilyTable* Family = nullptr;
@@ -97,8 +97,8 @@ uint32_t SaturatedDecimal(const uint8_t* digits, size_t length);
 // would, copying them (ANDed with mask) to text; false when a byte is
 // neither a digit nor ';'.
 [[gnu::always_inline]] inline bool ReadPlainList(const uint8_t* from, size_t n, uint8_t mask,
-                          const RememberedDigitsEntry& entry, uint8_t* text, TermOp& op,
-                          TermOpParams& params) {
+                                                 const RememberedDigitsEntry& entry, uint8_t* text,
+                                                 TermOp& op, TermOpParams& params) {
     const size_t count = entry.Count;
     FillParams(params, entry.Bias);
     size_t k = 0;
@@ -150,9 +150,11 @@ bool DecodeDigitsSequenceThroughIndex(const uint8_t* waiting, size_t waitingLeng
 // has already matched such a sequence with that final byte; false, with
 // nothing changed but params and text, when DecodeHostSequence has to look
 // at it.
-[[gnu::always_inline]] inline bool DecodeRememberedDigitsSequence(const uint8_t* waiting, size_t waitingLength,
-                                           uint8_t mask, uint8_t* text, TermOp& op,
-                                           TermOpParams& params) {
+[[gnu::always_inline]] inline bool DecodeRememberedDigitsSequence(const uint8_t* waiting,
+                                                                  size_t waitingLength,
+                                                                  uint8_t mask, uint8_t* text,
+                                                                  TermOp& op,
+                                                                  TermOpParams& params) {
     const RememberedDigitsTable& table = *RememberedDigits;
     if (table.Family != EmulatorState.CurrentTermFamily)
         return DecodeDigitsSequenceThroughIndex(waiting, waitingLength, mask, text, op, params);

@@ -114,12 +114,12 @@ TEST(AttributeOperations, ListActsAsItsValuesInTurn) {
             for (int32_t v : values) apply({v});
         }
         const auto& e = EmulatorState;
-        return Outcome{ConsoleLayer.AttrSelection, ConsoleLayer.DirectAttr, e.LinuxColour,
-                       e.SgrBold | e.SgrDim << 1 | e.SgrUnderline << 2 | e.SgrBlink << 3 |
-                           e.SgrReverse << 4};
+        return Outcome{
+            ConsoleLayer.AttrSelection, ConsoleLayer.DirectAttr, e.LinuxColour,
+            e.SgrBold | e.SgrDim << 1 | e.SgrUnderline << 2 | e.SgrBlink << 3 | e.SgrReverse << 4};
     };
-    static constexpr int32_t kValues[] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  10, 11, 21, 22,
-                                          24, 25, 27, 28, 31, 36, 38, 39, 42, 47, 49, 92, 100, 104};
+    static constexpr int32_t kValues[] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  10, 11, 21,  22, 24,
+                                          25, 27, 28, 31, 36, 38, 39, 42, 47, 49, 92, 100, 104};
     uint32_t seed = 12345;
     auto next = [&seed] {
         seed = seed * 1103515245u + 12345u;
