@@ -1,5 +1,12 @@
 #include "emulation/attribute_operations.h"
 
+#include <bit>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
 #include "emulation/term_types.h"
@@ -351,7 +358,10 @@ void SgrAt386(int32_t v) {
     }
 }
 
-void SgrLinux(int32_t v) {
+// One LINUX value. A value that sets the LINUX state leaves the direct
+// attribute to be made from it (LinuxAttr): owed until a value that reads
+// or replaces the direct attribute, or the end of the list.
+void SgrLinux(int32_t v, bool& owed) {
     auto& e = EmulatorState;
     auto setFg = [&e](uint8_t c) { e.LinuxColour = static_cast<uint8_t>((e.LinuxColour & 0xF0) | (c & 0x0F)); };
     switch (v) {
@@ -359,6 +369,7 @@ void SgrLinux(int32_t v) {
             e.SgrReverse = e.SgrBlink = e.SgrBold = e.SgrUnderline = e.SgrDim = false;
             ConsoleLayer.DirectAttr = Entry(0);
             e.LinuxColour = static_cast<uint8_t>(Entry(0) & 0xFF);
+            owed = false;
             return;
         case 1: e.SgrBold = true; break;
         case 2: e.SgrDim = true; break;
@@ -387,12 +398,60 @@ void SgrLinux(int32_t v) {
             } else if (v >= 40 && v <= 47) {
                 e.LinuxColour = static_cast<uint8_t>((e.LinuxColour & 0x0F) | (AnsiToPc[v - 40] << 4));
             } else {
+                if (owed) LinuxAttr();
+                owed = false;
                 SgrCommon(v, 3);
                 return;
             }
             break;
     }
-    LinuxAttr();
+    owed = true;
+}
+
+// The values of a list up to its last given one; absent values past the
+// first do nothing.
+size_t GivenSgrValues(const TermOpParams& p) {
+    static_assert(kTermOpParamCount == 10);
+#if defined(__SSE2__)
+    // Four values to a compare: one bit for each absent value.
+    const __m128i absent = _mm_set1_epi32(kAbsent);
+    uint64_t pair;
+    std::memcpy(&pair, &p[8], sizeof pair);
+    const auto low = static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(
+        _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&p[0])), absent))));
+    const auto middle = static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(
+        _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&p[4])), absent))));
+    const auto high = static_cast<uint32_t>(_mm_movemask_ps(
+        _mm_castsi128_ps(_mm_cmpeq_epi32(_mm_cvtsi64_si128(static_cast<int64_t>(pair)), absent))));
+    const uint32_t given = (~(low | middle << 4 | high << 8) & 0x3FF) | 1;
+    return static_cast<size_t>(32 - std::countl_zero(given));
+#else
+    size_t n = p.size();
+    while (n > 1 && p[n - 1] == kAbsent) --n;
+    return n;
+#endif
+}
+
+// The LINUX list, each value as SgrLinux takes it.
+[[gnu::noinline]] void SgrLinuxList(const TermOpParams& p) {
+    auto& l = ConsoleLayer;
+    const size_t n = GivenSgrValues(p);
+    bool owed = false;
+    for (size_t i = 0; i < n; ++i) {
+        int32_t v = p[i];
+        if (v == kAbsent) {
+            if (i != 0) continue;
+            v = 0;
+        }
+        if (v > 29 && l.AttrSelection != kDirect) {
+            // Replaces the direct attribute whole.
+            owed = false;
+            l.DirectAttr = console::CurrentAttr();
+            l.AttrSelection = kDirect;
+        }
+        SgrLinux(v, owed);
+    }
+    if (owed) LinuxAttr();
 }
 
 }  // namespace
@@ -453,9 +512,11 @@ void FieldAttributeOp(TermOp op, const TermOpParams& p) {
     l.AttrSelection = console::kSelectionInherit;
 }
 
-void SelectGraphicRenditionOp(TermOp, const TermOpParams& p) {
+namespace {
+
+// The other dialects' lists.
+[[gnu::noinline]] void SgrList(const TermOpParams& p, uint8_t dialect) {
     auto& l = ConsoleLayer;
-    const uint8_t dialect = EmulatorState.SgrDialect;
     if (dialect == 1) {
         const bool given = p[1] != kAbsent && p[2] != kAbsent;
         if (p[0] == 2) {
@@ -476,7 +537,8 @@ void SelectGraphicRenditionOp(TermOp, const TermOpParams& p) {
             return;
         }
     }
-    for (size_t i = 0; i < p.size(); ++i) {
+    const size_t n = GivenSgrValues(p);
+    for (size_t i = 0; i < n; ++i) {
         int32_t v = p[i];
         if (v == kAbsent) {
             if (i != 0) continue;
@@ -493,13 +555,21 @@ void SelectGraphicRenditionOp(TermOp, const TermOpParams& p) {
             case 2:
                 SgrAt386(v);
                 break;
-            case 3:
-                SgrLinux(v);
-                break;
             default:
                 SgrCommon(v, dialect == 0 ? 0 : 4);
                 break;
         }
+    }
+}
+
+}  // namespace
+
+void SelectGraphicRenditionOp(TermOp, const TermOpParams& p) {
+    const uint8_t dialect = EmulatorState.SgrDialect;
+    if (dialect == 3) {
+        SgrLinuxList(p);
+    } else {
+        SgrList(p, dialect);
     }
 }
 

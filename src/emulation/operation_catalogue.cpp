@@ -333,24 +333,17 @@ const char* const kTermOpNames[kTermOpCount] = {
     "HostStatusLineEnd",
 };
 
-// Registered handlers; an empty slot runs the built-in one, so the table is
-// usable before any unit registers and needs no start-up order.
-struct OperationCatalogueData {
-    TermOpHandler Registered[kTermOpCount] = {};
-};
-OperationCatalogueData OperationCatalogue;
-
 }  // namespace
+
+namespace catalogue_detail {
+OperationCatalogueData OperationCatalogue;
+}  // namespace catalogue_detail
+
+using catalogue_detail::OperationCatalogue;
 
 void RegisterTermOp(TermOp op, TermOpHandler handler) {
     if (op >= kTermOpCount || handler == nullptr) return;
     OperationCatalogue.Registered[op] = handler;
-}
-
-TermOpHandler TermOpHandlerFor(TermOp op) {
-    if (op >= kTermOpCount) return nullptr;
-    TermOpHandler h = OperationCatalogue.Registered[op];
-    return h != nullptr ? h : BuiltInTermOpHandler(op);
 }
 
 void ResetTermOpHandlers() { OperationCatalogue = {}; }

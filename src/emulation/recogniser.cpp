@@ -1,6 +1,7 @@
 #include "emulation/recogniser.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "commands/settings_record.h"
 #include "emulation/recogniser_scan.h"
@@ -42,6 +43,9 @@ struct CompiledEntry {
     int8_t bias;
     uint16_t op;
     bool finalForm;  // may match as prefix, parameters and final byte
+    // ESC [ <final> taking a decimal list with ';' between the numbers, whose
+    // operation takes them as they are (see ReadParameters).
+    bool plainList;
 };
 
 constexpr bool IsDigitOrSeparator(uint8_t b) { return (b >= '0' && b <= '9') || b == ';'; }
@@ -81,7 +85,7 @@ struct FastIndex {
     // entry they match depends only on that byte and on whether parameters
     // are there at all, so it is remembered after the first scan (0: not yet).
     bool digitsSpelled[256];
-    uint8_t digitsEntry[256][2];
+    RememberedDigitsTable digits;
     size_t used;
     uint8_t pool[kListPoolSize];
 };
@@ -124,9 +128,12 @@ void BuildFastIndex(FastIndex& ix, const TermFamilyTable& family) {
         en.bias = src.Bias;
         en.op = src.Op;
         en.finalForm = (ix.csi && src.Kind != kSeqWhole) || src.Kind == kSeqOpenString;
+        en.plainList = en.kind == kSeqParamList && en.length == 3 &&
+                       !(en.op >= 58 && en.op <= 61) && en.op != 70 && family.ParamSeparator == ';';
     }
     std::fill(std::begin(ix.digitsSpelled), std::end(ix.digitsSpelled), false);
-    for (auto& row : ix.digitsEntry) row[0] = row[1] = 0;
+    ix.digits.Family = &family;
+    for (auto& row : ix.digits.ByFinal) row[0] = row[1] = RememberedDigitsEntry{};
     for (uint32_t i = 1; i <= n; ++i) {
         const CompiledEntry& en = ix.entries[i];
         if (en.length < 3 || en.seq[0] != kEsc || en.seq[1] != '[') continue;
@@ -183,20 +190,32 @@ void BuildFastIndex(FastIndex& ix, const TermFamilyTable& family) {
     }
 }
 
-// The family asked for last; the current family is asked for again and again.
-size_t lastFamilySlot = 0;
+// The index asked for last; the current family is asked for again and again.
+// RememberedDigits shows its remembered entries.
+constinit FastIndex* lastIndex = nullptr;
+constinit const RememberedDigitsTable noneRemembered{};
 
-FastIndex& IndexFor(const TermFamilyTable& family, bool rebuild) {
-    if (TermFamilies[lastFamilySlot] == &family && familyIndexes[lastFamilySlot].built)
-        return familyIndexes[lastFamilySlot];
+FastIndex& UseIndex(FastIndex& ix) {
+    lastIndex = &ix;
+    RememberedDigits = &ix.digits;
+    return ix;
+}
+
+FastIndex& FindIndex(const TermFamilyTable& family, bool rebuild) {
     for (size_t i = 0; i < kTermFamilyCount; ++i) {
         if (TermFamilies[i] != &family) continue;
         if (!familyIndexes[i].built) BuildFastIndex(familyIndexes[i], family);
-        lastFamilySlot = i;
-        return familyIndexes[i];
+        return UseIndex(familyIndexes[i]);
     }
     if (rebuild || otherIndex.family != &family) BuildFastIndex(otherIndex, family);
-    return otherIndex;
+    return UseIndex(otherIndex);
+}
+
+// An index is only ever built for the family it names, and the spare one is
+// rebuilt only when asked to, so the last one answers for its family.
+inline FastIndex& IndexFor(const TermFamilyTable& family, bool rebuild) {
+    if (!rebuild && lastIndex != nullptr && lastIndex->family == &family) return *lastIndex;
+    return FindIndex(family, rebuild);
 }
 
 enum class Outcome : uint8_t { Next, Match, Incomplete };
@@ -413,12 +432,22 @@ RecogniseStatus ScanIndexed(const ScanRequest& rq, TermOp& op, TermOpParams& par
 
 // A control sequence of a CSI family that holds only digits and separators
 // between ESC [ and its final byte, whose entry the fast index remembers.
-uint8_t* DigitsEntrySlot(FastIndex& ix, const uint8_t* buf, size_t length) {
+RememberedDigitsEntry* DigitsEntrySlot(FastIndex& ix, const uint8_t* buf, size_t length) {
     const uint8_t last = buf[length - 1];
     if (!ix.usable || !ix.csi || ix.digitsSpelled[last]) return nullptr;
     for (size_t i = 2; i + 1 < length; ++i)
         if (!IsDigitOrSeparator(buf[i])) return nullptr;
-    return &ix.digitsEntry[last][length > 3 ? 1 : 0];
+    return &ix.digits.ByFinal[last][length > 3 ? 1 : 0];
+}
+
+// Remembers entry (0: none) in slot, with what reading a list needs of it.
+void Remember(RememberedDigitsEntry& slot, const FastIndex& ix, uint8_t entry) {
+    const CompiledEntry& en = ix.entries[entry];
+    slot.Entry = entry;
+    slot.PlainList = entry != 0 && en.plainList;
+    slot.Count = static_cast<uint8_t>(std::min<size_t>(en.count, kTermOpParamCount));
+    slot.Bias = en.bias;
+    slot.Op = en.op;
 }
 
 // Entries that an earlier, more general entry would take from them: in the
@@ -645,11 +674,12 @@ RecogniseStatus Decode(TermOp& op, TermOpParams& params, Scan scan) {
         if constexpr (kRemember) {
             if (!st.C332Mode) {
                 FastIndex& ix = IndexFor(*family, false);
-                if (uint8_t* slot = DigitsEntrySlot(ix, buf.data(), buf.size())) {
+                if (RememberedDigitsEntry* slot = DigitsEntrySlot(ix, buf.data(), buf.size())) {
                     const ScanRequest request{family, &st, buf.data(), buf.size(), last, first, true};
-                    if (*slot != 0) return ReadParameters(ix.entries[*slot], request, op, params);
+                    if (slot->Entry != 0)
+                        return ReadParameters(ix.entries[slot->Entry], request, op, params);
                     const RecogniseStatus status = ScanIndexed(request, op, params);
-                    *slot = lastMatchedEntry;
+                    Remember(*slot, ix, lastMatchedEntry);
                     return status;
                 }
             }
@@ -692,64 +722,39 @@ RecogniseStatus ReferenceDecodeHostSequence(TermOp& op, TermOpParams& params) {
     return Decode<false>(op, params, ScanReference);
 }
 
-bool DecodeRememberedDigitsSequence(const uint8_t* waiting, size_t waitingLength, uint8_t mask,
-                                    uint8_t* text, TermOp& op, TermOpParams& params) {
+uint32_t recogniser_detail::SaturatedDecimal(const uint8_t* digits, size_t length) {
+    uint64_t value = 0;
+    for (size_t i = 0; i < length; ++i)
+        value = std::min<uint64_t>(value * 10 + (digits[i] - '0'), kTermParamMax);
+    return static_cast<uint32_t>(value);
+}
+
+constinit const RememberedDigitsTable* RememberedDigits = &noneRemembered;
+
+bool DecodeDigitsSequenceThroughIndex(const uint8_t* waiting, size_t waitingLength, uint8_t mask,
+                                      uint8_t* text, TermOp& op, TermOpParams& params) {
     const EmulatorStateData& st = EmulatorState;
     const TermFamilyTable* family = st.CurrentTermFamily;
     const size_t length = waitingLength + 1;
-    // The states in which an ESC means something else than the start of a
-    // sequence, or the buffer is read differently, are left to Decode.
-    if (family == nullptr || family->CsiSequences == 0 || st.TwoStepState != 0 || st.C332Mode ||
-        st.GL == 10 || st.GL == 21 || length < 3 || length > kSeqBufferSize ||
-        (waiting[0] & mask) != '[' || family->ControlOps[kEsc] != kTermOpSequence)
-        return false;
+    if (!recogniser_detail::WholeSequenceReadable(waiting, waitingLength, mask)) return false;
     const auto last = static_cast<uint8_t>(waiting[waitingLength - 1] & mask);
-    if (IsIntermediate(last) || !st.CsiFinals.Has(last)) return false;
+    if (!st.CsiFinals.Has(last)) return false;
     FastIndex& ix = IndexFor(*family, false);
-    if (!ix.usable || !ix.csi || ix.digitsSpelled[last]) return false;
-    const uint8_t entry = ix.digitsEntry[last][length > 3 ? 1 : 0];
-    if (entry == 0) return false;
+    const RememberedDigitsEntry& remembered = ix.digits.ByFinal[last][length > 3 ? 1 : 0];
+    if (remembered.Entry == 0) return false;
     text[0] = kEsc;
     text[1] = '[';
     text[length - 1] = last;
-    const CompiledEntry& en = ix.entries[entry];
-    if (en.kind == kSeqParamList && en.length == 3 && !(en.op >= 58 && en.op <= 61) &&
-        en.op != 70 && family->ParamSeparator == ';') {
-        // What ReadParameters makes of such a list, read in the same pass
-        // that checks it holds only digits and separators and copies it.
-        TermOpParams& out = params;
-        out.fill(static_cast<int32_t>(en.bias));
-        const size_t count = std::min<size_t>(en.count, kTermOpParamCount);
-        size_t i = 0;
-        int64_t value = 0;
-        bool digits = false;
-        bool separated = false;
-        for (size_t p = 2; p + 1 < length; ++p) {
-            const auto c = static_cast<uint8_t>(waiting[p - 1] & mask);
-            text[p] = c;
-            if (c >= '0' && c <= '9') {
-                value = std::min<int64_t>(value * 10 + (c - '0'), kTermParamMax);
-                digits = true;
-            } else if (c == ';') {
-                if (i < count && (digits || separated)) out[i] = static_cast<int32_t>(value);
-                ++i;
-                value = 0;
-                digits = false;
-                separated = true;
-            } else {
-                return false;
-            }
-        }
-        if (i < count && (digits || separated)) out[i] = static_cast<int32_t>(value);
-        op = en.op;
-        return true;
-    }
-    for (size_t p = 2; p + 1 < length; ++p) text[p] = static_cast<uint8_t>(waiting[p - 1] & mask);
-    const uint8_t* slot = DigitsEntrySlot(ix, text, length);
-    if (slot == nullptr || *slot == 0) return false;
+    if (remembered.PlainList)
+        return recogniser_detail::ReadPlainList(waiting + 1, length - 3, mask, remembered, text + 2,
+                                                op, params);
+    for (size_t k = 2; k + 1 < length; ++k) text[k] = static_cast<uint8_t>(waiting[k - 1] & mask);
+    const RememberedDigitsEntry* slot = DigitsEntrySlot(ix, text, length);
+    if (slot == nullptr || slot->Entry == 0) return false;
     params.fill(0);
     const ScanRequest request{family, &st, text, length, last, st.FirstEntryOf(last), true};
-    return ReadParameters(ix.entries[*slot], request, op, params) == RecogniseStatus::Recognised;
+    return ReadParameters(ix.entries[slot->Entry], request, op, params) ==
+           RecogniseStatus::Recognised;
 }
 
 void BuildRecogniserIndexes() {

@@ -72,8 +72,13 @@ uint8_t Intermediate() {
     return s.size() >= 2 ? static_cast<uint8_t>(s[s.size() - 2]) : 0;
 }
 
-void Goto(int64_t row, int64_t col) {
+// Goto, inline where hosts move the cursor most: the cursor position.
+[[gnu::always_inline]] inline void GotoInline(int64_t row, int64_t col) {
     console::GotoRowCol(Clamp64(row, 1, Rows()), Clamp64(col, 1, Cols()));
+}
+
+void Goto(int64_t row, int64_t col) {
+    GotoInline(row, col);
 }
 
 bool PushToScrollBack() {
@@ -237,7 +242,7 @@ void CursorPositionOp(TermOp, const TermOpParams& p) {
     const int32_t col = Clamp64(p[1], 1, commands::Settings.ScreenColumns);
     int64_t row = std::max<int64_t>(1, p[0]);
     if (ScreenOperations.OriginMode) row = std::min<int64_t>(row + l.TopMargin - 1, l.BottomMargin);
-    Goto(row, col);
+    GotoInline(row, col);
     SkipProtectedWhenActive();
 }
 

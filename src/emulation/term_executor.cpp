@@ -926,13 +926,11 @@ void UseCommRecogniserSource() {
     SetRecogniserSource(&CommSource);
 }
 
-bool SevenBitReading() {
-    const auto* family = EmulatorState.CurrentTermFamily;
-    return !(family != nullptr && family->EightBit != 0 && !EmulatorState.C332Mode);
-}
+namespace {
 
-void RunTermOp(TermOp op, const TermOpParams& params) {
-    // Hand-overs to another code; none of the targets hands over again.
+// Runs one operation, with the hand-overs from one code to another; none of
+// the targets hands over again.
+inline void RunTermOpWithHandOvers(TermOp op, const TermOpParams& params) {
     switch (op) {
         case OpCsiC:
             if (EmulatorState.EmulationFamily == 0) op = OpDeviceAttributesReply;
@@ -953,6 +951,57 @@ void RunTermOp(TermOp op, const TermOpParams& params) {
             break;
     }
     if (TermOpHandler h = TermOpHandlerFor(op)) h(op, params);
+}
+
+// The codes that only run their handler after recognition: all but the line
+// ends (the quiet line), the form feed and the codes that hand over.
+struct PlainCodeTable {
+    bool Plain[kTermOpCount] = {};
+    constexpr PlainCodeTable() {
+        for (size_t i = 0; i < kTermOpCount; ++i) Plain[i] = true;
+        for (TermOp op : {OpCarriageReturn, OpLineFeed, OpAnsiFormFeed, OpCsiC, OpCsiZ, OpCsiR})
+            Plain[op] = false;
+    }
+};
+constexpr PlainCodeTable kPlainCodes;
+
+// What follows recognition, for a sequence collected in SeqBuffer or taken whole.
+inline void FinishTermOp(TermOp op, const TermOpParams& params) {
+    auto& x = TermExecutor;
+    if (op < kTermOpCount && kPlainCodes.Plain[op]) {
+        x.QuietLine = false;
+        x.QuietLineEnd = false;
+        x.Reply.clear();
+        if (TermOpHandler h = TermOpHandlerFor(op)) h(op, params);
+        if (!x.Reply.empty()) SendReply();
+        return;
+    }
+    const auto& e = EmulatorState;
+    if (op == OpCarriageReturn || op == OpLineFeed) {
+        if (x.QuietLine) {
+            x.QuietLine = false;
+            x.QuietLineEnd = true;
+        }
+        if (x.QuietLineEnd) op = kTermOpIgnore;
+    } else {
+        x.QuietLine = false;
+        x.QuietLineEnd = false;
+    }
+
+    if (op == OpAnsiFormFeed) {
+        const uint8_t family = e.EmulationFamily;
+        op = (family == 0 || family == 4) ? OpLineFeed : OpClearScreen;
+    }
+
+    x.Reply.clear();
+    RunTermOpWithHandOvers(op, params);
+    if (!x.Reply.empty()) SendReply();
+}
+
+}  // namespace
+
+void RunTermOp(TermOp op, const TermOpParams& params) {
+    RunTermOpWithHandOvers(op, params);
 }
 
 // After ESC: a control sequence of a CSI family that waits whole as plain
@@ -1017,10 +1066,6 @@ void MultibyteCharactersShown(const uint8_t* lastBytes, size_t length) {
     x.QuietLineEnd = false;
     x.Reply.clear();
 }
-
-namespace {
-void FinishTermOp(TermOp op, const TermOpParams& params);
-}  // namespace
 
 void ExecuteTermOp(uint8_t byte) { ExecuteTermOp(byte, {}, false); }
 
@@ -1111,34 +1156,5 @@ bool ExecuteWholeControlSequence(std::span<const uint8_t> waiting, bool escWaiti
     FinishTermOp(op, params);
     return true;
 }
-
-namespace {
-
-// What follows recognition, for a sequence collected in SeqBuffer or taken whole.
-void FinishTermOp(TermOp op, const TermOpParams& params) {
-    auto& x = TermExecutor;
-    const auto& e = EmulatorState;
-    if (op == OpCarriageReturn || op == OpLineFeed) {
-        if (x.QuietLine) {
-            x.QuietLine = false;
-            x.QuietLineEnd = true;
-        }
-        if (x.QuietLineEnd) op = kTermOpIgnore;
-    } else {
-        x.QuietLine = false;
-        x.QuietLineEnd = false;
-    }
-
-    if (op == OpAnsiFormFeed) {
-        const uint8_t family = e.EmulationFamily;
-        op = (family == 0 || family == 4) ? OpLineFeed : OpClearScreen;
-    }
-
-    x.Reply.clear();
-    RunTermOp(op, params);
-    SendReply();
-}
-
-}  // namespace
 
 }  // namespace emulation

@@ -9,6 +9,7 @@
 #include "emulation/family_tables.h"
 #include "emulation/operation_catalogue.h"
 #include "emulation/recogniser.h"
+#include "emulation/term_types.h"
 
 namespace emulation {
 
@@ -82,6 +83,9 @@ const char* PendingUnitOf(TermOp op);
 void UseCommRecogniserSource();
 
 // 7-bit reading: unless the family reads eight bits outside C332 mode.
-bool SevenBitReading();
+inline bool SevenBitReading() {
+    const TermFamilyTable* family = EmulatorState.CurrentTermFamily;
+    return !(family != nullptr && family->EightBit != 0 && !EmulatorState.C332Mode);
+}
 
 }  // namespace emulation

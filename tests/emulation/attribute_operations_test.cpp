@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "host_screen_feeder.h"
 
@@ -83,6 +84,57 @@ TEST(AttributeOperations, EachDialectsRendition) {
         if (c.selection >= 0) EXPECT_EQ(ConsoleLayer.AttrSelection, c.selection);
         if (c.direct >= 0) EXPECT_EQ(ConsoleLayer.DirectAttr, c.direct);
         if (c.entry0 >= 0) EXPECT_EQ(ConsoleLayer.AttrColorMap[0], c.entry0);
+    }
+}
+
+// A list does what its values do one after another, whatever the dialect
+// leaves to be worked out once at the end of the list.
+TEST(AttributeOperations, ListActsAsItsValuesInTurn) {
+    struct Outcome {
+        int selection, direct, colour, flags;
+        bool operator==(const Outcome&) const = default;
+    };
+    auto run = [](const char* type, int startSelection, const std::vector<int32_t>& values,
+                  bool whole) {
+        HostScreen screen(type);
+        ConsoleLayer.AttrColorMap[0] = 0x07;
+        ConsoleLayer.AttrColorMap[4] = 0x70;
+        ConsoleLayer.AttrSelection = static_cast<uint8_t>(startSelection);
+        ConsoleLayer.DirectAttr = 0x1E;
+        EmulatorState.LinuxColour = 0x07;
+        auto apply = [](const std::vector<int32_t>& list) {
+            TermOpParams p;
+            p.fill(127);
+            for (size_t i = 0; i < list.size(); ++i) p[i] = list[i];
+            SelectGraphicRenditionOp(62, p);
+        };
+        if (whole) {
+            apply(values);
+        } else {
+            for (int32_t v : values) apply({v});
+        }
+        const auto& e = EmulatorState;
+        return Outcome{
+            ConsoleLayer.AttrSelection, ConsoleLayer.DirectAttr, e.LinuxColour,
+            e.SgrBold | e.SgrDim << 1 | e.SgrUnderline << 2 | e.SgrBlink << 3 | e.SgrReverse << 4};
+    };
+    static constexpr int32_t kValues[] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  10, 11, 21,  22, 24,
+                                          25, 27, 28, 31, 36, 38, 39, 42, 47, 49, 92, 100, 104};
+    uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 16;
+    };
+    for (const char* type : {"LINUX", "VT220", "AT386"}) {
+        for (int round = 0; round < 200; ++round) {
+            std::vector<int32_t> values(1 + next() % kTermOpParamCount);
+            for (auto& v : values) v = kValues[next() % std::size(kValues)];
+            const int start = round % 2 == 0 ? 0 : 255;
+            std::string text;
+            for (int32_t v : values) text += std::to_string(v) + ";";
+            SCOPED_TRACE(std::string(type) + " from " + std::to_string(start) + ": " + text);
+            EXPECT_TRUE(run(type, start, values, true) == run(type, start, values, false));
+        }
     }
 }
 

@@ -201,7 +201,10 @@ std::string ParameterFormStream(std::mt19937& rng, size_t pieces) {
                                         "1;;4",
                                         "31;;5;",
                                         ";;5",
-                                        "1;2;3;4;5;6;7;8;9;10;11;12;13"};
+                                        "1;2;3;4;5;6;7;8;9;10;11;12;13",
+                                        "0000000000042",
+                                        "4294967297",
+                                        "999999999;2147483648"};
     static const char finals[] = {'H', 'f', 'm', 'J', 'K', 'A', 'd', 'G', 'C'};
     std::string s;
     for (size_t i = 0; i < pieces; ++i) {
