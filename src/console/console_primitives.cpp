@@ -93,8 +93,10 @@ uint8_t* FlagLine(int32_t row) {
 }
 
 void FillRingLine(int32_t row, int32_t c1, int32_t c2, uint32_t cell) {
-    std::fill(RingLine(row) + c1 - 1, RingLine(row) + c2, cell);
-    std::fill(FlagLine(row) + c1 - 1, FlagLine(row) + c2, uint8_t{0});
+    if (c1 > c2) return;
+    const size_t at = static_cast<size_t>(RingLineOf(row)) * R().Width + static_cast<size_t>(c1 - 1);
+    cell_runs::Fill32(R().Cells.data() + at, c2 - c1 + 1, cell);
+    std::memset(R().Flags.data() + at, 0, static_cast<size_t>(c2 - c1 + 1));
 }
 
 void CopyRingLine(int32_t fromRow, int32_t toRow) {
