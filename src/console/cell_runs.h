@@ -38,6 +38,35 @@ inline void Fill32(uint32_t* cells, int32_t n, uint32_t value) {
     for (; k < n; ++k) cells[k] = value;
 }
 
+// n cells of units[k] in attr.
+inline void JoinCells(const char16_t* units, int32_t n, uint16_t attr, uint32_t* cells) {
+    int32_t k = 0;
+#if defined(__SSE2__)
+    const __m128i a = _mm_set1_epi16(static_cast<short>(attr));
+    for (; k + 8 <= n; k += 8) {
+        const __m128i u = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + k));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(cells + k), _mm_unpacklo_epi16(u, a));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(cells + k + 4), _mm_unpackhi_epi16(u, a));
+    }
+#endif
+    const uint32_t high = static_cast<uint32_t>(attr) << 16;
+    for (; k < n; ++k) cells[k] = units[k] | high;
+}
+
+// Each of n bytes to (byte & keep) | set.
+inline void MaskBytes(uint8_t* bytes, int32_t n, uint8_t keep, uint8_t set) {
+    int32_t k = 0;
+#if defined(__SSE2__)
+    const __m128i kv = _mm_set1_epi8(static_cast<char>(keep));
+    const __m128i sv = _mm_set1_epi8(static_cast<char>(set));
+    for (; k + 16 <= n; k += 16) {
+        auto* p = reinterpret_cast<__m128i*>(bytes + k);
+        _mm_storeu_si128(p, _mm_or_si128(_mm_and_si128(_mm_loadu_si128(p), kv), sv));
+    }
+#endif
+    for (; k < n; ++k) bytes[k] = static_cast<uint8_t>((bytes[k] & keep) | set);
+}
+
 // A filler among n characters.
 inline bool AnyFillerChar(const char16_t* chars, int32_t n) {
     int32_t k = 0;

@@ -244,14 +244,6 @@ CellAttribute NormalAttribute() {
     return ConsoleLayer.EraseInCurrentAttr ? ConsoleLayer.DirectAttr : ConsoleLayer.AttrColorMap[0];
 }
 
-char16_t StoredLineGraphics(char16_t ch) {
-    unsigned n = static_cast<unsigned>(ch) - kBoxDrawingBase;
-    if (n < static_cast<unsigned>(kLineGraphicsSlots) && ConsoleScreen.LineGraphicsGlyphs[n]) {
-        return static_cast<char16_t>(kLineGraphicsBase + n);
-    }
-    return ch;
-}
-
 void SetLineGraphicsGlyph(int32_t n, bool exists) {
     if (n >= 0 && n < kLineGraphicsSlots) ConsoleScreen.LineGraphicsGlyphs[n] = exists;
 }

@@ -140,7 +140,13 @@ CellAttribute* ScreenAttrRow(int32_t col, int32_t row);
 // The attribute of blank cells.
 CellAttribute NormalAttribute();
 // U+2500 + n becomes U+E600 + n when line-graphics bitmap n exists.
-char16_t StoredLineGraphics(char16_t ch);
+inline char16_t StoredLineGraphics(char16_t ch) {
+    const unsigned n = static_cast<unsigned>(ch) - kBoxDrawingBase;
+    if (n < static_cast<unsigned>(kLineGraphicsSlots) && ConsoleScreen.LineGraphicsGlyphs[n]) {
+        return static_cast<char16_t>(kLineGraphicsBase + n);
+    }
+    return ch;
+}
 void SetLineGraphicsGlyph(int32_t n, bool exists);
 
 void SetScreenSize(int32_t cols, int32_t rows);

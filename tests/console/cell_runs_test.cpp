@@ -28,7 +28,7 @@ TEST(CellRunsTest, FillerSearchFindsTheOneFillerWhereverItStands) {
     }
 }
 
-TEST(CellRunsTest, SplitAndFillTouchExactlyTheirCells) {
+TEST(CellRunsTest, SplitJoinMaskAndFillTouchExactlyTheirCells) {
     for (int32_t n = 0; n <= kMaxLen; ++n) {
         std::vector<uint32_t> cells(n + 1, 0xDEADBEEF);
         for (int32_t k = 0; k < n; ++k) cells[k] = 0xFFFF8000u - static_cast<uint32_t>(k) * 0x10003u;
@@ -41,6 +41,18 @@ TEST(CellRunsTest, SplitAndFillTouchExactlyTheirCells) {
         }
         EXPECT_EQ(chars[n], u'#');
         EXPECT_EQ(attrs[n], 0x1234);
+
+        std::vector<uint32_t> joined(n + 1, 0xDEADBEEF);
+        JoinCells(chars.data(), n, 0xA55A, joined.data());
+        std::vector<uint8_t> bytes(n + 1, 0x3C);
+        for (int32_t k = 0; k < n; ++k) bytes[k] = static_cast<uint8_t>(k * 37);
+        MaskBytes(bytes.data(), n, 0xF0, 0x05);
+        for (int32_t k = 0; k < n; ++k) {
+            EXPECT_EQ(joined[k], chars[k] | 0xA55A0000u) << n << " " << k;
+            EXPECT_EQ(bytes[k], ((k * 37) & 0xF0) | 0x05) << n << " " << k;
+        }
+        EXPECT_EQ(joined[n], 0xDEADBEEFu);
+        EXPECT_EQ(bytes[n], 0x3C);
 
         Fill16(chars.data(), n, char16_t{0xFEDC});
         Fill32(cells.data(), n, 0x89ABCDEFu);

@@ -140,6 +140,30 @@ TEST_F(ConsolePrimitivesTest, EachWriterWrapsInItsOwnWay) {
     EXPECT_EQ(TermScreenRing.TopLine, 0);
 }
 
+TEST_F(ConsolePrimitivesTest, UnitWritesStoreLineGraphicsAndTheColourInRingAndWindow) {
+    // Long enough for whole steps of the row helpers and a tail; box drawing with and
+    // without a bitmap.
+    const std::u16string text = u"ab\u2500cdefgh\u2501ijklmnopq\u2500r";
+    SetLineGraphicsGlyph(0x00, true);
+    ConsoleLayer.AttrSelection = kSelectionDirect;
+    ConsoleLayer.DirectAttr = 0x1E;
+    for (int32_t c = 1; c <= 30; ++c) TermScreenRing.Flags[CellIndex(3, c)] = 0xFF;
+    GotoRowCol(3, 5);
+    WriteScreenUnits(text);
+    EXPECT_EQ(ConsoleLayer.CursorCol, 5 + static_cast<int32_t>(text.size()));
+    for (size_t k = 0; k < text.size(); ++k) {
+        const int32_t col = 5 + static_cast<int32_t>(k);
+        const char16_t stored = text[k] == 0x2500 ? kLineGraphicsBase : text[k];
+        EXPECT_EQ(RingCell(3, col), MakeCell(stored, 0x1E)) << k;
+        EXPECT_EQ(RingFlags(3, col), 0xFE) << k;
+        EXPECT_EQ(*ScreenCharRow(col - 1, 2), stored) << k;
+        EXPECT_EQ(WindowAttr(col - 1, 2), 0x1E) << k;
+    }
+    EXPECT_EQ(RingFlags(3, 4), 0xFF);
+    EXPECT_EQ(RingFlags(3, 5 + static_cast<int32_t>(text.size())), 0xFF);
+    SetLineGraphicsGlyph(0x00, false);
+}
+
 TEST_F(ConsolePrimitivesTest, LocalControlBytes) {
     struct Case {
         int32_t row, col;
