@@ -256,6 +256,8 @@ struct GlyphTableCache {
     const char16_t* Table = nullptr;
     // No byte of the page shows as a filler.
     bool NoFillers = false;
+    // No byte of the page is a box-drawing character that may have a glyph.
+    bool NoLineGraphics = false;
 };
 GlyphTableCache glyphTableCache;
 
@@ -266,6 +268,9 @@ GlyphTableCache glyphTableCache;
     c.Generation = generation;
     c.Table = c.Source(codePage);
     c.NoFillers = c.Table != nullptr && !HasFillerChar(c.Table, 256);
+    c.NoLineGraphics = c.Table != nullptr && std::none_of(c.Table, c.Table + 256, [](char16_t ch) {
+        return static_cast<char16_t>(ch - kBoxDrawingBase) < kLineGraphicsSlots;
+    });
 }
 
 inline const GlyphTableCache* GlyphByteTableEntry(uint32_t codePage) {
@@ -406,9 +411,14 @@ void PutShownRun(const char16_t* units, CellAttribute attr, int32_t n, int32_t c
         return;
     }
     CellAttribute* attrs = s.Attrs.data() + start;
-    for (int32_t k = 0; k < m; ++k) {
-        chars[k] = units[k];
-        attrs[k] = attr;
+    if (m >= 16) {
+        std::memcpy(chars, units, sizeof(char16_t) * static_cast<size_t>(m));
+        cell_runs::Fill16(attrs, m, attr);
+    } else {
+        for (int32_t k = 0; k < m; ++k) {
+            chars[k] = units[k];
+            attrs[k] = attr;
+        }
     }
     ScreenWindow().InvalidateCells(col, col + m - 1, row, row);
 }
@@ -432,21 +442,29 @@ bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
     const char16_t* table = entry != nullptr ? entry->Table : nullptr;
     const int32_t cols = TermScreenRingUsable() ? RingCols() : 0;
     if (table != nullptr && l.CursorCol + n - 1 <= cols) {
-        // A single-byte page and a run that stays on the ring line: the
-        // characters are converted, stored and their flags settled in one
-        // pass, one branch on the run's length instead of one per step.
+        // A single-byte page and a run that stays on the ring line: short
+        // runs are converted, stored and their flags settled in one pass,
+        // one branch on the run's length instead of one per step.
         const size_t at = RingCellIndex(l.CursorRow, l.CursorCol);
         uint32_t* line = R().Cells.data() + at;
         uint8_t* flags = R().Flags.data() + at;
-        const uint32_t high = static_cast<uint32_t>(attr) << 16;
-        for (int32_t k = 0; k < n; ++k) {
-            const char16_t ch = table[bytes[k]];
-            const char16_t unit = static_cast<char16_t>(ch - kBoxDrawingBase) < kLineGraphicsSlots
-                                      ? StoredLineGraphics(ch)
-                                      : ch;
-            units[k] = unit;
-            line[k] = unit | high;
-            flags[k] = static_cast<uint8_t>(flags[k] & 0xFE);
+        if (n >= 16 && entry->NoLineGraphics) {
+            // Longer runs: the characters first, then cells and flags a step at a time.
+            for (int32_t k = 0; k < n; ++k) units[k] = table[bytes[k]];
+            cell_runs::JoinCells(units, n, attr, line);
+            cell_runs::MaskBytes(flags, n, 0xFE, 0);
+        } else {
+            const uint32_t high = static_cast<uint32_t>(attr) << 16;
+            for (int32_t k = 0; k < n; ++k) {
+                const char16_t ch = table[bytes[k]];
+                const char16_t unit =
+                    static_cast<char16_t>(ch - kBoxDrawingBase) < kLineGraphicsSlots
+                        ? StoredLineGraphics(ch)
+                        : ch;
+                units[k] = unit;
+                line[k] = unit | high;
+                flags[k] = static_cast<uint8_t>(flags[k] & 0xFE);
+            }
         }
         PutShownRun(units, attr, n, wcol, l.CursorRow - 1, entry->NoFillers);
         AdvanceCursorCol(n);
