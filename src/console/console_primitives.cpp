@@ -93,8 +93,10 @@ uint8_t* FlagLine(int32_t row) {
 }
 
 void FillRingLine(int32_t row, int32_t c1, int32_t c2, uint32_t cell) {
-    std::fill(RingLine(row) + c1 - 1, RingLine(row) + c2, cell);
-    std::fill(FlagLine(row) + c1 - 1, FlagLine(row) + c2, uint8_t{0});
+    if (c1 > c2) return;
+    const size_t at = static_cast<size_t>(RingLineOf(row)) * R().Width + static_cast<size_t>(c1 - 1);
+    cell_runs::Fill32(R().Cells.data() + at, c2 - c1 + 1, cell);
+    std::memset(R().Flags.data() + at, 0, static_cast<size_t>(c2 - c1 + 1));
 }
 
 void CopyRingLine(int32_t fromRow, int32_t toRow) {
@@ -235,6 +237,15 @@ WriteColour ResolveColour(bool singleChar) {
     return wc;
 }
 
+// StoredLineGraphics over n characters; out may be text itself.
+void StoredLineGraphicsRun(const char16_t* text, int32_t n, char16_t* out) {
+    if (ConsoleScreen.LineGraphicsGlyphs.none()) {
+        if (out != text) std::memcpy(out, text, sizeof(char16_t) * static_cast<size_t>(std::max(n, 0)));
+        return;
+    }
+    for (int32_t k = 0; k < n; ++k) out[k] = StoredLineGraphics(text[k]);
+}
+
 // The converter's byte table of the page last asked for, asked again only when the
 // page, the converter or the code-page service changes: received text mostly stays
 // on one page, and the tables are kept for the run.
@@ -245,6 +256,8 @@ struct GlyphTableCache {
     const char16_t* Table = nullptr;
     // No byte of the page shows as a filler.
     bool NoFillers = false;
+    // No byte of the page is a box-drawing character that may have a glyph.
+    bool NoLineGraphics = false;
 };
 GlyphTableCache glyphTableCache;
 
@@ -255,6 +268,9 @@ GlyphTableCache glyphTableCache;
     c.Generation = generation;
     c.Table = c.Source(codePage);
     c.NoFillers = c.Table != nullptr && !HasFillerChar(c.Table, 256);
+    c.NoLineGraphics = c.Table != nullptr && std::none_of(c.Table, c.Table + 256, [](char16_t ch) {
+        return static_cast<char16_t>(ch - kBoxDrawingBase) < kLineGraphicsSlots;
+    });
 }
 
 inline const GlyphTableCache* GlyphByteTableEntry(uint32_t codePage) {
@@ -295,7 +311,7 @@ int32_t DecodeRun(const uint8_t* bytes, int32_t n, uint32_t codePage, char16_t* 
     int32_t count = conv.Decode(codePage, true, bytes, n, out);
     if (count <= 0) count = conv.Decode(0, false, bytes, n, out);
     count = ClampInt(count, 0, n);
-    for (int32_t i = 0; i < count; ++i) out[i] = StoredLineGraphics(out[i]);
+    StoredLineGraphicsRun(out, count, out);
     return count;
 }
 
@@ -362,8 +378,7 @@ void WriteUnits(const char16_t* units, int32_t count, int32_t run, const WriteCo
             const size_t at = RingCellIndex(l.CursorRow, l.CursorCol);
             uint32_t* line = R().Cells.data() + at;
             flags = R().Flags.data() + at;
-            uint32_t high = static_cast<uint32_t>(wc.Attr) << 16;
-            for (int32_t k = 0; k < ringCells; ++k) line[k] = units[k] | high;
+            cell_runs::JoinCells(units, ringCells, wc.Attr, line);
         }
     }
     if (wcol >= 0 && count > 0) {
@@ -374,11 +389,8 @@ void WriteUnits(const char16_t* units, int32_t count, int32_t run, const WriteCo
         }
     }
     if (wc.Inherit) PropagateField(run, wc);
-    if (wc.InText && l.ProtectMode != 3 && ringCells > 0) {
-        for (int32_t k = 0; k < ringCells; ++k) {
-            flags[k] = static_cast<uint8_t>((flags[k] & wc.Keep) | wc.Set);
-        }
-    }
+    if (wc.InText && l.ProtectMode != 3 && ringCells > 0)
+        cell_runs::MaskBytes(flags, ringCells, wc.Keep, wc.Set);
 }
 
 // PutWindowChars for a run whose first cell is shown (col >= 0, n >= 1); a run of
@@ -399,9 +411,14 @@ void PutShownRun(const char16_t* units, CellAttribute attr, int32_t n, int32_t c
         return;
     }
     CellAttribute* attrs = s.Attrs.data() + start;
-    for (int32_t k = 0; k < m; ++k) {
-        chars[k] = units[k];
-        attrs[k] = attr;
+    if (m >= 16) {
+        std::memcpy(chars, units, sizeof(char16_t) * static_cast<size_t>(m));
+        cell_runs::Fill16(attrs, m, attr);
+    } else {
+        for (int32_t k = 0; k < m; ++k) {
+            chars[k] = units[k];
+            attrs[k] = attr;
+        }
     }
     ScreenWindow().InvalidateCells(col, col + m - 1, row, row);
 }
@@ -425,21 +442,29 @@ bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
     const char16_t* table = entry != nullptr ? entry->Table : nullptr;
     const int32_t cols = TermScreenRingUsable() ? RingCols() : 0;
     if (table != nullptr && l.CursorCol + n - 1 <= cols) {
-        // A single-byte page and a run that stays on the ring line: the
-        // characters are converted, stored and their flags settled in one
-        // pass, one branch on the run's length instead of one per step.
+        // A single-byte page and a run that stays on the ring line: short
+        // runs are converted, stored and their flags settled in one pass,
+        // one branch on the run's length instead of one per step.
         const size_t at = RingCellIndex(l.CursorRow, l.CursorCol);
         uint32_t* line = R().Cells.data() + at;
         uint8_t* flags = R().Flags.data() + at;
-        const uint32_t high = static_cast<uint32_t>(attr) << 16;
-        for (int32_t k = 0; k < n; ++k) {
-            const char16_t ch = table[bytes[k]];
-            const char16_t unit = static_cast<char16_t>(ch - kBoxDrawingBase) < kLineGraphicsSlots
-                                      ? StoredLineGraphics(ch)
-                                      : ch;
-            units[k] = unit;
-            line[k] = unit | high;
-            flags[k] = static_cast<uint8_t>(flags[k] & 0xFE);
+        if (n >= 16 && entry->NoLineGraphics) {
+            // Longer runs: the characters first, then cells and flags a step at a time.
+            for (int32_t k = 0; k < n; ++k) units[k] = table[bytes[k]];
+            cell_runs::JoinCells(units, n, attr, line);
+            cell_runs::MaskBytes(flags, n, 0xFE, 0);
+        } else {
+            const uint32_t high = static_cast<uint32_t>(attr) << 16;
+            for (int32_t k = 0; k < n; ++k) {
+                const char16_t ch = table[bytes[k]];
+                const char16_t unit =
+                    static_cast<char16_t>(ch - kBoxDrawingBase) < kLineGraphicsSlots
+                        ? StoredLineGraphics(ch)
+                        : ch;
+                units[k] = unit;
+                line[k] = unit | high;
+                flags[k] = static_cast<uint8_t>(flags[k] & 0xFE);
+            }
         }
         PutShownRun(units, attr, n, wcol, l.CursorRow - 1, entry->NoFillers);
         AdvanceCursorCol(n);
@@ -451,11 +476,8 @@ bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
         const size_t at = RingCellIndex(l.CursorRow, l.CursorCol);
         uint32_t* line = R().Cells.data() + at;
         uint8_t* flags = R().Flags.data() + at;
-        const uint32_t high = static_cast<uint32_t>(attr) << 16;
-        for (int32_t k = 0; k < ringCells; ++k) {
-            line[k] = units[k] | high;
-            flags[k] = static_cast<uint8_t>(flags[k] & 0xFE);
-        }
+        cell_runs::JoinCells(units, ringCells, attr, line);
+        cell_runs::MaskBytes(flags, ringCells, 0xFE, 0);
     }
     if (count > 0) PutWindowChars(units, attr, count, wcol, l.CursorRow - 1);
     AdvanceCursorCol(n);
@@ -558,11 +580,19 @@ void WrapBeforePrintable() {
     }
 }
 
-const char16_t kDoubleWidth0[][2] = {{0x1100, 0x115F}, {0x2E80, 0xD7A3}, {0xF900, 0xFA2D},
+constexpr char16_t kDoubleWidth0[][2] = {{0x1100, 0x115F}, {0x2E80, 0xD7A3}, {0xF900, 0xFA2D},
                                      {0xFE30, 0xFE6B}, {0xFF01, 0xFF5E}, {0xFFE0, 0xFFE6}};
-const char16_t kDoubleWidth1[][2] = {{0x1100, 0x11FF}, {0x2460, 0x24FF}, {0x2E80, 0xD7A3},
+constexpr char16_t kDoubleWidth1[][2] = {{0x1100, 0x11FF}, {0x2460, 0x24FF}, {0x2E80, 0xD7A3},
                                      {0xF900, 0xFA2D}, {0xFE30, 0xFE6B}, {0xFF01, 0xFF5E},
                                      {0xFFE0, 0xFFE6}};
+
+template <size_t N>
+constexpr char16_t LowestStart(const char16_t (&ranges)[N][2]) {
+    char16_t lowest = 0xFFFF;
+    for (const auto& r : ranges) lowest = r[0] < lowest ? r[0] : lowest;
+    return lowest;
+}
+static_assert(LowestStart(kDoubleWidth0) >= 0x1100 && LowestStart(kDoubleWidth1) >= 0x1100);
 
 template <size_t N>
 bool InRanges(char16_t ch, const char16_t (&ranges)[N][2]) {
@@ -660,7 +690,7 @@ void WriteScreenUnits(std::u16string_view text) {
         } else if (wcol >= 0 && l.CursorCol + rest - 1 < R().ViewRightLimit) {
             run = static_cast<int32_t>(std::min<int64_t>(rest, kMaxRun));
         }
-        for (int32_t k = 0; k < run; ++k) units[k] = StoredLineGraphics(text[i + static_cast<size_t>(k)]);
+        StoredLineGraphicsRun(text.data() + i, run, units);
         WriteUnits(units, run, run, wc, false, wcol);
         AdvanceCursorCol(run);
         i += static_cast<size_t>(run);
@@ -703,12 +733,13 @@ void WriteWideAttr(std::u16string_view text, uint8_t attr) {
 }
 
 bool NeedsFillerCell(char16_t ch) {
-    bool wide =
-        ScreenOption6860Setting() == 0 ? InRanges(ch, kDoubleWidth0) : InRanges(ch, kDoubleWidth1);
-    if (wide) return true;
+    // No double-width range starts below U+1100.
+    if (ch >= 0x1100 && (ScreenOption6860Setting() == 0 ? InRanges(ch, kDoubleWidth0)
+                                                         : InRanges(ch, kDoubleWidth1)))
+        return true;
+    if (ch < 0x00A1 || ch > 0x266F || CharsetKindSetting() != 14) return false;
     uint32_t cp = CodePageSetting();
-    bool eastAsian = cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp == 0x30000;
-    return CharsetKindSetting() == 14 && eastAsian && ch >= 0x00A1 && ch <= 0x266F;
+    return cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp == 0x30000;
 }
 
 void WriteWideCharAttr(char16_t ch, uint8_t attr) {

@@ -98,29 +98,6 @@ bool WindowReady() {
     return ScreenWindow().EnsureWindow() && ConsoleScreenAllocated();
 }
 
-// Rows are scanned and filled a word of four characters (or two cells) at a time.
-constexpr uint64_t kLaneLow16 = 0x0001000100010001ULL;
-constexpr uint64_t kLaneLow32 = 0x0000000100000001ULL;
-constexpr uint64_t kLaneHigh32 = 0x8000000080000000ULL;
-
-// A lane of the word is zero (exact as to whether there is one, whatever the carries).
-bool AnyZeroLane32(uint64_t x) {
-    return ((x - kLaneLow32) & ~x & kLaneHigh32) != 0;
-}
-
-// A cell (character | attribute << 16) holding a filler.
-bool HasFillerCell(const uint32_t* cells, int32_t n) {
-    constexpr uint64_t kFillers = kLaneLow32 * kFillerChar;
-    constexpr uint64_t kCharHalves = kLaneLow32 * 0xFFFF;
-    int32_t k = 0;
-    for (; k + 2 <= n; k += 2) {
-        uint64_t word;
-        std::memcpy(&word, cells + k, sizeof word);
-        if (AnyZeroLane32((word & kCharHalves) ^ kFillers)) return true;
-    }
-    return k < n && static_cast<char16_t>(cells[k]) == kFillerChar;
-}
-
 // A filler among the cells before or after a write.
 [[gnu::always_inline]] inline bool HasFillerEither(const char16_t* a, const char16_t* b, int32_t n) {
     return HasFillerChar(a, n) || HasFillerChar(b, n);
@@ -129,11 +106,7 @@ bool HasFillerCell(const uint32_t* cells, int32_t n) {
 // n characters or attributes of one value.
 template <typename Unit>
 void FillUnits(Unit* units, int32_t n, Unit value) {
-    static_assert(sizeof(Unit) == 2);
-    const uint64_t word = kLaneLow16 * value;
-    int32_t k = 0;
-    for (; k + 4 <= n; k += 4) std::memcpy(units + k, &word, sizeof word);
-    for (; k < n; ++k) units[k] = value;
+    cell_runs::Fill16(units, n, value);
 }
 
 // The width of cells from..to in cell units as the painter measures them: a filler
@@ -271,14 +244,6 @@ CellAttribute NormalAttribute() {
     return ConsoleLayer.EraseInCurrentAttr ? ConsoleLayer.DirectAttr : ConsoleLayer.AttrColorMap[0];
 }
 
-char16_t StoredLineGraphics(char16_t ch) {
-    unsigned n = static_cast<unsigned>(ch) - kBoxDrawingBase;
-    if (n < static_cast<unsigned>(kLineGraphicsSlots) && ConsoleScreen.LineGraphicsGlyphs[n]) {
-        return static_cast<char16_t>(kLineGraphicsBase + n);
-    }
-    return ch;
-}
-
 void SetLineGraphicsGlyph(int32_t n, bool exists) {
     if (n >= 0 && n < kLineGraphicsSlots) ConsoleScreen.LineGraphicsGlyphs[n] = exists;
 }
@@ -347,16 +312,15 @@ void PutCells(const uint32_t* cells, int32_t col, int32_t row, int32_t n) {
     char16_t* rowChars = S().Chars.data() + rowStart;
     char16_t* chars = rowChars + col;
     CellAttribute* attrs = S().Attrs.data() + rowStart + col;
-    const bool fillers = HasFillerChar(chars, n) || HasFillerCell(cells, n);
-    int32_t from = std::max(0, col - 1);
-    int32_t before = 0;
-    if (fillers) before = SpanWidthUnits(rowChars, S().Cols, from, col + n - 1);
-    for (int32_t i = 0; i < n; ++i) {
-        const uint32_t cell = cells[i];
-        chars[i] = static_cast<char16_t>(cell);
-        attrs[i] = static_cast<CellAttribute>(cell >> 16);
+    if (!HasFillerChar(chars, n) && !cell_runs::AnyFillerCell(cells, n)) {
+        cell_runs::SplitCells(cells, n, chars, attrs);
+        ScreenWindow().InvalidateCells(col, col + n - 1, row, row);
+        return;
     }
-    bool edgeMoved = fillers && SpanWidthUnits(rowChars, S().Cols, from, col + n - 1) != before;
+    const int32_t from = std::max(0, col - 1);
+    const int32_t before = SpanWidthUnits(rowChars, S().Cols, from, col + n - 1);
+    cell_runs::SplitCells(cells, n, chars, attrs);
+    const bool edgeMoved = SpanWidthUnits(rowChars, S().Cols, from, col + n - 1) != before;
     ScreenWindow().InvalidateCells(col, edgeMoved ? S().Cols : col + n - 1, row, row);
 }
 
@@ -425,16 +389,25 @@ void EraseWindowRowSpan(int32_t row, int32_t col1, int32_t col2, CellAttribute a
     if (!WindowReady() || !RowInside(row)) return;
     col1 = std::max(col1, 0);
     col2 = std::min(col2, S().Cols - 1);
-    const char16_t* chars = RowChars(row);
-    const CellAttribute* attrs = RowAttrs(row);
-    // Cells that are already blank in the attribute need neither a write nor a paint.
-    while (col1 <= col2 && chars[col1] == u' ' && attrs[col1] == attr) ++col1;
-    while (col2 >= col1 && chars[col2] == u' ' && attrs[col2] == attr) --col2;
     if (col1 > col2) return;
+    const size_t rowStart = WindowRowStart(row);
+    char16_t* chars = S().Chars.data() + rowStart;
+    CellAttribute* attrs = S().Attrs.data() + rowStart;
+    // Cells that are already blank in the attribute need neither a write nor a paint.
+    col1 += cell_runs::BlankPrefix(chars + col1, attrs + col1, col2 - col1 + 1, attr);
+    if (col1 > col2) return;
+    col2 -= cell_runs::BlankSuffix(chars + col1, attrs + col1, col2 - col1 + 1, attr);
     ScreenWindow().RemoveSelection();
-    char16_t spaces[kMaxScreenCols];
-    std::fill_n(spaces, col2 - col1 + 1, u' ');
-    WriteRowSpan(row, col1, spaces, col2 - col1 + 1, attr, col2 - col1 + 1, paintNow);
+    const int32_t n = col2 - col1 + 1;
+    if (HasFillerChar(chars + col1, n)) {
+        char16_t spaces[kMaxScreenCols];
+        std::fill_n(spaces, n, u' ');
+        WriteRowSpanMeasured(row, col1, spaces, n, attr, n, paintNow);
+        return;
+    }
+    FillUnits(chars + col1, n, u' ');
+    FillUnits(attrs + col1, n, attr);
+    ReportRowSpan(row, col1, col2, paintNow);
 }
 
 void EraseRowSpan(int32_t col1, int32_t col2, CellAttribute attr, bool paintNow) {

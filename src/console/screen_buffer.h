@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "console/cell_runs.h"
 #include "console/console_window_port.h"
 
 namespace platform {
@@ -127,22 +128,9 @@ inline size_t WindowRowStart(int32_t row) {
     return static_cast<size_t>(ConsoleScreen.Cols) * static_cast<size_t>(p >= rows ? p - rows : p);
 }
 
-// A filler among n characters; looked at four at a time.
+// A filler among n characters.
 inline bool HasFillerChar(const char16_t* chars, int32_t n) {
-    constexpr uint64_t kLanes = 0x0001000100010001ULL;
-    constexpr uint64_t kFillers = kLanes * kFillerChar;
-    int32_t k = 0;
-    for (; k + 4 <= n; k += 4) {
-        uint64_t word;
-        std::memcpy(&word, chars + k, sizeof word);
-        word ^= kFillers;
-        // A lane of zero (exact as to whether there is one, whatever the borrows).
-        if (((word - kLanes) & ~word & (kLanes << 15)) != 0) return true;
-    }
-    for (; k < n; ++k) {
-        if (chars[k] == kFillerChar) return true;
-    }
-    return false;
+    return cell_runs::AnyFillerChar(chars, n);
 }
 
 // Address of cell (col, row), 0-based; nullptr outside the buffer.
@@ -152,7 +140,13 @@ CellAttribute* ScreenAttrRow(int32_t col, int32_t row);
 // The attribute of blank cells.
 CellAttribute NormalAttribute();
 // U+2500 + n becomes U+E600 + n when line-graphics bitmap n exists.
-char16_t StoredLineGraphics(char16_t ch);
+inline char16_t StoredLineGraphics(char16_t ch) {
+    const unsigned n = static_cast<unsigned>(ch) - kBoxDrawingBase;
+    if (n < static_cast<unsigned>(kLineGraphicsSlots) && ConsoleScreen.LineGraphicsGlyphs[n]) {
+        return static_cast<char16_t>(kLineGraphicsBase + n);
+    }
+    return ch;
+}
 void SetLineGraphicsGlyph(int32_t n, bool exists);
 
 void SetScreenSize(int32_t cols, int32_t rows);

@@ -140,6 +140,44 @@ TEST_F(ConsolePrimitivesTest, EachWriterWrapsInItsOwnWay) {
     EXPECT_EQ(TermScreenRing.TopLine, 0);
 }
 
+TEST_F(ConsolePrimitivesTest, RunWritesStoreLineGraphicsAndTheColourInRingAndWindow) {
+    // Long enough for whole steps of the row helpers and a tail; box drawing with and
+    // without a bitmap, and a page without box drawing.
+    const struct {
+        const char* Name;
+        void (*Write)();
+        std::u16string Stored;
+    } cases[] = {
+        {"units", [] { WriteScreenUnits(u"ab\u2500cdefgh\u2501ijklmnopq\u2500r"); },
+         u"ab\uE600cdefgh\u2501ijklmnopq\uE600r"},
+        {"437", [] { WriteScreenStr("ab\xC4" "cdefghijklmnopq\xC4r", 437); },
+         u"ab\uE600cdefghijklmnopq\uE600r"},
+        {"1252", [] { WriteScreenStr("ab\xE9" "cdefghijklmnopq\xFCr", 1252); },
+         u"ab\u00E9cdefghijklmnopq\u00FCr"},
+    };
+    for (const auto& c : cases) {
+        console_test::ResetConsoleForTest(window);
+        SetLineGraphicsGlyph(0x00, true);
+        ConsoleLayer.AttrSelection = kSelectionDirect;
+        ConsoleLayer.DirectAttr = 0x1E;
+        for (int32_t col = 1; col <= 30; ++col) TermScreenRing.Flags[CellIndex(3, col)] = 0xFF;
+        GotoRowCol(3, 5);
+        c.Write();
+        const auto n = static_cast<int32_t>(c.Stored.size());
+        EXPECT_EQ(ConsoleLayer.CursorCol, 5 + n) << c.Name;
+        for (int32_t k = 0; k < n; ++k) {
+            const int32_t col = 5 + k;
+            EXPECT_EQ(RingCell(3, col), MakeCell(c.Stored[k], 0x1E)) << c.Name << " " << k;
+            EXPECT_EQ(RingFlags(3, col), 0xFE) << c.Name << " " << k;
+            EXPECT_EQ(*ScreenCharRow(col - 1, 2), c.Stored[k]) << c.Name << " " << k;
+            EXPECT_EQ(WindowAttr(col - 1, 2), 0x1E) << c.Name << " " << k;
+        }
+        EXPECT_EQ(RingFlags(3, 4), 0xFF) << c.Name;
+        EXPECT_EQ(RingFlags(3, 5 + n), 0xFF) << c.Name;
+        SetLineGraphicsGlyph(0x00, false);
+    }
+}
+
 TEST_F(ConsolePrimitivesTest, LocalControlBytes) {
     struct Case {
         int32_t row, col;

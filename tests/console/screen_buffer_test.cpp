@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <string>
+#include <vector>
 
 #include "fake_console_window.h"
 
@@ -80,6 +81,20 @@ TEST_F(ScreenBufferTest, MovedPixelEdgeRepaintsToTheEndOfTheRow) {
     window.Clear();
     PutText("a", 0, 1);
     EXPECT_EQ(window.Invalidated[0], (Rect{0, ConsoleScreen.Cols, 1, 1}));
+
+    // The same for whole-row cell writes and erases, the filler coming or going.
+    std::vector<uint32_t> cells(20, MakeCell(u'b', 7));
+    cells[0] = MakeCell(kFillerChar, 7);
+    for (bool fillerIn : {true, false}) {
+        window.Clear();
+        PutCells(cells.data() + (fillerIn ? 0 : 1), 0, 1, 19);
+        EXPECT_EQ(window.Invalidated[0], (Rect{0, ConsoleScreen.Cols, 1, 1}));
+    }
+    PutCells(cells.data(), 0, 1, 20);
+    window.Clear();
+    EraseWindowRowSpan(1, 0, 30, 7, false);
+    EXPECT_EQ(window.Invalidated[0], (Rect{0, ConsoleScreen.Cols, 1, 1}));
+    EXPECT_EQ(WindowRow(1), std::string(80, ' '));
 }
 
 TEST_F(ScreenBufferTest, GlyphCodesAndLineGraphics) {

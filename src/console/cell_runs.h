@@ -1,0 +1,171 @@
+#pragma once
+
+// Whole-row work on cells: filling, splitting ring cells into window characters and
+// attributes, looking for fillers and blanks. Rows are at most 255 cells; these take
+// eight (or four) cells at a step with SSE2 and fall back to one at a time elsewhere.
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace console::cell_runs {
+
+constexpr char16_t kFiller = 0x200B;  // as kFillerChar in screen_buffer.h
+
+// n 16-bit units (characters or attributes) of one value.
+template <typename Unit>
+inline void Fill16(Unit* units, int32_t n, Unit value) {
+    static_assert(sizeof(Unit) == 2);
+    int32_t k = 0;
+#if defined(__SSE2__)
+    const __m128i v = _mm_set1_epi16(static_cast<short>(value));
+    for (; k + 8 <= n; k += 8) _mm_storeu_si128(reinterpret_cast<__m128i*>(units + k), v);
+#endif
+    for (; k < n; ++k) units[k] = value;
+}
+
+// n cells of one value.
+inline void Fill32(uint32_t* cells, int32_t n, uint32_t value) {
+    int32_t k = 0;
+#if defined(__SSE2__)
+    const __m128i v = _mm_set1_epi32(static_cast<int>(value));
+    for (; k + 4 <= n; k += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(cells + k), v);
+#endif
+    for (; k < n; ++k) cells[k] = value;
+}
+
+// n cells of units[k] in attr.
+inline void JoinCells(const char16_t* units, int32_t n, uint16_t attr, uint32_t* cells) {
+    int32_t k = 0;
+#if defined(__SSE2__)
+    const __m128i a = _mm_set1_epi16(static_cast<short>(attr));
+    for (; k + 8 <= n; k += 8) {
+        const __m128i u = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + k));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(cells + k), _mm_unpacklo_epi16(u, a));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(cells + k + 4), _mm_unpackhi_epi16(u, a));
+    }
+#endif
+    const uint32_t high = static_cast<uint32_t>(attr) << 16;
+    for (; k < n; ++k) cells[k] = units[k] | high;
+}
+
+// Each of n bytes to (byte & keep) | set.
+inline void MaskBytes(uint8_t* bytes, int32_t n, uint8_t keep, uint8_t set) {
+    int32_t k = 0;
+#if defined(__SSE2__)
+    const __m128i kv = _mm_set1_epi8(static_cast<char>(keep));
+    const __m128i sv = _mm_set1_epi8(static_cast<char>(set));
+    for (; k + 16 <= n; k += 16) {
+        auto* p = reinterpret_cast<__m128i*>(bytes + k);
+        _mm_storeu_si128(p, _mm_or_si128(_mm_and_si128(_mm_loadu_si128(p), kv), sv));
+    }
+#endif
+    for (; k < n; ++k) bytes[k] = static_cast<uint8_t>((bytes[k] & keep) | set);
+}
+
+// A filler among n characters.
+inline bool AnyFillerChar(const char16_t* chars, int32_t n) {
+    int32_t k = 0;
+#if defined(__SSE2__)
+    const __m128i f = _mm_set1_epi16(static_cast<short>(kFiller));
+    __m128i hits = _mm_setzero_si128();
+    for (; k + 8 <= n; k += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars + k));
+        hits = _mm_or_si128(hits, _mm_cmpeq_epi16(v, f));
+    }
+    if (_mm_movemask_epi8(hits) != 0) return true;
+#endif
+    for (; k < n; ++k) {
+        if (chars[k] == kFiller) return true;
+    }
+    return false;
+}
+
+// A filler among n cells (character | attribute << 16).
+inline bool AnyFillerCell(const uint32_t* cells, int32_t n) {
+    int32_t k = 0;
+#if defined(__SSE2__)
+    // The character halves moved up, where the attribute cannot disturb the compare.
+    const __m128i f = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(kFiller) << 16));
+    __m128i hits = _mm_setzero_si128();
+    for (; k + 4 <= n; k += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cells + k));
+        hits = _mm_or_si128(hits, _mm_cmpeq_epi32(_mm_slli_epi32(v, 16), f));
+    }
+    if (_mm_movemask_epi8(hits) != 0) return true;
+#endif
+    for (; k < n; ++k) {
+        if (static_cast<char16_t>(cells[k]) == kFiller) return true;
+    }
+    return false;
+}
+
+// The characters and attributes of n cells into the window's two arrays.
+template <typename Attr>
+inline void SplitCells(const uint32_t* cells, int32_t n, char16_t* chars, Attr* attrs) {
+    static_assert(sizeof(Attr) == 2);
+    int32_t k = 0;
+#if defined(__SSE2__)
+    for (; k + 8 <= n; k += 8) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cells + k));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cells + k + 4));
+        // Sign-extended halves pack without saturating, so the 16 bits come through.
+        const __m128i ca = _mm_srai_epi32(_mm_slli_epi32(a, 16), 16);
+        const __m128i cb = _mm_srai_epi32(_mm_slli_epi32(b, 16), 16);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(chars + k), _mm_packs_epi32(ca, cb));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(attrs + k),
+                         _mm_packs_epi32(_mm_srai_epi32(a, 16), _mm_srai_epi32(b, 16)));
+    }
+#endif
+    for (; k < n; ++k) {
+        chars[k] = static_cast<char16_t>(cells[k]);
+        attrs[k] = static_cast<Attr>(cells[k] >> 16);
+    }
+}
+
+#if defined(__SSE2__)
+// Bit pairs set where cell k of the eight from chars/attrs is a space in attr.
+inline unsigned BlankLanes(const char16_t* chars, const uint16_t* attrs, __m128i space,
+                           __m128i attr) {
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars));
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(attrs));
+    return static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(c, space), _mm_cmpeq_epi16(a, attr))));
+}
+#endif
+
+// How many of the n cells from the start are spaces in attr.
+inline int32_t BlankPrefix(const char16_t* chars, const uint16_t* attrs, int32_t n, uint16_t attr) {
+    int32_t k = 0;
+#if defined(__SSE2__)
+    const __m128i sp = _mm_set1_epi16(' ');
+    const __m128i at = _mm_set1_epi16(static_cast<short>(attr));
+    for (; k + 8 <= n; k += 8) {
+        const unsigned other = ~BlankLanes(chars + k, attrs + k, sp, at) & 0xFFFFu;
+        if (other != 0) return k + std::countr_zero(other) / 2;
+    }
+#endif
+    while (k < n && chars[k] == u' ' && attrs[k] == attr) ++k;
+    return k;
+}
+
+// How many of the n cells up to the end are spaces in attr.
+inline int32_t BlankSuffix(const char16_t* chars, const uint16_t* attrs, int32_t n, uint16_t attr) {
+    int32_t end = n;  // cells end.. are known blank
+#if defined(__SSE2__)
+    const __m128i sp = _mm_set1_epi16(' ');
+    const __m128i at = _mm_set1_epi16(static_cast<short>(attr));
+    for (; end >= 8; end -= 8) {
+        const unsigned other = ~BlankLanes(chars + end - 8, attrs + end - 8, sp, at) & 0xFFFFu;
+        if (other != 0) return n - (end - 8 + (31 - std::countl_zero(other)) / 2) - 1;
+    }
+#endif
+    while (end > 0 && chars[end - 1] == u' ' && attrs[end - 1] == attr) --end;
+    return n - end;
+}
+
+}  // namespace console::cell_runs
