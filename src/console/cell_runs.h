@@ -127,6 +127,100 @@ inline void SplitCells(const uint32_t* cells, int32_t n, char16_t* chars, Attr* 
     }
 }
 
+// Runs of at most sixteen cells whose storage has room for sixteen from
+// their start: the cells past the run are read and written back unchanged,
+// so a run of any length takes the same straight path, with no loop whose
+// end depends on it. Used for the short runs received text mostly comes in.
+constexpr int32_t kShortRun = 16;
+
+#if defined(__SSE2__)
+// Byte lanes below n (0..16) set.
+inline __m128i LanesBelow(int32_t n) {
+    const __m128i index = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    return _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(n)), index);
+}
+
+// value where mask is set, old elsewhere.
+inline __m128i Blend(__m128i mask, __m128i value, __m128i old) {
+    return _mm_or_si128(_mm_and_si128(mask, value), _mm_andnot_si128(mask, old));
+}
+#endif
+
+// Cells k < n (n <= 16) to units[k] in attr; units has sixteen readable.
+inline void JoinShortRun(const char16_t* units, int32_t n, uint16_t attr, uint32_t* cells) {
+#if defined(__SSE2__)
+    const __m128i bytes = LanesBelow(n);
+    const __m128i lo = _mm_unpacklo_epi8(bytes, bytes);
+    const __m128i hi = _mm_unpackhi_epi8(bytes, bytes);
+    const __m128i masks[4] = {_mm_unpacklo_epi16(lo, lo), _mm_unpackhi_epi16(lo, lo),
+                              _mm_unpacklo_epi16(hi, hi), _mm_unpackhi_epi16(hi, hi)};
+    const __m128i a = _mm_set1_epi16(static_cast<short>(attr));
+    for (int32_t half = 0; half < 2; ++half) {
+        const __m128i u = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + 8 * half));
+        const __m128i joined[2] = {_mm_unpacklo_epi16(u, a), _mm_unpackhi_epi16(u, a)};
+        for (int32_t q = 0; q < 2; ++q) {
+            auto* p = reinterpret_cast<__m128i*>(cells + 8 * half + 4 * q);
+            _mm_storeu_si128(p, Blend(masks[2 * half + q], joined[q], _mm_loadu_si128(p)));
+        }
+    }
+#else
+    JoinCells(units, n, attr, cells);
+#endif
+}
+
+// Bytes k < n (n <= 16) to byte & keep.
+inline void MaskShortRun(uint8_t* bytes, int32_t n, uint8_t keep) {
+#if defined(__SSE2__)
+    auto* p = reinterpret_cast<__m128i*>(bytes);
+    const __m128i old = _mm_loadu_si128(p);
+    const __m128i kept = _mm_and_si128(old, _mm_set1_epi8(static_cast<char>(keep)));
+    _mm_storeu_si128(p, Blend(LanesBelow(n), kept, old));
+#else
+    MaskBytes(bytes, n, keep, 0);
+#endif
+}
+
+// Characters k < n (n <= 16) to units[k] and attributes to attr; units has
+// sixteen readable.
+template <typename Attr>
+inline void PutShortRun(const char16_t* units, int32_t n, Attr attr, char16_t* chars, Attr* attrs) {
+    static_assert(sizeof(Attr) == 2);
+#if defined(__SSE2__)
+    const __m128i bytes = LanesBelow(n);
+    const __m128i masks[2] = {_mm_unpacklo_epi8(bytes, bytes), _mm_unpackhi_epi8(bytes, bytes)};
+    const __m128i a = _mm_set1_epi16(static_cast<short>(attr));
+    for (int32_t half = 0; half < 2; ++half) {
+        auto* c = reinterpret_cast<__m128i*>(chars + 8 * half);
+        auto* t = reinterpret_cast<__m128i*>(attrs + 8 * half);
+        const __m128i u = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + 8 * half));
+        _mm_storeu_si128(c, Blend(masks[half], u, _mm_loadu_si128(c)));
+        _mm_storeu_si128(t, Blend(masks[half], a, _mm_loadu_si128(t)));
+    }
+#else
+    for (int32_t k = 0; k < n; ++k) {
+        chars[k] = units[k];
+        attrs[k] = attr;
+    }
+#endif
+}
+
+// A filler among characters k < n (n <= 16).
+inline bool AnyFillerInShortRun(const char16_t* chars, int32_t n) {
+#if defined(__SSE2__)
+    const __m128i bytes = LanesBelow(n);
+    const __m128i f = _mm_set1_epi16(static_cast<short>(kFiller));
+    const __m128i lo = _mm_and_si128(
+        _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(chars)), f),
+        _mm_unpacklo_epi8(bytes, bytes));
+    const __m128i hi = _mm_and_si128(
+        _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(chars + 8)), f),
+        _mm_unpackhi_epi8(bytes, bytes));
+    return _mm_movemask_epi8(_mm_or_si128(lo, hi)) != 0;
+#else
+    return AnyFillerChar(chars, n);
+#endif
+}
+
 #if defined(__SSE2__)
 // Bit pairs set where cell k of the eight from chars/attrs is a space in attr.
 inline unsigned BlankLanes(const char16_t* chars, const uint16_t* attrs, __m128i space,

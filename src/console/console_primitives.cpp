@@ -406,7 +406,10 @@ void PutShownRun(const char16_t* units, CellAttribute attr, int32_t n, int32_t c
     const int32_t m = std::min(n, s.Cols - col);
     const size_t start = WindowRowStart(row) + static_cast<size_t>(col);
     char16_t* chars = s.Chars.data() + start;
-    if (HasFillerChar(chars, m)) {
+    // units holds sixteen (the caller's run buffer); the window's storage
+    // has room for sixteen from here except at its very end.
+    const bool shortRun = m < cell_runs::kShortRun && start + cell_runs::kShortRun <= s.Chars.size();
+    if (shortRun ? cell_runs::AnyFillerInShortRun(chars, m) : HasFillerChar(chars, m)) {
         WriteWindowChars(units, attr, m, col, row);
         return;
     }
@@ -414,6 +417,8 @@ void PutShownRun(const char16_t* units, CellAttribute attr, int32_t n, int32_t c
     if (m >= 16) {
         std::memcpy(chars, units, sizeof(char16_t) * static_cast<size_t>(m));
         cell_runs::Fill16(attrs, m, attr);
+    } else if (shortRun) {
+        cell_runs::PutShortRun(units, m, attr, chars, attrs);
     } else {
         for (int32_t k = 0; k < m; ++k) {
             chars[k] = units[k];
@@ -453,6 +458,13 @@ bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
             for (int32_t k = 0; k < n; ++k) units[k] = table[bytes[k]];
             cell_runs::JoinCells(units, n, attr, line);
             cell_runs::MaskBytes(flags, n, 0xFE, 0);
+        } else if (entry->NoLineGraphics && at + cell_runs::kShortRun <= R().Cells.size() &&
+                   at + cell_runs::kShortRun <= R().Flags.size()) {
+            // Short runs: sixteen characters whatever the length (the last
+            // byte repeated), of which the cells take the run's.
+            for (int32_t k = 0; k < cell_runs::kShortRun; ++k) units[k] = table[bytes[k < n ? k : n - 1]];
+            cell_runs::JoinShortRun(units, n, attr, line);
+            cell_runs::MaskShortRun(flags, n, 0xFE);
         } else {
             const uint32_t high = static_cast<uint32_t>(attr) << 16;
             for (int32_t k = 0; k < n; ++k) {
