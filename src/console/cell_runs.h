@@ -147,7 +147,7 @@ inline __m128i Blend(__m128i mask, __m128i value, __m128i old) {
 #endif
 
 // Cells k < n (n <= 16) to units[k] in attr; units has sixteen readable.
-inline void JoinShortRun(const char16_t* units, int32_t n, uint16_t attr, uint32_t* cells) {
+[[gnu::always_inline]] inline void JoinShortRun(const char16_t* units, int32_t n, uint16_t attr, uint32_t* cells) {
 #if defined(__SSE2__)
     const __m128i bytes = LanesBelow(n);
     const __m128i lo = _mm_unpacklo_epi8(bytes, bytes);
@@ -169,7 +169,7 @@ inline void JoinShortRun(const char16_t* units, int32_t n, uint16_t attr, uint32
 }
 
 // Bytes k < n (n <= 16) to byte & keep.
-inline void MaskShortRun(uint8_t* bytes, int32_t n, uint8_t keep) {
+[[gnu::always_inline]] inline void MaskShortRun(uint8_t* bytes, int32_t n, uint8_t keep) {
 #if defined(__SSE2__)
     auto* p = reinterpret_cast<__m128i*>(bytes);
     const __m128i old = _mm_loadu_si128(p);
@@ -183,7 +183,7 @@ inline void MaskShortRun(uint8_t* bytes, int32_t n, uint8_t keep) {
 // Characters k < n (n <= 16) to units[k] and attributes to attr; units has
 // sixteen readable.
 template <typename Attr>
-inline void PutShortRun(const char16_t* units, int32_t n, Attr attr, char16_t* chars, Attr* attrs) {
+[[gnu::always_inline]] inline void PutShortRun(const char16_t* units, int32_t n, Attr attr, char16_t* chars, Attr* attrs) {
     static_assert(sizeof(Attr) == 2);
 #if defined(__SSE2__)
     const __m128i bytes = LanesBelow(n);
@@ -205,7 +205,7 @@ inline void PutShortRun(const char16_t* units, int32_t n, Attr attr, char16_t* c
 }
 
 // A filler among characters k < n (n <= 16).
-inline bool AnyFillerInShortRun(const char16_t* chars, int32_t n) {
+[[gnu::always_inline]] inline bool AnyFillerInShortRun(const char16_t* chars, int32_t n) {
 #if defined(__SSE2__)
     const __m128i bytes = LanesBelow(n);
     const __m128i f = _mm_set1_epi16(static_cast<short>(kFiller));

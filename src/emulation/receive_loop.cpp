@@ -204,7 +204,8 @@ bool PeekedTextRun(const uint8_t* head, uint32_t length) {
         r.LastGraphicCodePage = 1252;
         WrapAfterWrite();
     }
-    connections::CommTakeData(length);
+    // The peeked bytes are plain data: taken as CommTakeData takes them.
+    connections::connectionLayer.TakePlainData(static_cast<int32_t>(length));
     return true;
 }
 
@@ -404,7 +405,7 @@ constexpr int32_t kChecksEvery = 64;
 // outside lo..hi; count when there is none. Text runs and control sequences
 // are mostly shorter than sixteen bytes, so one step of sixteen finds their
 // end without a branch per byte.
-uint32_t FirstOutside(const uint8_t* bytes, uint32_t n, uint32_t count, uint8_t mask, uint8_t lo,
+[[gnu::always_inline]] inline uint32_t FirstOutside(const uint8_t* bytes, uint32_t n, uint32_t count, uint8_t mask, uint8_t lo,
                       uint8_t hi) {
 #if defined(__SSE2__)
     const __m128i wideMask = _mm_set1_epi8(static_cast<char>(mask));

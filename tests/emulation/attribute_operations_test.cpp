@@ -81,9 +81,15 @@ TEST(AttributeOperations, EachDialectsRendition) {
         EmulatorState.LinuxColour = 0x07;
         EmulatorState.OldScoColours = c.oldSco ? 1 : 0;
         screen.Feed(c.input);
-        if (c.selection >= 0) EXPECT_EQ(ConsoleLayer.AttrSelection, c.selection);
-        if (c.direct >= 0) EXPECT_EQ(ConsoleLayer.DirectAttr, c.direct);
-        if (c.entry0 >= 0) EXPECT_EQ(ConsoleLayer.AttrColorMap[0], c.entry0);
+        if (c.selection >= 0) {
+            EXPECT_EQ(ConsoleLayer.AttrSelection, c.selection);
+        }
+        if (c.direct >= 0) {
+            EXPECT_EQ(ConsoleLayer.DirectAttr, c.direct);
+        }
+        if (c.entry0 >= 0) {
+            EXPECT_EQ(ConsoleLayer.AttrColorMap[0], c.entry0);
+        }
     }
 }
 

@@ -421,7 +421,9 @@ TEST_F(CommandLineTest, TextScanningHelpers) {
         std::array<int32_t, 4> coords{};
         pos = 0;
         EXPECT_EQ(ParseCoordinates(r.Text, pos, 10, 4, coords), r.Ok) << r.Text;
-        if (r.Ok) EXPECT_EQ(coords, r.Coords) << r.Text;
+        if (r.Ok) {
+            EXPECT_EQ(coords, r.Coords) << r.Text;
+        }
     }
 
     EXPECT_EQ(ByteDecimalText(0), "0");
