@@ -363,7 +363,10 @@ void SgrAt386(int32_t v) {
 // or replaces the direct attribute, or the end of the list.
 void SgrLinux(int32_t v, bool& owed) {
     auto& e = EmulatorState;
-    auto setFg = [&e](uint8_t c) { e.LinuxColour = static_cast<uint8_t>((e.LinuxColour & 0xF0) | (c & 0x0F)); };
+    auto setFg = [](uint8_t c) {
+        auto& colour = EmulatorState.LinuxColour;
+        colour = static_cast<uint8_t>((colour & 0xF0) | (c & 0x0F));
+    };
     switch (v) {
         case 0:
             e.SgrReverse = e.SgrBlink = e.SgrBold = e.SgrUnderline = e.SgrDim = false;
