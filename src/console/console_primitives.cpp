@@ -394,9 +394,10 @@ void WriteUnits(const char16_t* units, int32_t count, int32_t run, const WriteCo
 }
 
 // PutWindowChars for a run whose first cell is shown (col >= 0, n >= 1); a run of
-// no fillers over cells of none is written in place.
+// no fillers over cells of none is written in place. sixteenUnits: units holds
+// at least sixteen characters, of which only the run's are shown.
 void PutShownRun(const char16_t* units, CellAttribute attr, int32_t n, int32_t col, int32_t row,
-                 bool noFillers) {
+                 bool noFillers, bool sixteenUnits) {
     auto& s = ConsoleScreen;
     if (!noFillers || !ConsoleScreenAllocated() || row >= s.Rows || col >= s.Cols) {
         PutWindowChars(units, attr, n, col, row);
@@ -406,9 +407,10 @@ void PutShownRun(const char16_t* units, CellAttribute attr, int32_t n, int32_t c
     const int32_t m = std::min(n, s.Cols - col);
     const size_t start = WindowRowStart(row) + static_cast<size_t>(col);
     char16_t* chars = s.Chars.data() + start;
-    // units holds sixteen (the caller's run buffer); the window's storage
-    // has room for sixteen from here except at its very end.
-    const bool shortRun = m < cell_runs::kShortRun && start + cell_runs::kShortRun <= s.Chars.size();
+    // With sixteen units given, a short run is put as sixteen where the
+    // window's storage has room for them (all but at its very end).
+    const bool shortRun =
+        sixteenUnits && m < cell_runs::kShortRun && start + cell_runs::kShortRun <= s.Chars.size();
     if (shortRun ? cell_runs::AnyFillerInShortRun(chars, m) : HasFillerChar(chars, m)) {
         WriteWindowChars(units, attr, m, col, row);
         return;
@@ -453,6 +455,7 @@ bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
         const size_t at = RingCellIndex(l.CursorRow, l.CursorCol);
         uint32_t* line = R().Cells.data() + at;
         uint8_t* flags = R().Flags.data() + at;
+        bool sixteenUnits = false;
         if (n >= 16 && entry->NoLineGraphics) {
             // Longer runs: the characters first, then cells and flags a step at a time.
             for (int32_t k = 0; k < n; ++k) units[k] = table[bytes[k]];
@@ -467,6 +470,7 @@ bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
             for (int32_t k = 0; k < cell_runs::kShortRun; ++k) units[k] = table[bytes[std::min(k, last)]];
             cell_runs::JoinShortRun(units, n, attr, line);
             cell_runs::MaskShortRun(flags, n, 0xFE);
+            sixteenUnits = true;
         } else {
             const uint32_t high = static_cast<uint32_t>(attr) << 16;
             for (int32_t k = 0; k < n; ++k) {
@@ -480,7 +484,7 @@ bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
                 flags[k] = static_cast<uint8_t>(flags[k] & 0xFE);
             }
         }
-        PutShownRun(units, attr, n, wcol, l.CursorRow - 1, entry->NoFillers);
+        PutShownRun(units, attr, n, wcol, l.CursorRow - 1, entry->NoFillers, sixteenUnits);
         AdvanceCursorCol(n);
         return true;
     }

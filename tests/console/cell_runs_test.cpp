@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 namespace console::cell_runs {
@@ -24,6 +25,40 @@ TEST(CellRunsTest, FillerSearchFindsTheOneFillerWhereverItStands) {
             }
             EXPECT_EQ(AnyFillerChar(chars.data(), n), at >= 0) << n << " " << at;
             EXPECT_EQ(AnyFillerCell(cells.data(), n), at >= 0) << n << " " << at;
+        }
+    }
+}
+
+// The sixteen-wide short-run forms write back the cells past the run: those
+// must come out as they went in, for every run length.
+TEST(CellRunsTest, ShortRunFormsChangeOnlyTheRunsCells) {
+    for (int32_t n = 0; n <= kShortRun; ++n) {
+        for (int32_t at = -1; at < kShortRun; ++at) {
+            char16_t units[kShortRun];
+            for (int32_t k = 0; k < kShortRun; ++k) units[k] = static_cast<char16_t>(0x4100 + k);
+            std::vector<uint32_t> cells(kShortRun);
+            std::vector<uint8_t> flags(kShortRun);
+            std::vector<char16_t> chars(kShortRun);
+            std::vector<uint16_t> attrs(kShortRun);
+            for (int32_t k = 0; k < kShortRun; ++k) {
+                cells[k] = 0xFFFF8000u - static_cast<uint32_t>(k) * 0x10003u;
+                flags[k] = static_cast<uint8_t>(0x81 + k * 7);
+                chars[k] = static_cast<char16_t>(u'a' + k);
+                attrs[k] = static_cast<uint16_t>(0x1200 + k);
+            }
+            if (at >= 0) chars[at] = kFiller;
+            const auto before = std::make_tuple(cells, flags, chars, attrs);
+            EXPECT_EQ(AnyFillerInShortRun(chars.data(), n), at >= 0 && at < n) << n << " " << at;
+            JoinShortRun(units, n, 0xA55A, cells.data());
+            MaskShortRun(flags.data(), n, 0xFE);
+            PutShortRun(units, n, uint16_t{0x0707}, chars.data(), attrs.data());
+            for (int32_t k = 0; k < kShortRun; ++k) {
+                const bool in = k < n;
+                EXPECT_EQ(cells[k], in ? (units[k] | 0xA55A0000u) : std::get<0>(before)[k]) << n << " " << k;
+                EXPECT_EQ(flags[k], in ? (std::get<1>(before)[k] & 0xFE) : std::get<1>(before)[k]) << n << " " << k;
+                EXPECT_EQ(chars[k], in ? units[k] : std::get<2>(before)[k]) << n << " " << k;
+                EXPECT_EQ(attrs[k], in ? 0x0707 : std::get<3>(before)[k]) << n << " " << k;
+            }
         }
     }
 }
