@@ -411,6 +411,15 @@ void SgrLinux(int32_t v, bool& owed) {
     owed = true;
 }
 
+// Value i of a list as it is acted on: an absent first value reads as 0; an
+// absent later one does nothing (false).
+bool SgrValueAt(const TermOpParams& p, size_t i, int32_t& v) {
+    v = p[i];
+    if (v != kAbsent) return true;
+    v = 0;
+    return i == 0;
+}
+
 // The values of a list up to its last given one; absent values past the
 // first do nothing.
 size_t GivenSgrValues(const TermOpParams& p) {
@@ -441,11 +450,8 @@ size_t GivenSgrValues(const TermOpParams& p) {
     const size_t n = GivenSgrValues(p);
     bool owed = false;
     for (size_t i = 0; i < n; ++i) {
-        int32_t v = p[i];
-        if (v == kAbsent) {
-            if (i != 0) continue;
-            v = 0;
-        }
+        int32_t v = 0;
+        if (!SgrValueAt(p, i, v)) continue;
         if (v > 29 && l.AttrSelection != kDirect) {
             // Replaces the direct attribute whole.
             owed = false;
@@ -542,11 +548,8 @@ namespace {
     }
     const size_t n = GivenSgrValues(p);
     for (size_t i = 0; i < n; ++i) {
-        int32_t v = p[i];
-        if (v == kAbsent) {
-            if (i != 0) continue;
-            v = 0;
-        }
+        int32_t v = 0;
+        if (!SgrValueAt(p, i, v)) continue;
         if (v > 29 && l.AttrSelection != kDirect) {
             l.DirectAttr = console::CurrentAttr();
             l.AttrSelection = kDirect;
