@@ -16,6 +16,41 @@
 
 namespace connections {
 
+// The first place from n on, below count, where a byte may stop a plain span:
+// its value ANDed with mask lies outside lo..hi, or it is IAC or CR on a
+// Telnet line (kTelnet), or NUL when NULs are dropped (kSkipNul); count when
+// none does. Sixteen bytes are looked at in a step, so the end of a run
+// shorter than that costs no branch per byte.
+template <bool kTelnet, bool kSkipNul>
+[[gnu::always_inline]] inline int32_t FirstSpanStop(const uint8_t* bytes, int32_t n, int32_t count,
+                                                    uint8_t mask, uint8_t lo, uint8_t hi) {
+#if defined(__SSE2__)
+    const __m128i wideMask = _mm_set1_epi8(static_cast<char>(mask));
+    const __m128i low = _mm_set1_epi8(static_cast<char>(lo));
+    const __m128i high = _mm_set1_epi8(static_cast<char>(hi));
+    while (n + 16 <= count) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + n));
+        const __m128i m = _mm_and_si128(x, wideMask);
+        __m128i go = _mm_cmpeq_epi8(_mm_min_epu8(_mm_max_epu8(m, low), high), m);
+        if (kTelnet) {
+            go = _mm_andnot_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(telnet::kIAC))), go);
+            go = _mm_andnot_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(13)), go);
+        }
+        if (kSkipNul) go = _mm_andnot_si128(_mm_cmpeq_epi8(x, _mm_setzero_si128()), go);
+        const unsigned stops = ~static_cast<unsigned>(_mm_movemask_epi8(go)) & 0xFFFFu;
+        if (stops != 0) return n + __builtin_ctz(stops);
+        n += 16;
+    }
+#endif
+    for (; n < count; ++n) {
+        const uint8_t b = bytes[n];
+        if ((kTelnet && (b == telnet::kIAC || b == 13)) || (kSkipNul && b == 0)) return n;
+        const uint8_t m = b & mask;
+        if (m < lo || m > hi) return n;
+    }
+    return count;
+}
+
 // `CommMethod` values.
 inline constexpr uint8_t kMethodNone = 0;
 inline constexpr uint8_t kMethodSerial = 1;
@@ -170,38 +205,15 @@ class ConnectionLayer : private TelnetLink {
     static int32_t ScanPlain(const uint8_t* head, int32_t count, const SpanRule& rule,
                              bool& stopped) {
         int32_t n = 0;
-#if defined(__SSE2__)
-        // Sixteen bytes at a time while all of them are plain data in range;
-        // the byte loop below decides at the first one that is not.
-        if (count - rule.unchecked >= 16) {
-            const int32_t firstChecked = std::max<int32_t>(rule.unchecked, 0);
-            for (; n < firstChecked; ++n) {
-                const uint8_t b = head[n];
-                if ((kTelnet && (b == telnet::kIAC || b == 13)) || (kSkipNul && b == 0)) break;
-            }
-            if (n == firstChecked) {
-                const __m128i mask = _mm_set1_epi8(static_cast<char>(rule.mask));
-                const __m128i lo = _mm_set1_epi8(static_cast<char>(rule.lo));
-                const __m128i hi = _mm_set1_epi8(static_cast<char>(rule.hi));
-                while (n + 16 <= count) {
-                    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(head + n));
-                    const __m128i m = _mm_and_si128(x, mask);
-                    __m128i good = _mm_cmpeq_epi8(_mm_min_epu8(_mm_max_epu8(m, lo), hi), m);
-                    if (kTelnet) {
-                        good = _mm_andnot_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0xFF))), good);
-                        good = _mm_andnot_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(13)), good);
-                    }
-                    if (kSkipNul) good = _mm_andnot_si128(_mm_cmpeq_epi8(x, _mm_setzero_si128()), good);
-                    const int bad = ~_mm_movemask_epi8(good) & 0xFFFF;
-                    if (bad != 0) {
-                        n += __builtin_ctz(static_cast<unsigned>(bad));
-                        break;
-                    }
-                    n += 16;
-                }
-            }
+        // The first bytes are handed out whatever their value; past them, the
+        // byte loop below decides at the first byte that may stop the span.
+        const int32_t firstChecked = std::clamp<int32_t>(rule.unchecked, 0, count);
+        for (; n < firstChecked; ++n) {
+            const uint8_t b = head[n];
+            if ((kTelnet && (b == telnet::kIAC || b == 13)) || (kSkipNul && b == 0)) break;
         }
-#endif
+        if (n == firstChecked)
+            n = FirstSpanStop<kTelnet, kSkipNul>(head, n, count, rule.mask, rule.lo, rule.hi);
         while (n < count) {
             const uint8_t b = head[n];
             if ((kTelnet && b == telnet::kIAC) || (kSkipNul && b == 0)) break;

@@ -5,10 +5,6 @@
 #include <span>
 #include <string>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "commands/interpreter.h"
 #include "commands/password_scramble.h"
 #include "commands/settings_record.h"
@@ -401,32 +397,6 @@ void ReassertKeyboardLock() {
 // rounds of the connection, tick and key checks.
 constexpr int32_t kChecksEvery = 64;
 
-// The first place from n on, below count, whose byte ANDed with mask lies
-// outside lo..hi; count when there is none. Text runs and control sequences
-// are mostly shorter than sixteen bytes, so one step of sixteen finds their
-// end without a branch per byte.
-[[gnu::always_inline]] inline uint32_t FirstOutside(const uint8_t* bytes, uint32_t n, uint32_t count, uint8_t mask, uint8_t lo,
-                      uint8_t hi) {
-#if defined(__SSE2__)
-    const __m128i wideMask = _mm_set1_epi8(static_cast<char>(mask));
-    const __m128i low = _mm_set1_epi8(static_cast<char>(lo));
-    const __m128i high = _mm_set1_epi8(static_cast<char>(hi));
-    while (n + 16 <= count) {
-        const __m128i m = _mm_and_si128(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + n)), wideMask);
-        const __m128i inside = _mm_cmpeq_epi8(_mm_min_epu8(_mm_max_epu8(m, low), high), m);
-        const unsigned outside = ~static_cast<unsigned>(_mm_movemask_epi8(inside)) & 0xFFFFu;
-        if (outside != 0) return n + static_cast<uint32_t>(__builtin_ctz(outside));
-        n += 16;
-    }
-#endif
-    for (; n < count; ++n) {
-        const uint8_t m = bytes[n] & mask;
-        if (m < lo || m > hi) return n;
-    }
-    return count;
-}
-
 // Plain data the fast pass peeked once and hands out piece by piece, as
 // long as the ring's head is still inside it and nothing was flushed.
 struct PeekedData {
@@ -466,16 +436,18 @@ uint32_t PeekLikely(PeekedData& d, bool skipNul, bool text, uint8_t mask, const 
         }
     }
     head = d.at;
+    // The peeked bytes are all plain data: only the range can end the piece.
+    using connections::FirstSpanStop;
     if (text) {
-        const uint32_t count = std::min<uint32_t>(d.left, kMaxRun);
-        const uint32_t n = FirstOutside(head, count > 0 ? 1 : 0, count, 0xFF, 0x20, 0x7E);
+        const auto count = static_cast<int32_t>(std::min<uint32_t>(d.left, kMaxRun));
+        const int32_t n = FirstSpanStop<false, false>(head, count > 0 ? 1 : 0, count, 0xFF, 0x20, 0x7E);
         stopped = n < count;
-        return n;
+        return static_cast<uint32_t>(n);
     }
-    const uint32_t count = std::min<uint32_t>(d.left, kSeqBufferSize);
-    const uint32_t n = FirstOutside(head, std::min<uint32_t>(count, 2), count, mask, 0x20, 0x3F);
+    const auto count = static_cast<int32_t>(std::min<uint32_t>(d.left, kSeqBufferSize));
+    const int32_t n = FirstSpanStop<false, false>(head, std::min(count, 2), count, mask, 0x20, 0x3F);
     stopped = n < count;
-    return stopped ? n + 1 : n;
+    return static_cast<uint32_t>(stopped ? n + 1 : n);
 }
 
 void ReceivePass(bool fastPath) {
