@@ -174,6 +174,32 @@ bool LeftOver(uint8_t b) {
     return false;
 }
 
+// Received text is gathered into runs (FastRun, PeekedTextRun) while it is
+// written in the current colour with nothing to watch for per character: no
+// fields about, the cursor before the last column, no wait-for text and no
+// auto-login prompt.
+bool RunsWrittenWhole(int32_t columns) {
+    const auto& l = ConsoleLayer;
+    const auto& r = ReceiveLoop;
+    return l.ProtectMode == 0 && l.CursorCol < columns && r.WaitForText.Empty() &&
+           r.AutoLoginState == 0 && l.AttrSelection != console::kSelectionInherit;
+}
+
+// Writes a gathered run of text (unless the line is being kept quiet), with
+// room made in insert mode and the wrap style applied after it.
+void WriteTextRun(const uint8_t* run, uint32_t length, uint32_t codePage) {
+    auto& r = ReceiveLoop;
+    if (TermExecutor.QuietLine) return;
+    if (r.InsertMode)
+        console::ShiftRowCells(ConsoleLayer.CursorRow, ConsoleLayer.CursorCol, console::Columns(),
+                               static_cast<int32_t>(length));
+    console::WriteScreenStr(std::string_view(reinterpret_cast<const char*>(run), length), codePage);
+    r.LastGraphicChar = run[length - 1];
+    r.LastGraphicTranslated = false;
+    r.LastGraphicCodePage = codePage;
+    WrapAfterWrite();
+}
+
 // Writes a run of printable ASCII that a peek found whole in the ring (it
 // ends at a byte outside the run, and fits before the last column), as the
 // receive pass and FastRun would, and takes it; false, with nothing done,
@@ -184,22 +210,11 @@ bool PeekedTextRun(const uint8_t* head, uint32_t length) {
     const auto& l = ConsoleLayer;
     const int32_t columns = Settings.ScreenColumns;
     if (r.MonitorMode || e.GR == 14 || !SeqBuffer.empty() || (e.GL != 0 && e.GL != 3) ||
-        Settings.CharsetMode != 0 || e.SingleShiftPending || l.ProtectMode != 0 ||
-        l.CursorCol >= columns || static_cast<int64_t>(length) > columns - l.CursorCol + 1 ||
-        !r.WaitForText.Empty() || r.AutoLoginState != 0 ||
-        l.AttrSelection == console::kSelectionInherit)
+        Settings.CharsetMode != 0 || e.SingleShiftPending || !RunsWrittenWhole(columns) ||
+        static_cast<int64_t>(length) > columns - l.CursorCol + 1)
         return false;
     TermExecutor.QuietLineEnd = false;
-    if (!TermExecutor.QuietLine) {
-        if (r.InsertMode)
-            console::ShiftRowCells(l.CursorRow, l.CursorCol, console::Columns(),
-                                   static_cast<int32_t>(length));
-        console::WriteScreenStr(std::string_view(reinterpret_cast<const char*>(head), length), 1252);
-        r.LastGraphicChar = head[length - 1];
-        r.LastGraphicTranslated = false;
-        r.LastGraphicCodePage = 1252;
-        WrapAfterWrite();
-    }
+    WriteTextRun(head, length, 1252);
     // The peeked bytes are plain data: taken as CommTakeData takes them.
     connections::connectionLayer.TakePlainData(static_cast<int32_t>(length));
     return true;
@@ -289,17 +304,7 @@ int FastRun(uint8_t b, int32_t room, std::span<const uint8_t> ahead, bool aheadS
                 }
             }
         }
-        if (length > 0 && !TermExecutor.QuietLine) {
-            if (r.InsertMode)
-                console::ShiftRowCells(ConsoleLayer.CursorRow, ConsoleLayer.CursorCol,
-                                       console::Columns(), static_cast<int32_t>(length));
-            console::WriteScreenStr(
-                std::string_view(reinterpret_cast<const char*>(run), length), codePage);
-            r.LastGraphicChar = run[length - 1];
-            r.LastGraphicTranslated = false;
-            r.LastGraphicCodePage = codePage;
-            WrapAfterWrite();
-        }
+        if (length > 0) WriteTextRun(run, length, codePage);
         if (singleShift && length > 0) ReturnFromSingleShift();
         return leftOver;
     }
@@ -534,9 +539,7 @@ void ReceivePass(bool fastPath) {
             int next = b;
             // Text that takes its colour from the field it lands in resolves
             // that colour per write, so it is written character by character.
-            if (fastPath && ConsoleLayer.ProtectMode == 0 && ConsoleLayer.CursorCol < columns &&
-                r.WaitForText.Empty() && r.AutoLoginState == 0 &&
-                ConsoleLayer.AttrSelection != console::kSelectionInherit) {
+            if (fastPath && RunsWrittenWhole(columns)) {
                 next = textAhead ? FastRun(b, columns - ConsoleLayer.CursorCol + 1, ahead, aheadStopped)
                                 : FastRun(b, columns - ConsoleLayer.CursorCol + 1, {}, false);
             }
