@@ -187,7 +187,7 @@ bool RunsWrittenWhole(int32_t columns) {
 
 // Writes a gathered run of text (unless the line is being kept quiet), with
 // room made in insert mode and the wrap style applied after it.
-void WriteTextRun(const uint8_t* run, uint32_t length, uint32_t codePage) {
+[[gnu::always_inline]] inline void WriteTextRun(const uint8_t* run, uint32_t length, uint32_t codePage) {
     auto& r = ReceiveLoop;
     if (TermExecutor.QuietLine) return;
     if (r.InsertMode)
