@@ -14,7 +14,7 @@
 
 namespace console::cell_runs {
 
-constexpr char16_t kFiller = 0x200B;  // as kFillerChar in screen_buffer.h
+constexpr char16_t kFiller = 0x200B;  // the right half of a double-width character
 
 // n 16-bit units (characters or attributes) of one value.
 template <typename Unit>

@@ -416,7 +416,7 @@ void PutShownRun(const char16_t* units, CellAttribute attr, int32_t n, int32_t c
         return;
     }
     CellAttribute* attrs = s.Attrs.data() + start;
-    if (m >= 16) {
+    if (m >= cell_runs::kShortRun) {
         std::memcpy(chars, units, sizeof(char16_t) * static_cast<size_t>(m));
         cell_runs::Fill16(attrs, m, attr);
     } else if (shortRun) {
@@ -456,7 +456,7 @@ bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
         uint32_t* line = R().Cells.data() + at;
         uint8_t* flags = R().Flags.data() + at;
         bool sixteenUnits = false;
-        if (n >= 16 && entry->NoLineGraphics) {
+        if (n >= cell_runs::kShortRun && entry->NoLineGraphics) {
             // Longer runs: the characters first, then cells and flags a step at a time.
             for (int32_t k = 0; k < n; ++k) units[k] = table[bytes[k]];
             cell_runs::JoinCells(units, n, attr, line);

@@ -77,10 +77,6 @@ ConsoleScreenState& S() {
     return ConsoleScreen;
 }
 
-// Physical row of buffer row r; r must be inside the buffer.
-int32_t PhysicalRow(int32_t row) {
-    return static_cast<int32_t>(WindowRowStart(row) / static_cast<size_t>(S().Cols));
-}
 
 char16_t* RowChars(int32_t row) {
     return S().Chars.data() + WindowRowStart(row);
@@ -101,12 +97,6 @@ bool WindowReady() {
 // A filler among the cells before or after a write.
 [[gnu::always_inline]] inline bool HasFillerEither(const char16_t* a, const char16_t* b, int32_t n) {
     return HasFillerChar(a, n) || HasFillerChar(b, n);
-}
-
-// n characters or attributes of one value.
-template <typename Unit>
-void FillUnits(Unit* units, int32_t n, Unit value) {
-    cell_runs::Fill16(units, n, value);
 }
 
 // The width of cells from..to in cell units as the painter measures them: a filler
@@ -141,7 +131,7 @@ void ReportRowSpan(int32_t row, int32_t col, int32_t last, bool paintNow) {
     const int32_t to = col + std::max(nChars, nAttrs) - 1;
     const int32_t before = SpanWidthUnits(rowChars, cols, from, to);
     if (nChars > 0) std::memmove(rowChars + col, chars, sizeof(char16_t) * static_cast<size_t>(nChars));
-    FillUnits(S().Attrs.data() + rowStart + col, nAttrs, attr);
+    cell_runs::Fill16(S().Attrs.data() + rowStart + col, nAttrs, attr);
     const bool edgeMoved = SpanWidthUnits(rowChars, cols, from, to) != before;
     ReportRowSpan(row, col, edgeMoved ? cols : to, paintNow);
 }
@@ -169,20 +159,20 @@ void ReportRowSpan(int32_t row, int32_t col, int32_t last, bool paintNow) {
     } else {
         for (int32_t k = 0; k < nChars; ++k) cells[k] = chars[k];
     }
-    FillUnits(S().Attrs.data() + rowStart + col, nAttrs, attr);
+    cell_runs::Fill16(S().Attrs.data() + rowStart + col, nAttrs, attr);
     ReportRowSpan(row, col, col + n - 1, paintNow);
 }
 
 void FillRow(int32_t row, int32_t col, int32_t n, char16_t ch, CellAttribute attr) {
     const size_t rowStart = WindowRowStart(row);
-    FillUnits(S().Chars.data() + rowStart + col, n, ch);
-    FillUnits(S().Attrs.data() + rowStart + col, n, attr);
+    cell_runs::Fill16(S().Chars.data() + rowStart + col, n, ch);
+    cell_runs::Fill16(S().Attrs.data() + rowStart + col, n, attr);
 }
 
 // Puts the storage in buffer-row order so that FirstRow is 0.
 void LinearizeRows() {
     if (S().FirstRow == 0) return;
-    auto shift = static_cast<std::ptrdiff_t>(S().Cols) * PhysicalRow(0);
+    auto shift = static_cast<std::ptrdiff_t>(S().Cols) * WindowPhysicalRow(0);
     std::rotate(S().Chars.begin(), S().Chars.begin() + shift, S().Chars.end());
     std::rotate(S().Attrs.begin(), S().Attrs.begin() + shift, S().Attrs.end());
     S().FirstRow = 0;
@@ -405,8 +395,8 @@ void EraseWindowRowSpan(int32_t row, int32_t col1, int32_t col2, CellAttribute a
         WriteRowSpanMeasured(row, col1, spaces, n, attr, n, paintNow);
         return;
     }
-    FillUnits(chars + col1, n, u' ');
-    FillUnits(attrs + col1, n, attr);
+    cell_runs::Fill16(chars + col1, n, u' ');
+    cell_runs::Fill16(attrs + col1, n, attr);
     ReportRowSpan(row, col1, col2, paintNow);
 }
 
@@ -687,7 +677,7 @@ void TeletypeWrite(const uint8_t* bytes, int32_t n) {
             ++row;
             return;
         }
-        s.FirstRow = (PhysicalRow(0) + 1) % s.Rows;
+        s.FirstRow = (WindowPhysicalRow(0) + 1) % s.Rows;
         FillRow(row, 0, s.Cols, u' ', NormalAttribute());
         w.ScrollCellPixels(0, s.Cols - 1, 0, s.Rows - 1, 0, -1);
     };

@@ -46,7 +46,7 @@ constexpr CellAttribute kAttrBit7 = 0x0080;
 constexpr CellAttribute kAttrMode5Blink = 0x0100;
 constexpr CellAttribute kAttrMode5Underline = 0x0200;
 
-constexpr char16_t kFillerChar = 0x200B;  // right half of a double-width character
+constexpr char16_t kFillerChar = cell_runs::kFiller;  // right half of a double-width character
 constexpr char16_t kBoxDrawingBase = 0x2500;
 constexpr char16_t kLineGraphicsBase = 0xE600;  // line-graphics glyph n drawn from a bitmap
 constexpr char16_t kSoftGlyphBase = 0xE700;     // soft-font glyph n
@@ -116,8 +116,8 @@ inline bool ConsoleScreenAllocated() {
     return s.Cols > 0 && s.Rows > 0 && s.Chars.size() == cells && s.Attrs.size() == cells;
 }
 
-// Where buffer row `row` (inside the buffer) starts in the arrays.
-inline size_t WindowRowStart(int32_t row) {
+// The physical row of buffer row `row` (inside the buffer) in the arrays.
+inline int32_t WindowPhysicalRow(int32_t row) {
     const int32_t rows = ConsoleScreen.Rows;
     int32_t first = ConsoleScreen.FirstRow;
     if (first < 0 || first >= rows) {
@@ -125,7 +125,12 @@ inline size_t WindowRowStart(int32_t row) {
         if (first < 0) first += rows;
     }
     const int32_t p = row + first;
-    return static_cast<size_t>(ConsoleScreen.Cols) * static_cast<size_t>(p >= rows ? p - rows : p);
+    return p >= rows ? p - rows : p;
+}
+
+// Where buffer row `row` (inside the buffer) starts in the arrays.
+inline size_t WindowRowStart(int32_t row) {
+    return static_cast<size_t>(ConsoleScreen.Cols) * static_cast<size_t>(WindowPhysicalRow(row));
 }
 
 // A filler among n characters.
