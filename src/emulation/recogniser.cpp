@@ -723,9 +723,9 @@ RecogniseStatus ReferenceDecodeHostSequence(TermOp& op, TermOpParams& params) {
 }
 
 uint32_t recogniser_detail::SaturatedDecimal(const uint8_t* digits, size_t length) {
-    uint64_t value = 0;
-    for (size_t i = 0; i < length; ++i)
-        value = std::min<uint64_t>(value * 10 + (digits[i] - '0'), kTermParamMax);
+    size_t p = 1;
+    int64_t value = 0;
+    ReadDecimal(digits, length, p, value);
     return static_cast<uint32_t>(value);
 }
 
