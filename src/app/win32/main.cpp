@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/composition.h"
 #include "commands/win32/settings_platform_win32.h"
 #include "commands/win32/variables_win32.h"
 #include "connections/comm_interface.h"
@@ -83,10 +84,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     emulation::Services.HoldScreenOn = HoldScreenOn;
     std::atexit(RunExitChainAtExit);
 
-    emulation::InstallMacroServices();
-    emulation::InstallKeyboardServices();
-    emulation::InstallTermOperations();
-    emulation::UseCommRecogniserSource();
+    app::ComposeProgram();
     transfer::InitKermit();
     emulation::RunSession();
     console::CloseTerminalWindow();

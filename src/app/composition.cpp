@@ -1,0 +1,16 @@
+#include "app/composition.h"
+
+#include "emulation/keyboard.h"
+#include "emulation/macros.h"
+#include "emulation/term_executor.h"
+
+namespace app {
+
+void ComposeProgram() {
+    emulation::InstallMacroServices();
+    emulation::InstallKeyboardServices();
+    emulation::InstallTermOperations();
+    emulation::UseCommRecogniserSource();
+}
+
+}  // namespace app
