@@ -83,7 +83,17 @@ ModifierColumn ColumnForModifiers(bool shift, bool ctrl, bool alt);
 uint8_t ExtendedKeyCode(uint16_t virtualKey, ModifierColumn column);
 
 // Some KeyCode values by name.
+inline constexpr KeyCode kKeyBackspace = 8;
+inline constexpr KeyCode kKeyShiftTab = 271;
 inline constexpr KeyCode kKeyF1 = 315;
+inline constexpr KeyCode kKeyF2 = 316;
+inline constexpr KeyCode kKeyF3 = 317;
+inline constexpr KeyCode kKeyF4 = 318;
+inline constexpr KeyCode kKeyF5 = 319;
+inline constexpr KeyCode kKeyF6 = 320;
+inline constexpr KeyCode kKeyF7 = 321;
+inline constexpr KeyCode kKeyF8 = 322;
+inline constexpr KeyCode kKeyF9 = 323;
 inline constexpr KeyCode kKeyF10 = 324;
 inline constexpr KeyCode kKeyF11 = 389;
 inline constexpr KeyCode kKeyF12 = 390;
@@ -97,6 +107,7 @@ inline constexpr KeyCode kKeyDown = 336;
 inline constexpr KeyCode kKeyPgDn = 337;
 inline constexpr KeyCode kKeyIns = 338;
 inline constexpr KeyCode kKeyDel = 339;
+inline constexpr KeyCode kKeyCtrlHome = 375;
 inline constexpr KeyCode kKeyAltA = 286;
 
 // The KeyCode of a raw word of the key queue: a byte of typed text is itself, an extended key

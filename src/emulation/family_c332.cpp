@@ -2,7 +2,9 @@
 
 #include <iterator>
 
+#include "console/key_codes.h"
 #include "emulation/family_tables.h"
+#include "emulation/operation_catalogue.h"
 #include "emulation/sequence_bytes.h"
 
 namespace emulation {
@@ -10,68 +12,68 @@ namespace {
 
 // Matched in this order: the first entry that fits wins.
 constexpr TermSeqEntry kC332Sequences[] = {
-    {58, ESC "!", 1, 1, 0},        // 1 FieldAttribute
-    {211, ESC "%", 1, 0, -31},     // 2 C332KeyboardStatus
-    {36, ESC "(", 1, 0, -31},      // 3 LockKeyboard
-    {37, ESC ")", 1, 0, -31},      // 4 UnlockKeyboard
-    {117, ESC "1", 1, 0, -31},     // 5 SetTabAtCursor
-    {116, ESC "2", 1, 0, -31},     // 6 ClearTabAtCursor
-    {115, ESC "3", 1, 0, -31},     // 7 ClearAllTabs
-    {40, ESC ";1", 6, 0, -31},     // 8 AutoPrintOff
-    {39, ESC ";6", 6, 0, -31},     // 9 AutoPrintOn
-    {325, ESC "<", 1, 1, -31},     // 10 ignored
-    {325, ESC "=", 1, 0, -31},     // 11 ignored
-    {8, ESC "@", 1, 2, -31},       // 12 CursorColumnRow
-    {27, ESC "A", 1, 0, -31},      // 13 CursorUpWrap
-    {28, ESC "B", 1, 0, -31},      // 14 CursorDown
-    {20, ESC "C", 1, 0, -31},      // 15 CursorRightWrap
-    {23, ESC "D", 1, 0, -31},      // 16 Backspace
-    {325, ESC "F", 1, 0, -31},     // 17 ignored
-    {30, ESC "H", 1, 0, -31},      // 18 CursorHome
-    {15, ESC "I", 1, 0, -31},      // 19 EraseToEndOfLine
-    {216, ESC "J", 1, 0, -31},     // 20 EraseUnprotectedToEnd
-    {219, ESC "K", 1, 0, -31},     // 21 C332ClearAll
-    {314, ESC "L", 1, 0, -31},     // 22 C332InsertLineUnprotected
-    {315, ESC "M", 1, 0, -31},     // 23 C332DeleteLineUnprotected
-    {212, ESC "N", 1, 1, 0},       // 24 InsertCharacter
-    {142, ESC "O", 1, 1, -31},     // 25 DeleteCharacters
-    {10, ESC "X", 1, 1, -31},      // 26 CursorRowIfSet
-    {12, ESC "Y", 1, 1, -31},      // 27 CursorColumnIfSet
-    {163, ESC "Z", 1, 0, -31},     // 28 C332CursorReport
-    {203, ESC "b", 1, 0, -31},     // 29 HostStatusOn
-    {202, ESC "c", 1, 0, 0},       // 30 HostStatusOff
-    {200, ESC "d" GS, 7, 0, 0},    // 31 HostStatusText
-    {213, ESC "e", 1, 4, -31},     // 32 C332NoOp
-    {13, ESC "h", 1, 0, -31},      // 33 EraseToEndOfScreen
-    {325, ESC "l", 1, 0, -31},     // 34 ignored
-    {225, ESC "y", 1, 0, 0},       // 35 C332EscapeReply
-    {220, ESC "[?E2", 6, 0, -31},  // 36 C332VtModeOn
-    {325, ESC "[?E1", 6, 0, 0},    // 37 ignored
-    {135, ESC "[?3l", 1, 0, -31},  // 38 Columns80
-    {134, ESC "[?3h", 1, 0, -31},  // 39 Columns132
-    {325, ESC "[?Co", 6, 0, -31},  // 40 ignored
-    {325, ESC "[?Cn", 6, 0, -31},  // 41 ignored
-    {325, ESC "[?Cp", 6, 0, -31},  // 42 ignored
-    {325, ESC "[?Cq", 6, 0, -31},  // 43 ignored
-    {325, ESC "[?Cr", 6, 0, -31},  // 44 ignored
-    {325, ESC "[?F", 1, 0, -31},   // 45 ignored
-    {325, ESC "[R", 1, 1, 0},      // 46 ignored
-    {48, ESC "[1S", 6, 0, 0},      // 47 SelectPage1
-    {49, ESC "[2S", 6, 0, 0},      // 48 SelectPage2
-    {50, ESC "[3S", 6, 0, 0},      // 49 SelectPage3
-    {325, ESC "[?Cb", 6, 0, -31},  // 50 ignored
-    {325, ESC "[?Cc", 6, 0, -31},  // 51 ignored
-    {325, ESC "[?Cd", 6, 0, -31},  // 52 ignored
-    {325, ESC "[?Ce", 6, 4, -31},  // 53 ignored
-    {293, ESC "[?h", 5, 2, 0},     // 54 C332SetMode
-    {294, ESC "[?l", 5, 2, 0},     // 55 C332ResetMode
-    {325, ESC "[h", 5, 1, 0},      // 56 ignored
-    {325, ESC "[l", 5, 1, 0},      // 57 ignored
-    {243, CAN "B00", 6, 1, 0},     // 58 ZmodemAutoStart
-    {97, ESC "(", 6, 1, 0},        // 59 DesignateG0
-    {98, ESC ")", 6, 1, 0},        // 60 DesignateG1
-    {284, ESC "r2" GS, 7, 0, 0},   // 61 C332OpenFile
-    {313, ESC "r1" GS, 7, 0, 0},   // 62 C332ReadFile
+    {OpFieldAttribute, ESC "!", kSeqRawBytes, 1, 0},               // 1
+    {OpC332KeyboardStatus, ESC "%", kSeqRawBytes, 0, -31},         // 2
+    {OpLockKeyboard, ESC "(", kSeqRawBytes, 0, -31},               // 3
+    {OpUnlockKeyboard, ESC ")", kSeqRawBytes, 0, -31},             // 4
+    {OpSetTabAtCursor, ESC "1", kSeqRawBytes, 0, -31},             // 5
+    {OpClearTabAtCursor, ESC "2", kSeqRawBytes, 0, -31},           // 6
+    {OpClearAllTabs, ESC "3", kSeqRawBytes, 0, -31},               // 7
+    {OpAutoPrintOff, ESC ";1", kSeqWhole, 0, -31},                 // 8
+    {OpAutoPrintOn, ESC ";6", kSeqWhole, 0, -31},                  // 9
+    {kIgnore, ESC "<", kSeqRawBytes, 1, -31},                      // 10
+    {kIgnore, ESC "=", kSeqRawBytes, 0, -31},                      // 11
+    {OpCursorColumnRow, ESC "@", kSeqRawBytes, 2, -31},            // 12
+    {OpCursorUpWrap, ESC "A", kSeqRawBytes, 0, -31},               // 13
+    {OpCursorDown, ESC "B", kSeqRawBytes, 0, -31},                 // 14
+    {OpCursorRightWrap, ESC "C", kSeqRawBytes, 0, -31},            // 15
+    {OpBackspace, ESC "D", kSeqRawBytes, 0, -31},                  // 16
+    {kIgnore, ESC "F", kSeqRawBytes, 0, -31},                      // 17
+    {OpCursorHome, ESC "H", kSeqRawBytes, 0, -31},                 // 18
+    {OpEraseToEndOfLine, ESC "I", kSeqRawBytes, 0, -31},           // 19
+    {OpEraseUnprotectedToEnd, ESC "J", kSeqRawBytes, 0, -31},      // 20
+    {OpC332ClearAll, ESC "K", kSeqRawBytes, 0, -31},               // 21
+    {OpC332InsertLineUnprotected, ESC "L", kSeqRawBytes, 0, -31},  // 22
+    {OpC332DeleteLineUnprotected, ESC "M", kSeqRawBytes, 0, -31},  // 23
+    {OpInsertCharacter, ESC "N", kSeqRawBytes, 1, 0},              // 24
+    {OpDeleteCharacters, ESC "O", kSeqRawBytes, 1, -31},           // 25
+    {OpCursorRowIfSet, ESC "X", kSeqRawBytes, 1, -31},             // 26
+    {OpCursorColumnIfSet, ESC "Y", kSeqRawBytes, 1, -31},          // 27
+    {OpC332CursorReport, ESC "Z", kSeqRawBytes, 0, -31},           // 28
+    {OpHostStatusOn, ESC "b", kSeqRawBytes, 0, -31},               // 29
+    {OpHostStatusOff, ESC "c", kSeqRawBytes, 0, 0},                // 30
+    {OpHostStatusText, ESC "d" GS, kSeqOpenString, 0, 0},          // 31
+    {OpC332NoOp, ESC "e", kSeqRawBytes, 4, -31},                   // 32
+    {OpEraseToEndOfScreen, ESC "h", kSeqRawBytes, 0, -31},         // 33
+    {kIgnore, ESC "l", kSeqRawBytes, 0, -31},                      // 34
+    {OpC332EscapeReply, ESC "y", kSeqRawBytes, 0, 0},              // 35
+    {OpC332VtModeOn, ESC "[?E2", kSeqWhole, 0, -31},               // 36
+    {kIgnore, ESC "[?E1", kSeqWhole, 0, 0},                        // 37
+    {OpColumns80, ESC "[?3l", kSeqRawBytes, 0, -31},               // 38
+    {OpColumns132, ESC "[?3h", kSeqRawBytes, 0, -31},              // 39
+    {kIgnore, ESC "[?Co", kSeqWhole, 0, -31},                      // 40
+    {kIgnore, ESC "[?Cn", kSeqWhole, 0, -31},                      // 41
+    {kIgnore, ESC "[?Cp", kSeqWhole, 0, -31},                      // 42
+    {kIgnore, ESC "[?Cq", kSeqWhole, 0, -31},                      // 43
+    {kIgnore, ESC "[?Cr", kSeqWhole, 0, -31},                      // 44
+    {kIgnore, ESC "[?F", kSeqRawBytes, 0, -31},                    // 45
+    {kIgnore, ESC "[R", kSeqRawBytes, 1, 0},                       // 46
+    {OpSelectPage1, ESC "[1S", kSeqWhole, 0, 0},                   // 47
+    {OpSelectPage2, ESC "[2S", kSeqWhole, 0, 0},                   // 48
+    {OpSelectPage3, ESC "[3S", kSeqWhole, 0, 0},                   // 49
+    {kIgnore, ESC "[?Cb", kSeqWhole, 0, -31},                      // 50
+    {kIgnore, ESC "[?Cc", kSeqWhole, 0, -31},                      // 51
+    {kIgnore, ESC "[?Cd", kSeqWhole, 0, -31},                      // 52
+    {kIgnore, ESC "[?Ce", kSeqWhole, 4, -31},                      // 53
+    {OpC332SetMode, ESC "[?h", kSeqParamList, 2, 0},               // 54
+    {OpC332ResetMode, ESC "[?l", kSeqParamList, 2, 0},             // 55
+    {kIgnore, ESC "[h", kSeqParamList, 1, 0},                      // 56
+    {kIgnore, ESC "[l", kSeqParamList, 1, 0},                      // 57
+    {OpZmodemAutoStart, CAN "B00", kSeqWhole, 1, 0},               // 58
+    {OpDesignateG0, ESC "(", kSeqWhole, 1, 0},                     // 59
+    {OpDesignateG1, ESC ")", kSeqWhole, 1, 0},                     // 60
+    {OpC332OpenFile, ESC "r2" GS, kSeqOpenString, 0, 0},           // 61
+    {OpC332ReadFile, ESC "r1" GS, kSeqOpenString, 0, 0},           // 62
 };
 static_assert(std::size(kC332Sequences) == 62);
 
@@ -92,25 +94,53 @@ constinit TermFamilyTable FamilyC332 = {
     .ColumnChangeClear = 0,
     .ControlOps =
         {
-            kIgnore, kIgnore, 285,     kIgnore, kIgnore, kIgnore, kIgnore, 35,       // 0x00
-            23,      214,     29,      kIgnore, kIgnore, 32,      83,      84,       // 0x08
-            kIgnore, 81,      kIgnore, 82,      kIgnore, kIgnore, kIgnore, kSeq,     // 0x10
-            kSeq,    kIgnore, kIgnore, kSeq,    165,     kIgnore, kIgnore, kIgnore,  // 0x18
+            kIgnore,              // NUL
+            kIgnore,              // SOH
+            OpC332BlockTransfer,  // STX
+            kIgnore,              // ETX
+            kIgnore,              // EOT
+            kIgnore,              // ENQ
+            kIgnore,              // ACK
+            OpBell,               // BEL
+            OpBackspace,          // BS
+            OpTabToField,         // HT
+            OpLineFeed,           // LF
+            kIgnore,              // VT
+            kIgnore,              // FF
+            OpCarriageReturn,     // CR
+            OpLockingShift1,      // SO
+            OpLockingShift0,      // SI
+            kIgnore,              // DLE
+            OpDc1Received,        // DC1
+            kIgnore,              // DC2
+            OpDc3Received,        // DC3
+            kIgnore,              // DC4
+            kIgnore,              // NAK
+            kIgnore,              // SYN
+            kSeq,                 // ETB
+            kSeq,                 // CAN
+            kIgnore,              // EM
+            kIgnore,              // SUB
+            kSeq,                 // ESC
+            OpHostCommandFsRs,    // FS
+            kIgnore,              // GS
+            kIgnore,              // RS
+            kIgnore,              // US
         },
     .KeyCount = 11,
     .Keys =
         {
-            {327, GS},   // Home
-            {328, VT},   // Up
-            {331, BS},   // Left
-            {333, FF},   // Right
-            {336, LF},   // Down
-            {339, DEL},  // Del
-            {337, US},   // PgDn
-            {329, SUB},  // PgUp
-            {338, EM},   // Ins
-            {335, FS},   // End
-            {8, BS},     // Backspace
+            {console::kKeyHome, GS},
+            {console::kKeyUp, VT},
+            {console::kKeyLeft, BS},
+            {console::kKeyRight, FF},
+            {console::kKeyDown, LF},
+            {console::kKeyDel, DEL},
+            {console::kKeyPgDn, US},
+            {console::kKeyPgUp, SUB},
+            {console::kKeyIns, EM},
+            {console::kKeyEnd, FS},
+            {console::kKeyBackspace, BS},
         },
     .SeqCount = std::size(kC332Sequences),
     .SeqTable = kC332Sequences,

@@ -2,7 +2,9 @@
 
 #include <iterator>
 
+#include "console/key_codes.h"
 #include "emulation/family_tables.h"
+#include "emulation/operation_catalogue.h"
 #include "emulation/sequence_bytes.h"
 
 namespace emulation {
@@ -10,29 +12,29 @@ namespace {
 
 // Matched in this order: the first entry that fits wins.
 constexpr TermSeqEntry kN7900Sequences[] = {
-    {9, VT, 2, 1, 1},             // 1 CursorRowAbsolute
-    {11, DLE, 3, 1, 1},           // 2 CursorColumnAbsolute
-    {8, ESC "1", 1, 2, 1},        // 3 CursorColumnRow
-    {7, ESC "Y", 1, 2, -31},      // 4 CursorPosition
-    {7, ESC "a", 4, 2, 0},        // 5 CursorPosition
-    {15, ESC "K", 0, 0, 0},       // 6 EraseToEndOfLine
-    {13, ESC "k", 0, 0, 0},       // 7 EraseToEndOfScreen
-    {39, ESC "3", 0, 0, 0},       // 8 AutoPrintOn
-    {40, ESC "4", 0, 0, 0},       // 9 AutoPrintOff
-    {58, ESC "0", 1, 1, 0},       // 10 FieldAttribute
-    {3, ESC "M", 0, 0, 0},        // 11 InsertLines
-    {5, ESC "l", 0, 0, 0},        // 12 DeleteLines
-    {46, ESC "P", 1, 1, -48},     // 13 SelectPage
-    {325, ESC "g" ETX, 7, 0, 0},  // 14 ignored
-    {83, ESC "(", 0, 0, 0},       // 15 LockingShift1
-    {84, ESC ")", 0, 0, 0},       // 16 LockingShift0
-    {80, ETB, 1, 2, 0},           // 17 HostDataChecksum
-    {134, ESC "`;", 6, 0, 0},     // 18 Columns132
-    {135, ESC "`:", 6, 0, 0},     // 19 Columns80
-    {138, ESC "F", 0, 0, 0},      // 20 InsertModeToggle
-    {142, ESC "E", 0, 0, 0},      // 21 DeleteCharacters
-    {243, CAN "B00", 6, 0, 0},    // 22 ZmodemAutoStart
-    {325, DEL, 0, 0, 0},          // 23 ignored
+    {OpCursorRowAbsolute, VT, kSeqLowBits, 1, 1},            // 1
+    {OpCursorColumnAbsolute, DLE, kSeqPackedDecimal, 1, 1},  // 2
+    {OpCursorColumnRow, ESC "1", kSeqRawBytes, 2, 1},        // 3
+    {OpCursorPosition, ESC "Y", kSeqRawBytes, 2, -31},       // 4
+    {OpCursorPosition, ESC "a", kSeqNumbers, 2, 0},          // 5
+    {OpEraseToEndOfLine, ESC "K", kSeqExact, 0, 0},          // 6
+    {OpEraseToEndOfScreen, ESC "k", kSeqExact, 0, 0},        // 7
+    {OpAutoPrintOn, ESC "3", kSeqExact, 0, 0},               // 8
+    {OpAutoPrintOff, ESC "4", kSeqExact, 0, 0},              // 9
+    {OpFieldAttribute, ESC "0", kSeqRawBytes, 1, 0},         // 10
+    {OpInsertLines, ESC "M", kSeqExact, 0, 0},               // 11
+    {OpDeleteLines, ESC "l", kSeqExact, 0, 0},               // 12
+    {OpSelectPage, ESC "P", kSeqRawBytes, 1, -48},           // 13
+    {kIgnore, ESC "g" ETX, kSeqOpenString, 0, 0},            // 14
+    {OpLockingShift1, ESC "(", kSeqExact, 0, 0},             // 15
+    {OpLockingShift0, ESC ")", kSeqExact, 0, 0},             // 16
+    {OpHostDataChecksum, ETB, kSeqRawBytes, 2, 0},           // 17
+    {OpColumns132, ESC "`;", kSeqWhole, 0, 0},               // 18
+    {OpColumns80, ESC "`:", kSeqWhole, 0, 0},                // 19
+    {OpInsertModeToggle, ESC "F", kSeqExact, 0, 0},          // 20
+    {OpDeleteCharacters, ESC "E", kSeqExact, 0, 0},          // 21
+    {OpZmodemAutoStart, CAN "B00", kSeqWhole, 0, 0},         // 22
+    {kIgnore, DEL, kSeqExact, 0, 0},                         // 23
 };
 static_assert(std::size(kN7900Sequences) == 23);
 
@@ -53,20 +55,48 @@ constinit TermFamilyTable FamilyN7900 = {
     .ColumnChangeClear = 0,
     .ControlOps =
         {
-            kIgnore, 30,      37, kIgnore, 36,  kIgnore, 20,      35,       // 0x00
-            23,      kIgnore, 29, kSeq,    0,   32,      kIgnore, kIgnore,  // 0x08
-            kSeq,    81,      63, 82,      64,  23,      kIgnore, kSeq,     // 0x10
-            kSeq,    kIgnore, 27, kSeq,    165, kIgnore, 165,     kIgnore,  // 0x18
+            kIgnore,            // NUL
+            OpCursorHome,       // SOH
+            OpUnlockKeyboard,   // STX
+            kIgnore,            // ETX
+            OpLockKeyboard,     // EOT
+            kIgnore,            // ENQ
+            OpCursorRightWrap,  // ACK
+            OpBell,             // BEL
+            OpBackspace,        // BS
+            kIgnore,            // HT
+            OpLineFeed,         // LF
+            kSeq,               // VT
+            OpClearScreen,      // FF
+            OpCarriageReturn,   // CR
+            kIgnore,            // SO
+            kIgnore,            // SI
+            kSeq,               // DLE
+            OpDc1Received,      // DC1
+            OpDc2Received,      // DC2
+            OpDc3Received,      // DC3
+            OpDc4Received,      // DC4
+            OpBackspace,        // NAK
+            kIgnore,            // SYN
+            kSeq,               // ETB
+            kSeq,               // CAN
+            kIgnore,            // EM
+            OpCursorUpWrap,     // SUB
+            kSeq,               // ESC
+            OpHostCommandFsRs,  // FS
+            kIgnore,            // GS
+            OpHostCommandFsRs,  // RS
+            kIgnore,            // US
         },
     .KeyCount = 6,
     .Keys =
         {
-            {327, SOH},  // Home
-            {328, SUB},  // Up
-            {331, NAK},  // Left
-            {333, ACK},  // Right
-            {336, LF},   // Down
-            {339, DEL},  // Del
+            {console::kKeyHome, SOH},
+            {console::kKeyUp, SUB},
+            {console::kKeyLeft, NAK},
+            {console::kKeyRight, ACK},
+            {console::kKeyDown, LF},
+            {console::kKeyDel, DEL},
         },
     .SeqCount = std::size(kN7900Sequences),
     .SeqTable = kN7900Sequences,

@@ -70,7 +70,7 @@ enum TermSeqKind : uint8_t {
 struct TermSeqEntry {
     TermOp Op;
     ByteText<8> Seq;
-    uint8_t Kind;
+    TermSeqKind Kind;
     uint8_t Count;  // number of parameters (at most 10)
     int8_t Bias;    // added to raw parameter bytes; default of absent decimal parameters
 };

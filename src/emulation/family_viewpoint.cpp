@@ -2,7 +2,9 @@
 
 #include <iterator>
 
+#include "console/key_codes.h"
 #include "emulation/family_tables.h"
+#include "emulation/operation_catalogue.h"
 #include "emulation/sequence_bytes.h"
 
 namespace emulation {
@@ -10,102 +12,102 @@ namespace {
 
 // Matched in this order: the first entry that fits wins.
 constexpr TermSeqEntry kViewpointSequences[] = {
-    {9, VT, 2, 1, 1},             // 1 CursorRowAbsolute
-    {11, DLE, 3, 1, 1},           // 2 CursorColumnAbsolute
-    {7, ESC "Y", 1, 2, -31},      // 3 CursorPosition
-    {7, ESC "a", 4, 2, 0},        // 4 CursorPosition
-    {17, ESC "K", 0, 0, 0},       // 5 EraseToEndOfLineUnprotected
-    {14, ESC "k", 0, 0, 0},       // 6 EraseToEndOfScreenUnprotected
-    {39, ESC "3", 0, 0, 0},       // 7 AutoPrintOn
-    {40, ESC "4", 0, 0, 0},       // 8 AutoPrintOff
-    {46, ESC "P", 1, 1, -48},     // 9 SelectPage
-    {122, ESC "(", 0, 0, 0},      // 10 WriteProtectOff
-    {121, ESC ")", 0, 0, 0},      // 11 WriteProtectOn
-    {71, ESC "`A", 6, 0, 0},      // 12 ProtectAttributeNormal
-    {72, ESC "`6", 6, 0, 0},      // 13 ProtectAttributeReverse
-    {73, ESC "`7", 6, 0, 0},      // 14 ProtectAttributeDim
-    {79, ESC "`B", 6, 0, 0},      // 15 ProtectAttributeAddBlink
-    {76, ESC "`E", 6, 0, 0},      // 16 ProtectAttributeAddUnderline
-    {77, ESC "`F", 6, 0, 0},      // 17 ProtectAttributeAddReverse
-    {78, ESC "`G", 6, 0, 0},      // 18 ProtectAttributeAddDim
-    {70, ESC "0", 1, 1, 0},       // 19 SetProtectAttribute
-    {3, ESC "M", 0, 0, 0},        // 20 InsertLines
-    {5, ESC "l", 0, 0, 0},        // 21 DeleteLines
-    {36, ESC "5", 0, 0, 0},       // 22 LockKeyboard
-    {37, ESC "6", 0, 0, 0},       // 23 UnlockKeyboard
-    {240, ESC "c;" EM, 7, 0, 0},  // 24 SetAnswerBack
-    {241, ESC "c<", 1, 0, 0},     // 25 WyseEnquiry
-    {325, ESC "c=", 1, 0, 0},     // 26 ignored
-    {140, ESC "cM", 1, 0, 0},     // 27 InsertColumn
-    {143, ESC "cJ", 1, 0, 0},     // 28 DeleteColumn
-    {325, ESC "c0", 1, 4, 0},     // 29 ignored
-    {325, ESC "c1", 1, 4, 0},     // 30 ignored
-    {325, ESC "c2", 1, 1, 0},     // 31 ignored
-    {325, ESC "c3", 1, 1, 0},     // 32 ignored
-    {325, ESC "c4", 1, 1, 0},     // 33 ignored
-    {325, ESC "c5", 1, 1, 0},     // 34 ignored
-    {325, ESC "c6", 1, 1, 0},     // 35 ignored
-    {325, ESC "c7", 1, 1, 0},     // 36 ignored
-    {325, ESC "c8", 1, 4, 0},     // 37 ignored
-    {325, ESC "~", 1, 1, 0},      // 38 ignored
-    {325, ESC "^", 1, 1, 0},      // 39 ignored
-    {239, ESC "e ", 1, 0, 0},     // 40 EnqMessageOff
-    {238, ESC "e!", 1, 0, 0},     // 41 EnqMessageOn
-    {236, ESC "e7", 1, 0, 0},     // 42 EnqReplyOn
-    {237, ESC "e6", 1, 0, 0},     // 43 EnqReplyOff
-    {325, ESC "e", 1, 1, 0},      // 44 ignored
-    {325, ESC "L", 0, 0, 0},      // 45 ignored
-    {60, ESC "G", 1, 1, 0},       // 46 ViewpointAttribute
-    {325, ESC "T", 0, 0, 0},      // 47 ignored
-    {325, ESC "A", 1, 2, 0},      // 48 ignored
-    {325, ESC "x", 0, 0, 0},      // 49 ignored
-    {325, ESC "g" ETX, 7, 0, 0},  // 50 ignored
-    {325, ESC "@", 0, 0, 0},      // 51 ignored
-    {114, ESC "I", 0, 0, 0},      // 52 BackTab
-    {134, ESC "`;", 6, 0, 0},     // 53 Columns132
-    {135, ESC "`:", 6, 0, 0},     // 54 Columns80
-    {265, ESC "`0", 6, 0, 0},     // 55 CursorHide
-    {266, ESC "`1", 6, 0, 0},     // 56 CursorShow
-    {270, ESC "`2", 6, 0, 0},     // 57 CursorSteadyBlock
-    {269, ESC "`3", 6, 0, 0},     // 58 CursorBlinkingLine
-    {268, ESC "`4", 6, 0, 0},     // 59 CursorSteadyLine
-    {271, ESC "`5", 6, 0, 0},     // 60 CursorBlinkingBlock
-    {325, ESC "`", 1, 1, 0},      // 61 ignored
-    {235, ESC "F" CR, 7, 0, 0},   // 62 WindowTitleText
-    {142, ESC "E", 0, 0, 0},      // 63 DeleteCharacters
-    {87, ESC "H" STX, 6, 0, 0},   // 64 GraphicsOn
-    {88, ESC "H" ETX, 6, 0, 0},   // 65 GraphicsOff
-    {86, ESC "H", 1, 1, 0},       // 66 GraphicCharacter
-    {123, ESC "+", 0, 0, 0},      // 67 ClearAllReset
-    {123, ESC "*", 0, 0, 0},      // 68 ClearAllReset
-    {123, ESC ",", 0, 0, 0},      // 69 ClearAllReset
-    {7, ESC "=", 1, 2, -31},      // 70 CursorPosition
-    {30, ESC "{", 0, 0, 0},       // 71 CursorHome
-    {117, ESC "1", 0, 0, 0},      // 72 SetTabAtCursor
-    {116, ESC "2", 0, 0, 0},      // 73 ClearTabAtCursor
-    {215, ESC "i", 0, 0, 0},      // 74 TvTab
-    {120, ESC "j", 0, 0, 0},      // 75 ReverseLineFeed
-    {124, ESC "&", 0, 0, 0},      // 76 ProtectFieldsOn
-    {126, ESC "'", 0, 0, 0},      // 77 ProtectFieldsOff
-    {131, ESC "N", 0, 0, 0},      // 78 ScrollModeOff
-    {130, ESC "O", 0, 0, 0},      // 79 ScrollModeOn
-    {17, ESC "t", 0, 0, 0},       // 80 EraseToEndOfLineUnprotected
-    {136, ESC "q", 0, 0, 0},      // 81 InsertModeOn
-    {137, ESC "r", 0, 0, 0},      // 82 InsertModeOff
-    {139, ESC "Q", 0, 0, 0},      // 83 InsertCharacters
-    {142, ESC "W", 0, 0, 0},      // 84 DeleteCharacters
-    {1, ESC ";", 0, 0, 0},        // 85 ClearUnprotected
-    {160, ESC "?", 0, 0, 0},      // 86 WyseCursorReport
-    {161, ESC "b", 0, 0, 0},      // 87 WyseCursorReport132
-    {197, ESC " ", 0, 0, 0},      // 88 DeviceAttributesReply
-    {14, ESC "y", 0, 0, 0},       // 89 EraseToEndOfScreenUnprotected
-    {200, ESC "z(" CR, 7, 0, 0},  // 90 HostStatusText
-    {325, ESC "z)" CR, 7, 0, 0},  // 91 ignored
-    {325, ESC "z" DEL, 0, 0, 0},  // 92 ignored
-    {246, ESC "z", 1, 1, 0},      // 93 TwoStepLabel
-    {200, ESC "f" CR, 7, 0, 0},   // 94 HostStatusText
-    {256, CAN, 0, 0, 0},          // 95 ViewpointCan
-    {325, DEL, 0, 0, 0},          // 96 ignored
+    {OpCursorRowAbsolute, VT, kSeqLowBits, 1, 1},                 // 1
+    {OpCursorColumnAbsolute, DLE, kSeqPackedDecimal, 1, 1},       // 2
+    {OpCursorPosition, ESC "Y", kSeqRawBytes, 2, -31},            // 3
+    {OpCursorPosition, ESC "a", kSeqNumbers, 2, 0},               // 4
+    {OpEraseToEndOfLineUnprotected, ESC "K", kSeqExact, 0, 0},    // 5
+    {OpEraseToEndOfScreenUnprotected, ESC "k", kSeqExact, 0, 0},  // 6
+    {OpAutoPrintOn, ESC "3", kSeqExact, 0, 0},                    // 7
+    {OpAutoPrintOff, ESC "4", kSeqExact, 0, 0},                   // 8
+    {OpSelectPage, ESC "P", kSeqRawBytes, 1, -48},                // 9
+    {OpWriteProtectOff, ESC "(", kSeqExact, 0, 0},                // 10
+    {OpWriteProtectOn, ESC ")", kSeqExact, 0, 0},                 // 11
+    {OpProtectAttributeNormal, ESC "`A", kSeqWhole, 0, 0},        // 12
+    {OpProtectAttributeReverse, ESC "`6", kSeqWhole, 0, 0},       // 13
+    {OpProtectAttributeDim, ESC "`7", kSeqWhole, 0, 0},           // 14
+    {OpProtectAttributeAddBlink, ESC "`B", kSeqWhole, 0, 0},      // 15
+    {OpProtectAttributeAddUnderline, ESC "`E", kSeqWhole, 0, 0},  // 16
+    {OpProtectAttributeAddReverse, ESC "`F", kSeqWhole, 0, 0},    // 17
+    {OpProtectAttributeAddDim, ESC "`G", kSeqWhole, 0, 0},        // 18
+    {OpSetProtectAttribute, ESC "0", kSeqRawBytes, 1, 0},         // 19
+    {OpInsertLines, ESC "M", kSeqExact, 0, 0},                    // 20
+    {OpDeleteLines, ESC "l", kSeqExact, 0, 0},                    // 21
+    {OpLockKeyboard, ESC "5", kSeqExact, 0, 0},                   // 22
+    {OpUnlockKeyboard, ESC "6", kSeqExact, 0, 0},                 // 23
+    {OpSetAnswerBack, ESC "c;" EM, kSeqOpenString, 0, 0},         // 24
+    {OpWyseEnquiry, ESC "c<", kSeqRawBytes, 0, 0},                // 25
+    {kIgnore, ESC "c=", kSeqRawBytes, 0, 0},                      // 26
+    {OpInsertColumn, ESC "cM", kSeqRawBytes, 0, 0},               // 27
+    {OpDeleteColumn, ESC "cJ", kSeqRawBytes, 0, 0},               // 28
+    {kIgnore, ESC "c0", kSeqRawBytes, 4, 0},                      // 29
+    {kIgnore, ESC "c1", kSeqRawBytes, 4, 0},                      // 30
+    {kIgnore, ESC "c2", kSeqRawBytes, 1, 0},                      // 31
+    {kIgnore, ESC "c3", kSeqRawBytes, 1, 0},                      // 32
+    {kIgnore, ESC "c4", kSeqRawBytes, 1, 0},                      // 33
+    {kIgnore, ESC "c5", kSeqRawBytes, 1, 0},                      // 34
+    {kIgnore, ESC "c6", kSeqRawBytes, 1, 0},                      // 35
+    {kIgnore, ESC "c7", kSeqRawBytes, 1, 0},                      // 36
+    {kIgnore, ESC "c8", kSeqRawBytes, 4, 0},                      // 37
+    {kIgnore, ESC "~", kSeqRawBytes, 1, 0},                       // 38
+    {kIgnore, ESC "^", kSeqRawBytes, 1, 0},                       // 39
+    {OpEnqMessageOff, ESC "e ", kSeqRawBytes, 0, 0},              // 40
+    {OpEnqMessageOn, ESC "e!", kSeqRawBytes, 0, 0},               // 41
+    {OpEnqReplyOn, ESC "e7", kSeqRawBytes, 0, 0},                 // 42
+    {OpEnqReplyOff, ESC "e6", kSeqRawBytes, 0, 0},                // 43
+    {kIgnore, ESC "e", kSeqRawBytes, 1, 0},                       // 44
+    {kIgnore, ESC "L", kSeqExact, 0, 0},                          // 45
+    {OpViewpointAttribute, ESC "G", kSeqRawBytes, 1, 0},          // 46
+    {kIgnore, ESC "T", kSeqExact, 0, 0},                          // 47
+    {kIgnore, ESC "A", kSeqRawBytes, 2, 0},                       // 48
+    {kIgnore, ESC "x", kSeqExact, 0, 0},                          // 49
+    {kIgnore, ESC "g" ETX, kSeqOpenString, 0, 0},                 // 50
+    {kIgnore, ESC "@", kSeqExact, 0, 0},                          // 51
+    {OpBackTab, ESC "I", kSeqExact, 0, 0},                        // 52
+    {OpColumns132, ESC "`;", kSeqWhole, 0, 0},                    // 53
+    {OpColumns80, ESC "`:", kSeqWhole, 0, 0},                     // 54
+    {OpCursorHide, ESC "`0", kSeqWhole, 0, 0},                    // 55
+    {OpCursorShow, ESC "`1", kSeqWhole, 0, 0},                    // 56
+    {OpCursorSteadyBlock, ESC "`2", kSeqWhole, 0, 0},             // 57
+    {OpCursorBlinkingLine, ESC "`3", kSeqWhole, 0, 0},            // 58
+    {OpCursorSteadyLine, ESC "`4", kSeqWhole, 0, 0},              // 59
+    {OpCursorBlinkingBlock, ESC "`5", kSeqWhole, 0, 0},           // 60
+    {kIgnore, ESC "`", kSeqRawBytes, 1, 0},                       // 61
+    {OpWindowTitleText, ESC "F" CR, kSeqOpenString, 0, 0},        // 62
+    {OpDeleteCharacters, ESC "E", kSeqExact, 0, 0},               // 63
+    {OpGraphicsOn, ESC "H" STX, kSeqWhole, 0, 0},                 // 64
+    {OpGraphicsOff, ESC "H" ETX, kSeqWhole, 0, 0},                // 65
+    {OpGraphicCharacter, ESC "H", kSeqRawBytes, 1, 0},            // 66
+    {OpClearAllReset, ESC "+", kSeqExact, 0, 0},                  // 67
+    {OpClearAllReset, ESC "*", kSeqExact, 0, 0},                  // 68
+    {OpClearAllReset, ESC ",", kSeqExact, 0, 0},                  // 69
+    {OpCursorPosition, ESC "=", kSeqRawBytes, 2, -31},            // 70
+    {OpCursorHome, ESC "{", kSeqExact, 0, 0},                     // 71
+    {OpSetTabAtCursor, ESC "1", kSeqExact, 0, 0},                 // 72
+    {OpClearTabAtCursor, ESC "2", kSeqExact, 0, 0},               // 73
+    {OpTvTab, ESC "i", kSeqExact, 0, 0},                          // 74
+    {OpReverseLineFeed, ESC "j", kSeqExact, 0, 0},                // 75
+    {OpProtectFieldsOn, ESC "&", kSeqExact, 0, 0},                // 76
+    {OpProtectFieldsOff, ESC "'", kSeqExact, 0, 0},               // 77
+    {OpScrollModeOff, ESC "N", kSeqExact, 0, 0},                  // 78
+    {OpScrollModeOn, ESC "O", kSeqExact, 0, 0},                   // 79
+    {OpEraseToEndOfLineUnprotected, ESC "t", kSeqExact, 0, 0},    // 80
+    {OpInsertModeOn, ESC "q", kSeqExact, 0, 0},                   // 81
+    {OpInsertModeOff, ESC "r", kSeqExact, 0, 0},                  // 82
+    {OpInsertCharacters, ESC "Q", kSeqExact, 0, 0},               // 83
+    {OpDeleteCharacters, ESC "W", kSeqExact, 0, 0},               // 84
+    {OpClearUnprotected, ESC ";", kSeqExact, 0, 0},               // 85
+    {OpWyseCursorReport, ESC "?", kSeqExact, 0, 0},               // 86
+    {OpWyseCursorReport132, ESC "b", kSeqExact, 0, 0},            // 87
+    {OpDeviceAttributesReply, ESC " ", kSeqExact, 0, 0},          // 88
+    {OpEraseToEndOfScreenUnprotected, ESC "y", kSeqExact, 0, 0},  // 89
+    {OpHostStatusText, ESC "z(" CR, kSeqOpenString, 0, 0},        // 90
+    {kIgnore, ESC "z)" CR, kSeqOpenString, 0, 0},                 // 91
+    {kIgnore, ESC "z" DEL, kSeqExact, 0, 0},                      // 92
+    {OpTwoStepLabel, ESC "z", kSeqRawBytes, 1, 0},                // 93
+    {OpHostStatusText, ESC "f" CR, kSeqOpenString, 0, 0},         // 94
+    {OpViewpointCan, CAN, kSeqExact, 0, 0},                       // 95
+    {kIgnore, DEL, kSeqExact, 0, 0},                              // 96
 };
 static_assert(std::size(kViewpointSequences) == 96);
 
@@ -126,20 +128,48 @@ constinit TermFamilyTable FamilyViewpoint = {
     .ColumnChangeClear = 0,
     .ControlOps =
         {
-            kIgnore, 30,      37, kIgnore, 36,  241,     20,      35,       // 0x00
-            23,      113,     29, kSeq,    0,   32,      121,     122,      // 0x08
-            kSeq,    81,      63, 82,      64,  23,      kIgnore, kIgnore,  // 0x10
-            kSeq,    kIgnore, 27, kSeq,    165, kIgnore, 165,     kIgnore,  // 0x18
+            kIgnore,            // NUL
+            OpCursorHome,       // SOH
+            OpUnlockKeyboard,   // STX
+            kIgnore,            // ETX
+            OpLockKeyboard,     // EOT
+            OpWyseEnquiry,      // ENQ
+            OpCursorRightWrap,  // ACK
+            OpBell,             // BEL
+            OpBackspace,        // BS
+            OpHorizontalTab,    // HT
+            OpLineFeed,         // LF
+            kSeq,               // VT
+            OpClearScreen,      // FF
+            OpCarriageReturn,   // CR
+            OpWriteProtectOn,   // SO
+            OpWriteProtectOff,  // SI
+            kSeq,               // DLE
+            OpDc1Received,      // DC1
+            OpDc2Received,      // DC2
+            OpDc3Received,      // DC3
+            OpDc4Received,      // DC4
+            OpBackspace,        // NAK
+            kIgnore,            // SYN
+            kIgnore,            // ETB
+            kSeq,               // CAN
+            kIgnore,            // EM
+            OpCursorUpWrap,     // SUB
+            kSeq,               // ESC
+            OpHostCommandFsRs,  // FS
+            kIgnore,            // GS
+            OpHostCommandFsRs,  // RS
+            kIgnore,            // US
         },
     .KeyCount = 6,
     .Keys =
         {
-            {327, SOH},  // Home
-            {328, SUB},  // Up
-            {331, NAK},  // Left
-            {333, ACK},  // Right
-            {336, LF},   // Down
-            {339, DEL},  // Del
+            {console::kKeyHome, SOH},
+            {console::kKeyUp, SUB},
+            {console::kKeyLeft, NAK},
+            {console::kKeyRight, ACK},
+            {console::kKeyDown, LF},
+            {console::kKeyDel, DEL},
         },
     .SeqCount = std::size(kViewpointSequences),
     .SeqTable = kViewpointSequences,

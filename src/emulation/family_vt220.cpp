@@ -3,7 +3,9 @@
 
 #include <iterator>
 
+#include "console/key_codes.h"
 #include "emulation/family_tables.h"
+#include "emulation/operation_catalogue.h"
 #include "emulation/sequence_bytes.h"
 
 namespace emulation {
@@ -11,175 +13,175 @@ namespace {
 
 // Matched in this order: the first entry that fits wins.
 constexpr TermSeqEntry kVt220Sequences[] = {
-    {191, ESC "[=H", 5, 2, 1},      // 1 ScoReverseForeground
-    {7, ESC "[H", 5, 2, 1},         // 2 CursorPosition
-    {7, ESC "[f", 5, 2, 1},         // 3 CursorPosition
-    {307, ESC "[=K", 5, 1, 1},      // 4 AnsiNoOp307
-    {218, ESC "[?K", 5, 1, 0},      // 5 SelectiveEraseLine
-    {19, ESC "[1K", 0, 0, 0},       // 6 EraseToStartOfLine
-    {16, ESC "[2K", 0, 0, 1},       // 7 EraseLine
-    {15, ESC "[K", 5, 1, 1},        // 8 EraseToEndOfLine
-    {306, ESC "[=J", 5, 1, 1},      // 9 AnsiNoOp306
-    {217, ESC "[?J", 5, 1, 0},      // 10 SelectiveEraseDisplay
-    {194, ESC "[2J", 0, 0, 0},      // 11 ClearScreenKeepCursor
-    {195, ESC "[1J", 0, 0, 0},      // 12 EraseToStartOfScreen
-    {13, ESC "[J", 5, 1, 0},        // 13 EraseToEndOfScreen
-    {305, ESC "[=D", 5, 1, 1},      // 14 ScoBlink
-    {24, ESC "[D", 5, 1, 1},        // 15 CursorBackward
-    {267, ESC "[=C", 5, 2, 1},      // 16 ScoCursorShape
-    {223, ESC "[?C", 0, 0, 0},      // 17 TwoStepC
-    {21, ESC "[C", 5, 1, 1},        // 18 CursorForward
-    {264, ESC "[=A", 5, 1, 1},      // 19 ScoBorderColour
-    {26, ESC "[A", 5, 1, 1},        // 20 CursorUp
-    {304, ESC "[=B", 5, 1, 1},      // 21 AnsiNoOp304
-    {28, ESC "[B", 5, 1, 1},        // 22 CursorDown
-    {311, ESC "[=m", 5, 1, 1},      // 23 SetOneMargin
-    {62, ESC "[m", 5, 10, 127},     // 24 SelectGraphicRendition
-    {65, ESC "7", 6, 0, 0},         // 25 SaveCursor
-    {66, ESC "8", 6, 0, 0},         // 26 RestoreCursor
-    {65, ESC "[s", 6, 0, 0},        // 27 SaveCursor
-    {66, ESC "[u", 6, 0, 0},        // 28 RestoreCursor
-    {149, ESC "Q", 6, 2, 0},        // 29 ScoDefineKey
-    {112, ESC "[?7h", 6, 0, 0},     // 30 AutoWrapOn
-    {110, ESC "[?7l", 6, 0, 0},     // 31 AutoWrapStay
-    {132, ESC "[?1h", 6, 0, 0},     // 32 CursorKeysApplication
-    {133, ESC "[?1l", 6, 0, 0},     // 33 CursorKeysNormal
-    {134, ESC "[?3h", 6, 0, 0},     // 34 Columns132
-    {135, ESC "[?3l", 6, 0, 0},     // 35 Columns80
-    {166, ESC "[?38h", 6, 0, 0},    // 36 GraphicsModeEnter
-    {167, ESC "[?38l", 6, 0, 0},    // 37 GraphicsModeLeave
-    {261, ESC "Pq", 5, 3, 0},       // 38 DeviceControlQ
-    {260, ESC "P{", 5, 5, 0},       // 39 DownloadSoftFont
-    {207, ESC "[?6h", 6, 0, 0},     // 40 OriginModeOn
-    {208, ESC "[?6l", 6, 0, 0},     // 41 OriginModeOff
-    {233, ESC "[?1000h", 6, 0, 0},  // 42 MouseTrackingOn
-    {234, ESC "[?1000l", 6, 0, 0},  // 43 MouseTrackingOff
-    {266, ESC "[?25h", 6, 0, 0},    // 44 CursorShow
-    {265, ESC "[?25l", 6, 0, 0},    // 45 CursorHide
-    {275, ESC "[?h", 5, 10, 0},     // 46 SetPrivateMode
-    {276, ESC "[?l", 5, 10, 0},     // 47 ResetPrivateMode
-    {325, ESC "=", 6, 0, 0},        // 48 ignored
-    {325, ESC ">", 6, 0, 0},        // 49 ignored
-    {97, ESC "(", 6, 1, 0},         // 50 DesignateG0
-    {98, ESC ")", 6, 1, 0},         // 51 DesignateG1
-    {29, ESC "D", 6, 0, 0},         // 52 LineFeed
-    {119, ESC "M", 6, 0, 0},        // 53 ReverseIndex
-    {33, ESC "E", 6, 0, 0},         // 54 NextLine
-    {193, ESC "[=E", 5, 1, 1},      // 55 ScoBrightBackground
-    {222, ESC "[?E", 6, 0, 0},      // 56 TwoStepE
-    {33, ESC "[E", 5, 1, 1},        // 57 NextLine
-    {189, ESC "[=F", 5, 1, 1},      // 58 ScoForeground
-    {34, ESC "[F", 5, 1, 1},        // 59 CursorPrecedingLine
-    {117, ESC "H", 0, 0, 0},        // 60 SetTabAtCursor
-    {118, ESC "[?5W", 6, 0, 0},     // 61 TabsEvery8
-    {115, ESC "[3g", 6, 0, 0},      // 62 ClearAllTabs
-    {116, ESC "[0g", 6, 0, 0},      // 63 ClearTabAtCursor
-    {117, ESC "[2g", 6, 0, 0},      // 64 SetTabAtCursor
-    {116, ESC "[1g", 6, 0, 0},      // 65 ClearTabAtCursor
-    {39, ESC "[?5i", 6, 0, 0},      // 66 AutoPrintOn
-    {40, ESC "[?4i", 6, 0, 0},      // 67 AutoPrintOff
-    {41, ESC "[5i", 6, 0, 0},       // 68 PrinterControllerOn
-    {42, ESC "[4i", 6, 0, 0},       // 69 PrinterControllerOff
-    {291, ESC "[2i", 6, 0, 0},      // 70 PrintScreen
-    {44, ESC "[7i", 4, 0, 0},       // 71 PrintToFileOn
-    {45, ESC "[6i", 4, 0, 0},       // 72 PrintToFileOff
-    {325, ESC "[i", 5, 1, 0},       // 73 ignored
-    {136, ESC "[4h", 6, 0, 0},      // 74 InsertModeOn
-    {137, ESC "[4l", 6, 0, 0},      // 75 InsertModeOff
-    {36, ESC "[2h", 6, 0, 0},       // 76 LockKeyboard
-    {37, ESC "[2l", 6, 0, 0},       // 77 UnlockKeyboard
-    {292, ESC "[=L", 5, 1, 1},      // 78 ScoColourMode
-    {3, ESC "[L", 5, 1, 1},         // 79 InsertLines
-    {232, ESC "[492Z", 6, 0, 0},    // 80 MousePositionReport
-    {114, ESC "[Z", 5, 1, 1},       // 81 BackTab
-    {192, ESC "[=I", 5, 1, 1},      // 82 ScoReverseBackground
-    {113, ESC "[I", 5, 1, 1},       // 83 HorizontalTab
-    {142, ESC "[P", 5, 1, 1},       // 84 DeleteCharacters
-    {295, ESC "[=M", 5, 1, 1},      // 85 ScoColourQuery
-    {5, ESC "[M", 5, 1, 1},         // 86 DeleteLines
-    {139, ESC "[@", 5, 1, 1},       // 87 InsertCharacters
-    {68, ESC "[S", 5, 1, 1},        // 88 ScrollUp
-    {69, ESC "[T", 5, 1, 1},        // 89 ScrollDown
-    {9, ESC "[d", 5, 1, 1},         // 90 CursorRowAbsolute
-    {190, ESC "[=G", 5, 1, 1},      // 91 ScoBackground
-    {323, ESC " G", 6, 0, 0},       // 92 EightBitControls
-    {11, ESC "[G", 5, 1, 1},        // 93 CursorColumnAbsolute
-    {157, ESC "[X", 5, 1, 1},       // 94 EraseCharacters
-    {158, ESC "[b", 5, 2, 1},       // 95 RepeatCharacter
-    {272, ESC "#8", 6, 0, 0},       // 96 ScreenAlignment
-    {325, ESC "#", 6, 1, 0},        // 97 ignored
-    {319, ESC "[5n", 6, 0, 0},      // 98 StatusReport
-    {159, ESC "[n", 6, 0, 0},       // 99 CursorPositionReport
-    {159, ESC "[6n", 6, 0, 0},      // 100 CursorPositionReport
-    {89, ESC "n", 6, 0, 0},         // 101 LockingShift2
-    {90, ESC "o", 6, 0, 0},         // 102 LockingShift3
-    {91, ESC "N", 6, 0, 0},         // 103 SingleShift2
-    {92, ESC "O", 6, 0, 0},         // 104 SingleShift3
-    {11, ESC "[`", 5, 1, 1},        // 105 CursorColumnAbsolute
-    {21, ESC "[a", 5, 1, 1},        // 106 CursorForward
-    {28, ESC "[e", 5, 1, 1},        // 107 CursorDown
-    {308, ESC "[=c", 5, 1, 1},      // 108 ScoCursorVisible
-    {198, ESC "[c", 5, 1, 0},       // 109 CsiC
-    {197, ESC "Z", 0, 0, 0},        // 110 DeviceAttributesReply
-    {296, ESC "c", 6, 0, 0},        // 111 ResetToInitialState
-    {281, DEL, 0, 0, 127},          // 112 AnsiDelete
-    {188, ESC ESC, 0, 0, 0},        // 113 ShowEscape
-    {309, ESC "[=g", 5, 1, 127},    // 114 ScoGraphicCharacter
-    {199, ESC "[g", 5, 1, 1},       // 115 ScoShowCharacter
-    {322, ESC " F", 6, 0, 0},       // 116 SevenBitControls
-    {164, ESC "[?15n", 6, 0, 0},    // 117 PrinterStatusReport
-    {209, ESC "!p", 6, 0, 0},       // 118 SoftReset
-    {325, ESC "[?n", 5, 1, 0},      // 119 ignored
-    {310, ESC "[=l", 6, 0, 1},      // 120 ScoClearHome
-    {274, ESC "[l", 5, 10, 0},      // 121 ResetMode
-    {273, ESC "[h", 5, 10, 0},      // 122 SetMode
-    {127, ESC "[1\"q", 6, 0, 0},    // 123 SelectProtectedWrite
-    {128, ESC "[2\"q", 6, 0, 0},    // 124 SelectUnprotectedWrite
-    {128, ESC "[0\"q", 6, 0, 0},    // 125 SelectUnprotectedWrite
-    {325, ESC "<", 6, 0, 0},        // 126 ignored
-    {325, ESC "[q", 5, 1, 0},       // 127 ignored
-    {99, ESC "*", 6, 1, 0},         // 128 DesignateG2
-    {101, ESC "-", 6, 1, 0},        // 129 DesignateG1Of96
-    {102, ESC ".", 6, 1, 0},        // 130 DesignateG2Of96
-    {103, ESC "/", 6, 1, 0},        // 131 DesignateG3Of96
-    {100, ESC "+", 6, 1, 0},        // 132 DesignateG3
-    {231, ESC "[Y", 5, 1, 0},       // 133 MouseReportMode
-    {243, CAN "B00", 6, 0, 0},      // 134 ZmodemAutoStart
-    {93, ESC "~", 6, 0, 0},         // 135 LockingShift1Right
-    {94, ESC "}", 6, 0, 0},         // 136 LockingShift2Right
-    {95, ESC "|", 6, 0, 0},         // 137 LockingShift3Right
-    {258, ESC "[_", 5, 2, 0},       // 138 T160eCharacter
-    {259, "\xC0", 6, 3, 0},         // 139 CcciiCharacter
-    {25, ESC "6", 6, 0, 0},         // 140 BackIndex
-    {22, ESC "9", 6, 0, 0},         // 141 ForwardIndex
-    {141, ESC "[}", 5, 1, 0},       // 142 CsiBraceRight
-    {144, ESC "[~", 5, 1, 0},       // 143 CsiTildeRight
-    {31, ESC "F", 6, 0, 0},         // 144 CursorHomeDown
-    {282, ESC "[]", 5, 2, 0},       // 145 LinuxColours
-    {283, ESC "%G", 6, 0, 0},       // 146 SelectUtf8
-    {283, ESC "%8", 6, 0, 0},       // 147 SelectUtf8
-    {286, ESC "[x", 5, 5, 0},       // 148 CsiX
-    {287, ESC "[v", 5, 8, 0},       // 149 CsiV
-    {115, ESC "[=z", 6, 0, 1},      // 150 ClearAllTabs
-    {288, ESC "[z", 5, 4, 0},       // 151 CsiZ
-    {312, ESC "[=r", 6, 0, 1},      // 152 ScoMarginsFull
-    {289, ESC "[r", 5, 10, 127},    // 153 CsiR
-    {290, ESC "[t", 5, 10, 127},    // 154 CsiT
-    {5, ESC "[R", 5, 1, 1},         // 155 DeleteLines
-    {297, ESC "[U", 6, 0, 0},       // 156 ScoReset
-    {298, ESC "[V", 5, 1, 1},       // 157 EraseInMargins
-    {299, ESC "[k", 5, 1, 1},       // 158 AnsiNoOp299
-    {300, ESC "[o", 5, 1, 1},       // 159 MarginQuery
-    {301, ESC "I", 6, 0, 0},        // 160 ReverseIndexReturn
-    {302, ESC "l", 6, 0, 0},        // 161 MarginsRow
-    {303, ESC "m", 6, 0, 0},        // 162 MarginsFull
-    {316, ESC "]R", 6, 0, 0},       // 163 ResetPalette
-    {317, ESC "]P", 6, 7, 0},       // 164 SetPaletteEntry
-    {277, ESC "[1{", 4, 0, 0},      // 165 AuxModeOn
-    {278, ESC "[2{", 4, 0, 0},      // 166 AuxInputPause
-    {279, ESC "[3{", 4, 0, 0},      // 167 AuxInputResume
-    {280, ESC "[4{", 5, 3, 0},      // 168 AuxSelectPort
-    {320, ESC "[|", 5, 10, 127},    // 169 CsiVerticalBar
+    {OpScoReverseForeground, ESC "[=H", kSeqParamList, 2, 1},      // 1
+    {OpCursorPosition, ESC "[H", kSeqParamList, 2, 1},             // 2
+    {OpCursorPosition, ESC "[f", kSeqParamList, 2, 1},             // 3
+    {OpAnsiNoOp307, ESC "[=K", kSeqParamList, 1, 1},               // 4
+    {OpSelectiveEraseLine, ESC "[?K", kSeqParamList, 1, 0},        // 5
+    {OpEraseToStartOfLine, ESC "[1K", kSeqExact, 0, 0},            // 6
+    {OpEraseLine, ESC "[2K", kSeqExact, 0, 1},                     // 7
+    {OpEraseToEndOfLine, ESC "[K", kSeqParamList, 1, 1},           // 8
+    {OpAnsiNoOp306, ESC "[=J", kSeqParamList, 1, 1},               // 9
+    {OpSelectiveEraseDisplay, ESC "[?J", kSeqParamList, 1, 0},     // 10
+    {OpClearScreenKeepCursor, ESC "[2J", kSeqExact, 0, 0},         // 11
+    {OpEraseToStartOfScreen, ESC "[1J", kSeqExact, 0, 0},          // 12
+    {OpEraseToEndOfScreen, ESC "[J", kSeqParamList, 1, 0},         // 13
+    {OpScoBlink, ESC "[=D", kSeqParamList, 1, 1},                  // 14
+    {OpCursorBackward, ESC "[D", kSeqParamList, 1, 1},             // 15
+    {OpScoCursorShape, ESC "[=C", kSeqParamList, 2, 1},            // 16
+    {OpTwoStepC, ESC "[?C", kSeqExact, 0, 0},                      // 17
+    {OpCursorForward, ESC "[C", kSeqParamList, 1, 1},              // 18
+    {OpScoBorderColour, ESC "[=A", kSeqParamList, 1, 1},           // 19
+    {OpCursorUp, ESC "[A", kSeqParamList, 1, 1},                   // 20
+    {OpAnsiNoOp304, ESC "[=B", kSeqParamList, 1, 1},               // 21
+    {OpCursorDown, ESC "[B", kSeqParamList, 1, 1},                 // 22
+    {OpSetOneMargin, ESC "[=m", kSeqParamList, 1, 1},              // 23
+    {OpSelectGraphicRendition, ESC "[m", kSeqParamList, 10, 127},  // 24
+    {OpSaveCursor, ESC "7", kSeqWhole, 0, 0},                      // 25
+    {OpRestoreCursor, ESC "8", kSeqWhole, 0, 0},                   // 26
+    {OpSaveCursor, ESC "[s", kSeqWhole, 0, 0},                     // 27
+    {OpRestoreCursor, ESC "[u", kSeqWhole, 0, 0},                  // 28
+    {OpScoDefineKey, ESC "Q", kSeqWhole, 2, 0},                    // 29
+    {OpAutoWrapOn, ESC "[?7h", kSeqWhole, 0, 0},                   // 30
+    {OpAutoWrapStay, ESC "[?7l", kSeqWhole, 0, 0},                 // 31
+    {OpCursorKeysApplication, ESC "[?1h", kSeqWhole, 0, 0},        // 32
+    {OpCursorKeysNormal, ESC "[?1l", kSeqWhole, 0, 0},             // 33
+    {OpColumns132, ESC "[?3h", kSeqWhole, 0, 0},                   // 34
+    {OpColumns80, ESC "[?3l", kSeqWhole, 0, 0},                    // 35
+    {OpGraphicsModeEnter, ESC "[?38h", kSeqWhole, 0, 0},           // 36
+    {OpGraphicsModeLeave, ESC "[?38l", kSeqWhole, 0, 0},           // 37
+    {OpDeviceControlQ, ESC "Pq", kSeqParamList, 3, 0},             // 38
+    {OpDownloadSoftFont, ESC "P{", kSeqParamList, 5, 0},           // 39
+    {OpOriginModeOn, ESC "[?6h", kSeqWhole, 0, 0},                 // 40
+    {OpOriginModeOff, ESC "[?6l", kSeqWhole, 0, 0},                // 41
+    {OpMouseTrackingOn, ESC "[?1000h", kSeqWhole, 0, 0},           // 42
+    {OpMouseTrackingOff, ESC "[?1000l", kSeqWhole, 0, 0},          // 43
+    {OpCursorShow, ESC "[?25h", kSeqWhole, 0, 0},                  // 44
+    {OpCursorHide, ESC "[?25l", kSeqWhole, 0, 0},                  // 45
+    {OpSetPrivateMode, ESC "[?h", kSeqParamList, 10, 0},           // 46
+    {OpResetPrivateMode, ESC "[?l", kSeqParamList, 10, 0},         // 47
+    {kIgnore, ESC "=", kSeqWhole, 0, 0},                           // 48
+    {kIgnore, ESC ">", kSeqWhole, 0, 0},                           // 49
+    {OpDesignateG0, ESC "(", kSeqWhole, 1, 0},                     // 50
+    {OpDesignateG1, ESC ")", kSeqWhole, 1, 0},                     // 51
+    {OpLineFeed, ESC "D", kSeqWhole, 0, 0},                        // 52
+    {OpReverseIndex, ESC "M", kSeqWhole, 0, 0},                    // 53
+    {OpNextLine, ESC "E", kSeqWhole, 0, 0},                        // 54
+    {OpScoBrightBackground, ESC "[=E", kSeqParamList, 1, 1},       // 55
+    {OpTwoStepE, ESC "[?E", kSeqWhole, 0, 0},                      // 56
+    {OpNextLine, ESC "[E", kSeqParamList, 1, 1},                   // 57
+    {OpScoForeground, ESC "[=F", kSeqParamList, 1, 1},             // 58
+    {OpCursorPrecedingLine, ESC "[F", kSeqParamList, 1, 1},        // 59
+    {OpSetTabAtCursor, ESC "H", kSeqExact, 0, 0},                  // 60
+    {OpTabsEvery8, ESC "[?5W", kSeqWhole, 0, 0},                   // 61
+    {OpClearAllTabs, ESC "[3g", kSeqWhole, 0, 0},                  // 62
+    {OpClearTabAtCursor, ESC "[0g", kSeqWhole, 0, 0},              // 63
+    {OpSetTabAtCursor, ESC "[2g", kSeqWhole, 0, 0},                // 64
+    {OpClearTabAtCursor, ESC "[1g", kSeqWhole, 0, 0},              // 65
+    {OpAutoPrintOn, ESC "[?5i", kSeqWhole, 0, 0},                  // 66
+    {OpAutoPrintOff, ESC "[?4i", kSeqWhole, 0, 0},                 // 67
+    {OpPrinterControllerOn, ESC "[5i", kSeqWhole, 0, 0},           // 68
+    {OpPrinterControllerOff, ESC "[4i", kSeqWhole, 0, 0},          // 69
+    {OpPrintScreen, ESC "[2i", kSeqWhole, 0, 0},                   // 70
+    {OpPrintToFileOn, ESC "[7i", kSeqNumbers, 0, 0},               // 71
+    {OpPrintToFileOff, ESC "[6i", kSeqNumbers, 0, 0},              // 72
+    {kIgnore, ESC "[i", kSeqParamList, 1, 0},                      // 73
+    {OpInsertModeOn, ESC "[4h", kSeqWhole, 0, 0},                  // 74
+    {OpInsertModeOff, ESC "[4l", kSeqWhole, 0, 0},                 // 75
+    {OpLockKeyboard, ESC "[2h", kSeqWhole, 0, 0},                  // 76
+    {OpUnlockKeyboard, ESC "[2l", kSeqWhole, 0, 0},                // 77
+    {OpScoColourMode, ESC "[=L", kSeqParamList, 1, 1},             // 78
+    {OpInsertLines, ESC "[L", kSeqParamList, 1, 1},                // 79
+    {OpMousePositionReport, ESC "[492Z", kSeqWhole, 0, 0},         // 80
+    {OpBackTab, ESC "[Z", kSeqParamList, 1, 1},                    // 81
+    {OpScoReverseBackground, ESC "[=I", kSeqParamList, 1, 1},      // 82
+    {OpHorizontalTab, ESC "[I", kSeqParamList, 1, 1},              // 83
+    {OpDeleteCharacters, ESC "[P", kSeqParamList, 1, 1},           // 84
+    {OpScoColourQuery, ESC "[=M", kSeqParamList, 1, 1},            // 85
+    {OpDeleteLines, ESC "[M", kSeqParamList, 1, 1},                // 86
+    {OpInsertCharacters, ESC "[@", kSeqParamList, 1, 1},           // 87
+    {OpScrollUp, ESC "[S", kSeqParamList, 1, 1},                   // 88
+    {OpScrollDown, ESC "[T", kSeqParamList, 1, 1},                 // 89
+    {OpCursorRowAbsolute, ESC "[d", kSeqParamList, 1, 1},          // 90
+    {OpScoBackground, ESC "[=G", kSeqParamList, 1, 1},             // 91
+    {OpEightBitControls, ESC " G", kSeqWhole, 0, 0},               // 92
+    {OpCursorColumnAbsolute, ESC "[G", kSeqParamList, 1, 1},       // 93
+    {OpEraseCharacters, ESC "[X", kSeqParamList, 1, 1},            // 94
+    {OpRepeatCharacter, ESC "[b", kSeqParamList, 2, 1},            // 95
+    {OpScreenAlignment, ESC "#8", kSeqWhole, 0, 0},                // 96
+    {kIgnore, ESC "#", kSeqWhole, 1, 0},                           // 97
+    {OpStatusReport, ESC "[5n", kSeqWhole, 0, 0},                  // 98
+    {OpCursorPositionReport, ESC "[n", kSeqWhole, 0, 0},           // 99
+    {OpCursorPositionReport, ESC "[6n", kSeqWhole, 0, 0},          // 100
+    {OpLockingShift2, ESC "n", kSeqWhole, 0, 0},                   // 101
+    {OpLockingShift3, ESC "o", kSeqWhole, 0, 0},                   // 102
+    {OpSingleShift2, ESC "N", kSeqWhole, 0, 0},                    // 103
+    {OpSingleShift3, ESC "O", kSeqWhole, 0, 0},                    // 104
+    {OpCursorColumnAbsolute, ESC "[`", kSeqParamList, 1, 1},       // 105
+    {OpCursorForward, ESC "[a", kSeqParamList, 1, 1},              // 106
+    {OpCursorDown, ESC "[e", kSeqParamList, 1, 1},                 // 107
+    {OpScoCursorVisible, ESC "[=c", kSeqParamList, 1, 1},          // 108
+    {OpCsiC, ESC "[c", kSeqParamList, 1, 0},                       // 109
+    {OpDeviceAttributesReply, ESC "Z", kSeqExact, 0, 0},           // 110
+    {OpResetToInitialState, ESC "c", kSeqWhole, 0, 0},             // 111
+    {OpAnsiDelete, DEL, kSeqExact, 0, 127},                        // 112
+    {OpShowEscape, ESC ESC, kSeqExact, 0, 0},                      // 113
+    {OpScoGraphicCharacter, ESC "[=g", kSeqParamList, 1, 127},     // 114
+    {OpScoShowCharacter, ESC "[g", kSeqParamList, 1, 1},           // 115
+    {OpSevenBitControls, ESC " F", kSeqWhole, 0, 0},               // 116
+    {OpPrinterStatusReport, ESC "[?15n", kSeqWhole, 0, 0},         // 117
+    {OpSoftReset, ESC "!p", kSeqWhole, 0, 0},                      // 118
+    {kIgnore, ESC "[?n", kSeqParamList, 1, 0},                     // 119
+    {OpScoClearHome, ESC "[=l", kSeqWhole, 0, 1},                  // 120
+    {OpResetMode, ESC "[l", kSeqParamList, 10, 0},                 // 121
+    {OpSetMode, ESC "[h", kSeqParamList, 10, 0},                   // 122
+    {OpSelectProtectedWrite, ESC "[1\"q", kSeqWhole, 0, 0},        // 123
+    {OpSelectUnprotectedWrite, ESC "[2\"q", kSeqWhole, 0, 0},      // 124
+    {OpSelectUnprotectedWrite, ESC "[0\"q", kSeqWhole, 0, 0},      // 125
+    {kIgnore, ESC "<", kSeqWhole, 0, 0},                           // 126
+    {kIgnore, ESC "[q", kSeqParamList, 1, 0},                      // 127
+    {OpDesignateG2, ESC "*", kSeqWhole, 1, 0},                     // 128
+    {OpDesignateG1Of96, ESC "-", kSeqWhole, 1, 0},                 // 129
+    {OpDesignateG2Of96, ESC ".", kSeqWhole, 1, 0},                 // 130
+    {OpDesignateG3Of96, ESC "/", kSeqWhole, 1, 0},                 // 131
+    {OpDesignateG3, ESC "+", kSeqWhole, 1, 0},                     // 132
+    {OpMouseReportMode, ESC "[Y", kSeqParamList, 1, 0},            // 133
+    {OpZmodemAutoStart, CAN "B00", kSeqWhole, 0, 0},               // 134
+    {OpLockingShift1Right, ESC "~", kSeqWhole, 0, 0},              // 135
+    {OpLockingShift2Right, ESC "}", kSeqWhole, 0, 0},              // 136
+    {OpLockingShift3Right, ESC "|", kSeqWhole, 0, 0},              // 137
+    {OpT160eCharacter, ESC "[_", kSeqParamList, 2, 0},             // 138
+    {OpCcciiCharacter, "\xC0", kSeqWhole, 3, 0},                   // 139
+    {OpBackIndex, ESC "6", kSeqWhole, 0, 0},                       // 140
+    {OpForwardIndex, ESC "9", kSeqWhole, 0, 0},                    // 141
+    {OpCsiBraceRight, ESC "[}", kSeqParamList, 1, 0},              // 142
+    {OpCsiTildeRight, ESC "[~", kSeqParamList, 1, 0},              // 143
+    {OpCursorHomeDown, ESC "F", kSeqWhole, 0, 0},                  // 144
+    {OpLinuxColours, ESC "[]", kSeqParamList, 2, 0},               // 145
+    {OpSelectUtf8, ESC "%G", kSeqWhole, 0, 0},                     // 146
+    {OpSelectUtf8, ESC "%8", kSeqWhole, 0, 0},                     // 147
+    {OpCsiX, ESC "[x", kSeqParamList, 5, 0},                       // 148
+    {OpCsiV, ESC "[v", kSeqParamList, 8, 0},                       // 149
+    {OpClearAllTabs, ESC "[=z", kSeqWhole, 0, 1},                  // 150
+    {OpCsiZ, ESC "[z", kSeqParamList, 4, 0},                       // 151
+    {OpScoMarginsFull, ESC "[=r", kSeqWhole, 0, 1},                // 152
+    {OpCsiR, ESC "[r", kSeqParamList, 10, 127},                    // 153
+    {OpCsiT, ESC "[t", kSeqParamList, 10, 127},                    // 154
+    {OpDeleteLines, ESC "[R", kSeqParamList, 1, 1},                // 155
+    {OpScoReset, ESC "[U", kSeqWhole, 0, 0},                       // 156
+    {OpEraseInMargins, ESC "[V", kSeqParamList, 1, 1},             // 157
+    {OpAnsiNoOp299, ESC "[k", kSeqParamList, 1, 1},                // 158
+    {OpMarginQuery, ESC "[o", kSeqParamList, 1, 1},                // 159
+    {OpReverseIndexReturn, ESC "I", kSeqWhole, 0, 0},              // 160
+    {OpMarginsRow, ESC "l", kSeqWhole, 0, 0},                      // 161
+    {OpMarginsFull, ESC "m", kSeqWhole, 0, 0},                     // 162
+    {OpResetPalette, ESC "]R", kSeqWhole, 0, 0},                   // 163
+    {OpSetPaletteEntry, ESC "]P", kSeqWhole, 7, 0},                // 164
+    {OpAuxModeOn, ESC "[1{", kSeqNumbers, 0, 0},                   // 165
+    {OpAuxInputPause, ESC "[2{", kSeqNumbers, 0, 0},               // 166
+    {OpAuxInputResume, ESC "[3{", kSeqNumbers, 0, 0},              // 167
+    {OpAuxSelectPort, ESC "[4{", kSeqParamList, 3, 0},             // 168
+    {OpCsiVerticalBar, ESC "[|", kSeqParamList, 10, 127},          // 169
 };
 static_assert(std::size(kVt220Sequences) == 169);
 
@@ -200,34 +202,52 @@ constinit TermFamilyTable FamilyVt220 = {
     .ColumnChangeClear = 0,
     .ControlOps =
         {
-            kIgnore, 196,     kIgnore, kIgnore, kIgnore, 242,     kIgnore, 35,       // 0x00
-            24,      113,     29,      29,      205,     32,      83,      84,       // 0x08
-            108,     81,      63,      82,      64,      kIgnore, kIgnore, kIgnore,  // 0x10
-            kSeq,    kIgnore, 206,     kSeq,    165,     kIgnore, 165,     kIgnore,  // 0x18
+            kIgnore,                // NUL
+            OpSohReceived,          // SOH
+            kIgnore,                // STX
+            kIgnore,                // ETX
+            kIgnore,                // EOT
+            OpAnsiEnquiry,          // ENQ
+            kIgnore,                // ACK
+            OpBell,                 // BEL
+            OpCursorBackward,       // BS
+            OpHorizontalTab,        // HT
+            OpLineFeed,             // LF
+            OpLineFeed,             // VT
+            OpAnsiFormFeed,         // FF
+            OpCarriageReturn,       // CR
+            OpLockingShift1,        // SO
+            OpLockingShift0,        // SI
+            OpShowDle,              // DLE
+            OpDc1Received,          // DC1
+            OpDc2Received,          // DC2
+            OpDc3Received,          // DC3
+            OpDc4Received,          // DC4
+            kIgnore,                // NAK
+            kIgnore,                // SYN
+            kIgnore,                // ETB
+            kSeq,                   // CAN
+            kIgnore,                // EM
+            OpSubstituteCharacter,  // SUB
+            kSeq,                   // ESC
+            OpHostCommandFsRs,      // FS
+            kIgnore,                // GS
+            OpHostCommandFsRs,      // RS
+            kIgnore,                // US
         },
     .KeyCount = 20,
     .Keys =
         {
-            {327, ESC "[1~"},   // Home
-            {328, ESC "OA"},    // Up
-            {331, ESC "OD"},    // Left
-            {333, ESC "OC"},    // Right
-            {336, ESC "OB"},    // Down
-            {335, ESC "[4~"},   // End
-            {339, DEL},         // Del
-            {329, ESC "[5~"},   // PgUp
-            {337, ESC "[6~"},   // PgDn
-            {338, ESC "[2~"},   // Ins
-            {315, ESC "OP"},    // F1
-            {316, ESC "OQ"},    // F2
-            {317, ESC "OR"},    // F3
-            {318, ESC "OS"},    // F4
-            {319, ESC "OT"},    // F5
-            {320, ESC "[17~"},  // F6
-            {321, ESC "[18~"},  // F7
-            {322, ESC "[19~"},  // F8
-            {323, ESC "[20~"},  // F9
-            {324, ESC "[21~"},  // F10
+            {console::kKeyHome, ESC "[1~"}, {console::kKeyUp, ESC "OA"},
+            {console::kKeyLeft, ESC "OD"},  {console::kKeyRight, ESC "OC"},
+            {console::kKeyDown, ESC "OB"},  {console::kKeyEnd, ESC "[4~"},
+            {console::kKeyDel, DEL},        {console::kKeyPgUp, ESC "[5~"},
+            {console::kKeyPgDn, ESC "[6~"}, {console::kKeyIns, ESC "[2~"},
+            {console::kKeyF1, ESC "OP"},    {console::kKeyF2, ESC "OQ"},
+            {console::kKeyF3, ESC "OR"},    {console::kKeyF4, ESC "OS"},
+            {console::kKeyF5, ESC "OT"},    {console::kKeyF6, ESC "[17~"},
+            {console::kKeyF7, ESC "[18~"},  {console::kKeyF8, ESC "[19~"},
+            {console::kKeyF9, ESC "[20~"},  {console::kKeyF10, ESC "[21~"},
         },
     .SeqCount = std::size(kVt220Sequences),
     .SeqTable = kVt220Sequences,

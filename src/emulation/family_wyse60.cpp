@@ -2,7 +2,9 @@
 
 #include <iterator>
 
+#include "console/key_codes.h"
 #include "emulation/family_tables.h"
+#include "emulation/operation_catalogue.h"
 #include "emulation/sequence_bytes.h"
 
 namespace emulation {
@@ -10,161 +12,161 @@ namespace {
 
 // Matched in this order: the first entry that fits wins.
 constexpr TermSeqEntry kWyse60Sequences[] = {
-    {7, ESC "=", 1, 2, -31},      // 1 CursorPosition
-    {7, ESC "a", 4, 2, 0},        // 2 CursorPosition
-    {18, ESC "T", 0, 0, 0},       // 3 EraseToEndOfField
-    {14, ESC "Y", 0, 0, 0},       // 4 EraseToEndOfScreenUnprotected
-    {14, ESC "y", 0, 0, 0},       // 5 EraseToEndOfScreenUnprotected
-    {36, ESC "#", 0, 0, 0},       // 6 LockKeyboard
-    {37, ESC "\"", 0, 0, 0},      // 7 UnlockKeyboard
-    {30, ESC "{", 0, 0, 0},       // 8 CursorHome
-    {4, ESC "E", 0, 0, 0},        // 9 InsertLineHome
-    {6, ESC "R", 0, 0, 0},        // 10 DeleteLineHome
-    {61, ESC "G", 1, 1, 0},       // 11 WyseAttribute
-    {87, ESC "H" STX, 6, 0, 0},   // 12 GraphicsOn
-    {88, ESC "H" ETX, 6, 0, 0},   // 13 GraphicsOff
-    {86, ESC "H", 1, 1, 0},       // 14 GraphicCharacter
-    {122, ESC "(", 0, 0, 0},      // 15 WriteProtectOff
-    {121, ESC ")", 0, 0, 0},      // 16 WriteProtectOn
-    {71, ESC "`A", 6, 0, 0},      // 17 ProtectAttributeNormal
-    {72, ESC "`6", 6, 0, 0},      // 18 ProtectAttributeReverse
-    {73, ESC "`7", 6, 0, 0},      // 19 ProtectAttributeDim
-    {265, ESC "`0", 6, 0, 0},     // 20 CursorHide
-    {266, ESC "`1", 6, 0, 0},     // 21 CursorShow
-    {270, ESC "`2", 6, 0, 0},     // 22 CursorSteadyBlock
-    {269, ESC "`3", 6, 0, 0},     // 23 CursorBlinkingLine
-    {268, ESC "`4", 6, 0, 0},     // 24 CursorSteadyLine
-    {271, ESC "`5", 6, 0, 0},     // 25 CursorBlinkingBlock
-    {79, ESC "`B", 6, 0, 0},      // 26 ProtectAttributeAddBlink
-    {76, ESC "`E", 6, 0, 0},      // 27 ProtectAttributeAddUnderline
-    {77, ESC "`F", 6, 0, 0},      // 28 ProtectAttributeAddReverse
-    {78, ESC "`G", 6, 0, 0},      // 29 ProtectAttributeAddDim
-    {115, ESC "0", 0, 0, 0},      // 30 ClearAllTabs
-    {115, ESC "3", 0, 0, 0},      // 31 ClearAllTabs
-    {117, ESC "1", 0, 0, 0},      // 32 SetTabAtCursor
-    {116, ESC "2", 0, 0, 0},      // 33 ClearTabAtCursor
-    {113, ESC "i", 0, 0, 0},      // 34 HorizontalTab
-    {120, ESC "j", 0, 0, 0},      // 35 ReverseLineFeed
-    {114, ESC "I", 0, 0, 0},      // 36 BackTab
-    {123, ESC "+", 0, 0, 0},      // 37 ClearAllReset
-    {123, ESC "*", 0, 0, 0},      // 38 ClearAllReset
-    {123, ESC ",", 0, 0, 0},      // 39 ClearAllReset
-    {124, ESC "&", 0, 0, 0},      // 40 ProtectFieldsOn
-    {126, ESC "'", 0, 0, 0},      // 41 ProtectFieldsOff
-    {129, ESC "D", 1, 1, 0},      // 42 SetDuplex
-    {131, ESC "N", 0, 0, 0},      // 43 ScrollModeOff
-    {130, ESC "O", 0, 0, 0},      // 44 ScrollModeOn
-    {18, ESC "t", 0, 0, 0},       // 45 EraseToEndOfField
-    {134, ESC "`;", 6, 0, 0},     // 46 Columns132
-    {135, ESC "`:", 6, 0, 0},     // 47 Columns80
-    {136, ESC "q", 0, 0, 0},      // 48 InsertModeOn
-    {137, ESC "r", 0, 0, 0},      // 49 InsertModeOff
-    {325, ESC "`", 1, 1, 0},      // 50 ignored
-    {139, ESC "Q", 0, 0, 0},      // 51 InsertCharacters
-    {142, ESC "W", 0, 0, 0},      // 52 DeleteCharacters
-    {40, DC4, 0, 0, 0},           // 53 AutoPrintOff
-    {80, ETB, 1, 2, 0},           // 54 HostDataChecksum
-    {145, ESC "e0", 6, 0, 0},     // 55 PropagateOn
-    {146, ESC "e1", 6, 0, 0},     // 56 PropagateOff
-    {104, ESC "c@", 6, 2, 0},     // 57 LoadCharBank
-    {106, ESC "cB", 6, 1, 0},     // 58 SelectPrimaryBank
-    {107, ESC "cC", 6, 1, 0},     // 59 SelectSecondaryBank
-    {83, ESC "cE", 6, 0, 0},      // 60 LockingShift1
-    {84, ESC "cD", 6, 0, 0},      // 61 LockingShift0
-    {17, ESC "cO", 6, 0, 0},      // 62 EraseToEndOfLineUnprotected
-    {17, ESC "cL", 6, 0, 0},      // 63 EraseToEndOfLineUnprotected
-    {140, ESC "cM", 1, 0, 0},     // 64 InsertColumn
-    {143, ESC "cJ", 1, 0, 0},     // 65 DeleteColumn
-    {110, ESC "d.", 6, 0, 0},     // 66 AutoWrapStay
-    {111, ESC "d/", 6, 0, 0},     // 67 AutoWrapImmediate
-    {39, ESC "d#", 6, 0, 0},      // 68 AutoPrintOn
-    {277, ESC "d%", 6, 0, 0},     // 69 AuxModeOn
-    {278, ESC "d$", 6, 0, 0},     // 70 AuxInputPause
-    {325, ESC "d", 1, 1, 0},      // 71 ignored
-    {200, ESC "z(" CR, 7, 0, 0},  // 72 HostStatusText
-    {325, ESC "z)" CR, 7, 0, 0},  // 73 ignored
-    {200, ESC "f" CR, 7, 0, 0},   // 74 HostStatusText
-    {147, ESC "Z" DEL, 7, 0, 0},  // 75 WyseDefineKey
-    {325, ESC "z" DEL, 0, 0, 0},  // 76 ignored
-    {246, ESC "z", 1, 1, 0},      // 77 TwoStepLabel
-    {152, ESC "cG", 1, 2, -31},   // 78 DrawBoxTo
-    {154, ESC "cN", 1, 2, -31},   // 79 DrawBoxSize
-    {156, ESC "cF", 1, 3, -31},   // 80 FillRectangleTo
-    {156, ESC "cH", 1, 3, -31},   // 81 FillRectangleTo
-    {228, ESC "e.", 6, 0, 0},     // 82 ColumnChangeNoClear
-    {227, ESC "e/", 6, 0, 0},     // 83 ColumnChangeClearWhenChanged
-    {240, ESC "c;" EM, 7, 0, 0},  // 84 SetAnswerBack
-    {241, ESC "c<", 1, 0, 0},     // 85 WyseEnquiry
-    {325, ESC "c=", 1, 0, 0},     // 86 ignored
-    {239, ESC "e ", 1, 0, 0},     // 87 EnqMessageOff
-    {238, ESC "e!", 1, 0, 0},     // 88 EnqMessageOn
-    {236, ESC "e7", 1, 0, 0},     // 89 EnqReplyOn
-    {237, ESC "e6", 1, 0, 0},     // 90 EnqReplyOff
-    {249, ESC "e(", 1, 0, 0},     // 91 Rows24
-    {250, ESC "e)", 1, 0, 0},     // 92 Rows25
-    {251, ESC "e*", 1, 0, 0},     // 93 Rows42
-    {252, ESC "e+", 1, 0, 0},     // 94 Rows43
-    {325, ESC "e", 1, 1, 0},      // 95 ignored
-    {1, ESC ";", 0, 0, 0},        // 96 ClearUnprotected
-    {1, ESC ":", 0, 0, 0},        // 97 ClearUnprotected
-    {325, ESC "A", 1, 2, 0},      // 98 ignored
-    {2, ESC ".", 1, 1, 0},        // 99 ClearToChar
-    {0, ESC "x0", 1, 0, 0},       // 100 ClearScreen
-    {325, ESC "x", 1, 1, 0},      // 101 ignored
-    {325, ESC "^", 1, 1, 0},      // 102 ignored
-    {229, ESC "~3", 1, 0, 0},     // 103 WyseNoOp1
-    {230, ESC "~2", 1, 0, 0},     // 104 WyseNoOp2
-    {210, ESC "~4", 1, 0, 0},     // 105 WyseReset
-    {325, ESC "~", 1, 1, 0},      // 106 ignored
-    {160, ESC "?", 0, 0, 0},      // 107 WyseCursorReport
-    {161, ESC "b", 0, 0, 0},      // 108 WyseCursorReport132
-    {162, ESC "/", 0, 0, 0},      // 109 WyseCursorReportPage
-    {162, ESC "w`", 6, 0, 0},     // 110 WyseCursorReportPage
-    {325, ESC "wG", 6, 0, 0},     // 111 ignored
-    {57, ESC "-", 1, 3, -31},     // 112 SelectPageAndPosition
-    {57, ESC "w@", 1, 3, -31},    // 113 SelectPageAndPosition
-    {47, ESC "w0", 6, 0, 0},      // 114 SelectPage0
-    {48, ESC "w1", 6, 0, 0},      // 115 SelectPage1
-    {49, ESC "w2", 6, 0, 0},      // 116 SelectPage2
-    {50, ESC "w3", 6, 0, 0},      // 117 SelectPage3
-    {51, ESC "w4", 6, 0, 0},      // 118 SelectPage4
-    {52, ESC "w5", 6, 0, 0},      // 119 SelectPage5
-    {53, ESC "w6", 6, 0, 0},      // 120 SelectPage6
-    {54, ESC "w7", 6, 0, 0},      // 121 SelectPage7
-    {55, ESC "wC", 6, 0, 0},      // 122 NextPage
-    {55, ESC "K", 6, 0, 0},       // 123 NextPage
-    {56, ESC "wB", 6, 0, 0},      // 124 PreviousPage
-    {56, ESC "J", 6, 0, 0},       // 125 PreviousPage
-    {197, ESC " ", 0, 0, 0},      // 126 DeviceAttributesReply
-    {247, ESC "cA", 6, 0, 0},     // 127 TwoStepHexGlyphs
-    {325, ESC "c?", 1, 1, 0},     // 128 ignored
-    {325, ESC "c8", 1, 4, 0},     // 129 ignored
-    {245, ESC "cU", 1, 0, 0},     // 130 ClearHostKeys
-    {325, ESC "c0", 1, 4, 0},     // 131 ignored
-    {325, ESC "c1", 1, 4, 0},     // 132 ignored
-    {325, ESC "c2", 1, 1, 0},     // 133 ignored
-    {325, ESC "c3", 1, 1, 0},     // 134 ignored
-    {325, ESC "c4", 1, 1, 0},     // 135 ignored
-    {325, ESC "c5", 1, 1, 0},     // 136 ignored
-    {325, ESC "c6", 1, 1, 0},     // 137 ignored
-    {325, ESC "c7", 1, 1, 0},     // 138 ignored
-    {235, ESC "F" CR, 7, 0, 0},   // 139 WindowTitleText
-    {257, CAN, 1, 0, 0},          // 140 WyseCan
-    {243, CAN "B00", 6, 0, 0},    // 141 ZmodemAutoStart
-    {325, CAN "B01", 0, 0, 0},    // 142 ignored
-    {325, CAN "B09", 0, 0, 0},    // 143 ignored
-    {325, CAN CAN, 0, 0, 0},      // 144 ignored
-    {43, CAN, 1, 1, 0},           // 145 CtrlXPrint
-    {253, ESC "4", 0, 0, 0},      // 146 SendLineUnprotected
-    {254, ESC "6", 0, 0, 0},      // 147 SendLine
-    {255, ESC "M", 0, 0, 0},      // 148 SendCharacter
-    {109, ESC, 1, 1, 0},          // 149 UnknownEscape
-    {291, ESC "P", 1, 0, 0},      // 150 PrintScreen
-    {325, ESC "cP", 1, 0, 0},     // 151 ignored
-    {325, ESC "cQ", 1, 0, 0},     // 152 ignored
-    {325, ESC "cR", 1, 0, 0},     // 153 ignored
-    {325, ESC "cS", 1, 0, 0},     // 154 ignored
-    {325, DEL, 0, 0, 0},          // 155 ignored
+    {OpCursorPosition, ESC "=", kSeqRawBytes, 2, -31},            // 1
+    {OpCursorPosition, ESC "a", kSeqNumbers, 2, 0},               // 2
+    {OpEraseToEndOfField, ESC "T", kSeqExact, 0, 0},              // 3
+    {OpEraseToEndOfScreenUnprotected, ESC "Y", kSeqExact, 0, 0},  // 4
+    {OpEraseToEndOfScreenUnprotected, ESC "y", kSeqExact, 0, 0},  // 5
+    {OpLockKeyboard, ESC "#", kSeqExact, 0, 0},                   // 6
+    {OpUnlockKeyboard, ESC "\"", kSeqExact, 0, 0},                // 7
+    {OpCursorHome, ESC "{", kSeqExact, 0, 0},                     // 8
+    {OpInsertLineHome, ESC "E", kSeqExact, 0, 0},                 // 9
+    {OpDeleteLineHome, ESC "R", kSeqExact, 0, 0},                 // 10
+    {OpWyseAttribute, ESC "G", kSeqRawBytes, 1, 0},               // 11
+    {OpGraphicsOn, ESC "H" STX, kSeqWhole, 0, 0},                 // 12
+    {OpGraphicsOff, ESC "H" ETX, kSeqWhole, 0, 0},                // 13
+    {OpGraphicCharacter, ESC "H", kSeqRawBytes, 1, 0},            // 14
+    {OpWriteProtectOff, ESC "(", kSeqExact, 0, 0},                // 15
+    {OpWriteProtectOn, ESC ")", kSeqExact, 0, 0},                 // 16
+    {OpProtectAttributeNormal, ESC "`A", kSeqWhole, 0, 0},        // 17
+    {OpProtectAttributeReverse, ESC "`6", kSeqWhole, 0, 0},       // 18
+    {OpProtectAttributeDim, ESC "`7", kSeqWhole, 0, 0},           // 19
+    {OpCursorHide, ESC "`0", kSeqWhole, 0, 0},                    // 20
+    {OpCursorShow, ESC "`1", kSeqWhole, 0, 0},                    // 21
+    {OpCursorSteadyBlock, ESC "`2", kSeqWhole, 0, 0},             // 22
+    {OpCursorBlinkingLine, ESC "`3", kSeqWhole, 0, 0},            // 23
+    {OpCursorSteadyLine, ESC "`4", kSeqWhole, 0, 0},              // 24
+    {OpCursorBlinkingBlock, ESC "`5", kSeqWhole, 0, 0},           // 25
+    {OpProtectAttributeAddBlink, ESC "`B", kSeqWhole, 0, 0},      // 26
+    {OpProtectAttributeAddUnderline, ESC "`E", kSeqWhole, 0, 0},  // 27
+    {OpProtectAttributeAddReverse, ESC "`F", kSeqWhole, 0, 0},    // 28
+    {OpProtectAttributeAddDim, ESC "`G", kSeqWhole, 0, 0},        // 29
+    {OpClearAllTabs, ESC "0", kSeqExact, 0, 0},                   // 30
+    {OpClearAllTabs, ESC "3", kSeqExact, 0, 0},                   // 31
+    {OpSetTabAtCursor, ESC "1", kSeqExact, 0, 0},                 // 32
+    {OpClearTabAtCursor, ESC "2", kSeqExact, 0, 0},               // 33
+    {OpHorizontalTab, ESC "i", kSeqExact, 0, 0},                  // 34
+    {OpReverseLineFeed, ESC "j", kSeqExact, 0, 0},                // 35
+    {OpBackTab, ESC "I", kSeqExact, 0, 0},                        // 36
+    {OpClearAllReset, ESC "+", kSeqExact, 0, 0},                  // 37
+    {OpClearAllReset, ESC "*", kSeqExact, 0, 0},                  // 38
+    {OpClearAllReset, ESC ",", kSeqExact, 0, 0},                  // 39
+    {OpProtectFieldsOn, ESC "&", kSeqExact, 0, 0},                // 40
+    {OpProtectFieldsOff, ESC "'", kSeqExact, 0, 0},               // 41
+    {OpSetDuplex, ESC "D", kSeqRawBytes, 1, 0},                   // 42
+    {OpScrollModeOff, ESC "N", kSeqExact, 0, 0},                  // 43
+    {OpScrollModeOn, ESC "O", kSeqExact, 0, 0},                   // 44
+    {OpEraseToEndOfField, ESC "t", kSeqExact, 0, 0},              // 45
+    {OpColumns132, ESC "`;", kSeqWhole, 0, 0},                    // 46
+    {OpColumns80, ESC "`:", kSeqWhole, 0, 0},                     // 47
+    {OpInsertModeOn, ESC "q", kSeqExact, 0, 0},                   // 48
+    {OpInsertModeOff, ESC "r", kSeqExact, 0, 0},                  // 49
+    {kIgnore, ESC "`", kSeqRawBytes, 1, 0},                       // 50
+    {OpInsertCharacters, ESC "Q", kSeqExact, 0, 0},               // 51
+    {OpDeleteCharacters, ESC "W", kSeqExact, 0, 0},               // 52
+    {OpAutoPrintOff, DC4, kSeqExact, 0, 0},                       // 53
+    {OpHostDataChecksum, ETB, kSeqRawBytes, 2, 0},                // 54
+    {OpPropagateOn, ESC "e0", kSeqWhole, 0, 0},                   // 55
+    {OpPropagateOff, ESC "e1", kSeqWhole, 0, 0},                  // 56
+    {OpLoadCharBank, ESC "c@", kSeqWhole, 2, 0},                  // 57
+    {OpSelectPrimaryBank, ESC "cB", kSeqWhole, 1, 0},             // 58
+    {OpSelectSecondaryBank, ESC "cC", kSeqWhole, 1, 0},           // 59
+    {OpLockingShift1, ESC "cE", kSeqWhole, 0, 0},                 // 60
+    {OpLockingShift0, ESC "cD", kSeqWhole, 0, 0},                 // 61
+    {OpEraseToEndOfLineUnprotected, ESC "cO", kSeqWhole, 0, 0},   // 62
+    {OpEraseToEndOfLineUnprotected, ESC "cL", kSeqWhole, 0, 0},   // 63
+    {OpInsertColumn, ESC "cM", kSeqRawBytes, 0, 0},               // 64
+    {OpDeleteColumn, ESC "cJ", kSeqRawBytes, 0, 0},               // 65
+    {OpAutoWrapStay, ESC "d.", kSeqWhole, 0, 0},                  // 66
+    {OpAutoWrapImmediate, ESC "d/", kSeqWhole, 0, 0},             // 67
+    {OpAutoPrintOn, ESC "d#", kSeqWhole, 0, 0},                   // 68
+    {OpAuxModeOn, ESC "d%", kSeqWhole, 0, 0},                     // 69
+    {OpAuxInputPause, ESC "d$", kSeqWhole, 0, 0},                 // 70
+    {kIgnore, ESC "d", kSeqRawBytes, 1, 0},                       // 71
+    {OpHostStatusText, ESC "z(" CR, kSeqOpenString, 0, 0},        // 72
+    {kIgnore, ESC "z)" CR, kSeqOpenString, 0, 0},                 // 73
+    {OpHostStatusText, ESC "f" CR, kSeqOpenString, 0, 0},         // 74
+    {OpWyseDefineKey, ESC "Z" DEL, kSeqOpenString, 0, 0},         // 75
+    {kIgnore, ESC "z" DEL, kSeqExact, 0, 0},                      // 76
+    {OpTwoStepLabel, ESC "z", kSeqRawBytes, 1, 0},                // 77
+    {OpDrawBoxTo, ESC "cG", kSeqRawBytes, 2, -31},                // 78
+    {OpDrawBoxSize, ESC "cN", kSeqRawBytes, 2, -31},              // 79
+    {OpFillRectangleTo, ESC "cF", kSeqRawBytes, 3, -31},          // 80
+    {OpFillRectangleTo, ESC "cH", kSeqRawBytes, 3, -31},          // 81
+    {OpColumnChangeNoClear, ESC "e.", kSeqWhole, 0, 0},           // 82
+    {OpColumnChangeClearWhenChanged, ESC "e/", kSeqWhole, 0, 0},  // 83
+    {OpSetAnswerBack, ESC "c;" EM, kSeqOpenString, 0, 0},         // 84
+    {OpWyseEnquiry, ESC "c<", kSeqRawBytes, 0, 0},                // 85
+    {kIgnore, ESC "c=", kSeqRawBytes, 0, 0},                      // 86
+    {OpEnqMessageOff, ESC "e ", kSeqRawBytes, 0, 0},              // 87
+    {OpEnqMessageOn, ESC "e!", kSeqRawBytes, 0, 0},               // 88
+    {OpEnqReplyOn, ESC "e7", kSeqRawBytes, 0, 0},                 // 89
+    {OpEnqReplyOff, ESC "e6", kSeqRawBytes, 0, 0},                // 90
+    {OpRows24, ESC "e(", kSeqRawBytes, 0, 0},                     // 91
+    {OpRows25, ESC "e)", kSeqRawBytes, 0, 0},                     // 92
+    {OpRows42, ESC "e*", kSeqRawBytes, 0, 0},                     // 93
+    {OpRows43, ESC "e+", kSeqRawBytes, 0, 0},                     // 94
+    {kIgnore, ESC "e", kSeqRawBytes, 1, 0},                       // 95
+    {OpClearUnprotected, ESC ";", kSeqExact, 0, 0},               // 96
+    {OpClearUnprotected, ESC ":", kSeqExact, 0, 0},               // 97
+    {kIgnore, ESC "A", kSeqRawBytes, 2, 0},                       // 98
+    {OpClearToChar, ESC ".", kSeqRawBytes, 1, 0},                 // 99
+    {OpClearScreen, ESC "x0", kSeqRawBytes, 0, 0},                // 100
+    {kIgnore, ESC "x", kSeqRawBytes, 1, 0},                       // 101
+    {kIgnore, ESC "^", kSeqRawBytes, 1, 0},                       // 102
+    {OpWyseNoOp1, ESC "~3", kSeqRawBytes, 0, 0},                  // 103
+    {OpWyseNoOp2, ESC "~2", kSeqRawBytes, 0, 0},                  // 104
+    {OpWyseReset, ESC "~4", kSeqRawBytes, 0, 0},                  // 105
+    {kIgnore, ESC "~", kSeqRawBytes, 1, 0},                       // 106
+    {OpWyseCursorReport, ESC "?", kSeqExact, 0, 0},               // 107
+    {OpWyseCursorReport132, ESC "b", kSeqExact, 0, 0},            // 108
+    {OpWyseCursorReportPage, ESC "/", kSeqExact, 0, 0},           // 109
+    {OpWyseCursorReportPage, ESC "w`", kSeqWhole, 0, 0},          // 110
+    {kIgnore, ESC "wG", kSeqWhole, 0, 0},                         // 111
+    {OpSelectPageAndPosition, ESC "-", kSeqRawBytes, 3, -31},     // 112
+    {OpSelectPageAndPosition, ESC "w@", kSeqRawBytes, 3, -31},    // 113
+    {OpSelectPage0, ESC "w0", kSeqWhole, 0, 0},                   // 114
+    {OpSelectPage1, ESC "w1", kSeqWhole, 0, 0},                   // 115
+    {OpSelectPage2, ESC "w2", kSeqWhole, 0, 0},                   // 116
+    {OpSelectPage3, ESC "w3", kSeqWhole, 0, 0},                   // 117
+    {OpSelectPage4, ESC "w4", kSeqWhole, 0, 0},                   // 118
+    {OpSelectPage5, ESC "w5", kSeqWhole, 0, 0},                   // 119
+    {OpSelectPage6, ESC "w6", kSeqWhole, 0, 0},                   // 120
+    {OpSelectPage7, ESC "w7", kSeqWhole, 0, 0},                   // 121
+    {OpNextPage, ESC "wC", kSeqWhole, 0, 0},                      // 122
+    {OpNextPage, ESC "K", kSeqWhole, 0, 0},                       // 123
+    {OpPreviousPage, ESC "wB", kSeqWhole, 0, 0},                  // 124
+    {OpPreviousPage, ESC "J", kSeqWhole, 0, 0},                   // 125
+    {OpDeviceAttributesReply, ESC " ", kSeqExact, 0, 0},          // 126
+    {OpTwoStepHexGlyphs, ESC "cA", kSeqWhole, 0, 0},              // 127
+    {kIgnore, ESC "c?", kSeqRawBytes, 1, 0},                      // 128
+    {kIgnore, ESC "c8", kSeqRawBytes, 4, 0},                      // 129
+    {OpClearHostKeys, ESC "cU", kSeqRawBytes, 0, 0},              // 130
+    {kIgnore, ESC "c0", kSeqRawBytes, 4, 0},                      // 131
+    {kIgnore, ESC "c1", kSeqRawBytes, 4, 0},                      // 132
+    {kIgnore, ESC "c2", kSeqRawBytes, 1, 0},                      // 133
+    {kIgnore, ESC "c3", kSeqRawBytes, 1, 0},                      // 134
+    {kIgnore, ESC "c4", kSeqRawBytes, 1, 0},                      // 135
+    {kIgnore, ESC "c5", kSeqRawBytes, 1, 0},                      // 136
+    {kIgnore, ESC "c6", kSeqRawBytes, 1, 0},                      // 137
+    {kIgnore, ESC "c7", kSeqRawBytes, 1, 0},                      // 138
+    {OpWindowTitleText, ESC "F" CR, kSeqOpenString, 0, 0},        // 139
+    {OpWyseCan, CAN, kSeqRawBytes, 0, 0},                         // 140
+    {OpZmodemAutoStart, CAN "B00", kSeqWhole, 0, 0},              // 141
+    {kIgnore, CAN "B01", kSeqExact, 0, 0},                        // 142
+    {kIgnore, CAN "B09", kSeqExact, 0, 0},                        // 143
+    {kIgnore, CAN CAN, kSeqExact, 0, 0},                          // 144
+    {OpCtrlXPrint, CAN, kSeqRawBytes, 1, 0},                      // 145
+    {OpSendLineUnprotected, ESC "4", kSeqExact, 0, 0},            // 146
+    {OpSendLine, ESC "6", kSeqExact, 0, 0},                       // 147
+    {OpSendCharacter, ESC "M", kSeqExact, 0, 0},                  // 148
+    {OpUnknownEscape, ESC, kSeqRawBytes, 1, 0},                   // 149
+    {OpPrintScreen, ESC "P", kSeqRawBytes, 0, 0},                 // 150
+    {kIgnore, ESC "cP", kSeqRawBytes, 0, 0},                      // 151
+    {kIgnore, ESC "cQ", kSeqRawBytes, 0, 0},                      // 152
+    {kIgnore, ESC "cR", kSeqRawBytes, 0, 0},                      // 153
+    {kIgnore, ESC "cS", kSeqRawBytes, 0, 0},                      // 154
+    {kIgnore, DEL, kSeqExact, 0, 0},                              // 155
 };
 static_assert(std::size(kWyse60Sequences) == 155);
 
@@ -185,27 +187,55 @@ constinit TermFamilyTable FamilyWyse60 = {
     .ColumnChangeClear = 1,
     .ControlOps =
         {
-            kIgnore, 196,     kIgnore, kIgnore, kIgnore, 241,     kIgnore, 35,    // 0x00
-            23,      113,     29,      27,      20,      32,      37,      36,    // 0x08
-            kIgnore, 81,      63,      82,      64,      kIgnore, kIgnore, kSeq,  // 0x10
-            kSeq,    kIgnore, 1,       kSeq,    165,     kIgnore, 30,      33,    // 0x18
+            kIgnore,             // NUL
+            OpSohReceived,       // SOH
+            kIgnore,             // STX
+            kIgnore,             // ETX
+            kIgnore,             // EOT
+            OpWyseEnquiry,       // ENQ
+            kIgnore,             // ACK
+            OpBell,              // BEL
+            OpBackspace,         // BS
+            OpHorizontalTab,     // HT
+            OpLineFeed,          // LF
+            OpCursorUpWrap,      // VT
+            OpCursorRightWrap,   // FF
+            OpCarriageReturn,    // CR
+            OpUnlockKeyboard,    // SO
+            OpLockKeyboard,      // SI
+            kIgnore,             // DLE
+            OpDc1Received,       // DC1
+            OpDc2Received,       // DC2
+            OpDc3Received,       // DC3
+            OpDc4Received,       // DC4
+            kIgnore,             // NAK
+            kIgnore,             // SYN
+            kSeq,                // ETB
+            kSeq,                // CAN
+            kIgnore,             // EM
+            OpClearUnprotected,  // SUB
+            kSeq,                // ESC
+            OpHostCommandFsRs,   // FS
+            kIgnore,             // GS
+            OpCursorHome,        // RS
+            OpNextLine,          // US
         },
     .KeyCount = 13,
     .Keys =
         {
-            {327, RS},       // Home
-            {328, VT},       // Up
-            {331, BS},       // Left
-            {333, FF},       // Right
-            {336, LF},       // Down
-            {339, DEL},      // Del
-            {337, ESC "K"},  // PgDn
-            {329, ESC "J"},  // PgUp
-            {338, ESC "q"},  // Ins
-            {271, ESC "I"},  // ShiftTab
-            {375, ESC "{"},  // CtrlHome
-            {335, ESC "T"},  // End
-            {8, BS},         // Backspace
+            {console::kKeyHome, RS},
+            {console::kKeyUp, VT},
+            {console::kKeyLeft, BS},
+            {console::kKeyRight, FF},
+            {console::kKeyDown, LF},
+            {console::kKeyDel, DEL},
+            {console::kKeyPgDn, ESC "K"},
+            {console::kKeyPgUp, ESC "J"},
+            {console::kKeyIns, ESC "q"},
+            {console::kKeyShiftTab, ESC "I"},
+            {console::kKeyCtrlHome, ESC "{"},
+            {console::kKeyEnd, ESC "T"},
+            {console::kKeyBackspace, BS},
         },
     .SeqCount = std::size(kWyse60Sequences),
     .SeqTable = kWyse60Sequences,

@@ -857,7 +857,7 @@ TEST_F(RecogniserTest, FastScanAgreesWithReferenceOnRandomTables) {
             }
             en.Seq.assign(seq, n);
             en.Op = static_cast<TermOp>(i);
-            en.Kind = static_cast<uint8_t>(rng() % 8);
+            en.Kind = static_cast<TermSeqKind>(rng() % 8);
             en.Count = static_cast<uint8_t>(rng() % 4);
             en.Bias = static_cast<int8_t>(rng() % 3);
         }
