@@ -1,5 +1,6 @@
 #include "app/composition.h"
 
+#include "app/emulator_wiring.h"
 #include "emulation/keyboard.h"
 #include "emulation/macros.h"
 #include "emulation/term_executor.h"
@@ -11,6 +12,7 @@ void ComposeProgram() {
     emulation::InstallKeyboardServices();
     emulation::InstallTermOperations();
     emulation::UseCommRecogniserSource();
+    WireEmulator();
 }
 
 }  // namespace app

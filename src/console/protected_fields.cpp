@@ -60,6 +60,55 @@ void EraseRow(int32_t row, int32_t c1, int32_t c2, bool stopAtProtected, bool re
 
 }  // namespace
 
+void SetFieldAttr(uint8_t colour, FieldProtection protection) {
+    auto& l = L();
+    if (l.DirectWrite || !TermScreenRingUsable() || !RowUsable(l.CursorRow)) return;
+    uint8_t keep = 0xFF;
+    uint8_t set = 0;
+    if (protection == FieldProtection::Protected) set = kCellProtected;
+    if (protection == FieldProtection::Unprotected) keep = static_cast<uint8_t>(~kCellProtected);
+    const int32_t cols = FieldColumns();
+    {
+        const int32_t col = std::clamp(l.CursorCol, 1, cols);
+        uint8_t& f = TermScreenRing.Flags[static_cast<size_t>(CellIndex(l.CursorRow, col))];
+        f = static_cast<uint8_t>((f & keep) | set | kCellFieldStart);
+    }
+    l.AttrSelection = 0;
+    WriteScreenStr(" ", 0);
+    WrapIfPastEnd();
+
+    const CellAttribute field =
+        colour == kSelectionDirect ? l.DirectAttr : l.AttrColorMap[colour & 15];
+    const CellAttribute protectedColour = l.AttrColorMap[(l.ProtectAttrIndex | colour) & 15];
+    int32_t row = l.CursorRow;
+    int32_t col = std::clamp(l.CursorCol, 1, cols + 1);
+    // The field runs in reading order up to the next mark; it never passes the last text row.
+    for (; row <= l.ScreenRows; ++row, col = 1) {
+        if (col > cols) continue;
+        const size_t base = static_cast<size_t>(CellIndex(row, 1));
+        uint32_t* cells = TermScreenRing.Cells.data() + base;
+        uint8_t* flags = TermScreenRing.Flags.data() + base;
+        const int32_t first = col;
+        bool markFound = false;
+        for (; col <= cols; ++col) {
+            uint8_t& f = flags[col - 1];
+            if (f & kCellFieldStart) {
+                markFound = true;
+                break;
+            }
+            if (protection == FieldProtection::Keep) {
+                const CellAttribute a = (f & kCellProtected) ? protectedColour : field;
+                cells[col - 1] = MakeCell(CellChar(cells[col - 1]), a);
+            } else {
+                cells[col - 1] = MakeCell(CellChar(cells[col - 1]), field);
+                f = static_cast<uint8_t>((f & keep) | set);
+            }
+        }
+        if (col > first) RepaintRowSpan(row, first, col - 1);
+        if (markFound) break;
+    }
+}
+
 void EraseUnprotected(uint8_t mode, bool resetColour, char16_t ch) {
     auto& l = L();
     if (mode > 6 || l.DirectWrite || !TermScreenRingUsable()) return;

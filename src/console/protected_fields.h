@@ -20,6 +20,18 @@ enum class UnprotectedArea : uint8_t {
     ToFieldEnd = 6,  // to the line end, stopping at the first protected cell
 };
 
+// How SetFieldAttr treats the protection of the field it marks.
+enum class FieldProtection : uint8_t {
+    Unprotected = 0,
+    Protected = 1,
+    Keep = 2,  // cells keep their flags; protected ones take the protect colour
+};
+
+// Makes the cursor cell a field mark (written as one blank, the cursor
+// advancing) and colours the cells after it up to the next field mark or the
+// end of the last text row in colour-map entry colour (255: DirectAttr).
+void SetFieldAttr(uint8_t colour, FieldProtection protection);
+
 // Gives every cell of the area that is neither protected nor a field mark the
 // character ch, flags 0 and, with resetColour, colour-map entry 0; the cursor
 // stays. Modes above 6 erase nothing.

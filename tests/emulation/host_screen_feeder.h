@@ -8,11 +8,13 @@
 #include <string_view>
 
 #include "../console/fake_console_window.h"
+#include "app/emulator_wiring.h"
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
 #include "console/screen_buffer.h"
 #include "emulation/attribute_operations.h"
 #include "emulation/mode_flag_operations.h"
+#include "emulation/receive_loop.h"
 #include "emulation/recogniser.h"
 #include "emulation/screen_operations.h"
 #include "emulation/term_types.h"
@@ -52,6 +54,9 @@ class HostScreen final : public emulation::RecogniserSource {
         emulation::ResetFamilyTables();
         emulation::ResetScreenOperations();
         emulation::ScreenOperations.Hooks = {};
+        emulation::ResetReceiveLoop();
+        // The program's own wiring, but the sequence text is this feeder's.
+        app::WireEmulator();
         emulation::ScreenOperations.Hooks.SequenceText = [] { return std::string_view(current); };
         emulation::AttributeOperations.Hooks = {};
         emulation::SetTermTypeConsole(&typeConsole);
@@ -123,6 +128,10 @@ class HostScreen final : public emulation::RecogniserSource {
             const char c = static_cast<char>(b);
             console::WrapIfPastEnd();
             console::WriteScreenStr(std::string_view(&c, 1), 0);
+            auto& r = emulation::ReceiveLoop;
+            r.LastGraphicChar = b;
+            r.LastGraphicTranslated = false;
+            r.LastGraphicCodePage = 0;
             if (console::ConsoleLayer.CursorCol > console::Columns() &&
                 emulation::EmulatorState.WrapStyle == 0) {
                 console::WrapIfPastEnd();

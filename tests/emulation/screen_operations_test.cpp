@@ -49,10 +49,11 @@ const ScreenCase kScreenCases[] = {
     {"LINUX", "\x0c" "a", {{2, "a"}}, 2, 2},  // form feed is a line feed here
     {"SCOANSI", "xyz\x0c" "a", {{1, "a"}}, 1, 2},  // and clears the screen here
     {"SCOANSI", ESC "[65;3b", {{1, "AAA"}}, 1, 4},
-    {"VT220", "q" ESC "[3b", {{1, "q"}}, 1, 5},  // no last character known: blanks
+    {"VT220", "q" ESC "[3b", {{1, "qqqq"}}, 1, 5},
     {"AT386", ESC "[3;4Hab" ESC "[3;4H" ESC "[P", {{3, "   b"}}, 3, 4},
     {"OZMEL", "abc" ESC "[1;2H" ESC "[$x", {{1, "abc"}}, 1, 2},
-    {"VOVUZIVA", ESC "[2;3;4;5$z", {}, 1, 1},
+    {"VOVUZIVA", "abcdef\r\nabcdef\r\nabcdef" ESC "[2;3;3;4$z",
+     {{1, "abcdef"}, {2, "ab  ef"}, {3, "ab  ef"}}, 3, 7},
     {"WYSE50", ESC "=%(AB", {{6, "        AB"}}, 6, 11},
     {"WYSE60", "abcdef" ESC "=  " ESC "T", {{1, ""}}, 1, 1},
     {"WYSE60", "abcdef" ESC "=  " ESC "W", {{1, "bcdef"}}, 1, 1},

@@ -1,0 +1,174 @@
+// The terminal as the program composes it: host bytes go through the receive
+// loop, the recogniser and the executor with the hooks and the terminal-type
+// console that app::ComposeProgram() puts in place.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../emulation/terminal_test_fixture.h"
+#include "app/composition.h"
+#include "console/console_primitives.h"
+#include "console/screen_buffer.h"
+#include "emulation/attribute_operations.h"
+#include "emulation/keyboard.h"
+#include "emulation/screen_operations.h"
+#include "emulation/term_executor.h"
+#include "emulation/term_types.h"
+
+namespace {
+
+#define ESC "\x1b"
+
+using console::ConsoleLayer;
+
+class ProgramTerminal : public emulation_test::TerminalTest {
+  protected:
+    void BeforeType() override { app::ComposeProgram(); }
+    void TearDown() override {
+        emulation::ScreenOperations.Hooks = {};
+        emulation::AttributeOperations.Hooks = {};
+        emulation::SetTermTypeConsole(nullptr);
+        emulation::ResetKeyboard();
+        TerminalTest::TearDown();
+    }
+
+    static console::CellAttribute AttrAt(int32_t row, int32_t col) {
+        return console::CellAttr(console::TermScreenRing.Cells[console::CellIndex(row, col)]);
+    }
+};
+
+struct ScreenCase {
+    const char* type;
+    const char* input;
+    std::vector<std::pair<int, const char*>> rows;
+    int cursorRow;
+    int cursorCol;
+};
+
+// Operations that read the last character written or the byte before the
+// final byte of their sequence.
+const ScreenCase kScreenCases[] = {
+    {"VT220", "q" ESC "[3b", {{1, "qqqq"}}, 1, 5},
+    {"VT220",
+     "abc" ESC "[2b"
+     "d",
+     {{1, "abcccd"}},
+     1,
+     7},
+    {"LINUX", "x\r\ny" ESC "[b", {{1, "x"}, {2, "yy"}}, 2, 3},
+    {"SCOANSI", "z" ESC "[65;3b", {{1, "zAAA"}}, 1, 5},
+    {"VT420", ESC "[42;2;3;3;5$x", {{1, ""}, {2, "  ***"}, {3, "  ***"}, {4, ""}}, 1, 1},
+    {"VT220",
+     "abcdef\r\nabcdef\r\nabcdef" ESC "[2;2;3;4$z",
+     {{1, "abcdef"}, {2, "a   ef"}, {3, "a   ef"}},
+     3,
+     7},
+    // Without the "$" these are other operations: a page select and no fill.
+    {"VT220", "abcdef" ESC "[1;1;1;3z" ESC "[42;1;1;1;3x", {{1, "abcdef"}}, 1, 7},
+};
+
+TEST_F(ProgramTerminal, RepeatAndRectanglesReadTheirSequence) {
+    for (const auto& c : kScreenCases) {
+        for (const bool fast : {true, false}) {
+            SCOPED_TRACE(std::string(c.type) + " " + c.input + (fast ? " fast" : " plain"));
+            Start(c.type);
+            Feed(c.input, fast);
+            for (const auto& [row, text] : c.rows)
+                EXPECT_EQ(TrimmedRow(row), text) << "row " << row;
+            EXPECT_EQ(ConsoleLayer.CursorRow, c.cursorRow);
+            EXPECT_EQ(ConsoleLayer.CursorCol, c.cursorCol);
+        }
+    }
+}
+
+TEST_F(ProgramTerminal, RepeatShowsTheLastCharacterAsItWasShown) {
+    // A national set shows "[" as A with diaeresis; the repeat shows the same.
+    Start("VT220");
+    commands::Settings.CharsetMode = 5;
+    Feed("[" ESC "[2b");
+    EXPECT_EQ(Cells(1, 1, 4), u"\u00C4\u00C4\u00C4 ");
+    // A character of the line-drawing set repeats as the same line.
+    Feed("\r\n" ESC "(0q" ESC "[2b");
+    const std::u16string line = Cells(2, 1, 3);
+    EXPECT_NE(line[0], u'q');
+    EXPECT_EQ(line, std::u16string(3, line[0]));
+}
+
+TEST_F(ProgramTerminal, StreamExtentFollowsTheStarForm) {
+    Start("VT420");
+    Feed(ESC "[2*x");
+    EXPECT_FALSE(emulation::EmulatorState.StreamExtent);
+    Feed(ESC "[1*x");
+    EXPECT_TRUE(emulation::EmulatorState.StreamExtent);
+    Feed(ESC "[2x");  // no "*": another operation
+    EXPECT_TRUE(emulation::EmulatorState.StreamExtent);
+}
+
+TEST_F(ProgramTerminal, PcColourTypesTakeTheirColours) {
+    Start("VT220");
+    ASSERT_TRUE(emulation::SetTerminalType("LINUX", true));
+    EXPECT_EQ(console::ConsoleScreen.AttributeMode, 3);
+    EXPECT_EQ(ConsoleLayer.AttrSelection, console::kSelectionDirect);
+    Feed(ESC "[44mb" ESC "[0m" ESC "[1mB" ESC "[0;31;42mr");
+    EXPECT_EQ(AttrAt(1, 1), 0x17);  // grey on blue
+    EXPECT_EQ(AttrAt(1, 2), 0x0F);  // bright white
+    EXPECT_EQ(AttrAt(1, 3), 0x24);  // red on green
+
+    ASSERT_TRUE(emulation::SetTerminalType("SCOANSI", true));
+    EXPECT_EQ(console::ConsoleScreen.AttributeMode, 4);
+    for (size_t i = 0; i < 16; ++i)
+        EXPECT_EQ(ConsoleLayer.AttrColorMap[i], emulation::PcColourTable[i]) << i;
+    EXPECT_EQ(ConsoleLayer.AttrSelection, console::kSelectionDirect);
+    EXPECT_EQ(ConsoleLayer.DirectAttr, 0x07);
+    EXPECT_EQ(ConsoleLayer.StatusAttr, 0x70);
+    Feed("\r\n" ESC "[44ms");
+    EXPECT_EQ(AttrAt(2, 1), 0x17);
+
+    // Back to a VT type: the map is converted to its attribute mode, the
+    // selection is the map's first entry again.
+    ASSERT_TRUE(emulation::SetTerminalType("VT220", true));
+    EXPECT_EQ(console::ConsoleScreen.AttributeMode, 5);
+    EXPECT_EQ(ConsoleLayer.AttrSelection, 0);
+}
+
+TEST_F(ProgramTerminal, TypeChangeResetsMarginsAndTheQuietLine) {
+    Start("VT220");
+    Feed(ESC "[5;10r" ESC "[?6h");
+    ASSERT_EQ(ConsoleLayer.TopMargin, 5);
+    emulation::TermExecutor.QuietLine = true;
+    ASSERT_TRUE(emulation::SetTerminalType("VT100", true));
+    EXPECT_EQ(ConsoleLayer.TopMargin, 1);
+    EXPECT_EQ(ConsoleLayer.BottomMargin, ConsoleLayer.ScreenRows);
+    EXPECT_FALSE(emulation::ScreenOperations.OriginMode);
+    EXPECT_FALSE(emulation::TermExecutor.QuietLine);
+    Feed(ESC "[30H");  // origin mode is off: the whole screen is addressed
+    EXPECT_EQ(ConsoleLayer.CursorRow, ConsoleLayer.ScreenRows);
+}
+
+TEST_F(ProgramTerminal, SoftResetEndsEightBitReplies) {
+    Start("VT220", emulation_test::Line::RecordedRlogin);
+    commands::Settings.TerminalType = "VT220";
+    Feed(ESC " G" ESC "[6n");
+    EXPECT_EQ(Sent(),
+              "\x9b"
+              "1;1R");
+    Feed(ESC "!p" ESC "[6n");
+    EXPECT_EQ(Sent(), ESC "[1;1R");
+}
+
+TEST_F(ProgramTerminal, FieldAttributesMarkAndColourTheField) {
+    Start("C332");
+    // Text first, then a protected blinking field at column 3 of row 1.
+    Feed("abcdef" ESC "@\" " ESC "!B");
+    const auto& flags = console::TermScreenRing.Flags;
+    EXPECT_EQ(flags[console::CellIndex(1, 3)] & console::kCellFieldStart, console::kCellFieldStart);
+    EXPECT_EQ(flags[console::CellIndex(1, 4)] & console::kCellProtected, console::kCellProtected);
+    EXPECT_EQ(flags[console::CellIndex(1, 80)] & console::kCellProtected, console::kCellProtected);
+    EXPECT_EQ(AttrAt(1, 5), ConsoleLayer.AttrColorMap[2]);
+    EXPECT_EQ(AttrAt(1, 2), ConsoleLayer.AttrColorMap[0]);
+    EXPECT_EQ(TrimmedRow(1), "ab def");
+    EXPECT_EQ(ConsoleLayer.CursorCol, 4);
+}
+
+}  // namespace
