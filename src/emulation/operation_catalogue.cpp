@@ -1,7 +1,5 @@
 #include "emulation/operation_catalogue.h"
 
-#include "emulation/term_executor.h"
-
 namespace emulation {
 namespace {
 

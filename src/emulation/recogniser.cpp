@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "commands/settings_record.h"
+#include "emulation/emulator_state.h"
 #include "emulation/recogniser_scan.h"
-#include "emulation/term_types.h"
 
 namespace emulation {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "emulation/emulator_state.h"
 #include "emulation/family_tables.h"
-#include "emulation/term_types.h"
 
 namespace emulation {
 

@@ -8,7 +8,6 @@
 
 #include "emulation/family_tables.h"
 #include "emulation/recogniser.h"
-#include "emulation/term_types.h"
 
 namespace emulation::recogniser_detail {
 

@@ -8,6 +8,7 @@
 
 #include "emulation/family_tables.h"
 #include "emulation/operation_catalogue.h"
+#include "emulation/pending_operations.h"
 #include "emulation/recogniser.h"
 #include "emulation/term_types.h"
 
@@ -55,29 +56,12 @@ void MultibyteCharactersShown(const uint8_t* lastBytes, size_t length);
 void RunTermOp(TermOp op, const TermOpParams& params);
 
 // The handler a code runs when no unit has registered one: the operations the
-// executor itself implements, and the entry points below for the rest.
+// executor itself implements, and the entry points of pending_operations.h
+// for the rest.
 TermOpHandler BuiltInTermOpHandler(TermOp op);
 
 // Registers the operation groups that other units build, where they exist.
 void InstallTermOperations();
-
-// The entry points that codes of units not built yet run, named for the unit
-// that fills them by registering its own handlers.
-void ScreenPagesPending(TermOp op, const TermOpParams& params);
-void PassthroughPrintPending(TermOp op, const TermOpParams& params);
-void HostStringsPending(TermOp op, const TermOpParams& params);
-void HostDataPending(TermOp op, const TermOpParams& params);
-void GraphicsPending(TermOp op, const TermOpParams& params);
-void AuxRelayPending(TermOp op, const TermOpParams& params);
-void SoftFontsPending(TermOp op, const TermOpParams& params);
-void RectangleOperationsPending(TermOp op, const TermOpParams& params);
-void BlockTransferPending(TermOp op, const TermOpParams& params);
-void FileTransferPending(TermOp op, const TermOpParams& params);
-void ScreenPrintPending(TermOp op, const TermOpParams& params);
-
-// The name of the entry point a code still runs ("ScreenPagesPending", ...),
-// or nullptr when a real handler runs it.
-const char* PendingUnitOf(TermOp op);
 
 // The read-ahead of the recogniser served from the receive ring.
 void UseCommRecogniserSource();

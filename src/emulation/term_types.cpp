@@ -31,8 +31,6 @@ constinit const TermTypeEntry TermTypeTable[kTermTypeCount] = {
 constinit const uint16_t PcColourTable[16] = {0x07, 0x0F, 0x8F, 0x87, 0x70, 0x1B, 0xF8, 0xF0,
                                               0x09, 0x01, 0x89, 0x81, 0x79, 0x71, 0xF9, 0xF1};
 
-constinit EmulatorStateData EmulatorState{};
-
 namespace {
 
 // Used until the console installs its own side.
@@ -53,10 +51,6 @@ bool IsPcAnsiName(std::string_view name) {
 }
 
 }  // namespace
-
-void ResetEmulatorState() {
-    EmulatorState = EmulatorStateData{};
-}
 
 void SetTermTypeConsole(TermTypeConsole* console) {
     currentConsole = console != nullptr ? console : &neutralConsole;

@@ -1,0 +1,31 @@
+#pragma once
+// The stand-in each terminal operation code runs until the executor or a
+// unit handles it.
+
+#include "emulation/operation_catalogue.h"
+
+namespace emulation {
+
+// The entry points that codes of units not built yet run, named for the unit
+// that fills them by registering its own handlers.
+void ScreenPagesPending(TermOp op, const TermOpParams& params);
+void PassthroughPrintPending(TermOp op, const TermOpParams& params);
+void HostStringsPending(TermOp op, const TermOpParams& params);
+void HostDataPending(TermOp op, const TermOpParams& params);
+void GraphicsPending(TermOp op, const TermOpParams& params);
+void AuxRelayPending(TermOp op, const TermOpParams& params);
+void SoftFontsPending(TermOp op, const TermOpParams& params);
+void RectangleOperationsPending(TermOp op, const TermOpParams& params);
+void BlockTransferPending(TermOp op, const TermOpParams& params);
+void FileTransferPending(TermOp op, const TermOpParams& params);
+void ScreenPrintPending(TermOp op, const TermOpParams& params);
+
+// The entry point a code runs when neither the executor nor a unit has a
+// handler for it; nullptr for codes outside 0..324.
+TermOpHandler PendingEntryPoint(TermOp op);
+
+// The name of the entry point a code still runs ("ScreenPagesPending", ...),
+// or nullptr when a real handler runs it.
+const char* PendingUnitOf(TermOp op);
+
+}  // namespace emulation
