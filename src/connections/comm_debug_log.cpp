@@ -4,8 +4,8 @@
 
 #include "commands/settings_record.h"
 #include "connections/connection_layer.h"
-#include "console/console_primitives.h"
 #include "connections/telnet_protocol.h"
+#include "console/console_primitives.h"
 
 namespace connections {
 
@@ -25,9 +25,32 @@ bool DebugSettingOn() {
     return commands::Settings.CommDebug != 0;
 }
 
+// Lines go to the screen only with /V.
+bool ScreenLogOn() {
+    return connectionLayer.CommVerbose;
+}
+
+// Nothing is built for a line nobody will see: a busy connection logs a
+// line per Telnet command.
+bool Logging() {
+    return DebugSettingOn() || ScreenLogOn();
+}
+
+// Drops the oldest whole lines once the text is over its limit, down to
+// three quarters of it, so that trimming is rare.
+void TrimDebugText() {
+    std::string& all = CommDebugState.CommDebugText;
+    if (all.size() <= kDebugTextLimit) return;
+    const size_t excess = all.size() - kDebugTextLimit * 3 / 4;
+    size_t cut = all.find(kCrLf, excess);
+    cut = cut == std::string::npos ? all.size() : cut + kCrLf.size();
+    all.erase(0, cut);
+    ++CommDebugState.Trims;
+}
+
 void Queue(std::string line) {
     auto& q = CommDebugState.ScreenLogQueue;
-    if (q.size() >= kScreenLogLines) return;
+    if (!ScreenLogOn() || q.size() >= kScreenLogLines) return;
     if (line.size() > kScreenLogWidth) line.resize(kScreenLogWidth);
     q.push_back(std::move(line));
 }
@@ -54,27 +77,34 @@ void CommDebugWindowClosed() {
 }
 
 void CommDebugAppend(std::string_view text) {
-    if (DebugSettingOn()) CommDebugOpen();
+    if (!DebugSettingOn()) return;
+    CommDebugOpen();
     std::string& all = CommDebugState.CommDebugText;
+    const size_t before = all.size();
     all += text;
     if (text.size() < 2 || text.substr(text.size() - 2) != kCrLf) all += kCrLf;
+    CommDebugState.AppendedTotal += all.size() - before;
+    TrimDebugText();
     auto* w = CommDebugState.Window;
     if (w != nullptr && w->IsOpen()) w->Refresh();
 }
 
 void CommLogSent(std::string_view text) {
+    if (!Logging()) return;
     std::string line = "[S:" + std::string(text) + "]";
     CommDebugAppend(line);
     Queue(std::move(line));
 }
 
 void CommLogReceived(std::string_view text) {
+    if (!Logging()) return;
     std::string line = "[R:" + std::string(text) + "]";
     CommDebugAppend(line);
     Queue(std::move(line));
 }
 
 void CommDebugLog(std::string_view text) {
+    if (!Logging()) return;
     CommDebugAppend("[" + std::string(text) + "]");
     // Cut inside the brackets so that both stay on the 80-column line.
     Queue("[" + std::string(text.substr(0, kScreenLogWidth - 2)) + "]");
@@ -89,7 +119,7 @@ void CommErrorBox(std::string_view text, uint8_t kind) {
 }
 
 void CommLogSubneg(char direction, const uint8_t* buffer, int32_t n) {
-    if (buffer == nullptr || n < 1) return;
+    if (buffer == nullptr || n < 1 || !Logging()) return;
     const uint8_t option = buffer[0];
     std::string line = "IAC SB " + TelnetOptionName(option);
     for (int32_t i = 1; i <= n - 3; ++i) {

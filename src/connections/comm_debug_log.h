@@ -17,7 +17,7 @@ class CommDebugWindowPort {
     // Creates the window when it is not open.
     virtual void Open() = 0;
     virtual void Close() = 0;
-    // Asks the open window to show CommDebugText again.
+    // Asks the open window to show what CommDebugText gained.
     virtual void Refresh() = 0;
     virtual void ErrorBox(std::string_view text, std::string_view caption) = 0;
 };
@@ -30,8 +30,17 @@ inline constexpr size_t kScreenLogLines = 50;
 inline constexpr size_t kScreenLogWidth = 80;
 inline constexpr size_t kErrorBoxWidth = 80;
 
+// The log keeps at most this many characters; the oldest lines go first.
+inline constexpr size_t kDebugTextLimit = 256 * 1024;
+
 struct CommDebugLogState {
-    std::string CommDebugText;  // every line of this run, each ending CR LF
+    // The lines logged while debugging is on, each ending CR LF, the newest
+    // kDebugTextLimit characters' worth of whole lines.
+    std::string CommDebugText;
+    // Characters ever added to the text, and how often its oldest lines were
+    // dropped: a window that shows the text appends only what is new.
+    uint64_t AppendedTotal = 0;
+    uint32_t Trims = 0;
     std::vector<std::string> ScreenLogQueue;
     platform::CommDebugWindowPort* Window = nullptr;  // none: logged only
 };

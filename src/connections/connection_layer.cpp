@@ -43,7 +43,7 @@ void ConnectionLayer::Reset() {
     LocalIpAddress.clear();
     EncryptInputHook = nullptr;
     EncryptOutputHook = nullptr;
-    notifyRegistered_ = opening_ = flushing_ = crPending_ = false;
+    notifyRegistered_ = opening_ = flushing_ = crPending_ = dropHandled_ = false;
     nextRepoll_ = nextKeepAlive_ = 0;
     closedCount_ = 0;
 }
@@ -150,7 +150,10 @@ void ConnectionLayer::Disconnected(bool throughCommOpen) {
             host_->UpdateWindowTitle();
             break;
         default:
-            host_->SetExitCode(4);
+            // The connection stays as it is until the program ends; the
+            // receives that still find it gone must not report it again.
+            if (!dropHandled_) host_->SetExitCode(4);
+            dropHandled_ = true;
             break;
     }
 }

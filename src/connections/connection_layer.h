@@ -33,7 +33,8 @@ template <bool kTelnet, bool kSkipNul>
         const __m128i m = _mm_and_si128(x, wideMask);
         __m128i go = _mm_cmpeq_epi8(_mm_min_epu8(_mm_max_epu8(m, low), high), m);
         if (kTelnet) {
-            go = _mm_andnot_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(telnet::kIAC))), go);
+            go = _mm_andnot_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(telnet::kIAC))),
+                                  go);
             go = _mm_andnot_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(13)), go);
         }
         if (kSkipNul) go = _mm_andnot_si128(_mm_cmpeq_epi8(x, _mm_setzero_si128()), go);
@@ -317,6 +318,8 @@ class ConnectionLayer : private TelnetLink {
     // A CR was delivered as the last byte waiting; a NUL arriving next
     // belongs to it.
     bool crPending_ = false;
+    // The drop of this connection was reported (ReconnectMode 0).
+    bool dropHandled_ = false;
     // Counts closed connections, so that a send cut by a reconnect stops
     // instead of going on over the new connection.
     uint32_t closedCount_ = 0;

@@ -263,6 +263,15 @@ void PosixTransport::Wait(int32_t milliseconds) {
     ::poll(&p, 1, milliseconds);
 }
 
+void PosixTransport::WaitWritable(int32_t milliseconds) {
+    if (fd_ < 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        return;
+    }
+    pollfd p{fd_, POLLOUT, 0};
+    ::poll(&p, 1, milliseconds);
+}
+
 }  // namespace connections
 
 #endif

@@ -48,6 +48,7 @@ class PosixTransport : public platform::Transport {
     }
     void ForgetNotifications() override {}
     void Wait(int32_t milliseconds) override;
+    void WaitWritable(int32_t milliseconds) override;
 
     int Descriptor() const { return fd_; }
 

@@ -9,6 +9,7 @@ namespace {
 
 constexpr uint32_t kSendTimeoutMs = 5000;
 constexpr uint32_t kRepollMs = 1000;
+constexpr int32_t kRoomWaitMs = 20;
 
 bool Passed(uint32_t now, uint32_t deadline) {
     return static_cast<int32_t>(now - deadline) >= 0;
@@ -54,6 +55,10 @@ bool ConnectionLayer::CommSendBuffer(const uint8_t* bytes, int32_t count) {
         // A receive may have closed the connection under us, or even opened
         // a new one.
         if (CommState[m] != kStateOpen || closedCount_ != connection) return false;
+        // The socket took less than all: wait for room rather than asking it
+        // again at once, but briefly, so that received bytes are still taken.
+        const int32_t left = static_cast<int32_t>(deadline - Now());
+        t->WaitWritable(std::clamp(left, 0, kRoomWaitMs));
     }
 }
 
@@ -141,6 +146,9 @@ uint32_t ConnectionLayer::CommPoll() {
     if (CommVerbose) host_->CommDebugFlush();
     const uint8_t m = Method();
     if (IsSocketMethod(m) && IsDisconnectCode(CommLastError)) {
+        // Handled once: the code must not bring the same handling back on
+        // every later poll.
+        CommLastError = 0;
         Disconnected(false);
         return onEntry;
     }

@@ -36,6 +36,7 @@ uint8_t ConnectionLayer::SocketOpen(uint8_t flag) {
     if (sockets_ == nullptr || CommState[m] != kStateClosed) return kCommNoLibrary;
     security_->ResetSrpLastReply();
     SecurityChecked = false;
+    dropHandled_ = false;
     if (flag == 0) return kCommOk;
     if (settings.HostName.empty()) return kCommUnknownHost;
     platform::Transport& t = *sockets_;

@@ -99,6 +99,9 @@ class Transport {
     // Blocks up to milliseconds or until the socket has news; used only by
     // loops that have no message pump of their own.
     virtual void Wait(int32_t milliseconds) = 0;
+    // Blocks up to milliseconds or until the socket can take more bytes; a
+    // send that would block waits here instead of trying again at once.
+    virtual void WaitWritable(int32_t milliseconds) = 0;
 };
 
 }  // namespace platform

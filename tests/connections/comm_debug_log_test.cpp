@@ -1,7 +1,8 @@
+#include "connections/comm_debug_log.h"
+
 #include <gtest/gtest.h>
 
 #include "commands/settings_record.h"
-#include "connections/comm_debug_log.h"
 #include "connections/comm_interface.h"
 #include "connections/connection_layer.h"
 
@@ -38,28 +39,43 @@ class CommDebugLogTest : public ::testing::Test {
     FakeDebugWindow window;
 };
 
-TEST_F(CommDebugLogTest, LinesAreWrappedStoredAndShownWhenOpenedLater) {
+TEST_F(CommDebugLogTest, LinesAreLoggedOnlyWhileDebuggingIsOn) {
+    CommLogSent("IAC DOTEL ECHO");
+    CommDebugLog("connect: 10061");
+    EXPECT_FALSE(window.open);  // the setting is off
+    EXPECT_EQ(CommDebugState.CommDebugText, "");
+
+    // With the setting on, a line opens the window itself.
+    commands::Settings.CommDebug = 1;
     CommLogSent("IAC DOTEL ECHO");
     CommLogReceived("IAC WILL ECHO");
     CommDebugLog("connect: 10061\r\n");
-    EXPECT_FALSE(window.open);  // the setting is off
+    EXPECT_TRUE(window.open);
     EXPECT_EQ(CommDebugState.CommDebugText,
               "[S:IAC DOTEL ECHO]\r\n[R:IAC WILL ECHO]\r\n[connect: 10061\r\n]\r\n");
-    CommDebugOpen();
-    EXPECT_TRUE(window.open);
     EXPECT_EQ(window.shown, CommDebugState.CommDebugText);
-
-    // With the setting on, a line opens the window itself.
-    CommDebugClose();
-    commands::Settings.CommDebug = 1;
-    CommDebugLog("x");
-    EXPECT_TRUE(window.open);
-    EXPECT_EQ(window.shown.substr(window.shown.size() - 5), "[x]\r\n");
+    EXPECT_EQ(CommDebugState.AppendedTotal, CommDebugState.CommDebugText.size());
     CommDebugWindowClosed();
     EXPECT_EQ(commands::Settings.CommDebug, 0);
 }
 
+// A busy connection logs a line per Telnet command: the text keeps the
+// newest whole lines within its limit.
+TEST_F(CommDebugLogTest, TextIsCappedDroppingTheOldestLines) {
+    commands::Settings.CommDebug = 1;
+    const int lines = 40000;
+    for (int i = 0; i < lines; ++i) CommLogReceived("IAC NOP " + std::to_string(i));
+    const std::string& text = CommDebugState.CommDebugText;
+    EXPECT_LE(text.size(), kDebugTextLimit);
+    EXPECT_GE(text.size(), kDebugTextLimit / 2);
+    EXPECT_EQ(text.substr(0, 3), "[R:");  // whole lines only
+    EXPECT_EQ(text.substr(text.size() - 19), "[R:IAC NOP 39999]\r\n");
+    EXPECT_GT(CommDebugState.Trims, 0u);
+    EXPECT_GT(CommDebugState.AppendedTotal, uint64_t(text.size()));
+}
+
 TEST_F(CommDebugLogTest, ErrorBoxOnlyWithVerboseAndAlwaysLogged) {
+    commands::Settings.CommDebug = 1;
     CommErrorBox("connect: 10061", 1);
     EXPECT_TRUE(window.boxes.empty());
     EXPECT_EQ(CommDebugState.CommDebugText, "[Ozmel WINSOCK.DLL error connect: 10061]\r\n");
@@ -74,6 +90,10 @@ TEST_F(CommDebugLogTest, ErrorBoxOnlyWithVerboseAndAlwaysLogged) {
 }
 
 TEST_F(CommDebugLogTest, ScreenQueueHoldsFiftyLinesOfEightyColumns) {
+    // Without /V nothing is queued for the screen.
+    CommDebugLog("n");
+    EXPECT_TRUE(CommDebugState.ScreenLogQueue.empty());
+    SetCommVerbose(true);
     CommDebugLog(std::string(100, 'd'));
     CommLogSent(std::string(100, 's'));
     ASSERT_EQ(CommDebugState.ScreenLogQueue.size(), 2u);
@@ -81,12 +101,11 @@ TEST_F(CommDebugLogTest, ScreenQueueHoldsFiftyLinesOfEightyColumns) {
     EXPECT_EQ(CommDebugState.ScreenLogQueue[1], "[S:" + std::string(77, 's'));
     for (int i = 0; i < 60; ++i) CommDebugLog("n");
     EXPECT_EQ(CommDebugState.ScreenLogQueue.size(), kScreenLogLines);
-    // Without /V the queue stays full; nothing is written.
-    CommDebugFlush();
-    EXPECT_EQ(CommDebugState.ScreenLogQueue.size(), kScreenLogLines);
+    EXPECT_EQ(CommDebugState.CommDebugText, "");  // the setting is off
 }
 
 TEST_F(CommDebugLogTest, SubnegotiationLines) {
+    commands::Settings.CommDebug = 1;
     const uint8_t naws[] = {31, 0, 80, 0, 24};
     CommLogSubneg('>', naws, 5 + 2);
     const uint8_t encrypt[] = {38, 1, 3};

@@ -1,9 +1,10 @@
+#include "connections/comm_interface.h"
+
 #include <gtest/gtest.h>
 
 #include "commands/settings_record.h"
 #include "connection_fakes.h"
 #include "connections/comm_debug_log.h"
-#include "connections/comm_interface.h"
 #include "console/screen_buffer.h"
 #include "emulation/main_routine.h"
 
@@ -56,6 +57,7 @@ TEST_F(CommInterfaceTest, OpensFromTheSettingsAndReadsBytes) {
 }
 
 TEST_F(CommInterfaceTest, HostLossEndsTheProgramOnlyWithoutReconnect) {
+    commands::Settings.CommDebug = 1;
     ASSERT_EQ(CommOpen(true), 0u);
     socket.hostClosed = true;
     connectionLayer.ReceiveMode = 0;  // read at once, as after a close notice

@@ -261,6 +261,11 @@ class FakeTransport : public platform::Transport {
     void Wait(int32_t) override {
         if (clock != nullptr) clock->now += 10;
     }
+    int writableWaits = 0;
+    void WaitWritable(int32_t) override {
+        ++writableWaits;
+        if (clock != nullptr) clock->now += 10;
+    }
 
   private:
     std::string pendingName_;

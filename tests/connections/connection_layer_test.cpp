@@ -422,6 +422,17 @@ TEST(CommPoll, ResetFoundByAReceiveIsHandledByTheNextPoll) {
         if (mode == 2) {
             EXPECT_FALSE(rig.layer->CommIsOpen());
         }
+        // The drop is handled once, not again by every later poll.
+        rig.host.exitCode = -1;
+        const int titles = rig.host.titleUpdates;
+        const int closes = rig.socket.closes;
+        for (int i = 0; i < 3; ++i) {
+            rig.host.now += 1000;
+            rig.layer->CommPoll();
+        }
+        EXPECT_EQ(rig.host.exitCode, -1) << int(mode);
+        EXPECT_EQ(rig.host.titleUpdates, titles) << int(mode);
+        EXPECT_EQ(rig.socket.closes, closes) << int(mode);
     }
 }
 

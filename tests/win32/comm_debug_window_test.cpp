@@ -37,8 +37,17 @@ TEST(CommDebugWindow, ShowsTheLinesAndClosingTurnsTheSettingOff) {
     HWND window = commDebugWindow.Window();
     EXPECT_EQ(TextOf(window), L"Communication Debug");
     EXPECT_EQ(GetDlgItem(window, 102), nullptr);  // "Turn off debug" is removed
+    // A line logged while the setting was off is not kept.
     EXPECT_EQ(TextOf(GetDlgItem(window, kDebugTextId)),
-              L"[S:IAC DOTEL ECHO]\r\n[R:IAC WILLTEL ECHO]\r\n[USER CANCEL]\r\n");
+              L"[R:IAC WILLTEL ECHO]\r\n[USER CANCEL]\r\n");
+
+    // New lines are appended to what the control holds, not set as a whole
+    // text again.
+    SetWindowTextW(GetDlgItem(window, kDebugTextId), L"kept\r\n");
+    CommDebugLog("one");
+    CommDebugLog("two");
+    Pump();
+    EXPECT_EQ(TextOf(GetDlgItem(window, kDebugTextId)), L"kept\r\n[one]\r\n[two]\r\n");
 
     SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
     EXPECT_FALSE(commDebugWindow.IsOpen());

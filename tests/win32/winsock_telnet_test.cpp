@@ -5,20 +5,19 @@
 
 #include <gtest/gtest.h>
 
-#include "connections/win32/winsock_transport.h"
-#include "../common/peer_required.h"
-
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <string>
 
+#include "../common/peer_required.h"
 #include "commands/settings_record.h"
 #include "connections/comm_debug_log.h"
 #include "connections/comm_interface.h"
 #include "connections/connection_layer.h"
 #include "connections/receive_ring.h"
 #include "connections/win32/socket_notify.h"
+#include "connections/win32/winsock_transport.h"
 #include "console/screen_buffer.h"
 #include "emulation/main_routine.h"
 
@@ -70,8 +69,8 @@ HWND MakeNoticeWindow() {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"VzSocketNoticeTest";
     RegisterClassW(&wc);
-    return CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                         wc.hInstance, nullptr);
+    return CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
+                         nullptr);
 }
 
 class WinsockTelnet : public ::testing::Test {
@@ -94,6 +93,7 @@ class WinsockTelnet : public ::testing::Test {
         commands::Settings.SrpAuthMode = 0;
         commands::Settings.SrpEncryptMode = 0;
         commands::Settings.TerminalType = "VT220";
+        commands::Settings.CommDebug = 1;  // the checks read the negotiation's log
     }
     void TearDown() override {
         if (window_ == nullptr) return;

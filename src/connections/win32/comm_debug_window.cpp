@@ -22,6 +22,8 @@ std::wstring Wide(std::string_view text) {
 
 void Win32CommDebugWindow::Open() {
     if (window_ != nullptr) return;
+    showWhole_ = true;
+    refreshPosted_ = false;
     window_ = CreateDialogParamW(GetModuleHandleW(nullptr), L"BIGTEXT", owner_, Proc,
                                  reinterpret_cast<LPARAM>(this));
     if (window_ != nullptr) ShowWindow(window_, SW_SHOWNORMAL);
@@ -33,7 +35,34 @@ void Win32CommDebugWindow::Close() {
 }
 
 void Win32CommDebugWindow::Refresh() {
-    if (window_ != nullptr) PostMessageW(window_, WM_DEBUGREFRESH, 0, 0);
+    // One notice waits at a time; it shows everything logged until it runs.
+    if (window_ == nullptr || refreshPosted_) return;
+    refreshPosted_ = PostMessageW(window_, WM_DEBUGREFRESH, 0, 0) != FALSE;
+}
+
+void Win32CommDebugWindow::ShowNewLines(HWND dialog) {
+    refreshPosted_ = false;
+    const std::string& text = CommDebugState.CommDebugText;
+    if (text.empty()) return;
+    HWND edit = GetDlgItem(dialog, kDebugTextId);
+    const uint64_t fresh = CommDebugState.AppendedTotal - shownTotal_;
+    if (showWhole_ || shownTrims_ != CommDebugState.Trims || fresh > text.size()) {
+        SetWindowTextW(edit, Wide(text).c_str());
+    } else if (fresh == 0) {
+        return;
+    } else {
+        const LRESULT end = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
+        SendMessageW(edit, EM_SETSEL, WPARAM(end), LPARAM(end));
+        const std::wstring tail = Wide(std::string_view(text).substr(text.size() - size_t(fresh)));
+        SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(tail.c_str()));
+    }
+    showWhole_ = false;
+    shownTotal_ = CommDebugState.AppendedTotal;
+    shownTrims_ = CommDebugState.Trims;
+    const LRESULT end = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
+    SendMessageW(edit, EM_SETSEL, WPARAM(end), LPARAM(end));
+    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+    UpdateWindow(dialog);
 }
 
 void Win32CommDebugWindow::ErrorBox(std::string_view text, std::string_view caption) {
@@ -46,6 +75,9 @@ INT_PTR CALLBACK Win32CommDebugWindow::Proc(HWND dialog, UINT message, WPARAM wP
         case WM_INITDIALOG:
             SetWindowTextW(dialog, L"Communication Debug");
             DestroyWindow(GetDlgItem(dialog, kTurnOffDebugId));
+            // Appended lines are held to the control's limit: lift it to
+            // what the edit control can hold, the log keeps its own cap.
+            SendDlgItemMessageW(dialog, kDebugTextId, EM_SETLIMITTEXT, 0, 0);
             return TRUE;
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
@@ -54,17 +86,9 @@ INT_PTR CALLBACK Win32CommDebugWindow::Proc(HWND dialog, UINT message, WPARAM wP
                 CommDebugWindowClosed();
             }
             return TRUE;
-        case WM_DEBUGREFRESH: {
-            const std::string& text = CommDebugState.CommDebugText;
-            if (text.empty()) return TRUE;
-            SetDlgItemTextW(dialog, kDebugTextId, Wide(text).c_str());
-            HWND edit = GetDlgItem(dialog, kDebugTextId);
-            const LRESULT end = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
-            SendMessageW(edit, EM_SETSEL, WPARAM(end), LPARAM(end));
-            SendMessageW(edit, EM_SCROLLCARET, 0, 0);
-            UpdateWindow(dialog);
+        case WM_DEBUGREFRESH:
+            commDebugWindow.ShowNewLines(dialog);
             return TRUE;
-        }
         default:
             return FALSE;
     }

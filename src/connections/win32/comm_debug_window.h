@@ -23,8 +23,16 @@ class Win32CommDebugWindow : public platform::CommDebugWindowPort {
 
   private:
     static INT_PTR CALLBACK Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    // Brings the edit control up to date: the new lines are appended, and
+    // the whole text is set only when the control is new or the log dropped
+    // lines the control still shows.
+    void ShowNewLines(HWND dialog);
     HWND owner_ = nullptr;
     HWND window_ = nullptr;
+    bool refreshPosted_ = false;
+    bool showWhole_ = true;
+    uint64_t shownTotal_ = 0;
+    uint32_t shownTrims_ = 0;
 };
 
 extern Win32CommDebugWindow commDebugWindow;

@@ -160,8 +160,7 @@ Progress WinsockTransport::PollLookup(Ipv4Address& address, int32_t& error) {
     return lookupState_;
 }
 
-Progress WinsockTransport::LookupNow(std::string_view name, Ipv4Address& address,
-                                     int32_t& error) {
+Progress WinsockTransport::LookupNow(std::string_view name, Ipv4Address& address, int32_t& error) {
     const std::string text(name);
     const hostent* entry = ::gethostbyname(text.c_str());
     if (entry == nullptr) {
@@ -173,8 +172,7 @@ Progress WinsockTransport::LookupNow(std::string_view name, Ipv4Address& address
     return Progress::Done;
 }
 
-Progress WinsockTransport::StartConnect(const Ipv4Address& address, uint16_t port,
-                                        int32_t& error) {
+Progress WinsockTransport::StartConnect(const Ipv4Address& address, uint16_t port, int32_t& error) {
     connecting_ = true;
     connectState_ = Progress::Pending;
     if (dialogWindow_ != nullptr) {
@@ -360,6 +358,18 @@ void WinsockTransport::Wait(int32_t milliseconds) {
     FD_SET(socket_, &readable);
     timeval t{milliseconds / 1000, (milliseconds % 1000) * 1000};
     ::select(0, &readable, nullptr, nullptr, &t);
+}
+
+void WinsockTransport::WaitWritable(int32_t milliseconds) {
+    if (socket_ == INVALID_SOCKET) {
+        Sleep(DWORD(milliseconds > 0 ? milliseconds : 0));
+        return;
+    }
+    fd_set writable;
+    FD_ZERO(&writable);
+    FD_SET(socket_, &writable);
+    timeval t{milliseconds / 1000, (milliseconds % 1000) * 1000};
+    ::select(0, nullptr, &writable, nullptr, &t);
 }
 
 }  // namespace connections

@@ -2,8 +2,8 @@
 // The socket seam on Winsock: asynchronous name lookup and connection
 // notices arrive as window messages to the CONNECT dialog, received-data
 // notices as WM_SOCKETNOTIFY to the terminal window.
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include "connections/transport.h"
 
@@ -57,6 +57,7 @@ class WinsockTransport : public platform::Transport {
     platform::NotifyResult EnsureNotifications(bool urgent, bool close) override;
     void ForgetNotifications() override;
     void Wait(int32_t milliseconds) override;
+    void WaitWritable(int32_t milliseconds) override;
 
   private:
     int32_t Fail();
