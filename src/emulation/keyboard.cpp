@@ -19,6 +19,7 @@
 #include "emulation/charsets.h"
 #include "emulation/macros.h"
 #include "emulation/main_routine.h"
+#include "emulation/national_charsets.h"
 #include "emulation/receive_loop.h"
 #include "emulation/recogniser.h"
 #include "emulation/term_executor.h"
@@ -432,7 +433,9 @@ KeyboardHooks DefaultKeyboardHooks() {
     h.FlowKeysLocal = connections::CommFlowKeysLocal;
     h.SetXon = connections::CommSetXon;
     h.BreakCancel = connections::CommBreakCancel;
-    h.EchoByte = [](uint8_t b, uint32_t codePage) { WriteRepeatedChar(b, 1, codePage, true, false); };
+    h.EchoByte = [](uint8_t b, uint32_t codePage) {
+        WriteRepeatedChar(b, 1, codePage, codePage <= 1, false);
+    };
     h.WriteMessage = [](uint16_t id) { console::WriteString(console::GetMessageText(id, true)); };
     h.ExecuteFunction = [](std::string_view line, uint16_t key) -> uint32_t {
         return commands::ExecuteFunction(line, key);
@@ -584,6 +587,10 @@ bool TransmitString(std::string_view text, uint8_t mode) {
     if (text.empty()) return true;
     const uint8_t target = EmulatorState.HostTextAnsi ? kEncodingAnsi : kEncodingOem;
     std::string bytes(text);
+    const uint8_t national = Settings.CharsetMode;
+    auto span = std::span<uint8_t>(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size());
+    // The host reads national characters at the ASCII positions its set puts them on.
+    if (national != 0) EncodeNationalChars(span, mode == kEncodingOem, national);
     if (mode != target && mode != kEncodingUnchanged) {
         ConvertBufferOemAnsi(
             std::span<uint8_t>(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size()), mode,
@@ -612,7 +619,12 @@ bool TransmitString(std::string_view text, uint8_t mode) {
                 console::WriteString(std::string_view(hex, 3));
             }
         } else if (!fullDuplex && !TermExecutor.QuietLine) {
-            if (H().EchoByte) H().EchoByte(b, echoPage);
+            // The echo shows what was typed, as received text would show it.
+            uint8_t shown = b;
+            uint32_t page = echoPage;
+            if (national != 0 && b >= 0x20 && b <= 0x7E)
+                page = DecodeNationalChars(std::span<uint8_t>(&shown, 1), national);
+            if (H().EchoByte) H().EchoByte(shown, page);
             ReceiveLoop.CaptureRow = console::ConsoleLayer.CursorRow;
         }
         if (!fullDuplex) {
@@ -633,6 +645,7 @@ bool TransmitString(std::string_view text, uint8_t mode) {
 
 std::string KeyToHostCode(char16_t ch) {
     if (ch == 0x20AC && Settings.EuroChar != 0) return std::string(1, static_cast<char>(Settings.EuroChar));
+    if (Settings.CharsetMode != 0) ch = EncodeNationalWide(ch, Settings.CharsetMode);
     uint32_t page;
     switch (Settings.CharsetKind) {
         case 6: page = platform::kOemCodePage; break;

@@ -74,7 +74,8 @@ struct KeyboardHooks {
     bool (*FlowKeysLocal)() = nullptr;
     void (*SetXon)() = nullptr;
     void (*BreakCancel)() = nullptr;
-    // Local echo of one sent byte in the given code page (0 ANSI, 1 OEM).
+    // Local echo of one sent byte in the given code page (0 ANSI, 1 OEM); a
+    // national set's character comes decoded, in the set's code page.
     void (*EchoByte)(uint8_t b, uint32_t codePage) = nullptr;
     // A message written at the cursor.
     void (*WriteMessage)(uint16_t id) = nullptr;

@@ -16,4 +16,13 @@ inline constexpr uint8_t kNationalSetCount = 13;
 // else 1252). A set number past the table changes nothing.
 uint32_t DecodeNationalChars(std::span<uint8_t> bytes, uint8_t set);
 
+// The inverse for text sent to the host: each of the set's twelve characters
+// becomes the ASCII position it stands on. oem: the text is in the OEM code
+// page (437, SLOVENIAN 852), else in the set's ANSI page.
+void EncodeNationalChars(std::span<uint8_t> bytes, bool oem, uint8_t set);
+
+// The same for one Unicode character: the ASCII position of the set that
+// shows it, or the character itself.
+char16_t EncodeNationalWide(char16_t ch, uint8_t set);
+
 }  // namespace emulation

@@ -171,4 +171,22 @@ TEST_F(ProgramTerminal, FieldAttributesMarkAndColourTheField) {
     EXPECT_EQ(ConsoleLayer.CursorCol, 4);
 }
 
+TEST_F(ProgramTerminal, TypedNationalCharactersGoOutAtTheirAsciiPositions) {
+    Start("VT220", emulation_test::Line::RecordedRlogin);
+    commands::Settings.CharsetMode = 5;  // GERMAN
+    commands::Settings.FullDuplex = 0;   // the typed text is echoed
+    // The window queues typed text as UTF-8.
+    for (const std::string_view key : {"a", "\xC3\xA4", " ", "\xC3\x9F", "\xC3\x84"}) {
+        for (const char b : key)
+            ASSERT_TRUE(emulation::Keyboard.KeyRing.Put(static_cast<uint8_t>(b)));
+        emulation::ProcessKeyboard();
+    }
+    EXPECT_EQ(Sent(), "a{ ~[");
+    // The echo shows what was typed, as the host's text would show it.
+    EXPECT_EQ(Cells(1, 1, 5), u"a\u00E4 \u00DF\u00C4");
+    // Received text and typed text agree.
+    Feed("\r\n{~[");
+    EXPECT_EQ(Cells(2, 1, 3), u"\u00E4\u00DF\u00C4");
+}
+
 }  // namespace

@@ -13,6 +13,7 @@
 #include "console/console_primitives.h"
 #include "emulation/charsets.h"
 #include "emulation/host_char_display.h"
+#include "console/code_pages.h"
 #include "emulation/national_charsets.h"
 #include "emulation/operation_catalogue.h"
 #include "emulation/receive_loop.h"
@@ -220,6 +221,33 @@ TEST_F(ShownCharactersTest, DecodeNationalCharsReplacesTheTwelvePositions) {
     text = "[";
     EXPECT_EQ(DecodeNationalChars(bytes(), 200), 1252u);
     EXPECT_EQ(text, "[");
+}
+
+TEST_F(ShownCharactersTest, EncodeNationalCharsUndoesEverySetsDecoding) {
+    const std::string positions = "#@[\\]^_`{|}~az";
+    for (uint8_t set = 1; set < kNationalSetCount; ++set) {
+        SCOPED_TRACE(set);
+        std::string text = positions;
+        auto bytes = std::span<uint8_t>(reinterpret_cast<uint8_t*>(text.data()), text.size());
+        const uint32_t page = DecodeNationalChars(bytes, set);
+        // Each shown character as Unicode goes back to its position too.
+        for (size_t i = 0; i < 12; ++i) {
+            char16_t wide = 0;
+            ASSERT_EQ(platform::CurrentCodePages().ToWide(page, bytes.data() + i, 1, 0, &wide, 1), 1u);
+            EXPECT_EQ(EncodeNationalWide(wide, set), static_cast<char16_t>(positions[i])) << i;
+        }
+        EncodeNationalChars(bytes, false, set);
+        EXPECT_EQ(text, positions);
+    }
+    // OEM text: GERMAN's sharp s is 0xE1 in code page 437; SLOVENIAN's C with
+    // caron (852) stands for "^".
+    std::string text = "\xE1\xAC";
+    auto bytes = std::span<uint8_t>(reinterpret_cast<uint8_t*>(text.data()), text.size());
+    EncodeNationalChars(bytes, true, 5);
+    EXPECT_EQ(text, "~\xAC");
+    EncodeNationalChars(bytes, true, 11);
+    EXPECT_EQ(text, "~^");
+    EXPECT_EQ(EncodeNationalWide(u'\u00E4', 0), u'\u00E4');
 }
 
 TEST_F(ShownCharactersTest, DesignatedNationalSetsShowTheirCharacters) {
