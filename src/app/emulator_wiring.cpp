@@ -11,6 +11,7 @@
 #include "emulation/attribute_operations.h"
 #include "emulation/host_char_display.h"
 #include "emulation/receive_loop.h"
+#include "emulation/screen_geometry.h"
 #include "emulation/screen_operations.h"
 #include "emulation/term_executor.h"
 #include "emulation/term_types.h"
@@ -108,6 +109,8 @@ void WireEmulator() {
     screen.LastGraphicChar = LastGraphicChar;
     screen.WriteRepeatedChar = WriteRepeatedChar;
     screen.ByteToUnicode = ByteInCurrentSets;
+    screen.SetScreenGeometry = emulation::SetScreenGeometry;
+    screen.DrawFrameBox = emulation::DrawFrameBox;
     emulation::AttributeOperations.Hooks.SetFieldAttr = SetFieldAttr;
     emulation::SetTermTypeConsole(&typeConsole);
 }

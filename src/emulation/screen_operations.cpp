@@ -621,6 +621,7 @@ void ColumnOp(TermOp op, const TermOpParams&) {
 void BoxOp(TermOp op, const TermOpParams& p) {
     auto& l = ConsoleLayer;
     const int32_t row = l.CursorRow;
+    const int32_t cursorCol = l.CursorCol;
     const int32_t col = std::min(l.CursorCol, Cols());
     int64_t r2 = p[0];
     int64_t c2 = p[1];
@@ -643,7 +644,7 @@ void BoxOp(TermOp op, const TermOpParams& p) {
         H().DrawFrameBox(rect);
         l.ProtectMode = mode;
     }
-    console::GotoRowCol(row, l.CursorCol);
+    console::GotoRowCol(row, cursorCol);
 }
 
 void EraseCharactersOp(TermOp, const TermOpParams& p) {

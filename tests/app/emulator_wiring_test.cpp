@@ -95,6 +95,76 @@ TEST_F(ProgramTerminal, RepeatShowsTheLastCharacterAsItWasShown) {
     EXPECT_EQ(line, std::u16string(3, line[0]));
 }
 
+TEST_F(ProgramTerminal, LinesAndColumnsChangeTheScreensGeometry) {
+    Start("VT420");
+    Feed("top" ESC "[24;1Hbottom" ESC "[36*|");
+    EXPECT_EQ(ConsoleLayer.ScreenRows, 36);
+    EXPECT_EQ(console::ConsoleScreen.Rows, 37);  // and the status row
+    EXPECT_EQ(commands::Settings.ScreenModeName.View(), "80x36");
+    EXPECT_EQ(ConsoleLayer.BottomMargin, 36);
+    EXPECT_EQ(TrimmedRow(1), "top");
+    EXPECT_EQ(TrimmedRow(24), "bottom");
+    EXPECT_EQ(TrimmedRow(25), "");  // the rows gained are blank
+    Feed(ESC "[36;1Hlast");
+    EXPECT_EQ(TrimmedRow(36), "last");
+
+    // Without the "*" nothing changes.
+    Feed(ESC "[30|");
+    EXPECT_EQ(ConsoleLayer.ScreenRows, 36);
+
+    // 132 columns: the ring and the window take the width.
+    Feed(ESC "[?3h" ESC "[1;120Hx");
+    EXPECT_EQ(ConsoleLayer.ScreenWidth, 132);
+    EXPECT_EQ(console::ConsoleScreen.Cols, 132);
+    EXPECT_EQ(console::TermScreenRing.Width, 132);
+    EXPECT_EQ(ConsoleLayer.CursorCol, 121);
+    Feed(ESC "[?3l");
+    EXPECT_EQ(ConsoleLayer.ScreenWidth, 80);
+}
+
+TEST_F(ProgramTerminal, GeometryTextsTheScreenTakesOrRefuses) {
+    const struct {
+        const char* text;
+        bool applied;
+        int32_t columns, rows;
+    } cases[] = {
+        {"132x43", true, 132, 43}, {"80X30", true, 80, 30}, {"132", true, 132, 24},
+        {"79X25", false, 80, 24},  {"100", false, 80, 24},  {"80x", false, 80, 24},
+        {"x25", false, 80, 24},    {"80x0", false, 80, 24}, {"80x9999", false, 80, 24},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        Start("VT220");
+        ASSERT_NE(emulation::ScreenOperations.Hooks.SetScreenGeometry, nullptr);
+        EXPECT_EQ(emulation::ScreenOperations.Hooks.SetScreenGeometry(c.text), c.applied);
+        EXPECT_EQ(ConsoleLayer.ScreenWidth, c.columns);
+        EXPECT_EQ(console::ConsoleScreen.Cols, c.columns);
+        EXPECT_EQ(ConsoleLayer.ScreenRows, c.rows);
+        EXPECT_EQ(console::ConsoleScreen.Rows, c.rows + 1);
+    }
+}
+
+TEST_F(ProgramTerminal, PcAnsiTypesGetTwentyFiveRows) {
+    Start("VT220");
+    ASSERT_EQ(ConsoleLayer.ScreenRows, 24);
+    ASSERT_TRUE(emulation::SetTerminalType("SCOANSI", true));
+    EXPECT_EQ(ConsoleLayer.ScreenRows, 25);
+    EXPECT_EQ(ConsoleLayer.BottomMargin, 25);
+    Feed(ESC "[25;1Hx");
+    EXPECT_EQ(TrimmedRow(25), "x");
+}
+
+TEST_F(ProgramTerminal, FrameBoxesAreDrawnFromTheCursor) {
+    Start("WYSE60");
+    // From row 2 column 3 to row 5 column 10; the cursor stays.
+    Feed(ESC "=!\"" ESC "cG$)");
+    EXPECT_EQ(Cells(2, 3, 8), u"\u250C\u2500\u2500\u2500\u2500\u2500\u2500\u2510");
+    EXPECT_EQ(Cells(3, 3, 8), u"\u2502      \u2502");
+    EXPECT_EQ(Cells(5, 3, 8), u"\u2514\u2500\u2500\u2500\u2500\u2500\u2500\u2518");
+    EXPECT_EQ(ConsoleLayer.CursorRow, 2);
+    EXPECT_EQ(ConsoleLayer.CursorCol, 3);
+}
+
 TEST_F(ProgramTerminal, StreamExtentFollowsTheStarForm) {
     Start("VT420");
     Feed(ESC "[2*x");
