@@ -67,6 +67,7 @@ class ConnectionHost {
     virtual bool RunConnect(ConnectSequence& sequence, platform::Transport& transport);
 
     // The other socket methods plug in here.
+    virtual bool SshAvailable() { return false; }
     virtual bool SshConnect() { return false; }
     virtual bool SshSendData(const uint8_t* bytes, int32_t count) { return false; }
     virtual void SshWindowSize(int32_t columns, int32_t rows) {}

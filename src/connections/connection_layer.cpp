@@ -76,6 +76,14 @@ uint8_t ConnectionLayer::CommOpen(uint8_t flag) {
     // Only the socket methods have an opener here; the others fail without
     // side effects.
     if (!IsSocketMethod(m)) return kCommNoLibrary;
+    // What cannot be carried out is refused before any socket opens, with
+    // its own reason.
+    if (flag != 0 && m == kMethodSsh && !host_->SshAvailable()) return kCommSshUnavailable;
+    const TelnetSettings& ts = settings.telnet;
+    if (flag != 0 && m == kMethodTelnet && (ts.SrpAuthMode == 2 || ts.SrpEncryptMode == 2) &&
+        !security_->Available()) {
+        return kCommTelnetSecurityUnavailable;
+    }
     const uint8_t result = SocketOpen(flag);
     if (result == kCommOk && m == kMethodSsh && flag != 0 && !host_->SshConnect()) {
         CommClose();

@@ -76,6 +76,10 @@ inline constexpr uint8_t kCommNoSocket = 7;
 inline constexpr uint8_t kCommIoctlFailed = 10;
 inline constexpr uint8_t kCommWinsockError = 17;
 inline constexpr uint8_t kCommSshLoginFailed = 31;
+inline constexpr uint8_t kCommSshUnavailable = 32;
+// The settings require Telnet authentication or encryption, which this
+// program cannot carry out.
+inline constexpr uint8_t kCommTelnetSecurityUnavailable = 33;
 inline constexpr uint16_t kMessageCommErrorBase = 12000;
 
 // A Telnet reply that failed to go out.
@@ -87,6 +91,7 @@ struct ConnectionSettings {
     uint8_t ReconnectMode = 0;
     std::string HostName;
     std::string SocksHost;
+    std::string UserName;
     bool SocketKeepAlive = false;
     int32_t KeepAliveSeconds = 0;
     uint16_t AsciiCharDelay = 0;
@@ -283,6 +288,7 @@ class ConnectionLayer : private TelnetLink {
     void DropPendingNul();
     bool SendTelnetEscaped(const uint8_t* bytes, int32_t count);
     void LogSocketOptions();
+    void SendRloginConnectionString();
     uint32_t Now() { return host_->Milliseconds(); }
 
     // TelnetLink

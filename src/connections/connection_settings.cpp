@@ -9,6 +9,7 @@ ConnectionSettings ConnectionSettingsFrom(const commands::SettingsRecord& r,
     s.ReconnectMode = r.ReconnectMode;
     s.HostName = r.HostName.Str();
     s.SocksHost = r.SocksHost.Str();
+    s.UserName = r.UserName.Str();
     s.SocketKeepAlive = r.SocketKeepAlive != 0;
     s.KeepAliveSeconds = r.KeepAliveSeconds.GetSigned();
     s.AsciiCharDelay = r.AsciiCharDelay.Get();

@@ -1,3 +1,5 @@
+#include <cctype>
+
 #include "connections/connect_sequence.h"
 #include "connections/connection_layer.h"
 
@@ -103,6 +105,7 @@ uint8_t ConnectionLayer::SocketOpen(uint8_t flag) {
     opening_ = true;
     security_->TelnetEncryptSupport("SRP", 0);
     if (m == kMethodRlogin) {
+        SendRloginConnectionString();
         host_->RloginStart();
     } else if (m == kMethodTelnet && settings.telnet.TelnetNegotiation) {
         telnet.SendInitialOffers();
@@ -128,6 +131,26 @@ uint8_t ConnectionLayer::SocketOpen(uint8_t flag) {
     host_->UpdateWindowTitle();
     nextRepoll_ = nextKeepAlive_ = Now() + kFirstPollMs;
     return kCommOk;
+}
+
+// The first bytes of an Rlogin connection: NUL, local user, NUL, remote user,
+// NUL, terminal type/speed, NUL.
+void ConnectionLayer::SendRloginConnectionString() {
+    const TelnetSettings& ts = settings.telnet;
+    std::string terminal = ts.TermNameList;
+    if (terminal.empty()) {
+        terminal = ts.TerminalType == "SCOANSI" ? "ansi" : ts.TerminalType;
+        for (char& ch : terminal) ch = char(std::tolower(uint8_t(ch)));
+    }
+    std::string text(1, '\0');
+    text += settings.UserName;
+    text += '\0';
+    text += host_->ExpandVariables(settings.UserName);
+    text += '\0';
+    text += terminal + "/9600";
+    text += '\0';
+    if (!CommSendBuffer(reinterpret_cast<const uint8_t*>(text.data()), int32_t(text.size())))
+        host_->CommDebugLog("Rlogin connection string not sent");
 }
 
 void ConnectionLayer::LogSocketOptions() {

@@ -191,7 +191,7 @@ void TelnetProtocol::HandleWill(uint8_t option) {
             }
             break;
         case kOptEncrypt:
-            if (settings_->SrpEncryptMode != 0) {
+            if (settings_->SrpEncryptMode != 0 && security_->Available()) {
                 if (state_.encryptInputState == 0) TelnetSendOption(kDO, kOptEncrypt);
                 state_.encryptInputState = 2;
                 security_->TelnetEncryptSendSupport();
@@ -241,11 +241,15 @@ void TelnetProtocol::HandleDo(uint8_t option) {
             }
             break;
         case kOptAuthentication:
+            if (!security_->Available()) {
+                TelnetSendOption(kWONT, kOptAuthentication);
+                break;
+            }
             if (state_.authState == 0) TelnetSendOption(kWILL, kOptAuthentication);
             state_.authState = 2;
             break;
         case kOptEncrypt:
-            if (settings_->SrpEncryptMode == 0) {
+            if (settings_->SrpEncryptMode == 0 || !security_->Available()) {
                 TelnetSendOption(kWONT, kOptEncrypt);
             } else {
                 if (state_.encryptOutputState == 0) TelnetSendOption(kWILL, kOptEncrypt);
@@ -512,7 +516,8 @@ void TelnetProtocol::SendInitialOffers() {
     TelnetSendOption(kWILL, kOptNewEnviron);
     state_.newEnvironOn = 1;
     if (settings_->TelnetBinary) TelnetSendOption(kDO, kOptBinary);
-    if (settings_->SrpEncryptMode != 0) {
+    const bool secure = security_->Available();
+    if (settings_->SrpEncryptMode != 0 && secure) {
         TelnetSendOption(kWILL, kOptEncrypt);
         TelnetSendOption(kDO, kOptEncrypt);
         state_.encryptOutputState = 1;
@@ -521,7 +526,7 @@ void TelnetProtocol::SendInitialOffers() {
         state_.encryptOutputState = 0;
         state_.encryptInputState = 0;
     }
-    if (settings_->SrpAuthMode != 0) {
+    if (settings_->SrpAuthMode != 0 && secure) {
         TelnetSendOption(kWILL, kOptAuthentication);
         state_.authState = 1;
     } else {

@@ -65,6 +65,10 @@ struct TelnetSettings {
 class TelnetSecurity {
   public:
     virtual ~TelnetSecurity() = default;
+    // Whether the options can be carried out; until they can, they are
+    // neither offered nor accepted, so no host waits for answers that never
+    // come.
+    virtual bool Available() { return false; }
     virtual void TelnetEncryptSupport(std::string_view types, int32_t flags) {}
     virtual void TelnetEncryptSendSupport() {}
     virtual void TelnetEncryptDispatch(const TelnetCollector& collector) {}

@@ -317,6 +317,7 @@ TEST(CommSend, TimeoutAndErrors) {
 
 TEST(CommSend, PacedBlocksOnNonTelnetMethods) {
     OpenRig rig(kMethodRlogin);
+    rig.socket.sendSizes.clear();  // the connection string
     rig.layer->settings.AsciiCharDelay = 5;
     EXPECT_TRUE(rig.layer->CommSendBlock(B({1, 2, 3}).data(), 3));
     EXPECT_EQ(rig.socket.sendSizes, (std::vector<int32_t>{1, 1, 1}));
@@ -527,7 +528,25 @@ TEST(CommOpen, OpenerResults) {
         EXPECT_EQ(rig.Open(), kCommUnknownHost);
     }
     {
-        LayerRig rig(false, kMethodSsh);  // the SSH login is not plugged in
+        // What cannot go further is refused, with its reason, before a socket opens.
+        LayerRig ssh(false, kMethodSsh);  // no SSH plugged in
+        EXPECT_EQ(ssh.Open(), kCommSshUnavailable);
+        EXPECT_EQ(ssh.layer->CommErrorText(kCommSshUnavailable), u"SSH support unavailable");
+        for (auto required : {&TelnetSettings::SrpAuthMode, &TelnetSettings::SrpEncryptMode}) {
+            LayerRig telnet;  // no Telnet security plugged in
+            telnet.layer->settings.telnet.*required = 2;
+            EXPECT_EQ(telnet.Open(), kCommTelnetSecurityUnavailable);
+            EXPECT_NE(telnet.layer->CommErrorText(kCommTelnetSecurityUnavailable), u"");
+            EXPECT_EQ(telnet.socket.opens + ssh.socket.opens, 0);
+            EXPECT_TRUE(telnet.host.shortBoxes.empty());
+        }
+    }
+    {
+        struct SshHost : testing::FakeHost {
+            bool SshAvailable() override { return true; }
+        } host;
+        LayerRig rig(false, kMethodSsh);
+        rig.layer->Attach(&rig.socket, &host, nullptr);
         EXPECT_EQ(rig.Open(), kCommSshLoginFailed);
         EXPECT_EQ(rig.layer->CommState[kMethodSsh], kStateClosed);
     }
@@ -538,11 +557,41 @@ TEST(CommOpen, OpenerResults) {
     }
 }
 
+// Rlogin opens with its connection string, so that the host has a user and
+// a terminal to start the session with.
+TEST(CommOpen, RloginSendsItsConnectionString) {
+    using namespace std::string_literals;
+    struct Case {
+        const char* user;
+        const char* list;
+        const char* type;
+        std::string sent;
+    } cases[] = {
+        {"ann", "", "VT220", "\0ann\0ann\0vt220/9600\0"s},
+        {"${OZM_PROGRAM}", "", "SCOANSI", "\0${OZM_PROGRAM}\0C:\\VZ.EXE\0ansi/9600\0"s},
+        {"", "xterm;vt100", "VT220", "\0\0\0xterm;vt100/9600\0"s},
+    };
+    for (const Case& c : cases) {
+        LayerRig rig(false, kMethodRlogin);
+        rig.layer->settings.UserName = c.user;
+        rig.layer->settings.telnet.TermNameList = c.list;
+        rig.layer->settings.telnet.TerminalType = c.type;
+        ASSERT_EQ(rig.Open(), kCommOk);
+        const Bytes sent = rig.socket.TakeSent();
+        EXPECT_EQ(std::string(sent.begin(), sent.end()), c.sent) << c.type;
+    }
+}
+
 TEST(CommOpen, EachSocketMethodHasItsDefaultPort) {
     const std::pair<uint8_t, uint16_t> cases[] = {
         {kMethodTelnet, 23}, {kMethodRlogin, 513}, {kMethodSsh, 22}};
+    struct SshHost : testing::FakeHost {
+        bool SshAvailable() override { return true; }
+    };
     for (const auto& [method, port] : cases) {
+        SshHost host;
         LayerRig rig(false, method);
+        rig.layer->Attach(&rig.socket, &host, nullptr);
         rig.Open();
         ASSERT_EQ(rig.socket.connects.size(), 1u) << int(method);
         EXPECT_EQ(rig.socket.connects[0].second, port) << int(method);

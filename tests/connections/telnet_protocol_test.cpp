@@ -20,8 +20,14 @@ Bytes Cat(std::initializer_list<Bytes> chunks) {
     return out;
 }
 
+// Telnet security that can be carried out (its steps do nothing here).
+struct CapableSecurity : TelnetSecurity {
+    bool Available() override { return true; }
+};
+
 struct Rig : LayerRig {
-    Rig() {
+    explicit Rig(TelnetSecurity* security = nullptr) {
+        if (security != nullptr) layer->Attach(&socket, &host, security);
         EXPECT_EQ(Open(), kCommOk);
         socket.TakeSent();
     }
@@ -41,6 +47,7 @@ TEST(TelnetNegotiation, RepliesFollowTheOptionTables) {
         void (*setup)(TelnetSettings&);
         Bytes in;
         Bytes out;
+        bool secure = false;
     } cases[] = {
         {"WILL SGA once", nullptr, B({IAC, WILL, 3, IAC, WILL, 3}), B({IAC, DO, 3})},
         {"WILL BINARY", nullptr, B({IAC, WILL, 0, IAC, WILL, 0}), B({IAC, DO, 0})},
@@ -57,7 +64,10 @@ TEST(TelnetNegotiation, RepliesFollowTheOptionTables) {
         {"DO TTYPE once", nullptr, B({IAC, DO, 24, IAC, DO, 24}), B({IAC, WILL, 24})},
         {"DO ENCRYPT refused", [](TelnetSettings& s) { s.SrpEncryptMode = 0; }, B({IAC, DO, 38}),
          B({IAC, WONT, 38})},
-        {"DO AUTHENTICATION", nullptr, B({IAC, DO, 37, IAC, DO, 37}), B({IAC, WILL, 37})},
+        {"DO AUTHENTICATION", nullptr, B({IAC, DO, 37, IAC, DO, 37}), B({IAC, WILL, 37}), true},
+        {"DO AUTHENTICATION without security", nullptr, B({IAC, DO, 37}), B({IAC, WONT, 37})},
+        {"DO ENCRYPT without security", nullptr, B({IAC, DO, 38}), B({IAC, WONT, 38})},
+        {"WILL ENCRYPT without security", nullptr, B({IAC, WILL, 38}), B({IAC, DONT, 38})},
         {"DO ENVIRON", nullptr, B({IAC, DO, 36}), B({IAC, WILL, 36})},
         {"DO NEW-ENVIRON then DONT", nullptr, B({IAC, DO, 39, IAC, DONT, 39}),
          B({IAC, WILL, 39, IAC, WONT, 39, IAC, WILL, 36})},
@@ -70,7 +80,8 @@ TEST(TelnetNegotiation, RepliesFollowTheOptionTables) {
         {"IAC 6 x", nullptr, B({IAC, 6, 1}), B({})},
     };
     for (const Case& c : cases) {
-        Rig rig;
+        CapableSecurity security;
+        Rig rig(c.secure ? &security : nullptr);
         if (c.setup != nullptr) c.setup(rig.ts());
         Bytes data;
         EXPECT_EQ(rig.Feed(c.in, &data), c.out) << c.what;
@@ -176,10 +187,17 @@ TEST(TelnetNegotiation, WindowSizeOnResizeOnlyWhenAgreed) {
 }
 
 TEST(TelnetNegotiation, InitialOffers) {
+    CapableSecurity security;
     LayerRig rig(true);
+    rig.layer->Attach(&rig.socket, &rig.host, &security);
     ASSERT_EQ(rig.Open(), kCommOk);
     EXPECT_EQ(rig.socket.TakeSent(), B({IAC, DO,  1,    IAC, WILL, 24, IAC, WILL, 31,   IAC, WILL,
                                         39,  IAC, WILL, 38,  IAC,  DO, 38,  IAC,  WILL, 37}));
+    // Without security behind them, AUTHENTICATION and ENCRYPT are not offered.
+    LayerRig plain(true);
+    ASSERT_EQ(plain.Open(), kCommOk);
+    EXPECT_EQ(plain.socket.TakeSent(),
+              B({IAC, DO, 1, IAC, WILL, 24, IAC, WILL, 31, IAC, WILL, 39}));
     LayerRig other(true);
     auto& ts = other.layer->settings.telnet;
     ts.TelnetBinary = true;
@@ -246,6 +264,7 @@ TEST(TelnetCollector, AbandonedSubnegotiationStartsTheNextCommand) {
 TEST(TelnetCollector, DispatchedSubnegotiationHoldsItsData) {
     struct Recorder : TelnetSecurity {
         TelnetCollector seen;
+        bool Available() override { return true; }
         bool SrpAuthSend(const TelnetCollector& c) override {
             seen = c;
             return true;
