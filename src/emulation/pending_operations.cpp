@@ -1,5 +1,10 @@
 #include "emulation/pending_operations.h"
 
+#include "emulation/field_and_reset_operations.h"
+#include "emulation/host_mode_operations.h"
+#include "emulation/screen_operations.h"
+#include "emulation/shown_character_operations.h"
+
 namespace emulation {
 
 // Until its unit registers handlers, each of these does nothing, the least a
@@ -383,6 +388,58 @@ struct SlotEntryNames {
 };
 constexpr SlotEntryNames kSlotEntryNames;
 
+// Codes whose unit's handler runs but waits, through a hook left empty, for
+// a unit not built yet to do what the code is for.
+struct HookedCode {
+    TermOp Op;
+    std::span<const TermOpBinding> (*Bindings)();
+    bool (*HookEmpty)();
+    const char* Name;
+};
+
+bool NoGeometry() {
+    return ScreenOperations.Hooks.SetScreenGeometry == nullptr;
+}
+bool NoFrameBox() {
+    return ScreenOperations.Hooks.DrawFrameBox == nullptr;
+}
+
+constexpr HookedCode kHookedCodes[] = {
+    {OpCtrlXPrint, ShownCharacterOperationBindings,
+     [] { return ShownCharacterOperations.Hooks.StartPassthroughPrint == nullptr; },
+     "PassthroughPrintPending"},
+    {OpDc1Received, HostModeOperationBindings,
+     [] { return HostModeOperations.Hooks.ReceiveHostCommand == nullptr; }, "HostDataPending"},
+    {OpHostStatusOff, FieldAndResetOperationBindings,
+     [] { return FieldAndResetOperations.Hooks.RebuildTitleLine == nullptr; },
+     "ScreenPagesPending"},
+    {OpC332ClearAll, FieldAndResetOperationBindings,
+     [] { return FieldAndResetOperations.Hooks.RebuildTitleLine == nullptr; },
+     "ScreenPagesPending"},
+    {134, ScreenOperationBindings, NoGeometry, "ScreenPagesPending"},
+    {135, ScreenOperationBindings, NoGeometry, "ScreenPagesPending"},
+    {249, ScreenOperationBindings, NoGeometry, "ScreenPagesPending"},
+    {250, ScreenOperationBindings, NoGeometry, "ScreenPagesPending"},
+    {251, ScreenOperationBindings, NoGeometry, "ScreenPagesPending"},
+    {252, ScreenOperationBindings, NoGeometry, "ScreenPagesPending"},
+    {320, ScreenOperationBindings, NoGeometry, "ScreenPagesPending"},
+    {152, ScreenOperationBindings, NoFrameBox, "ScreenPagesPending"},
+    {153, ScreenOperationBindings, NoFrameBox, "ScreenPagesPending"},
+    {154, ScreenOperationBindings, NoFrameBox, "ScreenPagesPending"},
+    {155, ScreenOperationBindings, NoFrameBox, "ScreenPagesPending"},
+};
+
+// The unit a code's registered handler still waits for, or nullptr.
+const char* HookedUnitOf(TermOp op) {
+    const TermOpHandler running = TermOpHandlerFor(op);
+    for (const HookedCode& code : kHookedCodes) {
+        if (code.Op != op || !code.HookEmpty()) continue;
+        for (const TermOpBinding& binding : code.Bindings())
+            if (binding.Op == op && binding.Handler == running) return code.Name;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 TermOpHandler PendingEntryPoint(TermOp op) {
@@ -390,7 +447,8 @@ TermOpHandler PendingEntryPoint(TermOp op) {
 }
 
 const char* PendingUnitOf(TermOp op) {
-    if (op >= kTermOpCount || TermOpHandlerFor(op) != kStandIns[op]) return nullptr;
+    if (op >= kTermOpCount) return nullptr;
+    if (TermOpHandlerFor(op) != kStandIns[op]) return HookedUnitOf(op);
     return kSlotEntryNames.Names[op];
 }
 

@@ -25,7 +25,9 @@ void ScreenPrintPending(TermOp op, const TermOpParams& params);
 TermOpHandler PendingEntryPoint(TermOp op);
 
 // The name of the entry point a code still runs ("ScreenPagesPending", ...),
-// or nullptr when a real handler runs it.
+// or of the unit a registered handler still waits for through a hook left
+// empty (a frame box without the screen-pages unit draws nothing); nullptr
+// when a real handler does all the code is for.
 const char* PendingUnitOf(TermOp op);
 
 }  // namespace emulation

@@ -1,23 +1,29 @@
-// Which operation codes still run an entry point that a later unit fills: a
-// unit that registers its handlers shows up as a change of this table.
+// Which operation codes, in the program as it is composed, still run an entry
+// point that a later unit fills, or a handler that waits through an empty hook
+// for a later unit: a unit that registers its handlers or fills the hook
+// shows up as a change of this table.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
 #include <vector>
 
+#include "app/composition.h"
 #include "emulation/operation_catalogue.h"
+#include "emulation/pending_operations.h"
+#include "emulation/screen_operations.h"
 #include "emulation/term_executor.h"
+#include "emulation/term_types.h"
 
 namespace emulation {
 namespace {
 
 const std::map<std::string, std::vector<TermOp>> kPendingCodes = {
-    {"ScreenPagesPending", {46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57}},
-    {"PassthroughPrintPending", {39, 41, 44}},
+    {"ScreenPagesPending", {46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 202, 219}},
+    {"PassthroughPrintPending", {39, 41, 43, 44}},
     {"HostStringsPending",
      {141, 144, 147, 148, 149, 150, 151, 196, 200, 201, 204, 235, 256, 257, 284, 313, 324}},
-    {"HostDataPending", {63, 80, 165}},
+    {"HostDataPending", {63, 80, 81, 165}},
     {"GraphicsPending",
      {166, 168, 170, 171, 172, 173, 174, 175, 176, 177, 178, 179, 180, 181, 182, 183, 184, 185,
       186}},
@@ -31,8 +37,12 @@ const std::map<std::string, std::vector<TermOp>> kPendingCodes = {
 
 class TermOperationEntryPoints : public ::testing::Test {
   public:
-    void SetUp() override { InstallTermOperations(); }
-    void TearDown() override { ResetTermOpHandlers(); }
+    void SetUp() override { app::ComposeProgram(); }
+    void TearDown() override {
+        ResetTermOpHandlers();
+        ScreenOperations.Hooks = {};
+        SetTermTypeConsole(nullptr);
+    }
 };
 
 TEST_F(TermOperationEntryPoints, EveryCodeRunsARealHandlerOrItsUnitsEntryPoint) {
@@ -62,6 +72,18 @@ TEST_F(TermOperationEntryPoints, ARegisteredHandlerTakesTheCodeOffItsEntryPoint)
     ResetTermOpHandlers();
     EXPECT_STREQ(PendingUnitOf(46), "ScreenPagesPending");
     EXPECT_STREQ(PendingUnitOf(287), "RectangleOperationsPending");
+}
+
+TEST_F(TermOperationEntryPoints, AHandlerWhoseHookIsEmptyWaitsForTheHooksUnit) {
+    ASSERT_EQ(PendingUnitOf(152), nullptr);
+    ASSERT_EQ(PendingUnitOf(320), nullptr);
+    ScreenOperations.Hooks.DrawFrameBox = nullptr;
+    ScreenOperations.Hooks.SetScreenGeometry = nullptr;
+    for (TermOp op : {152, 153, 154, 155, 134, 135, 249, 250, 251, 252, 320})
+        EXPECT_STREQ(PendingUnitOf(op), "ScreenPagesPending") << op;
+    // Another handler in the code's place is not the unit's.
+    RegisterTermOp(152, [](TermOp, const TermOpParams&) {});
+    EXPECT_EQ(PendingUnitOf(152), nullptr);
 }
 
 }  // namespace
