@@ -18,6 +18,12 @@ BRIGHT_RED = (255, 0, 0)
 BRIGHT_MAGENTA = (255, 0, 255)
 YELLOW = (255, 255, 0)
 WHITE = (255, 255, 255)
+DARK_BLUE = (0, 0, 128)
+DARK_GREEN = (0, 128, 0)
+DARK_CYAN = (0, 128, 128)
+DARK_RED = (128, 0, 0)
+DARK_MAGENTA = (128, 0, 128)
+LIGHT_GREY = (192, 192, 192)
 
 
 def cup(row, col):
@@ -150,9 +156,44 @@ VT220_SCROLL_PROBES = [
     (24, 1, "bg", BRIGHT_MAGENTA),
 ]
 
+def linux_screen(term):
+    """The Linux console's colours: after the soft reset the type's own colour map (grey on
+    black) and attribute mode 3 (eight background colours, none bright) hold, whatever the
+    settings file said."""
+    s = ESC + "!p" + CSI + "0m" + CSI + "H" + CSI + "2J"
+    s += cup(2, 1) + CSI + "45m" + " " * 10 + CSI + "0m"
+    s += cup(2, 71) + CSI + "45m" + " " * 10 + CSI + "0m"
+    s += cup(1, 1) + f"LINUX test screen, TERM={term}"
+    s += cup(5, 20) + "ADDR"
+    # A background alone keeps the grey foreground; bold alone brightens it.
+    s += cup(7, 1) + CSI + "44m" + "BBBB" + CSI + "0m"
+    s += cup(7, 10) + CSI + "1m" + "WWWW" + CSI + "0m"
+    s += cup(7, 20) + CSI + "31;42m" + "RRRR" + CSI + "0m"
+    s += cup(7, 30) + "NNNN"
+    # The repeat writes the last character again: a cyan blank five more times, an X nine.
+    s += cup(9, 1) + CSI + "46m" + " " + CSI + "5b" + CSI + "0m"
+    s += cup(10, 1) + "X" + CSI + "9b"
+    s += cup(22, 1) + "type here> "
+    return s.encode("latin-1")
+
+
+# The OEM face of these types may let a glyph's last pixel column reach into the next cell.
+LINUX_PROBES = [
+    (5, 19, "ink", False), (5, 20, "ink", True), (5, 23, "ink", True), (5, 25, "ink", False),
+    (7, 1, "bg", DARK_BLUE), (7, 1, "fg", LIGHT_GREY), (7, 4, "bg", DARK_BLUE),
+    (7, 5, "bg", BLACK),
+    (7, 10, "bg", BLACK), (7, 10, "fg", WHITE),
+    (7, 20, "bg", DARK_GREEN), (7, 20, "fg", DARK_RED),
+    (7, 30, "bg", BLACK), (7, 30, "fg", LIGHT_GREY),
+    (9, 1, "bg", DARK_CYAN), (9, 6, "bg", DARK_CYAN), (9, 7, "bg", BLACK),
+    (10, 1, "ink", True), (10, 5, "ink", True), (10, 10, "ink", True), (10, 11, "ink", False),
+]
+
 SCREENS = {
     "vt220": (vt220_screen, VT220_PROBES, BRIGHT_MAGENTA, VT220_KEYS, VT220_EXPECTED),
     "wyse60": (wyse60_screen, WYSE60_PROBES, WHITE, WYSE60_KEYS, WYSE60_EXPECTED),
+    # The Linux console sends the VT220 family's key strings.
+    "linux": (linux_screen, LINUX_PROBES, DARK_MAGENTA, VT220_KEYS, VT220_EXPECTED),
 }
 LATER_PROBES = {"vt220-scroll": VT220_SCROLL_PROBES}
 SCROLL_SCREENS = {"vt220": vt220_scroll}

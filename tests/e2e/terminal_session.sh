@@ -4,9 +4,10 @@
 # screenshot), the terminal type the host was told, the bytes typed keys send, and what the
 # program does when the host hangs up.
 #
-# Usage: terminal_session.sh vt220|wyse60 VOVUZIVA.exe vz_settings_maker.exe ARTIFACTS_DIR
+# Usage: terminal_session.sh vt220|wyse60|linux VOVUZIVA.exe vz_settings_maker.exe ARTIFACTS_DIR
 #   vt220:  type from the settings file; ReconnectMode 0, so the program ends on the hang-up.
 #   wyse60: type from the TERM option in the program's file name; ReconnectMode 2, so it stays.
+#   linux:  type from the TERM option; the host's soft reset applies the type's colours.
 # E2E_RECONNECT=0|1|2 overrides the ReconnectMode of the run (1: the host must see a second
 # connection). E2E_SKIP_KEYS=1 leaves out the key check (for a program whose keys do not reach the host yet).
 set -uo pipefail
@@ -32,6 +33,7 @@ fail() { failures+=("$*"); e2e_log "FAIL: $*"; }
 case "$kind" in
   vt220) reconnect=0 name=VOVUZIVA.exe want_term=vt220 ;;
   wyse60) reconnect=2 name='VOVUZIVA(TERM=WYSE60).exe' want_term=wyse60 ;;
+  linux) reconnect=0 name='VOVUZIVA(TERM=LINUX).exe' want_term=linux ;;
   *) echo "unknown screen $kind"; exit 2 ;;
 esac
 reconnect=${E2E_RECONNECT:-$reconnect}
