@@ -17,10 +17,26 @@ namespace {
 constexpr int32_t kFileNotFound = 2;
 constexpr size_t kMaxTitle = 256;
 
+// The program path is quoted when it holds a blank, so that the system does
+// not take a shorter path before the blank for the program. A path the
+// caller quoted already stays as it is.
 std::u16string CommandLine(std::u16string_view program, std::u16string_view suffix,
                            std::u16string_view parameters) {
-    std::u16string line(program);
-    line += suffix;
+    std::u16string line;
+    const bool quoted = program.starts_with(u'"');
+    if (!quoted && program.find_first_of(u" \t") != std::u16string_view::npos) {
+        line = u'"';
+        line += program;
+        line += suffix;
+        line += u'"';
+    } else if (quoted && !suffix.empty() && program.size() > 1 && program.ends_with(u'"')) {
+        line = program.substr(0, program.size() - 1);
+        line += suffix;
+        line += u'"';
+    } else {
+        line = program;
+        line += suffix;
+    }
     line += u' ';
     line += parameters;
     return line;

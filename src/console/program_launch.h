@@ -21,7 +21,8 @@ struct ProgramLaunch {
 extern ProgramLaunch programLaunch;
 void ResetProgramLaunch();
 
-// Starts program + " " + parameters (program + ".BAT" when the program itself is not found) with
+// Starts program + " " + parameters (program + ".BAT" when the program itself is not found; a
+// program path with blanks in quotes) with
 // the show-window value. Sets DosError; when waiting, shows message 903 in the window title, keeps
 // the window alive until the program ends and sets DosExitCode.
 void ExecProgram(std::u16string_view program, std::u16string_view parameters, bool wait,

@@ -1,6 +1,8 @@
 // Stand-in for the menus and dialogs until they exist: every dialog and
 // prompt answers as if cancelled and the clipboard is empty.
+#include "console/messages.h"
 #include "ui/dialog_interface.h"
+#include "ui/message_box.h"
 
 namespace ui {
 
@@ -25,7 +27,11 @@ bool IsNoticeWindowOpen(NoticeWindowId) {
 }
 void CloseNoticeWindow(NoticeWindowId) {}
 
+// The start-up choice of a settings file ("/C") has no dialog yet: the user
+// is told so rather than seeing the program end without a word.
 bool ChooseSettingsFile() {
+    constexpr console::MessageId kNoSettingsChoice = 13950;
+    LangMessageBoxShort(console::GetMessageText(kNoSettingsChoice, true));
     return false;
 }
 void CommSettingsDialog() {}

@@ -170,6 +170,32 @@ TEST_F(LaunchTest, BatchFileTriedWhenTheProgramIsMissing) {
     EXPECT_EQ(programLaunch.LaunchedProcess, 0u);
 }
 
+// A path with blanks goes in quotes, or the system could run C:\My.exe for
+// C:\My Tools\run.exe; the batch-file retry keeps its suffix inside them.
+TEST_F(LaunchTest, ProgramPathsWithBlanksAreQuoted) {
+    struct Case {
+        std::u16string_view program;
+        std::u16string_view parameters;
+        std::vector<std::u16string> lines;
+    } cases[] = {
+        {u"C:\\My Tools\\run",
+         u"a b",
+         {u"\"C:\\My Tools\\run\" a b", u"\"C:\\My Tools\\run.BAT\" a b"}},
+        {u"\"C:\\My Tools\\run\"",
+         u"x",
+         {u"\"C:\\My Tools\\run\" x", u"\"C:\\My Tools\\run.BAT\" x"}},
+        {u"C:\\Tools\\run", u"x", {u"C:\\Tools\\run x", u"C:\\Tools\\run.BAT x"}},
+    };
+    system.startResult = [](std::u16string_view) {
+        return platform::StartedProcess{false, 2, 0, 0};
+    };
+    for (const Case& c : cases) {
+        system.started.clear();
+        ExecProgram(c.program, c.parameters, false, 1);
+        EXPECT_EQ(system.started, c.lines);
+    }
+}
+
 TEST_F(LaunchTest, FailuresSetDosError) {
     system.startResult = [](std::u16string_view) {
         return platform::StartedProcess{false, 5, 0, 0};
