@@ -163,6 +163,57 @@ TEST_F(ProgramTest, FirstStartCreatesTheSettingsFileWhenClosed) {
     EXPECT_EQ(size.QuadPart, static_cast<LONGLONG>(sizeof(commands::SettingsRecord)));
 }
 
+// The program's own accelerator table, which the window loads when no
+// language module has one.
+TEST_F(ProgramTest, AcceleratorTableIsInTheProgram) {
+    HMODULE program = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr) << GetLastError();
+    HACCEL table = LoadAcceleratorsW(program, L"ACC1");
+    ASSERT_NE(table, nullptr) << GetLastError();
+    ACCEL entries[64] = {};
+    const int count = CopyAcceleratorTableW(table, entries, 64);
+    EXPECT_EQ(count, 29);
+    auto id = [&](WORD key, BYTE flags) {
+        for (int i = 0; i < count; ++i)
+            if (entries[i].key == key && (entries[i].fVirt & ~FNOINVERT) == flags)
+                return int(entries[i].cmd);
+        return -1;
+    };
+    EXPECT_EQ(id('x', FALT), 115);
+    EXPECT_EQ(id('X', FALT), 115);
+    EXPECT_EQ(id('1', FALT), 3053);
+    EXPECT_EQ(id('z', FALT), 309);
+    EXPECT_EQ(id(VK_INSERT, FVIRTKEY | FCONTROL), 201);
+    EXPECT_EQ(id(VK_INSERT, FVIRTKEY | FSHIFT), 204);
+    DestroyAcceleratorTable(table);
+    FreeLibrary(program);
+}
+
+// "/C" has no dialog to choose a settings file with yet: the program says
+// so, and ends once the message is answered.
+TEST_F(ProgramTest, ChoosingASettingsFileSaysWhyItCannot) {
+    Start(L"/C");
+    WindowSearch found{};
+    for (int waited = 0; waited < 30000 && !found.found; waited += 100) {
+        Sleep(100);
+        found = SearchWindows(process.dwProcessId, nullptr);
+        if (found.titles.find("(/C)") == std::string::npos) continue;
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<WindowSearch*>(data);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner == s->processId && IsWindowVisible(window)) s->found = window;
+                return s->found == nullptr;
+            },
+            reinterpret_cast<LPARAM>(&found));
+    }
+    ASSERT_NE(found.found, nullptr)
+        << "no message; windows:" << SearchWindows(process.dwProcessId, nullptr).titles;
+    PostMessageW(found.found, WM_COMMAND, IDOK, 0);
+    EXPECT_NE(WaitForEnd(30000), 99u);
+}
+
 TEST_F(ProgramTest, WithoutASettingsFileNothingIsWritten) {
     Start(L"NONE");
     HWND window = FindProgramWindow();

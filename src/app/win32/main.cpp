@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/composition.h"
+#include "commands/settings_record.h"
 #include "commands/win32/settings_platform_win32.h"
 #include "commands/win32/variables_win32.h"
 #include "connections/comm_interface.h"
@@ -20,12 +21,11 @@
 #include "console/win32/install_services.h"
 #include "console/win32/key_input_win32.h"
 #include "console/win32/terminal_window_win32.h"
-#include "commands/settings_record.h"
 #include "emulation/keyboard.h"
 #include "emulation/macros.h"
 #include "emulation/main_routine.h"
-#include "emulation/term_executor.h"
 #include "emulation/session_services.h"
+#include "emulation/term_executor.h"
 #include "transfer/transfer_interface.h"
 #include "ui/win32/language_dialogs.h"
 #include "ui/win32/message_box_win32.h"
@@ -49,10 +49,10 @@ bool HoldScreenOn() {
            (commands::Settings.ScrollLockKey != 0 && (GetKeyState(VK_SCROLL) & 1) != 0);
 }
 
-// Socket notices and the key pumps go to the window once it exists.
+// Socket notices go to the window once it exists; the window has named itself
+// and its accelerators to the key pumps already.
 void TerminalWindowCreated(HWND window) {
     connections::InstallWinsockConnection(window);
-    console::SetKeyInputWindow(window, nullptr);
 }
 
 // An end of the process through the C run-time still runs the exit chain.
