@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "commands/gset_code.h"
 #include "commands/startup_environment.h"
 #include "commands/startup_services.h"
 #include "console/file_search.h"
@@ -237,7 +238,7 @@ bool FirstRunSetup(bool hostGiven) {
             dialogs ? dialogs->Ask({}, Message(kMsgOldScoAnsiQuestion), false) : ui::kAnswerNo;
         s.OldScoAnsi = answer == ui::kAnswerYes ? 1 : 0;
     }
-    if (type == "SCOANSI" || type == "AT386") s.CharsetKind = 6;
+    if (type == "SCOANSI" || type == "AT386") s.CharsetKind = kGSetOemUpper;
 
     ApplyFirstRunDefaults(hostType);
 

@@ -93,7 +93,7 @@ constexpr SettingsRecord MakeDefaultSettings() {
     SetWords(r.WindowRectWide, -32768, -32768, -32768, -32768);
     r.PrintScreenAsPage = 1;
     r.CodePage.Set(1252);
-    r.CharsetKind = 8;
+    r.CharsetKind = kGSetMultinational;
     r.PassthroughCodePage.Set(0x10000);
     r.TermOptions3432.Set(15);
     r.BlockType = 1;

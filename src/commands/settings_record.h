@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "commands/gset_code.h"
 #include "commands/settings_fields.h"
 
 namespace commands {
@@ -332,7 +333,8 @@ struct SettingsRecord {
     uint8_t VariableFonts;
     // +3421 LongInt: host code page; 0x80000 marks a multibyte set
     Le32 CodePage;
-    // +3425 Byte: kind of the host character set: 6, 8, 14 (multibyte) or 16
+    // +3425 Byte: the GSetCode of the host character set: kGSetOemUpper, kGSetMultinational,
+    // kGSetCodePage (maybe multibyte) or kGSetDecSupplemental
     uint8_t CharsetKind;
     // +3426 LongInt: code page for passthrough printing; 0x10000 = bytes unchanged
     Le32 PassthroughCodePage;

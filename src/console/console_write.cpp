@@ -378,7 +378,7 @@ bool NeedsFillerCell(char16_t ch) {
     if (ch >= 0x1100 && (ScreenOption6860Setting() == 0 ? InRanges(ch, kDoubleWidth0)
                                                         : InRanges(ch, kDoubleWidth1)))
         return true;
-    if (ch < 0x00A1 || ch > 0x266F || CharsetKindSetting() != 14) return false;
+    if (ch < 0x00A1 || ch > 0x266F || CharsetKindSetting() != commands::kGSetCodePage) return false;
     uint32_t cp = CodePageSetting();
     return cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp == 0x30000;
 }

@@ -7,11 +7,14 @@
 #include <emmintrin.h>
 #endif
 
+#include "commands/gset_code.h"
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
 #include "emulation/term_types.h"
 
 namespace emulation {
+
+using enum commands::GSetCode;
 
 AttributeOperationsState AttributeOperations;
 
@@ -75,24 +78,24 @@ void SetCharsetsForSgr(int32_t v) {
     auto& e = EmulatorState;
     switch (v) {
         case 10:
-            e.GL = 0;
-            e.GR = 6;
+            e.GL = kGSetAscii;
+            e.GR = kGSetOemUpper;
             break;
         case 11:
-            e.GL = e.EmulationFamily == 4 ? 11 : 10;
-            if (e.EmulationFamily != 4) e.GR = 6;
+            e.GL = e.EmulationFamily == 4 ? kGSetSomeControlsShown : kGSetControlsShown;
+            if (e.EmulationFamily != 4) e.GR = kGSetOemUpper;
             break;
         case 12:
             if (e.EmulationFamily == 2) {
-                e.GL = 21;
-                e.GR = 0;
+                e.GL = kGSetOemControlsShown;
+                e.GR = kGSetAscii;
             } else {
-                e.GL = 6;
+                e.GL = kGSetOemUpper;
             }
             break;
         case 13:
-            e.GL = 6;
-            e.GR = 10;
+            e.GL = kGSetOemUpper;
+            e.GR = kGSetControlsShown;
             break;
         default:
             break;
@@ -230,7 +233,7 @@ bool SgrSco(int32_t v) {
         case 0:
             e.SgrReverse = e.SgrBlink = e.SgrBold = false;
             ScoAttr();
-            if (!old) e.GL = 0;
+            if (!old) e.GL = kGSetAscii;
             return true;
         case 1:
             e.SgrBold = true;

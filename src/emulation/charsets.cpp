@@ -24,9 +24,21 @@ void ResetCharsetHooks() {
 
 namespace {
 
-constexpr uint32_t kKindNone = 1, kKindT160e = 2, kKindCccii = 3, kKindUtf8 = 4, kKindUsmarc = 6,
-                   kKindOtherCrt = 8, kKindOtherPrt = 9, kKindFirstBuiltin = 18,
-                   kKindLastBuiltin = 27;
+// The kinds of a code that is no code page (its high 16 bits, CharsetKindOf).
+enum CharsetIdKind : uint32_t {
+    kKindIso = 0,  // the ANSI code page
+    kKindNone = 1,
+    kKindT160e = 2,
+    kKindCccii = 3,
+    kKindUtf8 = 4,
+    kKindDec = 5,
+    kKindUsmarc = 6,
+    kKindOem = 7,
+    kKindOtherCrt = 8,
+    kKindOtherPrt = 9,
+    kKindFirstBuiltin = 18,  // ISO-8859-2 up to ISO-8859-9, CUSTOM and ISO-8859-15
+    kKindLastBuiltin = 27,
+};
 
 struct CharRange {
     char16_t first, last;
@@ -233,8 +245,8 @@ std::string UnicodeToHost(char16_t ch, CharsetId code) {
                        ? charsetHooks.BuiltinUnicodeToHost(static_cast<uint8_t>(kind), ch)
                        : AsciiOrQuestionMark(ch);
         switch (kind) {
-            case 0:
-                break;  // the ANSI code page
+            case kKindIso:
+                break;
             case kKindOtherCrt:
                 return charsetHooks.MappedUnicodeToHost
                            ? charsetHooks.MappedUnicodeToHost(commands::Settings.CharsetFile.View(),

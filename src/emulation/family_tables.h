@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "commands/gset_code.h"
+
 namespace emulation {
 
 // Terminal operation code produced by the recogniser (0..324 run an operation).
@@ -90,8 +92,8 @@ struct TermFamilyTable {
     uint8_t WrapStyle;     // reset value: 0 wrap at once, 1 stay, 2 deferred
     uint8_t AttrMode;      // 0 embedded field marks, 1 current selection
     uint8_t AttrMasks[7];  // attribute byte bit standing for normalised bit 0..6
-    uint8_t G0Default;
-    uint8_t G1Default;
+    commands::GSetCode G0Default;  // the sets in G0 and G1 at reset
+    commands::GSetCode G1Default;
     uint8_t EightBit;
     ByteText<18> DeviceAttributes;
     uint8_t TabStyle;           // 0 leave, 1 every eight columns, 2 none

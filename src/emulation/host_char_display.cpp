@@ -2,6 +2,7 @@
 
 #include <span>
 
+#include "commands/gset_code.h"
 #include "commands/settings_record.h"
 #include "console/code_pages.h"
 #include "console/console_primitives.h"
@@ -10,6 +11,9 @@
 #include "emulation/term_types.h"
 
 namespace emulation {
+
+using enum commands::GSetCode;
+
 namespace {
 
 constexpr char16_t kLineDrawing[] = {
@@ -99,7 +103,7 @@ char16_t MapRangeTable(const RangeTable& table, uint8_t byte, char16_t fallback)
 char16_t ByteToUnicode(uint8_t byte, uint8_t set) {
     byte &= 0x7F;
     switch (set) {
-        case 1: {
+        case kGSetN7900Graphics: {
             uint8_t b = byte < 0x40 ? static_cast<uint8_t>(byte + 0x40) : byte;
             // Bytes past the table have no glyph and show unchanged.
             if (b < 0x40 || b > 0x6F) return b;
@@ -107,35 +111,46 @@ char16_t ByteToUnicode(uint8_t byte, uint8_t set) {
             console::ConsoleLayer.AttrSelection = i % 4;
             return kN7900Glyphs[i / 4];
         }
-        case 2: return MapRangeTable(kLineDrawingTable, byte, byte);
-        case 4: {
+        case kGSetLineDrawing:
+            return MapRangeTable(kLineDrawingTable, byte, byte);
+        case kGSetControlPictures: {
             const uint8_t c = byte & 0x1F;
             if (c == 0) return u' ';
             if (c < 16) return static_cast<char16_t>(0x2400 + c);
             return kControlPictures[c - 16];
         }
-        case 5: return CodePageChar(static_cast<uint8_t>((byte & 0x1F) + 0x80), 437);
-        case 6:
-        case 21: return CodePageChar(static_cast<uint8_t>(byte + 0x80), kOemCodePage);
-        case 7: return byte == 0x20 ? u' ' : CodePageChar(byte & 0x1F, 437);
-        case 8: return CodePageChar(static_cast<uint8_t>(byte + 0x80), 1252);
-        case 12: {
+        case kGSetC1Pictures:
+            return CodePageChar(static_cast<uint8_t>((byte & 0x1F) + 0x80), 437);
+        case kGSetOemUpper:
+        case kGSetOemControlsShown:
+            return CodePageChar(static_cast<uint8_t>(byte + 0x80), kOemCodePage);
+        case kGSetControlGlyphs:
+            return byte == 0x20 ? u' ' : CodePageChar(byte & 0x1F, 437);
+        case kGSetMultinational:
+            return CodePageChar(static_cast<uint8_t>(byte + 0x80), 1252);
+        case kGSetC332Graphics: {
             const uint8_t c = byte & 0x1F;
             if (c > 21) return u' ';
             return kC332Glyphs[c >= 11 ? c - 11 : c];
         }
-        case 13: return MapRangeTable(kTv965Table, static_cast<uint8_t>(byte + 0x80), u' ');
-        case 14: {
+        case kGSetTv965Graphics:
+            return MapRangeTable(kTv965Table, static_cast<uint8_t>(byte + 0x80), u' ');
+        case kGSetCodePage: {
             const uint32_t cp = commands::Settings.CodePage.Get();
             return CodePageChar(static_cast<uint8_t>(byte + 0x80), cp);
         }
-        case 15: return CodePageChar(byte, 999);
-        case 16:
+        case kGSetSoftFont:
+            return CodePageChar(byte, 999);
+        case kGSetDecSupplemental:
             return CodePageChar(DecSupplementalByte(static_cast<uint8_t>(byte + 0x80)), 1252);
-        case 17: return MapRangeTable(kTechnicalTable, static_cast<uint8_t>(byte + 0x80), 0xFFFF);
-        case 18: return MapRangeTable(kWyse18Table, static_cast<uint8_t>(byte + 0x80), u' ');
-        case 19: return MapRangeTable(kWyse19Table, static_cast<uint8_t>(byte + 0x80), u' ');
-        case 9: return 0;
+        case kGSetTechnical:
+            return MapRangeTable(kTechnicalTable, static_cast<uint8_t>(byte + 0x80), 0xFFFF);
+        case kGSetWyseSymbols:
+            return MapRangeTable(kWyse18Table, static_cast<uint8_t>(byte + 0x80), u' ');
+        case kGSetWyseBoxes:
+            return MapRangeTable(kWyse19Table, static_cast<uint8_t>(byte + 0x80), u' ');
+        case kGSetSixelData:
+            return 0;
         default: return CodePageChar(byte, 437);
     }
 }
@@ -143,8 +158,8 @@ char16_t ByteToUnicode(uint8_t byte, uint8_t set) {
 bool GrByteCodePage(uint8_t byte, uint8_t set, uint8_t& outByte, uint32_t& codePage) {
     byte &= 0x7F;
     switch (set) {
-        case 1: {
-            const char16_t ch = ByteToUnicode(byte, 1);
+        case kGSetN7900Graphics: {
+            const char16_t ch = ByteToUnicode(byte, kGSetN7900Graphics);
             // Box glyphs live in the OEM page; give the byte that page shows them with.
             outByte = byte;
             codePage = 437;
@@ -156,14 +171,29 @@ bool GrByteCodePage(uint8_t byte, uint8_t set, uint8_t& outByte, uint32_t& codeP
             if (ch == u' ') outByte = 0x20;
             return true;
         }
-        case 4: outByte = 0x20; codePage = 1252; return true;
-        case 5: outByte = static_cast<uint8_t>((byte & 0x1F) + 0x80); codePage = 437; return true;
-        case 6:
-        case 21: outByte = static_cast<uint8_t>(byte + 0x80); codePage = kOemCodePage; return true;
-        case 7: outByte = byte == 0x20 ? 0x20 : (byte & 0x1F); codePage = 437; return true;
-        case 8: outByte = static_cast<uint8_t>(byte + 0x80); codePage = 1252; return true;
-        case 12: {
-            const char16_t ch = ByteToUnicode(byte, 12);
+        case kGSetControlPictures:
+            outByte = 0x20;
+            codePage = 1252;
+            return true;
+        case kGSetC1Pictures:
+            outByte = static_cast<uint8_t>((byte & 0x1F) + 0x80);
+            codePage = 437;
+            return true;
+        case kGSetOemUpper:
+        case kGSetOemControlsShown:
+            outByte = static_cast<uint8_t>(byte + 0x80);
+            codePage = kOemCodePage;
+            return true;
+        case kGSetControlGlyphs:
+            outByte = byte == 0x20 ? 0x20 : (byte & 0x1F);
+            codePage = 437;
+            return true;
+        case kGSetMultinational:
+            outByte = static_cast<uint8_t>(byte + 0x80);
+            codePage = 1252;
+            return true;
+        case kGSetC332Graphics: {
+            const char16_t ch = ByteToUnicode(byte, kGSetC332Graphics);
             outByte = 0x20;
             codePage = 437;
             for (uint16_t b = 0x80; b < 0x100; ++b)
@@ -173,8 +203,11 @@ bool GrByteCodePage(uint8_t byte, uint8_t set, uint8_t& outByte, uint32_t& codeP
                 }
             return true;
         }
-        case 15: outByte = byte; codePage = 999; return true;
-        case 16:
+        case kGSetSoftFont:
+            outByte = byte;
+            codePage = 999;
+            return true;
+        case kGSetDecSupplemental:
             outByte = DecSupplementalByte(static_cast<uint8_t>(byte + 0x80));
             codePage = 1252;
             return true;
@@ -220,17 +253,17 @@ void ShowHostByte(uint8_t byte) {
 
 bool ShowsNoCharacter(uint8_t byte) {
     const auto& e = EmulatorState;
-    if (e.GL == 9) return true;
+    if (e.GL == kGSetSixelData) return true;
     const uint8_t set = byte < 0x80 ? e.GL : e.GR;
     // Set 1 always has a glyph, and its mapping also picks the colour.
-    if (set == 1) return false;
+    if (set == kGSetN7900Graphics) return false;
     return ByteToUnicode(byte, set) == 0;
 }
 
 void DisplayHostChar(uint8_t byte, int32_t count, bool capture) {
     (void)capture;  // the capture line has no owner here yet
     auto& e = EmulatorState;
-    if (e.GL == 9) return;  // sixel data goes to the graphics decoder, not the screen
+    if (e.GL == kGSetSixelData) return;  // sixel data goes to the graphics decoder, not the screen
     const char16_t ch = byte < 0x80 ? ByteToUnicode(byte, e.GL) : ByteToUnicode(byte - 0x80, e.GR);
     if (ch != 0) {
         // A count is at most a line; more would only overwrite the same cells.

@@ -15,12 +15,13 @@ struct RangeTable {
 
 char16_t MapRangeTable(const RangeTable& table, uint8_t byte, char16_t fallback);
 
-// The character of byte (below 128) in the set; 0 where the set has none
-// (set 9, NUL in the line-drawing set).
+// The character of byte (below 128) in the set (a GSetCode); 0 where the set
+// has none (sixel data, NUL in the line-drawing set).
 char16_t ByteToUnicode(uint8_t byte, uint8_t set);
 
 // For the sets that convert through one single-byte code page: the byte and
-// code page, true. Set 4 gives a blank. Others: false, byte + 0x80 and 437.
+// code page, true. The control pictures give a blank. Others: false, byte +
+// 0x80 and 437.
 bool GrByteCodePage(uint8_t byte, uint8_t set, uint8_t& outByte, uint32_t& codePage);
 
 // True when the byte shows no character through GL (below 128) or GR:

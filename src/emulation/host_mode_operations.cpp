@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "commands/gset_code.h"
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
 #include "console/idle_refresh.h"
@@ -19,6 +20,8 @@
 #include "emulation/term_types.h"
 
 namespace emulation {
+
+using enum commands::GSetCode;
 
 HostModeOperationsState HostModeOperations;
 
@@ -62,19 +65,23 @@ void Reply(std::string_view text) {
 }
 
 // The set a Wyse bank takes for the set bytes 0x40-0x48 and 0x60-0x6A.
-constexpr uint8_t kBankSetsUpper[9] = {3, 6, 3, 18, 0, 19, 13, 20, 20};
-constexpr uint8_t kBankSetsLower[11] = {3, 6, 0, 3, 3, 0, 0, 0, 0, 0, 0};
+constexpr commands::GSetCode kBankSetsUpper[9] = {
+    kGSetAsciiAlt,  kGSetOemUpper,      kGSetAsciiAlt,  kGSetWyseSymbols, kGSetAscii,
+    kGSetWyseBoxes, kGSetTv965Graphics, kGSetAsciiBank, kGSetAsciiBank};
+constexpr commands::GSetCode kBankSetsLower[11] = {
+    kGSetAsciiAlt, kGSetOemUpper, kGSetAscii, kGSetAsciiAlt, kGSetAsciiAlt, kGSetAscii,
+    kGSetAscii,    kGSetAscii,    kGSetAscii, kGSetAscii,    kGSetAscii};
 
 }  // namespace
 
 uint8_t GraphicsCounterpart(uint8_t set) {
     switch (set) {
-        case 3:
-            return 4;
-        case 6:
-            return 5;
-        case 0:
-            return 7;
+        case kGSetAsciiAlt:
+            return kGSetControlPictures;
+        case kGSetOemUpper:
+            return kGSetC1Pictures;
+        case kGSetAscii:
+            return kGSetControlGlyphs;
         default:
             return set;
     }
@@ -82,12 +89,12 @@ uint8_t GraphicsCounterpart(uint8_t set) {
 
 uint8_t NormalCounterpart(uint8_t set) {
     switch (set) {
-        case 4:
-            return 3;
-        case 5:
-            return 6;
-        case 7:
-            return 0;
+        case kGSetControlPictures:
+            return kGSetAsciiAlt;
+        case kGSetC1Pictures:
+            return kGSetOemUpper;
+        case kGSetControlGlyphs:
+            return kGSetAscii;
         default:
             return set;
     }

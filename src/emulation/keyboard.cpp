@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "commands/function_table.h"
+#include "commands/gset_code.h"
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
@@ -10,26 +11,28 @@
 #include "console/code_pages.h"
 #include "console/console_primitives.h"
 #include "console/idle_refresh.h"
-#include "console/terminal_window.h"
-#include "console/messages.h"
-#include "console/tick_clock.h"
 #include "console/key_input.h"
 #include "console/key_names.h"
 #include "console/key_queue.h"
+#include "console/messages.h"
+#include "console/terminal_window.h"
+#include "console/tick_clock.h"
 #include "emulation/charsets.h"
 #include "emulation/macros.h"
 #include "emulation/main_routine.h"
 #include "emulation/national_charsets.h"
 #include "emulation/receive_loop.h"
 #include "emulation/recogniser.h"
-#include "emulation/term_executor.h"
 #include "emulation/session_services.h"
+#include "emulation/term_executor.h"
 #include "emulation/term_types.h"
 #include "printing/print_interface.h"
 #include "ui/dialog_interface.h"
 #include "ui/message_box.h"
 
 namespace emulation {
+
+using enum commands::GSetCode;
 
 // The hooks reach the real units from the start, as the session services do.
 KeyboardState Keyboard = [] {
@@ -153,7 +156,8 @@ bool SendHighCharacter(uint8_t ch) {
     const uint32_t hostPage = Settings.CodePage.Get();
     auto& pages = platform::CurrentCodePages();
     const uint32_t keyboardPage = pages.AnsiCodePage();
-    if (EmulatorState.GR == 14 && Settings.KeyFlag3971 != 0 && keyboardPage != hostPage) {
+    if (EmulatorState.GR == kGSetCodePage && Settings.KeyFlag3971 != 0 &&
+        keyboardPage != hostPage) {
         uint8_t bytes[2] = {ch, 0};
         size_t n = 1;
         if (pages.IsLeadByte(keyboardPage, ch) && NextKeyByte(bytes[1])) n = 2;
@@ -648,10 +652,16 @@ std::string KeyToHostCode(char16_t ch) {
     if (Settings.CharsetMode != 0) ch = EncodeNationalWide(ch, Settings.CharsetMode);
     uint32_t page;
     switch (Settings.CharsetKind) {
-        case 6: page = platform::kOemCodePage; break;
-        case 8: page = 1252; break;
-        case 14: page = Settings.CodePage.Get(); break;
-        case 16: {
+        case kGSetOemUpper:
+            page = platform::kOemCodePage;
+            break;
+        case kGSetMultinational:
+            page = 1252;
+            break;
+        case kGSetCodePage:
+            page = Settings.CodePage.Get();
+            break;
+        case kGSetDecSupplemental: {
             page = 1252;
             switch (ch) {
                 case 0x008C: return std::string(1, static_cast<char>(215));

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "commands/gset_code.h"
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
 #include "emulation/operation_catalogue.h"
@@ -11,6 +12,8 @@
 
 namespace emulation {
 
+using enum commands::GSetCode;
+
 namespace {
 
 using console::ConsoleLayer;
@@ -18,7 +21,9 @@ using console::ConsoleLayer;
 constexpr uint8_t kEm = 0x19;
 
 // The set a TV965 bank takes for the set bytes 0x40 to 0x48.
-constexpr uint8_t kTvBankSets[9] = {3, 3, 3, 3, 0, 6, 0, 0, 0};
+constexpr commands::GSetCode kTvBankSets[9] = {kGSetAsciiAlt, kGSetAsciiAlt, kGSetAsciiAlt,
+                                               kGSetAsciiAlt, kGSetAscii,    kGSetOemUpper,
+                                               kGSetAscii,    kGSetAscii,    kGSetAscii};
 
 // The family tables are shared constants but for ColumnChangeClear, which the
 // current family's own entry keeps.
@@ -66,7 +71,7 @@ void ProtectOp(TermOp op, const TermOpParams&) {
     auto& l = ConsoleLayer;
     switch (op) {
         case OpTvGraphicsOn:
-            EmulatorState.GL = 13;
+            EmulatorState.GL = kGSetTv965Graphics;
             l.ProtectMode = 1;
             break;
         case OpWriteProtectOn:

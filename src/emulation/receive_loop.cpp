@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "commands/gset_code.h"
 #include "commands/interpreter.h"
 #include "commands/password_scramble.h"
 #include "commands/settings_record.h"
@@ -23,6 +24,8 @@
 #include "emulation/utf8.h"
 
 namespace emulation {
+
+using enum commands::GSetCode;
 
 ReceiveLoopState ReceiveLoop;
 
@@ -57,7 +60,7 @@ bool SingleInMultibyte(uint8_t b) {
 bool IsPrintable(uint8_t b) {
     if (!SeqBuffer.empty() || b < 0x20 || b == 0x7F) return false;
     if (IsC1Control(b) && !ReceiveLoop.C1AsText) return false;
-    if (EmulatorState.GR == 14 && !SingleInMultibyte(b)) return false;
+    if (EmulatorState.GR == kGSetCodePage && !SingleInMultibyte(b)) return false;
     return true;
 }
 
@@ -128,7 +131,8 @@ void WriteMonitorByte(uint8_t b) {
 // other sets give those positions characters of their own.
 bool ShowsNationalChars(uint8_t b) {
     const uint8_t gl = EmulatorState.GL;
-    return Settings.CharsetMode != 0 && b >= 0x20 && b <= 0x7E && (gl == 0 || gl == 3);
+    return Settings.CharsetMode != 0 && b >= 0x20 && b <= 0x7E &&
+           (gl == kGSetAscii || gl == kGSetAsciiAlt);
 }
 
 // The single-character path; true when the pass is to end.
@@ -155,7 +159,7 @@ bool SingleCharacter(uint8_t b) {
 // the pass is to end.
 bool LeftOver(uint8_t b) {
     if ((IsC1Control(b) && !ReceiveLoop.C1AsText) ||
-        (EmulatorState.GR == 14 && !SingleInMultibyte(b))) {
+        (EmulatorState.GR == kGSetCodePage && !SingleInMultibyte(b))) {
         ExecuteTermOp(b);
         return false;
     }
@@ -209,8 +213,9 @@ bool PeekedTextRun(const uint8_t* head, uint32_t length) {
     const auto& e = EmulatorState;
     const auto& l = ConsoleLayer;
     const int32_t columns = Settings.ScreenColumns;
-    if (r.MonitorMode || e.GR == 14 || !SeqBuffer.empty() || (e.GL != 0 && e.GL != 3) ||
-        Settings.CharsetMode != 0 || e.SingleShiftPending || !RunsWrittenWhole(columns) ||
+    if (r.MonitorMode || e.GR == kGSetCodePage || !SeqBuffer.empty() ||
+        (e.GL != kGSetAscii && e.GL != kGSetAsciiAlt) || Settings.CharsetMode != 0 ||
+        e.SingleShiftPending || !RunsWrittenWhole(columns) ||
         static_cast<int64_t>(length) > columns - l.CursorCol + 1)
         return false;
     TermExecutor.QuietLineEnd = false;
@@ -234,7 +239,7 @@ int FastRun(uint8_t b, int32_t room, std::span<const uint8_t> ahead, bool aheadS
         singleShift ? 1 : static_cast<uint32_t>(std::clamp<int32_t>(room, 1, kMaxRun));
     int leftOver = -1;
 
-    if (e.GL == 0 || e.GL == 3 || b >= 0x9F) {
+    if (e.GL == kGSetAscii || e.GL == kGSetAsciiAlt || b >= 0x9F) {
         if (b >= 0x20 && b <= 0x7E) {
             run[length++] = b;
             // The run is taken straight out of the ring while its bytes are
@@ -288,8 +293,8 @@ int FastRun(uint8_t b, int32_t room, std::span<const uint8_t> ahead, bool aheadS
             uint8_t mapped = 0;
             if (!GrByteCodePage(b - 0x80, e.GR, mapped, codePage)) return b;
             run[length++] = mapped;
-            // Each byte of set 1 picks its own colour, so it is written alone.
-            const uint32_t gather = e.GR == 1 ? 1 : limit;
+            // Each byte of the N7900 graphics picks its own colour, so it is written alone.
+            const uint32_t gather = e.GR == kGSetN7900Graphics ? 1 : limit;
             uint8_t raw[kMaxRun];
             // 0x9F is a control (APC) unless C1 bytes are text, as it is for
             // a byte read alone.
@@ -335,12 +340,13 @@ bool Utf8Run(uint8_t b, int32_t room) {
     auto& e = EmulatorState;
     const auto& l = ConsoleLayer;
     const bool ascii = b >= 0x20 && b <= 0x7E;
-    if ((!ascii && !IsUtf8BmpLead(b)) || !SeqBuffer.empty() || e.GR != 14 ||
+    if ((!ascii && !IsUtf8BmpLead(b)) || !SeqBuffer.empty() || e.GR != kGSetCodePage ||
         Settings.CodePage.Get() != kCharsetUtf8 || Settings.EuroChar != 0 ||
-        (e.GL != 0 && e.GL != 3) || Settings.CharsetMode != 0 || e.SingleShiftPending ||
-        r.InsertMode || TermExecutor.QuietLine || l.StatusMode || l.DirectWrite ||
-        l.AttrSelection == console::kSelectionInherit || l.ScreenWidth < Settings.ScreenColumns ||
-        SevenBitReading() || !MultibyteCharactersShowPlainly())
+        (e.GL != kGSetAscii && e.GL != kGSetAsciiAlt) || Settings.CharsetMode != 0 ||
+        e.SingleShiftPending || r.InsertMode || TermExecutor.QuietLine || l.StatusMode ||
+        l.DirectWrite || l.AttrSelection == console::kSelectionInherit ||
+        l.ScreenWidth < Settings.ScreenColumns || SevenBitReading() ||
+        !MultibyteCharactersShowPlainly())
         return false;
 
     constexpr int32_t kMaxChars = 256;
@@ -525,7 +531,7 @@ void ReceivePass(bool fastPath) {
             // Written and taken.
         } else if (r.MonitorMode) {
             WriteMonitorByte(b);
-        } else if (fastPath && EmulatorState.GR == 14 && ConsoleLayer.ProtectMode == 0 &&
+        } else if (fastPath && EmulatorState.GR == kGSetCodePage && ConsoleLayer.ProtectMode == 0 &&
                    ConsoleLayer.CursorCol < columns && r.WaitForText.Empty() &&
                    r.AutoLoginState == 0 && Utf8Run(b, columns - ConsoleLayer.CursorCol + 1)) {
             if (r.Hooks.MacroKeyWaiting && r.Hooks.MacroKeyWaiting()) endPass = true;
@@ -608,7 +614,9 @@ void WriteRepeatedChar(uint8_t ch, uint8_t count, uint32_t codePage, bool transl
         if (l.Hooks.FlushCaptureLine) l.Hooks.FlushCaptureLine();
         console::WriteString("\r\n");
     }
-    const bool throughSets = translate && (ch >= 0x80 || (EmulatorState.GL != 0 && EmulatorState.GL != 3));
+    const bool throughSets =
+        translate &&
+        (ch >= 0x80 || (EmulatorState.GL != kGSetAscii && EmulatorState.GL != kGSetAsciiAlt));
     // A byte that shows nothing leaves the row as it is: room made for it
     // would stay a hole of stale cells.
     if (ReceiveLoop.InsertMode && !(throughSets && ShowsNoCharacter(ch)))

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "commands/gset_code.h"
 #include "commands/settings_record.h"
 #include "emulation/emulator_state.h"
 #include "emulation/recogniser_scan.h"
 
 namespace emulation {
+
+using enum commands::GSetCode;
 
 constinit SeqBufferText SeqBuffer{};
 
@@ -646,8 +649,9 @@ RecogniseStatus Decode(TermOp& op, TermOpParams& params, Scan scan) {
     params.fill(0);
     const uint8_t b1 = buf[0];
     if (b1 < 0x20) {
-        if ((st.GL == 10 || st.GL == 21) && b1 != kEsc) return Recognise(op, 187);
-        if (st.GL == 11 && ShownUnderSet11(b1)) return Recognise(op, 187);
+        if ((st.GL == kGSetControlsShown || st.GL == kGSetOemControlsShown) && b1 != kEsc)
+            return Recognise(op, 187);
+        if (st.GL == kGSetSomeControlsShown && ShownUnderSet11(b1)) return Recognise(op, 187);
         op = family->ControlOps[b1];
         if (op != kTermOpSequence) return RecogniseStatus::Recognised;
     }

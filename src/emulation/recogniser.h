@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "commands/gset_code.h"
 #include "emulation/emulator_state.h"
 #include "emulation/family_tables.h"
 
@@ -129,9 +130,10 @@ uint32_t SaturatedDecimal(const uint8_t* digits, size_t length);
 inline bool WholeSequenceReadable(const uint8_t* waiting, size_t waitingLength, uint8_t mask) {
     const EmulatorStateData& st = EmulatorState;
     const TermFamilyTable* family = st.CurrentTermFamily;
-    return family != nullptr && st.TwoStepState == 0 && !st.C332Mode && st.GL != 10 &&
-           st.GL != 21 && waitingLength >= 2 && waitingLength < kSeqBufferSize &&
-           (waiting[0] & mask) == '[' && family->ControlOps[0x1B] == kTermOpSequence;
+    return family != nullptr && st.TwoStepState == 0 && !st.C332Mode &&
+           st.GL != commands::kGSetControlsShown && st.GL != commands::kGSetOemControlsShown &&
+           waitingLength >= 2 && waitingLength < kSeqBufferSize && (waiting[0] & mask) == '[' &&
+           family->ControlOps[0x1B] == kTermOpSequence;
 }
 
 }  // namespace recogniser_detail

@@ -44,5 +44,7 @@ namespace {
 // ControlOps shorthands: "-" and "seq" of the control-byte tables.
 constexpr TermOp kIgnore = kTermOpIgnore;
 constexpr TermOp kSeq = kTermOpSequence;
+// The reset sets G0Default and G1Default by name.
+using enum commands::GSetCode;
 }  // namespace
 }  // namespace emulation

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "commands/gset_code.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
 #include "connections/receive_ring.h"
@@ -16,6 +17,8 @@
 #include "emulation/term_types.h"
 
 namespace emulation {
+
+using enum commands::GSetCode;
 
 ShownCharacterOperationsState ShownCharacterOperations;
 
@@ -169,7 +172,8 @@ void ReadAgainAsData(std::span<const uint8_t> bytes) {
         return t;
     }();
     for (size_t i = 0; i < copy.size(); ++i) {
-        if (copy[i] == kEsc && SeqBuffer.empty() && i + 1 < copy.size() && EmulatorState.GL != 10) {
+        if (copy[i] == kEsc && SeqBuffer.empty() && i + 1 < copy.size() &&
+            EmulatorState.GL != kGSetControlsShown) {
             SeqBuffer.push_back(kEsc);
             ++i;
         }

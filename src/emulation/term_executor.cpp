@@ -4,23 +4,26 @@
 #include <cstring>
 #include <span>
 
+#include "commands/gset_code.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
 #include "console/console_primitives.h"
 #include "emulation/attribute_operations.h"
-#include "emulation/keyboard_operations.h"
-#include "emulation/host_mode_operations.h"
-#include "emulation/report_operations.h"
-#include "emulation/screen_operations.h"
-#include "emulation/shown_character_operations.h"
 #include "emulation/charsets.h"
 #include "emulation/field_and_reset_operations.h"
 #include "emulation/host_char_display.h"
+#include "emulation/host_mode_operations.h"
+#include "emulation/keyboard_operations.h"
 #include "emulation/mode_flag_operations.h"
 #include "emulation/pending_operations.h"
+#include "emulation/report_operations.h"
+#include "emulation/screen_operations.h"
+#include "emulation/shown_character_operations.h"
 #include "emulation/term_types.h"
 
 namespace emulation {
+
+using enum commands::GSetCode;
 
 TermExecutorState TermExecutor;
 
@@ -241,7 +244,7 @@ void DesignateOp(TermOp op, const TermOpParams& p) {
             break;
     }
     const bool of96 = op == OpDesignateG1Of96 || op == OpDesignateG2Of96 || op == OpDesignateG3Of96;
-    e.GSlots[slot] = 0;
+    e.GSlots[slot] = kGSetAscii;
     e.NationalSlots[slot] = 0;
 
     // An intermediate designator is followed by its final byte from the
@@ -257,32 +260,32 @@ void DesignateOp(TermOp op, const TermOpParams& p) {
         designator.push_back(static_cast<uint8_t>(next));
     }
 
-    uint8_t set = 0;
+    uint8_t set = kGSetAscii;
     uint8_t national = 0;
     const auto& font = e.SoftFontName;
     bool isSoftFont = !font.empty() && font.size() == designator.size();
     for (size_t i = 0; isSoftFont && i < font.size(); ++i) isSoftFont = font[i] == designator[i];
     if (isSoftFont) {
-        set = 15;
+        set = kGSetSoftFont;
     } else if (designator.size() == 2 && designator[0] == '%' && designator[1] == '5') {
-        set = 16;
+        set = kGSetDecSupplemental;
     } else {
         switch (designator[0]) {
             case '0':
-                set = 2;
+                set = kGSetLineDrawing;
                 break;
             case '<':
                 set = commands::Settings.CharsetKind;
                 break;
             case '>':
-                set = 17;
+                set = kGSetTechnical;
                 break;
             case '?':
-                set = 6;
+                set = kGSetOemUpper;
                 break;
             case 'A':
                 if (of96)
-                    set = 8;
+                    set = kGSetMultinational;
                 else
                     national = 1;
                 break;
@@ -335,9 +338,9 @@ void DesignateOp(TermOp op, const TermOpParams& p) {
 void SelectUtf8Op(TermOp, const TermOpParams&) {
     auto& e = EmulatorState;
     commands::Settings.CodePage.Set(kCharsetUtf8);
-    commands::Settings.CharsetKind = 14;
-    e.GR = 14;
-    e.GSlots[e.GRSlot & 3] = 14;
+    commands::Settings.CharsetKind = kGSetCodePage;
+    e.GR = kGSetCodePage;
+    e.GSlots[e.GRSlot & 3] = kGSetCodePage;
 }
 
 // --- Two-step continuations: the sequence goes back for the next bytes ---
@@ -640,7 +643,7 @@ static bool TakeWholeControlSequence(std::span<const uint8_t> waiting, bool wait
     const auto& e = EmulatorState;
     const TermFamilyTable* family = e.CurrentTermFamily;
     if (family == nullptr || family->CsiSequences == 0 || e.TwoStepState != 0 ||
-        (e.GR == 14 && commands::Settings.CodePage.Get() != kCharsetUtf8))
+        (e.GR == kGSetCodePage && commands::Settings.CodePage.Get() != kCharsetUtf8))
         return false;
     const uint8_t* head = nullptr;
     bool stopped = false;
@@ -698,7 +701,7 @@ void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingE
     }
     SeqBuffer.push_back(byte);
 
-    if (byte == kEsc && e.GL != 10 && SeqBuffer.size() == 1 &&
+    if (byte == kEsc && e.GL != kGSetControlsShown && SeqBuffer.size() == 1 &&
         !TakeWholeControlSequence(waiting, waitingEndsSequence)) {
         if (!connections::CommInputReady(0)) return;
         const int next =
@@ -710,7 +713,7 @@ void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingE
     TermOp op = kTermOpIgnore;
     TermOpParams params{};
     bool recognised = false;
-    if (e.GR == 14) {
+    if (e.GR == kGSetCodePage) {
         char16_t ch = 0xFFFF;
         size_t used = SeqBuffer.size();
         const uint8_t result =
@@ -752,7 +755,7 @@ void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingE
 }
 
 bool ExecuteWholeControlSequence(std::span<const uint8_t> waiting, bool escWaiting) {
-    if (!SeqBuffer.empty() || EmulatorState.GR == 14 || waiting.empty()) return false;
+    if (!SeqBuffer.empty() || EmulatorState.GR == kGSetCodePage || waiting.empty()) return false;
     const uint8_t mask = SevenBitReading() ? 0x7F : 0xFF;
     // Room past the longest sequence, so that a short one is copied whole
     // as one fixed-size block.

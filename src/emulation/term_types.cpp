@@ -2,12 +2,15 @@
 
 #include <cstring>
 
+#include "commands/gset_code.h"
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
 #include "emulation/recogniser.h"
 #include "emulation/term_executor.h"
 
 namespace emulation {
+
+using enum commands::GSetCode;
 
 constinit const TermTypeEntry TermTypeTable[kTermTypeCount] = {
     {"N7900", &FamilyN7900, 4, 5, 0, 0, ""},
@@ -76,7 +79,7 @@ bool SetTerminalType(std::string_view name, bool applyColours) {
     st.NationalSlots[1] = st.NationalSlots[2] = st.NationalSlots[3] = 0;
     st.NationalExtra = 0;
     st.GRSlot = 2;
-    st.GL = 0;
+    st.GL = kGSetAscii;
     st.SingleShiftPending = false;
 
     const TermTypeEntry* entry = FindTermType(name);
@@ -95,10 +98,10 @@ bool SetTerminalType(std::string_view name, bool applyColours) {
     if (wyseFamily) {
         // WYSE50 propagates attributes, WYSE60 does not.
         settings.Propagate = name != "WYSE60" ? 1 : 0;
-        st.CharBanks[0] = 3;
-        st.CharBanks[1] = 6;
-        st.CharBanks[2] = 3;
-        st.CharBanks[3] = 6;
+        st.CharBanks[0] = kGSetAsciiAlt;
+        st.CharBanks[1] = kGSetOemUpper;
+        st.CharBanks[2] = kGSetAsciiAlt;
+        st.CharBanks[3] = kGSetOemUpper;
     }
 
     uint16_t colourMap[16];
@@ -143,19 +146,19 @@ bool SetTerminalType(std::string_view name, bool applyColours) {
     st.GL = family.G0Default;
     st.GSlots[0] = family.G0Default;
     st.GSlots[1] = family.G1Default;
-    // A multibyte code page (14) stays through every type change.
+    // A configured (multibyte) code page stays through every type change.
     uint8_t charsetKind = settings.CharsetKind;
-    if (charsetKind != 14) {
+    if (charsetKind != kGSetCodePage) {
         if (pcAnsi || name == "WYSE60")
-            charsetKind = 6;
+            charsetKind = kGSetOemUpper;
         else if (wyseFamily)
-            charsetKind = 0;
+            charsetKind = kGSetAscii;
         else
-            charsetKind = 8;
+            charsetKind = kGSetMultinational;
     }
     settings.CharsetKind = charsetKind;
     st.GSlots[2] = charsetKind;
-    st.GSlots[3] = name.starts_with("VT") ? 16 : 8;
+    st.GSlots[3] = name.starts_with("VT") ? kGSetDecSupplemental : kGSetMultinational;
     st.GR = st.GSlots[st.GRSlot & 3];
 
     st.WrapStyle = family.WrapStyle;
