@@ -83,14 +83,14 @@ constinit TermFamilyTable FamilyC332 = {
     .Name = "C332",
     .CsiSequences = 0,
     .ParamSeparator = '\0',
-    .WrapStyle = 0,
-    .AttrMode = 0,
+    .WrapStyle = kWrapAtOnce,
+    .AttrMode = kAttrEmbeddedMarks,
     .AttrMasks = {0x04, 0x40, 0x08, 0, 0x10, 0x02, 0},
     .G0Default = kGSetAsciiAlt,
     .G1Default = kGSetC332Graphics,
     .EightBit = 0,
     .DeviceAttributes = "",
-    .TabStyle = 2,
+    .TabStyle = kTabsNone,
     .ColumnChangeClear = 0,
     .ControlOps =
         {

@@ -44,14 +44,14 @@ constinit TermFamilyTable FamilyN7900 = {
     .Name = "N7900",
     .CsiSequences = 0,
     .ParamSeparator = '\0',
-    .WrapStyle = 0,
-    .AttrMode = 0,
+    .WrapStyle = kWrapAtOnce,
+    .AttrMode = kAttrEmbeddedMarks,
     .AttrMasks = {0x01, 0x02, 0x10, 0x20, 0x04, 0, 0},
     .G0Default = kGSetAscii,
     .G1Default = kGSetN7900Graphics,
     .EightBit = 0,
     .DeviceAttributes = "",
-    .TabStyle = 0,
+    .TabStyle = kTabsUnchanged,
     .ColumnChangeClear = 0,
     .ControlOps =
         {

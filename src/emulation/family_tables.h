@@ -82,6 +82,27 @@ struct TermKeyEntry {
     ByteText<5> Text;
 };
 
+// Where a write past the last column leaves the cursor (a family's WrapStyle at
+// reset, and the emulator's WrapStyle byte).
+enum WrapStyleCode : uint8_t {
+    kWrapAtOnce = 0,    // on the next line at once
+    kWrapStay = 1,      // on the last column
+    kWrapDeferred = 2,  // past the last column until the next character wraps it
+};
+
+// How a family's attribute bytes apply.
+enum AttrModeCode : uint8_t {
+    kAttrEmbeddedMarks = 0,     // as field marks embedded in the screen
+    kAttrCurrentSelection = 1,  // to the current selection
+};
+
+// What a terminal-type change does with the settings' tab stops.
+enum TabStyleCode : uint8_t {
+    kTabsUnchanged = 0,
+    kTabsEvery8 = 1,  // a stop every eight columns
+    kTabsNone = 2,
+};
+
 inline constexpr size_t kFamilyKeySlots = 20;
 inline constexpr size_t kMaxSeqCount = 255;
 
@@ -89,14 +110,14 @@ struct TermFamilyTable {
     std::string_view Name;
     uint8_t CsiSequences;  // ESC [ begins a control sequence read ahead to its final byte
     char ParamSeparator;   // ';' in the CSI families, NUL otherwise
-    uint8_t WrapStyle;     // reset value: 0 wrap at once, 1 stay, 2 deferred
-    uint8_t AttrMode;      // 0 embedded field marks, 1 current selection
+    WrapStyleCode WrapStyle;  // at reset
+    AttrModeCode AttrMode;
     uint8_t AttrMasks[7];  // attribute byte bit standing for normalised bit 0..6
     commands::GSetCode G0Default;  // the sets in G0 and G1 at reset
     commands::GSetCode G1Default;
     uint8_t EightBit;
     ByteText<18> DeviceAttributes;
-    uint8_t TabStyle;           // 0 leave, 1 every eight columns, 2 none
+    uint8_t TabStyle;           // a TabStyleCode
     uint8_t ColumnChangeClear;  // written at run time by two Wyse operations
     TermOp ControlOps[32];
     uint8_t KeyCount;

@@ -249,14 +249,14 @@ constinit TermFamilyTable FamilyTv965 = {
     .Name = "TV965",
     .CsiSequences = 1,
     .ParamSeparator = ';',
-    .WrapStyle = 0,
-    .AttrMode = 1,
+    .WrapStyle = kWrapAtOnce,
+    .AttrMode = kAttrCurrentSelection,
     .AttrMasks = {0x40, 0x02, 0x04, 0x08, 0x01, 0, 0},
     .G0Default = kGSetAscii,
     .G1Default = kGSetLineDrawing,
     .EightBit = 1,
     .DeviceAttributes = "TVS965 1.0" CR,
-    .TabStyle = 1,
+    .TabStyle = kTabsEvery8,
     .ColumnChangeClear = 1,
     .ControlOps =
         {

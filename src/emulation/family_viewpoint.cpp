@@ -117,14 +117,14 @@ constinit TermFamilyTable FamilyViewpoint = {
     .Name = "VIEWPOINT",
     .CsiSequences = 0,
     .ParamSeparator = '\0',
-    .WrapStyle = 0,
-    .AttrMode = 1,
+    .WrapStyle = kWrapAtOnce,
+    .AttrMode = kAttrCurrentSelection,
     .AttrMasks = {0x40, 0x02, 0x04, 0x08, 0x01, 0, 0},
     .G0Default = kGSetAsciiAlt,
     .G1Default = kGSetControlPictures,
     .EightBit = 1,
     .DeviceAttributes = "",
-    .TabStyle = 0,
+    .TabStyle = kTabsUnchanged,
     .ColumnChangeClear = 0,
     .ControlOps =
         {

@@ -191,14 +191,14 @@ constinit TermFamilyTable FamilyVt220 = {
     .Name = "VT220",
     .CsiSequences = 1,
     .ParamSeparator = ';',
-    .WrapStyle = 2,
-    .AttrMode = 1,
+    .WrapStyle = kWrapDeferred,
+    .AttrMode = kAttrCurrentSelection,
     .AttrMasks = {0, 0, 0, 0, 0, 0, 0},
     .G0Default = kGSetAscii,
     .G1Default = kGSetLineDrawing,
     .EightBit = 1,
     .DeviceAttributes = ESC "[?62;1;2;6;7;8;9c",
-    .TabStyle = 1,
+    .TabStyle = kTabsEvery8,
     .ColumnChangeClear = 0,
     .ControlOps =
         {

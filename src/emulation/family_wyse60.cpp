@@ -176,14 +176,14 @@ constinit TermFamilyTable FamilyWyse60 = {
     .Name = "WYSE60",
     .CsiSequences = 0,
     .ParamSeparator = '\0',
-    .WrapStyle = 0,
-    .AttrMode = 0,
+    .WrapStyle = kWrapAtOnce,
+    .AttrMode = kAttrEmbeddedMarks,
     .AttrMasks = {0x40, 0x02, 0x04, 0x08, 0x01, 0, 0},
     .G0Default = kGSetAsciiAlt,
     .G1Default = kGSetOemUpper,
     .EightBit = 1,
     .DeviceAttributes = "60" CR,
-    .TabStyle = 1,
+    .TabStyle = kTabsEvery8,
     .ColumnChangeClear = 1,
     .ControlOps =
         {

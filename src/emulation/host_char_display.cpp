@@ -225,19 +225,21 @@ void WrapAfterWrite() {
     auto& l = console::ConsoleLayer;
     if (l.CursorCol <= commands::Settings.ScreenColumns || l.StatusMode) return;
     switch (EmulatorState.WrapStyle) {
-        case 0:
+        case kWrapAtOnce:
             if (l.Hooks.FlushCaptureLine) l.Hooks.FlushCaptureLine();
             l.CursorCol = 1;
             console::LineFeed();
             break;
-        case 1: StayOnLastColumn(); break;
+        case kWrapStay:
+            StayOnLastColumn();
+            break;
         default: break;
     }
 }
 
 void WrapPendingBeforeChar() {
     auto& l = console::ConsoleLayer;
-    if (l.CursorCol > l.ScreenWidth && EmulatorState.WrapStyle == 2) {
+    if (l.CursorCol > l.ScreenWidth && EmulatorState.WrapStyle == kWrapDeferred) {
         if (l.Hooks.FlushCaptureLine) l.Hooks.FlushCaptureLine();
         console::WriteString("\r\n");
     }

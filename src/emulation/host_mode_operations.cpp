@@ -247,9 +247,10 @@ void PrivateModeOp(TermOp op, const TermOpParams& p) {
                 break;
             case 7:
                 if (!set)
-                    e.WrapStyle = 1;
+                    e.WrapStyle = kWrapStay;
                 else
-                    e.WrapStyle = (e.EmulationFamily == 0 || e.EmulationFamily == 1) ? 2 : 0;
+                    e.WrapStyle = (e.EmulationFamily == 0 || e.EmulationFamily == 1) ? kWrapDeferred
+                                                                                     : kWrapAtOnce;
                 break;
             case 25:
                 SetCursorVisible(set);

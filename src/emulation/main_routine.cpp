@@ -5,6 +5,7 @@
 
 #include "commands/function_table.h"
 #include "connections/comm_interface.h"
+#include "emulation/family_tables.h"
 #include "emulation/session_services.h"
 #include "ui/dialog_interface.h"
 
@@ -30,7 +31,6 @@ constexpr uint32_t StyleDialogFrame = 0x00400000;
 constexpr uint16_t KeyF4 = 318;
 constexpr uint16_t KeyF6 = 320;
 
-constexpr uint8_t TabStyleOwnStops = 2;
 constexpr uint32_t TicksPerDay = 1573040;
 
 std::string UpperCase(std::string_view text) {
@@ -182,7 +182,7 @@ void SelectTerminalType(const StartupLocals& locals) {
         Services.WriteGlobals(g);
         Services.SetTerminalType(g.TerminalType, !g.SettingsLoaded);
     }
-    if (Services.TermTabStyle() != TabStyleOwnStops) {
+    if (Services.TermTabStyle() != kTabsNone) {
         g = ReadGlobals();
         g.TabStops = keptTabStops;
         Services.WriteGlobals(g);

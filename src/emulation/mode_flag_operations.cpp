@@ -52,14 +52,14 @@ void WrapStyleOp(TermOp op, const TermOpParams&) {
     auto& e = EmulatorState;
     switch (op) {
         case OpAutoWrapStay:
-            e.WrapStyle = 1;
+            e.WrapStyle = kWrapStay;
             break;
         case OpAutoWrapImmediate:
-            e.WrapStyle = 0;
+            e.WrapStyle = kWrapAtOnce;
             break;
         case OpAutoWrapOn: {
             const uint8_t family = e.EmulationFamily;
-            e.WrapStyle = (family == 0 || family == 1 || family == 4) ? 2 : 0;
+            e.WrapStyle = (family == 0 || family == 1 || family == 4) ? kWrapDeferred : kWrapAtOnce;
             break;
         }
         default:

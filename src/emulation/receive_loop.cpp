@@ -610,7 +610,7 @@ void WriteRepeatedChar(uint8_t ch, uint8_t count, uint32_t codePage, bool transl
         return;
     }
     if (count == 0) return;
-    if (l.CursorCol > l.ScreenWidth && EmulatorState.WrapStyle == 2) {
+    if (l.CursorCol > l.ScreenWidth && EmulatorState.WrapStyle == kWrapDeferred) {
         if (l.Hooks.FlushCaptureLine) l.Hooks.FlushCaptureLine();
         console::WriteString("\r\n");
     }
@@ -630,7 +630,7 @@ void WriteRepeatedChar(uint8_t ch, uint8_t count, uint32_t codePage, bool transl
         // A single shift covers the next character whichever set shows it.
         if (EmulatorState.SingleShiftPending) ReturnFromSingleShift();
     }
-    if (l.CursorCol > l.ScreenWidth && EmulatorState.WrapStyle == 1) StayOnLastColumn();
+    if (l.CursorCol > l.ScreenWidth && EmulatorState.WrapStyle == kWrapStay) StayOnLastColumn();
     WrapAfterWrite();
 }
 

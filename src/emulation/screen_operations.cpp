@@ -109,7 +109,7 @@ void WriteRepeated(uint8_t ch, int32_t count) {
 
 // Cursor at the pending-wrap position under deferred wrap: CR LF first.
 void DoPendingWrap() {
-    if (ConsoleLayer.CursorCol > Cols() && EmulatorState.WrapStyle == 2) {
+    if (ConsoleLayer.CursorCol > Cols() && EmulatorState.WrapStyle == kWrapDeferred) {
         CaptureControl(0);
         console::WriteString("\r\n");
     }
@@ -434,7 +434,7 @@ void RestoreCursorOp(TermOp, const TermOpParams&) {
     std::copy_n(s.NationalSlots, 4, EmulatorState.NationalSlots);
     EmulatorState.NationalExtra = std::min<uint32_t>(s.GlSlot, 3);
     EmulatorState.GRSlot = std::min<uint32_t>(s.GRSlot, 3);
-    EmulatorState.WrapStyle = std::min<uint8_t>(s.WrapStyle, 2);
+    EmulatorState.WrapStyle = std::min<uint8_t>(s.WrapStyle, kWrapDeferred);
     ScreenOperations.OriginMode = s.OriginMode != 0;
 }
 

@@ -122,7 +122,7 @@ bool SetTerminalType(std::string_view name, bool applyColours) {
         if (change.SetColours) std::memcpy(change.AttrColorMap, colourMap, sizeof colourMap);
     }
 
-    if (family.AttrMode == 0 && name != "WYSE60") {
+    if (family.AttrMode == kAttrEmbeddedMarks && name != "WYSE60") {
         change.AttrSelection = 254;
     } else if (pcAnsi) {
         change.AttrSelection = 255;
@@ -175,7 +175,7 @@ bool SetTerminalType(std::string_view name, bool applyColours) {
 
     if (pcAnsi) {
         st.HostTextAnsi = false;
-        if (name != "LINUX") st.WrapStyle = 0;
+        if (name != "LINUX") st.WrapStyle = kWrapAtOnce;
         change.AnsiScreen = true;
     }
     ResetTabStops(family.TabStyle, settings.TabStops);
@@ -268,10 +268,10 @@ bool IsTermKey(uint16_t key) {
 }
 
 void ResetTabStops(uint8_t tabStyle, std::array<uint8_t, kTabStopCount>& stops) {
-    if (tabStyle == 1) {
+    if (tabStyle == kTabsEvery8) {
         for (size_t i = 1; i <= kTabStopCount; ++i)
             stops[i - 1] = static_cast<uint8_t>((8 * i - 7) % 256);
-    } else if (tabStyle == 2) {
+    } else if (tabStyle == kTabsNone) {
         for (uint8_t& stop : stops) stop = 0;
     }
 }

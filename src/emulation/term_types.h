@@ -75,8 +75,8 @@ void ConvertAttributeWords(uint8_t fromMode, uint8_t toMode, uint16_t (&map)[16]
 ByteText<10> TermKeySequence(uint16_t key);
 bool IsTermKey(uint16_t key);
 
-// Tab stops at reset by a family's TabStyle: 1 every eight columns (kept in
-// bytes, so the list wraps after column 249), 2 none, 0 unchanged.
+// Tab stops at reset by a family's TabStyle (a TabStyleCode): every eight
+// columns (kept in bytes, so the list wraps after column 249), none, or unchanged.
 inline constexpr size_t kTabStopCount = 250;
 void ResetTabStops(uint8_t tabStyle, std::array<uint8_t, kTabStopCount>& stops);
 
