@@ -10,6 +10,7 @@
 #include "commands/gset_code.h"
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
+#include "emulation/operation_catalogue.h"
 #include "emulation/term_types.h"
 
 namespace emulation {
@@ -699,15 +700,32 @@ void PaletteOp(TermOp op, const TermOpParams& p) {
 namespace {
 
 constexpr TermOpBinding kBindings[] = {
-    {58, FieldAttributeOp},   {59, FieldAttributeOp},   {60, FieldAttributeOp},
-    {61, FieldAttributeOp},   {62, SelectGraphicRenditionOp},
-    {70, ProtectAttributeOp}, {71, ProtectAttributeOp}, {72, ProtectAttributeOp},
-    {73, ProtectAttributeOp}, {74, ProtectAttributeOp}, {75, ProtectAttributeOp},
-    {76, ProtectAttributeOp}, {77, ProtectAttributeOp}, {78, ProtectAttributeOp},
-    {79, ProtectAttributeOp}, {189, ScoColourOp},       {190, ScoColourOp},
-    {191, ScoColourOp},       {192, ScoColourOp},       {193, ScoColourOp},
-    {264, ScoBorderColourOp}, {282, LinuxColoursOp},    {292, ScoColourModeOp},
-    {305, ScoColourOp},       {316, PaletteOp},         {317, PaletteOp},
+    {OpFieldAttribute, FieldAttributeOp},
+    {OpFieldAttributeNoSpace, FieldAttributeOp},
+    {OpViewpointAttribute, FieldAttributeOp},
+    {OpWyseAttribute, FieldAttributeOp},
+    {OpSelectGraphicRendition, SelectGraphicRenditionOp},
+    {OpSetProtectAttribute, ProtectAttributeOp},
+    {OpProtectAttributeNormal, ProtectAttributeOp},
+    {OpProtectAttributeReverse, ProtectAttributeOp},
+    {OpProtectAttributeDim, ProtectAttributeOp},
+    {OpProtectAttributeNoOp1, ProtectAttributeOp},
+    {OpProtectAttributeNoOp2, ProtectAttributeOp},
+    {OpProtectAttributeAddUnderline, ProtectAttributeOp},
+    {OpProtectAttributeAddReverse, ProtectAttributeOp},
+    {OpProtectAttributeAddDim, ProtectAttributeOp},
+    {OpProtectAttributeAddBlink, ProtectAttributeOp},
+    {OpScoForeground, ScoColourOp},
+    {OpScoBackground, ScoColourOp},
+    {OpScoReverseForeground, ScoColourOp},
+    {OpScoReverseBackground, ScoColourOp},
+    {OpScoBrightBackground, ScoColourOp},
+    {OpScoBorderColour, ScoBorderColourOp},
+    {OpLinuxColours, LinuxColoursOp},
+    {OpScoColourMode, ScoColourModeOp},
+    {OpScoBlink, ScoColourOp},
+    {OpResetPalette, PaletteOp},
+    {OpSetPaletteEntry, PaletteOp},
 };
 
 }  // namespace
