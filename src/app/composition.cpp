@@ -1,5 +1,6 @@
 #include "app/composition.h"
 
+#include "app/connection_extras_wiring.h"
 #include "app/emulator_wiring.h"
 #include "emulation/keyboard.h"
 #include "emulation/macros.h"
@@ -13,6 +14,7 @@ void ComposeProgram() {
     emulation::InstallTermOperations();
     emulation::UseCommRecogniserSource();
     WireEmulator();
+    WireConnectionExtras();
 }
 
 }  // namespace app

@@ -36,6 +36,8 @@ class ConnectionHost {
     virtual void SetExitCode(uint8_t code) {}
     virtual void StartAutoLogin() {}
     virtual void StopAutoLogin() {}
+    // Bytes arrived from the host (a wait for a quiet line starts again).
+    virtual void DataArrived() {}
     // Writes `FullDuplex` (the host's ECHO option decides it on Telnet).
     virtual void SetFullDuplex(bool on) {}
 

@@ -201,10 +201,13 @@ void ConnectionLayer::CommReceive(uint8_t mode) {
     } else if (count == 0) {
         host_->CommDebugLog("WINSOCK recv returned 0, Error = " + Num(t->LastError()));
         Disconnected(true);
-    } else if (split) {
-        ring.Append(wrapped, std::min(count, free));
     } else {
-        ring.CommitWrite(count);
+        if (split) {
+            ring.Append(wrapped, std::min(count, free));
+        } else {
+            ring.CommitWrite(count);
+        }
+        host_->DataArrived();
     }
 }
 

@@ -5,7 +5,21 @@
 #include <string>
 #include <vector>
 
+#include "../connections/connection_fakes.h"
 #include "app/composition.h"
+#include "commands/interpreter.h"
+#include "commands/settings_record.h"
+#include "commands/variables.h"
+#include "connections/comm_interface.h"
+#include "connections/connection_layer.h"
+#include "console/console_primitives.h"
+#include "console/screen_buffer.h"
+#include "console/terminal_window.h"
+#include "emulation/keyboard.h"
+#include "emulation/line_errors.h"
+#include "emulation/macros.h"
+#include "emulation/main_routine.h"
+#include "emulation/receive_loop.h"
 #include "emulation/session_services.h"
 #include "ui/message_box.h"
 
@@ -18,18 +32,42 @@ int RecordBox(std::string_view text) {
     return ui::MessageBoxOk;
 }
 
+void ResetUnits() {
+    commands::ResetSettingsToDefaults();
+    commands::ResetInterpreter();
+    commands::ResetInterpreterHooks();
+    commands::ResetVariableSources();
+    emulation::ResetSessionServices();
+    emulation::ResetMainRoutine();
+    emulation::ResetReceiveLoop();
+    emulation::ResetKeyboard();
+    emulation::ResetMacros();
+    emulation::ResetLineErrors();
+    console::ResetConsoleScreen();
+}
+
 class ProgramWiring : public ::testing::Test {
   protected:
     void SetUp() override {
         boxes.clear();
-        emulation::ResetSessionServices();
+        ResetUnits();
         app::ComposeProgram();
         previousBox_ = ui::SetMessageBoxFunction(RecordBox);
+        connections::AttachProgramConnection(&socket);
+        connections::ResetCommLayer();
+        commands::Settings.CommMethod = connections::CommMethodTelnet;
+        commands::Settings.TelnetNegotiation = 0;
+        commands::Settings.HostName = "10.1.2.3";
     }
     void TearDown() override {
+        connections::ResetCommLayer();
+        connections::AttachProgramConnection(nullptr);
+        connections::ResetCommLayer();
         ui::SetMessageBoxFunction(previousBox_);
-        emulation::ResetSessionServices();
+        ResetUnits();
     }
+
+    connections::testing::FakeTransport socket;
 
   private:
     ui::MessageBoxFunction previousBox_ = nullptr;
@@ -41,6 +79,54 @@ TEST_F(ProgramWiring, ChoosingASettingsFileSaysWhyItCannot) {
     EXPECT_FALSE(emulation::Services.ChooseSettingsFile());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].find("(/C)"), std::string::npos) << boxes[0];
+}
+
+// The login wizard answers the host's prompts after the connection opens and
+// again after the program reconnects to a host that dropped the line.
+TEST_F(ProgramWiring, AutoLoginStartsAtStartUpAndOnReconnect) {
+    commands::Settings.LoginWizard = 1;
+    commands::Settings.UserName = "ann";
+    commands::Settings.ReconnectMode = 1;
+    emulation::Services.StartAutoLogin();
+    EXPECT_EQ(emulation::ReceiveLoop.AutoLoginState, 1);
+
+    emulation::ReceiveLoop.AutoLoginState = 0;
+    ASSERT_EQ(connections::CommOpen(true), 0u);
+    socket.hostClosed = true;
+    connections::connectionLayer.ReceiveMode = 0;
+    connections::CommPollReceive();
+    EXPECT_EQ(socket.opens, 2);
+    EXPECT_EQ(emulation::ReceiveLoop.AutoLoginState, 1);
+}
+
+// "." in a command's coordinates stands for the cursor's column or row.
+TEST_F(ProgramWiring, RelativeCoordinatesStartAtTheCursor) {
+    console::ConsoleLayer.CursorRow = 3;
+    console::ConsoleLayer.CursorCol = 5;
+    commands::FunctionCall call(". .2 .-1 .");
+    commands::CellRectangle r;
+    ASSERT_TRUE(call.ParseCoordinates(r));
+    EXPECT_EQ(r.FirstColumn, 5);
+    EXPECT_EQ(r.LastColumn, 7);
+    EXPECT_EQ(r.FirstRow, 2);
+    EXPECT_EQ(r.LastRow, 3);
+    // The pending-wrap position past the last column counts as the last column.
+    console::ConsoleLayer.CursorCol = console::Columns() + 1;
+    EXPECT_EQ(commands::InterpreterHooks.CursorColumn(), console::Columns());
+}
+
+// A failing command runs the error key's macro instead of its message.
+TEST_F(ProgramWiring, ErrorKeyRunsItsMacro) {
+    constexpr uint16_t kKey = 0x3B00;  // F1
+    ASSERT_TRUE(emulation::DefineMacro(kKey, "x", 0, 0));
+    commands::Interpreter.ErrorKey = kKey;
+    EXPECT_TRUE(commands::InterpreterHooks.RunErrorKeyMacro());
+    EXPECT_TRUE(emulation::MacroIsPlaying());
+}
+
+TEST_F(ProgramWiring, WindowTitleVariable) {
+    console::TerminalWindowUnit.CurrentWindowTitle = u"Host - CONNECTED";
+    EXPECT_EQ(commands::ExpandVariables("[${OZM_TITLE}]"), "[Host - CONNECTED]");
 }
 
 }  // namespace

@@ -48,6 +48,7 @@ class FakeHost : public ConnectionHost {
     int exitCode = -1;
     int titleUpdates = 0;
     int autoLogins = 0;
+    int dataArrivals = 0;
     int autoLoginStops = 0;
     int typingResets = 0;
     int fullDuplex = -1;  // as last written
@@ -62,6 +63,7 @@ class FakeHost : public ConnectionHost {
     void UpdateWindowTitle() override { ++titleUpdates; }
     void SetExitCode(uint8_t code) override { exitCode = code; }
     void StartAutoLogin() override { ++autoLogins; }
+    void DataArrived() override { ++dataArrivals; }
     void StopAutoLogin() override { ++autoLoginStops; }
     void SetFullDuplex(bool on) override { fullDuplex = on; }
     void CommLogSent(std::string_view t) override { log.push_back("[S:" + std::string(t) + "]"); }

@@ -303,6 +303,22 @@ TEST(CommSend, PartialSendsAndWouldBlockFinish) {
     EXPECT_EQ(rig.layer->ring.Count(), 11);
 }
 
+// Each receive that brings bytes tells the host, and only such a receive.
+TEST(CommReceive, ArrivalsAreReported) {
+    OpenRig rig;
+    rig.layer->ReceiveMode = 0;
+    rig.layer->CommReceive(0);
+    EXPECT_EQ(rig.host.dataArrivals, 0);
+    rig.socket.Arrive(S("ab"));
+    rig.layer->CommReceive(0);
+    EXPECT_EQ(rig.host.dataArrivals, 1);
+    rig.socket.maxChunk = 1;
+    rig.socket.Arrive(S("cd"));
+    rig.layer->CommReceive(0);
+    rig.layer->CommReceive(0);
+    EXPECT_EQ(rig.host.dataArrivals, 3);
+}
+
 TEST(CommSend, TimeoutAndErrors) {
     OpenRig rig;
     rig.socket.sendWouldBlock = 1000;  // each attempt moves the fake clock 100 ms
