@@ -75,6 +75,8 @@ class ProgramTypeConsole final : public emulation::TermTypeConsole {
         l.SavedAttrSelection = c.AttrSelection;
         if (c.SetDirectAttr) l.DirectAttr = c.DirectAttr;
         emulation::TermExecutor.QuietLine = false;
+        // A new type answers in 7-bit controls until the host asks otherwise.
+        emulation::TermExecutor.EightBitControls = false;
 
         // The PC ANSI types want at least 25 text rows; the others give
         // every row but the status row to the text.

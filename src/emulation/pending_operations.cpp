@@ -1,10 +1,5 @@
 #include "emulation/pending_operations.h"
 
-#include "emulation/field_and_reset_operations.h"
-#include "emulation/host_mode_operations.h"
-#include "emulation/screen_operations.h"
-#include "emulation/shown_character_operations.h"
-
 namespace emulation {
 
 // Until its unit registers handlers, each of these does nothing, the least a
@@ -388,59 +383,27 @@ struct SlotEntryNames {
 };
 constexpr SlotEntryNames kSlotEntryNames;
 
-// Codes whose unit's handler runs but waits, through a hook left empty, for
-// a unit not built yet to do what the code is for.
-struct HookedCode {
-    TermOp Op;
-    std::span<const TermOpBinding> (*Bindings)();
-    bool (*HookEmpty)();
-    const char* Name;
+// Codes whose unit's handler waits through a hook for a unit still to come.
+struct HookWait {
+    TermOpHandler Handler = nullptr;
+    bool (*HookEmpty)() = nullptr;
+    const char* Unit = nullptr;
 };
-
-bool NoGeometry() {
-    return ScreenOperations.Hooks.SetScreenGeometry == nullptr;
-}
-bool NoFrameBox() {
-    return ScreenOperations.Hooks.DrawFrameBox == nullptr;
-}
-
-constexpr HookedCode kHookedCodes[] = {
-    {OpCtrlXPrint, ShownCharacterOperationBindings,
-     [] { return ShownCharacterOperations.Hooks.StartPassthroughPrint == nullptr; },
-     "PassthroughPrintPending"},
-    {OpDc1Received, HostModeOperationBindings,
-     [] { return HostModeOperations.Hooks.ReceiveHostCommand == nullptr; }, "HostDataPending"},
-    {OpHostStatusOff, FieldAndResetOperationBindings,
-     [] { return FieldAndResetOperations.Hooks.RebuildTitleLine == nullptr; },
-     "ScreenPagesPending"},
-    {OpC332ClearAll, FieldAndResetOperationBindings,
-     [] { return FieldAndResetOperations.Hooks.RebuildTitleLine == nullptr; },
-     "ScreenPagesPending"},
-    {134, ScreenOperationBindings, NoGeometry, "ScreenPagesPending"},
-    {135, ScreenOperationBindings, NoGeometry, "ScreenPagesPending"},
-    {249, ScreenOperationBindings, NoGeometry, "ScreenPagesPending"},
-    {250, ScreenOperationBindings, NoGeometry, "ScreenPagesPending"},
-    {251, ScreenOperationBindings, NoGeometry, "ScreenPagesPending"},
-    {252, ScreenOperationBindings, NoGeometry, "ScreenPagesPending"},
-    {320, ScreenOperationBindings, NoGeometry, "ScreenPagesPending"},
-    {152, ScreenOperationBindings, NoFrameBox, "ScreenPagesPending"},
-    {153, ScreenOperationBindings, NoFrameBox, "ScreenPagesPending"},
-    {154, ScreenOperationBindings, NoFrameBox, "ScreenPagesPending"},
-    {155, ScreenOperationBindings, NoFrameBox, "ScreenPagesPending"},
-};
+HookWait hookWaits[kTermOpCount];
 
 // The unit a code's registered handler still waits for, or nullptr.
 const char* HookedUnitOf(TermOp op) {
-    const TermOpHandler running = TermOpHandlerFor(op);
-    for (const HookedCode& code : kHookedCodes) {
-        if (code.Op != op || !code.HookEmpty()) continue;
-        for (const TermOpBinding& binding : code.Bindings())
-            if (binding.Op == op && binding.Handler == running) return code.Name;
-    }
-    return nullptr;
+    const HookWait& w = hookWaits[op];
+    if (w.Handler == nullptr || TermOpHandlerFor(op) != w.Handler || !w.HookEmpty()) return nullptr;
+    return w.Unit;
 }
 
 }  // namespace
+
+void NoteHookWait(TermOp op, TermOpHandler handler, bool (*hookEmpty)(), const char* unit) {
+    if (op < kTermOpCount && handler != nullptr && hookEmpty != nullptr)
+        hookWaits[op] = {handler, hookEmpty, unit};
+}
 
 TermOpHandler PendingEntryPoint(TermOp op) {
     return op < kTermOpCount ? kStandIns[op] : nullptr;

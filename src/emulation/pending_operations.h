@@ -24,6 +24,11 @@ void ScreenPrintPending(TermOp op, const TermOpParams& params);
 // handler for it; nullptr for codes outside 0..324.
 TermOpHandler PendingEntryPoint(TermOp op);
 
+// Notes that handler, where it runs op, waits for unit (a name as the entry
+// points have) while hookEmpty says the hook it reaches that unit through is
+// empty.
+void NoteHookWait(TermOp op, TermOpHandler handler, bool (*hookEmpty)(), const char* unit);
+
 // The name of the entry point a code still runs ("ScreenPagesPending", ...),
 // or of the unit a registered handler still waits for through a hook left
 // empty (a frame box without the screen-pages unit draws nothing); nullptr

@@ -6,7 +6,6 @@
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
 #include "emulation/recogniser.h"
-#include "emulation/term_executor.h"
 
 namespace emulation {
 
@@ -134,8 +133,6 @@ bool SetTerminalType(std::string_view name, bool applyColours) {
 
     st.ProtectAttrIndex = 1;
     st.CursorKeyMode = false;
-    // A new type answers in 7-bit controls until the host asks otherwise.
-    TermExecutor.EightBitControls = false;
     // The console marks protected text with its own copy of the index; a
     // field state left by the previous type would hold the new one's screen.
     auto& layer = console::ConsoleLayer;

@@ -50,9 +50,9 @@ struct TermTypeChange {
 };
 
 // The console side of SetTerminalType and TermKeySequence. Apply also ends
-// the quiet line, resets margins and modes, rebuilds the title line and
-// repaints the window (SetTerminalType itself turns the console's protect
-// mode and protected fields off).
+// the quiet line and 8-bit replies, resets margins and modes, rebuilds the
+// title line and repaints the window (SetTerminalType itself turns the
+// console's protect mode and protected fields off).
 class TermTypeConsole {
   public:
     virtual void ReadColourMap(uint16_t (&map)[16]) = 0;
