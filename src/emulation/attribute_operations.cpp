@@ -480,12 +480,12 @@ console::CellAttribute ReverseAttr(CellAttribute attr) {
 void FieldAttributeOp(TermOp op, const TermOpParams& p) {
     auto& l = ConsoleLayer;
     if (commands::Settings.Propagate != 0) {
-        if (op == 59) op = 58;
-        if (op == 61) op = 60;
+        if (op == OpFieldAttributeNoSpace) op = OpFieldAttribute;
+        if (op == OpWyseAttribute) op = OpViewpointAttribute;
     }
     int32_t sel = p[0] & 0x7F;
     bool protect = false;
-    if (op == 60 || op == 61) {
+    if (op == OpViewpointAttribute || op == OpWyseAttribute) {
         if (l.ProtectMode == 3) sel |= EmulatorState.ProtectAttrIndex;
     } else {
         protect = (sel & 0x20) != 0;
@@ -512,9 +512,9 @@ void FieldAttributeOp(TermOp op, const TermOpParams& p) {
         l.DirectAttr = a;
         l.AttrSelection = kDirect;
     }
-    if (op != 58 && op != 60) return;
+    if (op != OpFieldAttribute && op != OpViewpointAttribute) return;
     const auto colour = static_cast<uint8_t>(l.AttrSelection);
-    const uint8_t mode = op == 60 ? 2 : (protect ? 1 : 0);
+    const uint8_t mode = op == OpViewpointAttribute ? 2 : (protect ? 1 : 0);
     if (AttributeOperations.Hooks.SetFieldAttr) {
         AttributeOperations.Hooks.SetFieldAttr(colour, mode);
     } else {
@@ -586,14 +586,30 @@ void SelectGraphicRenditionOp(TermOp, const TermOpParams& p) {
 void ProtectAttributeOp(TermOp op, const TermOpParams& p) {
     uint8_t& index = EmulatorState.ProtectAttrIndex;
     switch (op) {
-        case 70: index = static_cast<uint8_t>(p[0] & 0x1F); break;
-        case 71: index = 0; break;
-        case 72: index = 4; break;
-        case 73: index = 1; break;
-        case 76: index |= 8; break;
-        case 77: index |= 4; break;
-        case 78: index |= 1; break;
-        case 79: index |= 2; break;
+        case OpSetProtectAttribute:
+            index = static_cast<uint8_t>(p[0] & 0x1F);
+            break;
+        case OpProtectAttributeNormal:
+            index = 0;
+            break;
+        case OpProtectAttributeReverse:
+            index = 4;
+            break;
+        case OpProtectAttributeDim:
+            index = 1;
+            break;
+        case OpProtectAttributeAddUnderline:
+            index |= 8;
+            break;
+        case OpProtectAttributeAddReverse:
+            index |= 4;
+            break;
+        case OpProtectAttributeAddDim:
+            index |= 1;
+            break;
+        case OpProtectAttributeAddBlink:
+            index |= 2;
+            break;
         default: break;
     }
     ConsoleLayer.ProtectAttrIndex = index;
@@ -604,27 +620,27 @@ void ScoColourOp(TermOp op, const TermOpParams& p) {
     const uint8_t dialect = EmulatorState.SgrDialect;
     const auto c = static_cast<CellAttribute>(p[0] & 0x0F);
     switch (op) {
-        case 189:
-        case 190:
-        case 191:
-        case 192: {
-            auto& e = l.AttrColorMap[op <= 190 ? 0 : 4];
-            if (op == 189 || op == 191) {
+        case OpScoForeground:
+        case OpScoBackground:
+        case OpScoReverseForeground:
+        case OpScoReverseBackground: {
+            auto& e = l.AttrColorMap[op <= OpScoBackground ? 0 : 4];
+            if (op == OpScoForeground || op == OpScoReverseForeground) {
                 e = static_cast<CellAttribute>((e & ~0x0F) | c);
             } else {
                 e = static_cast<CellAttribute>((e & ~0xF0) | (c << 4));
             }
-            if (op >= 191 || dialect == 1) {
+            if (op >= OpScoReverseForeground || dialect == 1) {
                 ScoAttr();
             } else if (dialect == 2) {
                 l.DirectAttr = Entry(0);
             }
             break;
         }
-        case 193:
+        case OpScoBrightBackground:
             SetMode(4);
             break;
-        case 305:
+        case OpScoBlink:
             if (p[0] == 1) {
                 l.DirectAttr |= 0x80;
             } else {
@@ -676,7 +692,7 @@ void PaletteToSettings(size_t i) {
 }  // namespace
 
 void PaletteOp(TermOp op, const TermOpParams& p) {
-    if (op == 316) {
+    if (op == OpResetPalette) {
         console::SetDefaultPalette();
         for (size_t i = 0; i < 16; ++i) PaletteToSettings(i);
         console::ScreenWindow().InvalidateWindow();

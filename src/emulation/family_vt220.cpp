@@ -5,8 +5,8 @@
 
 #include "console/key_codes.h"
 #include "emulation/family_tables.h"
-#include "emulation/operation_catalogue.h"
 #include "emulation/sequence_bytes.h"
+#include "emulation/term_op_codes.h"
 
 namespace emulation {
 namespace {

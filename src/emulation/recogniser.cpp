@@ -7,6 +7,7 @@
 #include "commands/settings_record.h"
 #include "emulation/emulator_state.h"
 #include "emulation/recogniser_scan.h"
+#include "emulation/term_op_codes.h"
 
 namespace emulation {
 
@@ -132,7 +133,8 @@ void BuildFastIndex(FastIndex& ix, const TermFamilyTable& family) {
         en.op = src.Op;
         en.finalForm = (ix.csi && src.Kind != kSeqWhole) || src.Kind == kSeqOpenString;
         en.plainList = en.kind == kSeqParamList && en.length == 3 &&
-                       !(en.op >= 58 && en.op <= 61) && en.op != 70 && family.ParamSeparator == ';';
+                       !(en.op >= OpFieldAttribute && en.op <= OpWyseAttribute) &&
+                       en.op != OpSetProtectAttribute && family.ParamSeparator == ';';
     }
     std::fill(std::begin(ix.digitsSpelled), std::end(ix.digitsSpelled), false);
     ix.digits.Family = &family;
@@ -274,7 +276,8 @@ RecogniseStatus ReadParameters(const CompiledEntry& en, const ScanRequest& rq, T
 
     // A parameter list whose operation takes the numbers as they are: one
     // pass that puts each number, or the bias where none is given, in place.
-    if (en.kind == kSeqParamList && !(op >= 58 && op <= 61) && op != 70) {
+    if (en.kind == kSeqParamList && !(op >= OpFieldAttribute && op <= OpWyseAttribute) &&
+        op != OpSetProtectAttribute) {
         TermOpParams out;
         out.fill(static_cast<int32_t>(en.bias));
         bool separated = false;
@@ -342,14 +345,14 @@ RecogniseStatus ReadParameters(const CompiledEntry& en, const ScanRequest& rq, T
         }
     }
 
-    if (op >= 58 && op <= 61) {
+    if (op >= OpFieldAttribute && op <= OpWyseAttribute) {
         const int32_t raw = params[0];
         int32_t bits = 0;
         for (int j = 0; j < 7; ++j)
             if ((family.AttrMasks[j] & raw) != 0) bits |= 1 << j;
         params[0] = bits;
         params[1] = static_cast<int32_t>(en.bias);
-    } else if (op == 70) {
+    } else if (op == OpSetProtectAttribute) {
         const int32_t raw = params[0];
         params[0] = ((raw & 0x01) ? 0x01 : 0) | ((raw & 0x02) ? 0x02 : 0) |
                     ((raw & 0x10) ? 0x04 : 0) | ((raw & 0x20) ? 0x08 : 0) |
@@ -554,8 +557,8 @@ RecogniseStatus DecodeTwoStep(TermOp& op, TermOpParams& params) {
     const uint8_t last = buf[length - 1];
     switch (EmulatorState.TwoStepState) {
         case 1:
-            if (last == '1') return Recognise(op, 221);
-            if (last == '2') return Recognise(op, 220);
+            if (last == '1') return Recognise(op, OpC332VtModeOff);
+            if (last == '2') return Recognise(op, OpC332VtModeOn);
             return RecogniseStatus::Discard;
         case 2:
             switch (last) {
@@ -563,18 +566,18 @@ RecogniseStatus DecodeTwoStep(TermOp& op, TermOpParams& params) {
                 case 'r':
                     return Recognise(op, kTermOpIgnore);
                 case 'c':
-                    return Recognise(op, 202);
+                    return Recognise(op, OpHostStatusOff);
                 case 'd':
-                    return Recognise(op, 224);
+                    return Recognise(op, OpTwoStepGs);
                 case 'p':
                 case 'q':
-                    return Recognise(op, 226);
+                    return Recognise(op, OpLoadC332Keys);
                 default:
                     return RecogniseStatus::Discard;
             }
         case 3:
             if (last != kGs) return RecogniseStatus::Incomplete;
-            op = 200;
+            op = OpHostStatusText;
             params[0] = 6;
             return RecogniseStatus::Recognised;
         case 4: {
@@ -582,12 +585,12 @@ RecogniseStatus DecodeTwoStep(TermOp& op, TermOpParams& params) {
             const uint8_t kindByte = buf[2];
             if ((kindByte >= 0x40 && kindByte <= 0x4F) || (kindByte >= 0x60 && kindByte <= 0x6F)) {
                 if (last != kDel && length < 67) return RecogniseStatus::Incomplete;
-                op = 148;
+                op = OpWyseDefineKeyFromLabel;
                 return RecogniseStatus::Recognised;
             }
             if ((kindByte >= 0x30 && kindByte <= 0x3F) || (kindByte >= 0x50 && kindByte <= 0x5F)) {
                 params[0] = 3;
-                op = 204;
+                op = OpWyseLabelText;
                 if (last == kCr) return RecogniseStatus::Recognised;
                 const size_t n = source->ScreenWidth() > 80            ? 7
                                  : (commands::Settings.Propagate != 0) ? 8
@@ -600,17 +603,17 @@ RecogniseStatus DecodeTwoStep(TermOp& op, TermOpParams& params) {
         }
         case 5:
             if (last != kEm && length < 38) return RecogniseStatus::Incomplete;
-            op = 248;
+            op = OpLoadHexGlyphs;
             return RecogniseStatus::Recognised;
         case 6:
             if (!EndsWith(buf, {kEsc, '\\'}) && last != kStringTerminator)
                 return RecogniseStatus::Incomplete;
-            op = 321;
+            op = OpRequestSettingReply;
             return RecogniseStatus::Recognised;
         case 7:
             if (!EndsWith(buf, {kEsc, '[', '0', '$', '}'}) && !EndsWith(buf, {kEsc, '[', '$', '}'}))
                 return RecogniseStatus::Incomplete;
-            op = 324;
+            op = OpHostStatusLineEnd;
             return RecogniseStatus::Recognised;
         default:
             return RecogniseStatus::Discard;
@@ -650,8 +653,9 @@ RecogniseStatus Decode(TermOp& op, TermOpParams& params, Scan scan) {
     const uint8_t b1 = buf[0];
     if (b1 < 0x20) {
         if ((st.GL == kGSetControlsShown || st.GL == kGSetOemControlsShown) && b1 != kEsc)
-            return Recognise(op, 187);
-        if (st.GL == kGSetSomeControlsShown && ShownUnderSet11(b1)) return Recognise(op, 187);
+            return Recognise(op, OpShowControl);
+        if (st.GL == kGSetSomeControlsShown && ShownUnderSet11(b1))
+            return Recognise(op, OpShowControl);
         op = family->ControlOps[b1];
         if (op != kTermOpSequence) return RecogniseStatus::Recognised;
     }
@@ -696,7 +700,7 @@ RecogniseStatus Decode(TermOp& op, TermOpParams& params, Scan scan) {
     }
 
     if (st.C332Mode && last == 'S' && buf.size() == 4) {
-        op = 46;
+        op = OpSelectPage;
         params[0] = buf[2] - '0';
         return RecogniseStatus::Recognised;
     }

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "emulation/recogniser_scan.h"
+#include "emulation/term_op_codes.h"
 
 namespace emulation::recogniser_detail {
 
@@ -126,14 +127,15 @@ RecogniseStatus ScanReference(const ScanRequest& rq, TermOp& op, TermOpParams& p
         }
     }
 
-    if (op == 58 || op == 59 || op == 60 || op == 61) {
+    if (op == OpFieldAttribute || op == OpFieldAttributeNoSpace || op == OpViewpointAttribute ||
+        op == OpWyseAttribute) {
         const int32_t raw = params[0];
         params[1] = static_cast<int32_t>(entry.Bias);
         params[0] = 0;
         for (int j = 1; j <= 7; ++j)
             if ((family.AttrMasks[j - 1] & raw) != 0) params[0] |= 1 << (j - 1);
     }
-    if (op == 70) {
+    if (op == OpSetProtectAttribute) {
         const int32_t raw = params[0];
         int32_t bits = 0;
         if (raw & 0x01) bits |= 0x01;

@@ -188,7 +188,7 @@ void ClearScreenOp(TermOp op, const TermOpParams&) {
     const int32_t row = ConsoleLayer.CursorRow;
     const int32_t col = ConsoleLayer.CursorCol;
     ClearWithScrollBack();
-    if (op == 194) console::GotoRowCol(row, col);  // ESC [ 2 J keeps the cursor
+    if (op == OpClearScreenKeepCursor) console::GotoRowCol(row, col);  // ESC [ 2 J keeps the cursor
 }
 
 void ClearUnprotectedOp(TermOp, const TermOpParams&) {
@@ -253,32 +253,32 @@ void CursorColumnRowOp(TermOp, const TermOpParams& p) {
 }
 
 void CursorRowOp(TermOp op, const TermOpParams& p) {
-    if (op == 10 && p[0] <= 0) return;
+    if (op == OpCursorRowIfSet && p[0] <= 0) return;
     Goto(p[0], ConsoleLayer.CursorCol);
 }
 
 void CursorColumnOp(TermOp op, const TermOpParams& p) {
-    if (op == 12 && p[0] <= 0) return;
+    if (op == OpCursorColumnIfSet && p[0] <= 0) return;
     Goto(ConsoleLayer.CursorRow, p[0]);
 }
 
 void EraseScreenOp(TermOp op, const TermOpParams&) {
     const auto& l = ConsoleLayer;
     switch (op) {
-        case 14:
+        case OpEraseToEndOfScreenUnprotected:
             if (ProtectedFields() != 0) {
                 EraseUnprotected(3, false, u' ');
                 return;
             }
             [[fallthrough]];
-        case 13:
+        case OpEraseToEndOfScreen:
             if (l.CursorRow == 1 && l.CursorCol == 1 && PushToScrollBack()) {
                 ClearWithScrollBack();
             } else {
                 console::ClrEos();
             }
             break;
-        case 195:
+        case OpEraseToStartOfScreen:
             console::ClrBos();
             break;
         default:
@@ -288,22 +288,22 @@ void EraseScreenOp(TermOp op, const TermOpParams&) {
 
 void EraseLineOp(TermOp op, const TermOpParams&) {
     switch (op) {
-        case 17:
-        case 18:
+        case OpEraseToEndOfLineUnprotected:
+        case OpEraseToEndOfField:
             if (ProtectedFields() != 0) {
-                EraseUnprotected(op == 17 ? 0 : 6, false, u' ');
+                EraseUnprotected(op == OpEraseToEndOfLineUnprotected ? 0 : 6, false, u' ');
                 return;
             }
             console::ClrEol();
             break;
-        case 15:
+        case OpEraseToEndOfLine:
             console::ClrEol();
             break;
-        case 16:
+        case OpEraseLine:
             console::ClrBol();
             console::ClrEol();
             break;
-        case 19:
+        case OpEraseToStartOfLine:
             console::ClrBol();
             break;
         default:
@@ -363,7 +363,7 @@ void CursorUpOp(TermOp op, const TermOpParams& p) {
     const auto& l = ConsoleLayer;
     const int32_t stop = l.CursorRow >= l.TopMargin ? l.TopMargin : 1;
     const int64_t row = std::max<int64_t>(static_cast<int64_t>(l.CursorRow) - Count(p), stop);
-    Goto(row, op == 34 ? 1 : l.CursorCol);
+    Goto(row, op == OpCursorPrecedingLine ? 1 : l.CursorCol);
 }
 
 void CursorUpWrapOp(TermOp, const TermOpParams&) {
@@ -392,7 +392,7 @@ void LineFeedOp(TermOp, const TermOpParams& p) {
 }
 
 void CursorHomeOp(TermOp op, const TermOpParams&) {
-    console::GotoRowCol(op == 31 ? Rows() : 1, 1);
+    console::GotoRowCol(op == OpCursorHomeDown ? Rows() : 1, 1);
 }
 
 void CarriageReturnOp(TermOp, const TermOpParams&) {
@@ -458,14 +458,14 @@ void SetScrollRegionOp(TermOp, const TermOpParams& p) {
 }
 
 void ScrollOp(TermOp op, const TermOpParams& p) {
-    Scroll(op == 68, Count(p));
+    Scroll(op == OpScrollUp, Count(p));
 }
 
 void TabOp(TermOp op, const TermOpParams& p) {
     auto& l = ConsoleLayer;
     auto& stops = Stops();
     switch (op) {
-        case 113: {
+        case OpHorizontalTab: {
             const std::string_view seq = H().SequenceText ? H().SequenceText() : "";
             if (seq == "\t" && H().CaptureTab && H().CaptureTab()) return;
             // After as many steps as there are columns the cursor rests on the last stop.
@@ -476,15 +476,15 @@ void TabOp(TermOp op, const TermOpParams& p) {
             }
             break;
         }
-        case 114: {
+        case OpBackTab: {
             const int32_t n = std::min(Count(p), Cols() + 1);
             for (int32_t i = 0; i < n; ++i) Goto(l.CursorRow, PreviousStop(l.CursorCol));
             break;
         }
-        case 115:
+        case OpClearAllTabs:
             stops.fill(0);
             break;
-        case 116: {
+        case OpClearTabAtCursor: {
             auto it = std::find(stops.begin(), stops.end(), l.CursorCol);
             if (it != stops.end()) {
                 std::copy(it + 1, stops.end(), it);
@@ -492,7 +492,7 @@ void TabOp(TermOp op, const TermOpParams& p) {
             }
             break;
         }
-        case 117: {
+        case OpSetTabAtCursor: {
             const int32_t col = std::min(l.CursorCol, 255);
             auto it = std::find_if(stops.begin(), stops.end(),
                                    [col](uint8_t s) { return s == 0 || s >= col; });
@@ -501,7 +501,7 @@ void TabOp(TermOp op, const TermOpParams& p) {
             *it = static_cast<uint8_t>(col);
             break;
         }
-        case 118:
+        case OpTabsEvery8:
             ResetTabStops(1, stops);
             break;
         default:
@@ -513,14 +513,14 @@ void ReverseIndexOp(TermOp op, const TermOpParams& p) {
     auto& l = ConsoleLayer;
     const int32_t n = std::min(Count(p), 2 * Rows());
     switch (op) {
-        case 119:
+        case OpReverseIndex:
             for (int32_t i = 0; i < n; ++i) ReverseIndexStep();
             break;
-        case 301:
+        case OpReverseIndexReturn:
             console::GotoRowCol(l.CursorRow, 1);
             ReverseIndexStep();
             break;
-        case 120:
+        case OpReverseLineFeed:
             for (int32_t i = 0; i < n; ++i) {
                 if (l.CursorRow > 1) {
                     console::GotoRowCol(l.CursorRow - 1, l.CursorCol);
@@ -537,9 +537,9 @@ void ReverseIndexOp(TermOp op, const TermOpParams& p) {
 
 void ColumnsOp(TermOp op, const TermOpParams&) {
     auto& l = ConsoleLayer;
-    const int32_t want = op == 134 ? 132 : 80;
+    const int32_t want = op == OpColumns132 ? 132 : 80;
     const bool changed = l.ScreenWidth != want;
-    if (changed && H().SetScreenGeometry) H().SetScreenGeometry(op == 134 ? "132" : "80");
+    if (changed && H().SetScreenGeometry) H().SetScreenGeometry(op == OpColumns132 ? "132" : "80");
     FullMargins();
     const uint8_t rule =
         EmulatorState.CurrentTermFamily ? EmulatorState.CurrentTermFamily->ColumnChangeClear : 0;
@@ -549,19 +549,19 @@ void ColumnsOp(TermOp op, const TermOpParams&) {
 void RowsOp(TermOp op, const TermOpParams& p) {
     int32_t rows = 0;
     switch (op) {
-        case 249:
+        case OpRows24:
             rows = 24;
             break;
-        case 250:
+        case OpRows25:
             rows = 25;
             break;
-        case 251:
+        case OpRows42:
             rows = 42;
             break;
-        case 252:
+        case OpRows43:
             rows = 43;
             break;
-        case 320:
+        case OpCsiVerticalBar:
             if (Intermediate() != '*') return;
             rows = Clamp64(p[0], 1, console::kMaxScreenRows);
             break;
@@ -574,20 +574,20 @@ void RowsOp(TermOp op, const TermOpParams& p) {
         commands::Settings.ScreenModeName.Assign(text);
     }
     FullMargins();
-    if (op != 320) ClearWithScrollBack();
+    if (op != OpCsiVerticalBar) ClearWithScrollBack();
 }
 
 void InsertCharactersOp(TermOp op, const TermOpParams& p) {
     auto& l = ConsoleLayer;
     const int32_t cols = Cols();
     if (l.CursorCol > cols) return;
-    const int32_t n = op == 212 ? 1 : std::min(Count(p), cols - l.CursorCol + 1);
+    const int32_t n = op == OpInsertCharacter ? 1 : std::min(Count(p), cols - l.CursorCol + 1);
     const int32_t row = l.CursorRow;
     const int32_t col = l.CursorCol;
     if (col + n <= cols) console::ShiftRowCells(row, col, cols - n, n);
     const uint8_t insert = commands::Settings.InsertMode;
     commands::Settings.InsertMode = 0;
-    if (op == 212) {
+    if (op == OpInsertCharacter) {
         const auto b = static_cast<uint8_t>(p[0]);
         const char16_t c = H().ByteToUnicode ? H().ByteToUnicode(b) : static_cast<char16_t>(b);
         console::WriteScreenChar(c);
@@ -612,7 +612,7 @@ void DeleteCharactersOp(TermOp, const TermOpParams& p) {
 }
 
 void ColumnOp(TermOp op, const TermOpParams&) {
-    if (op == 140) {
+    if (op == OpInsertColumn) {
         console::InsertColumns(1);
     } else {
         console::DeleteColumns(1);
@@ -626,7 +626,7 @@ void BoxOp(TermOp op, const TermOpParams& p) {
     const int32_t col = std::min(l.CursorCol, Cols());
     int64_t r2 = p[0];
     int64_t c2 = p[1];
-    if (op == 154 || op == 155) {
+    if (op == OpDrawBoxSize || op == OpDrawProtectedBoxSize) {
         // Width then height.
         r2 = static_cast<int64_t>(row) + p[1] - 1;
         c2 = static_cast<int64_t>(col) + p[0] - 1;
@@ -635,13 +635,13 @@ void BoxOp(TermOp op, const TermOpParams& p) {
     const int32_t cb = Clamp64(c2, 1, Cols());
     const console::CellRect rect{std::min(col, cb), std::max(col, cb), std::min(row, rb),
                                  std::max(row, rb)};
-    if (op == 156) {
+    if (op == OpFillRectangleTo) {
         const auto b = static_cast<uint8_t>(p[2] + 31);
         const char16_t c = H().ByteToUnicode ? H().ByteToUnicode(b) : static_cast<char16_t>(b);
         console::FillCellRect(rect, console::MakeCell(c, l.AttrColorMap[0]));
     } else if (H().DrawFrameBox) {
         const uint8_t mode = l.ProtectMode;
-        if (op == 153 || op == 155) l.ProtectMode = 1;
+        if (op == OpDrawProtectedBoxTo || op == OpDrawProtectedBoxSize) l.ProtectMode = 1;
         H().DrawFrameBox(rect);
         l.ProtectMode = mode;
     }
@@ -670,8 +670,8 @@ void RepeatCharacterOp(TermOp, const TermOpParams& p) {
 }
 
 void OriginModeOp(TermOp op, const TermOpParams&) {
-    ScreenOperations.OriginMode = op == 207;
-    console::GotoRowCol(op == 207 ? Clamp64(ConsoleLayer.TopMargin, 1, Rows()) : 1, 1);
+    ScreenOperations.OriginMode = op == OpOriginModeOn;
+    console::GotoRowCol(op == OpOriginModeOn ? Clamp64(ConsoleLayer.TopMargin, 1, Rows()) : 1, 1);
 }
 
 void ScreenAlignmentOp(TermOp, const TermOpParams&) {
@@ -682,20 +682,20 @@ void ScreenAlignmentOp(TermOp, const TermOpParams&) {
 
 void RectangleOp(TermOp op, const TermOpParams& p) {
     const uint8_t mid = Intermediate();
-    if (op == 286 && mid == '*') {
+    if (op == OpCsiX && mid == '*') {
         EmulatorState.StreamExtent = p[0] != 2;
         return;
     }
     if (mid != '$') return;
     const auto& l = ConsoleLayer;
     auto edge = [](int32_t v, int32_t whole) { return v == 0 ? whole : Clamp64(v, 1, whole); };
-    if (op == 286) {
+    if (op == OpCsiX) {
         const console::CellRect rect{edge(p[2], Cols()), edge(p[4], Cols()), edge(p[1], Rows()),
                                      edge(p[3], Rows())};
         const auto b = static_cast<uint8_t>(p[0]);
         const char16_t c = H().ByteToUnicode ? H().ByteToUnicode(b) : static_cast<char16_t>(b);
         console::FillCellRect(rect, console::MakeCell(c, console::CurrentAttr()));
-    } else if (op == 288) {
+    } else if (op == OpCsiZ) {
         const console::CellRect rect{edge(p[1], Cols()), edge(p[3], Cols()), edge(p[0], Rows()),
                                      edge(p[2], Rows())};
         console::FillCellRect(rect, console::MakeCell(u' ', l.AttrColorMap[0]));
@@ -745,15 +745,15 @@ void MarginsOp(TermOp op, const TermOpParams& p) {
     auto& l = ConsoleLayer;
     const int32_t width = std::max(l.ScreenWidth, 1);
     switch (op) {
-        case 302:
+        case OpMarginsRow:
             l.TopMargin = Clamp64(l.CursorRow, 1, Rows());
             l.BottomMargin = Rows();
             break;
-        case 303:
-        case 312:
+        case OpMarginsFull:
+        case OpScoMarginsFull:
             FullMargins();
             break;
-        case 311:
+        case OpSetOneMargin:
             switch (p[0]) {
                 case 0:
                     l.TopMargin = Clamp64(p[1], 1, Rows());
@@ -771,7 +771,7 @@ void MarginsOp(TermOp op, const TermOpParams& p) {
                     break;
             }
             break;
-        case 310:
+        case OpScoClearHome:
             ClearWithScrollBack();
             console::GotoRowCol(1, 1);
             break;
