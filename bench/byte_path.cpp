@@ -5,10 +5,10 @@
 #include <random>
 #include <string>
 
+#include "app/host_input_wiring.h"
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
-#include "connections/receive_ring.h"
 #include "console/console_primitives.h"
 #include "console/console_settings.h"
 #include "console/console_window_port.h"
@@ -99,16 +99,7 @@ void StartTerminal(bool utf8) {
 
 // Kept out of line so that a profiler can single out the measured work.
 [[gnu::noinline]] void FeedAll(const std::string& bytes) {
-    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    size_t left = bytes.size();
-    while (left > 0 || connections::CommInputReady(0)) {
-        const size_t room = connections::ReceiveRing::kCapacity - connections::CommReceiveRing().Count();
-        const size_t n = left < room ? left : room;
-        connections::StoreReceivedBytes(data, n);
-        data += n;
-        left -= n;
-        emulation::ReceiveFromHost();
-    }
+    app::ReceiveHostBytes(bytes);
     // The program's idle pass once the burst has ended.
     console::StatusIdleUpdate();
 }

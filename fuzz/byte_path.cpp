@@ -6,11 +6,11 @@
 #include <cstring>
 #include <vector>
 
+#include "app/host_input_wiring.h"
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
 #include "connections/connection_layer.h"
-#include "connections/receive_ring.h"
 #include "console/console_primitives.h"
 #include "console/console_settings.h"
 #include "console/idle_refresh.h"
@@ -47,17 +47,8 @@ void Run(const uint8_t* data, size_t size, bool fast) {
     connections::connectionLayer.settings.CommMethod =
         (options & 0x80) ? connections::CommMethodTelnet : connections::CommMethodSerial;
 
-    data += 2;
-    size -= 2;
-    while (size > 0 || connections::CommInputReady(0)) {
-        const size_t room = connections::ReceiveRing::kCapacity - connections::CommReceiveRing().Count();
-        const size_t n = size < room ? size : room;
-        connections::StoreReceivedBytes(data, n);
-        data += n;
-        size -= n;
-        if (fast) ReceiveFromHost();
-        else ReferenceReceiveFromHost();
-    }
+    app::ReceiveHostBytes(std::string_view(reinterpret_cast<const char*>(data) + 2, size - 2),
+                          fast);
     // The program's idle pass once the burst has ended: a caret held back
     // while output waited is placed here on either path.
     console::StatusIdleUpdate();

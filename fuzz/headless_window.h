@@ -4,6 +4,7 @@
 // the byte-path fuzzer and benchmark.
 #include <cstdint>
 
+#include "app/host_input_wiring.h"
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
@@ -54,7 +55,8 @@ inline void StartHeadlessTerminal(platform::ConsoleWindowPort& window, int32_t (
     ResetTermExecutor();
     ResetReceiveLoop();
     InstallTermOperations();
-    UseCommRecogniserSource();
+    UseHostRecogniserSource();
+    app::ConnectEmulatorToHost();
     ReceiveLoop.Hooks.Ticks = ticks;
     console::ConsoleLayer.Hooks.CommInputReady = [](int32_t count) {
         return count >= 0 && connections::CommInputReady(static_cast<uint32_t>(count));

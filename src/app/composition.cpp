@@ -2,6 +2,7 @@
 
 #include "app/connection_extras_wiring.h"
 #include "app/emulator_wiring.h"
+#include "app/host_input_wiring.h"
 #include "emulation/keyboard.h"
 #include "emulation/macros.h"
 #include "emulation/term_executor.h"
@@ -12,9 +13,10 @@ void ComposeProgram() {
     emulation::InstallMacroServices();
     emulation::InstallKeyboardServices();
     emulation::InstallTermOperations();
-    emulation::UseCommRecogniserSource();
+    emulation::UseHostRecogniserSource();
     WireEmulator();
     WireConnectionExtras();
+    ConnectEmulatorToHost();
 }
 
 }  // namespace app

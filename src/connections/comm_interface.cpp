@@ -109,6 +109,11 @@ void CommTakeData(uint32_t count) {
     connectionLayer.TakePlainData(static_cast<int32_t>(std::min<uint32_t>(count, 0x7FFFFFFF)));
 }
 
+uint32_t CommDataHead(const uint8_t*& bytes, uint32_t& flushes) {
+    const int32_t n = connectionLayer.PlainDataHead(bytes, flushes);
+    return n > 0 ? uint32_t(n) : 0;
+}
+
 bool CommUnreadBytes(uint32_t count) {
     return count <= 0x7FFFFFFF && connectionLayer.CommUnreadBytes(static_cast<int32_t>(count));
 }
@@ -190,6 +195,15 @@ size_t StoreReceivedBytes(const uint8_t* bytes, size_t count) {
     }
     return stored;
 }
+void CommEchoTypedByte(uint8_t b) {
+    ReceiveRing& ring = connectionLayer.ring;
+    if (!ring.Empty()) return;
+    ring.storage[ring.write] = static_cast<uint8_t>(b | 0x80);
+    ring.write = (ring.write + 1) & ReceiveRing::kMask;
+    ring.read = ring.write;
+    ring.decodedAhead = 0;
+    ring.unreadLimit = 0;
+}
 void CommSetXon() {
     // No serial or modem line is opened by this layer yet; nothing waits for XON.
 }
@@ -220,6 +234,15 @@ std::string CommLocalIpAddress() {
 }
 void SetCommVerbose(bool on) {
     connectionLayer.CommVerbose = on;
+}
+bool CommVerbose() {
+    return connectionLayer.CommVerbose;
+}
+std::string CommConnectedHostName() {
+    return connectionLayer.ConnectedHostName;
+}
+void CommClearLastError() {
+    connectionLayer.CommLastError = 0;
 }
 
 }  // namespace connections

@@ -76,6 +76,11 @@ struct CommDataRange {
 uint32_t CommPeekData(bool skipNul, uint32_t maximum, const CommDataRange& range,
                       const uint8_t*& bytes, bool& stopped);
 void CommTakeData(uint32_t count);
+// Where the waiting plain data starts, how many bytes lie contiguously from
+// there and the ring's flush count, without looking at the bytes: a reader
+// holding bytes it peeked earlier checks with it that they are still the
+// head. 0 when CommPeekData would hand out nothing whatever the bytes.
+uint32_t CommDataHead(const uint8_t*& bytes, uint32_t& flushes);
 // Steps back over the last count bytes read as data, so that they are read
 // again; false, with nothing changed, when not all of them were data.
 bool CommUnreadBytes(uint32_t count);
@@ -111,6 +116,10 @@ std::string GetLocalHostName();
 // The dotted local address of the socket connection, empty when none.
 std::string CommLocalIpAddress();
 void SetCommVerbose(bool on);
+bool CommVerbose();
+// The name of the host the socket connection reached.
+std::string CommConnectedHostName();
+void CommClearLastError();
 
 // The received bytes as they wait, for readers that look back over what was
 // read (prompt and wait-for matching) without consuming anything.
@@ -118,6 +127,10 @@ const ReceiveRing& CommReceiveRing();
 // Stores bytes in the ring as a receive would; returns how many fit. For
 // tests and for feeding the terminal from a local source.
 size_t StoreReceivedBytes(const uint8_t* bytes, size_t count);
+// A byte typed on a half-duplex line joins the received history, marked with
+// bit 7, when nothing waits, so that prompt matching sees it; no reader ever
+// takes it.
+void CommEchoTypedByte(uint8_t b);
 // Serial and modem lines resume output as if XON had arrived; other methods
 // have nothing to resume.
 void CommSetXon();

@@ -6,7 +6,6 @@
 #include "commands/settings_file.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
-#include "connections/connection_layer.h"
 #include "console/exit_chain.h"
 #include "console/messages.h"
 #include "console/screen_buffer.h"
@@ -88,7 +87,7 @@ std::u16string BuildWindowTitle() {
         title = banner + GetMessageW(kMsgNotConnected, false);
     } else if (settings.CommMethod != connections::CommMethodSerial &&
                settings.CommMethod != connections::CommMethodModem) {
-        title = banner + u"-  " + FromAnsi(connections::connectionLayer.ConnectedHostName);
+        title = banner + u"-  " + FromAnsi(connections::CommConnectedHostName());
     } else if (commands::SettingsFile.SettingsLoaded &&
                !commands::SettingsFile.SettingsFileName.empty()) {
         title = banner + u"-  " + FromAnsi(FileNamePart(commands::SettingsFile.SettingsFileName));
@@ -139,7 +138,7 @@ int64_t CommRequestMessage(uint32_t function, int64_t argument) {
             return lastError();
         case 8: {
             int64_t error = lastError();
-            connections::connectionLayer.CommLastError = 0;
+            connections::CommClearLastError();
             return error;
         }
         case 9: {

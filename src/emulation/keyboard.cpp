@@ -7,7 +7,6 @@
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
-#include "connections/connection_layer.h"
 #include "console/code_pages.h"
 #include "console/console_primitives.h"
 #include "console/idle_refresh.h"
@@ -631,17 +630,8 @@ bool TransmitString(std::string_view text, uint8_t mode) {
             if (H().EchoByte) H().EchoByte(shown, page);
             ReceiveLoop.CaptureRow = console::ConsoleLayer.CursorRow;
         }
-        if (!fullDuplex) {
-            // The typed byte joins the ring's history, marked, without ever being read.
-            auto& ring = connections::connectionLayer.ring;
-            if (ring.Empty()) {
-                ring.storage[ring.write] = static_cast<uint8_t>(b | 0x80);
-                ring.write = (ring.write + 1) & connections::ReceiveRing::kMask;
-                ring.read = ring.write;
-                ring.decodedAhead = 0;
-                ring.unreadLimit = 0;
-            }
-        }
+        // The typed byte joins the received history, marked, without ever being read.
+        if (!fullDuplex) connections::CommEchoTypedByte(b);
         if (delay != 0 && H().Delay) H().Delay(delay);
     }
     return true;

@@ -4,6 +4,11 @@
 #include <cstring>
 #include <span>
 #include <string>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "commands/gset_code.h"
 #include "commands/interpreter.h"
@@ -11,12 +16,11 @@
 #include "commands/settings_record.h"
 #include "commands/variables.h"
 #include "connections/comm_interface.h"
-#include "connections/connection_layer.h"
-#include "connections/receive_ring.h"
 #include "console/console_primitives.h"
 #include "console/tick_clock.h"
 #include "emulation/charsets.h"
 #include "emulation/host_char_display.h"
+#include "emulation/host_ports.h"
 #include "emulation/national_charsets.h"
 #include "emulation/recogniser.h"
 #include "emulation/term_executor.h"
@@ -64,17 +68,19 @@ bool IsPrintable(uint8_t b) {
     return true;
 }
 
-// Compares text backwards with the ring from the byte just read, upper-casing
-// ring letters, stopping at the write index.
+// Compares text with the bytes read last, upper-casing their letters.
 bool RingEndsWith(std::string_view text) {
-    const auto& ring = connections::CommReceiveRing();
-    constexpr int32_t mask = connections::ReceiveRing::kMask;
-    int32_t index = (ring.read - 1) & mask;
-    for (size_t i = text.size(); i > 0; --i) {
-        if (index == ring.write) return false;
-        if (UpperAscii(ring.storage[index]) != static_cast<uint8_t>(text[i - 1])) return false;
-        index = (index - 1) & mask;
+    uint8_t kept[256];
+    std::vector<uint8_t> longer;
+    uint8_t* last = kept;
+    if (text.size() > sizeof kept) {
+        longer.resize(text.size());
+        last = longer.data();
     }
+    const auto count = static_cast<uint32_t>(text.size());
+    if (HostIn().History(last, count) != count) return false;
+    for (uint32_t i = 0; i < count; ++i)
+        if (UpperAscii(last[i]) != static_cast<uint8_t>(text[i])) return false;
     return true;
 }
 
@@ -220,8 +226,7 @@ bool PeekedTextRun(const uint8_t* head, uint32_t length) {
         return false;
     TermExecutor.QuietLineEnd = false;
     WriteTextRun(head, length, 1252);
-    // The peeked bytes are plain data: taken as CommTakeData takes them.
-    connections::connectionLayer.TakePlainData(static_cast<int32_t>(length));
+    HostIn().Take(length);
     return true;
 }
 
@@ -251,34 +256,33 @@ int FastRun(uint8_t b, int32_t room, std::span<const uint8_t> ahead, bool aheadS
                 const uint32_t n = std::min<uint32_t>(static_cast<uint32_t>(ahead.size()), limit - length);
                 if (n > 0) {
                     std::memcpy(run + length, ahead.data(), n);
-                    connections::CommTakeData(n);
+                    HostIn().Take(n);
                     length += n;
                 }
                 runOver = aheadStopped && n == ahead.size();
             }
             while (length < limit && !runOver) {
                 const uint8_t* head = nullptr;
-                const uint32_t n = connections::CommPeekData(
-                    Settings.IgnoreNul != 0, limit - length, {0xFF, 0x20, 0x7E, false}, head, runOver);
+                const uint32_t n = HostIn().Peek(Settings.IgnoreNul != 0, limit - length,
+                                                 {0xFF, 0x20, 0x7E, false}, head, runOver);
                 if (n == 0) break;
                 std::memcpy(run + length, head, n);
-                connections::CommTakeData(n);
+                HostIn().Take(n);
                 length += n;
             }
             if (runOver || length >= limit) {
                 // Nothing more belongs to this run.
             } else if (Settings.IgnoreNul == 0) {
                 while (length < limit) {
-                    const uint32_t n =
-                        connections::CommReadRun(run + length, limit - length, 0x20, 0x7E);
+                    const uint32_t n = HostIn().ReadRun(run + length, limit - length, 0x20, 0x7E);
                     if (n == 0) break;
                     length += n;
                 }
             } else {
                 // NULs are dropped, so the run is read byte by byte.
-                while (length < limit && connections::CommInputReady(0)) {
-                    const int next = connections::CommReadChar(SevenBitReading(), true);
-                    if (next == connections::CommNothingReceived) break;
+                while (length < limit && HostIn().Ready(0)) {
+                    const int next = HostIn().Read(SevenBitReading(), true);
+                    if (next == kNoHostByte) break;
                     if (next < 0x20 || next > 0x7E) {
                         leftOver = next;
                         break;
@@ -300,7 +304,7 @@ int FastRun(uint8_t b, int32_t room, std::span<const uint8_t> ahead, bool aheadS
             // a byte read alone.
             const uint8_t lowest = r.C1AsText ? 0x9F : 0xA0;
             while (length < gather) {
-                const uint32_t n = connections::CommReadRun(raw, gather - length, lowest, 0xFF);
+                const uint32_t n = HostIn().ReadRun(raw, gather - length, lowest, 0xFF);
                 if (n == 0) break;
                 for (uint32_t i = 0; i < n; ++i) {
                     uint32_t cp = 0;
@@ -319,7 +323,7 @@ int FastRun(uint8_t b, int32_t room, std::span<const uint8_t> ahead, bool aheadS
     uint32_t n = 1;
     if (!singleShift) {
         while (n < limit) {
-            const uint32_t got = connections::CommReadRun(run, limit - n, b, b);
+            const uint32_t got = HostIn().ReadRun(run, limit - n, b, b);
             if (got == 0) break;
             n += got;
         }
@@ -355,8 +359,8 @@ bool Utf8Run(uint8_t b, int32_t room) {
     bytes[0] = b;
     const uint8_t* head = nullptr;
     bool stopped = false;
-    const uint32_t waiting = connections::CommPeekData(
-        Settings.IgnoreNul != 0, static_cast<uint32_t>(limit * 3), {}, head, stopped);
+    const uint32_t waiting =
+        HostIn().Peek(Settings.IgnoreNul != 0, static_cast<uint32_t>(limit * 3), {}, head, stopped);
     if (waiting > 0) std::memcpy(bytes + 1, head, waiting);
     const size_t available = waiting + 1;
 
@@ -386,7 +390,7 @@ bool Utf8Run(uint8_t b, int32_t room) {
     }
     if (count == 0) return false;
 
-    connections::CommTakeData(static_cast<uint32_t>(at - 1));
+    HostIn().Take(static_cast<uint32_t>(at - 1));
     TermExecutor.QuietLineEnd = false;
     if (lastMultibyteLength != 0) MultibyteCharactersShown(bytes + lastMultibyte, lastMultibyteLength);
     console::WriteScreenUnits(std::u16string_view(units, static_cast<size_t>(count)));
@@ -402,6 +406,31 @@ bool Utf8Run(uint8_t b, int32_t room) {
 void ReassertKeyboardLock() {
     if (Settings.NoKeyboardLock == 1) ReceiveLoop.KeyboardLocked = false;
     if (ReceiveLoop.HostXoff && Settings.HostType == 7) ReceiveLoop.KeyboardLocked = true;
+}
+
+// The first place from n on, below count, where a byte ANDed with mask lies
+// outside lo..hi; count when none does. Sixteen bytes are looked at in a
+// step, so the end of a run shorter than that costs no branch per byte.
+[[gnu::always_inline]] inline int32_t FirstOutside(const uint8_t* bytes, int32_t n, int32_t count,
+                                                   uint8_t mask, uint8_t lo, uint8_t hi) {
+#if defined(__SSE2__)
+    const __m128i wideMask = _mm_set1_epi8(static_cast<char>(mask));
+    const __m128i low = _mm_set1_epi8(static_cast<char>(lo));
+    const __m128i high = _mm_set1_epi8(static_cast<char>(hi));
+    while (n + 16 <= count) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + n));
+        const __m128i m = _mm_and_si128(x, wideMask);
+        const __m128i go = _mm_cmpeq_epi8(_mm_min_epu8(_mm_max_epu8(m, low), high), m);
+        const unsigned stops = ~static_cast<unsigned>(_mm_movemask_epi8(go)) & 0xFFFFu;
+        if (stops != 0) return n + __builtin_ctz(stops);
+        n += 16;
+    }
+#endif
+    for (; n < count; ++n) {
+        const uint8_t m = bytes[n] & mask;
+        if (m < lo || m > hi) return n;
+    }
+    return count;
 }
 
 // How many bytes or runs the fast pass takes straight from the ring between two
@@ -420,7 +449,7 @@ struct PeekedData {
     bool atHead = false;
 };
 
-// The bytes that CommPeekData would give for the byte most likely next, out
+// The bytes that Peek would give for the byte most likely next, out
 // of the peeked data: a text run (0x20-0x7E after the first byte) or a
 // control sequence's parameter and intermediate bytes with the byte that ends
 // them. 0 when the byte reader is to be used.
@@ -432,31 +461,29 @@ uint32_t PeekLikely(PeekedData& d, bool skipNul, bool text, uint8_t mask, const 
     if (!atHead) {
         const uint8_t* now = nullptr;
         uint32_t flushes = 0;
-        const int32_t waiting = connections::connectionLayer.PlainDataHead(now, flushes);
-        if (waiting <= 0) return 0;
+        const uint32_t waiting = HostIn().Head(now, flushes);
+        if (waiting == 0) return 0;
         if (now >= d.at && now < d.at + d.left && flushes == d.flushes && skipNul == d.skipNul) {
             d.left -= static_cast<uint32_t>(now - d.at);
             d.at = now;
-            d.left = std::min(d.left, static_cast<uint32_t>(waiting));
+            d.left = std::min(d.left, waiting);
         } else {
             bool ignored = false;
-            d.left = connections::CommPeekData(skipNul, connections::ReceiveRing::kCapacity,
-                                               connections::CommDataRange{}, d.at, ignored);
+            d.left = HostIn().Peek(skipNul, waiting, HostDataRange{}, d.at, ignored);
             d.flushes = flushes;
             d.skipNul = skipNul;
         }
     }
     head = d.at;
     // The peeked bytes are all plain data: only the range can end the piece.
-    using connections::FirstSpanStop;
     if (text) {
         const auto count = static_cast<int32_t>(std::min<uint32_t>(d.left, kMaxRun));
-        const int32_t n = FirstSpanStop<false, false>(head, count > 0 ? 1 : 0, count, 0xFF, 0x20, 0x7E);
+        const int32_t n = FirstOutside(head, count > 0 ? 1 : 0, count, 0xFF, 0x20, 0x7E);
         stopped = n < count;
         return static_cast<uint32_t>(n);
     }
     const auto count = static_cast<int32_t>(std::min<uint32_t>(d.left, kSeqBufferSize));
-    const int32_t n = FirstSpanStop<false, false>(head, std::min(count, 2), count, mask, 0x20, 0x3F);
+    const int32_t n = FirstOutside(head, std::min(count, 2), count, mask, 0x20, 0x3F);
     stopped = n < count;
     return static_cast<uint32_t>(stopped ? n + 1 : n);
 }
@@ -476,7 +503,7 @@ void ReceivePass(bool fastPath) {
     if (fastPath) ++layer.CaretHold;
     PeekedData peekedData;
     for (;;) {
-        int read = connections::CommNothingReceived;
+        int read = kNoHostByte;
         const uint8_t* head = nullptr;
         bool stopped = false;
         // The fast pass peeks the byte together with what most likely
@@ -509,12 +536,12 @@ void ReceivePass(bool fastPath) {
             r.TimeoutDeadline = 0;
             sequenceDone = !expectText && stopped && read == kEsc && !r.MonitorMode &&
                            ExecuteWholeControlSequence(ahead, true);
-            if (!sequenceDone && !textDone) connections::CommTakeData(1);
+            if (!sequenceDone && !textDone) HostIn().Take(1);
         } else {
-            connections::CommPoll();
-            if (!connections::CommInputReady(0)) break;
-            read = connections::CommReadChar(SevenBitReading(), Settings.IgnoreNul != 0);
-            if (read == connections::CommNothingReceived) break;
+            HostIn().Poll();
+            if (!HostIn().Ready(0)) break;
+            read = HostIn().Read(SevenBitReading(), Settings.IgnoreNul != 0);
+            if (read == kNoHostByte) break;
         }
         --unchecked;
         const bool textAhead = expectText;
@@ -555,7 +582,7 @@ void ReceivePass(bool fastPath) {
         if (endPass || r.ReceiveOverflow || b == 0xFF) break;
         if (fastPath && unchecked > 0) continue;
         peekedData.atHead = false;
-        if (!connections::CommInputReady(0) || Ticks() != startTick ||
+        if (!HostIn().Ready(0) || Ticks() != startTick ||
             (r.Hooks.KeyPressed && r.Hooks.KeyPressed()))
             break;
         unchecked = kChecksEvery;

@@ -4,12 +4,11 @@
 
 #include "commands/gset_code.h"
 #include "commands/settings_record.h"
-#include "connections/comm_interface.h"
-#include "connections/receive_ring.h"
 #include "console/console_primitives.h"
 #include "emulation/charsets.h"
 #include "emulation/host_char_display.h"
 #include "emulation/host_mode_operations.h"
+#include "emulation/host_ports.h"
 #include "emulation/operation_catalogue.h"
 #include "emulation/receive_loop.h"
 #include "emulation/recogniser.h"
@@ -44,15 +43,14 @@ std::span<const uint8_t> AfterFirstByte() {
     return {text.data() + 1, text.size() - 1};
 }
 
-// The bytes are the last ones the receive ring handed out as data.
+// The bytes are the last ones the host input handed out.
 bool RingJustDelivered(std::span<const uint8_t> bytes) {
-    const auto& ring = connections::CommReceiveRing();
+    uint8_t last[kSeqBufferSize];
+    const auto count = static_cast<uint32_t>(bytes.size());
+    if (bytes.size() > sizeof last || HostIn().History(last, count) != count) return false;
     const uint8_t mask = SevenBitReading() ? 0x7F : 0xFF;
-    int32_t index = ring.read;
-    for (size_t i = bytes.size(); i > 0; --i) {
-        index = (index - 1) & connections::ReceiveRing::kMask;
-        if ((ring.storage[index] & mask) != (bytes[i - 1] & mask)) return false;
-    }
+    for (uint32_t i = 0; i < count; ++i)
+        if ((last[i] & mask) != (bytes[i] & mask)) return false;
     return true;
 }
 
@@ -161,9 +159,7 @@ constexpr TermOpBinding kBindings[] = {
 void ReadAgainAsData(std::span<const uint8_t> bytes) {
     if (bytes.empty()) return;
     // The usual case: the bytes wait again in the ring, ahead of what follows.
-    if (RingJustDelivered(bytes) &&
-        connections::CommUnreadBytes(static_cast<uint32_t>(bytes.size())))
-        return;
+    if (RingJustDelivered(bytes) && HostIn().Unread(static_cast<uint32_t>(bytes.size()))) return;
     // Bytes that did not come straight from the ring are handed over one by
     // one; an ESC takes the byte after it as its read-ahead would have.
     const SeqBufferText copy = [&] {

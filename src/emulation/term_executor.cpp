@@ -6,13 +6,13 @@
 
 #include "commands/gset_code.h"
 #include "commands/settings_record.h"
-#include "connections/comm_interface.h"
 #include "console/console_primitives.h"
 #include "emulation/attribute_operations.h"
 #include "emulation/charsets.h"
 #include "emulation/field_and_reset_operations.h"
 #include "emulation/host_char_display.h"
 #include "emulation/host_mode_operations.h"
+#include "emulation/host_ports.h"
 #include "emulation/keyboard_operations.h"
 #include "emulation/mode_flag_operations.h"
 #include "emulation/pending_operations.h"
@@ -253,10 +253,9 @@ void DesignateOp(TermOp op, const TermOpParams& p) {
     ByteText<8> designator;
     designator.push_back(static_cast<uint8_t>(p[0]));
     while (designator[designator.size() - 1] < '0' && designator.size() < designator.Capacity()) {
-        if (!connections::CommInputReady(0)) break;
-        const int next =
-            connections::CommReadChar(SevenBitReading(), commands::Settings.IgnoreNul != 0);
-        if (next == connections::CommNothingReceived) break;
+        if (!HostIn().Ready(0)) break;
+        const int next = HostIn().Read(SevenBitReading(), commands::Settings.IgnoreNul != 0);
+        if (next == kNoHostByte) break;
         designator.push_back(static_cast<uint8_t>(next));
     }
 
@@ -480,7 +479,7 @@ void SendReply() {
         i = 2;
     }
     for (; i < reply.size(); ++i) out[n++] = reply[i];
-    connections::CommSendBlock(out, n);
+    HostOut().Transmit(out, n);
     reply.clear();
 }
 
@@ -488,12 +487,12 @@ constexpr bool IsParameterOrIntermediate(uint8_t b) {
     return b >= 0x20 && b <= 0x3F;
 }
 
-class CommRecogniserSource final : public RecogniserSource {
+class HostRecogniserSource final : public RecogniserSource {
   public:
     bool ReadWaitingByte(bool sevenBit, bool skipNul, uint8_t& byte) override {
-        if (!connections::CommInputReady(0)) return false;
-        const int b = connections::CommReadChar(sevenBit, skipNul);
-        if (b == connections::CommNothingReceived) return false;
+        if (!HostIn().Ready(0)) return false;
+        const int b = HostIn().Read(sevenBit, skipNul);
+        if (b == kNoHostByte) return false;
         byte = static_cast<uint8_t>(b);
         return true;
     }
@@ -502,11 +501,11 @@ class CommRecogniserSource final : public RecogniserSource {
             // Bytes that wait as plain data are taken together.
             const uint8_t* head = nullptr;
             bool stopped = false;
-            const connections::CommDataRange parameters{
-                static_cast<uint8_t>(sevenBit ? 0x7F : 0xFF), 0x20, 0x3F, true};
-            const uint32_t n = connections::CommPeekData(
-                skipNul, static_cast<uint32_t>(kSeqBufferSize - buf.size()), parameters, head,
-                stopped);
+            const HostDataRange parameters{static_cast<uint8_t>(sevenBit ? 0x7F : 0xFF), 0x20, 0x3F,
+                                           true};
+            const uint32_t n =
+                HostIn().Peek(skipNul, static_cast<uint32_t>(kSeqBufferSize - buf.size()),
+                              parameters, head, stopped);
             if (n == 0) {
                 uint8_t next;
                 if (!ReadWaitingByte(sevenBit, skipNul, next)) return;
@@ -514,7 +513,7 @@ class CommRecogniserSource final : public RecogniserSource {
                 continue;
             }
             for (uint32_t k = 0; k < n; ++k) buf.push_back(head[k] & parameters.Mask);
-            connections::CommTakeData(n);
+            HostIn().Take(n);
             if (stopped) return;
         }
     }
@@ -522,7 +521,7 @@ class CommRecogniserSource final : public RecogniserSource {
         return static_cast<uint16_t>(std::clamp<int32_t>(ConsoleLayer.ScreenWidth, 1, 255));
     }
 };
-CommRecogniserSource CommSource;
+HostRecogniserSource HostSource;
 
 }  // namespace
 
@@ -544,8 +543,8 @@ void InstallTermOperations() {
     RegisterModeFlagOperations();
 }
 
-void UseCommRecogniserSource() {
-    SetRecogniserSource(&CommSource);
+void UseHostRecogniserSource() {
+    SetRecogniserSource(&HostSource);
 }
 
 namespace {
@@ -636,7 +635,7 @@ static void TakeIntoSequence(const uint8_t* bytes, uint32_t n, uint8_t mask) {
     auto& buf = SeqBuffer;
     for (uint32_t k = 0; k < n; ++k) buf.Bytes[buf.Length + k] = bytes[k] & mask;
     buf.Length = static_cast<uint8_t>(buf.Length + n);
-    connections::CommTakeData(n);
+    HostIn().Take(n);
 }
 
 static bool TakeWholeControlSequence(std::span<const uint8_t> waiting, bool waitingEndsSequence) {
@@ -665,9 +664,9 @@ static bool TakeWholeControlSequence(std::span<const uint8_t> waiting, bool wait
         }
         if (most == kSeqBufferSize - 1) return false;
     }
-    const connections::CommDataRange sequence{mask, 0x20, 0x3F, true, 1};
-    const uint32_t n = connections::CommPeekData(commands::Settings.IgnoreNul != 0,
-                                                 kSeqBufferSize - 1, sequence, head, stopped);
+    const HostDataRange sequence{mask, 0x20, 0x3F, true, 1};
+    const uint32_t n = HostIn().Peek(commands::Settings.IgnoreNul != 0, kSeqBufferSize - 1,
+                                     sequence, head, stopped);
     // Not there whole, or not a control sequence.
     if (!stopped || n < 2 || (head[0] & mask) != '[') return false;
     TakeIntoSequence(head, n, mask);
@@ -680,7 +679,7 @@ bool MultibyteCharactersShowPlainly() {
 
 void MultibyteCharactersShown(const uint8_t* lastBytes, size_t length) {
     auto& x = TermExecutor;
-    connections::CommSetXon();
+    HostIn().ResumeOutput();
     x.SequenceText.clear();
     for (size_t i = 0; i < length && i < kSeqBufferSize; ++i)
         x.SequenceText.push_back(lastBytes[i]);
@@ -694,7 +693,7 @@ void ExecuteTermOp(uint8_t byte) { ExecuteTermOp(byte, {}, false); }
 void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingEndsSequence) {
     auto& x = TermExecutor;
     auto& e = EmulatorState;
-    connections::CommSetXon();
+    HostIn().ResumeOutput();
     if (SeqBuffer.size() > kSeqBufferSize - 1) {
         SeqBuffer.clear();
         return;
@@ -703,10 +702,9 @@ void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingE
 
     if (byte == kEsc && e.GL != kGSetControlsShown && SeqBuffer.size() == 1 &&
         !TakeWholeControlSequence(waiting, waitingEndsSequence)) {
-        if (!connections::CommInputReady(0)) return;
-        const int next =
-            connections::CommReadChar(SevenBitReading(), commands::Settings.IgnoreNul != 0);
-        if (next == connections::CommNothingReceived) return;
+        if (!HostIn().Ready(0)) return;
+        const int next = HostIn().Read(SevenBitReading(), commands::Settings.IgnoreNul != 0);
+        if (next == kNoHostByte) return;
         SeqBuffer.push_back(static_cast<uint8_t>(next));
     }
 
@@ -765,8 +763,8 @@ bool ExecuteWholeControlSequence(std::span<const uint8_t> waiting, bool escWaiti
     TermOpParams params;
     if (!DecodeRememberedDigitsSequence(waiting.data(), waiting.size(), mask, text, op, params))
         return false;
-    connections::CommSetXon();
-    connections::CommTakeData(static_cast<uint32_t>(waiting.size() + (escWaiting ? 1 : 0)));
+    HostIn().ResumeOutput();
+    HostIn().Take(static_cast<uint32_t>(waiting.size() + (escWaiting ? 1 : 0)));
     const size_t length = waiting.size() + 1;
     auto& sequenceText = TermExecutor.SequenceText;
     if (length <= kBlock) {

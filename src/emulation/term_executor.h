@@ -63,8 +63,8 @@ TermOpHandler BuiltInTermOpHandler(TermOp op);
 // Registers the operation groups that other units build, where they exist.
 void InstallTermOperations();
 
-// The read-ahead of the recogniser served from the receive ring.
-void UseCommRecogniserSource();
+// The read-ahead of the recogniser served from the host input.
+void UseHostRecogniserSource();
 
 // 7-bit reading: unless the family reads eight bits outside C332 mode.
 inline bool SevenBitReading() {

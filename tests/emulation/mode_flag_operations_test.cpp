@@ -390,13 +390,10 @@ namespace {
 // What the host switches is what the keyboard sends.
 TEST_F(KeyboardTest, HostModesChangeWhatTheKeysSend) {
     emulation::InstallTermOperations();
-    emulation::UseCommRecogniserSource();
+    emulation::UseHostRecogniserSource();
+    app::ConnectEmulatorToHost();
     ASSERT_TRUE(emulation::SetTerminalType("VT220", false));
-    auto host = [](std::string_view bytes) {
-        connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()),
-                                        bytes.size());
-        emulation::ReceiveFromHost();
-    };
+    auto host = [](std::string_view bytes) { app::ReceiveHostBytes(bytes); };
     host("\x1b[?1h\x1b G");
     Type({328, 338});  // Up, Ins
     EXPECT_EQ(rec.sent,

@@ -8,6 +8,7 @@
 
 #include "../common/allocation_counter.h"
 #include "../console/fake_console_window.h"
+#include "app/host_input_wiring.h"
 #include "commands/interpreter.h"
 #include "commands/password_scramble.h"
 #include "commands/settings_record.h"
@@ -51,22 +52,15 @@ class ReceiveLoopTest : public ::testing::Test {
         ResetTermExecutor();
         ResetReceiveLoop();
         InstallTermOperations();
-        UseCommRecogniserSource();
+        UseHostRecogniserSource();
+        app::ConnectEmulatorToHost();
         ASSERT_TRUE(SetTerminalType(type, false));
         ReceiveLoop.Hooks.Ticks = FixedTick;
     }
 
     // Feeds the bytes and runs passes until the ring is empty.
     static void Feed(std::string_view bytes, bool fast = true) {
-        size_t at = 0;
-        while (at < bytes.size() || connections::CommInputReady(0)) {
-            const size_t room = connections::ReceiveRing::kCapacity - connections::CommReceiveRing().Count();
-            const size_t n = std::min(room, bytes.size() - at);
-            connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()) + at, n);
-            at += n;
-            if (fast) ReceiveFromHost();
-            else ReferenceReceiveFromHost();
-        }
+        app::ReceiveHostBytes(bytes, fast);
     }
 
     static std::u16string Cells(int32_t row, int32_t from, int32_t count) {

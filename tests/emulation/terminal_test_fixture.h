@@ -11,6 +11,7 @@
 
 #include "../connections/connection_fakes.h"
 #include "../console/fake_console_window.h"
+#include "app/host_input_wiring.h"
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
@@ -74,7 +75,8 @@ class TerminalTest : public ::testing::Test {
         emulation::ResetReceiveLoop();
         BeforeType();
         emulation::InstallTermOperations();
-        emulation::UseCommRecogniserSource();
+        emulation::UseHostRecogniserSource();
+        app::ConnectEmulatorToHost();
         ASSERT_TRUE(emulation::SetTerminalType(type, false));
         emulation::ReceiveLoop.Hooks.Ticks = [] { return int32_t{1}; };
         if (line == Line::RecordedRlogin) {
@@ -86,18 +88,7 @@ class TerminalTest : public ::testing::Test {
     // Feeds the bytes, as much as the receive ring takes at a time, and runs
     // passes (the run-gathering one or the plain one) until the ring is empty.
     static void Feed(std::string_view bytes, bool fast = true) {
-        size_t at = 0;
-        while (at < bytes.size() || connections::CommInputReady(0)) {
-            const size_t room =
-                connections::ReceiveRing::kCapacity - connections::CommReceiveRing().Count();
-            const size_t n = std::min(room, bytes.size() - at);
-            connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()) + at, n);
-            at += n;
-            if (fast)
-                emulation::ReceiveFromHost();
-            else
-                emulation::ReferenceReceiveFromHost();
-        }
+        app::ReceiveHostBytes(bytes, fast);
     }
 
     // Takes what was sent to the host so far.

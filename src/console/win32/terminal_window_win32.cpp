@@ -8,7 +8,6 @@
 
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
-#include "connections/connection_layer.h"
 #include "connections/win32/socket_notify.h"
 #include "console/exit_chain.h"
 #include "console/messages.h"
@@ -293,7 +292,7 @@ void OnInputLanguageChange(WPARAM wParam, LPARAM lParam) {
 }
 
 void OnSocketNotify(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (connections::connectionLayer.CommVerbose) {
+    if (connections::CommVerbose()) {
         UINT event = LOWORD(lParam);
         if (event != kSocketEventRead)
             ui::LangMessageBoxShort("Comm Event = " + std::to_string(event));
