@@ -35,7 +35,7 @@ uint8_t LastGraphicChar() {
 // not, in its code page); SCO's repeat names its character, which is written
 // as a received byte would be.
 void WriteRepeatedChar(uint8_t ch, int32_t count) {
-    const bool last = EmulatorState.EmulationFamily != 2;
+    const bool last = EmulatorState.EmulationFamily != emulation::kEmulationScoAnsi;
     const uint32_t codePage = last ? ReceiveLoop.LastGraphicCodePage : 1252;
     const bool translate = last ? ReceiveLoop.LastGraphicTranslated : true;
     while (count > 0) {

@@ -83,11 +83,12 @@ void SetCharsetsForSgr(int32_t v) {
             e.GR = kGSetOemUpper;
             break;
         case 11:
-            e.GL = e.EmulationFamily == 4 ? kGSetSomeControlsShown : kGSetControlsShown;
-            if (e.EmulationFamily != 4) e.GR = kGSetOemUpper;
+            e.GL =
+                e.EmulationFamily == kEmulationLinux ? kGSetSomeControlsShown : kGSetControlsShown;
+            if (e.EmulationFamily != kEmulationLinux) e.GR = kGSetOemUpper;
             break;
         case 12:
-            if (e.EmulationFamily == 2) {
+            if (e.EmulationFamily == kEmulationScoAnsi) {
                 e.GL = kGSetOemControlsShown;
                 e.GR = kGSetAscii;
             } else {
@@ -113,7 +114,7 @@ void SgrCommon(int32_t v, uint8_t dialect) {
     const bool mode5 = Mode() == 5;
     switch (v) {
         case 0:
-            if (dialect == 0) l.AttrSelection = 0;
+            if (dialect == kSgrVt) l.AttrSelection = 0;
             break;
         case 1:
             if (direct) {
@@ -123,7 +124,7 @@ void SgrCommon(int32_t v, uint8_t dialect) {
             }
             break;
         case 4:
-            if (dialect != 0) break;
+            if (dialect != kSgrVt) break;
             if (direct) {
                 if (mode5) {
                     d |= 0x200;
@@ -530,7 +531,7 @@ namespace {
 // The other dialects' lists.
 [[gnu::noinline]] void SgrList(const TermOpParams& p, uint8_t dialect) {
     auto& l = ConsoleLayer;
-    if (dialect == 1) {
+    if (dialect == kSgrScoAnsi) {
         const bool given = p[1] != kAbsent && p[2] != kAbsent;
         if (p[0] == 2) {
             CellAttribute e0 = Entry(0);
@@ -559,14 +560,14 @@ namespace {
             l.AttrSelection = kDirect;
         }
         switch (dialect) {
-            case 1:
+            case kSgrScoAnsi:
                 if (!SgrSco(v)) return;
                 break;
-            case 2:
+            case kSgrAt386:
                 SgrAt386(v);
                 break;
             default:
-                SgrCommon(v, dialect == 0 ? 0 : 4);
+                SgrCommon(v, dialect == kSgrVt ? kSgrVt : kSgrNonAnsi);
                 break;
         }
     }
@@ -576,7 +577,7 @@ namespace {
 
 void SelectGraphicRenditionOp(TermOp, const TermOpParams& p) {
     const uint8_t dialect = EmulatorState.SgrDialect;
-    if (dialect == 3) {
+    if (dialect == kSgrLinux) {
         SgrLinuxList(p);
     } else {
         SgrList(p, dialect);
@@ -630,9 +631,9 @@ void ScoColourOp(TermOp op, const TermOpParams& p) {
             } else {
                 e = static_cast<CellAttribute>((e & ~0xF0) | (c << 4));
             }
-            if (op >= OpScoReverseForeground || dialect == 1) {
+            if (op >= OpScoReverseForeground || dialect == kSgrScoAnsi) {
                 ScoAttr();
-            } else if (dialect == 2) {
+            } else if (dialect == kSgrAt386) {
                 l.DirectAttr = Entry(0);
             }
             break;

@@ -11,6 +11,25 @@ namespace emulation {
 
 struct TermTypeEntry;
 
+// Which SGR values a type reads and how.
+enum SgrDialectCode : uint8_t {
+    kSgrVt = 0,  // the VT types and the program's own
+    kSgrScoAnsi = 1,
+    kSgrAt386 = 2,
+    kSgrLinux = 3,
+    kSgrNonAnsi = 4,  // the types that are no ANSI terminals
+};
+
+// The group of types whose sequences and resets behave alike.
+enum EmulationFamilyCode : uint8_t {
+    kEmulationVt = 0,
+    kEmulationOwn = 1,  // the program's own types
+    kEmulationScoAnsi = 2,
+    kEmulationAt386 = 3,
+    kEmulationLinux = 4,
+    kEmulationOther = 5,  // the types that are no ANSI terminals
+};
+
 // A set of byte values (the recogniser's final-byte sets).
 struct ByteSet {
     uint64_t Words[4] = {};
@@ -27,8 +46,8 @@ inline constexpr uint8_t kFirstEntryHigh = 0x7E;
 struct EmulatorStateData {
     const TermTypeEntry* CurrentTermType = nullptr;
     const TermFamilyTable* CurrentTermFamily = nullptr;
-    uint8_t SgrDialect = 0;
-    uint8_t EmulationFamily = 0;
+    uint8_t SgrDialect = 0;       // an SgrDialectCode
+    uint8_t EmulationFamily = 0;  // an EmulationFamilyCode
 
     uint8_t GSlots[4] = {};  // GSetCode of G0..G3
     uint8_t GL = 0;

@@ -129,7 +129,10 @@ void CsiTOp(TermOp op, const TermOpParams& p) {
 
 void ResetToInitialStateOp(TermOp, const TermOpParams& p) {
     const uint8_t family = EmulatorState.EmulationFamily;
-    RunTermOp(family == 2 ? OpScoReset : family == 4 ? OpLinuxReset : OpClearScreen, p);
+    RunTermOp(family == kEmulationScoAnsi ? OpScoReset
+              : family == kEmulationLinux ? OpLinuxReset
+                                          : OpClearScreen,
+              p);
 }
 
 void GraphicsModeLeaveOp(TermOp, const TermOpParams&) {

@@ -249,8 +249,10 @@ void PrivateModeOp(TermOp op, const TermOpParams& p) {
                 if (!set)
                     e.WrapStyle = kWrapStay;
                 else
-                    e.WrapStyle = (e.EmulationFamily == 0 || e.EmulationFamily == 1) ? kWrapDeferred
-                                                                                     : kWrapAtOnce;
+                    e.WrapStyle =
+                        (e.EmulationFamily == kEmulationVt || e.EmulationFamily == kEmulationOwn)
+                            ? kWrapDeferred
+                            : kWrapAtOnce;
                 break;
             case 25:
                 SetCursorVisible(set);

@@ -59,7 +59,10 @@ void WrapStyleOp(TermOp op, const TermOpParams&) {
             break;
         case OpAutoWrapOn: {
             const uint8_t family = e.EmulationFamily;
-            e.WrapStyle = (family == 0 || family == 1 || family == 4) ? kWrapDeferred : kWrapAtOnce;
+            e.WrapStyle =
+                (family == kEmulationVt || family == kEmulationOwn || family == kEmulationLinux)
+                    ? kWrapDeferred
+                    : kWrapAtOnce;
             break;
         }
         default:

@@ -659,7 +659,7 @@ RecogniseStatus Decode(TermOp& op, TermOpParams& params, Scan scan) {
         op = family->ControlOps[b1];
         if (op != kTermOpSequence) return RecogniseStatus::Recognised;
     }
-    if (st.EmulationFamily == 0 && buf.size() == 1 && IsSevenBitC1(b1)) {
+    if (st.EmulationFamily == kEmulationVt && buf.size() == 1 && IsSevenBitC1(b1)) {
         buf.clear();
         buf.push_back(kEsc);
         buf.push_back(static_cast<uint8_t>(b1 - 0x40));

@@ -655,7 +655,7 @@ void EraseCharactersOp(TermOp, const TermOpParams& p) {
 void RepeatCharacterOp(TermOp, const TermOpParams& p) {
     uint8_t ch;
     int32_t count;
-    if (EmulatorState.EmulationFamily == 2) {
+    if (EmulatorState.EmulationFamily == kEmulationScoAnsi) {
         ch = static_cast<uint8_t>(p[0]);
         count = p[1];
     } else {

@@ -169,7 +169,7 @@ void ShowControlOp(TermOp, const TermOpParams&) {
 
 void AnsiDeleteOp(TermOp, const TermOpParams&) {
     const uint8_t family = EmulatorState.EmulationFamily;
-    if (family != 0 && family != 4) DisplayHostChar(0x7F, 1, false);
+    if (family != kEmulationVt && family != kEmulationLinux) DisplayHostChar(0x7F, 1, false);
 }
 
 void MultibyteCharacterOp(TermOp op, const TermOpParams& p) {
@@ -554,7 +554,7 @@ namespace {
 inline void RunTermOpWithHandOvers(TermOp op, const TermOpParams& params) {
     switch (op) {
         case OpCsiC:
-            if (EmulatorState.EmulationFamily == 0) op = OpDeviceAttributesReply;
+            if (EmulatorState.EmulationFamily == kEmulationVt) op = OpDeviceAttributesReply;
             break;
         case OpCsiZ:
             if (ByteBeforeFinal() != '$') op = OpSelectPage;
@@ -611,7 +611,7 @@ inline void FinishTermOp(TermOp op, const TermOpParams& params) {
 
     if (op == OpAnsiFormFeed) {
         const uint8_t family = e.EmulationFamily;
-        op = (family == 0 || family == 4) ? OpLineFeed : OpClearScreen;
+        op = (family == kEmulationVt || family == kEmulationLinux) ? OpLineFeed : OpClearScreen;
     }
 
     x.Reply.clear();

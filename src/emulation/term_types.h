@@ -16,8 +16,8 @@ namespace emulation {
 struct TermTypeEntry {
     const char* Name;  // compared exactly (case matters)
     const TermFamilyTable* Family;
-    uint8_t SgrDialect;       // 0 VT and own types, 1 SCOANSI, 2 AT386, 3 LINUX, 4 non-ANSI types
-    uint8_t EmulationFamily;  // 0 VT, 1 own types, 2 SCOANSI, 3 AT386, 4 LINUX, 5 others
+    SgrDialectCode SgrDialect;
+    EmulationFamilyCode EmulationFamily;
     uint8_t PcColours;        // 1: PC colour attributes
     uint8_t Spare;
     const char* DefaultKeysFile;  // may be nullptr
