@@ -5,8 +5,6 @@
 namespace emulation {
 namespace {
 
-constexpr uint8_t kSlovenian = 11;
-
 // Row 0 holds the twelve replaced positions; row n the characters of set n
 // at those positions, in code page 1252 (SLOVENIAN in 1250).
 constexpr uint8_t kNationalSets[kNationalSetCount][12] = {
@@ -56,8 +54,8 @@ constexpr auto kPositionOf = [] {
 }  // namespace
 
 uint32_t DecodeNationalChars(std::span<uint8_t> bytes, uint8_t set) {
-    const uint32_t codePage = set == kSlovenian ? 1250 : 1252;
-    if (set == 0 || set >= kNationalSetCount) return codePage;
+    const uint32_t codePage = set == kNationalSlovenian ? 1250 : 1252;
+    if (set == kNationalNone || set >= kNationalSetCount) return codePage;
     const uint8_t* row = kNationalSets[set];
     for (uint8_t& b : bytes) {
         if (b >= 0x80) continue;
@@ -68,7 +66,7 @@ uint32_t DecodeNationalChars(std::span<uint8_t> bytes, uint8_t set) {
 }
 
 void EncodeNationalChars(std::span<uint8_t> bytes, bool oem, uint8_t set) {
-    if (set == 0 || set >= kNationalSetCount) return;
+    if (set == kNationalNone || set >= kNationalSetCount) return;
     const uint8_t* row = oem ? kNationalSetsOem[set] : kNationalSets[set];
     for (uint8_t& b : bytes) {
         // The first position that shows the byte wins.
@@ -82,8 +80,8 @@ void EncodeNationalChars(std::span<uint8_t> bytes, bool oem, uint8_t set) {
 }
 
 char16_t EncodeNationalWide(char16_t ch, uint8_t set) {
-    if (set == 0 || set >= kNationalSetCount) return ch;
-    const uint32_t codePage = set == kSlovenian ? 1250 : 1252;
+    if (set == kNationalNone || set >= kNationalSetCount) return ch;
+    const uint32_t codePage = set == kNationalSlovenian ? 1250 : 1252;
     char16_t shown[12];
     if (platform::CurrentCodePages().ToWide(codePage, kNationalSets[set], 12, 0, shown, 12) != 12)
         return ch;

@@ -9,6 +9,22 @@
 
 namespace emulation {
 
+// The sets by number, in the order of the national names of CharsetNameTable.
+enum NationalSetCode : uint8_t {
+    kNationalNone = 0,
+    kNationalUk = 1,
+    kNationalFinnish = 2,
+    kNationalFrench = 3,
+    kNationalCanadian = 4,
+    kNationalGerman = 5,
+    kNationalItalian = 6,
+    kNationalSwedish = 7,
+    kNationalSpanish = 8,
+    kNationalNorwegian = 9,
+    kNationalSwiss = 10,
+    kNationalSlovenian = 11,
+    kNationalJapanese = 12,
+};
 inline constexpr uint8_t kNationalSetCount = 13;
 
 // Replaces each of the twelve national positions in bytes by the set's

@@ -15,6 +15,7 @@
 #include "emulation/host_ports.h"
 #include "emulation/keyboard_operations.h"
 #include "emulation/mode_flag_operations.h"
+#include "emulation/national_charsets.h"
 #include "emulation/pending_operations.h"
 #include "emulation/report_operations.h"
 #include "emulation/screen_operations.h"
@@ -245,7 +246,7 @@ void DesignateOp(TermOp op, const TermOpParams& p) {
     }
     const bool of96 = op == OpDesignateG1Of96 || op == OpDesignateG2Of96 || op == OpDesignateG3Of96;
     e.GSlots[slot] = kGSetAscii;
-    e.NationalSlots[slot] = 0;
+    e.NationalSlots[slot] = kNationalNone;
 
     // An intermediate designator is followed by its final byte from the
     // connection; only bytes already waiting are taken, and only a few, so a
@@ -260,7 +261,7 @@ void DesignateOp(TermOp op, const TermOpParams& p) {
     }
 
     uint8_t set = kGSetAscii;
-    uint8_t national = 0;
+    uint8_t national = kNationalNone;
     const auto& font = e.SoftFontName;
     bool isSoftFont = !font.empty() && font.size() == designator.size();
     for (size_t i = 0; isSoftFont && i < font.size(); ++i) isSoftFont = font[i] == designator[i];
@@ -286,40 +287,40 @@ void DesignateOp(TermOp op, const TermOpParams& p) {
                 if (of96)
                     set = kGSetMultinational;
                 else
-                    national = 1;
+                    national = kNationalUk;
                 break;
             case '5':
             case 'C':
-                national = 2;
+                national = kNationalFinnish;
                 break;
             case '6':
             case 'E':
-                national = 9;
+                national = kNationalNorwegian;
                 break;
             case '7':
             case 'H':
-                national = 7;
+                national = kNationalSwedish;
                 break;
             case '=':
-                national = 10;
+                national = kNationalSwiss;
                 break;
             case 'K':
-                national = 5;
+                national = kNationalGerman;
                 break;
             case 'Q':
-                national = 4;
+                national = kNationalCanadian;
                 break;
             case 'R':
-                national = 3;
+                national = kNationalFrench;
                 break;
             case 'Y':
-                national = 6;
+                national = kNationalItalian;
                 break;
             case 'Z':
-                national = 8;
+                national = kNationalSpanish;
                 break;
             case 'z':
-                national = 11;
+                national = kNationalSlovenian;
                 break;
             default:
                 break;
