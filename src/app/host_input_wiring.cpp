@@ -5,7 +5,9 @@
 
 #include "connections/comm_interface.h"
 #include "connections/receive_ring.h"
+#include "emulation/charsets.h"
 #include "emulation/host_ports.h"
+#include "emulation/keyboard.h"
 #include "emulation/receive_loop.h"
 
 namespace app {
@@ -50,11 +52,24 @@ class ConnectionInput final : public emulation::HostInput {
     void ResumeOutput() override { connections::CommSetXon(); }
 };
 
+// Replies go out as typed text does: through the transmit routine, which
+// converts them, echoes them in half duplex and paces them.
 class ConnectionOutput final : public emulation::HostOutput {
   public:
     bool Transmit(const uint8_t* bytes, size_t length) override {
-        return connections::CommSendBlock(bytes, length);
+        // A half-duplex echo runs through the executor; a reply that the echo
+        // provokes answers nothing the host asked.
+        if (sending) return true;
+        sending = true;
+        const bool sent = emulation::TransmitString(
+            std::string_view(reinterpret_cast<const char*>(bytes), length),
+            emulation::kEncodingUnchanged);
+        sending = false;
+        return sent;
     }
+
+  private:
+    bool sending = false;
 };
 
 ConnectionInput connectionInput;

@@ -227,6 +227,30 @@ TEST_F(ProgramTerminal, SoftResetEndsEightBitReplies) {
     EXPECT_EQ(Sent(), ESC "[1;1R");
 }
 
+TEST_F(ProgramTerminal, RepliesGoOutThroughTheTransmitRoutine) {
+    static int delays;
+    delays = 0;
+    Start("WYSE60", emulation_test::Line::RecordedRlogin);
+    emulation::Keyboard.Hooks.Delay = [](uint32_t) { ++delays; };
+    auto& s = commands::Settings;
+    s.TermFlag1702 = 1;  // ENQ is answered, with the answerback text
+    s.TermFlag1703 = 1;
+    s.AnswerBack.Assign("hi");
+    s.FullDuplex = 0;  // half duplex: what is sent is shown
+    s.AsciiCharDelay.Set(3);
+    Feed("\x05");
+    EXPECT_EQ(Sent(), "hi\x06");
+    EXPECT_EQ(TrimmedRow(1), "hi");
+    EXPECT_EQ(delays, 3);  // paced byte by byte
+
+    // The echo of a reply runs through the executor, but answers nothing.
+    Start("VT220", emulation_test::Line::RecordedRlogin);
+    commands::Settings.FullDuplex = 0;
+    Feed(ESC "[c");
+    Feed(ESC "[5n");
+    EXPECT_EQ(Sent(), ESC "[?62;1;2;6;7;8;9c" ESC "[0n");
+}
+
 TEST_F(ProgramTerminal, FieldAttributesMarkAndColourTheField) {
     Start("C332");
     // Text first, then a protected blinking field at column 3 of row 1.
