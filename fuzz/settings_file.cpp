@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/startup_wiring.h"
 #include "commands/settings_record.h"
 #include "commands/startup_services.h"
 #include "ftp/file_url_stream.h"
@@ -35,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     platform::SetUrlReader(&reader);
     commands::ResetSettingsToDefaults();
     commands::ResetSettingsFileState();
-    commands::ResetStartupServices();
+    app::ComposeStartupServices();
     // The URL's folder does not exist, so a save at exit fails without
     // touching the disk.
     commands::SettingsFile.SettingsFileName = "mem://fuzz/settings.def";

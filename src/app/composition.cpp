@@ -1,8 +1,12 @@
 #include "app/composition.h"
 
 #include "app/connection_extras_wiring.h"
+#include "app/connection_wiring.h"
+#include "app/console_wiring.h"
 #include "app/emulator_wiring.h"
 #include "app/host_input_wiring.h"
+#include "app/session_wiring.h"
+#include "app/startup_wiring.h"
 #include "emulation/keyboard.h"
 #include "emulation/macros.h"
 #include "emulation/term_executor.h"
@@ -10,6 +14,12 @@
 namespace app {
 
 void ComposeProgram() {
+    // The tables first: the units' own installs below point some of their
+    // entries further.
+    ComposeSessionServices();
+    ComposeStartupServices();
+    ComposeConnection();
+    ComposeConsole();
     emulation::InstallMacroServices();
     emulation::InstallKeyboardServices();
     emulation::InstallTermOperations();

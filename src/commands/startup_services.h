@@ -1,11 +1,7 @@
 #pragma once
 // What loading and saving the settings call of other units, as one table of
-// function pointers. The defaults call the units that exist (the command
-// line's file test, the terminal-type table, the console's colour map,
-// palette, size and view) and do the least for those still to come (keys
-// file, macros, screen pages, the monochrome table, the run-time globals);
-// a unit that lands points its entry at the real operation, and tests
-// replace entries with fakes.
+// function pointers. The program's composition fills it; tests replace
+// entries with fakes.
 
 #include <cstdint>
 #include <string>
@@ -56,7 +52,11 @@ struct StartupServiceTable {
     void (*InitRuntimeGlobals)(bool gauge, std::string_view currentFolder);
 };
 
+// Every entry does nothing: no file, no change, no type, size zero.
+StartupServiceTable NullStartupServices();
+
+// The table in use; the null table until the composition fills it.
 extern StartupServiceTable StartupServices;
-void ResetStartupServices();
+void ResetStartupServices();  // back to the null table
 
 }  // namespace commands

@@ -1,21 +1,13 @@
 // The program's connection: the free functions of comm_interface.h over
-// `connectionLayer`, and the neighbours the layer reaches through its host.
+// `connectionLayer`, attached to the host the composition gives it.
 #include "connections/comm_interface.h"
 
 #include <algorithm>
 
 #include "commands/settings_record.h"
-#include "connections/comm_debug_log.h"
-#include "connections/connect_sequence.h"
 #include "connections/connection_layer.h"
 #include "connections/connection_settings.h"
-#include "console/messages.h"
-#include "console/screen_buffer.h"
 #include "console/system_services.h"
-#include "console/terminal_window.h"
-#include "emulation/main_routine.h"
-#include "emulation/session_services.h"
-#include "ui/message_box.h"
 
 namespace connections {
 
@@ -24,59 +16,35 @@ CommInterfaceState CommLayer;
 namespace {
 
 ConnectRunner connectRunner = nullptr;
-
-class ProgramConnectionHost : public ConnectionHost {
-  public:
-    bool RunConnect(ConnectSequence& sequence, platform::Transport& sockets) override {
-        if (connectRunner != nullptr) return connectRunner(sequence, sockets, *this);
-        return ConnectionHost::RunConnect(sequence, sockets);
-    }
-    void UpdateWindowTitle() override { console::UpdateWindowTitle(); }
-    void SetExitCode(uint8_t code) override { emulation::MainRoutine.ExitCode = code; }
-    void StartAutoLogin() override {
-        if (emulation::Services.StartAutoLogin != nullptr) emulation::Services.StartAutoLogin();
-    }
-    void SetFullDuplex(bool on) override { commands::Settings.FullDuplex = on ? 1 : 0; }
-
-    void CommLogSent(std::string_view text) override { connections::CommLogSent(text); }
-    void CommLogReceived(std::string_view text) override { connections::CommLogReceived(text); }
-    void CommDebugLog(std::string_view text) override { connections::CommDebugLog(text); }
-    void CommErrorBox(std::string_view text, uint8_t kind) override {
-        connections::CommErrorBox(text, kind);
-    }
-    void CommDebugFlush() override { connections::CommDebugFlush(); }
-
-    std::u16string GetMessageText(uint16_t id) override { return console::GetMessageW(id, true); }
-    void LangMessageBox(uint16_t id) override {
-        ui::LangMessageBoxShort(console::GetMessageText(id, true));
-    }
-    void LangMessageBoxShort(std::string_view text) override { ui::LangMessageBoxShort(text); }
-
-    void ConsoleSize(int32_t& columns, int32_t& rows) override {
-        columns = console::ConsoleScreen.Cols;
-        rows = console::ConsoleScreen.Rows;
-    }
-};
-
-ProgramConnectionHost programHost;
+// The null host until the composition gives the program's neighbours.
+ConnectionHost nullHost;
+ConnectionHost* programHost = &nullHost;
 platform::Transport* programSockets = nullptr;
 
 }  // namespace
 
+void SetProgramConnectionHost(ConnectionHost* host) {
+    programHost = host != nullptr ? host : &nullHost;
+    connectionLayer.Attach(programSockets, programHost, nullptr);
+}
+
 void AttachProgramConnection(platform::Transport* sockets) {
     programSockets = sockets;
-    connectionLayer.Attach(sockets, &programHost, nullptr);
+    connectionLayer.Attach(sockets, programHost, nullptr);
 }
 
 void SetConnectRunner(ConnectRunner runner) {
     connectRunner = runner;
 }
 
+ConnectRunner ProgramConnectRunner() {
+    return connectRunner;
+}
+
 void ResetCommLayer() {
     CommLayer = CommInterfaceState{};
     connectionLayer.Reset();
-    connectionLayer.Attach(programSockets, &programHost, nullptr);
-    ResetCommDebugLog();
+    connectionLayer.Attach(programSockets, programHost, nullptr);
 }
 
 bool CommInputReady(uint32_t n) {

@@ -35,19 +35,24 @@ struct CommInterfaceState {
     bool ReceiveOverflow = false;  // the host data receiver's buffer overflowed
 };
 extern CommInterfaceState CommLayer;
-// Resets these flags, the program's connection layer and its debug log.
+// Resets these flags and the program's connection layer (its debug log
+// has its own reset).
 void ResetCommLayer();
 
-// Joins the program's neighbours (title, exit code, messages, debug log) and
-// the platform's sockets to `connectionLayer`; a null transport leaves the
-// socket methods unavailable.
+// The neighbours `connectionLayer` reaches (title, exit code, messages, debug
+// log), given by the composition; null restores the do-nothing host.
+void SetProgramConnectionHost(ConnectionHost* host);
+
+// Joins the platform's sockets to `connectionLayer`; a null transport leaves
+// the socket methods unavailable.
 void AttachProgramConnection(platform::Transport* sockets);
 
 // How the program runs the connect steps (the platform's CONNECT dialog);
-// null polls them to the end.
+// null polls them to the end. The program's host asks for it at each connect.
 using ConnectRunner = bool (*)(ConnectSequence& sequence, platform::Transport& sockets,
                                ConnectionHost& host);
 void SetConnectRunner(ConnectRunner runner);
+ConnectRunner ProgramConnectRunner();
 
 // True when more than n received bytes wait (n = 0: at least one).
 bool CommInputReady(uint32_t n);

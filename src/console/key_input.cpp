@@ -5,8 +5,9 @@
 
 #include "commands/settings_record.h"
 #include "console/code_pages.h"
-#include "console/exit_chain.h"
+#include "console/console_neighbours.h"
 #include "console/console_primitives.h"
+#include "console/exit_chain.h"
 #include "console/key_codes.h"
 #include "console/key_names.h"
 #include "console/key_queue.h"
@@ -14,8 +15,6 @@
 #include "console/program_launch.h"
 #include "console/screen_buffer.h"
 #include "console/terminal_window.h"
-#include "emulation/session_services.h"
-#include "ui/message_box.h"
 
 namespace console {
 
@@ -78,7 +77,7 @@ bool LaunchedProgramRunning() {
 }
 
 bool WarnWithOwnBox() {
-    ui::LangMessageBoxShort(GetMessageText(kMsgWaitingForProgram, true));
+    Neighbours.MessageBox(GetMessageText(kMsgWaitingForProgram, true));
     return false;
 }
 
@@ -103,7 +102,7 @@ KeyInputHooks DefaultKeyInputHooks() {
     h.LaunchedProgramWaiting = LaunchedProgramRunning;
     h.WarnLaunchedProgram = WarnWithOwnBox;
     h.ComposeChars = [](std::u16string_view, bool) -> char16_t { return 0xFFFF; };
-    h.MacroExists = [](uint16_t key) { return emulation::Services.MacroExists(key); };
+    h.MacroExists = [](uint16_t key) { return Neighbours.MacroExists(key); };
     h.PrintScreenText = [] {};
     h.PrintScreenPage = [] {};
     return h;

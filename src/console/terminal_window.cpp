@@ -6,10 +6,10 @@
 #include "commands/settings_file.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
+#include "console/console_neighbours.h"
 #include "console/exit_chain.h"
 #include "console/messages.h"
 #include "console/screen_buffer.h"
-#include "ui/message_box.h"
 
 namespace console {
 
@@ -158,7 +158,7 @@ int64_t CommRequestMessage(uint32_t function, int64_t argument) {
 
 bool WindowCloseRequested(bool menuHasExit) {
     if (!menuHasExit || commands::Settings.AllowQuit == 0) {
-        ui::LangMessageBoxShort(GetMessageText(kMsgFunctionDisabled, false));
+        Neighbours.MessageBox(GetMessageText(kMsgFunctionDisabled, false));
         return false;
     }
     return commands::ConfirmSaveSettings(true);

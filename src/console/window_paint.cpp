@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "commands/settings_record.h"
+#include "console/console_neighbours.h"
 #include "console/console_primitives.h"
 #include "console/console_settings.h"
-#include "emulation/term_types.h"
 
 namespace console {
 
@@ -316,7 +316,7 @@ void PaintCells(platform::PaintCanvas& canvas, const PixelRect& rect, bool erase
     CellAttribute trimAttr = ConsoleLayer.AttrColorMap[0] & 0xFF;
     uint8_t fill = PaletteBackground(NormalAttribute() & 0xFF);
     if (erase) {
-        uint8_t dialect = emulation::EmulatorState.SgrDialect;
+        uint8_t dialect = Neighbours.SgrDialect();
         if (dialect == kSgrDialectScoAnsi || dialect == kSgrDialectLinux) {
             PixelRect cells{p.LeftPad, p.TopPad, p.LeftPad + s.Cols * cw, p.TopPad + s.Rows * ch};
             ColorRef border = Palette(commands::Settings.TermOptions3432.Get() & 15);

@@ -344,8 +344,12 @@ void RegisterTermOp(TermOp op, TermOpHandler handler) {
     OperationCatalogue.Registered[op] = handler;
 }
 
-void ResetTermOpHandlers() { OperationCatalogue = {}; }
+void ResetTermOpHandlers() {
+    OperationCatalogue = {};
+}
 
-const char* TermOpName(TermOp op) { return op < kTermOpCount ? kTermOpNames[op] : ""; }
+const char* TermOpName(TermOp op) {
+    return op < kTermOpCount ? kTermOpNames[op] : "";
+}
 
 }  // namespace emulation

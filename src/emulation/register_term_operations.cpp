@@ -1,13 +1,15 @@
-// Puts the screen and attribute operations into the executor's dispatch table.
+// Puts the operation groups into the executor's dispatch table.
 #include "emulation/attribute_operations.h"
 #include "emulation/field_and_reset_operations.h"
 #include "emulation/host_mode_operations.h"
+#include "emulation/keyboard_operations.h"
 #include "emulation/mode_flag_operations.h"
 #include "emulation/operation_catalogue.h"
 #include "emulation/pending_operations.h"
 #include "emulation/report_operations.h"
 #include "emulation/screen_operations.h"
 #include "emulation/shown_character_operations.h"
+#include "emulation/term_executor.h"
 
 namespace emulation {
 namespace {
@@ -86,6 +88,18 @@ void RegisterShownCharacterOperations() {
 }
 void RegisterModeFlagOperations() {
     RegisterAll(ModeFlagOperationBindings());
+}
+
+void InstallTermOperations() {
+    ResetTermOpHandlers();
+    RegisterScreenOperations();
+    RegisterAttributeOperations();
+    RegisterKeyboardOperations();
+    RegisterHostModeOperations();
+    RegisterReportOperations();
+    RegisterShownCharacterOperations();
+    RegisterFieldAndResetOperations();
+    RegisterModeFlagOperations();
 }
 
 }  // namespace emulation

@@ -1,9 +1,8 @@
 #pragma once
 // Everything the main routine needs from the rest of the program, as one
-// table of function pointers. The defaults call the services that exist and
-// do the least (nothing, "not found", "not pending") for those still to
-// come; the program installs its window-dependent entries at start and tests
-// replace entries with recording fakes.
+// table of function pointers. The subsystem only declares it: the program's
+// composition fills every entry, and tests replace entries with recording
+// fakes.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -136,15 +135,17 @@ struct SessionServices {
     void (*PlayMedia)(std::string_view fileName);
 };
 
-// The table with every default entry.
-SessionServices DefaultSessionServices();
+// The table whose every entry does nothing (answers no, empty, zero; a
+// start-up that goes on; a deadline that has passed).
+SessionServices NullSessionServices();
 
 // Whether the main loop's receive pass would take bytes now: some wait,
 // output is not held, and no other program drives the connection (or enough
 // wait that the pass runs all the same).
 bool ReceivePassDue();
 
+// The table in use; the null table until the composition fills it.
 extern SessionServices Services;
-void ResetSessionServices();
+void ResetSessionServices();  // back to the null table
 
 }  // namespace emulation

@@ -7,19 +7,12 @@
 #include "commands/gset_code.h"
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
-#include "emulation/attribute_operations.h"
 #include "emulation/charsets.h"
-#include "emulation/field_and_reset_operations.h"
 #include "emulation/host_char_display.h"
-#include "emulation/host_mode_operations.h"
 #include "emulation/host_ports.h"
-#include "emulation/keyboard_operations.h"
-#include "emulation/mode_flag_operations.h"
 #include "emulation/national_charsets.h"
 #include "emulation/pending_operations.h"
-#include "emulation/report_operations.h"
 #include "emulation/screen_operations.h"
-#include "emulation/shown_character_operations.h"
 #include "emulation/term_types.h"
 
 namespace emulation {
@@ -532,18 +525,6 @@ TermOpHandler BuiltInTermOpHandler(TermOp op) {
     return h != nullptr ? h : PendingEntryPoint(op);
 }
 
-void InstallTermOperations() {
-    ResetTermOpHandlers();
-    RegisterScreenOperations();
-    RegisterAttributeOperations();
-    RegisterKeyboardOperations();
-    RegisterHostModeOperations();
-    RegisterReportOperations();
-    RegisterShownCharacterOperations();
-    RegisterFieldAndResetOperations();
-    RegisterModeFlagOperations();
-}
-
 void UseHostRecogniserSource() {
     SetRecogniserSource(&HostSource);
 }
@@ -689,7 +670,9 @@ void MultibyteCharactersShown(const uint8_t* lastBytes, size_t length) {
     x.Reply.clear();
 }
 
-void ExecuteTermOp(uint8_t byte) { ExecuteTermOp(byte, {}, false); }
+void ExecuteTermOp(uint8_t byte) {
+    ExecuteTermOp(byte, {}, false);
+}
 
 void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingEndsSequence) {
     auto& x = TermExecutor;

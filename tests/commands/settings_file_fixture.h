@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/startup_wiring.h"
 #include "commands/settings_file.h"
 #include "commands/settings_record.h"
 #include "commands/startup_services.h"
@@ -118,7 +119,7 @@ class SettingsFileTest : public ::testing::Test {
 
         commands::ResetSettingsToDefaults();
         commands::ResetSettingsFileState();
-        commands::ResetStartupServices();
+        app::ComposeStartupServices();
         console::ResetConsoleLayer();
         console::ResetConsoleScreen();
         record = &seen;
@@ -157,7 +158,7 @@ class SettingsFileTest : public ::testing::Test {
     void TearDown() override {
         platform::SetSettingsDialogs(nullptr);
         ui::SetMessageBoxFunction(nullptr);
-        commands::ResetStartupServices();
+        app::ComposeStartupServices();
         commands::ResetSettingsFileState();
         commands::ResetSettingsToDefaults();
         console::ResetConsoleLayer();

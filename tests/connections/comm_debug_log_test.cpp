@@ -33,9 +33,13 @@ class CommDebugLogTest : public ::testing::Test {
         commands::ResetSettingsToDefaults();
         commands::Settings.CommDebug = 0;
         ResetCommLayer();
+        ResetCommDebugLog();
         CommDebugState.Window = &window;
     }
-    void TearDown() override { ResetCommLayer(); }
+    void TearDown() override {
+        ResetCommLayer();
+        ResetCommDebugLog();
+    }
     FakeDebugWindow window;
 };
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/connection_wiring.h"
 #include "commands/settings_record.h"
 #include "connection_fakes.h"
 #include "connections/comm_debug_log.h"
@@ -21,6 +22,7 @@ class CommInterfaceTest : public ::testing::Test {
         commands::ResetSettingsToDefaults();
         emulation::ResetMainRoutine();
         console::ResetConsoleScreen();
+        app::ComposeConnection();
         AttachProgramConnection(&socket);
         ResetCommLayer();
         commands::Settings.CommMethod = CommMethodTelnet;
@@ -30,6 +32,7 @@ class CommInterfaceTest : public ::testing::Test {
     void TearDown() override {
         ResetCommLayer();
         AttachProgramConnection(nullptr);
+        SetProgramConnectionHost(nullptr);
         ResetCommLayer();
     }
     FakeTransport socket;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/console_wiring.h"
+#include "app/startup_wiring.h"
 #include "commands/settings_file.h"
 #include "commands/settings_record.h"
 #include "commands/startup_services.h"
@@ -39,7 +41,8 @@ class TerminalWindowTest : public ::testing::Test {
     void SetUp() override {
         commands::ResetSettingsToDefaults();
         commands::ResetSettingsFileState();
-        commands::ResetStartupServices();
+        app::ComposeStartupServices();
+        app::ComposeConsole();
         connections::ResetCommLayer();
         ResetTerminalWindowUnit();
         TerminalWindowUnit.TitleBanner = u"Wendrosta ";

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/console_wiring.h"
 #include "commands/settings_record.h"
 #include "emulation/term_types.h"
 #include "fake_console_window.h"
@@ -51,6 +52,7 @@ class WindowPaintTest : public ::testing::Test {
   protected:
     void SetUp() override {
         console_test::ResetConsoleForTest(window);
+        app::ComposeConsole();
         ResetWindowPaint();
         FreeGlyphBitmaps();
         emulation::EmulatorState.SgrDialect = 0;

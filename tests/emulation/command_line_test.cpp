@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../console/fake_system.h"
+#include "app/session_wiring.h"
 #include "commands/password_scramble.h"
 #include "commands/settings_record.h"
 #include "commands/variables.h"
@@ -76,7 +77,7 @@ class CommandLineTest : public ::testing::Test {
         Seen = Outcomes{};
         commands::ResetSettingsToDefaults();
         connections::ResetCommLayer();
-        ResetSessionServices();
+        app::ComposeSessionServices();
         ResetCommandLineServices();
         CommandLineService.DefineMacro = [](uint8_t key, std::string_view text, bool utf8,
                                             uint8_t scope) {
@@ -89,7 +90,7 @@ class CommandLineTest : public ::testing::Test {
         ui::SetMessageBoxFunction(previousBox);
         process.reset();
         ResetCommandLineServices();
-        ResetSessionServices();
+        app::ComposeSessionServices();
         commands::ResetSettingsToDefaults();
         connections::ResetCommLayer();
     }

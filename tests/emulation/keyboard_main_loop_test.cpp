@@ -3,14 +3,14 @@
 // queue, the macros and the receive loop.
 #include <cstring>
 
-#include "keyboard_fixture.h"
-
+#include "app/session_wiring.h"
 #include "connections/connection_layer.h"
 #include "console/key_input.h"
 #include "console/key_names.h"
 #include "console/key_queue.h"
 #include "emulation/macros.h"
 #include "emulation/session_services.h"
+#include "keyboard_fixture.h"
 #include "ui/dialog_interface.h"
 
 namespace emulation {
@@ -33,6 +33,7 @@ class KeyboardMainLoopTest : public keyboard_test::KeyboardTest {
   protected:
     void SetUp() override {
         KeyboardTest::SetUp();
+        app::ComposeSessionServices();
         idle = IdleRecorder{};
         auto& h = Keyboard.Hooks;
         h.Ticks = [] { return idle.tick; };
@@ -50,7 +51,7 @@ class KeyboardMainLoopTest : public keyboard_test::KeyboardTest {
         ResetMacroHooks();
         console::ResetKeyQueue();
         platform::SetKeySource(nullptr);
-        ResetSessionServices();
+        app::ComposeSessionServices();
         ui::ResetMenuDispatch();
         KeyboardTest::TearDown();
     }
@@ -89,7 +90,7 @@ TEST_F(KeyboardMainLoopTest, NoSleepWhileWorkIsWaitingAndNoSpinWhileKeysAreKeptB
         const char* what;
         bool workWaiting;
         uint8_t macroMode;
-        bool locked;       // the keyboard is locked until the host answers
+        bool locked;  // the keyboard is locked until the host answers
         bool keyInRing;
         bool waits;
     } cases[] = {

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "../console/fake_system.h"
+#include "app/session_wiring.h"
+#include "app/startup_wiring.h"
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "commands/startup_services.h"
@@ -56,10 +58,10 @@ class KeysFileTest : public ::testing::Test {
         fs::create_directories(folder_);
     }
     void TearDown() override {
-        commands::ResetStartupServices();
+        app::ComposeStartupServices();
         commands::ResetInterpreterHooks();
         ResetCommandLineServices();
-        ResetSessionServices();
+        app::ComposeSessionServices();
         ResetKeysFileHooks();
         ResetMacros();
         commands::ResetInterpreter();

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/session_wiring.h"
+#include "app/startup_wiring.h"
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "commands/startup_services.h"
@@ -49,8 +51,8 @@ class MacrosTest : public ::testing::Test {
         ResetMacros();
         commands::ResetInterpreter();
         commands::ResetInterpreterHooks();
-        commands::ResetStartupServices();
-        ResetSessionServices();
+        app::ComposeStartupServices();
+        app::ComposeSessionServices();
         ResetCommandLineServices();
     }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/session_wiring.h"
 #include "connections/comm_interface.h"
 #include "console/exit_chain.h"
 #include "emulation/session_services.h"
@@ -60,7 +61,7 @@ void Call(std::string text) {
 }
 
 SessionServices FakeServices() {
-    SessionServices s = DefaultSessionServices();
+    SessionServices s = app::ProgramSessionServices();
     s.ReadGlobals = [](SessionGlobals& g) { g = W->Globals; };
     s.WriteGlobals = [](const SessionGlobals& g) { W->Globals = g; };
     s.StartupInit = [](bool named, bool host) {
@@ -217,7 +218,7 @@ class MainRoutineTest : public ::testing::Test {
         world = FakeWorld{};
         W = &world;
         ResetMainRoutine();
-        ResetSessionServices();
+        app::ComposeSessionServices();
         console::ResetExitChain();
         connections::ResetCommLayer();
         ui::ResetMenuDispatch();
@@ -232,7 +233,7 @@ class MainRoutineTest : public ::testing::Test {
         world.OnPump = [](int) { MainRoutine.ExitCode = ExitEnd; };
     }
     void TearDown() override {
-        ResetSessionServices();
+        app::ComposeSessionServices();
         console::ResetExitChain();
         W = nullptr;
     }

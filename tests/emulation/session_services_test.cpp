@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "app/session_wiring.h"
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "emulation/main_routine.h"
@@ -17,7 +18,7 @@ class SessionServicesTest : public ::testing::Test {
   protected:
     void SetUp() override {
         commands::ResetSettingsToDefaults();
-        ResetSessionServices();
+        app::ComposeSessionServices();
     }
     void TearDown() override { commands::ResetSettingsToDefaults(); }
 };

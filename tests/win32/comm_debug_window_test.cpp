@@ -25,6 +25,7 @@ std::wstring TextOf(HWND window) {
 TEST(CommDebugWindow, ShowsTheLinesAndClosingTurnsTheSettingOff) {
     commands::ResetSettingsToDefaults();
     ResetCommLayer();
+    ResetCommDebugLog();
     CommDebugState.Window = &commDebugWindow;
     commands::Settings.CommDebug = 0;
     CommLogSent("IAC DOTEL ECHO");  // logged before the window exists
@@ -55,6 +56,7 @@ TEST(CommDebugWindow, ShowsTheLinesAndClosingTurnsTheSettingOff) {
     EXPECT_EQ(commands::Settings.CommDebug, 0);
     CommDebugState.Window = nullptr;
     ResetCommLayer();
+    ResetCommDebugLog();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/startup_wiring.h"
 #include "commands/settings_file.h"
 #include "commands/settings_record.h"
 #include "commands/startup_services.h"
@@ -40,7 +41,7 @@ TEST(SettingsFileWin32, LoadsFromTheCurrentFolderAndSavesOverTheOldFile) {
 
     commands::ResetSettingsToDefaults();
     commands::ResetSettingsFileState();
-    commands::ResetStartupServices();
+    app::ComposeStartupServices();
     platform::InstallSettingsFilePlatform();
     commands::SettingsFile.SettingsFileName = "wendrosta.def";
     EXPECT_TRUE(commands::StartupInit(false, true));

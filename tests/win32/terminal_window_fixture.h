@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "console/win32/paint_win32.h"
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "app/console_wiring.h"
+#include "app/startup_wiring.h"
 #include "commands/settings_file.h"
 #include "commands/settings_record.h"
 #include "commands/startup_services.h"
@@ -17,6 +17,7 @@
 #include "console/console_primitives.h"
 #include "console/screen_buffer.h"
 #include "console/terminal_window.h"
+#include "console/win32/paint_win32.h"
 #include "console/win32/terminal_window_win32.h"
 #include "console/window_paint.h"
 #include "emulation/main_routine.h"
@@ -136,7 +137,8 @@ class TerminalWindowFixture : public ::testing::Test {
         console::InstallTerminalWindow();
         commands::ResetSettingsToDefaults();
         commands::ResetSettingsFileState();
-        commands::ResetStartupServices();
+        app::ComposeStartupServices();
+        app::ComposeConsole();
         connections::ResetCommLayer();
         console::ResetConsoleLayer();
         console::ResetWindowPaint();

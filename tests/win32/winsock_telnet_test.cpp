@@ -11,6 +11,7 @@
 #include <string>
 
 #include "../common/peer_required.h"
+#include "app/connection_wiring.h"
 #include "commands/settings_record.h"
 #include "connections/comm_debug_log.h"
 #include "connections/comm_interface.h"
@@ -81,8 +82,10 @@ class WinsockTelnet : public ::testing::Test {
         commands::ResetSettingsToDefaults();
         emulation::ResetMainRoutine();
         console::ResetConsoleScreen();
+        app::ComposeConnection();
         AttachProgramConnection(&sockets_);
         ResetCommLayer();
+        ResetCommDebugLog();
         window_ = MakeNoticeWindow();
         sockets_.SetNotifyWindow(window_);
         notices = 0;
@@ -102,7 +105,9 @@ class WinsockTelnet : public ::testing::Test {
         sockets_.SetNotifyWindow(nullptr);
         DestroyWindow(window_);
         AttachProgramConnection(nullptr);
+        SetProgramConnectionHost(nullptr);
         ResetCommLayer();
+        ResetCommDebugLog();
     }
 
     // Pumps messages and reads as the emulator does, until the text holds

@@ -75,16 +75,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     console::WindowHandlers.WindowCreated = TerminalWindowCreated;
     ui::InstallWin32MessageBox();
     ui::InstallWin32LanguageDialogs();
-    emulation::Services.MenuHoldsItem = MenuHoldsItem;
-    // Output that is still waiting lets the console defer scrolling and the
-    // caret; the idle refresh paints what was deferred.
-    console::ConsoleLayer.Hooks.CommInputReady = [](int32_t count) {
-        return count >= 0 && connections::CommInputReady(static_cast<uint32_t>(count));
-    };
-    emulation::Services.HoldScreenOn = HoldScreenOn;
     std::atexit(RunExitChainAtExit);
 
     app::ComposeProgram();
+    // The entries only the Windows side can answer.
+    emulation::Services.MenuHoldsItem = MenuHoldsItem;
+    emulation::Services.HoldScreenOn = HoldScreenOn;
     transfer::InitKermit();
     emulation::RunSession();
     console::CloseTerminalWindow();

@@ -9,6 +9,7 @@
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
 #include "connections/win32/socket_notify.h"
+#include "console/console_neighbours.h"
 #include "console/exit_chain.h"
 #include "console/messages.h"
 #include "console/program_launch.h"
@@ -17,11 +18,7 @@
 #include "console/win32/paint_win32.h"
 #include "console/win32/screen_font_win32.h"
 #include "console/window_paint.h"
-#include "emulation/main_routine.h"
-#include "emulation/session_services.h"
-#include "ui/dialog_interface.h"
 #include "ui/language_module.h"
-#include "ui/message_box.h"
 #include "ui/win32/language_module_handle.h"
 
 #if __has_include("console/win32/key_input_win32.h")
@@ -106,7 +103,7 @@ void HandleOtherInstance() {
             } else {
                 SetForegroundWindow(popup);
             }
-            emulation::MainRoutine.ExitCode = emulation::ExitEnd;
+            Neighbours.EndSession();
             break;
         }
         case 2:
@@ -203,8 +200,8 @@ void OnCreate(HWND window) {
 
 void OnDestroy(HWND window) {
     FreeConsoleScreen();
-    emulation::Services.DdeClientShutdown();
-    if (!DeleteScreenFont()) ui::LangMessageBoxShort("Cannot delete font");
+    Neighbours.DdeClientShutdown();
+    if (!DeleteScreenFont()) Neighbours.MessageBox("Cannot delete font");
     FreeGlyphBitmaps();
     auto& s = ConsoleScreen;
     s.WindowCursorCol = s.WindowCursorRow = 0;
@@ -225,8 +222,7 @@ void OnDestroy(HWND window) {
 void OnClose(HWND window) {
     // The run ends through the main loop so that the close-down (capture, files,
     // print job, connection) still happens before the window goes.
-    if (WindowCloseRequested(MenuHasItem(window, kMenuItemExit)))
-        emulation::MainRoutine.ExitCode = emulation::ExitEnd;
+    if (WindowCloseRequested(MenuHasItem(window, kMenuItemExit))) Neighbours.EndSession();
 }
 
 void OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -240,7 +236,7 @@ void OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     in.LastKeyScan = static_cast<uint8_t>(MapVirtualKeyW(lastKey, MAPVK_VK_TO_VSC));
     in.LastKeyInsert = lastKey == VK_INSERT;
     in.MenuHasItem = MenuHasItem(window, in.Id);
-    in.MacroExists = emulation::Services.MacroExists;
+    in.MacroExists = Neighbours.MacroExists;
     MenuCommandDecision d = RouteMenuCommand(in);
     switch (d.Route) {
         case MenuCommandRoute::OpenHelp:
@@ -295,9 +291,9 @@ void OnSocketNotify(UINT message, WPARAM wParam, LPARAM lParam) {
     if (connections::CommVerbose()) {
         UINT event = LOWORD(lParam);
         if (event != kSocketEventRead)
-            ui::LangMessageBoxShort("Comm Event = " + std::to_string(event));
+            Neighbours.MessageBox("Comm Event = " + std::to_string(event));
         if (HIWORD(lParam) != 0)
-            ui::LangMessageBoxShort("Comm Event Error = " + std::to_string(HIWORD(lParam)));
+            Neighbours.MessageBox("Comm Event Error = " + std::to_string(HIWORD(lParam)));
     }
     connections::HandleSocketNotify(message, wParam, lParam);
 }
@@ -328,14 +324,14 @@ void TerminalExitProc() {
     ShowTitle(GetMessageFmt(kMsgInactiveTitle, args));
     GetSystemMenu(window, TRUE);
     TerminalWindowUnit.CheckBreak = false;
-    emulation::MainRoutine.ExitCode = emulation::ExitRun;
+    Neighbours.ResumeSession();
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (!W.Accelerators || !TranslateAcceleratorW(window, W.Accelerators, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        if (emulation::MainRoutine.ExitCode != emulation::ExitRun) CloseTerminalWindow();
+        if (!Neighbours.SessionRunning()) CloseTerminalWindow();
     }
 }
 
@@ -417,7 +413,7 @@ LRESULT CALLBACK TerminalWindowProc(HWND window, UINT message, WPARAM wParam, LP
                              static_cast<int16_t>(HIWORD(wParam)));
             return 0;
         case WM_INITMENU:
-            ui::UpdateMenuState();
+            Neighbours.UpdateMenuState();
             return 0;
         case WM_ENTERIDLE:
             if (wParam == kMenuIdle && GetKeyState(VK_F1) < 0) {

@@ -1,0 +1,62 @@
+// The neighbours the program's connection layer reaches through its host.
+#include "app/connection_wiring.h"
+
+#include "commands/settings_record.h"
+#include "connections/comm_debug_log.h"
+#include "connections/comm_interface.h"
+#include "connections/connection_host.h"
+#include "console/messages.h"
+#include "console/screen_buffer.h"
+#include "console/terminal_window.h"
+#include "emulation/main_routine.h"
+#include "emulation/session_services.h"
+#include "ui/message_box.h"
+
+namespace app {
+namespace {
+
+class ProgramHost : public connections::ConnectionHost {
+  public:
+    bool RunConnect(connections::ConnectSequence& sequence, platform::Transport& sockets) override {
+        if (const auto runner = connections::ProgramConnectRunner())
+            return runner(sequence, sockets, *this);
+        return ConnectionHost::RunConnect(sequence, sockets);
+    }
+    void UpdateWindowTitle() override { console::UpdateWindowTitle(); }
+    void SetExitCode(uint8_t code) override { emulation::MainRoutine.ExitCode = code; }
+    void StartAutoLogin() override { emulation::Services.StartAutoLogin(); }
+    void SetFullDuplex(bool on) override { commands::Settings.FullDuplex = on ? 1 : 0; }
+
+    void CommLogSent(std::string_view text) override { connections::CommLogSent(text); }
+    void CommLogReceived(std::string_view text) override { connections::CommLogReceived(text); }
+    void CommDebugLog(std::string_view text) override { connections::CommDebugLog(text); }
+    void CommErrorBox(std::string_view text, uint8_t kind) override {
+        connections::CommErrorBox(text, kind);
+    }
+    void CommDebugFlush() override { connections::CommDebugFlush(); }
+
+    std::u16string GetMessageText(uint16_t id) override { return console::GetMessageW(id, true); }
+    void LangMessageBox(uint16_t id) override {
+        ui::LangMessageBoxShort(console::GetMessageText(id, true));
+    }
+    void LangMessageBoxShort(std::string_view text) override { ui::LangMessageBoxShort(text); }
+
+    void ConsoleSize(int32_t& columns, int32_t& rows) override {
+        columns = console::ConsoleScreen.Cols;
+        rows = console::ConsoleScreen.Rows;
+    }
+};
+
+ProgramHost programHost;
+
+}  // namespace
+
+connections::ConnectionHost& ProgramConnectionHost() {
+    return programHost;
+}
+
+void ComposeConnection() {
+    connections::SetProgramConnectionHost(&programHost);
+}
+
+}  // namespace app

@@ -1,0 +1,37 @@
+// The console's neighbours in the program: the emulator's state and exit
+// code, the key macros and the message box.
+#include "app/console_wiring.h"
+
+#include "connections/comm_interface.h"
+#include "console/console_primitives.h"
+#include "emulation/main_routine.h"
+#include "emulation/session_services.h"
+#include "emulation/term_types.h"
+#include "ui/dialog_interface.h"
+#include "ui/message_box.h"
+
+namespace app {
+
+console::ConsoleNeighbourTable ProgramConsoleNeighbours() {
+    console::ConsoleNeighbourTable t = console::NullConsoleNeighbours();
+    t.SgrDialect = []() { return emulation::EmulatorState.SgrDialect; };
+    t.MacroExists = [](uint16_t key) { return emulation::Services.MacroExists(key); };
+    t.MessageBox = ui::LangMessageBoxShort;
+    t.EndSession = []() { emulation::MainRoutine.ExitCode = emulation::ExitEnd; };
+    t.ResumeSession = []() { emulation::MainRoutine.ExitCode = emulation::ExitRun; };
+    t.SessionRunning = []() { return emulation::MainRoutine.ExitCode == emulation::ExitRun; };
+    t.DdeClientShutdown = []() { emulation::Services.DdeClientShutdown(); };
+    t.UpdateMenuState = ui::UpdateMenuState;
+    return t;
+}
+
+void ComposeConsole() {
+    console::Neighbours = ProgramConsoleNeighbours();
+    // Output that is still waiting lets the console defer scrolling and the
+    // caret; the idle refresh paints what was deferred.
+    console::ConsoleLayer.Hooks.CommInputReady = [](int32_t count) {
+        return count >= 0 && connections::CommInputReady(static_cast<uint32_t>(count));
+    };
+}
+
+}  // namespace app
