@@ -8,7 +8,7 @@
 #include "console/console_primitives.h"
 #include "emulation/charsets.h"
 #include "emulation/receive_loop.h"
-#include "emulation/term_types.h"
+#include "emulation/emulator_state.h"
 
 namespace emulation {
 

@@ -24,7 +24,7 @@
 #include "emulation/national_charsets.h"
 #include "emulation/recogniser.h"
 #include "emulation/term_executor.h"
-#include "emulation/term_types.h"
+#include "emulation/emulator_state.h"
 #include "emulation/utf8.h"
 
 namespace emulation {

@@ -5,8 +5,9 @@
 
 #include "commands/settings_record.h"
 #include "console/protected_fields.h"
+#include "emulation/emulator_state.h"
 #include "emulation/operation_catalogue.h"
-#include "emulation/term_types.h"
+#include "emulation/tab_stops.h"
 
 namespace emulation {
 

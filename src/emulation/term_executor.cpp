@@ -8,12 +8,12 @@
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
 #include "emulation/charsets.h"
+#include "emulation/emulator_state.h"
 #include "emulation/host_char_display.h"
 #include "emulation/host_ports.h"
 #include "emulation/national_charsets.h"
 #include "emulation/pending_operations.h"
 #include "emulation/screen_operations.h"
-#include "emulation/term_types.h"
 
 namespace emulation {
 

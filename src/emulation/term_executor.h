@@ -6,11 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "emulation/emulator_state.h"
 #include "emulation/family_tables.h"
 #include "emulation/operation_catalogue.h"
 #include "emulation/pending_operations.h"
 #include "emulation/recogniser.h"
-#include "emulation/term_types.h"
 
 namespace emulation {
 

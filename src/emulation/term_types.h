@@ -10,6 +10,7 @@
 
 #include "emulation/emulator_state.h"
 #include "emulation/family_tables.h"
+#include "emulation/tab_stops.h"
 
 namespace emulation {
 
@@ -74,10 +75,5 @@ bool SetTerminalType(std::string_view name, bool applyColours);
 void ConvertAttributeWords(uint8_t fromMode, uint8_t toMode, uint16_t (&map)[16]);
 ByteText<10> TermKeySequence(uint16_t key);
 bool IsTermKey(uint16_t key);
-
-// Tab stops at reset by a family's TabStyle (a TabStyleCode): every eight
-// columns (kept in bytes, so the list wraps after column 249), none, or unchanged.
-inline constexpr size_t kTabStopCount = 250;
-void ResetTabStops(uint8_t tabStyle, std::array<uint8_t, kTabStopCount>& stops);
 
 }  // namespace emulation
