@@ -10,6 +10,8 @@
 #include "console/screen_buffer.h"
 #include "emulation/attribute_operations.h"
 #include "emulation/host_char_display.h"
+#include "emulation/host_ports.h"
+#include "emulation/keyboard.h"
 #include "emulation/receive_loop.h"
 #include "emulation/screen_geometry.h"
 #include "emulation/screen_operations.h"
@@ -49,6 +51,15 @@ char16_t ByteInCurrentSets(uint8_t byte) {
     const char16_t ch = byte < 0x80 ? emulation::ByteToUnicode(byte, EmulatorState.GL)
                                     : emulation::ByteToUnicode(byte - 0x80, EmulatorState.GR);
     return ch != 0 ? ch : u' ';
+}
+
+// The local echo of a sent byte. A sequence the echo starts is the
+// terminal's own: it must not read the host's waiting bytes as its rest.
+void EchoSentByte(uint8_t b, uint32_t codePage) {
+    emulation::HostInput& host = emulation::HostIn();
+    emulation::SetHostInput(nullptr);
+    emulation::WriteRepeatedChar(b, 1, codePage, codePage <= 1, false);
+    emulation::SetHostInput(&host);
 }
 
 void SetFieldAttr(uint8_t colour, uint8_t mode) {
@@ -115,6 +126,7 @@ void WireEmulator() {
     screen.DrawFrameBox = emulation::DrawFrameBox;
     emulation::AttributeOperations.Hooks.SetFieldAttr = SetFieldAttr;
     emulation::SetTermTypeConsole(&typeConsole);
+    emulation::Keyboard.Hooks.EchoByte = EchoSentByte;
 }
 
 }  // namespace app

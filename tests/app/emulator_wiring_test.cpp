@@ -249,6 +249,12 @@ TEST_F(ProgramTerminal, RepliesGoOutThroughTheTransmitRoutine) {
     Feed(ESC "[c");
     Feed(ESC "[5n");
     EXPECT_EQ(Sent(), ESC "[?62;1;2;6;7;8;9c" ESC "[0n");
+    // The echo is local: the host's text waiting behind the request stays the host's.
+    Feed(ESC
+         "[c"
+         "ab");
+    EXPECT_EQ(Sent(), ESC "[?62;1;2;6;7;8;9c");
+    EXPECT_EQ(TrimmedRow(1), "ab");
 }
 
 TEST_F(ProgramTerminal, FieldAttributesMarkAndColourTheField) {
