@@ -93,7 +93,7 @@ void StartTerminal(bool utf8) {
     SetTerminalType("LINUX", false);
     if (utf8) {
         commands::Settings.CodePage.Set(0x40000);
-        EmulatorState.GR = 14;
+        EmulatorState.GR = commands::kGSetCodePage;
     }
 }
 

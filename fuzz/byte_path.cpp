@@ -36,7 +36,7 @@ void Run(const uint8_t* data, size_t size, bool fast) {
     commands::Settings.IgnoreNul = options & 1;
     if (options & 2) {
         commands::Settings.CodePage.Set(0x40000);
-        EmulatorState.GR = 14;
+        EmulatorState.GR = commands::kGSetCodePage;
     }
     EmulatorState.WrapStyle = (options >> 2) % 3;
     ReceiveLoop.C1AsText = (options & 0x10) != 0;
