@@ -2,13 +2,17 @@
 #include "app/connection_wiring.h"
 
 #include "commands/settings_record.h"
+#include "commands/variables.h"
 #include "connections/comm_debug_log.h"
 #include "connections/comm_interface.h"
 #include "connections/connection_host.h"
 #include "console/messages.h"
 #include "console/screen_buffer.h"
 #include "console/terminal_window.h"
+#include "emulation/keyboard.h"
+#include "emulation/line_errors.h"
 #include "emulation/main_routine.h"
+#include "emulation/receive_loop.h"
 #include "emulation/session_services.h"
 #include "ui/message_box.h"
 
@@ -44,6 +48,18 @@ class ProgramHost : public connections::ConnectionHost {
     void ConsoleSize(int32_t& columns, int32_t& rows) override {
         columns = console::ConsoleScreen.Cols;
         rows = console::ConsoleScreen.Rows;
+    }
+    std::string ExpandVariables(std::string_view text) override {
+        return commands::ExpandVariables(text);
+    }
+    bool MonitorMode() override { return emulation::ReceiveLoop.MonitorMode; }
+    void WriteLineErrors(const std::vector<connections::StatusWord>& words) override {
+        emulation::WriteLineErrors(words);
+    }
+    // The quiet wait is timed by the keyboard's clock.
+    void DataArrived() override {
+        const auto clock = emulation::Keyboard.Hooks.Milliseconds;
+        emulation::Keyboard.QuietWaitStart = clock != nullptr ? clock() : Milliseconds();
     }
 };
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../connections/connection_fakes.h"
+#include "../console/fake_console_window.h"
 #include "app/composition.h"
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
@@ -51,6 +52,7 @@ class ProgramWiring : public ::testing::Test {
     void SetUp() override {
         boxes.clear();
         ResetUnits();
+        console_test::ResetConsoleForTest(window);
         app::ComposeProgram();
         previousBox_ = ui::SetMessageBoxFunction(RecordBox);
         connections::AttachProgramConnection(&socket);
@@ -64,10 +66,17 @@ class ProgramWiring : public ::testing::Test {
         connections::AttachProgramConnection(nullptr);
         connections::ResetCommLayer();
         ui::SetMessageBoxFunction(previousBox_);
+        console::SetScreenWindow(nullptr);
         ResetUnits();
     }
 
+    std::string Sent() {
+        const connections::testing::Bytes bytes = socket.TakeSent();
+        return std::string(bytes.begin(), bytes.end());
+    }
+
     connections::testing::FakeTransport socket;
+    console_test::FakeConsoleWindow window;
 
   private:
     ui::MessageBoxFunction previousBox_ = nullptr;
@@ -122,6 +131,51 @@ TEST_F(ProgramWiring, ErrorKeyRunsItsMacro) {
     commands::Interpreter.ErrorKey = kKey;
     EXPECT_TRUE(commands::InterpreterHooks.RunErrorKeyMacro());
     EXPECT_TRUE(emulation::MacroIsPlaying());
+}
+
+// NEW-ENVIRON answers with the settings' environment text, its variables
+// expanded.
+TEST_F(ProgramWiring, EnvironmentAnswersExpandVariables) {
+    ASSERT_EQ(connections::CommOpen(true), 0u);
+    Sent();
+    socket.Arrive({255, 250, 39, 1, 255, 240});
+    connections::CommPollReceive();
+    EXPECT_EQ(connections::CommReadChar(false, false), connections::CommNothingReceived);
+    const std::string sent = Sent();
+    EXPECT_NE(sent.find("OZMEL\x01" + commands::ExpandVariables("${OZM_PROGRAM}")),
+              std::string::npos);
+    EXPECT_EQ(sent.find("${"), std::string::npos) << sent;
+}
+
+// A line error found by the periodic check is written on the status row (at
+// the cursor in monitor mode) and kept there for its time.
+TEST_F(ProgramWiring, LineErrorsReachTheStatusRow) {
+    ASSERT_EQ(connections::CommOpen(true), 0u);
+    console::ConsoleLayer.CursorRow = 5;
+    console::ConsoleLayer.CursorCol = 7;
+    connections::connectionLayer.CommLastError = connections::kReplyNotSent;
+    connections::CommPoll();
+    const int32_t statusRow = console::ConsoleLayer.StatusRow;
+    EXPECT_EQ(console_test::WindowRow(statusRow - 1).substr(9, 16), "COMM ERROR 12001");
+    EXPECT_EQ(console::ConsoleLayer.CursorRow, 5);
+    EXPECT_EQ(console::ConsoleLayer.CursorCol, 7);
+    EXPECT_TRUE(emulation::Keyboard.Hooks.StatusMessageShown());
+    EXPECT_FALSE(emulation::Keyboard.Hooks.TakeExpiredStatusMessage());
+
+    emulation::ReceiveLoop.MonitorMode = true;
+    connections::connectionLayer.CommLastError = 10050;
+    connections::CommPoll();
+    EXPECT_EQ(console_test::WindowRow(4).substr(6, 16), "COMM ERROR 10050");
+}
+
+// Received bytes start a quiet wait's silence again.
+TEST_F(ProgramWiring, ArrivingDataRestartsTheQuietWait) {
+    ASSERT_EQ(connections::CommOpen(true), 0u);
+    emulation::Keyboard.QuietWaitStart = 1;
+    socket.Arrive({'a'});
+    connections::CommPollReceive();
+    // The keyboard's clock, in 55 ms steps.
+    EXPECT_LE(emulation::Keyboard.Hooks.Milliseconds() - emulation::Keyboard.QuietWaitStart, 110u);
 }
 
 TEST_F(ProgramWiring, WindowTitleVariable) {
