@@ -11,6 +11,7 @@
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "commands/variables.h"
+#include "connections/comm_debug_log.h"
 #include "connections/comm_interface.h"
 #include "connections/connection_layer.h"
 #include "console/console_primitives.h"
@@ -176,6 +177,96 @@ TEST_F(ProgramWiring, ArrivingDataRestartsTheQuietWait) {
     connections::CommPollReceive();
     // The keyboard's clock, in 55 ms steps.
     EXPECT_LE(emulation::Keyboard.Hooks.Milliseconds() - emulation::Keyboard.QuietWaitStart, 110u);
+}
+
+// Telnet offers no AUTHENTICATION or ENCRYPT it cannot carry out, and an
+// open that requires them, or SSH, is refused with its reason before a
+// socket opens.
+TEST_F(ProgramWiring, OnlyWhatCanBeCarriedOutIsOfferedOrOpened) {
+    commands::Settings.TelnetNegotiation = 1;
+    ASSERT_EQ(connections::CommOpen(true), 0u);
+    const std::string offers = Sent();
+    for (const char option : {37, 38}) {
+        EXPECT_EQ(offers.find(std::string("\xFB") + option), std::string::npos);
+        EXPECT_EQ(offers.find(std::string("\xFD") + option), std::string::npos);
+    }
+    socket.Arrive({255, 253, 37, 255, 251, 38});  // DO AUTHENTICATION, WILL ENCRYPT
+    connections::CommPollReceive();
+    EXPECT_EQ(connections::CommReadChar(false, false), connections::CommNothingReceived);
+    EXPECT_EQ(Sent(), "\xFF\xFC\x25\xFF\xFE\x26");  // WONT, DONT
+    connections::CommClose();
+
+    struct Case {
+        uint8_t method;
+        uint8_t auth, encrypt;
+        uint32_t error;
+        const char* text;
+    } cases[] = {
+        {connections::CommMethodTelnet, 2, 1, 33, "authentication or encryption is required"},
+        {connections::CommMethodTelnet, 0, 2, 33, "authentication or encryption is required"},
+        {connections::CommMethodSsh, 1, 1, 32, "SSH support unavailable"},
+    };
+    for (const Case& c : cases) {
+        commands::Settings.CommMethod = c.method;
+        commands::Settings.SrpAuthMode = c.auth;
+        commands::Settings.SrpEncryptMode = c.encrypt;
+        const int opens = socket.opens;
+        EXPECT_EQ(connections::CommOpen(true), c.error);
+        EXPECT_EQ(socket.opens, opens);
+        EXPECT_NE(connections::CommErrorText(uint8_t(c.error)).find(c.text), std::string::npos);
+    }
+    EXPECT_TRUE(boxes.empty());
+}
+
+// A host that drops the line is handled once, not again at every poll.
+TEST_F(ProgramWiring, ADroppedLineIsHandledOnce) {
+    for (uint8_t mode : {0, 2}) {
+        commands::Settings.ReconnectMode = mode;
+        ASSERT_EQ(connections::CommOpen(true), 0u);
+        connections::connectionLayer.ReceiveMode = 0;  // read at once, as after a notice
+        socket.receiveError = platform::kSockConnectionReset;
+        connections::CommPollReceive();
+        connections::CommPoll();
+        EXPECT_EQ(emulation::MainRoutine.ExitCode, mode == 0 ? 4 : 0);
+        // The code that was acted on is gone, so the next poll does not act again.
+        EXPECT_EQ(connections::CommLastError(), 0) << int(mode);
+        emulation::MainRoutine.ExitCode = 0;
+        const int closes = socket.closes;
+        for (int i = 0; i < 3; ++i) {
+            connections::CommPollReceive();
+            connections::CommPoll();
+        }
+        EXPECT_EQ(emulation::MainRoutine.ExitCode, 0) << int(mode);
+        EXPECT_EQ(socket.closes, closes) << int(mode);
+        socket.receiveError = 0;
+        connections::CommClose();
+    }
+}
+
+// A busy line of Telnet commands logs nothing while debugging is off, and
+// within the cap while it is on.
+TEST_F(ProgramWiring, DebugLogFollowsTheSettingWithinItsCap) {
+    ASSERT_EQ(connections::CommOpen(true), 0u);
+    connections::testing::Bytes block;
+    for (int i = 0; i < 2000; ++i) block.insert(block.end(), {255, 241});  // IAC NOP
+    auto receive = [&](int blocks) {
+        for (int i = 0; i < blocks; ++i) {
+            socket.Arrive(block);
+            while (!socket.inbound.empty() || connections::CommInputReady(0)) {
+                connections::CommPollReceive();
+                EXPECT_EQ(connections::CommReadChar(false, false),
+                          connections::CommNothingReceived);
+            }
+        }
+    };
+    receive(100);  // 400 kB
+    EXPECT_EQ(connections::CommDebugState.CommDebugText, "");
+    commands::Settings.CommDebug = 1;
+    receive(100);
+    const std::string& text = connections::CommDebugState.CommDebugText;
+    EXPECT_LE(text.size(), connections::kDebugTextLimit);
+    EXPECT_GE(text.size(), connections::kDebugTextLimit / 2);
+    EXPECT_EQ(text.substr(text.size() - 13), "[R:IAC NOP]\r\n");
 }
 
 TEST_F(ProgramWiring, WindowTitleVariable) {
