@@ -1,0 +1,69 @@
+#include "transfer/block_checks.h"
+
+#include <array>
+#include <cstddef>
+
+namespace transfer {
+
+namespace {
+
+constexpr std::array<uint16_t, 256> MakeCrc16Table() {
+    std::array<uint16_t, 256> table{};
+    for (unsigned i = 0; i < 256; ++i) {
+        unsigned crc = i << 8;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1;
+        table[i] = uint16_t(crc);
+    }
+    return table;
+}
+
+constexpr std::array<uint32_t, 256> MakeCrc32Table() {
+    std::array<uint32_t, 256> table{};
+    for (uint32_t i = 0; i < 256; ++i) {
+        uint32_t crc = i;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+        table[i] = crc;
+    }
+    return table;
+}
+
+constexpr auto kCrc16Table = MakeCrc16Table();
+constexpr auto kCrc32Table = MakeCrc32Table();
+static_assert(kCrc16Table[1] == 0x1021 && kCrc16Table[2] == 0x2042);
+static_assert(kCrc32Table[1] == 0x77073096u);
+
+}  // namespace
+
+uint16_t AddToChecksum(uint8_t b, uint16_t sum) {
+    return uint16_t(sum + b);
+}
+
+uint16_t UpdateCrc16(uint8_t b, uint16_t crc) {
+    return uint16_t(kCrc16Table[crc >> 8] ^ uint16_t(crc << 8) ^ b);
+}
+
+uint16_t UpdateKermitCrc(uint8_t b, uint16_t crc) {
+    for (int round = 0; round < 8; ++round) {
+        const bool bit = ((b ^ crc) & 1) != 0;
+        crc >>= 1;
+        if (bit) crc ^= 0x8408;
+        b >>= 1;
+    }
+    return crc;
+}
+
+uint32_t UpdateCrc32(uint8_t b, uint32_t crc) {
+    return kCrc32Table[(b ^ crc) & 0xFF] ^ (crc >> 8);
+}
+
+uint16_t UpdateCrc16(const uint8_t* bytes, size_t count, uint16_t crc) {
+    for (size_t i = 0; i < count; ++i) crc = UpdateCrc16(bytes[i], crc);
+    return crc;
+}
+
+uint32_t UpdateCrc32(const uint8_t* bytes, size_t count, uint32_t crc) {
+    for (size_t i = 0; i < count; ++i) crc = UpdateCrc32(bytes[i], crc);
+    return crc;
+}
+
+}  // namespace transfer
