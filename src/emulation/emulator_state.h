@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "commands/gset_code.h"
 #include "emulation/family_tables.h"
 
 namespace emulation {
@@ -49,18 +50,20 @@ struct EmulatorStateData {
     uint8_t SgrDialect = 0;       // an SgrDialectCode
     uint8_t EmulationFamily = 0;  // an EmulationFamilyCode
 
-    uint8_t GSlots[4] = {};  // GSetCode of G0..G3
-    uint8_t GL = 0;
-    uint8_t GR = 0;
+    // The sets as GSetCode bytes: designated as G0..G3, in GL and GR, GL kept
+    // while sixel data arrives, and the four Wyse banks.
+    uint8_t GSlots[4] = {};
+    uint8_t GL = commands::kGSetAscii;
+    uint8_t GR = commands::kGSetAscii;
     uint32_t GRSlot = 2;
     bool SingleShiftPending = false;
-    uint8_t SavedGL = 0;
-    uint8_t NationalSlots[4] = {};
+    uint8_t SavedGL = commands::kGSetAscii;
+    uint8_t NationalSlots[4] = {};  // NationalSetCode of G0..G3
     uint32_t NationalExtra = 0;
     uint8_t CharBanks[4] = {};
     ByteText<10> SoftFontName;
 
-    uint8_t WrapStyle = 0;
+    uint8_t WrapStyle = kWrapAtOnce;  // a WrapStyleCode
     bool CursorKeyMode = false;
     uint8_t ProtectAttrIndex = 1;
     bool StreamExtent = true;
