@@ -62,7 +62,7 @@ void LoadSettingsFile();
 
 // DEFAULTS: writes Settings to SettingsFileName. On failure the error-key
 // macro runs or "DISK OR DIRECTORY FULL" is shown, and the result is false.
-bool SaveSettingsFile();
+[[nodiscard]] bool SaveSettingsFile();
 
 // The exit check: may ask about the keys and the settings and save them.
 // False when the user cancelled or a macro is playing.
@@ -74,6 +74,6 @@ void CopyColorTablesToSettings();
 
 // Writes the record to a new file beside name and puts it in place of name
 // only once it is complete, so a failed write leaves the old file whole.
-bool WriteSettingsRecordFile(const std::string& name, const SettingsRecord& record);
+[[nodiscard]] bool WriteSettingsRecordFile(const std::string& name, const SettingsRecord& record);
 
 }  // namespace commands

@@ -98,15 +98,15 @@ uint32_t CommReadRun(uint8_t* destination, uint32_t maximum, uint8_t lowest, uin
 uint32_t CommBytesWaiting();
 void CommFlushInput();
 
-bool CommSendByte(uint8_t b);
-bool CommSendString(std::string_view text);  // bytes, at most 255
-bool CommSendBlock(const uint8_t* buffer, size_t length);
+[[nodiscard]] bool CommSendByte(uint8_t b);
+[[nodiscard]] bool CommSendString(std::string_view text);  // bytes, at most 255
+[[nodiscard]] bool CommSendBlock(const uint8_t* buffer, size_t length);
 
 void CommPoll();
 void CommPollReceive();
 // Takes the layer's settings from the settings record, then opens; 0 or a
 // connection error code.
-uint32_t CommOpen(bool flag);
+[[nodiscard]] uint32_t CommOpen(bool flag);
 void CommClose();
 void CommShutdown();
 std::string CommErrorText(uint8_t code);  // message 12000 + code

@@ -58,7 +58,7 @@ class Transport {
     virtual void Shutdown() = 0;
     virtual int32_t LastError() = 0;
 
-    virtual bool Open() = 0;  // a new stream socket
+    [[nodiscard]] virtual bool Open() = 0;  // a new stream socket
     virtual bool Bind(uint16_t localPort) = 0;
     virtual void Close() = 0;
 

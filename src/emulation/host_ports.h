@@ -71,7 +71,7 @@ class HostInput {
 class HostOutput {
   public:
     // Sends one reply, whole and in order; false when not all of it went out.
-    virtual bool Transmit(const uint8_t* bytes, size_t length) = 0;
+    [[nodiscard]] virtual bool Transmit(const uint8_t* bytes, size_t length) = 0;
 
   protected:
     ~HostOutput() = default;

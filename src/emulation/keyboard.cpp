@@ -64,6 +64,12 @@ bool SendString(std::string_view bytes) {
     return H().SendString ? H().SendString(bytes) : false;
 }
 
+// A key's bytes to the host; a send that fails says so on the screen.
+void TransmitOrReport(std::string_view text, uint8_t mode) {
+    if (!TransmitString(text, mode) && H().WriteMessage)
+        H().WriteMessage(kMessageUnableToTransmit);
+}
+
 uint8_t AnsiUpper(uint8_t c) {
     if (c >= 'a' && c <= 'z') return static_cast<uint8_t>(c - 32);
     // The Latin-1 letters of the ANSI page; the division sign and y-diaeresis have no capital here.
@@ -248,9 +254,9 @@ bool ServeMacro() {
         SendDueChar(static_cast<uint8_t>(stop));
     } else if (stopIsChar) {
         // A character of the macro text, which may lie beyond the byte range.
-        TransmitString(KeyToHostCode(static_cast<char16_t>(stop)), kEncodingUnchanged);
+        TransmitOrReport(KeyToHostCode(static_cast<char16_t>(stop)), kEncodingUnchanged);
     } else {
-        TransmitString(TermKeySequence(stop).view(), kEncodingUnchanged);
+        TransmitOrReport(TermKeySequence(stop).view(), kEncodingUnchanged);
     }
     return true;
 }
@@ -290,7 +296,7 @@ bool ServeTypedKey() {
         return true;
     }
     if (key == 8 || key >= 256) {
-        TransmitString(ToEightBitControls(TermKeySequence(key).view()), kEncodingUnchanged);
+        TransmitOrReport(ToEightBitControls(TermKeySequence(key).view()), kEncodingUnchanged);
         return true;
     }
     if (key == 0) return true;
@@ -298,7 +304,7 @@ bool ServeTypedKey() {
     if (Settings.UpperCaseKeys != 0) ch = AnsiUpper(ch);
     if (ch == 128 && Settings.EuroChar != 0) {
         const char euro = static_cast<char>(Settings.EuroChar);
-        TransmitString(std::string_view(&euro, 1), kEncodingUnchanged);
+        TransmitOrReport(std::string_view(&euro, 1), kEncodingUnchanged);
         return true;
     }
     if (ch >= 128 && SendHighCharacter(ch)) return true;

@@ -128,8 +128,8 @@ struct KeyboardState {
     bool OutputHold = false;
     uint32_t QuietWaitSeconds = 0;
     uint32_t QuietWaitStart = 0;
-    int32_t KioskLevel = -1;       // -1: not in kiosk mode
-    uint32_t KeyLockTimeout = 0;   // TIMEOUT, tenths of a second; 0 = none
+    int32_t KioskLevel = -1;      // -1: not in kiosk mode
+    uint32_t KeyLockTimeout = 0;  // TIMEOUT, tenths of a second; 0 = none
     bool IdleBeepArmed = false;
     int32_t IdleBeepDeadline = 0;
     bool SlowBeepPending = false;  // the host's bell, sounded at BeepPitch when idle
@@ -151,7 +151,7 @@ bool IdleWaitAllowed();
 // waits, and the main loop's keyboard processing.
 void InstallKeyboardServices();
 // mode: 0 ANSI text, 1 OEM text, 4 bytes already in the host's code.
-bool TransmitString(std::string_view text, uint8_t mode);
+[[nodiscard]] bool TransmitString(std::string_view text, uint8_t mode);
 // At most 5 bytes.
 std::string KeyToHostCode(char16_t ch);
 std::string ToEightBitControls(std::string_view text);

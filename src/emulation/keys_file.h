@@ -36,7 +36,7 @@ bool LoadKeysFile(std::string_view name, bool replace);
 // empty too). The old file is replaced only by a complete new one. On
 // failure the error-key macro runs, else "DISK OR DIRECTORY FULL" is shown;
 // the result is false.
-bool SaveKeysFile(std::string_view name);
+[[nodiscard]] bool SaveKeysFile(std::string_view name);
 
 // The host's keys file. The first time, the user's definitions are set aside
 // and the file (its bare name in the folder of the settings' keys file) is

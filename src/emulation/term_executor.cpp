@@ -473,7 +473,9 @@ void SendReply() {
         i = 2;
     }
     for (; i < reply.size(); ++i) out[n++] = reply[i];
-    HostOut().Transmit(out, n);
+    // A reply that cannot go out is dropped: the connection reports its own
+    // failure, and the host asked nothing the user could answer instead.
+    (void)HostOut().Transmit(out, n);
     reply.clear();
 }
 

@@ -43,11 +43,12 @@ void ResetPrinterOutput();
 
 // Opens the printer text file of that name for writing (closing one that is
 // open); false when it cannot be opened.
-bool OpenPrinterTextFile(std::string_view name);
+[[nodiscard]] bool OpenPrinterTextFile(std::string_view name);
 void ClosePrinterTextFile();
 
 // Text forms of WriteOutputLine: 0 ANSI, 1 OEM, 3 UTF-8, 4 bytes unchanged.
-bool WriteOutputLine(OutputFile& file, std::string_view text, uint8_t textForm, bool flag);
+[[nodiscard]] bool WriteOutputLine(OutputFile& file, std::string_view text, uint8_t textForm,
+                                   bool flag);
 bool IsDeviceName(std::string_view name);
 void OpenPrinterOutput();
 bool PrintString(std::string_view text, uint8_t textForm, bool flag, bool useWizard);
