@@ -7,6 +7,7 @@
 #include "app/host_input_wiring.h"
 #include "app/session_wiring.h"
 #include "app/startup_wiring.h"
+#include "app/transfer_wiring.h"
 #include "emulation/keyboard.h"
 #include "emulation/macros.h"
 #include "emulation/term_executor.h"
@@ -27,6 +28,7 @@ void ComposeProgram() {
     WireEmulator();
     WireConnectionExtras();
     ConnectEmulatorToHost();
+    ConnectTransfersToHost();
 }
 
 }  // namespace app
