@@ -64,6 +64,7 @@ class ScriptedSocket : public platform::Transport {
     }
     void ForgetNotifications() override {}
     void Wait(int32_t) override {}
+    void WaitWritable(int32_t) override {}
 };
 
 // Telnet data as RFC 854/855 define it: IAC IAC is 255, commands take an
