@@ -66,10 +66,14 @@ TEST(RandomPool, RefusesWithoutAWorkingSystemGenerator) {
 TEST(RandomPool, ProgramPoolRefusesUntilAGeneratorIsInstalled) {
     InstallOsRandom(nullptr);
     uint8_t byte = 0xcc;
+    EXPECT_FALSE(RandomAvailable());
     EXPECT_FALSE(RandomByte(byte));
     EXPECT_EQ(byte, 0);
+    InstallOsRandom(BrokenSource);
+    EXPECT_FALSE(RandomAvailable());
 
     InstallOsRandom(PosixOsRandom);
+    EXPECT_TRUE(RandomAvailable());
     std::vector<uint8_t> a(32), b(32);
     EXPECT_TRUE(RandomBytes(a.data(), a.size()));
     EXPECT_TRUE(RandomBytes(b.data(), b.size()));

@@ -78,6 +78,11 @@ bool RandomBytes(uint8_t* buffer, size_t count) {
     return pool->Bytes(buffer, count);
 }
 
+bool RandomAvailable() {
+    auto& pool = ProgramPool();
+    return pool && pool->Init();
+}
+
 bool RandomByte(uint8_t& out) {
     return RandomBytes(&out, 1);
 }

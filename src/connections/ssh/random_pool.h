@@ -42,6 +42,9 @@ class RandomPool {
 // does so with the platform's one) RandomBytes refuses.
 void InstallOsRandom(OsRandomFill source);
 bool RandomBytes(uint8_t* buffer, size_t count);
+// True when the program's pool is seeded or can be now: what a secure option
+// checks before it goes on, to warn that no system generator is there.
+bool RandomAvailable();
 // One byte, for padding lengths and the like; false as RandomBytes.
 bool RandomByte(uint8_t& out);
 
