@@ -39,8 +39,9 @@ int32_t TickTimerElapsed(const TickTimer& timer) {
 // ---- names ----
 
 namespace {
+// "/" counts too: the system accepts it in paths as well as "\\".
 bool IsDelimiter(char c) {
-    return c == ':' || c == '\\';
+    return c == ':' || c == '\\' || c == '/';
 }
 // Position of the last delimiter, or npos.
 size_t LastDelimiter(std::string_view s) {

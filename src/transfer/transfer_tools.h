@@ -42,7 +42,7 @@ inline bool WordInRange(uint16_t v, uint16_t low, uint16_t high) {
     return low <= v && v <= high;
 }
 
-// Names and paths with ":" and "\" as the delimiters.
+// Names and paths with ":", "\" and "/" as the delimiters.
 std::string UpperCaseName(std::string_view s);
 // s with "\" appended unless it is empty or already ends in ":" or "\".
 std::string AppendBackslash(std::string_view s);

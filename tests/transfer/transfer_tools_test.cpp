@@ -76,8 +76,14 @@ TEST(TransferNames, PathParts) {
         const char* name;
     };
     const Case cases[] = {
-        {"C:\\", "C:\\", ""},       {"NAME", "", "NAME"},     {"C:\\A\\B.TXT", "C:\\A", "B.TXT"},
-        {"C:\\DIR", "C:\\", "DIR"}, {"C:NAME", "C:", "NAME"}, {"\\NAME", "\\", "NAME"},
+        {"C:\\", "C:\\", ""},
+        {"NAME", "", "NAME"},
+        {"C:\\A\\B.TXT", "C:\\A", "B.TXT"},
+        {"C:\\DIR", "C:\\", "DIR"},
+        {"C:NAME", "C:", "NAME"},
+        {"\\NAME", "\\", "NAME"},
+        {"dir/sub/a.txt", "dir/sub", "a.txt"},
+        {"C:/a.txt", "C:/", "a.txt"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(DirectoryPart(c.path), c.directory) << c.path;

@@ -1,0 +1,120 @@
+#include "transfer/transfer_files.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include "console/dos_time.h"
+
+namespace transfer {
+
+namespace {
+
+int IoCodeOf(int error, int fallback) {
+    switch (error) {
+        case ENOENT:
+            return kIoNotFound;
+        case ENOTDIR:
+            return kIoNoPath;
+        case EACCES:
+        case EPERM:
+        case EISDIR:
+            return kIoDenied;
+        case ENOSPC:
+            return kIoWriteError;
+        default:
+            return fallback;
+    }
+}
+
+bool Seek(std::FILE* f, int64_t offset) {
+#ifdef _WIN32
+    return _fseeki64(f, offset, SEEK_SET) == 0;
+#else
+    return fseeko(f, off_t(offset), SEEK_SET) == 0;
+#endif
+}
+
+int64_t Tell(std::FILE* f) {
+#ifdef _WIN32
+    return _ftelli64(f);
+#else
+    return int64_t(ftello(f));
+#endif
+}
+
+class StdioFile final : public TransferFile {
+  public:
+    explicit StdioFile(std::FILE* f) : f_(f) {}
+    ~StdioFile() override {
+        if (f_) std::fclose(f_);
+    }
+    int64_t Size() override {
+#ifdef _WIN32
+        if (_fseeki64(f_, 0, SEEK_END) != 0) return -1;
+#else
+        if (fseeko(f_, 0, SEEK_END) != 0) return -1;
+#endif
+        return Tell(f_);
+    }
+    int32_t DosTime() override {
+        int32_t packed = 0;
+        return console::GetFTime(f_, packed) == 0 ? packed : 0;
+    }
+    int ReadAt(int64_t offset, uint8_t* bytes, size_t count, size_t& got) override {
+        got = 0;
+        if (!Seek(f_, offset)) return kIoReadError;
+        got = std::fread(bytes, 1, count, f_);
+        return std::ferror(f_) ? kIoReadError : kIoOk;
+    }
+    int Write(const uint8_t* bytes, size_t count, size_t& written) override {
+        errno = 0;
+        written = std::fwrite(bytes, 1, count, f_);
+        return written == count ? kIoOk : IoCodeOf(errno, kIoWriteError);
+    }
+    int Close() override {
+        errno = 0;
+        const bool flushed = std::fflush(f_) == 0;
+        const bool closed = std::fclose(f_) == 0;
+        f_ = nullptr;
+        return flushed && closed ? kIoOk : IoCodeOf(errno, kIoWriteError);
+    }
+
+  private:
+    std::FILE* f_;
+};
+
+class StdioFiles final : public TransferFileSystem {
+  public:
+    int OpenRead(const std::string& name, std::unique_ptr<TransferFile>& file) override {
+        return Open(name, "rb", kIoReadError, file);
+    }
+    int Create(const std::string& name, std::unique_ptr<TransferFile>& file) override {
+        return Open(name, "wb", kIoWriteError, file);
+    }
+
+  private:
+    static int Open(const std::string& name, const char* mode, int fallback,
+                    std::unique_ptr<TransferFile>& file) {
+        file.reset();
+        errno = 0;
+        std::FILE* f = std::fopen(name.c_str(), mode);
+        if (!f) return IoCodeOf(errno, fallback);
+        file = std::make_unique<StdioFile>(f);
+        return kIoOk;
+    }
+};
+
+StdioFiles stdioFiles;
+TransferFileSystem* current = &stdioFiles;
+
+}  // namespace
+
+void SetTransferFileSystem(TransferFileSystem* files) {
+    current = files ? files : &stdioFiles;
+}
+
+TransferFileSystem& TransferFiles() {
+    return *current;
+}
+
+}  // namespace transfer
