@@ -19,8 +19,10 @@ std::unique_ptr<TransferPort> TransferPort::Open(uint8_t portNumber, uint16_t in
         status = kStatusNoPortLayer;
         return nullptr;
     }
-    std::unique_ptr<TransferPort> port(new (std::nothrow) TransferPort());
-    if (!port) {
+    std::unique_ptr<TransferPort> port;
+    try {
+        port.reset(new TransferPort());
+    } catch (const std::bad_alloc&) {
         status = kStatusNoMemory;
         return nullptr;
     }

@@ -10,13 +10,12 @@ namespace transfer {
 
 std::unique_ptr<ProtocolRecord> ProtocolRecord::Create(TransferPort& port, uint16_t options) {
     port.SetStatus(kStatusOk);
-    std::unique_ptr<ProtocolRecord> p(new (std::nothrow) ProtocolRecord());
-    if (p) {
-        try {
-            p->FileBuffer.assign(kFileBufferSize, 0);
-        } catch (const std::bad_alloc&) {
-            p.reset();
-        }
+    std::unique_ptr<ProtocolRecord> p;
+    try {
+        p.reset(new ProtocolRecord());
+        p->FileBuffer.assign(kFileBufferSize, 0);
+    } catch (const std::bad_alloc&) {
+        p.reset();
     }
     if (!p) {
         port.ReportError(kStatusNoMemory);
