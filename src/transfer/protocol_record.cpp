@@ -82,6 +82,29 @@ void ProtocolRecord::ResetStatus() {
 
 // ---- next file ----
 
+namespace {
+
+// True when the folder part of a mask names no folder. Some directory
+// searches answer a missing folder as "no more files"; the user is told
+// which of the two it was.
+bool FolderMissing(const std::string& mask) {
+    const std::string folder = DirectoryPart(mask);
+    if (folder.empty() || folder.back() == ':') return false;
+    // A root always exists.
+    if (folder.back() == '\\' || folder.back() == '/') return false;
+    console::SearchRec rec;
+    console::FindFirst(folder,
+                       console::faDirectory | console::faHidden | console::faSysFile |
+                           console::faReadOnly | console::faArchive,
+                       rec);
+    const bool found = console::dosState.DosError == 0 && (rec.Attr & console::faDirectory);
+    console::FindClose(rec);
+    console::dosState.DosError = 18;
+    return !found;
+}
+
+}  // namespace
+
 bool ProtocolRecord::NextFileByMask(std::string& name) {
     SetStatus(kStatusOk);
     if (SearchMask.empty()) {
@@ -93,7 +116,7 @@ bool ProtocolRecord::NextFileByMask(std::string& name) {
     if (FindingFirst) {
         console::FindFirst(SearchMask, kFileKinds, SearchRec);
         if (console::dosState.DosError == 18) {
-            Port->ReportError(kStatusNoMatch);
+            Port->ReportError(FolderMissing(SearchMask) ? kStatusNoSuchFolder : kStatusNoMatch);
             name.clear();
             return false;
         }

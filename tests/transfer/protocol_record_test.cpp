@@ -149,13 +149,12 @@ TEST_F(ProtocolLayer, NextFileByMask) {
     EXPECT_EQ(port->LastError(), "9906");
     EXPECT_EQ(name, "");
 
-    // (The directory search here does not tell a missing folder from an
-    // empty one, so the code may be either.)
     record->SetFileMask(PathOf("nowhere/*.txt"));
     record->FindingFirst = true;
     name = "x";
     EXPECT_FALSE(record->NextFileHook(*record, name));
     EXPECT_EQ(name, "");
+    EXPECT_EQ(port->LastError(), "9905");
 
     record->SetFileMask("");
     EXPECT_FALSE(record->NextFileHook(*record, name));
