@@ -18,6 +18,12 @@ using connections::ReceiveRing;
 
 class ConnectionInput final : public emulation::HostInput {
   public:
+    ConnectionInput() {
+        // The ring is a member of the program's one connection layer, so its
+        // head and flush count stay where they are for the program's life.
+        const ReceiveRing& ring = connections::CommReceiveRing();
+        SetMark({ring.storage, &ring.read, &ring.flushes});
+    }
     void Poll() override { connections::CommPoll(); }
     bool Ready(uint32_t n) override { return connections::CommInputReady(n); }
     int Read(bool sevenBit, bool skipNul) override {

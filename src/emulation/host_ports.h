@@ -63,8 +63,24 @@ class HostInput {
     // as if XON had arrived.
     virtual void ResumeOutput() = 0;
 
+    // Where a source keeps the start of its waiting data, so that the fast
+    // pass sees without a call whether bytes it peeked are still the head:
+    // the head is Base + *Offset, and *Flushes changes whenever bytes seen
+    // before may have been replaced. A source without one leaves Base null
+    // and the pass asks Head.
+    struct HeadMark {
+        const uint8_t* Base = nullptr;
+        const int32_t* Offset = nullptr;
+        const uint32_t* Flushes = nullptr;
+    };
+    const HeadMark& Mark() const { return mark_; }
+
   protected:
     ~HostInput() = default;
+    void SetMark(const HeadMark& mark) { mark_ = mark; }
+
+  private:
+    HeadMark mark_;
 };
 
 // Where the emulator's answers to the host go.

@@ -456,8 +456,20 @@ struct PeekedData {
 uint32_t PeekLikely(PeekedData& d, bool skipNul, bool text, uint8_t mask, const uint8_t*& head,
                     bool& stopped) {
     stopped = false;
-    const bool atHead = d.atHead && d.left > 0 && skipNul == d.skipNul;
+    bool atHead = d.atHead && d.left > 0 && skipNul == d.skipNul;
     d.atHead = false;
+    // A head still inside the peeked bytes, with nothing flushed, leaves the
+    // rest of them waiting as plain data, as Head would find.
+    const HostInput::HeadMark& mark = HostIn().Mark();
+    if (!atHead && mark.Base != nullptr && d.left > 0 && skipNul == d.skipNul &&
+        *mark.Flushes == d.flushes) {
+        const uint8_t* now = mark.Base + *mark.Offset;
+        if (now >= d.at && now < d.at + d.left) {
+            d.left -= static_cast<uint32_t>(now - d.at);
+            d.at = now;
+            atHead = true;
+        }
+    }
     if (!atHead) {
         const uint8_t* now = nullptr;
         uint32_t flushes = 0;
