@@ -204,9 +204,9 @@ void AddToDateTime(const DateTimeRec& a, DateTimeRec& result, uint16_t days, int
             ++d;
         }
     } else {
-        const int32_t back = -(seconds + 1) + 1;  // |seconds| without overflow at INT32_MIN
-        d -= back / kSecondsPerDay;
-        const int32_t rest = back % kSecondsPerDay;
+        const int64_t back = -int64_t(seconds);
+        d -= int32_t(back / kSecondsPerDay);
+        const int32_t rest = int32_t(back % kSecondsPerDay);
         if (rest > s) {
             --d;
             s += kSecondsPerDay;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -127,6 +128,9 @@ TEST(TransferCalendar, DayNumbersRoundTrip) {
     AddToDateTime({12, 100}, r, 0, -(86400 + 6500));
     EXPECT_EQ(r.Day, 10);
     EXPECT_EQ(r.Seconds, 80000);
+    // The most negative span subtracts whole days and a remainder, no overflow.
+    AddToDateTime({30000, 0}, r, 0, INT32_MIN);
+    EXPECT_EQ(int64_t(r.Day) * 86400 + r.Seconds, int64_t(30000) * 86400 + INT32_MIN);
 }
 
 TEST(TransferFileTimes, DosAndUnixSeconds) {
