@@ -15,9 +15,9 @@
 #include "console/idle_refresh.h"
 #include "console/screen_buffer.h"
 #include "emulation/receive_loop.h"
-#include "emulation/recogniser.h"
-#include "emulation/term_executor.h"
-#include "emulation/term_types.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/operations/term_executor.h"
+#include "emulation/types/term_types.h"
 
 #include "../fuzz/headless_window.h"
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "console/code_pages.h"
-#include "emulation/charsets.h"
-#include "emulation/utf8.h"
+#include "emulation/text/charsets.h"
+#include "emulation/text/utf8.h"
 
 namespace {
 

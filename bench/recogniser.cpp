@@ -1,13 +1,13 @@
 // The recogniser on the sequences a busy full-screen host sends, with the
 // per-family candidate lists and with the plain scan of the table.
 
-#include "emulation/recogniser.h"
+#include "emulation/parser/recogniser.h"
 
 #include <benchmark/benchmark.h>
 
 #include <string_view>
 
-#include "emulation/term_types.h"
+#include "emulation/types/term_types.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 // Loads any bytes as a keys file, saves what was defined and loads that
 // again: the second load must succeed and give back the same file.
 
-#include "emulation/keys_file.h"
+#include "emulation/input/keys_file.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
-#include "emulation/macros.h"
+#include "emulation/input/macros.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     emulation::ResetMacros();

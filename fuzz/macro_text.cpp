@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "emulation/macros.h"
+#include "emulation/input/macros.h"
 
 namespace {
 

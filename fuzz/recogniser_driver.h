@@ -10,8 +10,8 @@
 #include <cstring>
 
 #include "commands/settings_record.h"
-#include "emulation/recogniser.h"
-#include "emulation/term_types.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/types/term_types.h"
 
 namespace recogniser_driver {
 

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "emulation/charsets.h"
-#include "emulation/utf8.h"
+#include "emulation/text/charsets.h"
+#include "emulation/text/utf8.h"
 
 using namespace emulation;
 

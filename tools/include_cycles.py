@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Prints the include cycles of src/ that hold more than one unit.
 
-A unit is a .cpp and its .h taken together (src/emulation/keyboard.cpp and
-src/emulation/keyboard.h are the unit emulation/keyboard); the portable and
+A unit is a .cpp and its .h taken together (src/emulation/input/keyboard.cpp and
+src/emulation/input/keyboard.h are the unit emulation/input/keyboard); the portable and
 the Win32 folders are both read. Unit A depends on unit B when a file of A
 includes a file of B with a quoted include. The cycles are the strongly
 connected components of that graph; each is printed with its size, largest

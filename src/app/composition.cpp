@@ -8,9 +8,9 @@
 #include "app/session_wiring.h"
 #include "app/startup_wiring.h"
 #include "app/transfer_wiring.h"
-#include "emulation/keyboard.h"
-#include "emulation/macros.h"
-#include "emulation/term_executor.h"
+#include "emulation/input/keyboard.h"
+#include "emulation/input/macros.h"
+#include "emulation/operations/term_executor.h"
 
 namespace app {
 

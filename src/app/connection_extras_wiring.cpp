@@ -7,7 +7,7 @@
 #include "console/console_primitives.h"
 #include "console/system_services.h"
 #include "console/terminal_window.h"
-#include "emulation/keyboard.h"
+#include "emulation/input/keyboard.h"
 #include "emulation/line_errors.h"
 #include "emulation/receive_loop.h"
 #include "emulation/session_services.h"

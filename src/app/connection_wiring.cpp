@@ -9,7 +9,7 @@
 #include "console/messages.h"
 #include "console/screen_buffer.h"
 #include "console/terminal_window.h"
-#include "emulation/keyboard.h"
+#include "emulation/input/keyboard.h"
 #include "emulation/line_errors.h"
 #include "emulation/main_routine.h"
 #include "emulation/receive_loop.h"

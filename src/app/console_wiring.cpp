@@ -6,7 +6,7 @@
 #include "console/console_primitives.h"
 #include "emulation/main_routine.h"
 #include "emulation/session_services.h"
-#include "emulation/term_types.h"
+#include "emulation/types/term_types.h"
 #include "ui/dialog_interface.h"
 #include "ui/message_box.h"
 

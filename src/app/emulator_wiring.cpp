@@ -8,15 +8,15 @@
 #include "console/key_names.h"
 #include "console/protected_fields.h"
 #include "console/screen_buffer.h"
-#include "emulation/attribute_operations.h"
-#include "emulation/host_char_display.h"
+#include "emulation/operations/attribute_operations.h"
+#include "emulation/text/host_char_display.h"
 #include "emulation/host_ports.h"
-#include "emulation/keyboard.h"
+#include "emulation/input/keyboard.h"
 #include "emulation/receive_loop.h"
-#include "emulation/screen_geometry.h"
-#include "emulation/screen_operations.h"
-#include "emulation/term_executor.h"
-#include "emulation/term_types.h"
+#include "emulation/operations/screen_geometry.h"
+#include "emulation/operations/screen_operations.h"
+#include "emulation/operations/term_executor.h"
+#include "emulation/types/term_types.h"
 
 namespace app {
 namespace {

@@ -5,9 +5,9 @@
 
 #include "connections/comm_interface.h"
 #include "connections/receive_ring.h"
-#include "emulation/charsets.h"
+#include "emulation/text/charsets.h"
 #include "emulation/host_ports.h"
-#include "emulation/keyboard.h"
+#include "emulation/input/keyboard.h"
 #include "emulation/receive_loop.h"
 
 namespace app {

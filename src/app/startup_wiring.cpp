@@ -10,7 +10,7 @@
 #include "console/console_primitives.h"
 #include "console/screen_buffer.h"
 #include "emulation/command_line.h"
-#include "emulation/term_types.h"
+#include "emulation/types/term_types.h"
 
 namespace app {
 using commands::StartupServiceTable;

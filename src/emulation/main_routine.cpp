@@ -5,7 +5,7 @@
 
 #include "commands/function_table.h"
 #include "connections/comm_interface.h"
-#include "emulation/family_tables.h"
+#include "emulation/types/family_tables.h"
 #include "emulation/session_services.h"
 #include "ui/dialog_interface.h"
 

@@ -18,14 +18,14 @@
 #include "connections/comm_interface.h"
 #include "console/console_primitives.h"
 #include "console/tick_clock.h"
-#include "emulation/charsets.h"
-#include "emulation/host_char_display.h"
+#include "emulation/text/charsets.h"
+#include "emulation/text/host_char_display.h"
 #include "emulation/host_ports.h"
-#include "emulation/national_charsets.h"
-#include "emulation/recogniser.h"
-#include "emulation/term_executor.h"
-#include "emulation/emulator_state.h"
-#include "emulation/utf8.h"
+#include "emulation/text/national_charsets.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/operations/term_executor.h"
+#include "emulation/types/emulator_state.h"
+#include "emulation/text/utf8.h"
 
 namespace emulation {
 

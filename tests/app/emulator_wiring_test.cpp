@@ -10,11 +10,11 @@
 #include "app/composition.h"
 #include "console/console_primitives.h"
 #include "console/screen_buffer.h"
-#include "emulation/attribute_operations.h"
-#include "emulation/keyboard.h"
-#include "emulation/screen_operations.h"
-#include "emulation/term_executor.h"
-#include "emulation/term_types.h"
+#include "emulation/operations/attribute_operations.h"
+#include "emulation/input/keyboard.h"
+#include "emulation/operations/screen_operations.h"
+#include "emulation/operations/term_executor.h"
+#include "emulation/types/term_types.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "common/allocation_counter.h"
 #include "console/code_page_tables.h"
-#include "emulation/charsets.h"
+#include "emulation/text/charsets.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "app/console_wiring.h"
 #include "commands/settings_record.h"
-#include "emulation/term_types.h"
+#include "emulation/types/term_types.h"
 #include "fake_console_window.h"
 
 namespace console {

@@ -1,4 +1,4 @@
-#include "emulation/attribute_operations.h"
+#include "emulation/operations/attribute_operations.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "emulation/charsets.h"
+#include "emulation/text/charsets.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "emulation/field_and_reset_operations.h"
+#include "emulation/operations/field_and_reset_operations.h"
 
 #include <gtest/gtest.h>
 
@@ -12,12 +12,12 @@
 #include "connections/receive_ring.h"
 #include "console/console_primitives.h"
 #include "console/protected_fields.h"
-#include "emulation/operation_catalogue.h"
+#include "emulation/operations/operation_catalogue.h"
 #include "emulation/receive_loop.h"
-#include "emulation/recogniser.h"
-#include "emulation/screen_operations.h"
-#include "emulation/term_executor.h"
-#include "emulation/term_types.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/operations/screen_operations.h"
+#include "emulation/operations/term_executor.h"
+#include "emulation/types/term_types.h"
 #include "terminal_test_fixture.h"
 
 namespace emulation {

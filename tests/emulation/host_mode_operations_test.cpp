@@ -1,4 +1,4 @@
-#include "emulation/host_mode_operations.h"
+#include "emulation/operations/host_mode_operations.h"
 
 #include <gtest/gtest.h>
 
@@ -12,13 +12,13 @@
 #include "connections/connection_layer.h"
 #include "connections/receive_ring.h"
 #include "console/console_primitives.h"
-#include "emulation/keyboard.h"
-#include "emulation/macros.h"
-#include "emulation/operation_catalogue.h"
+#include "emulation/input/keyboard.h"
+#include "emulation/input/macros.h"
+#include "emulation/operations/operation_catalogue.h"
 #include "emulation/receive_loop.h"
-#include "emulation/recogniser.h"
-#include "emulation/term_executor.h"
-#include "emulation/term_types.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/operations/term_executor.h"
+#include "emulation/types/term_types.h"
 #include "terminal_test_fixture.h"
 
 namespace emulation {

@@ -12,12 +12,12 @@
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
 #include "console/screen_buffer.h"
-#include "emulation/attribute_operations.h"
-#include "emulation/mode_flag_operations.h"
+#include "emulation/operations/attribute_operations.h"
+#include "emulation/operations/mode_flag_operations.h"
 #include "emulation/receive_loop.h"
-#include "emulation/recogniser.h"
-#include "emulation/screen_operations.h"
-#include "emulation/term_types.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/operations/screen_operations.h"
+#include "emulation/types/term_types.h"
 
 namespace screen_test {
 

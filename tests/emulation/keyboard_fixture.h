@@ -15,12 +15,12 @@
 #include "connections/comm_interface.h"
 #include "connections/receive_ring.h"
 #include "console/code_pages.h"
-#include "emulation/keyboard.h"
+#include "emulation/input/keyboard.h"
 #include "emulation/main_routine.h"
 #include "emulation/receive_loop.h"
-#include "emulation/recogniser.h"
-#include "emulation/term_executor.h"
-#include "emulation/term_types.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/operations/term_executor.h"
+#include "emulation/types/term_types.h"
 
 namespace keyboard_test {
 

@@ -8,7 +8,7 @@
 #include "console/key_input.h"
 #include "console/key_names.h"
 #include "console/key_queue.h"
-#include "emulation/macros.h"
+#include "emulation/input/macros.h"
 #include "emulation/session_services.h"
 #include "keyboard_fixture.h"
 #include "ui/dialog_interface.h"

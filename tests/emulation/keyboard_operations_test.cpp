@@ -1,4 +1,4 @@
-#include "emulation/keyboard_operations.h"
+#include "emulation/operations/keyboard_operations.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,10 +10,10 @@
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
-#include "emulation/keys_file.h"
-#include "emulation/macros.h"
-#include "emulation/operation_catalogue.h"
-#include "emulation/term_executor.h"
+#include "emulation/input/keys_file.h"
+#include "emulation/input/macros.h"
+#include "emulation/operations/operation_catalogue.h"
+#include "emulation/operations/term_executor.h"
 #include "host_screen_feeder.h"
 
 namespace emulation {

@@ -1,4 +1,4 @@
-#include "emulation/keys_file.h"
+#include "emulation/input/keys_file.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -18,7 +18,7 @@
 #include "commands/settings_record.h"
 #include "commands/startup_services.h"
 #include "emulation/command_line.h"
-#include "emulation/macros.h"
+#include "emulation/input/macros.h"
 #include "emulation/session_services.h"
 
 namespace emulation {

@@ -1,4 +1,4 @@
-#include "emulation/macros.h"
+#include "emulation/input/macros.h"
 
 #include <gtest/gtest.h>
 

@@ -15,12 +15,12 @@
 #include "connections/comm_interface.h"
 #include "connections/connection_layer.h"
 #include "connections/receive_ring.h"
-#include "emulation/host_char_display.h"
-#include "emulation/operation_catalogue.h"
-#include "emulation/recogniser.h"
-#include "emulation/screen_operations.h"
-#include "emulation/term_executor.h"
-#include "emulation/term_types.h"
+#include "emulation/text/host_char_display.h"
+#include "emulation/operations/operation_catalogue.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/operations/screen_operations.h"
+#include "emulation/operations/term_executor.h"
+#include "emulation/types/term_types.h"
 
 namespace emulation {
 namespace {

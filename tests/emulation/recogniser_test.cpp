@@ -1,4 +1,4 @@
-#include "emulation/recogniser.h"
+#include "emulation/parser/recogniser.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include "../../fuzz/recogniser_driver.h"
 #include "../common/allocation_counter.h"
 #include "commands/settings_record.h"
-#include "emulation/family_tables.h"
-#include "emulation/term_types.h"
+#include "emulation/types/family_tables.h"
+#include "emulation/types/term_types.h"
 
 namespace emulation {
 namespace {

@@ -1,4 +1,4 @@
-#include "emulation/screen_operations.h"
+#include "emulation/operations/screen_operations.h"
 
 #include <gtest/gtest.h>
 

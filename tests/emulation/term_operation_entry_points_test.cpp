@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "app/composition.h"
-#include "emulation/operation_catalogue.h"
-#include "emulation/pending_operations.h"
-#include "emulation/screen_operations.h"
-#include "emulation/term_executor.h"
-#include "emulation/term_types.h"
+#include "emulation/operations/operation_catalogue.h"
+#include "emulation/operations/pending_operations.h"
+#include "emulation/operations/screen_operations.h"
+#include "emulation/operations/term_executor.h"
+#include "emulation/types/term_types.h"
 
 namespace emulation {
 namespace {

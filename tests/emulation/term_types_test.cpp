@@ -1,4 +1,4 @@
-#include "emulation/term_types.h"
+#include "emulation/types/term_types.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 
 #include "commands/settings_record.h"
-#include "emulation/family_tables.h"
-#include "emulation/recogniser.h"
+#include "emulation/types/family_tables.h"
+#include "emulation/parser/recogniser.h"
 
 namespace emulation {
 namespace {

@@ -19,12 +19,12 @@
 #include "connections/receive_ring.h"
 #include "console/console_primitives.h"
 #include "console/globals.h"
-#include "emulation/operation_catalogue.h"
+#include "emulation/operations/operation_catalogue.h"
 #include "emulation/receive_loop.h"
-#include "emulation/recogniser.h"
-#include "emulation/screen_operations.h"
-#include "emulation/term_executor.h"
-#include "emulation/term_types.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/operations/screen_operations.h"
+#include "emulation/operations/term_executor.h"
+#include "emulation/types/term_types.h"
 
 namespace emulation_test {
 

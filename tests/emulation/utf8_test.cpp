@@ -1,4 +1,4 @@
-#include "emulation/utf8.h"
+#include "emulation/text/utf8.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 
 #include "console/code_page_tables.h"
 #include "console/win32/code_pages_win32.h"
-#include "emulation/charsets.h"
+#include "emulation/text/charsets.h"
 
 namespace {
 
