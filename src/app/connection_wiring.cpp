@@ -58,8 +58,7 @@ class ProgramHost : public connections::ConnectionHost {
     }
     // The quiet wait is timed by the keyboard's clock.
     void DataArrived() override {
-        const auto clock = emulation::Keyboard.Hooks.Milliseconds;
-        emulation::Keyboard.QuietWaitStart = clock != nullptr ? clock() : Milliseconds();
+        emulation::Keyboard.QuietWaitStart = emulation::Keyboard.Hooks.Milliseconds();
     }
 };
 

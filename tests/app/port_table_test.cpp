@@ -169,7 +169,7 @@ std::vector<Port> ProgramPorts() {
     static const VariableSources nullVariables{};
     static const LearnModeHooks nullLearn{};
     static const MenuLanguageHooks nullMenuLanguage{};
-    static const KeyboardHooks nullKeyboard{};
+    static const KeyboardHooks nullKeyboard = emulation::NullKeyboardHooks();
     return {
         PortOf("SessionServices", emulation::Services, nullSession),
         PortOf("StartupServiceTable", commands::StartupServices, nullStartup),

@@ -25,20 +25,20 @@
 namespace keyboard_test {
 
 struct Recorder {
-    std::deque<uint16_t> keys;       // the console key queue
-    std::string sent;                // every byte that reached the connection
-    std::vector<size_t> sendCalls;   // the length of each send call
+    std::deque<uint16_t> keys;      // the console key queue
+    std::string sent;               // every byte that reached the connection
+    std::vector<size_t> sendCalls;  // the length of each send call
     bool failSends = false;
     std::string echoed;
     std::vector<uint16_t> messages;
-    std::set<uint16_t> macros;       // keys that have a macro
+    std::set<uint16_t> macros;  // keys that have a macro
     std::vector<uint16_t> startedMacros;
     int stopMacros = 0;
-    std::string editLine;            // what the local command line returns
+    std::string editLine;  // what the local command line returns
     int editCalls = 0;
     std::vector<std::string> executed;
-    uint16_t charKey = 0;            // what the "Transmit Key: " prompt reads
-    bool connected = false;          // a connection method is set
+    uint16_t charKey = 0;    // what the "Transmit Key: " prompt reads
+    bool connected = false;  // a connection method is set
 };
 inline Recorder rec;
 
@@ -67,7 +67,8 @@ class KeyboardTest : public ::testing::Test {
         commands::Settings.CharsetKind = 0;
         commands::Settings.BeepIdle = 0;
         auto& h = emulation::Keyboard.Hooks;
-        h.PumpWindowMessages = nullptr;
+        const emulation::KeyboardHooks none = emulation::NullKeyboardHooks();
+        h.PumpWindowMessages = none.PumpWindowMessages;
         h.KeyPressed = [] { return !rec.keys.empty(); };
         h.ReadKeyCode = []() -> uint16_t {
             const uint16_t k = rec.keys.front();
@@ -87,8 +88,8 @@ class KeyboardTest : public ::testing::Test {
             return true;
         };
         h.FlowKeysLocal = [] { return !rec.connected; };
-        h.SetXon = nullptr;
-        h.BreakCancel = nullptr;
+        h.SetXon = none.SetXon;
+        h.BreakCancel = none.BreakCancel;
         h.EchoByte = [](uint8_t b, uint32_t) { rec.echoed.push_back(static_cast<char>(b)); };
         h.WriteMessage = [](uint16_t id) { rec.messages.push_back(id); };
         h.MacroExists = [](uint16_t k) { return rec.macros.count(k) != 0; };

@@ -57,17 +57,16 @@ KeyboardHooks& H() {
 }
 
 bool SendByte(uint8_t b) {
-    return H().SendByte ? H().SendByte(b) : false;
+    return H().SendByte(b);
 }
 
 bool SendString(std::string_view bytes) {
-    return H().SendString ? H().SendString(bytes) : false;
+    return H().SendString(bytes);
 }
 
 // A key's bytes to the host; a send that fails says so on the screen.
 void TransmitOrReport(std::string_view text, uint8_t mode) {
-    if (!TransmitString(text, mode) && H().WriteMessage)
-        H().WriteMessage(kMessageUnableToTransmit);
+    if (!TransmitString(text, mode)) H().WriteMessage(kMessageUnableToTransmit);
 }
 
 uint8_t AnsiUpper(uint8_t c) {
@@ -102,7 +101,7 @@ void SendDueChar(uint8_t ch) {
         else if (Settings.AutoLF != 0)
             ok = TransmitString("\n", kEncodingUnchanged);
     }
-    if (!ok && H().WriteMessage) H().WriteMessage(kMessageUnableToTransmit);
+    if (!ok) H().WriteMessage(kMessageUnableToTransmit);
 }
 
 // Wide text through KeyToHostCode, in batches; stops at the first failed send.
@@ -120,7 +119,7 @@ bool SendWideText(std::u16string_view text) {
 
 void EmptyRingAndStopMacros() {
     Keyboard.KeyRing.Clear();
-    if (H().StopMacros) H().StopMacros();
+    H().StopMacros();
 }
 
 // The next byte of a multibyte key: from the ring, else from the key queue.
@@ -131,7 +130,7 @@ bool NextKeyByte(uint8_t& b) {
         b = static_cast<uint8_t>(key);
         return true;
     }
-    if (H().KeyPressed && H().KeyPressed() && H().ReadKeyCode) {
+    if (H().KeyPressed()) {
         key = H().ReadKeyCode();
         if (key > 255) return false;
         b = static_cast<uint8_t>(key);
@@ -154,7 +153,7 @@ bool SendHighCharacter(uint8_t ch) {
             result = HostToUnicode(std::span<const uint8_t>(bytes, n), kCharsetUtf8, wide);
         }
         if (result != kHostChar || wide == 0xFFFF) wide = u'?';
-        if (!TransmitString(KeyToHostCode(wide), kEncodingUnchanged) && H().WriteMessage)
+        if (!TransmitString(KeyToHostCode(wide), kEncodingUnchanged))
             H().WriteMessage(kMessageUnableToTransmit);
         return true;
     }
@@ -168,8 +167,7 @@ bool SendHighCharacter(uint8_t ch) {
         if (pages.IsLeadByte(keyboardPage, ch) && NextKeyByte(bytes[1])) n = 2;
         char16_t wide[2] = {};
         if (pages.ToWide(keyboardPage, bytes, n, 0, wide, 2) == 1) {
-            if (!TransmitString(UnicodeToHost(wide[0], hostPage), kEncodingUnchanged) &&
-                H().WriteMessage)
+            if (!TransmitString(UnicodeToHost(wide[0], hostPage), kEncodingUnchanged))
                 H().WriteMessage(kMessageUnableToTransmit);
         }
         return true;
@@ -186,7 +184,7 @@ void ReassertAndPoll() {
     if (Keyboard.AbortRequested) {
         Keyboard.RetransmitPending = false;
         commands::Interpreter.FunctionReply = "";
-        if (H().FreePasteBuffer) H().FreePasteBuffer();
+        H().FreePasteBuffer();
     }
 }
 
@@ -198,19 +196,20 @@ bool NotReady() {
         return false;
     // NOTE: the deadline of the wait-for text belongs to the receive loop's
     // owner; a pending wait only keeps the keyboard back here.
-    if (quietWait && !connections::CommInputReady(0) && H().Milliseconds) {
+    if (quietWait && !connections::CommInputReady(0)) {
         const uint32_t elapsed = H().Milliseconds() - Keyboard.QuietWaitStart;
         if (elapsed > Keyboard.QuietWaitSeconds * 1000u) Keyboard.QuietWaitSeconds = 0;
     }
-    if (Keyboard.KeyLockTimeout > 0 && H().Ticks) {
+    if (Keyboard.KeyLockTimeout > 0) {
         if (ReceiveLoop.TimeoutDeadline == 0) {
             ReceiveLoop.TimeoutDeadline =
                 (H().Ticks() + static_cast<int32_t>(Keyboard.KeyLockTimeout) * 18 / 10) %
                 console::TicksPerDay;
-            if (ReceiveLoop.TimeoutDeadline == 0) ReceiveLoop.TimeoutDeadline = console::TicksPerDay;
+            if (ReceiveLoop.TimeoutDeadline == 0)
+                ReceiveLoop.TimeoutDeadline = console::TicksPerDay;
         } else if (console::DeadlinePassed(ReceiveLoop.TimeoutDeadline)) {
             ReceiveLoop.TimeoutDeadline = 0;
-            if (H().HostTimeoutExpired) H().HostTimeoutExpired();
+            H().HostTimeoutExpired();
         }
     }
     return true;
@@ -219,7 +218,7 @@ bool NotReady() {
 // A playing macro: plain keys in one batch, then the key that stopped it.
 // True when the macro had something.
 bool ServeMacro() {
-    if (!H().MacroMode || H().MacroMode() != 1 || !H().NextMacroKey) return false;
+    if (H().MacroMode() != 1) return false;
     std::string text;
     uint16_t stop = 0;
     bool stopIsChar = false;
@@ -244,7 +243,7 @@ bool ServeMacro() {
     if (!any) return false;
     if (!text.empty()) {
         if (text.back() == '\r') AfterCarriageReturn();
-        if (!TransmitString(ToEightBitControls(text), kEncodingUnchanged) && H().WriteMessage)
+        if (!TransmitString(ToEightBitControls(text), kEncodingUnchanged))
             H().WriteMessage(kMessageUnableToTransmit);
     }
     if (stop == 0) return true;
@@ -265,25 +264,24 @@ bool ServeMacro() {
 bool ServeTypedKey() {
     uint16_t key = 0;
     if (!Keyboard.KeyRing.Take(key)) return false;
-    const uint8_t macroMode = H().MacroMode ? H().MacroMode() : 0;
-    const bool hasMacro = H().MacroExists && H().MacroExists(key);
+    const uint8_t macroMode = H().MacroMode();
+    const bool hasMacro = H().MacroExists(key);
     if (key == '\r' && macroMode == 2) {
-        if (H().SetMacroMode) H().SetMacroMode(1);
+        H().SetMacroMode(1);
         return true;
     }
     if ((key >= 256 || key < 32) && hasMacro) {
-        if (H().StartMacro) H().StartMacro(key, 0);
+        H().StartMacro(key, 0);
         return true;
     }
     if (IsTermKey(key)) {
-        if (!TransmitString(ToEightBitControls(TermKeySequence(key).view()), kEncodingAnsi) &&
-            H().WriteMessage)
+        if (!TransmitString(ToEightBitControls(TermKeySequence(key).view()), kEncodingAnsi))
             H().WriteMessage(kMessageUnableToTransmit);
         return true;
     }
     if (SameKeyAnyShift(kKeyF3, key)) {
         // Every family takes the add-128 form of the prompt.
-        const uint8_t b = H().PromptFuncKey ? H().PromptFuncKey(true) : 0;
+        const uint8_t b = H().PromptFuncKey(true);
         if (b != 0) SendDueChar(b);
         return true;
     }
@@ -291,7 +289,7 @@ bool ServeTypedKey() {
         uint16_t next = 0;
         if (!Keyboard.KeyRing.Take(next))
             TransmitKeyPrompt();
-        else if (H().StartMacro)
+        else
             H().StartMacro(next, 0);
         return true;
     }
@@ -316,15 +314,15 @@ void WhenIdle() {
     Keyboard.AbortRequested = false;
     if (Keyboard.SlowBeepPending) {
         Keyboard.SlowBeepPending = false;
-        if (H().BeepTone) H().BeepTone(Settings.BeepPitch.Get());
+        H().BeepTone(Settings.BeepPitch.Get());
     }
-    if (H().PrinterIdle) H().PrinterIdle();
-    if (Settings.BeepIdle != 0 && H().Ticks) {
+    H().PrinterIdle();
+    if (Settings.BeepIdle != 0) {
         if (!Keyboard.IdleBeepArmed) {
             Keyboard.IdleBeepDeadline = (H().Ticks() + kIdleBeepTicks) % console::TicksPerDay;
             Keyboard.IdleBeepArmed = true;
         } else if (console::DeadlinePassed(Keyboard.IdleBeepDeadline)) {
-            if (H().Bell) H().Bell();
+            H().Bell();
             Keyboard.IdleBeepDeadline = (H().Ticks() + kIdleBeepTicks) % console::TicksPerDay;
         }
     }
@@ -333,20 +331,17 @@ void WhenIdle() {
 // The end of every call: the status line's timing, and for an idle call in
 // the same tick as the last one, the wait for the next message.
 void EndOfCall(bool idle) {
-    if (H().TakeExpiredStatusMessage && H().TakeExpiredStatusMessage())
-        ReceiveLoop.StatusLineDirty = true;
-    const int32_t now = H().Ticks ? H().Ticks() : 0;
+    if (H().TakeExpiredStatusMessage()) ReceiveLoop.StatusLineDirty = true;
+    const int32_t now = H().Ticks();
     const bool newTick = now != Keyboard.LastTick;
     Keyboard.LastTick = now;
     if (!idle) return;
     if (newTick) {
-        if (ReceiveLoop.StatusLineDirty && !(H().StatusMessageShown && H().StatusMessageShown()) &&
-            H().UpdateStatusLine)
-            H().UpdateStatusLine();
-        if (H().StatusIdleUpdate) H().StatusIdleUpdate();
+        if (ReceiveLoop.StatusLineDirty && !H().StatusMessageShown()) H().UpdateStatusLine();
+        H().StatusIdleUpdate();
         return;
     }
-    if (H().WaitForMessage && IdleWaitAllowed()) H().WaitForMessage();
+    if (IdleWaitAllowed()) H().WaitForMessage();
 }
 
 // The next line of a pending paste, gathered up to its CR.
@@ -370,13 +365,13 @@ bool NextPasteLineOfBuffer(std::u16string& line, bool& endsWithCr) {
 }  // namespace
 
 bool IdleWaitAllowed() {
-    if (H().WorkWaiting && H().WorkWaiting()) return false;
+    if (H().WorkWaiting()) return false;
     // Keys that are not kept back by the keyboard's state go out at once.
     const bool ready = ReceiveLoop.KeyboardEnabled && !ReceiveLoop.KeyboardLocked &&
                        ReceiveLoop.WaitForText.Length() == 0 && Keyboard.QuietWaitSeconds == 0;
     if (!ready) return true;
     if (!Keyboard.KeyRing.Empty()) return false;
-    return !(H().MacroMode && H().MacroMode() == 1);
+    return H().MacroMode() != 1;
 }
 
 void InstallKeyboardServices() {
@@ -434,8 +429,57 @@ bool KeyRingBuffer::Take(uint16_t& key) {
     return true;
 }
 
+KeyboardHooks NullKeyboardHooks() {
+    KeyboardHooks h{};
+    h.PumpWindowMessages = [] {};
+    h.KeyPressed = [] { return false; };
+    h.ReadKeyCode = []() -> uint16_t { return 0; };
+    h.NormalizeKeyCode = [](uint16_t key) { return key; };
+    h.MacroExists = [](uint16_t) { return false; };
+    h.StartMacro = [](uint16_t, uint8_t) {};
+    h.StopMacros = [] {};
+    h.MacroMode = []() -> uint8_t { return 0; };
+    h.SetMacroMode = [](uint8_t) {};
+    h.NextMacroKey = [](bool, uint16_t&, bool&) { return false; };
+    h.RunErrorKeyMacro = [] { return false; };
+    h.SendByte = [](uint8_t) { return false; };
+    h.SendString = [](std::string_view) { return false; };
+    h.FlowKeysLocal = [] { return false; };
+    h.SetXon = [] {};
+    h.BreakCancel = [] {};
+    h.EchoByte = [](uint8_t, uint32_t) {};
+    h.WriteMessage = [](uint16_t) {};
+    h.ExecuteFunction = [](std::string_view, uint16_t) -> uint32_t { return 0; };
+    // Nothing ran, so nothing failed: no error box follows.
+    h.FunctionSucceeded = [] { return true; };
+    h.CurrentFunction = []() -> int32_t { return commands::NoFunction; };
+    h.EditLine = [](std::string&, bool) { return false; };
+    h.ReadCharKey = []() -> uint16_t { return 0; };
+    h.PromptFuncKey = [](bool) -> uint8_t { return 0; };
+    h.ShowMessageBox = [](std::string_view) {};
+    h.SystemErrorText = [](uint32_t) { return std::string(); };
+    h.NextPasteLine = [](std::u16string&, bool&) { return false; };
+    h.FreePasteBuffer = [] {};
+    h.HostTimeoutExpired = [] {};
+    h.StopMedia = [] {};
+    h.StopCapture = [] {};
+    h.Bell = [] {};
+    h.Delay = [](uint32_t) {};
+    h.BeepTone = [](uint32_t) {};
+    h.Milliseconds = []() -> uint32_t { return 0; };
+    h.Ticks = []() -> int32_t { return 0; };
+    h.PrinterIdle = [] {};
+    h.TakeExpiredStatusMessage = [] { return false; };
+    h.StatusMessageShown = [] { return false; };
+    h.UpdateStatusLine = [] {};
+    h.StatusIdleUpdate = [] {};
+    h.WorkWaiting = [] { return false; };
+    h.WaitForMessage = [] {};
+    return h;
+}
+
 KeyboardHooks DefaultKeyboardHooks() {
-    KeyboardHooks h;
+    KeyboardHooks h = NullKeyboardHooks();
     h.PumpWindowMessages = console::PumpWindowMessages;
     h.SendByte = connections::CommSendByte;
     h.SendString = connections::CommSendString;
@@ -500,27 +544,27 @@ void ResetKeyboard() {
 
 void PollKeyboard(bool fromMainLoop) {
     MainRoutine.MainLoopIdle = fromMainLoop;
-    if (H().PumpWindowMessages) H().PumpWindowMessages();
-    if (!H().KeyPressed || !H().KeyPressed() || !H().ReadKeyCode) {
+    H().PumpWindowMessages();
+    if (!H().KeyPressed()) {
         MainRoutine.MainLoopIdle = false;
         return;
     }
     ReceiveLoop.AutoLoginState = 0;
     uint16_t key = H().ReadKeyCode();
-    const bool flowLocal = H().FlowKeysLocal && H().FlowKeysLocal();
+    const bool flowLocal = H().FlowKeysLocal();
     if (key == 19 && flowLocal) return;
     if (key == 17) {
         Keyboard.OutputHold = false;
         if (!flowLocal) Keyboard.KeyRing.Put(key);
         return;
     }
-    const bool hasMacro = H().MacroExists && H().MacroExists(key);
+    const bool hasMacro = H().MacroExists(key);
     if (key >= 256 && !hasMacro && !IsTermKey(key)) {
         // Inside a nested wait only the abort keys act, so a prompt cannot be re-entered.
         const bool offered = fromMainLoop || SameKeyAnyShift(kKeyF9, key) || key == kKeyAltA;
         if (offered && HandleHotKey(key, true, false)) return;
     }
-    if (!hasMacro && H().NormalizeKeyCode) key = H().NormalizeKeyCode(key);
+    if (!hasMacro) key = H().NormalizeKeyCode(key);
     Keyboard.KeyRing.Put(key);
     MainRoutine.MainLoopIdle = false;
 }
@@ -539,21 +583,20 @@ bool ServeDueSource() {
         Keyboard.RetransmitPending = false;
         if (ok)
             SendDueChar('\r');
-        else if (H().WriteMessage)
+        else
             H().WriteMessage(kMessageUnableToTransmit);
         return true;
     }
     if (interp.PendingInput.Length() != 0) {
         const std::string text = interp.PendingInput.Str();
         interp.PendingInput = "";
-        if (!TransmitString(text, kEncodingAnsi) && H().WriteMessage)
-            H().WriteMessage(kMessageUnableToTransmit);
+        if (!TransmitString(text, kEncodingAnsi)) H().WriteMessage(kMessageUnableToTransmit);
         return true;
     }
     if (!interp.PendingSendText.empty()) {
         const std::u16string text = std::move(interp.PendingSendText);
         interp.PendingSendText.clear();
-        if (!SendWideText(text) && H().WriteMessage) H().WriteMessage(kMessageUnableToTransmit);
+        if (!SendWideText(text)) H().WriteMessage(kMessageUnableToTransmit);
         return true;
     }
     if (interp.FunctionReply.Length() != 0) {
@@ -564,21 +607,19 @@ bool ServeDueSource() {
         Keyboard.LastReplyLine = std::string_view(reply).substr(0, 80);
         if (ok)
             SendDueChar('\r');
-        else if (H().WriteMessage)
+        else
             H().WriteMessage(kMessageUnableToTransmit);
         return true;
     }
-    if (H().NextPasteLine) {
-        std::u16string line;
-        bool endsWithCr = false;
-        if (H().NextPasteLine(line, endsWithCr)) {
-            if (SendWideText(line)) {
-                if (endsWithCr) SendDueChar('\r');
-            } else if (H().WriteMessage) {
-                H().WriteMessage(kMessageUnableToTransmit);
-            }
-            return true;
+    std::u16string line;
+    bool endsWithCr = false;
+    if (H().NextPasteLine(line, endsWithCr)) {
+        if (SendWideText(line)) {
+            if (endsWithCr) SendDueChar('\r');
+        } else {
+            H().WriteMessage(kMessageUnableToTransmit);
         }
+        return true;
     }
     if (ServeMacro()) return true;
     return ServeTypedKey();
@@ -633,18 +674,19 @@ bool TransmitString(std::string_view text, uint8_t mode) {
             uint32_t page = echoPage;
             if (national != 0 && b >= 0x20 && b <= 0x7E)
                 page = DecodeNationalChars(std::span<uint8_t>(&shown, 1), national);
-            if (H().EchoByte) H().EchoByte(shown, page);
+            H().EchoByte(shown, page);
             ReceiveLoop.CaptureRow = console::ConsoleLayer.CursorRow;
         }
         // The typed byte joins the received history, marked, without ever being read.
         if (!fullDuplex) connections::CommEchoTypedByte(b);
-        if (delay != 0 && H().Delay) H().Delay(delay);
+        if (delay != 0) H().Delay(delay);
     }
     return true;
 }
 
 std::string KeyToHostCode(char16_t ch) {
-    if (ch == 0x20AC && Settings.EuroChar != 0) return std::string(1, static_cast<char>(Settings.EuroChar));
+    if (ch == 0x20AC && Settings.EuroChar != 0)
+        return std::string(1, static_cast<char>(Settings.EuroChar));
     if (Settings.CharsetMode != 0) ch = EncodeNationalWide(ch, Settings.CharsetMode);
     uint32_t page;
     switch (Settings.CharsetKind) {
@@ -660,16 +702,24 @@ std::string KeyToHostCode(char16_t ch) {
         case kGSetDecSupplemental: {
             page = 1252;
             switch (ch) {
-                case 0x008C: return std::string(1, static_cast<char>(215));
-                case 0x009C: return std::string(1, static_cast<char>(247));
-                case 0x009F: return std::string(1, static_cast<char>(221));
-                case 0x00A4: return std::string(1, static_cast<char>(168));
-                case 0x00FF: return std::string(1, static_cast<char>(253));
-                default: break;
+                case 0x008C:
+                    return std::string(1, static_cast<char>(215));
+                case 0x009C:
+                    return std::string(1, static_cast<char>(247));
+                case 0x009F:
+                    return std::string(1, static_cast<char>(221));
+                case 0x00A4:
+                    return std::string(1, static_cast<char>(168));
+                case 0x00FF:
+                    return std::string(1, static_cast<char>(253));
+                default:
+                    break;
             }
             break;
         }
-        default: page = platform::kAnsiCodePage; break;
+        default:
+            page = platform::kAnsiCodePage;
+            break;
     }
     std::string out = UnicodeToHost(ch, page);
     if (out.size() > 5) out.resize(5);
@@ -681,10 +731,17 @@ std::string ToEightBitControls(std::string_view text) {
         return std::string(text);
     char c1;
     switch (text[1]) {
-        case 'P': c1 = '\x90'; break;
-        case '[': c1 = '\x9b'; break;
-        case '\\': c1 = '\x9c'; break;
-        default: return std::string(text);
+        case 'P':
+            c1 = '\x90';
+            break;
+        case '[':
+            c1 = '\x9b';
+            break;
+        case '\\':
+            c1 = '\x9c';
+            break;
+        default:
+            return std::string(text);
     }
     std::string out(1, c1);
     out.append(text.substr(2));
@@ -702,7 +759,7 @@ bool HandleHotKey(uint16_t key, bool flushRing, bool fromMacro) {
         ReceiveLoop.KeyboardEnabled = true;
         ReceiveLoop.KeyboardLocked = false;
         ReceiveLoop.HostXoff = false;
-        if (H().SetXon) H().SetXon();
+        H().SetXon();
         return true;
     }
     if (SameKeyAnyShift(kKeyF5, key) || key == kKeyAltM) {
@@ -710,7 +767,7 @@ bool HandleHotKey(uint16_t key, bool flushRing, bool fromMacro) {
         console::SaveCursorState();
         l.DirectWrite = false;
         if (flushRing) EmptyRingAndStopMacros();
-        if (H().ExecuteFunction) H().ExecuteFunction("HELP", 0);
+        H().ExecuteFunction("HELP", 0);
         if (l.DirectWrite) console::EndDirectWrite();
         ReceiveLoop.StatusLineDirty = true;
         console::RestoreCursorState();
@@ -728,14 +785,14 @@ bool HandleHotKey(uint16_t key, bool flushRing, bool fromMacro) {
         Keyboard.AbortRequested = true;
         ReceiveLoop.StatusLineDirty = true;
         ReceiveLoop.AutoLoginState = 0;
-        if (H().StopMedia) H().StopMedia();
-        if (H().StopCapture) H().StopCapture();
+        H().StopMedia();
+        H().StopCapture();
         EmulatorState.TwoStepState = 0;
         SeqBuffer.clear();
         return true;
     }
     if (SameKeyAnyShift(kKeyF10, key) || key == kKeyBreak) {
-        if (H().BreakCancel) H().BreakCancel();
+        H().BreakCancel();
         Keyboard.KeyRing.Clear();
         Keyboard.TransmitActive = false;
         ReceiveLoop.KeyboardEnabled = true;
@@ -756,23 +813,22 @@ void RunLocalCommand(bool flushRing) {
     console::ClrEol();
     if (flushRing) EmptyRingAndStopMacros();
     std::string line;
-    if (H().EditLine) H().EditLine(line, !flushRing);
+    H().EditLine(line, !flushRing);
     if (line == "\x1b") line.clear();
     uint32_t status = 0;
-    if (H().ExecuteFunction) status = H().ExecuteFunction(line, 0);
-    const bool succeeded = H().FunctionSucceeded ? H().FunctionSucceeded() : true;
-    if (!succeeded && H().ShowMessageBox) {
+    status = H().ExecuteFunction(line, 0);
+    const bool succeeded = H().FunctionSucceeded();
+    if (!succeeded) {
         std::string text = status != 0 ? ErrorText(status) : std::string();
         if (text.empty()) text = console::GetMessageText(kMessageInvalidFunction, true);
         H().ShowMessageBox(text);
     }
     if (l.DirectWrite) console::EndDirectWrite();
     using commands::FunctionCodeOf;
-    const int32_t function = H().CurrentFunction ? H().CurrentFunction() : commands::NoFunction;
-    const bool keepsStatus = function == commands::FunctionCodeCalc ||
-                             function == commands::FunctionCodeWaitFor ||
-                             function == commands::FunctionCodeWf ||
-                             function == FunctionCodeOf("WAITQUIET");
+    const int32_t function = H().CurrentFunction();
+    const bool keepsStatus =
+        function == commands::FunctionCodeCalc || function == commands::FunctionCodeWaitFor ||
+        function == commands::FunctionCodeWf || function == FunctionCodeOf("WAITQUIET");
     ReceiveLoop.StatusLineDirty = !keepsStatus;
     if (function == commands::FunctionCodeReset && savedRow > l.ScreenRows)
         console::ClrScr();
@@ -788,15 +844,15 @@ void TransmitKeyPrompt() {
     console::GotoRowCol(l.StatusRow, 1);
     console::WriteString("Transmit Key: ");
     console::ClrEol();
-    const uint16_t key = H().ReadCharKey ? H().ReadCharKey() : 0;
-    if (key >= 32 && key <= 126 && H().MacroExists && H().MacroExists(key)) {
+    const uint16_t key = H().ReadCharKey();
+    if (key >= 32 && key <= 126 && H().MacroExists(key)) {
         console::WriteCharCtl(static_cast<uint8_t>(key));
-        if (H().StartMacro) H().StartMacro(key, 0);
+        H().StartMacro(key, 0);
     } else {
         l.CursorCol = 1;
         console::ClampCursor();
         ReceiveLoop.StatusLineDirty = true;
-        if (H().SetMacroMode) H().SetMacroMode(0);
+        H().SetMacroMode(0);
     }
     console::RestoreCursorState();
     l.StatusMode = false;
@@ -805,7 +861,7 @@ void TransmitKeyPrompt() {
 std::string ErrorText(uint32_t code) {
     std::string text;
     if (code != 0 && (code & 0x20000000u) == 0) {
-        if (H().SystemErrorText) text = H().SystemErrorText(code);
+        text = H().SystemErrorText(code);
     } else {
         const uint32_t id = (code & 0xCFFFFFFFu) + 1200;
         if (id <= 0xFFFF) text = console::GetMessageText(static_cast<uint16_t>(id), false);

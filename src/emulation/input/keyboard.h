@@ -51,71 +51,105 @@ struct KeyRingBuffer {
     bool Take(uint16_t& key);
 };
 
-// What the keyboard unit asks of units it does not own. An empty entry means
-// "nothing", "no" or "not pending"; the defaults reach the units that exist.
+// What the keyboard unit asks of units it does not own. Every slot is
+// filled: NullKeyboardHooks() gives each one a do-nothing answer ("nothing",
+// "no", "not pending"), and DefaultKeyboardHooks() reaches the units that
+// exist. Call sites never test a slot for null.
 struct KeyboardHooks {
-    void (*PumpWindowMessages)() = nullptr;
-    bool (*KeyPressed)() = nullptr;
-    uint16_t (*ReadKeyCode)() = nullptr;
-    uint16_t (*NormalizeKeyCode)(uint16_t key) = nullptr;
-    // Key macros.
-    bool (*MacroExists)(uint16_t key) = nullptr;
-    void (*StartMacro)(uint16_t key, uint8_t mode) = nullptr;
-    void (*StopMacros)() = nullptr;
-    uint8_t (*MacroMode)() = nullptr;  // the top frame's Mode; 0 when none plays
-    void (*SetMacroMode)(uint8_t mode) = nullptr;
+    // Lets the window handle its queued messages.
+    void (*PumpWindowMessages)();
+    // Whether a key waits in the console's key queue.
+    bool (*KeyPressed)();
+    // Takes the next key from the console's key queue (0 when none).
+    uint16_t (*ReadKeyCode)();
+    // The key code a raw key stands for once its shift forms are folded.
+    uint16_t (*NormalizeKeyCode)(uint16_t key);
+    // Whether the key has a key macro.
+    bool (*MacroExists)(uint16_t key);
+    // Starts the key's macro in the given mode.
+    void (*StartMacro)(uint16_t key, uint8_t mode);
+    // Ends every playing macro.
+    void (*StopMacros)();
+    // The top frame's Mode; 0 when none plays.
+    uint8_t (*MacroMode)();
+    // Sets the top frame's Mode.
+    void (*SetMacroMode)(uint8_t mode);
     // The playing macro's next key: a character (isChar, up to U+FFFF) or a
     // key code. False when the macro has no key ready.
-    bool (*NextMacroKey)(bool start, uint16_t& code, bool& isChar) = nullptr;
-    bool (*RunErrorKeyMacro)() = nullptr;
-    // The connection.
-    bool (*SendByte)(uint8_t b) = nullptr;
-    bool (*SendString)(std::string_view bytes) = nullptr;
-    bool (*FlowKeysLocal)() = nullptr;
-    void (*SetXon)() = nullptr;
-    void (*BreakCancel)() = nullptr;
+    bool (*NextMacroKey)(bool start, uint16_t& code, bool& isChar);
+    // Runs the error-key macro; false when there is none.
+    bool (*RunErrorKeyMacro)();
+    // Sends one byte to the connection; false when it did not go.
+    bool (*SendByte)(uint8_t b);
+    // Sends the bytes to the connection; false when they did not go.
+    bool (*SendString)(std::string_view bytes);
+    // Whether flow-control keys act locally (no connection takes them).
+    bool (*FlowKeysLocal)();
+    // Releases the connection's output held by XOFF.
+    void (*SetXon)();
+    // Ends a break signal in progress.
+    void (*BreakCancel)();
     // Local echo of one sent byte in the given code page (0 ANSI, 1 OEM); a
     // national set's character comes decoded, in the set's code page.
-    void (*EchoByte)(uint8_t b, uint32_t codePage) = nullptr;
-    // A message written at the cursor.
-    void (*WriteMessage)(uint16_t id) = nullptr;
-    // Commands and prompts.
-    uint32_t (*ExecuteFunction)(std::string_view line, uint16_t key) = nullptr;
-    bool (*FunctionSucceeded)() = nullptr;
-    int32_t (*CurrentFunction)() = nullptr;
-    bool (*EditLine)(std::string& line, bool echo) = nullptr;  // false: nothing entered
-    uint16_t (*ReadCharKey)() = nullptr;
-    uint8_t (*PromptFuncKey)(bool addForm) = nullptr;
-    void (*ShowMessageBox)(std::string_view text) = nullptr;
-    std::string (*SystemErrorText)(uint32_t code) = nullptr;
+    void (*EchoByte)(uint8_t b, uint32_t codePage);
+    // Writes the message of the id at the cursor.
+    void (*WriteMessage)(uint16_t id);
+    // Runs a command line; its status (0 on success).
+    uint32_t (*ExecuteFunction)(std::string_view line, uint16_t key);
+    // Whether the last command succeeded.
+    bool (*FunctionSucceeded)();
+    // The code of the last command run.
+    int32_t (*CurrentFunction)();
+    // Reads a line from the user; false: nothing entered.
+    bool (*EditLine)(std::string& line, bool echo);
+    // Waits for one character key and returns it (0 when none).
+    uint16_t (*ReadCharKey)();
+    // Asks for a function key; its code, 0 when cancelled.
+    uint8_t (*PromptFuncKey)(bool addForm);
+    // Shows the text in a message box.
+    void (*ShowMessageBox)(std::string_view text);
+    // The system's text for an error code; empty when unknown.
+    std::string (*SystemErrorText)(uint32_t code);
     // Paste: the next line, wide, and whether it ended with CR; false when no
     // paste is pending.
-    bool (*NextPasteLine)(std::u16string& line, bool& endsWithCr) = nullptr;
-    void (*FreePasteBuffer)() = nullptr;
-    void (*HostTimeoutExpired)() = nullptr;
-    void (*StopMedia)() = nullptr;
-    void (*StopCapture)() = nullptr;  // CaptureMode := 0
-    void (*Bell)() = nullptr;
-    void (*Delay)(uint32_t milliseconds) = nullptr;
-    void (*BeepTone)(uint32_t pitch) = nullptr;
-    uint32_t (*Milliseconds)() = nullptr;
-    int32_t (*Ticks)() = nullptr;
+    bool (*NextPasteLine)(std::u16string& line, bool& endsWithCr);
+    // Drops what is left of the paste.
+    void (*FreePasteBuffer)();
+    // The keyboard lock's time-out has passed.
+    void (*HostTimeoutExpired)();
+    // Stops sound or video that is playing.
+    void (*StopMedia)();
+    // CaptureMode := 0.
+    void (*StopCapture)();
+    // Sounds the bell.
+    void (*Bell)();
+    // Waits the given time.
+    void (*Delay)(uint32_t milliseconds);
+    // Sounds a tone of the given pitch.
+    void (*BeepTone)(uint32_t pitch);
+    // A millisecond clock.
+    uint32_t (*Milliseconds)();
+    // The 55 ms tick count of the day.
+    int32_t (*Ticks)();
     // The idle call: finishes print output whose idle time has passed.
-    void (*PrinterIdle)() = nullptr;
-    // The status line: takes a status message whose time is up (true once);
-    // a status message is still shown; redraws the status row; refreshes its
-    // indicators.
-    bool (*TakeExpiredStatusMessage)() = nullptr;
-    bool (*StatusMessageShown)() = nullptr;
-    void (*UpdateStatusLine)() = nullptr;
-    void (*StatusIdleUpdate)() = nullptr;
+    void (*PrinterIdle)();
+    // Takes a status message whose time is up (true once).
+    bool (*TakeExpiredStatusMessage)();
+    // Whether a status message is still shown.
+    bool (*StatusMessageShown)();
+    // Redraws the status row.
+    void (*UpdateStatusLine)();
+    // Refreshes the status row's indicators.
+    void (*StatusIdleUpdate)();
     // Work that the main loop would do at once (received bytes its receive
     // pass takes, a queued command): the idle call must not wait then.
-    bool (*WorkWaiting)() = nullptr;
+    bool (*WorkWaiting)();
     // Sleeps until the next window message; the window's idle timer ends it
     // within a tick.
-    void (*WaitForMessage)() = nullptr;
+    void (*WaitForMessage)();
 };
+// Every slot with its do-nothing answer; the headless start of the table.
+KeyboardHooks NullKeyboardHooks();
 
 struct KeyboardState {
     KeyRingBuffer KeyRing;
@@ -134,7 +168,7 @@ struct KeyboardState {
     int32_t IdleBeepDeadline = 0;
     bool SlowBeepPending = false;  // the host's bell, sounded at BeepPitch when idle
     int32_t LastTick = -1;         // the tick of the last call (the idle wait's measure)
-    KeyboardHooks Hooks;
+    KeyboardHooks Hooks = NullKeyboardHooks();
 };
 extern KeyboardState Keyboard;
 // Everything back to its start value, with the default hooks.
