@@ -441,7 +441,6 @@ KeyboardHooks NullKeyboardHooks() {
     h.MacroMode = []() -> uint8_t { return 0; };
     h.SetMacroMode = [](uint8_t) {};
     h.NextMacroKey = [](bool, uint16_t&, bool&) { return false; };
-    h.RunErrorKeyMacro = [] { return false; };
     h.SendByte = [](uint8_t) { return false; };
     h.SendString = [](std::string_view) { return false; };
     h.FlowKeysLocal = [] { return false; };
@@ -517,7 +516,6 @@ KeyboardHooks DefaultKeyboardHooks() {
         isChar = key.IsChar != 0;
         return true;
     };
-    h.RunErrorKeyMacro = RunErrorKeyMacro;
     h.ShowMessageBox = [](std::string_view text) { ui::LangMessageBoxShort(text); };
     h.NextPasteLine = NextPasteLineOfBuffer;
     h.FreePasteBuffer = ui::FreePasteBuffer;

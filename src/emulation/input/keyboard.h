@@ -77,8 +77,6 @@ struct KeyboardHooks {
     // The playing macro's next key: a character (isChar, up to U+FFFF) or a
     // key code. False when the macro has no key ready.
     bool (*NextMacroKey)(bool start, uint16_t& code, bool& isChar);
-    // Runs the error-key macro; false when there is none.
-    bool (*RunErrorKeyMacro)();
     // Sends one byte to the connection; false when it did not go.
     bool (*SendByte)(uint8_t b);
     // Sends the bytes to the connection; false when they did not go.
