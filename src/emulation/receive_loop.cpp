@@ -18,14 +18,14 @@
 #include "connections/comm_interface.h"
 #include "console/console_primitives.h"
 #include "console/tick_clock.h"
+#include "emulation/host_ports.h"
+#include "emulation/operations/term_executor.h"
+#include "emulation/parser/recogniser.h"
 #include "emulation/text/charsets.h"
 #include "emulation/text/host_char_display.h"
-#include "emulation/host_ports.h"
 #include "emulation/text/national_charsets.h"
-#include "emulation/parser/recogniser.h"
-#include "emulation/operations/term_executor.h"
-#include "emulation/types/emulator_state.h"
 #include "emulation/text/utf8.h"
+#include "emulation/types/emulator_state.h"
 
 namespace emulation {
 
@@ -33,7 +33,17 @@ using enum commands::GSetCode;
 
 ReceiveLoopState ReceiveLoop;
 
-void ResetReceiveLoop() { ReceiveLoop = ReceiveLoopState{}; }
+ReceiveLoopHooks NullReceiveLoopHooks() {
+    ReceiveLoopHooks h{};
+    h.Ticks = console::BiosTicks;
+    h.KeyPressed = [] { return false; };
+    h.MacroKeyWaiting = [] { return false; };
+    return h;
+}
+
+void ResetReceiveLoop() {
+    ReceiveLoop = ReceiveLoopState{};
+}
 
 namespace {
 
@@ -47,12 +57,16 @@ constexpr uint8_t kEsc = 0x1B;
 constexpr uint32_t kMaxRun = 256;
 
 int32_t Ticks() {
-    return ReceiveLoop.Hooks.Ticks ? ReceiveLoop.Hooks.Ticks() : console::BiosTicks();
+    return ReceiveLoop.Hooks.Ticks();
 }
 
-bool IsC1Control(uint8_t b) { return (b >= 0x84 && b <= 0x97) || (b >= 0x9B && b <= 0x9F); }
+bool IsC1Control(uint8_t b) {
+    return (b >= 0x84 && b <= 0x97) || (b >= 0x9B && b <= 0x9F);
+}
 
-uint8_t UpperAscii(uint8_t b) { return (b >= 'a' && b <= 'z') ? static_cast<uint8_t>(b - 32) : b; }
+uint8_t UpperAscii(uint8_t b) {
+    return (b >= 'a' && b <= 'z') ? static_cast<uint8_t>(b - 32) : b;
+}
 
 // Byte alone is a whole character of the multibyte set (or of no set at all).
 bool SingleInMultibyte(uint8_t b) {
@@ -97,7 +111,8 @@ void ServeAutoLogin() {
         QueueInput(commands::ExpandVariables(Settings.UserName.View()));
         r.AutoLoginState = Settings.Password.Empty() ? 0 : 2;
     }
-    if (!loginMatched && r.AutoLoginState != 0 && MatchPromptList(Settings.PasswordPrompts.View())) {
+    if (!loginMatched && r.AutoLoginState != 0 &&
+        MatchPromptList(Settings.PasswordPrompts.View())) {
         if (!Settings.Password.Empty()) {
             const std::string clear = commands::UnscramblePassword(Settings.Password.View());
             QueueInput(clear == "|" ? std::string() : clear);
@@ -197,7 +212,8 @@ bool RunsWrittenWhole(int32_t columns) {
 
 // Writes a gathered run of text (unless the line is being kept quiet), with
 // room made in insert mode and the wrap style applied after it.
-[[gnu::always_inline]] inline void WriteTextRun(const uint8_t* run, uint32_t length, uint32_t codePage) {
+[[gnu::always_inline]] inline void WriteTextRun(const uint8_t* run, uint32_t length,
+                                                uint32_t codePage) {
     auto& r = ReceiveLoop;
     if (TermExecutor.QuietLine) return;
     if (r.InsertMode)
@@ -253,7 +269,8 @@ int FastRun(uint8_t b, int32_t room, std::span<const uint8_t> ahead, bool aheadS
             // The bytes the receive pass saw after b are the start of what
             // the first peek below would find.
             if (!ahead.empty() || aheadStopped) {
-                const uint32_t n = std::min<uint32_t>(static_cast<uint32_t>(ahead.size()), limit - length);
+                const uint32_t n =
+                    std::min<uint32_t>(static_cast<uint32_t>(ahead.size()), limit - length);
                 if (n > 0) {
                     std::memcpy(run + length, ahead.data(), n);
                     HostIn().Take(n);
@@ -392,7 +409,8 @@ bool Utf8Run(uint8_t b, int32_t room) {
 
     HostIn().Take(static_cast<uint32_t>(at - 1));
     TermExecutor.QuietLineEnd = false;
-    if (lastMultibyteLength != 0) MultibyteCharactersShown(bytes + lastMultibyte, lastMultibyteLength);
+    if (lastMultibyteLength != 0)
+        MultibyteCharactersShown(bytes + lastMultibyte, lastMultibyteLength);
     console::WriteScreenUnits(std::u16string_view(units, static_cast<size_t>(count)));
     if (lastAscii >= 0) {
         r.LastGraphicChar = static_cast<uint8_t>(lastAscii);
@@ -565,7 +583,7 @@ void ReceivePass(bool fastPath) {
         const int32_t columns = Settings.ScreenColumns;
         if (sequenceDone) {
             expectText = true;
-            if (r.Hooks.MacroKeyWaiting && r.Hooks.MacroKeyWaiting()) endPass = true;
+            if (r.Hooks.MacroKeyWaiting()) endPass = true;
         } else if (textDone) {
             // Written and taken.
         } else if (r.MonitorMode) {
@@ -573,20 +591,21 @@ void ReceivePass(bool fastPath) {
         } else if (fastPath && EmulatorState.GR == kGSetCodePage && ConsoleLayer.ProtectMode == 0 &&
                    ConsoleLayer.CursorCol < columns && r.WaitForText.Empty() &&
                    r.AutoLoginState == 0 && Utf8Run(b, columns - ConsoleLayer.CursorCol + 1)) {
-            if (r.Hooks.MacroKeyWaiting && r.Hooks.MacroKeyWaiting()) endPass = true;
+            if (r.Hooks.MacroKeyWaiting()) endPass = true;
         } else if (!IsPrintable(b)) {
             // A sequence peek that stopped holds the ESC's whole control sequence.
             ExecuteTermOp(b, ahead, !textAhead && aheadStopped);
             expectText = b == kEsc;
-            if (r.Hooks.MacroKeyWaiting && r.Hooks.MacroKeyWaiting()) endPass = true;
+            if (r.Hooks.MacroKeyWaiting()) endPass = true;
         } else {
             TermExecutor.QuietLineEnd = false;
             int next = b;
             // Text that takes its colour from the field it lands in resolves
             // that colour per write, so it is written character by character.
             if (fastPath && RunsWrittenWhole(columns)) {
-                next = textAhead ? FastRun(b, columns - ConsoleLayer.CursorCol + 1, ahead, aheadStopped)
-                                : FastRun(b, columns - ConsoleLayer.CursorCol + 1, {}, false);
+                next = textAhead
+                           ? FastRun(b, columns - ConsoleLayer.CursorCol + 1, ahead, aheadStopped)
+                           : FastRun(b, columns - ConsoleLayer.CursorCol + 1, {}, false);
             }
             if (next >= 0) endPass = LeftOver(static_cast<uint8_t>(next));
         }
@@ -594,9 +613,7 @@ void ReceivePass(bool fastPath) {
         if (endPass || r.ReceiveOverflow || b == 0xFF) break;
         if (fastPath && unchecked > 0) continue;
         peekedData.atHead = false;
-        if (!HostIn().Ready(0) || Ticks() != startTick ||
-            (r.Hooks.KeyPressed && r.Hooks.KeyPressed()))
-            break;
+        if (!HostIn().Ready(0) || Ticks() != startTick || r.Hooks.KeyPressed()) break;
         unchecked = kChecksEvery;
     }
     if (fastPath) {
@@ -608,8 +625,12 @@ void ReceivePass(bool fastPath) {
 
 }  // namespace
 
-void ReceiveFromHost() { ReceivePass(true); }
-void ReferenceReceiveFromHost() { ReceivePass(false); }
+void ReceiveFromHost() {
+    ReceivePass(true);
+}
+void ReferenceReceiveFromHost() {
+    ReceivePass(false);
+}
 
 bool MatchPromptList(std::string_view list) {
     const char separator = static_cast<char>(Settings.PromptSeparator);
@@ -641,8 +662,7 @@ void ReceiveByteAgain(uint8_t b) {
     LeftOver(b);
 }
 
-void WriteRepeatedChar(uint8_t ch, uint8_t count, uint32_t codePage, bool translate,
-                       bool capture) {
+void WriteRepeatedChar(uint8_t ch, uint8_t count, uint32_t codePage, bool translate, bool capture) {
     auto& l = ConsoleLayer;
     if (ch < 0x20 || !SeqBuffer.empty()) {
         ExecuteTermOp(ch);

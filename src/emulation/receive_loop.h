@@ -10,15 +10,21 @@
 
 namespace emulation {
 
-// What the loop asks of units it does not own; an empty entry means "no".
+// What the loop asks of units it does not own. Every slot is filled:
+// NullReceiveLoopHooks() answers "no" and keeps the tick clock, and the loop
+// calls its slots without testing them.
 struct ReceiveLoopHooks {
-    int32_t (*Ticks)() = nullptr;        // the 55 ms tick count; default the tick clock
-    bool (*KeyPressed)() = nullptr;      // a key waits in the console queue
-    bool (*MacroKeyWaiting)() = nullptr; // a playing macro has its next key ready
+    // The 55 ms tick count.
+    int32_t (*Ticks)();
+    // Whether a key waits in the console queue.
+    bool (*KeyPressed)();
+    // Whether a playing macro has its next key ready.
+    bool (*MacroKeyWaiting)();
 };
+ReceiveLoopHooks NullReceiveLoopHooks();
 
 struct ReceiveLoopState {
-    uint8_t AutoLoginState = 0;  // 0 off, 1 user-name prompt, 2 password prompt
+    uint8_t AutoLoginState = 0;          // 0 off, 1 user-name prompt, 2 password prompt
     commands::PString<255> WaitForText;  // upper-cased; empty = none
     bool MonitorMode = false;
     int32_t TimeoutDeadline = 0;
@@ -34,7 +40,7 @@ struct ReceiveLoopState {
     bool KeyboardLocked = false;
     bool HostXoff = false;
     bool StatusLineDirty = false;  // a wait ended; the status row is redrawn
-    ReceiveLoopHooks Hooks;
+    ReceiveLoopHooks Hooks = NullReceiveLoopHooks();
 };
 extern ReceiveLoopState ReceiveLoop;
 void ResetReceiveLoop();
@@ -50,7 +56,6 @@ void StartAutoLogin();
 // Handles one byte as the plain pass handles a received byte; for bytes an
 // operation hands back that the receive ring no longer holds.
 void ReceiveByteAgain(uint8_t b);
-void WriteRepeatedChar(uint8_t ch, uint8_t count, uint32_t codePage, bool translate,
-                       bool capture);
+void WriteRepeatedChar(uint8_t ch, uint8_t count, uint32_t codePage, bool translate, bool capture);
 
 }  // namespace emulation

@@ -155,7 +155,7 @@ std::vector<Port> ProgramPorts() {
     static const StartupServiceTable nullStartup = commands::NullStartupServices();
     static const ConsoleNeighbourTable nullNeighbours = console::NullConsoleNeighbours();
     static const ConsoleLayerHooks nullLayer{};
-    static const ReceiveLoopHooks nullReceive{};
+    static const ReceiveLoopHooks nullReceive = emulation::NullReceiveLoopHooks();
     static const ScreenOperationHooks nullScreen{};
     static const AttributeOperationHooks nullAttribute{};
     static const FieldAndResetHooks nullFieldAndReset{};
