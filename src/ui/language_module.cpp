@@ -151,7 +151,6 @@ int ChooseMenuLanguage(std::string_view name) {
     MenuLanguageList list = ListMenuLanguages(commands::Settings.LanguageId.Get());
     std::u16string typed = Trimmed(platform::BytesToWide(platform::kAnsiCodePage, name, 0));
     if (typed.empty()) {
-        if (!menuLanguageHooks.ChooseFromList) return kLanguageListCancelled;
         std::u16string chosen;
         if (!menuLanguageHooks.ChooseFromList(console::GetMessageW(kMsgMenuLanguageCaption, false),
                                               console::GetMessageW(kMsgMenuLanguagePrompt, false),
@@ -168,6 +167,13 @@ int ChooseMenuLanguage(std::string_view name) {
     return kNoSuchLanguage;
 }
 
+void NoMenuLanguageRefresh() {}
+
+bool NoLanguageChosen(std::u16string_view, std::u16string_view, const std::vector<std::u16string>&,
+                      size_t, std::u16string&) {
+    return false;
+}
+
 MenuLanguageHooks menuLanguageHooks;
 
 bool SetMenuLanguage(uint16_t languageId) {
@@ -176,9 +182,9 @@ bool SetMenuLanguage(uint16_t languageId) {
     commands::Settings.LanguageId.Set(loaded ? languageId : 0);
     console::UpdateWindowTitle();
     console::BuildVersionText();
-    if (menuLanguageHooks.RefreshTitleLine) menuLanguageHooks.RefreshTitleLine();
-    if (menuLanguageHooks.RefreshMenuBar) menuLanguageHooks.RefreshMenuBar();
-    if (menuLanguageHooks.RefreshAccelerators) menuLanguageHooks.RefreshAccelerators();
+    menuLanguageHooks.RefreshTitleLine();
+    menuLanguageHooks.RefreshMenuBar();
+    menuLanguageHooks.RefreshAccelerators();
     return loaded;
 }
 

@@ -85,18 +85,26 @@ bool SetMenuLanguage(uint16_t languageId);
 
 // What a language switch refreshes and the list it shows, installed by the platform; entries left
 // null do nothing (and the list answers as cancelled).
+// The do-nothing answers every slot below starts with: a refresh that
+// changes nothing, and a list dialog that is cancelled.
+void NoMenuLanguageRefresh();
+bool NoLanguageChosen(std::u16string_view caption, std::u16string_view prompt,
+                      const std::vector<std::u16string>& lines, size_t preselected,
+                      std::u16string& chosen);
+
+// Every slot is filled from the start, so callers never test one for null.
 struct MenuLanguageHooks {
     // The menu bar of the terminal window in the current language.
-    void (*RefreshMenuBar)() = nullptr;
+    void (*RefreshMenuBar)() = NoMenuLanguageRefresh;
     // The accelerator table in the current language.
-    void (*RefreshAccelerators)() = nullptr;
+    void (*RefreshAccelerators)() = NoMenuLanguageRefresh;
     // The title line, unless the host has set it.
-    void (*RefreshTitleLine)() = nullptr;
+    void (*RefreshTitleLine)() = NoMenuLanguageRefresh;
     // The list of lines in a list dialog with a caption and prompt, the preselected line marked;
     // true with the chosen line, false when cancelled.
     bool (*ChooseFromList)(std::u16string_view caption, std::u16string_view prompt,
                            const std::vector<std::u16string>& lines, size_t preselected,
-                           std::u16string& chosen) = nullptr;
+                           std::u16string& chosen) = NoLanguageChosen;
 };
 extern MenuLanguageHooks menuLanguageHooks;
 
