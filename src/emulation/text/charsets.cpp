@@ -69,6 +69,42 @@ std::string LowByte(char16_t ch) {
     return std::string(1, static_cast<char>(ch & 0xFF));
 }
 
+}  // namespace
+
+uint8_t NoMappedHostToUnicode(std::string_view, uint8_t, std::span<const uint8_t>, char16_t&) {
+    return kHostNotChar;
+}
+std::string NoMappedUnicodeToHost(std::string_view, uint8_t, char16_t ch) {
+    return AsciiOrQuestionMark(ch);
+}
+char16_t NoBuiltinHostToUnicode(uint8_t, uint8_t) {
+    return 0xFFFF;
+}
+std::string NoBuiltinUnicodeToHost(uint8_t, char16_t ch) {
+    return AsciiOrQuestionMark(ch);
+}
+char16_t NoT160eLookup(uint32_t, uint32_t) {
+    return 0xFFFF;
+}
+std::string NoLowByteEncode(char16_t ch) {
+    return LowByte(ch);
+}
+char16_t NoCcciiDecode(uint8_t, uint8_t, uint8_t) {
+    return 0xFFFF;
+}
+std::string NoCcciiEncode(char16_t ch) {
+    if (ch < 0x80) return LowByte(ch);
+    return platform::WideToBytes(437, std::u16string_view(&ch, 1)).substr(0, 1);
+}
+char16_t NoUsmarcDecode(std::span<const uint8_t>) {
+    return 0xFFFF;
+}
+std::u16string NoDecomposeChar(char16_t ch) {
+    return std::u16string(1, ch);
+}
+
+namespace {
+
 char16_t ByteInCodePage(uint32_t codePage, uint8_t byte) {
     platform::CodePages& service = platform::CurrentCodePages();
     if (const char16_t* table = service.ByteTable(codePage, false)) return table[byte];
@@ -113,7 +149,7 @@ uint8_t T160eToUnicode(std::span<const uint8_t> bytes, char16_t& ch) {
         }
     }
     if (which == 0) return kHostNotChar;
-    ch = charsetHooks.T160eLookup ? charsetHooks.T160eLookup(numbers[0], numbers[1]) : 0xFFFF;
+    ch = charsetHooks.T160eLookup(numbers[0], numbers[1]);
     return kHostChar;
 }
 
@@ -181,9 +217,7 @@ uint8_t HostToUnicode(std::span<const uint8_t> bytes, CharsetId code, char16_t& 
                     if (bytes.size() < 4) {
                         result = kHostIncomplete;
                     } else {
-                        ch = charsetHooks.CcciiDecode
-                                 ? charsetHooks.CcciiDecode(bytes[1], bytes[2], bytes[3])
-                                 : 0xFFFF;
+                        ch = charsetHooks.CcciiDecode(bytes[1], bytes[2], bytes[3]);
                         taken = 4;
                         result = kHostChar;
                     }
@@ -199,7 +233,7 @@ uint8_t HostToUnicode(std::span<const uint8_t> bytes, CharsetId code, char16_t& 
             case kKindUsmarc:
                 if (lead < 0x80) break;
                 if (bytes.back() < 0xE0) {
-                    ch = charsetHooks.UsmarcDecode ? charsetHooks.UsmarcDecode(bytes) : 0xFFFF;
+                    ch = charsetHooks.UsmarcDecode(bytes);
                     result = kHostChar;
                 } else if (bytes.size() < 5) {
                     result = kHostIncomplete;
@@ -207,7 +241,7 @@ uint8_t HostToUnicode(std::span<const uint8_t> bytes, CharsetId code, char16_t& 
                 break;
             case kKindOtherCrt:
             case kKindOtherPrt:
-                if (lead >= 0x80 && charsetHooks.MappedHostToUnicode) {
+                if (lead >= 0x80) {
                     const bool screen = kind == kKindOtherCrt;
                     const auto& file = screen ? commands::Settings.CharsetFile
                                               : commands::Settings.PassthroughCharsetFile;
@@ -218,7 +252,7 @@ uint8_t HostToUnicode(std::span<const uint8_t> bytes, CharsetId code, char16_t& 
             default:
                 if (kind >= kKindFirstBuiltin && kind <= kKindLastBuiltin) {
                     // Without the set's table the byte is shown as it is.
-                    if (lead >= 0x80 && charsetHooks.BuiltinHostToUnicode)
+                    if (lead >= 0x80)
                         ch = charsetHooks.BuiltinHostToUnicode(static_cast<uint8_t>(kind), lead);
                     if (ch != 0xFFFF) {
                         taken = 1;
@@ -241,27 +275,19 @@ std::string UnicodeToHost(char16_t ch, CharsetId code) {
     if (!IsCodePageCharset(code)) {
         const uint32_t kind = CharsetKindOf(code);
         if (kind >= kKindFirstBuiltin && kind <= kKindLastBuiltin)
-            return charsetHooks.BuiltinUnicodeToHost
-                       ? charsetHooks.BuiltinUnicodeToHost(static_cast<uint8_t>(kind), ch)
-                       : AsciiOrQuestionMark(ch);
+            return charsetHooks.BuiltinUnicodeToHost(static_cast<uint8_t>(kind), ch);
         switch (kind) {
             case kKindIso:
                 break;
             case kKindOtherCrt:
-                return charsetHooks.MappedUnicodeToHost
-                           ? charsetHooks.MappedUnicodeToHost(commands::Settings.CharsetFile.View(),
-                                                              0, ch)
-                           : AsciiOrQuestionMark(ch);
+                return charsetHooks.MappedUnicodeToHost(commands::Settings.CharsetFile.View(), 0,
+                                                        ch);
             case kKindT160e:
-                if (charsetHooks.T160eEncode) return charsetHooks.T160eEncode(ch);
-                return LowByte(ch);
+                return charsetHooks.T160eEncode(ch);
             case kKindUsmarc:
-                if (charsetHooks.UsmarcEncode) return charsetHooks.UsmarcEncode(ch);
-                return LowByte(ch);
+                return charsetHooks.UsmarcEncode(ch);
             case kKindCccii:
-                if (charsetHooks.CcciiEncode) return charsetHooks.CcciiEncode(ch);
-                if (ch < 0x80) return LowByte(ch);
-                return platform::WideToBytes(437, std::u16string_view(&ch, 1)).substr(0, 1);
+                return charsetHooks.CcciiEncode(ch);
             case kKindUtf8: {
                 std::string out;
                 AppendUtf8(ch, out);
@@ -280,7 +306,7 @@ std::string UnicodeToHost(char16_t ch, CharsetId code) {
     uint8_t bytes[10];
     bool usedDefault = false;
     size_t n = service.FromWide(code, &ch, 1, bytes, sizeof bytes, &usedDefault);
-    if (usedDefault && charsetHooks.DecomposeChar) {
+    if (usedDefault) {
         const std::u16string parts = charsetHooks.DecomposeChar(ch);
         if (!parts.empty() && parts != std::u16string_view(&ch, 1))
             n = service.FromWide(code, parts.data(), parts.size(), bytes, sizeof bytes, nullptr);
@@ -428,7 +454,7 @@ std::u16string MapPrivateUseChars(std::u16string_view text) {
     for (char16_t c : text) {
         if ((c & 0xFF00) == 0xE600) {
             out.push_back(static_cast<char16_t>(0x2500 | (c & 0xFF)));
-        } else if (c >= 0xE800 && c <= 0xEFFF && charsetHooks.DecomposeChar) {
+        } else if (c >= 0xE800 && c <= 0xEFFF) {
             out += charsetHooks.DecomposeChar(c);
         } else if (c != 0x200B) {
             out.push_back(c);

@@ -94,24 +94,39 @@ std::u16string MapPrivateUseChars(std::u16string_view text);
 // in, the sets behave as with a missing mapping file: host bytes are not characters (result 1),
 // characters from 128 up go to the host as "?" (mapped and built-in sets) or as their low byte
 // (T160E, USMARC) or in code page 437 (CCCII), and no character decomposes.
+// The do-nothing answers every slot below starts with (see above).
+uint8_t NoMappedHostToUnicode(std::string_view fileName, uint8_t slot,
+                              std::span<const uint8_t> bytes, char16_t& ch);
+std::string NoMappedUnicodeToHost(std::string_view fileName, uint8_t slot, char16_t ch);
+char16_t NoBuiltinHostToUnicode(uint8_t kind, uint8_t byte);
+std::string NoBuiltinUnicodeToHost(uint8_t kind, char16_t ch);
+char16_t NoT160eLookup(uint32_t a, uint32_t b);
+std::string NoLowByteEncode(char16_t ch);
+char16_t NoCcciiDecode(uint8_t b1, uint8_t b2, uint8_t b3);
+std::string NoCcciiEncode(char16_t ch);
+char16_t NoUsmarcDecode(std::span<const uint8_t> bytes);
+std::u16string NoDecomposeChar(char16_t ch);
+
+// Every slot is filled from the start, so callers never test one for null.
 struct CharsetHooks {
     // OTHER_CRT (slot 0, the settings' CharsetFile) and OTHER_PRT (slot 1, PassthroughCharsetFile).
     uint8_t (*MappedHostToUnicode)(std::string_view fileName, uint8_t slot,
-                                   std::span<const uint8_t> bytes, char16_t& ch) = nullptr;
+                                   std::span<const uint8_t> bytes,
+                                   char16_t& ch) = NoMappedHostToUnicode;
     std::string (*MappedUnicodeToHost)(std::string_view fileName, uint8_t slot,
-                                       char16_t ch) = nullptr;
+                                       char16_t ch) = NoMappedUnicodeToHost;
     // The built-in tables by kind (18 to 25 ISO-8859-2 to 9, 26 CUSTOM, 27 ISO-8859-15); 0xFFFF
     // when the table has no character.
-    char16_t (*BuiltinHostToUnicode)(uint8_t kind, uint8_t byte) = nullptr;
-    std::string (*BuiltinUnicodeToHost)(uint8_t kind, char16_t ch) = nullptr;
-    char16_t (*T160eLookup)(uint32_t a, uint32_t b) = nullptr;
-    std::string (*T160eEncode)(char16_t ch) = nullptr;
-    char16_t (*CcciiDecode)(uint8_t b1, uint8_t b2, uint8_t b3) = nullptr;
-    std::string (*CcciiEncode)(char16_t ch) = nullptr;
-    char16_t (*UsmarcDecode)(std::span<const uint8_t> bytes) = nullptr;
-    std::string (*UsmarcEncode)(char16_t ch) = nullptr;
+    char16_t (*BuiltinHostToUnicode)(uint8_t kind, uint8_t byte) = NoBuiltinHostToUnicode;
+    std::string (*BuiltinUnicodeToHost)(uint8_t kind, char16_t ch) = NoBuiltinUnicodeToHost;
+    char16_t (*T160eLookup)(uint32_t a, uint32_t b) = NoT160eLookup;
+    std::string (*T160eEncode)(char16_t ch) = NoLowByteEncode;
+    char16_t (*CcciiDecode)(uint8_t b1, uint8_t b2, uint8_t b3) = NoCcciiDecode;
+    std::string (*CcciiEncode)(char16_t ch) = NoCcciiEncode;
+    char16_t (*UsmarcDecode)(std::span<const uint8_t> bytes) = NoUsmarcDecode;
+    std::string (*UsmarcEncode)(char16_t ch) = NoLowByteEncode;
     // Base character and marks (the character itself when it has no decomposition).
-    std::u16string (*DecomposeChar)(char16_t ch) = nullptr;
+    std::u16string (*DecomposeChar)(char16_t ch) = NoDecomposeChar;
 };
 extern CharsetHooks charsetHooks;
 void ResetCharsetHooks();
