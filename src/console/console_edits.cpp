@@ -144,7 +144,7 @@ void LineFeed() {
 void WrapIfPastEnd() {
     auto& l = L();
     if (l.CursorCol <= Columns()) return;
-    if (l.Hooks.FlushCaptureLine != nullptr) l.Hooks.FlushCaptureLine();
+    l.Hooks.FlushCaptureLine();
     l.CursorCol = 1;
     LineFeed();
 }

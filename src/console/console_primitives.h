@@ -56,13 +56,19 @@ struct CellRect {
 };
 
 // Calls into units that the console layer reads but does not own.
+// The do-nothing answers the slots below start with: no input waits, and
+// there is nothing to flush or leave.
+bool NoCommInputReady(int32_t count);
+void NoConsoleLayerWork();
+
+// Every slot is filled from the start, so callers never test one for null.
 struct ConsoleLayerHooks {
     // More than count received bytes are waiting.
-    bool (*CommInputReady)(int32_t count) = nullptr;
+    bool (*CommInputReady)(int32_t count) = NoCommInputReady;
     // The capture file's pending line is written out.
-    void (*FlushCaptureLine)() = nullptr;
+    void (*FlushCaptureLine)() = NoConsoleLayerWork;
     // Graphics mode is left when it is active.
-    void (*GraphicsLeave)() = nullptr;
+    void (*GraphicsLeave)() = NoConsoleLayerWork;
 };
 
 struct MouseReportEvents {

@@ -24,11 +24,11 @@ inline int32_t ClampInt(int64_t v, int64_t lo, int64_t hi) {
 }
 
 inline bool CommInputReady(int32_t count) {
-    return L().Hooks.CommInputReady != nullptr && L().Hooks.CommInputReady(count);
+    return L().Hooks.CommInputReady(count);
 }
 
 inline void GraphicsLeave() {
-    if (L().Hooks.GraphicsLeave != nullptr) L().Hooks.GraphicsLeave();
+    L().Hooks.GraphicsLeave();
 }
 
 // Every change to the screen first leaves graphics mode and takes the reverse-video

@@ -11,6 +11,11 @@ namespace console {
 using namespace primitives_detail;
 
 TermScreenRingState TermScreenRing;
+bool NoCommInputReady(int32_t) {
+    return false;
+}
+void NoConsoleLayerWork() {}
+
 ConsoleLayerState ConsoleLayer;
 
 namespace primitives_detail {

@@ -9,8 +9,7 @@ void StatusIdleUpdate() {
     auto& layer = ConsoleLayer;
     // Full jump scrolling keeps its lines back while more output is waiting,
     // so a burst costs one repaint when it ends instead of one per tick.
-    const bool moreWaiting =
-        layer.Hooks.CommInputReady != nullptr && layer.Hooks.CommInputReady(0);
+    const bool moreWaiting = layer.Hooks.CommInputReady(0);
     if (layer.PendingScrollLines != 0 && !(JumpScrollSetting() >= 100 && moreWaiting))
         RedrawScreen();
     if (layer.CaretPending) PlaceCaret();

@@ -670,7 +670,7 @@ void WriteRepeatedChar(uint8_t ch, uint8_t count, uint32_t codePage, bool transl
     }
     if (count == 0) return;
     if (l.CursorCol > l.ScreenWidth && EmulatorState.WrapStyle == kWrapDeferred) {
-        if (l.Hooks.FlushCaptureLine) l.Hooks.FlushCaptureLine();
+        l.Hooks.FlushCaptureLine();
         console::WriteString("\r\n");
     }
     const bool throughSets =

@@ -425,7 +425,7 @@ TEST_F(ConsolePrimitivesTest, ClampCursorKeepsTheCursorOnTheScreen) {
     GotoRowCol(3, 3);
     EXPECT_TRUE(ConsoleLayer.CaretPending);
     EXPECT_EQ(window.CursorMoves, 0);
-    ConsoleLayer.Hooks.CommInputReady = nullptr;
+    ConsoleLayer.Hooks.CommInputReady = NoCommInputReady;
     PlaceCaret();
     EXPECT_FALSE(ConsoleLayer.CaretPending);
     EXPECT_EQ(ConsoleScreen.WindowCursorCol, 2);

@@ -5,8 +5,8 @@
 #include "console/protected_fields.h"
 #include "console/screen_buffer.h"
 #include "emulation/operations/operation_catalogue.h"
-#include "emulation/receive_loop.h"
 #include "emulation/operations/term_executor.h"
+#include "emulation/receive_loop.h"
 #include "emulation/types/term_types.h"
 
 namespace emulation {
@@ -136,7 +136,7 @@ void ResetToInitialStateOp(TermOp, const TermOpParams& p) {
 }
 
 void GraphicsModeLeaveOp(TermOp, const TermOpParams&) {
-    if (ConsoleLayer.Hooks.GraphicsLeave) ConsoleLayer.Hooks.GraphicsLeave();
+    ConsoleLayer.Hooks.GraphicsLeave();
     console::ClrScr();
     // What graphics drew lies outside the text rows too; the status row
     // comes back with the next idle refresh.

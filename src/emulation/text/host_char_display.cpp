@@ -226,7 +226,7 @@ void WrapAfterWrite() {
     if (l.CursorCol <= commands::Settings.ScreenColumns || l.StatusMode) return;
     switch (EmulatorState.WrapStyle) {
         case kWrapAtOnce:
-            if (l.Hooks.FlushCaptureLine) l.Hooks.FlushCaptureLine();
+            l.Hooks.FlushCaptureLine();
             l.CursorCol = 1;
             console::LineFeed();
             break;
@@ -240,7 +240,7 @@ void WrapAfterWrite() {
 void WrapPendingBeforeChar() {
     auto& l = console::ConsoleLayer;
     if (l.CursorCol > l.ScreenWidth && EmulatorState.WrapStyle == kWrapDeferred) {
-        if (l.Hooks.FlushCaptureLine) l.Hooks.FlushCaptureLine();
+        l.Hooks.FlushCaptureLine();
         console::WriteString("\r\n");
     }
 }
