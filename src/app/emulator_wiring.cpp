@@ -94,7 +94,7 @@ class ProgramTypeConsole final : public emulation::TermTypeConsole {
         const auto& hooks = emulation::ScreenOperations.Hooks;
         if (!c.AnsiScreen) {
             if (l.LastRow > 1) l.ScreenRows = l.LastRow - 1;
-        } else if (l.LastRow < 26 && hooks.SetScreenGeometry) {
+        } else if (l.LastRow < 26) {
             hooks.SetScreenGeometry("80x25");
         }
 

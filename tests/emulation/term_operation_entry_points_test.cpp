@@ -77,8 +77,8 @@ TEST_F(TermOperationEntryPoints, ARegisteredHandlerTakesTheCodeOffItsEntryPoint)
 TEST_F(TermOperationEntryPoints, AHandlerWhoseHookIsEmptyWaitsForTheHooksUnit) {
     ASSERT_EQ(PendingUnitOf(152), nullptr);
     ASSERT_EQ(PendingUnitOf(320), nullptr);
-    ScreenOperations.Hooks.DrawFrameBox = nullptr;
-    ScreenOperations.Hooks.SetScreenGeometry = nullptr;
+    ScreenOperations.Hooks.DrawFrameBox = NoFrameBoxDrawing;
+    ScreenOperations.Hooks.SetScreenGeometry = NoGeometryChange;
     for (TermOp op : {152, 153, 154, 155, 134, 135, 249, 250, 251, 252, 320})
         EXPECT_STREQ(PendingUnitOf(op), "ScreenPagesPending") << op;
     // Another handler in the code's place is not the unit's.

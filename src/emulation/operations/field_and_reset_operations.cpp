@@ -21,17 +21,13 @@ using console::ConsoleLayer;
 // units see the same fields.
 uint8_t ProtectedFields() {
     const auto& hooks = ScreenOperations.Hooks;
-    return hooks.ProtectedFields ? hooks.ProtectedFields() : ConsoleLayer.ProtectedFields;
+    return hooks.ProtectedFields();
 }
 
 void EraseUnprotected(console::UnprotectedArea area) {
     const auto mode = static_cast<uint8_t>(area);
     const auto& hooks = ScreenOperations.Hooks;
-    if (hooks.EraseUnprotected) {
-        hooks.EraseUnprotected(mode, false, u' ');
-    } else {
-        console::EraseUnprotected(mode, false, u' ');
-    }
+    hooks.EraseUnprotected(mode, false, u' ');
 }
 
 uint8_t ByteBeforeFinal() {

@@ -28,10 +28,10 @@ struct HookedCode {
 };
 
 bool NoGeometry() {
-    return ScreenOperations.Hooks.SetScreenGeometry == nullptr;
+    return ScreenOperations.Hooks.SetScreenGeometry == NoGeometryChange;
 }
 bool NoFrameBox() {
-    return ScreenOperations.Hooks.DrawFrameBox == nullptr;
+    return ScreenOperations.Hooks.DrawFrameBox == NoFrameBoxDrawing;
 }
 bool NoTitleLine() {
     return FieldAndResetOperations.Hooks.RebuildTitleLine == nullptr;

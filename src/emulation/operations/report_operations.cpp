@@ -9,8 +9,8 @@
 #include "console/console_primitives.h"
 #include "console/globals.h"
 #include "emulation/operations/operation_catalogue.h"
-#include "emulation/receive_loop.h"
 #include "emulation/operations/term_executor.h"
+#include "emulation/receive_loop.h"
 #include "emulation/types/term_types.h"
 
 namespace emulation {
@@ -146,8 +146,7 @@ void SendLineOp(TermOp op, const TermOpParams&) {
     auto& reply = TermExecutor.Reply;
     if (reply.size() == reply.Capacity()) reply.Length = reply.Capacity() - 1;
     Put(kCr);
-    const auto fields = ScreenOperations.Hooks.ProtectedFields;
-    if (!fields || fields() != 1) console::WriteString("\r\n");
+    if (ScreenOperations.Hooks.ProtectedFields() != 1) console::WriteString("\r\n");
 }
 
 void SendCharacterOp(TermOp, const TermOpParams&) {

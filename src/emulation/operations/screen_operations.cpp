@@ -5,9 +5,9 @@
 
 #include "commands/settings_record.h"
 #include "console/protected_fields.h"
-#include "emulation/types/emulator_state.h"
 #include "emulation/operations/operation_catalogue.h"
 #include "emulation/operations/tab_stops.h"
+#include "emulation/types/emulator_state.h"
 
 namespace emulation {
 
@@ -44,32 +44,23 @@ int32_t CountMaxOne(const TermOpParams& p) {
 }
 
 uint8_t ProtectedFields() {
-    return H().ProtectedFields ? H().ProtectedFields() : ConsoleLayer.ProtectedFields;
+    return H().ProtectedFields();
 }
 void SkipProtected(bool backward) {
-    if (H().SkipProtected) {
-        H().SkipProtected(backward);
-    } else {
-        console::SkipProtected(backward);
-    }
+    H().SkipProtected(backward);
 }
 void EraseUnprotected(uint8_t mode, bool reset, char16_t ch) {
-    if (H().EraseUnprotected) {
-        H().EraseUnprotected(mode, reset, ch);
-    } else {
-        console::EraseUnprotected(mode, reset, ch);
-    }
+    H().EraseUnprotected(mode, reset, ch);
 }
 void SkipProtectedWhenActive() {
     if (ProtectedFields() == 1) SkipProtected(false);
 }
 void CaptureControl(uint8_t control) {
-    if (H().CaptureControl) H().CaptureControl(control);
+    H().CaptureControl(control);
 }
 
 // The byte before the final byte of the running sequence, 0 when none.
 uint8_t Intermediate() {
-    if (!H().SequenceText) return 0;
     std::string_view s = H().SequenceText();
     return s.size() >= 2 ? static_cast<uint8_t>(s[s.size() - 2]) : 0;
 }
@@ -101,12 +92,7 @@ void FullMargins() {
 
 void WriteRepeated(uint8_t ch, int32_t count) {
     if (count < 1) return;
-    if (H().WriteRepeatedChar) {
-        H().WriteRepeatedChar(ch, count);
-        return;
-    }
-    std::string text(static_cast<size_t>(count), static_cast<char>(ch));
-    console::WriteString(text);
+    H().WriteRepeatedChar(ch, count);
 }
 
 // Cursor at the pending-wrap position under deferred wrap: CR LF first.
@@ -178,6 +164,43 @@ int32_t BoundedRepeat(int64_t count, int64_t floor, int64_t period) {
     return static_cast<int32_t>(std::min<int64_t>(count, kLargest));
 }
 
+std::string_view NoSequenceText() {
+    return {};
+}
+bool NoGraphicsHandled(TermOp) {
+    return false;
+}
+bool NoGeometryChange(std::string_view) {
+    return false;
+}
+bool NoFrameBoxDrawing(const console::CellRect&) {
+    return false;
+}
+void ConsoleWriteRepeatedChar(uint8_t ch, int32_t count) {
+    if (count < 1) return;
+    std::string text(static_cast<size_t>(count), static_cast<char>(ch));
+    console::WriteString(text);
+}
+uint8_t NoLastGraphicChar() {
+    return ' ';
+}
+char16_t Latin1ByteToUnicode(uint8_t byte) {
+    return static_cast<char16_t>(byte);
+}
+uint8_t ConsoleProtectedFields() {
+    return console::ConsoleLayer.ProtectedFields;
+}
+void ConsoleSkipProtected(bool backward) {
+    console::SkipProtected(backward);
+}
+void ConsoleEraseUnprotected(uint8_t mode, bool reset, char16_t ch) {
+    console::EraseUnprotected(mode, reset, ch);
+}
+void NoCaptureControl(uint8_t) {}
+bool NoCaptureTab() {
+    return false;
+}
+
 void ResetScreenOperations() {
     ScreenOperationHooks hooks = ScreenOperations.Hooks;
     ScreenOperations = ScreenOperationsState{};
@@ -185,7 +208,7 @@ void ResetScreenOperations() {
 }
 
 void ClearScreenOp(TermOp op, const TermOpParams&) {
-    if (H().GraphicsHandled && H().GraphicsHandled(0)) return;
+    if (H().GraphicsHandled(0)) return;
     const int32_t row = ConsoleLayer.CursorRow;
     const int32_t col = ConsoleLayer.CursorCol;
     ClearWithScrollBack();
@@ -205,7 +228,7 @@ void ClearUnprotectedOp(TermOp, const TermOpParams&) {
 
 void ClearToCharOp(TermOp, const TermOpParams& p) {
     const auto ch = static_cast<uint8_t>(p[0]);
-    const char16_t c = H().ByteToUnicode ? H().ByteToUnicode(ch) : static_cast<char16_t>(ch);
+    const char16_t c = H().ByteToUnicode(ch);
     if (ProtectedFields() != 0) {
         const bool reset = commands::Settings.Propagate == 0;
         EraseUnprotected(5, reset, c);
@@ -239,7 +262,7 @@ void DeleteLineHomeOp(TermOp, const TermOpParams&) {
 }
 
 void CursorPositionOp(TermOp, const TermOpParams& p) {
-    if (H().GraphicsHandled && H().GraphicsHandled(7)) return;
+    if (H().GraphicsHandled(7)) return;
     const auto& l = ConsoleLayer;
     const int32_t col = Clamp64(p[1], 1, commands::Settings.ScreenColumns);
     int64_t row = std::max<int64_t>(1, p[0]);
@@ -467,8 +490,8 @@ void TabOp(TermOp op, const TermOpParams& p) {
     auto& stops = Stops();
     switch (op) {
         case OpHorizontalTab: {
-            const std::string_view seq = H().SequenceText ? H().SequenceText() : "";
-            if (seq == "\t" && H().CaptureTab && H().CaptureTab()) return;
+            const std::string_view seq = H().SequenceText();
+            if (seq == "\t" && H().CaptureTab()) return;
             // After as many steps as there are columns the cursor rests on the last stop.
             const int32_t n = std::min(Count(p), Cols() + 1);
             for (int32_t i = 0; i < n; ++i) {
@@ -540,7 +563,7 @@ void ColumnsOp(TermOp op, const TermOpParams&) {
     auto& l = ConsoleLayer;
     const int32_t want = op == OpColumns132 ? 132 : 80;
     const bool changed = l.ScreenWidth != want;
-    if (changed && H().SetScreenGeometry) H().SetScreenGeometry(op == OpColumns132 ? "132" : "80");
+    if (changed) H().SetScreenGeometry(op == OpColumns132 ? "132" : "80");
     FullMargins();
     const uint8_t rule =
         EmulatorState.CurrentTermFamily ? EmulatorState.CurrentTermFamily->ColumnChangeClear : 0;
@@ -571,7 +594,7 @@ void RowsOp(TermOp op, const TermOpParams& p) {
     }
     const std::string text =
         std::to_string(std::max(ConsoleLayer.ScreenWidth, 1)) + "x" + std::to_string(rows);
-    if (H().SetScreenGeometry && H().SetScreenGeometry(text)) {
+    if (H().SetScreenGeometry(text)) {
         commands::Settings.ScreenModeName.Assign(text);
     }
     FullMargins();
@@ -590,7 +613,7 @@ void InsertCharactersOp(TermOp op, const TermOpParams& p) {
     commands::Settings.InsertMode = 0;
     if (op == OpInsertCharacter) {
         const auto b = static_cast<uint8_t>(p[0]);
-        const char16_t c = H().ByteToUnicode ? H().ByteToUnicode(b) : static_cast<char16_t>(b);
+        const char16_t c = H().ByteToUnicode(b);
         console::WriteScreenChar(c);
     } else {
         console::WriteScreenStr(std::string(static_cast<size_t>(n), ' '), 0);
@@ -638,9 +661,9 @@ void BoxOp(TermOp op, const TermOpParams& p) {
                                  std::max(row, rb)};
     if (op == OpFillRectangleTo) {
         const auto b = static_cast<uint8_t>(p[2] + 31);
-        const char16_t c = H().ByteToUnicode ? H().ByteToUnicode(b) : static_cast<char16_t>(b);
+        const char16_t c = H().ByteToUnicode(b);
         console::FillCellRect(rect, console::MakeCell(c, l.AttrColorMap[0]));
-    } else if (H().DrawFrameBox) {
+    } else {
         const uint8_t mode = l.ProtectMode;
         if (op == OpDrawProtectedBoxTo || op == OpDrawProtectedBoxSize) l.ProtectMode = 1;
         H().DrawFrameBox(rect);
@@ -660,7 +683,7 @@ void RepeatCharacterOp(TermOp, const TermOpParams& p) {
         ch = static_cast<uint8_t>(p[0]);
         count = p[1];
     } else {
-        ch = H().LastGraphicChar ? H().LastGraphicChar() : ' ';
+        ch = H().LastGraphicChar();
         count = p[0];
     }
     if (count < 1) count = 1;
@@ -694,7 +717,7 @@ void RectangleOp(TermOp op, const TermOpParams& p) {
         const console::CellRect rect{edge(p[2], Cols()), edge(p[4], Cols()), edge(p[1], Rows()),
                                      edge(p[3], Rows())};
         const auto b = static_cast<uint8_t>(p[0]);
-        const char16_t c = H().ByteToUnicode ? H().ByteToUnicode(b) : static_cast<char16_t>(b);
+        const char16_t c = H().ByteToUnicode(b);
         console::FillCellRect(rect, console::MakeCell(c, console::CurrentAttr()));
     } else if (op == OpCsiZ) {
         const console::CellRect rect{edge(p[1], Cols()), edge(p[3], Cols()), edge(p[0], Rows()),
@@ -710,7 +733,7 @@ void ScoResetOp(TermOp, const TermOpParams&) {
     EmulatorState.SgrReverse = EmulatorState.SgrBlink = EmulatorState.SgrBold = false;
     EmulatorState.SgrUnderline = EmulatorState.SgrDim = false;
     l.DirectAttr = l.AttrColorMap[0];
-    if (!(H().GraphicsHandled && H().GraphicsHandled(0))) ClearWithScrollBack();
+    if (!(H().GraphicsHandled(0))) ClearWithScrollBack();
     ResetTabStops(1, Stops());
 }
 

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "console/console_primitives.h"
-#include "emulation/types/family_tables.h"
 #include "emulation/parser/recogniser.h"
+#include "emulation/types/family_tables.h"
 
 namespace emulation {
 
@@ -22,39 +22,54 @@ struct TermOpBinding {
 
 // What these operations need from units they do not own. Every hook may be
 // left empty; the comment says what happens then.
+// What the screen operations do while no unit fills a hook: each answers as
+// the operations did before that unit existed.
+std::string_view NoSequenceText();
+bool NoGraphicsHandled(TermOp op);
+bool NoGeometryChange(std::string_view text);
+bool NoFrameBoxDrawing(const console::CellRect& rect);
+void ConsoleWriteRepeatedChar(uint8_t ch, int32_t count);
+uint8_t NoLastGraphicChar();
+char16_t Latin1ByteToUnicode(uint8_t byte);
+uint8_t ConsoleProtectedFields();
+void ConsoleSkipProtected(bool backward);
+void ConsoleEraseUnprotected(uint8_t mode, bool reset, char16_t ch);
+void NoCaptureControl(uint8_t control);
+bool NoCaptureTab();
+
 struct ScreenOperationHooks {
     // The recognised sequence of the running operation (for the byte before
-    // the final byte); empty: no such byte.
-    std::string_view (*SequenceText)() = nullptr;
+    // the final byte); null: no such byte.
+    std::string_view (*SequenceText)() = NoSequenceText;
     // Graphics mode is on and has handled the operation itself (0 clears the
-    // graphics screen, 7 resets the graphics text cursor); empty: never.
-    bool (*GraphicsHandled)(TermOp op) = nullptr;
-    // Applies a screen geometry text ("132", "80x43"); empty: never applies.
-    bool (*SetScreenGeometry)(std::string_view text) = nullptr;
-    // Draws a frame box over the rectangle; empty: nothing drawn.
-    bool (*DrawFrameBox)(const console::CellRect& rect) = nullptr;
+    // graphics screen, 7 resets the graphics text cursor); null: never.
+    bool (*GraphicsHandled)(TermOp op) = NoGraphicsHandled;
+    // Applies a screen geometry text ("132", "80x43"); null: never applies.
+    bool (*SetScreenGeometry)(std::string_view text) = NoGeometryChange;
+    // Draws a frame box over the rectangle; null: nothing drawn.
+    bool (*DrawFrameBox)(const console::CellRect& rect) = NoFrameBoxDrawing;
     // Writes a received byte count times with the emulator's margin, insert,
-    // protect and wrap handling; empty: the console writer.
-    void (*WriteRepeatedChar)(uint8_t ch, int32_t count) = nullptr;
-    // The last graphic character written; empty: a blank.
-    uint8_t (*LastGraphicChar)() = nullptr;
+    // protect and wrap handling; null: the console writer.
+    void (*WriteRepeatedChar)(uint8_t ch, int32_t count) = ConsoleWriteRepeatedChar;
+    // The last graphic character written; null: a blank.
+    uint8_t (*LastGraphicChar)() = NoLastGraphicChar;
     // The character a byte shows in the current GL (byte < 128) or GR;
-    // empty: the byte's own Latin-1 character.
-    char16_t (*ByteToUnicode)(uint8_t byte) = nullptr;
-    // Protected fields: 0 off, 1 active, 2 active of the TV965 kind; empty:
+    // null: the byte's own Latin-1 character.
+    char16_t (*ByteToUnicode)(uint8_t byte) = Latin1ByteToUnicode;
+    // Protected fields: 0 off, 1 active, 2 active of the TV965 kind; null:
     // the console layer's ProtectedFields.
-    uint8_t (*ProtectedFields)() = nullptr;
-    // Moves the cursor off protected cells; empty: console::SkipProtected.
-    void (*SkipProtected)(bool backward) = nullptr;
+    uint8_t (*ProtectedFields)() = ConsoleProtectedFields;
+    // Moves the cursor off protected cells; null: console::SkipProtected.
+    void (*SkipProtected)(bool backward) = ConsoleSkipProtected;
     // Erases the unprotected cells of an area (console EraseUnprotected modes
-    // 0-6) to ch, with entry 0 when reset; empty: console::EraseUnprotected.
-    void (*EraseUnprotected)(uint8_t mode, bool reset, char16_t ch) = nullptr;
+    // 0-6) to ch, with entry 0 when reset; null: console::EraseUnprotected.
+    void (*EraseUnprotected)(uint8_t mode, bool reset, char16_t ch) = ConsoleEraseUnprotected;
     // The capture unit sees a CR, LF or line end (its settings decide what is
-    // stored); empty: nothing captured.
-    void (*CaptureControl)(uint8_t control) = nullptr;
+    // stored); null: nothing captured.
+    void (*CaptureControl)(uint8_t control) = NoCaptureControl;
     // The capture unit takes a single HT itself when capturing (true);
-    // empty: never.
-    bool (*CaptureTab)() = nullptr;
+    // null: never.
+    bool (*CaptureTab)() = NoCaptureTab;
 };
 
 // The one saved cursor record (operations 65 and 66).
