@@ -227,7 +227,7 @@ TEST(AttributeOperations, EmbeddedFieldAttributesOfTheNonAnsiTypes) {
         screen.Feed(ESC "!B");  // 0x42: blink and protected
         EXPECT_EQ(colour, 2);
         EXPECT_EQ(mode, 1);
-        AttributeOperations.Hooks.SetFieldAttr = nullptr;
+        AttributeOperations.Hooks.SetFieldAttr = WriteFieldBlank;
     }
     {
         HostScreen screen("N7900");  // ESC 0 0x24: underline and blank

@@ -379,16 +379,36 @@ void SgrLinux(int32_t v, bool& owed) {
             e.LinuxColour = static_cast<uint8_t>(Entry(0) & 0xFF);
             owed = false;
             return;
-        case 1: e.SgrBold = true; break;
-        case 2: e.SgrDim = true; break;
-        case 4: e.SgrUnderline = true; break;
-        case 5: e.SgrBlink = true; break;
-        case 7: e.SgrReverse = true; break;
-        case 21: e.SgrBold = false; break;
-        case 22: e.SgrDim = false; break;
-        case 24: e.SgrUnderline = false; break;
-        case 25: e.SgrBlink = false; break;
-        case 27: e.SgrReverse = false; break;
+        case 1:
+            e.SgrBold = true;
+            break;
+        case 2:
+            e.SgrDim = true;
+            break;
+        case 4:
+            e.SgrUnderline = true;
+            break;
+        case 5:
+            e.SgrBlink = true;
+            break;
+        case 7:
+            e.SgrReverse = true;
+            break;
+        case 21:
+            e.SgrBold = false;
+            break;
+        case 22:
+            e.SgrDim = false;
+            break;
+        case 24:
+            e.SgrUnderline = false;
+            break;
+        case 25:
+            e.SgrBlink = false;
+            break;
+        case 27:
+            e.SgrReverse = false;
+            break;
         case 38:
             e.SgrUnderline = true;
             setFg(static_cast<uint8_t>(Entry(0)));
@@ -404,7 +424,8 @@ void SgrLinux(int32_t v, bool& owed) {
             if (v >= 30 && v <= 37) {
                 setFg(AnsiToPc[v - 30]);
             } else if (v >= 40 && v <= 47) {
-                e.LinuxColour = static_cast<uint8_t>((e.LinuxColour & 0x0F) | (AnsiToPc[v - 40] << 4));
+                e.LinuxColour =
+                    static_cast<uint8_t>((e.LinuxColour & 0x0F) | (AnsiToPc[v - 40] << 4));
             } else {
                 if (owed) LinuxAttr();
                 owed = false;
@@ -475,7 +496,8 @@ console::CellAttribute ReverseAttr(CellAttribute attr) {
         return static_cast<CellAttribute>((attr & 0xFF00) | ((attr & 0x0F) << 4) |
                                           ((attr >> 4) & 0x0F));
     }
-    return static_cast<CellAttribute>((attr & 0xFF88) | ((attr & 0x07) << 4) | ((attr >> 4) & 0x07));
+    return static_cast<CellAttribute>((attr & 0xFF88) | ((attr & 0x07) << 4) |
+                                      ((attr >> 4) & 0x07));
 }
 
 void FieldAttributeOp(TermOp op, const TermOpParams& p) {
@@ -516,14 +538,14 @@ void FieldAttributeOp(TermOp op, const TermOpParams& p) {
     if (op != OpFieldAttribute && op != OpViewpointAttribute) return;
     const auto colour = static_cast<uint8_t>(l.AttrSelection);
     const uint8_t mode = op == OpViewpointAttribute ? 2 : (protect ? 1 : 0);
-    if (AttributeOperations.Hooks.SetFieldAttr) {
-        AttributeOperations.Hooks.SetFieldAttr(colour, mode);
-    } else {
-        l.AttrSelection = 0;
-        console::WriteScreenStr(" ", 0);
-        console::WrapIfPastEnd();
-    }
+    AttributeOperations.Hooks.SetFieldAttr(colour, mode);
     l.AttrSelection = console::kSelectionInherit;
+}
+
+void WriteFieldBlank(uint8_t, uint8_t) {
+    console::ConsoleLayer.AttrSelection = 0;
+    console::WriteScreenStr(" ", 0);
+    console::WrapIfPastEnd();
 }
 
 namespace {
@@ -536,7 +558,8 @@ namespace {
         if (p[0] == 2) {
             CellAttribute e0 = Entry(0);
             if (p[1] != kAbsent) e0 = static_cast<CellAttribute>((e0 & ~0x0F) | (p[1] & 0x0F));
-            if (p[2] != kAbsent) e0 = static_cast<CellAttribute>((e0 & ~0xF0) | ((p[2] & 0x0F) << 4));
+            if (p[2] != kAbsent)
+                e0 = static_cast<CellAttribute>((e0 & ~0xF0) | ((p[2] & 0x0F) << 4));
             l.AttrColorMap[0] = e0;
             ScoAttr();
             return;
@@ -611,7 +634,8 @@ void ProtectAttributeOp(TermOp op, const TermOpParams& p) {
         case OpProtectAttributeAddBlink:
             index |= 2;
             break;
-        default: break;
+        default:
+            break;
     }
     ConsoleLayer.ProtectAttrIndex = index;
 }
@@ -667,10 +691,17 @@ void LinuxColoursOp(TermOp, const TermOpParams& p) {
     auto& e = EmulatorState;
     const uint8_t colour = AnsiToPc[static_cast<uint32_t>(p[1]) & 15];
     switch (p[0]) {
-        case 1: e.UnderlineColour = colour; break;
-        case 2: e.DimColour = colour; break;
-        case 8: ConsoleLayer.AttrColorMap[0] = e.LinuxColour; break;
-        default: break;
+        case 1:
+            e.UnderlineColour = colour;
+            break;
+        case 2:
+            e.DimColour = colour;
+            break;
+        case 8:
+            ConsoleLayer.AttrColorMap[0] = e.LinuxColour;
+            break;
+        default:
+            break;
     }
 }
 

@@ -12,11 +12,14 @@
 namespace emulation {
 
 // What these operations need from units they do not own.
+// Without a console that marks fields, a field attribute takes a blank cell.
+void WriteFieldBlank(uint8_t colour, uint8_t mode);
+
 struct AttributeOperationHooks {
     // Makes the cursor cell a field mark and colours the field after it
     // (colour 255 = DirectAttr; mode 0 unprotected, 1 protected, 2 keep);
     // empty: the mark is written as one blank in entry 0 and nothing else.
-    void (*SetFieldAttr)(uint8_t colour, uint8_t mode) = nullptr;
+    void (*SetFieldAttr)(uint8_t colour, uint8_t mode) = WriteFieldBlank;
 };
 
 struct AttributeOperationsState {

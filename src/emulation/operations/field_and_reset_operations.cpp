@@ -46,9 +46,7 @@ void StatusLineChanged() {
 
 void HostStatusOff() {
     ConsoleLayer.HostStatusActive = false;
-    if (FieldAndResetOperations.Hooks.RebuildTitleLine) {
-        FieldAndResetOperations.Hooks.RebuildTitleLine();
-    }
+    FieldAndResetOperations.Hooks.RebuildTitleLine();
     StatusLineChanged();
 }
 
@@ -165,6 +163,8 @@ constexpr TermOpBinding kBindings[] = {
 };
 
 }  // namespace
+
+void NoTitleLineRebuild() {}
 
 std::span<const TermOpBinding> FieldAndResetOperationBindings() {
     return kBindings;

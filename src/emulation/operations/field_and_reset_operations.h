@@ -11,9 +11,12 @@ namespace emulation {
 
 // What these operations need from units they do not own; an empty entry
 // does the least, as its comment says.
+// Until the status line's unit arrives there is no title line to rebuild.
+void NoTitleLineRebuild();
+
 struct FieldAndResetHooks {
     // Builds the status line's title text anew; empty: the title is kept.
-    void (*RebuildTitleLine)() = nullptr;
+    void (*RebuildTitleLine)() = NoTitleLineRebuild;
 };
 
 struct FieldAndResetOperationsState {

@@ -9,14 +9,14 @@
 #include "console/console_primitives.h"
 #include "console/idle_refresh.h"
 #include "console/tick_clock.h"
-#include "emulation/text/host_char_display.h"
 #include "emulation/input/keyboard.h"
 #include "emulation/input/macros.h"
 #include "emulation/operations/mode_flag_operations.h"
 #include "emulation/operations/operation_catalogue.h"
-#include "emulation/receive_loop.h"
 #include "emulation/operations/report_operations.h"
 #include "emulation/operations/term_executor.h"
+#include "emulation/receive_loop.h"
+#include "emulation/text/host_char_display.h"
 #include "emulation/types/term_types.h"
 
 namespace emulation {
@@ -144,11 +144,12 @@ void HostFlowOp(TermOp op, const TermOpParams&) {
     if (UnixHostXoff()) {
         r.HostXoff = false;
     } else if (Settings.RemoteCmd11 != 0) {
-        if (HostModeOperations.Hooks.ReceiveHostCommand)
-            HostModeOperations.Hooks.ReceiveHostCommand();
+        HostModeOperations.Hooks.ReceiveHostCommand();
         TermExecutor.QuietLine = false;
     }
 }
+
+void NoHostCommand() {}
 
 void GraphicsCounterpartOp(TermOp op, const TermOpParams& p) {
     auto& e = EmulatorState;

@@ -13,10 +13,13 @@
 namespace emulation {
 
 // What these operations need from units they do not own.
+// Until host commands arrive, DC1 takes no command.
+void NoHostCommand();
+
 struct HostModeHooks {
     // Reads the command string a host sends after DC1 and runs it; empty:
     // nothing is read (the host-command reader is still to come).
-    void (*ReceiveHostCommand)() = nullptr;
+    void (*ReceiveHostCommand)() = NoHostCommand;
 };
 
 struct HostModeOperationsState {

@@ -34,7 +34,7 @@ bool NoFrameBox() {
     return ScreenOperations.Hooks.DrawFrameBox == NoFrameBoxDrawing;
 }
 bool NoTitleLine() {
-    return FieldAndResetOperations.Hooks.RebuildTitleLine == nullptr;
+    return FieldAndResetOperations.Hooks.RebuildTitleLine == NoTitleLineRebuild;
 }
 
 constexpr HookedCode kHookedCodes[] = {
@@ -42,7 +42,7 @@ constexpr HookedCode kHookedCodes[] = {
      [] { return ShownCharacterOperations.Hooks.StartPassthroughPrint == nullptr; },
      "PassthroughPrintPending"},
     {OpDc1Received, HostModeOperationBindings,
-     [] { return HostModeOperations.Hooks.ReceiveHostCommand == nullptr; }, "HostDataPending"},
+     [] { return HostModeOperations.Hooks.ReceiveHostCommand == NoHostCommand; }, "HostDataPending"},
     {OpHostStatusOff, FieldAndResetOperationBindings, NoTitleLine, "ScreenPagesPending"},
     {OpC332ClearAll, FieldAndResetOperationBindings, NoTitleLine, "ScreenPagesPending"},
     {134, ScreenOperationBindings, NoGeometry, "ScreenPagesPending"},
