@@ -6,16 +6,13 @@
 #include <string>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "commands/gset_code.h"
 #include "commands/interpreter.h"
 #include "commands/password_scramble.h"
 #include "commands/settings_record.h"
 #include "commands/variables.h"
 #include "connections/comm_interface.h"
+#include "connections/span_search.h"
 #include "console/console_primitives.h"
 #include "console/tick_clock.h"
 #include "emulation/host_ports.h"
@@ -426,31 +423,6 @@ void ReassertKeyboardLock() {
     if (ReceiveLoop.HostXoff && Settings.HostType == 7) ReceiveLoop.KeyboardLocked = true;
 }
 
-// The first place from n on, below count, where a byte ANDed with mask lies
-// outside lo..hi; count when none does. Sixteen bytes are looked at in a
-// step, so the end of a run shorter than that costs no branch per byte.
-[[gnu::always_inline]] inline int32_t FirstOutside(const uint8_t* bytes, int32_t n, int32_t count,
-                                                   uint8_t mask, uint8_t lo, uint8_t hi) {
-#if defined(__SSE2__)
-    const __m128i wideMask = _mm_set1_epi8(static_cast<char>(mask));
-    const __m128i low = _mm_set1_epi8(static_cast<char>(lo));
-    const __m128i high = _mm_set1_epi8(static_cast<char>(hi));
-    while (n + 16 <= count) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + n));
-        const __m128i m = _mm_and_si128(x, wideMask);
-        const __m128i go = _mm_cmpeq_epi8(_mm_min_epu8(_mm_max_epu8(m, low), high), m);
-        const unsigned stops = ~static_cast<unsigned>(_mm_movemask_epi8(go)) & 0xFFFFu;
-        if (stops != 0) return n + __builtin_ctz(stops);
-        n += 16;
-    }
-#endif
-    for (; n < count; ++n) {
-        const uint8_t m = bytes[n] & mask;
-        if (m < lo || m > hi) return n;
-    }
-    return count;
-}
-
 // How many bytes or runs the fast pass takes straight from the ring between two
 // rounds of the connection, tick and key checks.
 constexpr int32_t kChecksEvery = 64;
@@ -508,12 +480,12 @@ uint32_t PeekLikely(PeekedData& d, bool skipNul, bool text, uint8_t mask, const 
     // The peeked bytes are all plain data: only the range can end the piece.
     if (text) {
         const auto count = static_cast<int32_t>(std::min<uint32_t>(d.left, kMaxRun));
-        const int32_t n = FirstOutside(head, count > 0 ? 1 : 0, count, 0xFF, 0x20, 0x7E);
+        const int32_t n = connections::FirstSpanStop<false, false>(head, count > 0 ? 1 : 0, count, 0xFF, 0x20, 0x7E);
         stopped = n < count;
         return static_cast<uint32_t>(n);
     }
     const auto count = static_cast<int32_t>(std::min<uint32_t>(d.left, kSeqBufferSize));
-    const int32_t n = FirstOutside(head, std::min(count, 2), count, mask, 0x20, 0x3F);
+    const int32_t n = connections::FirstSpanStop<false, false>(head, std::min(count, 2), count, mask, 0x20, 0x3F);
     stopped = n < count;
     return static_cast<uint32_t>(stopped ? n + 1 : n);
 }
