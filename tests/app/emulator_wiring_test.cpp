@@ -10,8 +10,8 @@
 #include "app/composition.h"
 #include "console/console_primitives.h"
 #include "console/screen_buffer.h"
-#include "emulation/operations/attribute_operations.h"
 #include "emulation/input/keyboard.h"
+#include "emulation/operations/attribute_operations.h"
 #include "emulation/operations/screen_operations.h"
 #include "emulation/operations/term_executor.h"
 #include "emulation/types/term_types.h"
@@ -41,7 +41,7 @@ class ProgramTerminal : public emulation_test::TerminalTest {
 struct ScreenCase {
     const char* type;
     const char* input;
-    std::vector<std::pair<int, const char*>> rows;
+    std::vector<std::pair<int, std::string>> rows;
     int cursorRow;
     int cursorCol;
 };
@@ -70,6 +70,40 @@ const ScreenCase kScreenCases[] = {
 
 TEST_F(ProgramTerminal, RepeatAndRectanglesReadTheirSequence) {
     for (const auto& c : kScreenCases) {
+        for (const bool fast : {true, false}) {
+            SCOPED_TRACE(std::string(c.type) + " " + c.input + (fast ? " fast" : " plain"));
+            Start(c.type);
+            Feed(c.input, fast);
+            for (const auto& [row, text] : c.rows)
+                EXPECT_EQ(TrimmedRow(row), text) << "row " << row;
+            EXPECT_EQ(ConsoleLayer.CursorRow, c.cursorRow);
+            EXPECT_EQ(ConsoleLayer.CursorCol, c.cursorCol);
+        }
+    }
+}
+
+// The DEC terminals: a move back from a pending wrap starts on the last
+// column, and a control inside a control sequence is acted on while the
+// sequence goes on. The other families keep their own terminals' ways.
+const ScreenCase kDecDepartureCases[] = {
+    {"VT220", ESC "[1;80HC\b D", {{1, std::string(78, ' ') + " D"}}, 1, 81},
+    {"VT100", ESC "[1;80HC" ESC "[2DX", {{1, std::string(77, ' ') + "X C"}}, 1, 79},
+    {"LINUX", ESC "[1;80HC\bD", {{1, std::string(79, ' ') + "D"}}, 1, 81},
+    {"VT220", "A" ESC "[2\bCB", {{1, "A B"}}, 1, 4},
+    {"VT220", "A" ESC "[\r2CB" ESC "[1\v;3HX", {{1, "A X"}, {2, ""}}, 1, 4},
+    {"VT420", "A" ESC "[2\bCB", {{1, "A B"}}, 1, 4},
+    // CAN still cancels the sequence.
+    {"VT220",
+     "A" ESC "[2\x18"
+     "CB",
+     {{1, "ACB"}},
+     1,
+     4},
+    {"SCOANSI", "A" ESC "[2\bCB", {{1, "ACB"}}, 1, 4},
+};
+
+TEST_F(ProgramTerminal, DecTerminalsMoveBackFromAPendingWrapAndRunControlsInsideSequences) {
+    for (const auto& c : kDecDepartureCases) {
         for (const bool fast : {true, false}) {
             SCOPED_TRACE(std::string(c.type) + " " + c.input + (fast ? " fast" : " plain"));
             Start(c.type);

@@ -8,6 +8,7 @@
 // back from the ring: text and renditions at known cells.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
@@ -17,6 +18,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -295,6 +297,24 @@ class VttestSession {
     pid_t pid_ = -1;
     bool ok_ = false;
     bool typed_ = true;
+};
+
+// A test on vttest's main menu: the program started, vttest showing its menu.
+class VttestTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (::access(kVttest, X_OK) != 0) GTEST_SKIP() << "vttest is not installed";
+        session = std::make_unique<VttestSession>();
+        ASSERT_TRUE(session->Started());
+        ASSERT_TRUE(session->WaitFor("Enter choice number")) << VttestSession::Screen();
+    }
+
+    // Chooses an entry of the menu on the screen.
+    void Choose(const char* entry) { session->Type(std::string(entry) + "\r", 300); }
+    // "Push <RETURN>".
+    void Next() { session->Type("\r", 300); }
+
+    std::unique_ptr<VttestSession> session;
 };
 
 }  // namespace vttest_harness

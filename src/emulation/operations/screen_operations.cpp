@@ -370,7 +370,11 @@ void BackspaceOp(TermOp, const TermOpParams& p) {
 }
 
 void CursorBackwardOp(TermOp, const TermOpParams& p) {
-    const int64_t col = static_cast<int64_t>(ConsoleLayer.CursorCol) - Count(p);
+    // A DEC terminal's cursor at a pending wrap stands on the last column, so
+    // a move back from there lands on the column before it.
+    int64_t from = ConsoleLayer.CursorCol;
+    if (EmulatorState.EmulationFamily == kEmulationVt) from = std::min<int64_t>(from, Cols());
+    const int64_t col = from - Count(p);
     Goto(ConsoleLayer.CursorRow, std::max<int64_t>(col, 0));
 }
 

@@ -7,13 +7,13 @@
 #include "commands/gset_code.h"
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
-#include "emulation/text/charsets.h"
-#include "emulation/types/emulator_state.h"
-#include "emulation/text/host_char_display.h"
 #include "emulation/host_ports.h"
-#include "emulation/text/national_charsets.h"
 #include "emulation/operations/pending_operations.h"
 #include "emulation/operations/screen_operations.h"
+#include "emulation/text/charsets.h"
+#include "emulation/text/host_char_display.h"
+#include "emulation/text/national_charsets.h"
+#include "emulation/types/emulator_state.h"
 
 namespace emulation {
 
@@ -676,6 +676,26 @@ void ExecuteTermOp(uint8_t byte) {
     ExecuteTermOp(byte, {}, false);
 }
 
+// The DEC terminals act on a control byte that arrives inside a control
+// sequence and go on collecting the sequence; hosts written for them rely on
+// it. ESC, CAN and SUB still end the sequence as the recogniser decides.
+static bool RunControlInsideSequence() {
+    const auto& e = EmulatorState;
+    const size_t n = SeqBuffer.size();
+    if (e.EmulationFamily != kEmulationVt || n < 2) return false;
+    const uint8_t last = SeqBuffer[n - 1];
+    if (last >= 0x20 || last == kEsc || last == 0x18 || last == 0x1A) return false;
+    const bool csi =
+        SeqBuffer[0] == 0x9B || (SeqBuffer[0] == kEsc && SeqBuffer[1] == '[' && n >= 3);
+    if (!csi) return false;
+    SeqBufferText sequence;
+    for (size_t i = 0; i + 1 < n; ++i) sequence.push_back(SeqBuffer[i]);
+    SeqBuffer.clear();
+    ExecuteTermOp(last);
+    SeqBuffer = sequence;
+    return true;
+}
+
 void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingEndsSequence) {
     auto& x = TermExecutor;
     auto& e = EmulatorState;
@@ -693,6 +713,8 @@ void ExecuteTermOp(uint8_t byte, std::span<const uint8_t> waiting, bool waitingE
         if (next == kNoHostByte) return;
         SeqBuffer.push_back(static_cast<uint8_t>(next));
     }
+
+    if (RunControlInsideSequence()) return;
 
     TermOp op = kTermOpIgnore;
     TermOpParams params{};
