@@ -1,6 +1,13 @@
 #include "transfer/host_link.h"
 
+#include "console/tick_clock.h"
+
 namespace transfer {
+
+void HostLink::WaitForInput(uint32_t milliseconds) {
+    Poll();
+    if (!ByteReady() && milliseconds > 0) console::Delay(1);
+}
 
 namespace {
 

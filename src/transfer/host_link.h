@@ -28,6 +28,10 @@ class HostLink {
     // Sends the bytes whole and in order; false when not all went out.
     virtual bool Send(const uint8_t* bytes, size_t length) = 0;
     virtual void SendBreak() = 0;
+    // Waits up to the given milliseconds for received bytes, returning as
+    // soon as one arrives; the engines call it when a step found nothing to
+    // do, so that a waiting transfer neither spins nor sleeps past its data.
+    virtual void WaitForInput(uint32_t milliseconds);
 
   protected:
     ~HostLink() = default;

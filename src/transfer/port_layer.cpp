@@ -39,16 +39,40 @@ std::unique_ptr<TransferPort> TransferPort::OpenDefault(uint8_t portNumber, int3
     return Open(portNumber, kDefaultInSize, kDefaultOutSize, kPortDefaultOptions, status);
 }
 
+std::unique_ptr<TransferPort> TransferPort::OpenOnLink(HostLink& link, uint16_t& status) {
+    HostLink* const saved = host_link_detail::link;
+    host_link_detail::link = &link;
+    auto port = OpenDefault(1, kDefaultBaud, status);
+    host_link_detail::link = saved;
+    if (port) port->link_ = &link;
+    return port;
+}
+
+HostLink& TransferPort::LinkInUse() {
+    return link_ ? *link_ : Link();
+}
+
+bool TransferPort::PollReady() {
+    HostLink& link = LinkInUse();
+    if (link.ByteReady()) return true;
+    link.Poll();
+    return link.ByteReady();
+}
+
+void TransferPort::DiscardInput() {
+    while (PollReady()) LinkInUse().ReadByte();
+}
+
 void TransferPort::ReportError(uint16_t code) {
     if (code > 0) lastError_ = std::to_string(code);
 }
 
 int TransferPort::GetChar() {
-    return Link().ReadByte();
+    return LinkInUse().ReadByte();
 }
 
 bool TransferPort::CharReady() {
-    return Link().ByteReady();
+    return LinkInUse().ByteReady();
 }
 
 void TransferPort::PutChar(uint8_t b) {
@@ -61,12 +85,12 @@ void TransferPort::PutChar(uint8_t b) {
 }
 
 void TransferPort::SendBreak() {
-    Link().SendBreak();
+    LinkInUse().SendBreak();
 }
 
 void TransferPort::FlushBatch() {
     if (batchCount_ == 0) return;
-    if (!Link().Send(batch_, batchCount_)) status_ = kStatusSendFailed;
+    if (!LinkInUse().Send(batch_, batchCount_)) status_ = kStatusSendFailed;
     batchCount_ = 0;
 }
 
@@ -77,7 +101,7 @@ void TransferPort::FlushBuffers(bool /*input*/, bool output) {
 void TransferPort::BufferStatus(uint16_t& inFree, uint16_t& outFree, uint16_t& inUsed,
                                 uint16_t& outUsed) {
     constexpr uint32_t kInputCapacity = 8191;
-    uint32_t waiting = Link().BytesWaiting();
+    uint32_t waiting = LinkInUse().BytesWaiting();
     if (waiting > kInputCapacity) waiting = kInputCapacity;
     inUsed = uint16_t(waiting);
     inFree = uint16_t(kInputCapacity - waiting);
@@ -86,7 +110,7 @@ void TransferPort::BufferStatus(uint16_t& inFree, uint16_t& outFree, uint16_t& i
 }
 
 bool TransferPort::UngetChars(int32_t n) {
-    return n >= 0 && Link().Unread(uint32_t(n));
+    return n >= 0 && LinkInUse().Unread(uint32_t(n));
 }
 
 void TransferPort::SetAbortFunction(std::function<bool()> check) {
@@ -145,7 +169,7 @@ int TransferPort::ReceiveByte(const TickTimer& timer, const std::function<void()
     FlushBatch();
     if (status_ != kStatusOk) return kNoLinkByte;
     for (;;) {
-        if (!CharReady()) Link().Poll();
+        if (!CharReady()) LinkInUse().Poll();
         if (CharReady()) return GetChar();
         if (TimedOutOrAborted(timer)) return kNoLinkByte;
         if (idle)

@@ -13,6 +13,10 @@
 #include "transfer/transfer_tools.h"
 
 namespace transfer {
+class HostLink;
+}
+
+namespace transfer {
 
 // Status codes of the port layer (the transfer status word).
 inline constexpr uint16_t kStatusOk = 0;
@@ -54,6 +58,8 @@ class TransferPort {
     // rate is not the connection's business and is ignored.
     static std::unique_ptr<TransferPort> OpenDefault(uint8_t portNumber, int32_t baud,
                                                      uint16_t& status);
+    // The default port over a link of its own rather than the program's.
+    static std::unique_ptr<TransferPort> OpenOnLink(HostLink& link, uint16_t& status);
 
     // The transfer status word of this transfer.
     uint16_t Status() const { return status_; }
@@ -94,6 +100,16 @@ class TransferPort {
 
     // The abort test (the user's cancel); at open one that never aborts.
     void SetAbortFunction(std::function<bool()> check);
+    bool AbortRequested() const { return abortCheck_ && abortCheck_(); }
+
+    // A port of its own link instead of the program's (two engines talking
+    // to each other in one process); nullptr goes back to the program's.
+    void UseLink(HostLink* link) { link_ = link; }
+    HostLink& LinkInUse();
+    // Bytes ready, polling the link once when none are.
+    bool PollReady();
+    // Reads and drops every byte waiting now.
+    void DiscardInput();
     // Status 2923 and true when the timer ran out, else status 2926 and true
     // when the abort test says so, else false.
     bool TimedOutOrAborted(const TickTimer& timer);
@@ -133,6 +149,7 @@ class TransferPort {
     uint16_t status_ = kStatusOk;
     std::string lastError_;
     std::function<bool()> abortCheck_;
+    HostLink* link_ = nullptr;
     uint8_t batch_[kBatchSize] = {};
     size_t batchCount_ = 0;
 };

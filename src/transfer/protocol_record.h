@@ -160,6 +160,13 @@ struct ProtocolRecord {
     bool FileOpen = false;
     // Received data have each LF written as CR LF; for the current file only.
     bool ConvertNewlines = false;
+    // The phase the engine is in, as the status window and the log show it.
+    std::string StatusText = "Initializing";
+    // The front end's file name: the one the user gave, then the name the
+    // engine chose for a received file.
+    std::string TransferFileName;
+    // Names of files given or received are raised to upper case.
+    bool UpcaseNames = false;
 
   private:
     ProtocolRecord() = default;

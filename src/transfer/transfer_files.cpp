@@ -1,7 +1,17 @@
 #include "transfer/transfer_files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <utime.h>
+
 #include <cerrno>
 #include <cstdio>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "console/dos_time.h"
 
@@ -92,6 +102,31 @@ class StdioFiles final : public TransferFileSystem {
         return Open(name, "wb", kIoWriteError, file);
     }
 
+    int Rename(const std::string& from, const std::string& to) override {
+        errno = 0;
+        return std::rename(from.c_str(), to.c_str()) == 0 ? kIoOk : IoCodeOf(errno, kIoDenied);
+    }
+    int Truncate(const std::string& name, int64_t length) override {
+        errno = 0;
+#ifdef _WIN32
+        const int fd = _open(name.c_str(), _O_RDWR | _O_BINARY);
+        if (fd < 0) return IoCodeOf(errno, kIoDenied);
+        const bool ok = _chsize_s(fd, length) == 0;
+        _close(fd);
+        return ok ? kIoOk : IoCodeOf(errno, kIoWriteError);
+#else
+        return ::truncate(name.c_str(), off_t(length)) == 0 ? kIoOk
+                                                            : IoCodeOf(errno, kIoWriteError);
+#endif
+    }
+    int SetWriteTime(const std::string& name, int64_t seconds) override {
+        errno = 0;
+        struct utimbuf times {};
+        times.actime = time_t(seconds);
+        times.modtime = time_t(seconds);
+        return ::utime(name.c_str(), &times) == 0 ? kIoOk : IoCodeOf(errno, kIoDenied);
+    }
+
   private:
     static int Open(const std::string& name, const char* mode, int fallback,
                     std::unique_ptr<TransferFile>& file) {
@@ -115,6 +150,11 @@ void SetTransferFileSystem(TransferFileSystem* files) {
 
 TransferFileSystem& TransferFiles() {
     return *current;
+}
+
+bool TransferFileExists(const std::string& name) {
+    std::unique_ptr<TransferFile> file;
+    return current->OpenRead(name, file) == kIoOk;
 }
 
 }  // namespace transfer

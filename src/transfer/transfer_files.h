@@ -38,7 +38,17 @@ class TransferFileSystem {
     virtual int OpenRead(const std::string& name, std::unique_ptr<TransferFile>& file) = 0;
     // Creates or replaces the file, empty.
     virtual int Create(const std::string& name, std::unique_ptr<TransferFile>& file) = 0;
+    // Moves a file to a name that must be free. A file system that cannot
+    // (a test's) refuses this and the two below.
+    virtual int Rename(const std::string& from, const std::string& to) { return kIoDenied; }
+    // Cuts a file to the given length.
+    virtual int Truncate(const std::string& name, int64_t length) { return kIoDenied; }
+    // Sets the time of the last write, in seconds since 1970.
+    virtual int SetWriteTime(const std::string& name, int64_t seconds) { return kIoDenied; }
 };
+
+// True when a file of that name can be opened (so the name is taken).
+bool TransferFileExists(const std::string& name);
 
 // nullptr restores the C library's files.
 void SetTransferFileSystem(TransferFileSystem* files);

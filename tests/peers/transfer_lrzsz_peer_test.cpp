@@ -1,0 +1,173 @@
+// XMODEM and YMODEM transfers through the front end's commands against the
+// lrzsz programs on the other end of a socket pair, both directions.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "../common/peer_required.h"
+#include "commands/settings_record.h"
+#include "lrzsz_peer.h"
+#include "peer_support.h"
+#include "transfer/host_link.h"
+#include "transfer/transfer_front_end.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes RandomBytes(size_t n, unsigned seed) {
+    std::mt19937 gen(seed);
+    Bytes b(n);
+    for (auto& x : b) x = uint8_t(gen());
+    return b;
+}
+
+void WriteFile(const std::string& path, const Bytes& data) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+}
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// An XMODEM file arrives padded with 0x1A to its block size.
+::testing::AssertionResult SameUpToPadding(const Bytes& sent, const Bytes& got) {
+    if (got.size() < sent.size() || got.size() >= sent.size() + 1024)
+        return ::testing::AssertionFailure() << "sent " << sent.size() << " got " << got.size();
+    if (!std::equal(sent.begin(), sent.end(), got.begin()))
+        return ::testing::AssertionFailure() << "data differ";
+    for (size_t i = sent.size(); i < got.size(); ++i)
+        if (got[i] != 0x1A) return ::testing::AssertionFailure() << "padding byte " << i;
+    return ::testing::AssertionSuccess();
+}
+
+const std::vector<size_t> kSizes = {1, 127, 128, 129, 1024 * 1024};
+
+class LrzszTransfer : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!lrzsz::Installed("sx") || !lrzsz::Installed("rb"))
+            VZ_SKIP_WITHOUT_PEER("lrzsz is not installed");
+        commands::ResetSettingsToDefaults();
+        commands::Settings.DownloadLock = 0;
+        commands::Settings.DownloadDir = mine.path() + "/";
+        commands::Settings.XferWriteFailAction.Set(2);
+        transfer::ResetTransfer();
+    }
+    void TearDown() override { transfer::SetHostLink(nullptr); }
+
+    // Runs the command against the peer; returns the command's reply.
+    std::string Run(void (*command)(std::string_view, std::string&), const std::string& args,
+                    lrzsz::Peer& peer) {
+        transfer::SetHostLink(&peer.Link());
+        std::string reply;
+        command(args, reply);
+        transfer::SetHostLink(nullptr);
+        return reply;
+    }
+
+    peers::TempDir mine;
+    peers::TempDir theirs;
+};
+
+TEST_F(LrzszTransfer, XmodemReceiveFromSx) {
+    struct Case {
+        const char* ourSwitches;
+        std::vector<std::string> sx;
+    };
+    const Case cases[] = {
+        {"", {"sx", "-b", "f"}},
+        {"-K", {"sx", "-b", "-k", "f"}},
+    };
+    unsigned seed = 1;
+    for (const Case& c : cases) {
+        for (size_t size : kSizes) {
+            SCOPED_TRACE(std::string(c.ourSwitches) + " size " + std::to_string(size));
+            const Bytes data = RandomBytes(size, seed++);
+            WriteFile(theirs.path() + "/f", data);
+            const std::string out = mine.path() + "/got file";
+            lrzsz::Peer sx(c.sx, theirs.path());
+            const std::string reply = Run(transfer::XmodemReceiveCommand,
+                                          std::string(c.ourSwitches) + " \"" + out + "\"", sx);
+            sx.Wait(2000);
+            EXPECT_EQ(reply, "00");
+            EXPECT_TRUE(SameUpToPadding(data, ReadFile(out)));
+        }
+    }
+}
+
+TEST_F(LrzszTransfer, XmodemSendToRx) {
+    struct Case {
+        const char* ourSwitches;
+        std::vector<std::string> rx;
+    };
+    const Case cases[] = {
+        {"", {"rx", "-b", "got"}},          // checksum: rx asks with NAK
+        {"", {"rx", "-b", "-c", "got"}},    // CRC
+        {"-K", {"rx", "-b", "-c", "got"}},  // 1024-byte blocks
+    };
+    unsigned seed = 100;
+    for (const Case& c : cases) {
+        for (size_t size : kSizes) {
+            SCOPED_TRACE(std::string(c.ourSwitches) + " " + c.rx[2] + " size " +
+                         std::to_string(size));
+            const Bytes data = RandomBytes(size, seed++);
+            const std::string in = mine.path() + "/send me";
+            WriteFile(in, data);
+            std::filesystem::remove(theirs.path() + "/got");
+            lrzsz::Peer rx(c.rx, theirs.path());
+            const std::string reply = Run(transfer::XmodemSendCommand,
+                                          std::string(c.ourSwitches) + " \"" + in + "\"", rx);
+            EXPECT_EQ(rx.Wait(5000), 0);
+            EXPECT_EQ(reply, "00");
+            EXPECT_TRUE(SameUpToPadding(data, ReadFile(theirs.path() + "/got")));
+        }
+    }
+}
+
+TEST_F(LrzszTransfer, YmodemBatchFromSb) {
+    for (const char* switches : {"", "-G"}) {
+        SCOPED_TRACE(switches);
+        std::vector<std::string> names = {"empty", "one",  "a127",
+                                          "b128",  "c129", "with blanks.bin"};
+        const std::vector<size_t> sizes = {0, 1, 127, 128, 129, 1024 * 1024};
+        std::vector<Bytes> data;
+        std::vector<std::string> argv = {"sb", "-b"};
+        for (size_t i = 0; i < names.size(); ++i) {
+            data.push_back(RandomBytes(sizes[i], unsigned(200 + i)));
+            WriteFile(theirs.path() + "/" + names[i], data.back());
+            argv.push_back(names[i]);
+            std::filesystem::remove(mine.path() + "/" + names[i]);
+        }
+        lrzsz::Peer sb(argv, theirs.path());
+        EXPECT_EQ(Run(transfer::YmodemReceiveCommand, switches, sb), "00");
+        sb.Wait(2000);
+        for (size_t i = 0; i < names.size(); ++i) {
+            SCOPED_TRACE(names[i]);
+            EXPECT_EQ(ReadFile(mine.path() + "/" + names[i]), data[i]);
+        }
+    }
+}
+
+TEST_F(LrzszTransfer, YmodemSendToRb) {
+    for (size_t size : std::vector<size_t>{0, 1, 127, 128, 129, 1024 * 1024}) {
+        SCOPED_TRACE(size);
+        const Bytes data = RandomBytes(size, unsigned(300 + size));
+        const std::string in = mine.path() + "/to send " + std::to_string(size);
+        WriteFile(in, data);
+        lrzsz::Peer rb({"rb", "-b", "-y"}, theirs.path());
+        const std::string reply = Run(transfer::YmodemSendCommand, "\"" + in + "\"", rb);
+        EXPECT_EQ(rb.Wait(5000), 0);
+        EXPECT_EQ(reply, "00");
+        EXPECT_EQ(ReadFile(theirs.path() + "/to send " + std::to_string(size)), data);
+    }
+}
+
+}  // namespace
