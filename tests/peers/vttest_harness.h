@@ -32,6 +32,9 @@
 #include "connections/transport.h"
 #include "console/console_primitives.h"
 #include "console/globals.h"
+#include "console/key_input.h"
+#include "console/key_names.h"
+#include "console/key_queue.h"
 #include "console/screen_buffer.h"
 #include "emulation/input/keyboard.h"
 #include "emulation/operations/operation_catalogue.h"
@@ -154,6 +157,8 @@ class VttestSession {
         emulation::ResetTermExecutor();
         emulation::ResetReceiveLoop();
         app::ComposeProgram();
+        console::ResetKeyQueue();
+        console::InstallWindowKeySource();
         ok_ = emulation::SetTerminalType(type, false);
 
         winsize size{};
@@ -193,6 +198,9 @@ class VttestSession {
         connections::AttachProgramConnection(nullptr);
         connections::ResetCommLayer();
         if (pty_.fd >= 0) ::close(pty_.fd);
+        console::ResetKeyQueue();
+        platform::SetKeySource(nullptr);
+        emulation::ResetKeyboard();
         emulation::ScreenOperations.Hooks = {};
         emulation::SetRecogniserSource(nullptr);
         emulation::SetTermTypeConsole(nullptr);
@@ -239,9 +247,12 @@ class VttestSession {
         return false;
     }
 
-    // Types keys as the keyboard would send them, then lets the host answer.
+    // Types keys (characters; "\r" is the Enter key) into the window's key
+    // queue, lets the keyboard processor send them, then lets the host answer.
     void Type(std::string_view keys, int quietMs = 200) {
-        typed_ = emulation::TransmitString(keys, emulation::kEncodingUnchanged) && typed_;
+        for (const char c : keys) typed_ = console::PutKeyEntry(static_cast<uint8_t>(c)) && typed_;
+        for (int i = 0; i < 64 && !console::KeyQueueEmpty(); ++i) emulation::ProcessKeyboard();
+        typed_ = console::KeyQueueEmpty() && typed_;
         Settle(quietMs);
     }
 
@@ -262,9 +273,21 @@ class VttestSession {
     static char16_t Char(int32_t row, int32_t col) {
         return console::CellChar(console::TermScreenRing.Cells[console::CellIndex(row, col)]);
     }
-    // The rendition of a cell as the colour-map index it was written with
-    // (bits 1 bold, 2 blink, 4 reverse, 8 underline); -1 when the cell's
-    // attribute is no entry of the map.
+    // Whether a cell was written with the rendition bits (1 bold, 2 blink,
+    // 4 reverse, 8 underline): its attribute is that entry of the colour map.
+    static bool HasRendition(int32_t row, int32_t col, int bits) {
+        const auto attr =
+            console::CellAttr(console::TermScreenRing.Cells[console::CellIndex(row, col)]);
+        return attr == console::ConsoleLayer.AttrColorMap[static_cast<size_t>(bits & 15)];
+    }
+    // Each cell of a row span written with the rendition bits.
+    static bool SpanHasRendition(int32_t row, int32_t col, int32_t count, int bits) {
+        for (int32_t c = col; c < col + count; ++c)
+            if (!HasRendition(row, c, bits)) return false;
+        return true;
+    }
+    // The rendition of a cell as the first colour-map index its attribute
+    // equals (entries may share a colour); -1 when none.
     static int Rendition(int32_t row, int32_t col) {
         const auto attr =
             console::CellAttr(console::TermScreenRing.Cells[console::CellIndex(row, col)]);

@@ -2,6 +2,8 @@
 // against what vttest itself says must be seen on it.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <iterator>
 #include <string>
 
 #include "vttest_harness.h"
@@ -83,6 +85,184 @@ TEST_F(VttestScreens, CursorMovements) {
     Next();
     EXPECT_NE(VttestSession::Find("Enter choice number").first, 0) << VttestSession::Screen();
     EXPECT_TRUE(session->AllTyped());
+}
+
+TEST_F(VttestScreens, ScreenFeatures) {
+    using S = VttestSession;
+    Choose("2");
+    // "Three identical lines of *'s completely filling the top of the screen".
+    for (int32_t r = 1; r <= 3; ++r) EXPECT_EQ(S::Row(r), std::string(80, '*')) << S::Screen();
+    EXPECT_EQ(S::TrimmedRow(4), "") << S::Screen();
+    Next();
+    // "These two lines should look the same."
+    EXPECT_NE(S::TrimmedRow(1), "") << S::Screen();
+    EXPECT_EQ(S::Row(1), S::Row(2)) << S::Screen();
+    Next();
+    // The column-mode screens: 132, 80, 132, 80.
+    for (const int32_t columns : {132, 80, 132, 80}) {
+        SCOPED_TRACE(columns);
+        EXPECT_EQ(console::ConsoleLayer.ScreenWidth, columns);
+        std::string digits;
+        for (int32_t c = 1; c < columns; ++c) digits.push_back(static_cast<char>('0' + c % 10));
+        EXPECT_EQ(S::TrimmedRow(1), digits) << S::Screen();
+        for (int32_t r = 3; r <= 20; ++r)
+            EXPECT_EQ(S::Row(r).find("This is " + std::to_string(columns) + " column mode"),
+                      static_cast<size_t>(r - 1))
+                << r << "\n"
+                << S::Screen();
+        Next();
+    }
+    // Soft and jump scrolling in a two-line region and in the whole screen.
+    for (const char* kind : {"Soft", "Jump"}) {
+        SCOPED_TRACE(kind);
+        EXPECT_EQ(S::TrimmedRow(12), "Push <RETURN>") << S::Screen();
+        EXPECT_EQ(S::TrimmedRow(13),
+                  std::string(kind) + " scroll down region [12..13] size 2 Line 29")
+            << S::Screen();
+        EXPECT_EQ(S::TrimmedRow(11), "") << S::Screen();
+        Next();
+        EXPECT_EQ(S::TrimmedRow(1), "Push <RETURN>") << S::Screen();
+        for (int32_t r = 2; r <= 24; ++r)
+            EXPECT_EQ(S::TrimmedRow(r), std::string(kind) +
+                                            " scroll down region [1..24] size 24 Line " +
+                                            std::to_string(31 - r))
+                << S::Screen();
+        Next();
+    }
+    // Origin mode.
+    EXPECT_EQ(S::TrimmedRow(24),
+              "Origin mode test. This line should be at the bottom of the screen.")
+        << S::Screen();
+    EXPECT_EQ(S::TrimmedRow(23),
+              "This line should be the one above the bottom of the screen. Push <RETURN>")
+        << S::Screen();
+    Next();
+    EXPECT_EQ(S::TrimmedRow(1), "This line should be at the top of the screen. Push <RETURN>")
+        << S::Screen();
+    EXPECT_EQ(S::TrimmedRow(24),
+              "Origin mode test. This line should be at the bottom of the screen.")
+        << S::Screen();
+    Next();
+    // The graphic rendition pattern: each word in its own rendition.
+    struct Word {
+        const char* text;
+        int bits;
+    };
+    const Word kWords[] = {
+        {"vanilla", 0},
+        {"bold", 1},
+        {"underline", 8},
+        {"bold underline", 9},
+        {"blink", 2},
+        {"bold blink", 3},
+        {"underline blink", 10},
+        {"bold underline blink", 11},
+        {"negative", 4},
+        {"bold negative", 5},
+        {"underline negative", 12},
+        {"bold underline negative", 13},
+        {"blink negative", 6},
+        {"bold blink negative", 7},
+        {"underline blink negative", 14},
+        {"bold underline blink negative", 15},
+    };
+    for (const char* background : {"Dark", "Light"}) {
+        SCOPED_TRACE(background);
+        ASSERT_EQ(S::TrimmedRow(1), "                   Graphic rendition test pattern:")
+            << S::Screen();
+        EXPECT_EQ(S::TrimmedRow(23), std::string(background) + " background. Push <RETURN>");
+        for (size_t i = 0; i < std::size(kWords); ++i) {
+            const int32_t row = 4 + 2 * static_cast<int32_t>(i / 2);
+            const std::string text = S::Row(row);
+            // The bold column starts at 40; the underlined words are indented.
+            const size_t at = text.find(kWords[i].text, i % 2 == 0 ? 0 : 39);
+            ASSERT_NE(at, std::string::npos) << kWords[i].text << "\n" << S::Screen();
+            const auto length = static_cast<int32_t>(std::strlen(kWords[i].text));
+            EXPECT_TRUE(
+                S::SpanHasRendition(row, static_cast<int32_t>(at) + 1, length, kWords[i].bits))
+                << kWords[i].text << " at " << row << "," << at + 1 << " has "
+                << S::Rendition(row, static_cast<int32_t>(at) + 1);
+        }
+        Next();
+    }
+    // Save and restore cursor: a 5 x 4 rectangle of A's and ten characters
+    // of each rendition.
+    for (int32_t r = 1; r <= 4; ++r) EXPECT_EQ(S::TrimmedRow(r), "AAAAA") << S::Screen();
+    EXPECT_EQ(S::TrimmedRow(5), "");
+    for (const int32_t row : {10, 12, 14, 16}) {
+        EXPECT_TRUE(S::SpanHasRendition(row, 12, 10, 0)) << row;
+        EXPECT_TRUE(S::SpanHasRendition(row, 24, 10, 1)) << row;
+        EXPECT_TRUE(S::SpanHasRendition(row, 36, 10, 8)) << row;
+        EXPECT_TRUE(S::SpanHasRendition(row, 48, 10, 2)) << row;
+        EXPECT_TRUE(S::SpanHasRendition(row, 60, 10, 4)) << row;
+    }
+    EXPECT_EQ(S::Row(10).substr(11, 58),
+              "**********  **********  **********  **********  **********");
+    Next();
+    EXPECT_NE(S::Find("Enter choice number").first, 0) << S::Screen();
+}
+
+TEST_F(VttestScreens, TerminalReports) {
+    using S = VttestSession;
+    Choose("6");
+    Choose("3");
+    // Terminal status and the cursor position.
+    EXPECT_EQ(S::TrimmedRow(2), "Report is: <27> [ 0 n  -- means \"TERMINAL OK\"") << S::Screen();
+    EXPECT_EQ(S::TrimmedRow(5), "Report is: <27> [ 5 ; 1 R  -- OK") << S::Screen();
+    Next();
+    Choose("4");
+    // The primary device attributes of the type: a VT220 with its options.
+    EXPECT_EQ(S::TrimmedRow(3), "Report is: <27> [ ? 6 2 ; 1 ; 2 ; 6 ; 7 ; 8 ; 9 c  VT200 family")
+        << S::Screen();
+    EXPECT_EQ(S::TrimmedRow(4), "    1 = 132 columns") << S::Screen();
+    Next();
+    Choose("0");
+    EXPECT_NE(S::Find("Enter choice number").first, 0) << S::Screen();
+}
+
+TEST_F(VttestScreens, InsertAndDeleteCharactersAndLines) {
+    using S = VttestSession;
+    Choose("8");
+    for (const int32_t columns : {80, 132}) {
+        SCOPED_TRACE(columns);
+        const auto width = static_cast<size_t>(columns);
+        EXPECT_EQ(console::ConsoleLayer.ScreenWidth, columns);
+        // The accordion: every letter's row in place after the inserts and deletes.
+        EXPECT_EQ(S::Row(1), std::string(width, 'A')) << S::Screen();
+        EXPECT_EQ(S::Row(24), std::string(width, 'X')) << S::Screen();
+        Next();
+        // "Top line: A's, bottom line: X's, this line, nothing more."
+        EXPECT_EQ(S::Row(1), std::string(width, 'A')) << S::Screen();
+        EXPECT_EQ(S::TrimmedRow(2),
+                  "Top line: A's, bottom line: X's, this line, nothing more. Push <RETURN>");
+        for (int32_t r = 3; r <= 23; ++r)
+            EXPECT_EQ(S::TrimmedRow(r), "") << r << "\n" << S::Screen();
+        EXPECT_EQ(S::Row(24), std::string(width, 'X')) << S::Screen();
+        Next();
+        // "The top line should be 'A*** ... ***B'."
+        EXPECT_EQ(S::Row(1), "A" + std::string(width - 2, '*') + "B") << S::Screen();
+        Next();
+        EXPECT_EQ(S::TrimmedRow(1), "AB") << S::Screen();
+        Next();
+        // "The right column should be staggered by one", twice: after
+        // deleting characters and after erasing them.
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int32_t r = 7; r <= 24; ++r) {
+                const std::string above = S::TrimmedRow(r - 1);
+                const std::string row = S::TrimmedRow(r);
+                EXPECT_EQ(row.size() + 1, above.size()) << r << "\n" << S::Screen();
+                EXPECT_EQ(row, std::string(row.size(), static_cast<char>('A' + r - 1)))
+                    << r << "\n"
+                    << S::Screen();
+            }
+            Next();
+        }
+        // The insert-character line, like the one above it.
+        EXPECT_EQ(S::TrimmedRow(6), S::TrimmedRow(3)) << S::Screen();
+        EXPECT_EQ(S::TrimmedRow(3), "  A B C D E F G H I J K L M N O P Q R S T U V W X Y Z");
+        Next();
+    }
+    EXPECT_NE(S::Find("Enter choice number").first, 0) << S::Screen();
 }
 
 }  // namespace
