@@ -4,8 +4,10 @@
 
 #include "connections/comm_interface.h"
 #include "console/console_primitives.h"
+#include "console/glyphs/glyph_fallback.h"
 #include "emulation/main_routine.h"
 #include "emulation/session_services.h"
+#include "emulation/text/charsets.h"
 #include "emulation/types/term_types.h"
 #include "ui/dialog_interface.h"
 #include "ui/message_box.h"
@@ -31,6 +33,10 @@ void ComposeConsole() {
     // caret; the idle refresh paints what was deferred.
     console::ConsoleLayer.Hooks.CommInputReady = [](int32_t count) {
         return count >= 0 && connections::CommInputReady(static_cast<uint32_t>(count));
+    };
+    // Glyph drawing decomposes through whatever composition table is installed then.
+    console::GlyphHooks.Decompose = [](char16_t ch) {
+        return emulation::charsetHooks.DecomposeChar(ch);
     };
 }
 

@@ -18,6 +18,7 @@
 #include "commands/variables.h"
 #include "console/console_neighbours.h"
 #include "console/console_primitives.h"
+#include "console/glyphs/glyph_fallback.h"
 #include "console/learn_mode.h"
 #include "emulation/operations/attribute_operations.h"
 #include "emulation/text/charsets.h"
@@ -69,6 +70,7 @@ using commands::StartupServiceTable;
 using commands::VariableSources;
 using console::ConsoleLayerHooks;
 using console::ConsoleNeighbourTable;
+using console::GlyphDrawingHooks;
 using console::LearnModeHooks;
 using emulation::AttributeOperationHooks;
 using emulation::CharsetHooks;
@@ -122,6 +124,7 @@ const std::vector<NamedSlot>& StandIns() {
         VZ_SLOT(CharsetHooks, UsmarcDecode),
         VZ_SLOT(CharsetHooks, UsmarcEncode),
         VZ_SLOT(CharsetHooks, DecomposeChar),
+        VZ_SLOT(GlyphDrawingHooks, DiacriticPartner),
         VZ_SLOT(MenuLanguageHooks, RefreshTitleLine),
         VZ_SLOT(MenuLanguageHooks, ChooseFromList),
         VZ_SLOT(KeyboardHooks, EditLine),
@@ -168,6 +171,7 @@ std::vector<Port> ProgramPorts() {
     static const CommandLineServices nullCommandLine{};
     static const VariableSources nullVariables{};
     static const LearnModeHooks nullLearn{};
+    static const GlyphDrawingHooks nullGlyphs{};
     static const MenuLanguageHooks nullMenuLanguage{};
     static const KeyboardHooks nullKeyboard = emulation::NullKeyboardHooks();
     return {
@@ -189,6 +193,7 @@ std::vector<Port> ProgramPorts() {
         PortOf("CommandLineServices", emulation::CommandLineService, nullCommandLine),
         PortOf("VariableSources", commands::VariableSource, nullVariables),
         PortOf("LearnModeHooks", console::LearnHooks, nullLearn),
+        PortOf("GlyphDrawingHooks", console::GlyphHooks, nullGlyphs),
         PortOf("MenuLanguageHooks", ui::menuLanguageHooks, nullMenuLanguage),
         PortOf("KeyboardHooks", emulation::Keyboard.Hooks, nullKeyboard),
     };
