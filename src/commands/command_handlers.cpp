@@ -1,6 +1,7 @@
 #include "commands/command_handlers.h"
 
 #include "commands/interpreter.h"
+#include "commands/transfer_commands.h"
 #include "commands/variable_commands.h"
 
 namespace commands {
@@ -13,7 +14,7 @@ namespace {
 
 // The built-in handler of every code. Each group of commands puts its
 // handlers in here as it is built.
-constexpr CommandHandlerTable BuiltInCommandHandlers() {
+CommandHandlerTable BuiltInCommandHandlers() {
     CommandHandlerTable table;
     table.ByCode.fill(CommandNotBuiltYet);
     table.ByCode[EnvReplyCode] = EnvReplyCommand;
@@ -21,6 +22,7 @@ constexpr CommandHandlerTable BuiltInCommandHandlers() {
     table.ByCode[PasswordReplyCode] = PasswordReplyCommand;
     table.ByCode[UserNameReplyCode] = UserNameReplyCommand;
     table.ByCode[SetCode] = SetVariableCommand;
+    AddTransferCommands(table);
     return table;
 }
 

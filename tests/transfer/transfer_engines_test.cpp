@@ -1,0 +1,278 @@
+// The XMODEM and YMODEM engines against each other in one process, over a
+// pair of memory links, and the names a host may choose.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "commands/interpreter.h"
+#include "commands/settings_record.h"
+#include "transfer/host_link.h"
+#include "transfer/received_names.h"
+#include "transfer/transfer_files.h"
+#include "transfer/transfer_front_end.h"
+#include "transfer/ymodem_engine.h"
+
+namespace {
+
+using namespace transfer;
+using Bytes = std::vector<uint8_t>;
+
+// One direction of a wire is a queue; each end reads one and writes the other.
+class MemoryLink final : public HostLink {
+  public:
+    MemoryLink(std::deque<uint8_t>& in, std::deque<uint8_t>& out) : in_(in), out_(out) {}
+    void Poll() override {}
+    bool ByteReady() override { return !in_.empty(); }
+    int ReadByte() override {
+        if (in_.empty()) return kNoLinkByte;
+        const int b = in_.front();
+        in_.pop_front();
+        return b;
+    }
+    uint32_t BytesWaiting() override { return uint32_t(in_.size()); }
+    bool Unread(uint32_t count) override { return count == 0; }
+    bool Send(const uint8_t* bytes, size_t length) override {
+        out_.insert(out_.end(), bytes, bytes + length);
+        return true;
+    }
+    void SendBreak() override {}
+    void WaitForInput(uint32_t) override {}
+
+  private:
+    std::deque<uint8_t>& in_;
+    std::deque<uint8_t>& out_;
+};
+
+struct Wire {
+    std::deque<uint8_t> aToB, bToA;
+    MemoryLink a{bToA, aToB};
+    MemoryLink b{aToB, bToA};
+};
+
+class Folder {
+  public:
+    Folder() {
+        char pattern[] = "/tmp/vz-xfer-XXXXXX";
+        path_ = ::mkdtemp(pattern);
+    }
+    ~Folder() { std::filesystem::remove_all(path_); }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+void WriteFile(const std::string& path, const Bytes& data) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+}
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+Bytes Random(size_t n) {
+    std::mt19937 rng(static_cast<unsigned>(n));
+    Bytes b(n);
+    for (auto& x : b) x = uint8_t(rng());
+    return b;
+}
+
+// Steps both machines in turn until both have finished.
+template <typename Sender, typename Receiver>
+void RunPair(Sender& sender, Receiver& receiver) {
+    bool sent = false, received = false;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!(sent && received) && std::chrono::steady_clock::now() < end) {
+        if (!sent) sent = sender.TransmitStep() == kStepFinished;
+        if (!received) received = receiver.ReceiveStep() == kStepFinished;
+    }
+    ASSERT_TRUE(sent && received);
+}
+
+struct Pair {
+    Wire wire;
+    std::unique_ptr<TransferPort> sendPort, receivePort;
+    Pair() {
+        uint16_t status = 0;
+        sendPort = TransferPort::OpenOnLink(wire.a, status);
+        receivePort = TransferPort::OpenOnLink(wire.b, status);
+    }
+};
+
+TEST(TransferEngines, YmodemAndYmodemGBetweenTwoEngines) {
+    for (bool streaming : {false, true}) {
+        SCOPED_TRACE(streaming);
+        Folder here, there;
+        const Bytes data = Random(5000);
+        WriteFile(here / "report 1.txt", data);
+        Pair pair;
+        XyOptions receiveOptions;
+        receiveOptions.DestDir = there.path();
+        auto sender = YmodemEngine::Create(*pair.sendPort, true, streaming);
+        auto receiver = YmodemEngine::Create(*pair.receivePort, true, streaming, receiveOptions);
+        sender->Proto().SetFileMask(here / "report 1.txt");
+        sender->PrepareTransmit();
+        receiver->PrepareReceive();
+        RunPair(*sender, *receiver);
+        EXPECT_EQ(sender->Proto().Status(), kStatusOk);
+        EXPECT_EQ(receiver->Proto().Status(), kStatusOk);
+        EXPECT_EQ(ReadFile(there / "report 1.txt"), data);
+    }
+}
+
+TEST(TransferEngines, HostChosenNamesStayInTheDownloadFolder) {
+    const struct {
+        const char* sent;
+        const char* stored;
+    } cases[] = {
+        {"../../etc/passwd", "passwd"},
+        {"C:\\WINDOWS\\system.ini", "system.ini"},
+        {"D:boot.ini", "boot.ini"},
+        {"CON", "_CON"},
+        {"com1.txt", "_com1.txt"},
+        {"lpt9", "_lpt9"},
+        {"a<b>c|d?.txt", "a_b_c_d_.txt"},
+        {"name. . .", "name"},
+        {"with blank.txt", "with blank.txt"},
+        {"..", ""},
+        {"dir/", ""},
+        {"tab\there", "tab_here"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SafeReceivedName(c.sent), c.stored) << c.sent;
+}
+
+TEST(TransferEngines, HostilePeerCannotWriteOutsideTheDownloadFolder) {
+    Folder here, there;
+    WriteFile(here / "x", Random(300));
+    for (const char* hostile : {"../escaped", "/tmp/absolute-escape", "C:\\NUL"}) {
+        SCOPED_TRACE(hostile);
+        Pair pair;
+        XyOptions sendOptions;
+        sendOptions.AsName = hostile;
+        XyOptions receiveOptions;
+        receiveOptions.DestDir = there.path();
+        auto sender = YmodemEngine::Create(*pair.sendPort, true, false, sendOptions);
+        sender->Proto().SetProtocolOptions(kOptionIncludeDirectory);
+        auto receiver = YmodemEngine::Create(*pair.receivePort, true, false, receiveOptions);
+        sender->Proto().SetFileMask(here / "x");
+        sender->PrepareTransmit();
+        receiver->PrepareReceive();
+        RunPair(*sender, *receiver);
+        EXPECT_EQ(receiver->Proto().Status(), kStatusOk);
+    }
+    EXPECT_FALSE(std::filesystem::exists(here.path() + "/../escaped"));
+    EXPECT_FALSE(std::filesystem::exists("/tmp/absolute-escape"));
+    EXPECT_TRUE(std::filesystem::exists(there / "escaped"));
+    EXPECT_TRUE(std::filesystem::exists(there / "absolute-escape"));
+    EXPECT_TRUE(std::filesystem::exists(there / "_NUL"));
+}
+
+TEST(TransferEngines, Block0FieldsAreReadWithinTheirLimits) {
+    auto parse = [](const std::string& text) {
+        std::vector<uint8_t> block(128, 0);
+        std::copy(text.begin(), text.end(), block.begin());
+        return ParseBlock0(block.data(), block.size());
+    };
+    std::string b = std::string("f") + '\0' + "2900 14000000000";  // 11 octal digits
+    Block0Info info = parse(b);
+    EXPECT_EQ(info.Size, 2900);
+    EXPECT_EQ(info.Time, 014000000000);
+    EXPECT_FALSE(info.BadTime);
+    info = parse(std::string("f") + '\0' + "2147483648");
+    EXPECT_TRUE(info.TooLarge);
+    info = parse(std::string("f") + '\0' + "10 0");
+    EXPECT_EQ(info.Time, 0);
+    EXPECT_FALSE(info.BadTime);  // 0 is "no date", not an error
+    info = parse(std::string("f") + '\0' + "10 9x");
+    EXPECT_TRUE(info.BadTime);
+    // A name filling the whole block has no fields after it.
+    std::vector<uint8_t> full(128, 'A');
+    info = ParseBlock0(full.data(), full.size());
+    EXPECT_EQ(info.Name.size(), 128u);
+    EXPECT_EQ(info.Size, 0);
+}
+
+TEST(TransferEngines, RenameTakesOnlyAFreeName) {
+    Folder f;
+    WriteFile(f / "A.TXT", {1});
+    WriteFile(f / "A.TXT$", {2});
+    ASSERT_TRUE(RenameExistingFile(f / "A.TXT"));
+    EXPECT_EQ(ReadFile(f / "A.TXT$"), Bytes{2});
+    EXPECT_EQ(ReadFile(f / "A.TXT$$"), Bytes{1});
+    EXPECT_FALSE(std::filesystem::exists(f / "A.TXT"));
+}
+
+// Files whose creation is refused.
+class RefusingFiles final : public TransferFileSystem {
+  public:
+    int OpenRead(const std::string& name, std::unique_ptr<TransferFile>& file) override {
+        return kIoNotFound;
+    }
+    int Create(const std::string&, std::unique_ptr<TransferFile>&) override { return kIoDenied; }
+};
+
+TEST(TransferEngines, RefusedCreateFailsTheReceive) {
+    Folder here;
+    WriteFile(here / "x", Random(300));
+    Pair pair;
+    auto sender = XmodemEngine::Create(*pair.sendPort, false, false);
+    auto receiver = XmodemEngine::Create(*pair.receivePort, false, false);
+    std::vector<uint8_t> kinds;
+    receiver->Proto().SetLogHook([&](ProtocolRecord&, uint8_t k) { kinds.push_back(k); });
+    receiver->Proto().TransferFileName = here / "got";
+    sender->Proto().SetFileMask(here / "x");
+    RefusingFiles refusing;
+    sender->PrepareTransmit();
+    SetTransferFileSystem(&refusing);
+    receiver->PrepareReceive();
+    RunPair(*sender, *receiver);
+    SetTransferFileSystem(nullptr);
+    EXPECT_NE(receiver->Proto().Status(), kStatusOk);
+    ASSERT_FALSE(kinds.empty());
+    EXPECT_EQ(kinds.back(), kLogReceiveFailed);
+    EXPECT_NE(sender->Proto().Status(), kStatusOk);
+}
+
+TEST(TransferCommands, RepliesOfTheReplyForms) {
+    commands::ResetSettingsToDefaults();
+    ResetTransfer();
+    commands::ExecuteFunction("XSEND/S NOFILE.TXT");
+    EXPECT_EQ(commands::Interpreter.FunctionReply.View(), "02");
+    commands::ExecuteFunction("ZSEND/S \"" + std::string(VZ_SOURCE_DIR) + "/README.md\"");
+    EXPECT_EQ(commands::Interpreter.FunctionReply.View(), "08");
+    EXPECT_FALSE(commands::Interpreter.FunctionSucceeded);
+    commands::ExecuteFunction("KRECEIVE auto-on");
+    EXPECT_EQ(commands::Settings.KermitAutoReceive, 1);
+    EXPECT_TRUE(commands::Interpreter.FunctionSucceeded);
+}
+
+TEST(TransferCommands, SwitchesActOnTheProtocolTheyMeet) {
+    commands::ResetSettingsToDefaults();
+    const struct {
+        uint8_t start;
+        const char* args;
+        uint8_t number;
+        const char* name;
+    } cases[] = {
+        {kProtoXmodem, "-K -G FILE", kProtoXmodem1K, "FILE"},
+        {kProtoXmodem, "-C -K FILE", kProtoXmodemCrc, "FILE"},
+        {kProtoXmodem, "/g x", kProtoXmodem1KG, "x"},
+        {kProtoYmodem, "-G \"a b.txt\"", kProtoYmodemG, "a b.txt"},
+        {kProtoYmodem, "\"/abs/path\"", kProtoYmodem, "/abs/path"},
+    };
+    for (const auto& c : cases) {
+        FrontEnd.ProtocolNumber = c.start;
+        TransferSwitches(c.args);
+        EXPECT_EQ(FrontEnd.ProtocolNumber, c.number) << c.args;
+        EXPECT_EQ(FrontEnd.TransferFileName, c.name) << c.args;
+    }
+}
+
+}  // namespace
