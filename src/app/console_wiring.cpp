@@ -7,6 +7,7 @@
 #include "console/glyphs/glyph_fallback.h"
 #include "emulation/main_routine.h"
 #include "emulation/session_services.h"
+#include "emulation/text/composition.h"
 #include "emulation/text/charsets.h"
 #include "emulation/types/term_types.h"
 #include "ui/dialog_interface.h"
@@ -38,6 +39,7 @@ void ComposeConsole() {
     console::GlyphHooks.Decompose = [](char16_t ch) {
         return emulation::charsetHooks.DecomposeChar(ch);
     };
+    console::GlyphHooks.DiacriticPartner = emulation::DiacriticPartner;
 }
 
 }  // namespace app

@@ -5,17 +5,20 @@
 #include <string_view>
 
 #include "console/console_primitives.h"
+#include "console/key_input.h"
 #include "console/key_names.h"
 #include "console/protected_fields.h"
 #include "console/screen_buffer.h"
-#include "emulation/operations/attribute_operations.h"
-#include "emulation/text/host_char_display.h"
 #include "emulation/host_ports.h"
 #include "emulation/input/keyboard.h"
-#include "emulation/receive_loop.h"
+#include "emulation/operations/attribute_operations.h"
 #include "emulation/operations/screen_geometry.h"
 #include "emulation/operations/screen_operations.h"
 #include "emulation/operations/term_executor.h"
+#include "emulation/receive_loop.h"
+#include "emulation/text/charsets.h"
+#include "emulation/text/composition.h"
+#include "emulation/text/host_char_display.h"
 #include "emulation/types/term_types.h"
 
 namespace app {
@@ -127,6 +130,10 @@ void WireEmulator() {
     emulation::AttributeOperations.Hooks.SetFieldAttr = SetFieldAttr;
     emulation::SetTermTypeConsole(&typeConsole);
     emulation::Keyboard.Hooks.EchoByte = EchoSentByte;
+    // Composition: dead keys and received marks compose, and text read back
+    // or sent in a code page that lacks a composite falls back to its parts.
+    emulation::charsetHooks.DecomposeChar = emulation::DecomposeChar;
+    console::keyInputHooks.ComposeChars = emulation::ComposeChars;
 }
 
 }  // namespace app

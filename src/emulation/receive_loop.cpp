@@ -396,7 +396,10 @@ bool Utf8Run(uint8_t b, int32_t room) {
         const Utf8Step step = DecodeUtf8(bytes + at, available - at);
         if (step.status != Utf8Status::Char) break;
         const auto ch = static_cast<char16_t>(step.codePoint);
-        if (ch == 0xFFFF || console::NeedsFillerCell(ch)) break;
+        // A combining mark composes with the character before it on the
+        // byte-by-byte path.
+        if (ch == 0xFFFF || console::NeedsFillerCell(ch) || (ch >= 0x0300 && IsCombiningMark(ch)))
+            break;
         units[count++] = ch;
         lastMultibyte = at;
         lastMultibyteLength = step.length;

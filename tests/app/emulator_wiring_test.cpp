@@ -9,11 +9,14 @@
 #include "../emulation/terminal_test_fixture.h"
 #include "app/composition.h"
 #include "console/console_primitives.h"
+#include "console/key_input.h"
 #include "console/screen_buffer.h"
 #include "emulation/input/keyboard.h"
 #include "emulation/operations/attribute_operations.h"
 #include "emulation/operations/screen_operations.h"
 #include "emulation/operations/term_executor.h"
+#include "emulation/text/composition.h"
+#include "emulation/types/emulator_state.h"
 #include "emulation/types/term_types.h"
 
 namespace {
@@ -321,6 +324,62 @@ TEST_F(ProgramTerminal, TypedNationalCharactersGoOutAtTheirAsciiPositions) {
     // Received text and typed text agree.
     Feed("\r\n{~[");
     EXPECT_EQ(Cells(2, 1, 3), u"\u00E4\u00DF\u00C4");
+}
+
+TEST_F(ProgramTerminal, NationalSetsMapReceivedAndTypedCharactersBothWays) {
+    const struct {
+        uint8_t set;
+        char ascii;
+        char16_t shown;
+    } cases[] = {
+        {5, '[', u'\u00C4'},    // GERMAN: A with diaeresis
+        {5, '~', u'\u00DF'},    // GERMAN: sharp s
+        {11, '@', u'\u017D'},   // SLOVENIAN: Z with caron (code page 1250)
+        {11, '`', u'\u017E'},   // SLOVENIAN: z with caron
+        {1, '#', u'\u00A3'},    // UK: pound sign
+        {7, '@', u'\u00C9'},    // SWEDISH: E with acute
+        {3, '}', u'\u00E8'},    // FRENCH: e with grave
+        {9, '\\', u'\u00D8'},   // NORWEGIAN: O with stroke
+        {12, '\\', u'\u00A5'},  // JAPANESE: yen sign
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.set) + " " + c.ascii);
+        Start("VT220", emulation_test::Line::RecordedRlogin);
+        commands::Settings.CharsetMode = c.set;
+        Feed(std::string(1, c.ascii));
+        EXPECT_EQ(Cells(1, 1, 1), std::u16string(1, c.shown));
+        // The window queues typed text as UTF-8 (every case is a two-byte one).
+        const uint8_t typed[2] = {static_cast<uint8_t>(0xC0 | (c.shown >> 6)),
+                                  static_cast<uint8_t>(0x80 | (c.shown & 0x3F))};
+        for (const uint8_t b : typed) ASSERT_TRUE(emulation::Keyboard.KeyRing.Put(b));
+        emulation::ProcessKeyboard();
+        EXPECT_EQ(Sent(), std::string(1, c.ascii));
+    }
+}
+
+TEST_F(ProgramTerminal, ReceivedMarksComposeWithTheCharacterBefore) {
+    for (const bool fast : {true, false}) {
+        SCOPED_TRACE(fast ? "fast" : "plain");
+        emulation::ResetComposedSequences();
+        Start("LINUX");
+        commands::Settings.CodePage.Set(0x40000);
+        emulation::EmulatorState.GR = 14;
+        // e + acute is one precomposed cell; x + grave has no precomposed
+        // character and takes the run's first listed code; a mark at column 1
+        // stands alone.
+        Feed(
+            "e\xCC\x81"
+            "x\xCC\x80"
+            "x\xCC\x80"
+            "\r\n\xCC\x81",
+            fast);
+        EXPECT_EQ(Cells(1, 1, 3), u"\u00E9\uE900\uE900");
+        EXPECT_EQ(ConsoleLayer.CursorCol, 2);
+        EXPECT_EQ(Cells(2, 1, 1), u"\u0301");
+    }
+    // Dead keys compose through the same table.
+    EXPECT_EQ(console::keyInputHooks.ComposeChars(u"a\u0308", true), u'\u00E4');
+    emulation::ResetComposedSequences();
 }
 
 }  // namespace

@@ -123,8 +123,6 @@ const std::vector<NamedSlot>& StandIns() {
         VZ_SLOT(CharsetHooks, CcciiEncode),
         VZ_SLOT(CharsetHooks, UsmarcDecode),
         VZ_SLOT(CharsetHooks, UsmarcEncode),
-        VZ_SLOT(CharsetHooks, DecomposeChar),
-        VZ_SLOT(GlyphDrawingHooks, DiacriticPartner),
         VZ_SLOT(MenuLanguageHooks, RefreshTitleLine),
         VZ_SLOT(MenuLanguageHooks, ChooseFromList),
         VZ_SLOT(KeyboardHooks, EditLine),

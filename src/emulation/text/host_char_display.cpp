@@ -1,13 +1,15 @@
 #include "emulation/text/host_char_display.h"
 
+#include <algorithm>
 #include <span>
 
 #include "commands/gset_code.h"
 #include "commands/settings_record.h"
 #include "console/code_pages.h"
 #include "console/console_primitives.h"
-#include "emulation/text/charsets.h"
 #include "emulation/receive_loop.h"
+#include "emulation/text/charsets.h"
+#include "emulation/text/composition.h"
 #include "emulation/types/emulator_state.h"
 
 namespace emulation {
@@ -288,11 +290,36 @@ void ReturnFromSingleShift() {
     e.SingleShiftPending = false;
 }
 
+namespace {
+
+// A combining mark joins the character left of the cursor when the two
+// compose into one cell's character, which takes that cell's place.
+bool ComposeWithCharBefore(char16_t mark) {
+    auto& l = console::ConsoleLayer;
+    if (!IsCombiningMark(mark) || l.StatusMode || l.CursorCol <= 1) return false;
+    const int32_t column = std::min(l.CursorCol, console::Columns() + 1) - 1;
+    uint32_t cell = 0;
+    if (console::ReadCells(l.CursorRow, column, 1, &cell) != 1) return false;
+    const char16_t base = console::CellChar(cell);
+    // A double-width character's filler cell is no base.
+    if (base == 0x200B) return false;
+    const char16_t pair[2] = {base, mark};
+    const char16_t composed = ComposeChars(std::u16string_view(pair, 2), true);
+    if (composed == kNoComposition) return false;
+    l.CursorCol = column;
+    console::WriteScreenChar(composed);
+    WrapAfterWrite();
+    return true;
+}
+
+}  // namespace
+
 void DisplayMultibyteChar(char16_t ch, bool wide) {
     auto& l = console::ConsoleLayer;
     const uint32_t cp = commands::Settings.CodePage.Get();
     const bool doubleWidthPage =
         cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp == 0x30000;
+    if (ch != 0xFFFF && ComposeWithCharBefore(ch)) return;
     WrapPendingBeforeChar();
     // Insert mode makes room for every cell the character takes, as it does
     // for single-byte text, so no character of the row is written over.
