@@ -8,6 +8,8 @@
 #include "app/session_wiring.h"
 #include "app/startup_wiring.h"
 #include "app/transfer_wiring.h"
+#include "connections/ssh/os_random.h"
+#include "connections/ssh/random_pool.h"
 #include "emulation/input/keyboard.h"
 #include "emulation/input/macros.h"
 #include "emulation/operations/term_executor.h"
@@ -20,6 +22,12 @@ void ComposeProgram() {
     ComposeSessionServices();
     ComposeStartupServices();
     ComposeConnection();
+    // Secrets come only from the system's generator.
+#ifdef _WIN32
+    connections::ssh::InstallOsRandom(connections::ssh::Win32OsRandom);
+#else
+    connections::ssh::InstallOsRandom(connections::ssh::PosixOsRandom);
+#endif
     ComposeConsole();
     emulation::InstallMacroServices();
     emulation::InstallKeyboardServices();

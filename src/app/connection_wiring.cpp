@@ -6,6 +6,7 @@
 #include "connections/comm_debug_log.h"
 #include "connections/comm_interface.h"
 #include "connections/connection_host.h"
+#include "connections/ssh/random_pool.h"
 #include "console/messages.h"
 #include "console/screen_buffer.h"
 #include "console/terminal_window.h"
@@ -15,9 +16,27 @@
 #include "emulation/receive_loop.h"
 #include "emulation/session_services.h"
 #include "ui/message_box.h"
+#include "ui/text_prompts.h"
 
 namespace app {
 namespace {
+
+constexpr uint16_t kMessageUnknownHostKey = 17001;
+constexpr uint16_t kMessageChangedHostKey = 17002;
+constexpr uint16_t kMessageHostKeyCaption = 17003;
+constexpr size_t kLoginFieldMax = 255;
+
+std::string Narrow(const std::u16string& text) {
+    std::string out;
+    for (char16_t ch : text) out += ch < 0x100 ? char(ch) : '?';
+    return out;
+}
+
+std::u16string Widen(std::string_view text) {
+    std::u16string out;
+    for (char ch : text) out += char16_t(uint8_t(ch));
+    return out;
+}
 
 class ProgramHost : public connections::ConnectionHost {
   public:
@@ -56,6 +75,29 @@ class ProgramHost : public connections::ConnectionHost {
     void WriteLineErrors(const std::vector<connections::StatusWord>& words) override {
         emulation::WriteLineErrors(words);
     }
+    bool SshAvailable() override { return connections::ssh::RandomAvailable(); }
+    bool SshLoginPrompt(std::string_view host, bool userEditable, std::string& user,
+                        std::string& password) override {
+        return ui::LoginPasswordPrompt(host, userEditable, user, kLoginFieldMax, password,
+                                       kLoginFieldMax);
+    }
+    int SshHostKeyQuestion(bool changed, std::string_view host, uint16_t port,
+                           std::string_view fingerprint) override {
+        const console::FormatArg args[] = {Widen(host), int64_t(port), Widen(fingerprint)};
+        const std::string text = Narrow(console::GetMessageFmt(
+            changed ? kMessageChangedHostKey : kMessageUnknownHostKey, args));
+        const std::string caption = console::GetMessageText(kMessageHostKeyCaption, true);
+        const int answer = ui::QuestionBox(text, caption, changed);
+        if (answer == ui::MessageBoxYes) return 2;
+        return changed && answer == ui::MessageBoxNo ? 1 : 0;
+    }
+    void SshMessageBox(std::string_view text) override { ui::CaptionedMessageBox(text, "SSH"); }
+    // The window stays alive while the login waits; closing it stops the login.
+    bool SshLoginWait() override {
+        console::PumpWindowMessages();
+        return emulation::MainRoutine.ExitCode == 0;
+    }
+
     // The quiet wait is timed by the keyboard's clock.
     void DataArrived() override {
         emulation::Keyboard.QuietWaitStart = emulation::Keyboard.Hooks.Milliseconds();

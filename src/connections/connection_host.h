@@ -68,11 +68,26 @@ class ConnectionHost {
     // connected. The default polls the sequence, waiting on the transport.
     virtual bool RunConnect(ConnectSequence& sequence, platform::Transport& transport);
 
-    // The other socket methods plug in here.
+    // SSH: whether secrets can be made here (a system random generator).
     virtual bool SshAvailable() { return false; }
-    virtual bool SshConnect() { return false; }
-    virtual bool SshSendData(const uint8_t* bytes, int32_t count) { return false; }
-    virtual void SshWindowSize(int32_t columns, int32_t rows) {}
+    // The login dialog for host: the user name (shown and editable when
+    // userEditable, else kept) and the password; false when cancelled.
+    virtual bool SshLoginPrompt(std::string_view host, bool userEditable, std::string& user,
+                                std::string& password) {
+        return false;
+    }
+    // The question about a new (or, with changed, a different) host key:
+    // 0 reject, 1 accept this time, 2 accept and remember.
+    virtual int SshHostKeyQuestion(bool changed, std::string_view host, uint16_t port,
+                                   std::string_view fingerprint) {
+        return 0;
+    }
+    // A message box with the caption "SSH".
+    virtual void SshMessageBox(std::string_view text) {}
+    // Called while the login waits for the server: keeps the window alive;
+    // false when the user wants the login to stop.
+    virtual bool SshLoginWait() { return true; }
+    // The other socket methods plug in here.
     virtual void RloginStart() {}
     virtual void RloginSendWindowSize(int32_t columns, int32_t rows) {}
 };

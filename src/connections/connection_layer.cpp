@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "connections/ssh/ssh_glue.h"
+
 namespace connections {
 
 ConnectionLayer connectionLayer;
@@ -17,9 +19,11 @@ std::string Num(int64_t value) {
 
 }  // namespace
 
-ConnectionLayer::ConnectionLayer() {
+ConnectionLayer::ConnectionLayer() : ssh_(std::make_unique<ssh::SshGlue>(*this)) {
     Attach(nullptr, nullptr, nullptr);
 }
+
+ConnectionLayer::~ConnectionLayer() = default;
 
 void ConnectionLayer::Attach(platform::Transport* sockets, ConnectionHost* host,
                              TelnetSecurity* security) {
@@ -85,7 +89,7 @@ uint8_t ConnectionLayer::CommOpen(uint8_t flag) {
         return kCommTelnetSecurityUnavailable;
     }
     const uint8_t result = SocketOpen(flag);
-    if (result == kCommOk && m == kMethodSsh && flag != 0 && !host_->SshConnect()) {
+    if (result == kCommOk && m == kMethodSsh && flag != 0 && !ssh_->Connect(*host_)) {
         CommClose();
         CommState[m] = kStateClosed;
         host_->UpdateWindowTitle();
@@ -169,11 +173,31 @@ void ConnectionLayer::Disconnected(bool throughCommOpen) {
 void ConnectionLayer::CommReceive(uint8_t mode) {
     const uint8_t m = Method();
     platform::Transport* t = TransportOf(m);
-    // SSH output reaches the ring through the SSH layer, not from here.
-    if (CommState[m] != kStateOpen || opening_ || flushing_ || t == nullptr || m == kMethodSsh)
-        return;
+    if (CommState[m] != kStateOpen || opening_ || flushing_ || t == nullptr) return;
     MoreDataPending = false;
     const int32_t room = ring.WriteRoom();
+    if (m == kMethodSsh) {
+        // The session's output, decrypted by the SSH side.
+        if (room == 0) {
+            MoreDataPending = true;
+            return;
+        }
+        bool closed = false;
+        const int32_t count = ssh_->Receive(*host_, ring.WritePointer(), room, closed);
+        if (count > 0) {
+            ring.CommitWrite(count);
+            host_->DataArrived();
+        } else if (count < 0) {
+            SocketErrorCheck();
+        }
+        if (closed) {
+            host_->CommDebugLog("ssh_recv returned socket_closed, Error = " + Num(t->LastError()));
+            Disconnected(true);
+        } else if (ssh_->Pending() > 0) {
+            MoreDataPending = true;
+        }
+        return;
+    }
     if (mode == 2) {
         if (t->Readable() <= 0) return;
     } else if (mode == 1) {

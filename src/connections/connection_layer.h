@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,10 @@
 #include "connections/transport.h"
 
 namespace connections {
+
+namespace ssh {
+class SshGlue;
+}
 
 // `CommMethod` values.
 inline constexpr uint8_t kMethodNone = 0;
@@ -46,6 +51,15 @@ inline constexpr uint16_t kMessageCommErrorBase = 12000;
 // A Telnet reply that failed to go out.
 inline constexpr uint32_t kReplyNotSent = 12001;
 
+// The SSH fields of the settings.
+struct SshSettings {
+    uint16_t SshVersion = 2;
+    uint8_t SshCompression = 0;
+    uint16_t SshCipher = 3;
+    uint8_t SshSha1Key16 = 0;
+    uint8_t BackspaceChar = 8;
+};
+
 // The settings fields the layer reads.
 struct ConnectionSettings {
     uint8_t CommMethod = kMethodTelnet;
@@ -58,6 +72,7 @@ struct ConnectionSettings {
     uint16_t AsciiCharDelay = 0;
     bool StatusLine = true;
     TelnetSettings telnet;
+    SshSettings ssh;
 };
 
 using OutputHook = void (*)(uint8_t* bytes, int32_t count);
@@ -68,6 +83,7 @@ using OutputHook = void (*)(uint8_t* bytes, int32_t count);
 class ConnectionLayer : private TelnetLink {
   public:
     ConnectionLayer();
+    ~ConnectionLayer();
     ConnectionLayer(const ConnectionLayer&) = delete;
     ConnectionLayer& operator=(const ConnectionLayer&) = delete;
 
@@ -78,6 +94,10 @@ class ConnectionLayer : private TelnetLink {
     void Reset();
     // The Telnet security options attached (null when none).
     TelnetSecurity* Security() const { return security_; }
+    // The socket transport attached (null when none).
+    platform::Transport* Sockets() const { return sockets_; }
+    // The SSH side of the connection (its engine and session output).
+    ssh::SshGlue& Ssh() { return *ssh_; }
 
     ConnectionSettings settings;
     ReceiveRing ring;
@@ -275,6 +295,7 @@ class ConnectionLayer : private TelnetLink {
 
     platform::Transport* sockets_ = nullptr;
     ConnectionHost* host_ = nullptr;
+    std::unique_ptr<ssh::SshGlue> ssh_;
     TelnetSecurity* security_ = nullptr;
     bool notifyRegistered_ = false;
     // Set while a socket open sends its first bytes: no receive may run then,

@@ -25,6 +25,11 @@ ConnectionSettings ConnectionSettingsFrom(const commands::SettingsRecord& r,
     t.TerminalType = r.TerminalType.Str();
     t.EnvironmentText = r.EnvironmentText.Str();
     t.OldScoAnsi = oldScoAnsiActive;
+    s.ssh.SshVersion = r.SshVersion.Get();
+    s.ssh.SshCompression = r.SshCompression;
+    s.ssh.SshCipher = r.SshCipher.Get();
+    s.ssh.SshSha1Key16 = r.SshSha1Key16;
+    s.ssh.BackspaceChar = r.BackspaceChar;
     return s;
 }
 

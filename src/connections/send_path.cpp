@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "connections/connection_layer.h"
+#include "connections/ssh/ssh_glue.h"
 
 namespace connections {
 
@@ -101,7 +102,7 @@ bool ConnectionLayer::CommSendByte(uint8_t b) {
         const uint8_t pair[2] = {b, uint8_t(b == 13 ? 0 : telnet::kIAC)};
         return CommSendBuffer(pair, 2);
     }
-    if (m == kMethodSsh) return host_->SshSendData(&b, 1);
+    if (m == kMethodSsh) return ssh_->SendData(*host_, &b, 1);
     return CommSendBuffer(&b, 1);
 }
 
@@ -114,7 +115,7 @@ bool ConnectionLayer::CommSendString(std::string_view text) {
     const uint8_t m = Method();
     const bool hasIac = text.find(char(telnet::kIAC)) != std::string_view::npos;
     if (m == kMethodTelnet && hasIac) return CommSendBlock(bytes, n);
-    if (m == kMethodSsh) return host_->SshSendData(bytes, n);
+    if (m == kMethodSsh) return ssh_->SendData(*host_, bytes, n);
     if (m == kMethodTelnet && n > 0 && bytes[n - 1] == 13) {
         // Only a final CR is completed with its NUL.
         uint8_t withNul[256];
@@ -129,7 +130,7 @@ bool ConnectionLayer::CommSendBlock(const uint8_t* bytes, int32_t count) {
     if (!CommIsOpen()) return false;
     if (!SecurityChecked && !CommSecurityReady()) return false;
     const uint8_t m = Method();
-    if (m == kMethodSsh) return host_->SshSendData(bytes, count);
+    if (m == kMethodSsh) return ssh_->SendData(*host_, bytes, count);
     if (m == kMethodTelnet) return SendTelnetEscaped(bytes, count);
     if (settings.AsciiCharDelay != 0) {
         for (int32_t i = 0; i < count; ++i) {
@@ -216,7 +217,7 @@ void ConnectionLayer::TelnetSendWindowSize(int32_t columns, int32_t rows) {
     if (!CommIsOpen()) return;
     switch (Method()) {
         case kMethodSsh:
-            host_->SshWindowSize(columns, rows);
+            ssh_->WindowSize(*host_, columns, rows);
             break;
         case kMethodTelnet:
             telnet.SendNaws(columns, rows);

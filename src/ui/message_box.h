@@ -29,4 +29,19 @@ using MessageBoxFunction = int (*)(std::string_view text);
 // silent default. Returns the one installed before.
 MessageBoxFunction SetMessageBoxFunction(MessageBoxFunction show);
 
+// A warning that asks: Yes and No (and Cancel when withCancel), the
+// exclamation icon, brought to the foreground, owned by the terminal window;
+// returns the answer. Without an installed box the answer is No (Cancel with
+// withCancel), so that nothing is accepted unasked.
+int QuestionBox(std::string_view text, std::string_view caption, bool withCancel);
+
+using QuestionBoxFunction = int (*)(std::string_view text, std::string_view caption,
+                                    bool withCancel);
+QuestionBoxFunction SetQuestionBoxFunction(QuestionBoxFunction show);
+
+// A plain box with its own caption and no owner window, in the foreground.
+int CaptionedMessageBox(std::string_view text, std::string_view caption);
+using CaptionedBoxFunction = int (*)(std::string_view text, std::string_view caption);
+CaptionedBoxFunction SetCaptionedBoxFunction(CaptionedBoxFunction show);
+
 }  // namespace ui

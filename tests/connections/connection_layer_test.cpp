@@ -563,7 +563,9 @@ TEST(CommOpen, OpenerResults) {
         } host;
         LayerRig rig(false, kMethodSsh);
         rig.layer->Attach(&rig.socket, &host, nullptr);
+        rig.socket.hostClosed = true;  // the server goes before its identification
         EXPECT_EQ(rig.Open(), kCommSshLoginFailed);
+        EXPECT_TRUE(host.Logged("[Server closed the connection during login]"));
         EXPECT_EQ(rig.layer->CommState[kMethodSsh], kStateClosed);
     }
     {
@@ -608,6 +610,7 @@ TEST(CommOpen, EachSocketMethodHasItsDefaultPort) {
         SshHost host;
         LayerRig rig(false, method);
         rig.layer->Attach(&rig.socket, &host, nullptr);
+        rig.socket.hostClosed = true;
         rig.Open();
         ASSERT_EQ(rig.socket.connects.size(), 1u) << int(method);
         EXPECT_EQ(rig.socket.connects[0].second, port) << int(method);

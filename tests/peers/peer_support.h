@@ -197,14 +197,15 @@ class PeerHost : public connections::ConnectionHost {
 };
 
 // A connection layer on real sockets, read the way the emulator reads it.
-struct PeerClient {
-    PeerHost host;
+template <typename Host = PeerHost>
+struct BasicPeerClient {
+    Host host;
     RecordingTransport socket;
     std::unique_ptr<connections::ConnectionLayer> layer =
         std::make_unique<connections::ConnectionLayer>();
     Bytes data;  // what the readers delivered
 
-    explicit PeerClient(const std::string& hostName) {
+    explicit BasicPeerClient(const std::string& hostName) {
         layer->Attach(&socket, &host, nullptr);
         layer->settings.HostName = hostName;
     }
@@ -265,5 +266,7 @@ struct PeerClient {
                haystack.end();
     }
 };
+
+using PeerClient = BasicPeerClient<>;
 
 }  // namespace peers

@@ -36,10 +36,29 @@ int ShowWin32MessageBox(std::string_view text) {
     return answer != 0 ? answer : MessageBoxOk;
 }
 
+int ShowWin32Question(std::string_view text, std::string_view caption, bool withCancel) {
+    const std::wstring wide = AnsiToWide(text);
+    const std::wstring title = AnsiToWide(caption);
+    const UINT style =
+        (withCancel ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONEXCLAMATION | MB_SETFOREGROUND;
+    const int answer =
+        MessageBoxW(console::TerminalWindowHandle(), wide.c_str(), title.c_str(), style);
+    return answer != 0 ? answer : (withCancel ? MessageBoxCancel : MessageBoxNo);
+}
+
+int ShowWin32Captioned(std::string_view text, std::string_view caption) {
+    const std::wstring wide = AnsiToWide(text);
+    const std::wstring title = AnsiToWide(caption);
+    const int answer = MessageBoxW(nullptr, wide.c_str(), title.c_str(), MB_OK | MB_SETFOREGROUND);
+    return answer != 0 ? answer : MessageBoxOk;
+}
+
 }  // namespace
 
 void InstallWin32MessageBox() {
     SetMessageBoxFunction(ShowWin32MessageBox);
+    SetQuestionBoxFunction(ShowWin32Question);
+    SetCaptionedBoxFunction(ShowWin32Captioned);
 }
 
 }  // namespace ui
