@@ -12,7 +12,10 @@
 
 namespace peers {
 
-inline constexpr char kSshUser[] = "vzsshpeer";
+// A user of this process's own, so that tests run side by side do not share it.
+inline std::string SshUser() {
+    return "vzssh" + std::to_string(::getpid());
+}
 
 // Runs a command through /bin/sh and gives its exit status.
 inline int Shell(const std::string& command) {
@@ -32,9 +35,9 @@ class SshdPeer {
         ::chmod(d.c_str(), 0755);
         std::random_device rd;
         password_ = "pw" + std::to_string(rd()) + "x";
-        Shell("userdel " + std::string(kSshUser) + " >/dev/null 2>&1");
-        if (Shell("useradd -M -d " + d + " -s /bin/sh " + kSshUser + " >/dev/null 2>&1") != 0 ||
-            Shell("echo '" + std::string(kSshUser) + ":" + password_ + "' | chpasswd") != 0) {
+        Shell("userdel " + SshUser() + " >/dev/null 2>&1");
+        if (Shell("useradd -M -d " + d + " -s /bin/sh " + SshUser() + " >/dev/null 2>&1") != 0 ||
+            Shell("echo '" + SshUser() + ":" + password_ + "' | chpasswd") != 0) {
             return;
         }
         userMade_ = true;
@@ -59,7 +62,7 @@ class SshdPeer {
     }
     ~SshdPeer() {
         server_.reset();
-        if (userMade_) Shell("userdel " + std::string(kSshUser) + " >/dev/null 2>&1");
+        if (userMade_) Shell("userdel " + SshUser() + " >/dev/null 2>&1");
     }
     bool Ready() const { return ready_; }
     uint16_t Port() const { return port_; }
@@ -98,7 +101,7 @@ class SshdPeer {
 class SshPeerHost : public PeerHost {
   public:
     std::vector<std::string> passwords;  // one per password prompt, in turn
-    std::string user = kSshUser;
+    std::string user = SshUser();
     int logins = 0;
     int hostKeyAnswer = 2;
     std::vector<bool> questions;  // changed flag of each host-key question
