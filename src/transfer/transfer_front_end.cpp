@@ -8,6 +8,7 @@
 #include "console/file_search.h"
 #include "console/system_services.h"
 #include "console/tick_clock.h"
+#include "transfer/ascii_engine.h"
 #include "transfer/port_layer.h"
 #include "transfer/protocol_record.h"
 #include "transfer/received_names.h"
@@ -149,6 +150,7 @@ void LogHook(ProtocolRecord& p, uint8_t kind) {
 struct Engine {
     std::unique_ptr<XmodemEngine> xmodem;
     std::unique_ptr<YmodemEngine> ymodem;
+    std::unique_ptr<AsciiEngine> ascii;
     ProtocolRecord* proto = nullptr;
     uint8_t type = 0;
 };
@@ -182,10 +184,23 @@ bool InitProtocol(TransferPort& port, Engine& engine) {
             engine.ymodem =
                 YmodemEngine::Create(port, true, FrontEnd.ProtocolNumber == kProtoYmodemG, o);
             break;
+        case kProtoAscii: {
+            AsciiOptions a;
+            a.CharDelay = uint16_t(std::clamp(Options.OptAsciiCharDelay, 0, 65535));
+            a.LineDelay = uint16_t(std::clamp(Options.OptAsciiLineDelay, 0, 65535));
+            a.EolChar = Options.OptAsciiEol;
+            a.CRMode = Options.OptAsciiCRMode;
+            a.LFMode = Options.OptAsciiLFMode;
+            a.StopOnCtrlZ = Options.OptAsciiSuppressCtrlZ;
+            a.DestDir = o.DestDir;
+            engine.ascii = AsciiEngine::Create(port, a);
+            break;
+        }
         default:
-            // ASCII, Kermit and ZMODEM engines are not part of this program yet.
+            // The Kermit and ZMODEM engines are not part of this program yet.
             return false;
     }
+    if (engine.ascii) engine.proto = &engine.ascii->Proto();
     if (engine.xmodem) engine.proto = &engine.xmodem->Proto();
     if (engine.ymodem) engine.proto = &engine.ymodem->Proto();
     if (!engine.proto) return false;
@@ -253,6 +268,11 @@ void RunTransfer(std::string_view arguments, bool sending, std::string& reply) {
             engine.ymodem->Transmit();
         else
             engine.ymodem->Receive();
+    } else if (engine.ascii) {
+        if (sending)
+            engine.ascii->Transmit();
+        else
+            engine.ascii->Receive();
     }
     FrontEnd.Running = false;
     if (!sending && !p.PathName.empty()) Transfer.LastReceivedFile = p.PathName;

@@ -99,6 +99,8 @@ class Peer {
         if (fd_ >= 0) ::close(fd_);
     }
     FdLink& Link() { return *link_; }
+    // Ends what goes to the program, which then sees the end of its input.
+    void CloseInput() { ::shutdown(fd_, SHUT_WR); }
     // The exit code once it ended by itself within the time, else -1 (and
     // it is killed: a sender that missed the last answer hangs).
     int Wait(int milliseconds) {

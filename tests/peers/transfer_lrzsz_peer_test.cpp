@@ -170,4 +170,31 @@ TEST_F(LrzszTransfer, YmodemSendToRb) {
     }
 }
 
+TEST_F(LrzszTransfer, AsciiSendIntoCat) {
+    const struct {
+        const char* text;
+        uint8_t lfMode;
+        const char* arrives;
+    } cases[] = {
+        {"line one\r\nline two\r\n", 0, "line one\r\nline two\r\n"},
+        {"a\nb\n", 2, "a\r\nb\r\n"},  // LF handling "Send CR before"
+        {"", 0, ""},                  // an empty file is sent, whole
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        commands::Settings.AsciiLFTranslation.Set(c.lfMode);
+        const std::string text = std::string(c.text) + std::string(200 * (*c.text != 0), 'x');
+        WriteFile(mine.path() + "/text file.txt", Bytes(text.begin(), text.end()));
+        std::filesystem::remove(theirs.path() + "/out");
+        lrzsz::Peer cat({"sh", "-c", "cat > out"}, theirs.path());
+        EXPECT_EQ(Run(transfer::AsciiSendCommand, "\"" + mine.path() + "/text file.txt\"", cat),
+                  "00");
+        cat.CloseInput();
+        EXPECT_EQ(cat.Wait(5000), 0);
+        const Bytes got = ReadFile(theirs.path() + "/out");
+        EXPECT_EQ(std::string(got.begin(), got.end()),
+                  std::string(c.arrives) + std::string(200 * (*c.text != 0), 'x'));
+    }
+}
+
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
+#include "transfer/ascii_engine.h"
 #include "transfer/host_link.h"
 #include "transfer/received_names.h"
 #include "transfer/transfer_files.h"
@@ -238,6 +239,33 @@ TEST(TransferEngines, RefusedCreateFailsTheReceive) {
     ASSERT_FALSE(kinds.empty());
     EXPECT_EQ(kinds.back(), kLogReceiveFailed);
     EXPECT_NE(sender->Proto().Status(), kStatusOk);
+}
+
+TEST(TransferEngines, LongAsciiDelaysKeepTheWindowAliveAndCancelWorks) {
+    Folder here;
+    WriteFile(here / "slow.txt", {'a', 'b', 'c'});
+    Wire wire;
+    uint16_t status = 0;
+    auto port = TransferPort::OpenOnLink(wire.a, status);
+    AsciiOptions options;
+    options.CharDelay = 5000;
+    auto engine = AsciiEngine::Create(*port, options);
+    int backgroundCalls = 0;
+    bool cancel = false;
+    engine->Proto().SetBackgroundHook([&](ProtocolRecord&) {
+        if (++backgroundCalls == 3) cancel = true;
+    });
+    port->SetAbortFunction([&] { return cancel; });
+    std::vector<uint8_t> kinds;
+    engine->Proto().SetLogHook([&](ProtocolRecord&, uint8_t k) { kinds.push_back(k); });
+    engine->Proto().SetFileMask(here / "slow.txt");
+    const auto start = std::chrono::steady_clock::now();
+    engine->Transmit();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(engine->Proto().Status(), kStatusAborted);
+    ASSERT_FALSE(kinds.empty());
+    EXPECT_EQ(kinds.back(), kLogTransmitFailed);
+    EXPECT_EQ(wire.aToB.size(), 1u);  // one byte went before the cancel
 }
 
 TEST(TransferCommands, RepliesOfTheReplyForms) {
