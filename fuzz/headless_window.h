@@ -12,10 +12,11 @@
 #include "console/console_settings.h"
 #include "console/console_window_port.h"
 #include "console/screen_buffer.h"
-#include "emulation/receive_loop.h"
-#include "emulation/parser/recogniser.h"
 #include "emulation/operations/screen_operations.h"
+#include "emulation/operations/screen_pages.h"
 #include "emulation/operations/term_executor.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/receive_loop.h"
 #include "emulation/types/term_types.h"
 
 class HeadlessWindow final : public platform::ConsoleWindowPort {
@@ -51,6 +52,7 @@ inline void StartHeadlessTerminal(platform::ConsoleWindowPort& window, int32_t (
     connections::ResetCommLayer();
     ResetEmulatorState();
     ResetScreenOperations();
+    ResetScreenPages();
     ResetRecogniser();
     ResetTermExecutor();
     ResetReceiveLoop();

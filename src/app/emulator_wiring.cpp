@@ -12,8 +12,10 @@
 #include "emulation/host_ports.h"
 #include "emulation/input/keyboard.h"
 #include "emulation/operations/attribute_operations.h"
+#include "emulation/operations/field_and_reset_operations.h"
 #include "emulation/operations/screen_geometry.h"
 #include "emulation/operations/screen_operations.h"
+#include "emulation/operations/screen_pages.h"
 #include "emulation/operations/term_executor.h"
 #include "emulation/receive_loop.h"
 #include "emulation/text/charsets.h"
@@ -128,6 +130,7 @@ void WireEmulator() {
     screen.SetScreenGeometry = emulation::SetScreenGeometry;
     screen.DrawFrameBox = emulation::DrawFrameBox;
     emulation::AttributeOperations.Hooks.SetFieldAttr = SetFieldAttr;
+    emulation::FieldAndResetOperations.Hooks.RebuildTitleLine = emulation::BuildTitleLine;
     emulation::SetTermTypeConsole(&typeConsole);
     emulation::Keyboard.Hooks.EchoByte = EchoSentByte;
     // Composition: dead keys and received marks compose, and text read back

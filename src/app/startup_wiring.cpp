@@ -10,6 +10,7 @@
 #include "console/console_primitives.h"
 #include "console/screen_buffer.h"
 #include "emulation/command_line.h"
+#include "emulation/operations/screen_pages.h"
 #include "emulation/types/term_types.h"
 
 namespace app {
@@ -65,6 +66,7 @@ StartupServiceTable ProgramStartupServices() {
     t.ConsoleColumns = ConsoleColumns;
     t.ConsoleRows = ConsoleRows;
     t.ResetConsoleView = ResetConsoleView;
+    t.CurrentScreenPage = [] { return static_cast<int>(emulation::ScreenPages.CurrentPage); };
     return t;
 }
 

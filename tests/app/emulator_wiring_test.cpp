@@ -67,8 +67,9 @@ const ScreenCase kScreenCases[] = {
      {{1, "abcdef"}, {2, "a   ef"}, {3, "a   ef"}},
      3,
      7},
-    // Without the "$" these are other operations: a page select and no fill.
-    {"VT220", "abcdef" ESC "[1;1;1;3z" ESC "[42;1;1;1;3x", {{1, "abcdef"}}, 1, 7},
+    // Without the "$" these are other operations: a select of page 1 (new,
+    // so blank, the cursor home) and no fill.
+    {"VT220", "abcdef" ESC "[1;1;1;3z" ESC "[42;1;1;1;3x", {{1, ""}}, 1, 1},
 };
 
 TEST_F(ProgramTerminal, RepeatAndRectanglesReadTheirSequence) {

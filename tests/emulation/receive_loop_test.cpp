@@ -15,11 +15,12 @@
 #include "connections/comm_interface.h"
 #include "connections/connection_layer.h"
 #include "connections/receive_ring.h"
-#include "emulation/text/host_char_display.h"
 #include "emulation/operations/operation_catalogue.h"
-#include "emulation/parser/recogniser.h"
 #include "emulation/operations/screen_operations.h"
+#include "emulation/operations/screen_pages.h"
 #include "emulation/operations/term_executor.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/text/host_char_display.h"
 #include "emulation/types/term_types.h"
 
 namespace emulation {
@@ -28,7 +29,9 @@ namespace {
 using console::ConsoleLayer;
 using console_test::RingRow;
 
-int32_t FixedTick() { return 1; }
+int32_t FixedTick() {
+    return 1;
+}
 
 class ReceiveLoopTest : public ::testing::Test {
   public:
@@ -48,6 +51,7 @@ class ReceiveLoopTest : public ::testing::Test {
         connections::connectionLayer.settings.CommMethod = connections::CommMethodSerial;
         ResetEmulatorState();
         ResetScreenOperations();
+        ResetScreenPages();
         ResetRecogniser();
         ResetTermExecutor();
         ResetReceiveLoop();
@@ -66,7 +70,8 @@ class ReceiveLoopTest : public ::testing::Test {
     static std::u16string Cells(int32_t row, int32_t from, int32_t count) {
         std::u16string s;
         for (int32_t c = from; c < from + count; ++c)
-            s.push_back(console::CellChar(console::TermScreenRing.Cells[console::CellIndex(row, c)]));
+            s.push_back(
+                console::CellChar(console::TermScreenRing.Cells[console::CellIndex(row, c)]));
         return s;
     }
 
@@ -81,26 +86,48 @@ std::string RandomStream(std::mt19937& rng, size_t pieces) {
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     for (size_t i = 0; i < pieces; ++i) {
         switch (pick(14)) {
-            case 0: case 1: case 2: {
+            case 0:
+            case 1:
+            case 2: {
                 const int n = 1 + pick(120);
                 for (int k = 0; k < n; ++k) s.push_back(static_cast<char>(0x20 + pick(95)));
                 break;
             }
-            case 3: s += "\r\n"; break;
-            case 4: s += "\x1B[" + std::to_string(pick(30)) + ";" + std::to_string(pick(90)) + "H"; break;
-            case 5: s += pick(2) ? "\x1B[K" : "\x1B[1K"; break;
-            case 6: s += pick(2) ? "\x0E" : "\x0F"; break;
-            case 7: s += std::string("\x1B(") + "0BA<>"[pick(5)]; break;
-            case 8: s += std::string("\x1B)") + "0B"[pick(2)]; break;
-            case 9: s += pick(2) ? "\x1BN" : "\x1BO"; break;
+            case 3:
+                s += "\r\n";
+                break;
+            case 4:
+                s += "\x1B[" + std::to_string(pick(30)) + ";" + std::to_string(pick(90)) + "H";
+                break;
+            case 5:
+                s += pick(2) ? "\x1B[K" : "\x1B[1K";
+                break;
+            case 6:
+                s += pick(2) ? "\x0E" : "\x0F";
+                break;
+            case 7:
+                s += std::string("\x1B(") + "0BA<>"[pick(5)];
+                break;
+            case 8:
+                s += std::string("\x1B)") + "0B"[pick(2)];
+                break;
+            case 9:
+                s += pick(2) ? "\x1BN" : "\x1BO";
+                break;
             case 10: {
                 const int n = 1 + pick(20);
                 for (int k = 0; k < n; ++k) s.push_back(static_cast<char>(0xA0 + pick(96)));
                 break;
             }
-            case 11: s.append(static_cast<size_t>(1 + pick(5)), "qxa"[pick(3)]); break;
-            case 12: s += std::string("\x1B~\x1B}\x1B|").substr(static_cast<size_t>(pick(3)) * 2, 2); break;
-            default: s += "\x1B[" + std::to_string(pick(5)) + "C\b\t"; break;
+            case 11:
+                s.append(static_cast<size_t>(1 + pick(5)), "qxa"[pick(3)]);
+                break;
+            case 12:
+                s += std::string("\x1B~\x1B}\x1B|").substr(static_cast<size_t>(pick(3)) * 2, 2);
+                break;
+            default:
+                s += "\x1B[" + std::to_string(pick(5)) + "C\b\t";
+                break;
         }
     }
     return s;
@@ -146,12 +173,20 @@ std::string CursorStream(std::mt19937& rng, size_t pieces) {
     std::string s;
     for (size_t i = 0; i < pieces; ++i) {
         switch (rng() % 4) {
-            case 0: s += "\x1B[" + std::to_string(rng() % 30) + ";" + std::to_string(rng() % 90) + "H"; break;
-            case 1: s += "\x1B[" + std::to_string(rng() % 30) + "f"; break;
-            case 2: s += "\x1B=" + std::string(1, static_cast<char>(0x20 + rng() % 26)) +
-                         std::string(1, static_cast<char>(0x20 + rng() % 82)); break;
-            default: s += "\x1BY" + std::string(1, static_cast<char>(0x20 + rng() % 26)) +
-                          std::string(1, static_cast<char>(0x20 + rng() % 82)); break;
+            case 0:
+                s += "\x1B[" + std::to_string(rng() % 30) + ";" + std::to_string(rng() % 90) + "H";
+                break;
+            case 1:
+                s += "\x1B[" + std::to_string(rng() % 30) + "f";
+                break;
+            case 2:
+                s += "\x1B=" + std::string(1, static_cast<char>(0x20 + rng() % 26)) +
+                     std::string(1, static_cast<char>(0x20 + rng() % 82));
+                break;
+            default:
+                s += "\x1BY" + std::string(1, static_cast<char>(0x20 + rng() % 26)) +
+                     std::string(1, static_cast<char>(0x20 + rng() % 82));
+                break;
         }
         s.append(1 + rng() % 10, static_cast<char>('A' + rng() % 26));
     }
@@ -159,14 +194,14 @@ std::string CursorStream(std::mt19937& rng, size_t pieces) {
 }
 
 std::string Utf8Stream(std::mt19937& rng, size_t pieces) {
-    static const char* const words[] = {"caf\xC3\xA9", "\xCE\xB1\xCE\xB2", "\xE2\x94\x80\xE2\x94\x82",
-                                        "\xF0\x9F\x98\x80", "plain", "\xC3", "\xE2\x94", "\x80\xBF",
-                                        "\r\n", "\x1B[2;5H", "\xEF\xBB\xBF",
-                                        // wide, U+FFFF, a line's worth, shifts, insert mode
-                                        "\xE4\xB8\xAD\xE6\x96\x87", "\xEF\xBF\xBF",
-                                        "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
-                                        "abcdefghijabcdefghijabcdefghij\xCE\xB1\xCE\xB1\xCE\xB1",
-                                        "\x0E", "\x0F", "\x1B[4h", "\x1B[4l", "\x1B[7m", "\t"};
+    static const char* const words[] = {
+        "caf\xC3\xA9", "\xCE\xB1\xCE\xB2", "\xE2\x94\x80\xE2\x94\x82", "\xF0\x9F\x98\x80", "plain",
+        "\xC3", "\xE2\x94", "\x80\xBF", "\r\n", "\x1B[2;5H", "\xEF\xBB\xBF",
+        // wide, U+FFFF, a line's worth, shifts, insert mode
+        "\xE4\xB8\xAD\xE6\x96\x87", "\xEF\xBF\xBF",
+        "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
+        "abcdefghijabcdefghijabcdefghij\xCE\xB1\xCE\xB1\xCE\xB1",
+        "\x0E", "\x0F", "\x1B[4h", "\x1B[4l", "\x1B[7m", "\t"};
     std::string s;
     for (size_t i = 0; i < pieces; ++i) {
         s += words[rng() % std::size(words)];
@@ -213,8 +248,8 @@ std::string ParameterFormStream(std::mt19937& rng, size_t pieces) {
 
 using StreamMaker = std::string (*)(std::mt19937&, size_t);
 
-void ExpectSameScreen(const char* type, StreamMaker make, bool utf8,
-                      void (*start)(const char*), void (*feed)(std::string_view, bool)) {
+void ExpectSameScreen(const char* type, StreamMaker make, bool utf8, void (*start)(const char*),
+                      void (*feed)(std::string_view, bool)) {
     for (uint32_t seed = 1; seed <= 25; ++seed) {
         std::mt19937 rng(seed);
         const std::string stream = make(rng, 300);
@@ -286,8 +321,10 @@ TEST_F(ReceiveLoopTest, StreamsArrivingInPiecesGiveTheSameScreenAndPlaceTheCaret
             const size_t n = std::min<size_t>(1 + sizes() % 9, bytes.size() - at);
             connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()) + at, n);
             at += n;
-            if (fast) ReceiveFromHost();
-            else ReferenceReceiveFromHost();
+            if (fast)
+                ReceiveFromHost();
+            else
+                ReferenceReceiveFromHost();
         }
         EXPECT_FALSE(ConsoleLayer.CaretPending);
         EXPECT_EQ(console::ConsoleScreen.WindowCursorRow, ConsoleLayer.CursorRow - 1);
@@ -329,7 +366,8 @@ TEST_F(ReceiveLoopTest, UpperHalfTextAndC1BytesGiveTheSameScreenOnBothPaths) {
 // row stays as it was, on either pass, alone or repeated.
 TEST_F(ReceiveLoopTest, InsertModeMakesNoRoomForAByteThatShowsNothing) {
     for (const char* type : {"VT220", "VT320"}) {
-        for (const std::string_view tail : {std::string_view("\x80"), std::string_view("\x80\x80\x80")}) {
+        for (const std::string_view tail :
+             {std::string_view("\x80"), std::string_view("\x80\x80\x80")}) {
             for (bool fast : {true, false}) {
                 SCOPED_TRACE(testing::Message() << type << " " << tail.size() << " fast=" << fast);
                 Start(type);
@@ -352,13 +390,19 @@ std::string FieldStream(std::mt19937& rng, size_t count) {
     std::string s;
     for (size_t i = 0; i < count; ++i) {
         switch (rng() % 4) {
-            case 0: s += std::string("\x1BG") + "0124468<"[rng() % 8]; break;
+            case 0:
+                s += std::string("\x1BG") + "0124468<"[rng() % 8];
+                break;
             case 1:
                 s += "\x1B=" + std::string(1, static_cast<char>(0x20 + rng() % 4)) +
                      std::string(1, static_cast<char>(0x20 + rng() % 30));
                 break;
-            case 2: s += "\r\n"; break;
-            default: s.append(1 + rng() % 15, static_cast<char>('a' + rng() % 26)); break;
+            case 2:
+                s += "\r\n";
+                break;
+            default:
+                s.append(1 + rng() % 15, static_cast<char>('a' + rng() % 26));
+                break;
         }
     }
     return s;
@@ -384,13 +428,14 @@ TEST_F(ReceiveLoopTest, FieldColouredTextGivesTheSameScreenOnBothPaths) {
 // the fast path takes plain data straight from the ring and must leave every
 // one of them to the byte reader.
 std::string TelnetStream(std::mt19937& rng, size_t count) {
-    static const char* const inserts[] = {"\r\0", "\r\n", "\xFF\xFF", "\xFF\xF1",
-                                          "\xFF\xFB\x01", "\0", "\r"};
+    static const char* const inserts[] = {"\r\0",         "\r\n", "\xFF\xFF", "\xFF\xF1",
+                                          "\xFF\xFB\x01", "\0",   "\r"};
     std::string s;
     std::string text = (rng() % 2 == 0) ? RandomStream(rng, count) : SgrStream(rng, count);
     for (char c : text) {
         s.push_back(c);
-        if (rng() % 11 == 0) s += std::string(inserts[rng() % std::size(inserts)], rng() % 7 == 0 ? 2 : 1);
+        if (rng() % 11 == 0)
+            s += std::string(inserts[rng() % std::size(inserts)], rng() % 7 == 0 ? 2 : 1);
     }
     return s;
 }
@@ -417,9 +462,9 @@ TEST_F(ReceiveLoopTest, NoHeapAllocationPerSequenceOnTheWholePath) {
         StreamMaker make;
         bool utf8;
     };
-    const Case cases[] = {{"LINUX", SgrStream, false}, {"VT220", CursorStream, false},
+    const Case cases[] = {{"LINUX", SgrStream, false},     {"VT220", CursorStream, false},
                           {"WYSE60", CursorStream, false}, {"TV965", SgrStream, false},
-                          {"LINUX", Utf8Stream, true}, {"VT220", RandomStream, false}};
+                          {"LINUX", Utf8Stream, true},     {"VT220", RandomStream, false}};
     for (const Case& c : cases) {
         std::mt19937 rng(7);
         const std::string stream = c.make(rng, 400);
@@ -430,7 +475,8 @@ TEST_F(ReceiveLoopTest, NoHeapAllocationPerSequenceOnTheWholePath) {
         }
         Feed(stream.substr(0, 200));  // first use may size buffers once
         // The fake window records what it is told; give its logs room up front.
-        for (auto* log : {&window.Invalidated, &window.DrawnNow}) log->reserve(log->size() + 200000);
+        for (auto* log : {&window.Invalidated, &window.DrawnNow})
+            log->reserve(log->size() + 200000);
         window.Scrolls.reserve(window.Scrolls.size() + 200000);
         window.Beeps.reserve(window.Beeps.size() + 200000);
         const size_t before = test_support::HeapAllocations();
@@ -441,7 +487,9 @@ TEST_F(ReceiveLoopTest, NoHeapAllocationPerSequenceOnTheWholePath) {
 
 TEST_F(ReceiveLoopTest, ByteFfReachesTheScreenAndEndsThePass) {
     commands::Settings.CodePage.Set(1252);
-    connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>("a\xFF" "b"), 3);
+    connections::StoreReceivedBytes(reinterpret_cast<const uint8_t*>("a\xFF"
+                                                                     "b"),
+                                    3);
     ReceiveFromHost();
     EXPECT_EQ(connections::CommReceiveRing().Count(), 1);  // b waits for the next pass
     ReceiveFromHost();
@@ -578,7 +626,8 @@ TEST_F(ReceiveLoopTest, StatusReportIsAnsweredToTheHost) {
     out = &sent;
     RegisterTermOp(OpStatusReport, [](TermOp op, const TermOpParams& p) {
         BuiltInTermOpHandler(op)(op, p);
-        out->assign(reinterpret_cast<const char*>(TermExecutor.Reply.data()), TermExecutor.Reply.size());
+        out->assign(reinterpret_cast<const char*>(TermExecutor.Reply.data()),
+                    TermExecutor.Reply.size());
     });
     Feed("\x1B[5n");
     EXPECT_EQ(sent, "\x1B[0n");
@@ -593,7 +642,9 @@ TEST_F(ReceiveLoopTest, ExactSequencesReachTheirOwnEntries) {
     EXPECT_EQ(RingRow(2).substr(0, 4), "next");
     // ESC c P is taken whole; the text after it is not collected into it.
     Start("WYSE60");
-    Feed("\x1B" "cPhello world");
+    Feed(
+        "\x1B"
+        "cPhello world");
     EXPECT_TRUE(SeqBuffer.empty());
     EXPECT_EQ(RingRow(1).substr(0, 11), "hello world");
 }
@@ -628,8 +679,8 @@ TEST_F(ReceiveLoopTest, DesignationsAndShifts) {
 }
 
 TEST_F(ReceiveLoopTest, NationalDesignationsSetTheCharsetMode) {
-    const std::pair<const char*, uint8_t> cases[] = {
-        {"\x1B(A", 1}, {"\x1B(K", 5}, {"\x1B(R", 3}, {"\x1B(Q", 4}, {"\x1B(z", 11}, {"\x1B(B", 0}};
+    const std::pair<const char*, uint8_t> cases[] = {{"\x1B(A", 1}, {"\x1B(K", 5},  {"\x1B(R", 3},
+                                                     {"\x1B(Q", 4}, {"\x1B(z", 11}, {"\x1B(B", 0}};
     for (const auto& [seq, national] : cases) {
         Start("VT220");
         Feed(seq);

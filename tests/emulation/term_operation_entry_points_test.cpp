@@ -19,7 +19,6 @@ namespace emulation {
 namespace {
 
 const std::map<std::string, std::vector<TermOp>> kPendingCodes = {
-    {"ScreenPagesPending", {46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 202, 219}},
     {"PassthroughPrintPending", {39, 41, 43, 44}},
     {"HostStringsPending",
      {141, 144, 147, 148, 149, 150, 151, 196, 200, 201, 204, 235, 256, 257, 284, 313, 324}},
@@ -29,7 +28,6 @@ const std::map<std::string, std::vector<TermOp>> kPendingCodes = {
       186}},
     {"AuxRelayPending", {277, 278, 279, 280}},
     {"SoftFontsPending", {248, 260}},
-    {"RectangleOperationsPending", {287, 289}},
     {"BlockTransferPending", {285}},
     {"FileTransferPending", {243}},
     {"ScreenPrintPending", {291}},

@@ -20,10 +20,11 @@
 #include "console/console_primitives.h"
 #include "console/globals.h"
 #include "emulation/operations/operation_catalogue.h"
-#include "emulation/receive_loop.h"
-#include "emulation/parser/recogniser.h"
 #include "emulation/operations/screen_operations.h"
+#include "emulation/operations/screen_pages.h"
 #include "emulation/operations/term_executor.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/receive_loop.h"
 #include "emulation/types/term_types.h"
 
 namespace emulation_test {
@@ -69,6 +70,7 @@ class TerminalTest : public ::testing::Test {
         emulation::ResetEmulatorState();
         emulation::ResetFamilyTables();
         emulation::ResetScreenOperations();
+        emulation::ResetScreenPages();
         emulation::ScreenOperations.Hooks = {};
         emulation::ResetRecogniser();
         emulation::ResetTermExecutor();

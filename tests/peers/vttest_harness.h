@@ -39,6 +39,7 @@
 #include "emulation/input/keyboard.h"
 #include "emulation/operations/operation_catalogue.h"
 #include "emulation/operations/screen_operations.h"
+#include "emulation/operations/screen_pages.h"
 #include "emulation/operations/term_executor.h"
 #include "emulation/parser/recogniser.h"
 #include "emulation/receive_loop.h"
@@ -153,6 +154,7 @@ class VttestSession {
         emulation::ResetEmulatorState();
         emulation::ResetFamilyTables();
         emulation::ResetScreenOperations();
+        emulation::ResetScreenPages();
         emulation::ResetRecogniser();
         emulation::ResetTermExecutor();
         emulation::ResetReceiveLoop();

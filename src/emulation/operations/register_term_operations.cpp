@@ -8,6 +8,7 @@
 #include "emulation/operations/pending_operations.h"
 #include "emulation/operations/report_operations.h"
 #include "emulation/operations/screen_operations.h"
+#include "emulation/operations/screen_pages.h"
 #include "emulation/operations/shown_character_operations.h"
 #include "emulation/operations/term_executor.h"
 
@@ -42,7 +43,8 @@ constexpr HookedCode kHookedCodes[] = {
      [] { return ShownCharacterOperations.Hooks.StartPassthroughPrint == nullptr; },
      "PassthroughPrintPending"},
     {OpDc1Received, HostModeOperationBindings,
-     [] { return HostModeOperations.Hooks.ReceiveHostCommand == NoHostCommand; }, "HostDataPending"},
+     [] { return HostModeOperations.Hooks.ReceiveHostCommand == NoHostCommand; },
+     "HostDataPending"},
     {OpHostStatusOff, FieldAndResetOperationBindings, NoTitleLine, "ScreenPagesPending"},
     {OpC332ClearAll, FieldAndResetOperationBindings, NoTitleLine, "ScreenPagesPending"},
     {134, ScreenOperationBindings, NoGeometry, "ScreenPagesPending"},
@@ -100,6 +102,7 @@ void InstallTermOperations() {
     RegisterShownCharacterOperations();
     RegisterFieldAndResetOperations();
     RegisterModeFlagOperations();
+    RegisterScreenPageOperations();
 }
 
 }  // namespace emulation
