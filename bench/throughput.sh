@@ -1,28 +1,46 @@
 #!/usr/bin/env bash
-# Throughput of the whole program against a host, next to two other terminals: a telnet host on
-# loopback sends the same mixed stream (plain lines, SGR colours, cursor movement) to the program
-# under Wine, to xterm (running a telnet client) and to PuTTY's GTK build, one after the other on
-# the same Xvfb, and the script reports MB/s (10^6 bytes per second) for each and the ratios.
+# Throughput of the whole program against a host, next to four other terminals: a telnet host on
+# loopback sends the same streams to the program under Wine, to xterm, rxvt-unicode and st (each
+# running a telnet client) and to PuTTY's GTK build, one after the other on the same Xvfb with
+# the same 80x25 window, and the script reports MB/s (10^6 bytes per second) for each terminal
+# and stream (the median of the runs), the program's peak memory and the ratios.
 #
-# Usage: bench/throughput.sh [MEGABYTES]   (20 by default)
+# Usage: bench/throughput.sh [MEGABYTES]   (20 by default: the size of every stream)
 # VZ_BENCH_CPUS: the CPUs the terminals run on (taskset list; default 4-7).
 # VZ_BENCH_JUMPSCROLL: the program's JumpScroll setting (100 by default, see below).
-# VZ_BENCH_TERMINALS: which of "vovuziva xterm putty" to run (all by default).
-# Needs xterm, putty, inetutils-telnet, socat, inetutils-telnetd and Xvfb (scripts/setup).
+# VZ_BENCH_TERMINALS: which of "vovuziva xterm urxvt st putty" to run (all by default).
+# VZ_BENCH_STREAMS: which of "mixed plain cursor utf8 region" (all by default; see
+#   bench/throughput_streams.py).
+# VZ_BENCH_RUNS: runs per terminal and stream (1 by default); the median is reported.
+# VZ_BENCH_EXE: the program to measure instead of a fresh build of this tree (to compare builds).
+# Needs xterm, rxvt-unicode, stterm, putty, inetutils-telnet, socat, inetutils-telnetd and Xvfb.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 megabytes=${1:-20}
 cpus=${VZ_BENCH_CPUS:-4-7}
+runs=${VZ_BENCH_RUNS:-1}
+streams=${VZ_BENCH_STREAMS:-mixed plain cursor utf8 region}
 # The program's own scrolling setting: 100 (fast) scrolls in jumps while data waits, as xterm's
 # default jump scroll does; VZ_BENCH_JUMPSCROLL=0 measures line-by-line scrolling.
 jump=${VZ_BENCH_JUMPSCROLL:-100}
 export VZ_CACHE="${VZ_CACHE:-/var/cache/vovuziva}"
 export CCACHE_DIR="${CCACHE_DIR:-$VZ_CACHE/ccache}" CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
-cmake --preset win64 >/dev/null &&
-  cmake --build --preset win64 --target vovuziva vz_settings_maker >/dev/null ||
+exe=${VZ_BENCH_EXE:-$ROOT/build/win64/VOVUZIVA.exe}
+if [ -z "${VZ_BENCH_EXE:-}" ]; then
+  targets=(--target vovuziva vz_settings_maker)
+else
+  targets=(--target vz_settings_maker)
+fi
+cmake --preset win64 >/dev/null && cmake --build --preset win64 "${targets[@]}" >/dev/null ||
   { echo "the win64 build failed"; exit 1; }
-for tool in xterm putty telnet; do
+wanted=" ${VZ_BENCH_TERMINALS:-vovuziva xterm urxvt st putty} "
+need=(telnet)
+[[ "$wanted" == *" xterm "* ]] && need+=(xterm)
+[[ "$wanted" == *" urxvt "* ]] && need+=(urxvt)
+[[ "$wanted" == *" st "* ]] && need+=(st)
+[[ "$wanted" == *" putty "* ]] && need+=(putty)
+for tool in "${need[@]}"; do
   command -v $tool >/dev/null || { echo "$tool is not installed (scripts/setup installs it)"; exit 1; }
 done
 
@@ -44,86 +62,156 @@ cleanup() { stop_terminal; e2e_stop_all; rm -rf "$E2E_WORK"; }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# The stream: the same bytes for every terminal, made from a fixed seed.
-"$E2E_PYTHON" - "$E2E_WORK/stream" "$megabytes" <<'PY'
-import random, sys
-path, total = sys.argv[1], int(float(sys.argv[2]) * 1000000)
-rnd = random.Random(2026)
-words = ("the quick brown fox jumps over lazy dog terminal host screen cursor colour line "
-         "scroll region attribute keyboard telnet stream bytes window paint").split()
-out = bytearray()
-while len(out) < total:
-    kind = rnd.random()
-    if kind < 0.6:
-        line = " ".join(rnd.choice(words) for _ in range(rnd.randint(3, 12)))
-        out += line.encode() + b"\r\n"
-    elif kind < 0.85:
-        for _ in range(rnd.randint(2, 6)):
-            fg, bg = rnd.randint(30, 37), rnd.randint(40, 47)
-            bold = b"1;" if rnd.random() < 0.3 else b""
-            out += b"\x1b[" + bold + b"%d;%dm" % (fg, bg) + rnd.choice(words).encode() + b"\x1b[0m "
-        out += b"\r\n"
-    else:
-        out += b"\x1b[%d;%dH" % (rnd.randint(1, 24), rnd.randint(1, 60))
-        out += " ".join(rnd.choice(words) for _ in range(rnd.randint(1, 4))).encode()
-        out += rnd.choice([b"\x1b[K", b"\x1b[A", b"\x1b[2C", b"", b"\x1b[24;1H\r\n"])
-open(path, "wb").write(bytes(out[:total]))
-PY
+for s in $streams; do
+  "$E2E_PYTHON" "$ROOT/bench/throughput_streams.py" "$s" "$megabytes" "$E2E_WORK/stream-$s" ||
+    { echo "could not make the stream $s"; exit 1; }
+done
 
 e2e_start_display || exit 1
-(cd "$E2E_WORK/run" && "$ROOT/scripts/wine-run" "$ROOT/build/win64/tests/vz_settings_maker.exe" \
-  wendrosta.def SaveMode=2 "JumpScroll=$jump") >/dev/null 2>&1 || { echo "could not write the settings file"; exit 1; }
-cp "$ROOT/build/win64/VOVUZIVA.exe" "$E2E_WORK/run/VOVUZIVA.exe"
+# One settings file for the streams in a single-byte set, one for the UTF-8 stream (the host
+# character set UTF-8, as the other terminals take it in a UTF-8 locale).
+for set in default utf8; do
+  mkdir -p "$E2E_WORK/run-$set"
+  extra=()
+  [ $set = utf8 ] && extra=(CodePage=262144)
+  (cd "$E2E_WORK/run-$set" && "$ROOT/scripts/wine-run" "$ROOT/build/win64/tests/vz_settings_maker.exe" \
+    wendrosta.def SaveMode=2 "JumpScroll=$jump" "${extra[@]}") >/dev/null 2>&1 ||
+    { echo "could not write the settings file"; exit 1; }
+done
+cp "$exe" "$E2E_WORK/run/VOVUZIVA.exe" || exit 1
 
-# Runs one terminal against a fresh host; prints "MB/s method" or "failed".
-measure() { # name, then the command, with PORT standing for the host's port
-  local name=$1; shift
-  local result="$E2E_WORK/result-$name"
-  cat >"$E2E_WORK/host-$name.sh" <<SH
+# The highest resident size (kB) of the processes given, read while they still run.
+peak_kb() {
+  local pid best=0 v
+  for pid in "$@"; do
+    v=$(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status" 2>/dev/null)
+    [[ "$v" =~ ^[0-9]+$ ]] && [ "$v" -gt "$best" ] && best=$v
+  done
+  echo "$best"
+}
+
+# Runs one terminal against a fresh host sending one stream; prints "MB/s method peak-kB" or
+# "failed".
+measure() { # name, stream, then the command, with PORT standing for the host's port and RUNDIR
+  # for the program's folder
+  local name=$1 stream=$2; shift 2
+  local tag="$name-$stream"
+  local result="$E2E_WORK/result-$tag"
+  rm -f "$result"
+  cat >"$E2E_WORK/host-$tag.sh" <<HOST
 #!/bin/sh
-VZ_BENCH_PORT=\$(cat "$E2E_WORK/port-$name") exec "$E2E_PYTHON" "$ROOT/bench/throughput_host.py" "$E2E_WORK/stream" "$result" 2>>"$E2E_WORK/host-$name.err"
-SH
-  chmod 755 "$E2E_WORK/host-$name.sh"
-  e2e_start_telnet "$E2E_WORK/host-$name.sh" || { echo failed; return; }
-  echo "$E2E_PORT" >"$E2E_WORK/port-$name"
+VZ_BENCH_PORT=\$(cat "$E2E_WORK/port-$tag") exec "$E2E_PYTHON" "$ROOT/bench/throughput_host.py" "$E2E_WORK/stream-$stream" "$result" 2>>"$E2E_WORK/host-$tag.err"
+HOST
+  chmod 755 "$E2E_WORK/host-$tag.sh"
+  e2e_start_telnet "$E2E_WORK/host-$tag.sh" || { echo failed; return; }
+  echo "$E2E_PORT" >"$E2E_WORK/port-$tag"
+  local dir="$E2E_WORK/run"
+  if [ "$name" = vovuziva ]; then
+    dir="$E2E_WORK/run-default"
+    [ "$stream" = utf8 ] && dir="$E2E_WORK/run-utf8"
+    cp "$E2E_WORK/run/VOVUZIVA.exe" "$dir/VOVUZIVA.exe"
+  fi
   local args=() a
-  for a in "$@"; do args+=("${a//PORT/$E2E_PORT}"); done
-  (cd "$E2E_WORK/run" && exec taskset -c "$cpus" "${args[@]}") >"$E2E_WORK/$name.log" 2>&1 &
+  for a in "$@"; do a=${a//PORT/$E2E_PORT}; args+=("${a//RUNDIR/$dir}"); done
+  (cd "$dir" && LANG=C.UTF-8 LC_ALL=C.UTF-8 exec taskset -c "$cpus" "${args[@]}") \
+    >"$E2E_WORK/$tag.log" 2>&1 &
   term_pid=$!
-  local i
+  local i peak=0 p
   for i in $(seq 6000); do
     [ -s "$result" ] && break
     kill -0 "$term_pid" 2>/dev/null || break
+    # The program runs as a Wine process of its own, the others as the process started here.
+    if [ "$name" = vovuziva ]; then p=$(peak_kb $(e2e_program_pids)); else p=$(peak_kb "$term_pid"); fi
+    [ "$p" -gt "$peak" ] && peak=$p
     sleep 0.1
   done
+  if [ "$name" = vovuziva ]; then p=$(peak_kb $(e2e_program_pids)); else p=$(peak_kb "$term_pid"); fi
+  [ "$p" -gt "$peak" ] && peak=$p
   local alive=no
   kill -0 "$term_pid" 2>/dev/null && alive=yes
   stop_terminal
   if [ -s "$result" ]; then
-    awk '{ printf "%.2f %s\n", $1 / $2 / 1000000, $3 }' "$result"
+    awk -v k="$peak" '{ printf "%.2f %s %d\n", $1 / $2 / 1000000, $3, k }' "$result"
   else
     mkdir -p "$ROOT/build/win64/artifacts"
-    cat "$E2E_WORK/$name.log" "$E2E_WORK/host-$name.err" "$E2E_WORK/socat.log" \
-      >"$ROOT/build/win64/artifacts/throughput-$name.log" 2>/dev/null
-    echo "failed (running at the end: $alive; log in build/win64/artifacts/throughput-$name.log)" >&2
+    cat "$E2E_WORK/$tag.log" "$E2E_WORK/host-$tag.err" "$E2E_WORK/socat.log" \
+      >"$ROOT/build/win64/artifacts/throughput-$tag.log" 2>/dev/null
+    echo "failed (running at the end: $alive; log in build/win64/artifacts/throughput-$tag.log)" >&2
     echo failed
   fi
 }
 
-echo "stream: $megabytes MB, JumpScroll $jump, terminals on CPUs $cpus, load average $(cut -d' ' -f1-3 /proc/loadavg)"
-wanted=" ${VZ_BENCH_TERMINALS:-vovuziva xterm putty} "
-ours=- xterm=- putty=-
-[[ "$wanted" == *" vovuziva "* ]] &&
-  ours=$(measure vovuziva "$ROOT/scripts/wine-run" "$E2E_WORK/run/VOVUZIVA.exe" "TELNET://127.0.0.1:PORT")
-[[ "$wanted" == *" xterm "* ]] && xterm=$(measure xterm xterm -geometry 80x25 -e telnet 127.0.0.1 PORT)
-[[ "$wanted" == *" putty "* ]] && putty=$(measure putty putty -telnet -P PORT 127.0.0.1)
+command_of() { # terminal name: its command line, PORT standing for the host's port
+  case $1 in
+    vovuziva) echo "$ROOT/scripts/wine-run RUNDIR/VOVUZIVA.exe TELNET://127.0.0.1:PORT" ;;
+    xterm) echo "xterm -geometry 80x25 -e telnet -8 127.0.0.1 PORT" ;;
+    urxvt) echo "urxvt -fn xft:DejaVu_Sans_Mono:size=10 -geometry 80x25 -e telnet -8 127.0.0.1 PORT" ;;
+    st) echo "st -f DejaVu_Sans_Mono:size=10 -g 80x25 -e telnet -8 127.0.0.1 PORT" ;;
+    putty) echo "putty -geometry 80x25 -telnet -P PORT 127.0.0.1" ;;
+  esac
+}
+label_of() {
+  case $1 in
+    vovuziva) echo "VOVUZIVA (Wine)" ;; xterm) echo xterm ;; urxvt) echo rxvt-unicode ;;
+    st) echo st ;; putty) echo "PuTTY (GTK)" ;;
+  esac
+}
 
-printf '%-22s %10s  %s\n' terminal "MB/s" "end of the stream found by"
-printf '%-22s %10s  %s\n' "VOVUZIVA (Wine)" ${ours}
-printf '%-22s %10s  %s\n' "xterm" ${xterm}
-printf '%-22s %10s  %s\n' "PuTTY (GTK)" ${putty}
-o=${ours%% *} x=${xterm%% *} p=${putty%% *}
-if [[ "$o" =~ ^[0-9.]+$ && "$x" =~ ^[0-9.]+$ && "$p" =~ ^[0-9.]+$ ]]; then
-  awk -v o="$o" -v x="$x" -v p="$p" 'BEGIN {
-    printf "ratio VOVUZIVA / xterm: %.3f\nratio VOVUZIVA / PuTTY: %.3f\n", o / x, o / p }'
+echo "streams: $megabytes MB each, JumpScroll $jump, terminals on CPUs $cpus, $runs run(s) each," \
+  "load average $(cut -d' ' -f1-3 /proc/loadavg)"
+declare -A rate method peak
+terminals=()
+for t in vovuziva xterm urxvt st putty; do [[ "$wanted" == *" $t "* ]] && terminals+=("$t"); done
+for s in $streams; do
+  for t in "${terminals[@]}"; do
+    figures=() m=- k=0
+    for ((r = 0; r < runs; r++)); do
+      read -r -a cmd <<<"$(command_of $t)"
+      # Font names carry no spaces on the command line above; they get them back here.
+      for i in "${!cmd[@]}"; do cmd[$i]=${cmd[$i]//DejaVu_Sans_Mono/DejaVu Sans Mono}; done
+      out=$(measure "$t" "$s" "${cmd[@]}")
+      [ "$out" = failed ] && continue
+      read -r f m kk <<<"$out"
+      figures+=("$f")
+      [ "$kk" -gt "$k" ] && k=$kk
+    done
+    if [ ${#figures[@]} -gt 0 ]; then
+      rate[$t,$s]=$(printf '%s\n' "${figures[@]}" | sort -g | awk '{ v[NR] = $1 } END {
+        if (NR % 2) print v[(NR + 1) / 2]; else printf "%.2f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }')
+      method[$t,$s]=$m
+      peak[$t,$s]=$k
+    else
+      rate[$t,$s]=failed
+    fi
+  done
+done
+
+printf '%-16s' "MB/s"
+for s in $streams; do printf ' %9s' "$s"; done
+printf '   peak memory (MB, largest stream)\n'
+for t in "${terminals[@]}"; do
+  printf '%-16s' "$(label_of $t)"
+  k=0
+  for s in $streams; do
+    printf ' %9s' "${rate[$t,$s]:--}"
+    [ "${peak[$t,$s]:-0}" -gt "$k" ] && k=${peak[$t,$s]}
+  done
+  awk -v k="$k" 'BEGIN { printf "   %.1f\n", k / 1024 }'
+done
+echo "end of each stream found by: $(for t in "${terminals[@]}"; do for s in $streams; do
+  echo "${method[$t,$s]:-}"; done; done | sort | uniq -c | awk '{ printf "%s%s (%d)", sep, $2, $1; sep = ", " }')"
+if [[ "$wanted" == *" vovuziva "* ]]; then
+  for s in $streams; do
+    o=${rate[vovuziva,$s]:-} best=0 who=
+    for t in urxvt st xterm putty; do
+      v=${rate[$t,$s]:-}
+      [[ "$v" =~ ^[0-9.]+$ ]] || continue
+      [[ "$t" = urxvt || "$t" = st ]] || continue
+      if awk -v a="$v" -v b="$best" 'BEGIN { exit !(a > b) }'; then best=$v who=$t; fi
+    done
+    if [[ "$o" =~ ^[0-9.]+$ && -n "$who" ]]; then
+      awk -v o="$o" -v b="$best" -v s="$s" -v w="$(label_of $who)" \
+        'BEGIN { printf "%-7s VOVUZIVA / the faster of st and rxvt-unicode (%s): %.2f\n", s, w, o / b }'
+    fi
+  done
 fi

@@ -285,10 +285,12 @@ bool ConnectionLayer::CommInputReady(int32_t n) {
                         CommReceive(ReceiveMode);
                         break;
                 }
-            } else if (CommState[m] == kStateOpen && ring.Empty()) {
-                // A reader that has emptied the ring takes what the socket
-                // already holds instead of waiting a message-loop turn for
-                // the notice; the notice then finds nothing and costs nothing.
+            } else if (CommState[m] == kStateOpen) {
+                // A reader that finds too few bytes in the ring takes what the
+                // socket already holds instead of waiting a message-loop turn
+                // for the notice, which then finds nothing and costs nothing.
+                // Bytes the transport took off the socket ahead of the ring
+                // bring no further notice at all, so only this fetches them.
                 CommReceive(ReceiveMode);
             }
         } else {

@@ -115,6 +115,34 @@ int32_t UnprotectedAreaBottom() {
     return L().ScreenRows;
 }
 
+// A line feed on the bottom margin of a partial region. The region's lines move up in the ring
+// at once; under jump scroll the window follows in the same jumps as whole-screen scrolling, so
+// that a burst inside a region costs one repaint per screenful instead of a pixel scroll per line.
+void ScrollRegionUp(int32_t top, int32_t bottom) {
+    auto& l = L();
+    const uint16_t jump = JumpScrollSetting();
+    if (jump < 1 || jump > 100 || top >= bottom || l.DirectWrite || !TermScreenRingUsable()) {
+        l.CursorRow = top;
+        DeleteLines(1);
+        l.CursorRow = bottom;
+        return;
+    }
+    Prologue();
+    const uint32_t blank = BlankCell();
+    for (int32_t r = top; r < bottom; ++r) CopyRingLine(r + 1, r);
+    FillRingLine(bottom, 1, R().Width, blank);
+    if (l.PendingScrollLines < INT32_MAX) ++l.PendingScrollLines;
+    const int64_t pending = l.PendingScrollLines;
+    if (jump == 100 ? pending > l.ScreenRows : pending * 2 > l.ScreenRows) {
+        RedrawScreen();
+        ScreenWindow().UpdateWindow();
+    } else if (jump <= 99 && pending == 1 && !CommInputReady(100)) {
+        // Alone and with little waiting, the line is shown at once, as a whole screen's would be.
+        ScrollCellRectBlank(1, l.ScreenWidth, top + 1, bottom, 0, -1, CellAttr(blank));
+        l.PendingScrollLines = 0;
+    }
+}
+
 }  // namespace
 
 void LineFeed() {
@@ -130,9 +158,7 @@ void LineFeed() {
             } else if (top == 1 && bottom == l.ScreenRows && !l.ScrollBackOff) {
                 ScrollScreenUp();
             } else {
-                l.CursorRow = top;
-                DeleteLines(1);
-                l.CursorRow = bottom;
+                ScrollRegionUp(top, bottom);
             }
         } else if (l.CursorRow != l.ScreenRows) {
             ++l.CursorRow;

@@ -10,11 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "fake_console_window.h"
+#include "common/allocation_counter.h"
 #include "console/code_pages.h"
 #include "console/idle_refresh.h"
-
-#include "common/allocation_counter.h"
+#include "fake_console_window.h"
 
 namespace console {
 namespace {
@@ -150,9 +149,21 @@ TEST_F(ConsolePrimitivesTest, RunWritesStoreLineGraphicsAndTheColourInRingAndWin
     } cases[] = {
         {"units", [] { WriteScreenUnits(u"ab\u2500cdefgh\u2501ijklmnopq\u2500r"); },
          u"ab\uE600cdefgh\u2501ijklmnopq\uE600r"},
-        {"437", [] { WriteScreenStr("ab\xC4" "cdefghijklmnopq\xC4r", 437); },
+        {"437",
+         [] {
+             WriteScreenStr(
+                 "ab\xC4"
+                 "cdefghijklmnopq\xC4r",
+                 437);
+         },
          u"ab\uE600cdefghijklmnopq\uE600r"},
-        {"1252", [] { WriteScreenStr("ab\xE9" "cdefghijklmnopq\xFCr", 1252); },
+        {"1252",
+         [] {
+             WriteScreenStr(
+                 "ab\xE9"
+                 "cdefghijklmnopq\xFCr",
+                 1252);
+         },
          u"ab\u00E9cdefghijklmnopq\u00FCr"},
     };
     for (const auto& c : cases) {
@@ -223,25 +234,39 @@ TEST_F(ConsolePrimitivesTest, JumpScrollRepaintsByPendingLines) {
         {50, false, everyLine},  // one line at a time scrolls the window at once
         {0, true, everyLine},
     };
-    for (const Case& c : cases) {
-        console_test::ResetConsoleForTest(window);
-        SetJumpScrollSetting(c.jump);
-        ConsoleLayer.Hooks.CommInputReady =
-            c.burst ? [](int32_t) { return true; } : [](int32_t) { return false; };
-        GotoRowCol(24, 1);
-        std::vector<int> repaintAt;
-        for (int i = 1; i <= 30; ++i) {
-            WriteScreenStr(std::to_string(i), 0);
-            WriteCharCtl(13);
-            WriteCharCtl(10);
-            if (ConsoleLayer.PendingScrollLines == 0) repaintAt.push_back(i);
+    // Lines scrolled inside a region (rows 5 to 20) jump as whole-screen lines do.
+    for (const bool region : {false, true}) {
+        for (const Case& c : cases) {
+            console_test::ResetConsoleForTest(window);
+            SetJumpScrollSetting(c.jump);
+            ConsoleLayer.Hooks.CommInputReady =
+                c.burst ? [](int32_t) { return true; } : [](int32_t) { return false; };
+            const int32_t bottom = region ? 20 : 24;
+            if (region) {
+                FillRows();
+                ConsoleLayer.TopMargin = 5;
+                ConsoleLayer.BottomMargin = bottom;
+            }
+            GotoRowCol(bottom, 1);
+            std::vector<int> repaintAt;
+            for (int i = 1; i <= 30; ++i) {
+                WriteScreenStr(std::to_string(i), 0);
+                WriteCharCtl(13);
+                WriteCharCtl(10);
+                if (ConsoleLayer.PendingScrollLines == 0) repaintAt.push_back(i);
+            }
+            EXPECT_EQ(repaintAt, c.repaintAt) << c.jump << (region ? " region" : "");
+            EXPECT_EQ(TermScreenRing.TopLine, region ? 0 : 30);
+            // The idle refresh brings the window back in step.
+            RedrawScreen();
+            ExpectWindowMatchesRing();
+            EXPECT_EQ(RingRow(bottom - 1).substr(0, 2), "30");
+            if (region) {
+                EXPECT_EQ(RingRow(4)[0], 'd');  // rows outside the region stay
+                EXPECT_EQ(RingRow(5).substr(0, 2), "16");
+                EXPECT_EQ(RingRow(21)[0], 'u');
+            }
         }
-        EXPECT_EQ(repaintAt, c.repaintAt) << c.jump;
-        EXPECT_EQ(TermScreenRing.TopLine, 30);
-        // The idle refresh brings the window back in step.
-        RedrawScreen();
-        ExpectWindowMatchesRing();
-        EXPECT_EQ(RingRow(23).substr(0, 2), "30");
     }
 }
 
@@ -555,7 +580,9 @@ TEST_F(ConsolePrimitivesTest, WritersNearTheLineEndNeverReachTheNextRingLine) {
         {"EraseChars", 2, [](int32_t) { EraseChars(100); }, "##   "},
         {"ClrEol", 1, [](int32_t) { ClrEol(); }, "###  "},
         {"FillCellRect", 0,
-         [](int32_t width) { FillCellRect({width - 3, 1000, 24, 1000}, MakeCell(u'f', 7)); },
+         [](int32_t width) {
+             FillCellRect({width - 3, 1000, 24, 1000}, MakeCell(u'f', 7));
+         },
          "#ffff"},
         {"WriteCells", 0,
          [](int32_t width) {
@@ -849,7 +876,8 @@ TEST_F(ConsolePrimitivesTest, WritesFollowTheCodePageInUse) {
         uint32_t ansi;
         char16_t shown;  // byte 0xC0
     };
-    const Case cases[] = {{1252, u'\u00C0'}, {1251, u'\u0410'}, {1253, u'\u0390'}, {1252, u'\u00C0'}};
+    const Case cases[] = {
+        {1252, u'\u00C0'}, {1251, u'\u0410'}, {1253, u'\u0390'}, {1252, u'\u00C0'}};
     for (const Case& c : cases) {
         platform::BuiltinCodePagesInstance().SetSystemPages(c.ansi, 437);
         Put(3, 1, "\xC0\xC0");
@@ -876,7 +904,6 @@ TEST_F(ConsolePrimitivesTest, WritingMakesNoHeapAllocation) {
     }
     EXPECT_EQ(test_support::HeapAllocations(), before);
 }
-
 
 // Lines that jump scrolling held back reach the window at the idle refresh,
 // unless full jump scrolling still sees output waiting.

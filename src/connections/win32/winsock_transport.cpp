@@ -1,5 +1,6 @@
 #include "connections/win32/winsock_transport.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "connections/comm_interface.h"
@@ -119,6 +120,7 @@ void WinsockTransport::Close() {
     CancelLookup();
     if (socket_ != INVALID_SOCKET) ::closesocket(socket_);
     socket_ = INVALID_SOCKET;
+    stagedAt_ = stagedEnd_ = 0;
     registeredWindow_ = nullptr;
     connecting_ = false;
     connectState_ = Progress::Unavailable;
@@ -256,24 +258,44 @@ int32_t WinsockTransport::Send(const uint8_t* bytes, int32_t count) {
 }
 
 int32_t WinsockTransport::Receive(uint8_t* bytes, int32_t count) {
-    const int n = ::recv(socket_, reinterpret_cast<char*>(bytes), count, 0);
-    if (n == SOCKET_ERROR) return Fail();
-    if (n == 0) lastError_ = WSAGetLastError();
+    if (count <= 0) return 0;
+    if (Staged() == 0) {
+        if (!staging_) staging_ = std::make_unique<uint8_t[]>(kStagingSize);
+        const int n = ::recv(socket_, reinterpret_cast<char*>(staging_.get()), kStagingSize, 0);
+        if (n == SOCKET_ERROR) return Fail();
+        if (n == 0) {
+            lastError_ = WSAGetLastError();
+            return 0;
+        }
+        stagedAt_ = 0;
+        stagedEnd_ = n;
+    }
+    const int32_t n = std::min(count, Staged());
+    std::memcpy(bytes, staging_.get() + stagedAt_, size_t(n));
+    stagedAt_ += n;
+    if (stagedAt_ == stagedEnd_) stagedAt_ = stagedEnd_ = 0;
     return n;
 }
 
 int32_t WinsockTransport::Peek(uint8_t* bytes, int32_t count) {
+    if (Staged() > 0) {
+        const int32_t n = std::clamp(count, 0, Staged());
+        std::memcpy(bytes, staging_.get() + stagedAt_, size_t(n));
+        return n;
+    }
     const int n = ::recv(socket_, reinterpret_cast<char*>(bytes), count, MSG_PEEK);
     return n == SOCKET_ERROR ? Fail() : n;
 }
 
 int32_t WinsockTransport::BytesAvailable() {
+    if (Staged() > 0) return Staged();
     u_long n = 0;
     if (::ioctlsocket(socket_, FIONREAD, &n) != 0) return Fail();
     return n > 0x7FFFFFFF ? 0x7FFFFFFF : int32_t(n);
 }
 
 int WinsockTransport::Readable() {
+    if (Staged() > 0) return 1;
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(socket_, &readable);
@@ -349,6 +371,7 @@ void WinsockTransport::ForgetNotifications() {
 }
 
 void WinsockTransport::Wait(int32_t milliseconds) {
+    if (Staged() > 0) return;
     if (socket_ == INVALID_SOCKET) {
         Sleep(DWORD(milliseconds > 0 ? milliseconds : 0));
         return;

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <winsock2.h>
 
+#include <memory>
+
 #include "connections/transport.h"
 
 namespace connections {
@@ -62,6 +64,16 @@ class WinsockTransport : public platform::Transport {
   private:
     int32_t Fail();
     void CancelLookup();
+    int32_t Staged() const { return stagedEnd_ - stagedAt_; }
+
+    // Received bytes are taken off the socket in pieces far larger than the receive ring, and
+    // the ring fills from here: under Wine every socket call is a round trip to the server,
+    // so one large receive serves many ring fills, and the bytes held here answer "how many
+    // wait" without a call.
+    static constexpr int32_t kStagingSize = 65536;
+    std::unique_ptr<uint8_t[]> staging_;
+    int32_t stagedAt_ = 0;
+    int32_t stagedEnd_ = 0;
 
     SOCKET socket_ = INVALID_SOCKET;
     bool started_ = false;

@@ -32,6 +32,16 @@ bool Apply(commands::SettingsRecord& r, std::string_view name, std::string_view 
         r.JumpScroll.Set(speed);
         return true;
     }
+    if (name == "CodePage") {
+        uint32_t set = 0;
+        if (value.empty() || value.size() > 10) return false;
+        for (char c : value) {
+            if (c < '0' || c > '9') return false;
+            set = set * 10 + static_cast<uint32_t>(c - '0');
+        }
+        r.CodePage.Set(set);
+        return true;
+    }
     if (name == "TerminalType") {
         r.TerminalType = std::string(value);
         return value.size() <= 20;
