@@ -13,6 +13,7 @@
 #include "commands/win32/variables_win32.h"
 #include "connections/comm_interface.h"
 #include "connections/win32/connect_dialog.h"
+#include "connections/win32/host_key_registry_win32.h"
 #include "console/console_primitives.h"
 #include "console/exit_chain.h"
 #include "console/terminal_window.h"
@@ -24,8 +25,8 @@
 #include "emulation/input/keyboard.h"
 #include "emulation/input/macros.h"
 #include "emulation/main_routine.h"
-#include "emulation/session_services.h"
 #include "emulation/operations/term_executor.h"
+#include "emulation/session_services.h"
 #include "transfer/transfer_interface.h"
 #include "ui/win32/language_dialogs.h"
 #include "ui/win32/message_box_win32.h"
@@ -72,6 +73,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     console::InstallKeyInputWin32();
     // Sockets are polled until the window exists to take their notices.
     connections::InstallWinsockConnection(nullptr);
+    connections::InstallRegistryHostKeyStore();
     console::WindowHandlers.WindowCreated = TerminalWindowCreated;
     ui::InstallWin32MessageBox();
     ui::InstallWin32LanguageDialogs();

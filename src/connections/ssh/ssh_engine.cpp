@@ -83,7 +83,8 @@ bool SshEngine::VersionByte(uint8_t b) {
         if (b == uint8_t(kSignature[matched_])) {
             ++matched_;
         } else {
-            matched_ = b == 'S' ? 1 : 0;
+            // After "SS" another S still leaves "SS" matched.
+            matched_ = b != 'S' ? 0 : matched_ == 2 ? 2 : 1;
         }
         if (matched_ == 4) {
             inLine_ = true;
