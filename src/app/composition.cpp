@@ -1,5 +1,6 @@
 #include "app/composition.h"
 
+#include "app/command_wiring.h"
 #include "app/connection_extras_wiring.h"
 #include "app/connection_wiring.h"
 #include "app/console_wiring.h"
@@ -35,6 +36,7 @@ void ComposeProgram() {
     emulation::UseHostRecogniserSource();
     WireEmulator();
     WireConnectionExtras();
+    WireCommands();
     ConnectEmulatorToHost();
     ConnectTransfersToHost();
 }

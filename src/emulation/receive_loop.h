@@ -26,6 +26,9 @@ ReceiveLoopHooks NullReceiveLoopHooks();
 struct ReceiveLoopState {
     uint8_t AutoLoginState = 0;          // 0 off, 1 user-name prompt, 2 password prompt
     commands::PString<255> WaitForText;  // upper-cased; empty = none
+    // The tick by which the wait-for text must have come; when it passes,
+    // the wait ends and the error key's macro runs.
+    int32_t WaitForDeadline = 0;
     bool MonitorMode = false;
     int32_t TimeoutDeadline = 0;
     uint8_t LastGraphicChar = 0;

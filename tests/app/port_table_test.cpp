@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/composition.h"
+#include "commands/command_services.h"
 #include "commands/interpreter.h"
 #include "commands/startup_services.h"
 #include "commands/variables.h"
@@ -20,19 +21,19 @@
 #include "console/console_primitives.h"
 #include "console/glyphs/glyph_fallback.h"
 #include "console/learn_mode.h"
-#include "emulation/operations/attribute_operations.h"
-#include "emulation/text/charsets.h"
 #include "emulation/command_line.h"
-#include "emulation/operations/field_and_reset_operations.h"
-#include "emulation/operations/host_mode_operations.h"
 #include "emulation/host_ports.h"
 #include "emulation/input/keyboard.h"
 #include "emulation/input/keys_file.h"
 #include "emulation/input/macros.h"
-#include "emulation/receive_loop.h"
+#include "emulation/operations/attribute_operations.h"
+#include "emulation/operations/field_and_reset_operations.h"
+#include "emulation/operations/host_mode_operations.h"
 #include "emulation/operations/screen_operations.h"
-#include "emulation/session_services.h"
 #include "emulation/operations/shown_character_operations.h"
+#include "emulation/receive_loop.h"
+#include "emulation/session_services.h"
+#include "emulation/text/charsets.h"
 #include "ui/language_module.h"
 
 namespace {
@@ -65,6 +66,7 @@ struct NamedSlot {
 #Table, #Member, offsetof(Table, Member) \
     }
 
+using commands::CommandServiceTable;
 using commands::InterpreterServices;
 using commands::StartupServiceTable;
 using commands::VariableSources;
@@ -124,11 +126,31 @@ const std::vector<NamedSlot>& StandIns() {
         VZ_SLOT(MenuLanguageHooks, RefreshTitleLine),
         VZ_SLOT(MenuLanguageHooks, ChooseFromList),
         VZ_SLOT(KeyboardHooks, EditLine),
-        VZ_SLOT(KeyboardHooks, PromptFuncKey),
         VZ_SLOT(KeyboardHooks, SystemErrorText),
-        VZ_SLOT(KeyboardHooks, HostTimeoutExpired),
         VZ_SLOT(KeyboardHooks, StopCapture),
         VZ_SLOT(KeyboardHooks, UpdateStatusLine),
+        VZ_SLOT(CommandServiceTable, ComposeChars),
+        VZ_SLOT(CommandServiceTable, SetViewLeftColumn),
+        VZ_SLOT(CommandServiceTable, ReviewScreen),
+        VZ_SLOT(CommandServiceTable, PopScreenRect),
+        VZ_SLOT(CommandServiceTable, OpenTextWindow),
+        VZ_SLOT(CommandServiceTable, FillWindowArea),
+        VZ_SLOT(CommandServiceTable, ScreenMenuSelect),
+        VZ_SLOT(CommandServiceTable, GetWindowMetric),
+        VZ_SLOT(CommandServiceTable, RequestWindow),
+        VZ_SLOT(CommandServiceTable, SetTerminalFont),
+        VZ_SLOT(CommandServiceTable, RebuildFontFallbackList),
+        VZ_SLOT(CommandServiceTable, LoadBackgroundPicture),
+        VZ_SLOT(CommandServiceTable, AdjustPicture),
+        VZ_SLOT(CommandServiceTable, OutputFileOpen),
+        VZ_SLOT(CommandServiceTable, WriteOutputLine),
+        VZ_SLOT(CommandServiceTable, ShowConsoleScreen),
+        VZ_SLOT(CommandServiceTable, SetTabStopsFromLine),
+        VZ_SLOT(CommandServiceTable, CalculatorPrompt),
+        VZ_SLOT(CommandServiceTable, DialModem),
+        VZ_SLOT(CommandServiceTable, HangUpModem),
+        VZ_SLOT(CommandServiceTable, RegisterTelnetHandler),
+        VZ_SLOT(CommandServiceTable, CloneProgram),
     };
     return slots;
 }
@@ -170,6 +192,7 @@ std::vector<Port> ProgramPorts() {
     static const GlyphDrawingHooks nullGlyphs{};
     static const MenuLanguageHooks nullMenuLanguage{};
     static const KeyboardHooks nullKeyboard = emulation::NullKeyboardHooks();
+    static const CommandServiceTable nullCommands = commands::NullCommandServices();
     return {
         PortOf("SessionServices", emulation::Services, nullSession),
         PortOf("StartupServiceTable", commands::StartupServices, nullStartup),
@@ -192,6 +215,7 @@ std::vector<Port> ProgramPorts() {
         PortOf("GlyphDrawingHooks", console::GlyphHooks, nullGlyphs),
         PortOf("MenuLanguageHooks", ui::menuLanguageHooks, nullMenuLanguage),
         PortOf("KeyboardHooks", emulation::Keyboard.Hooks, nullKeyboard),
+        PortOf("CommandServiceTable", commands::CommandServices, nullCommands),
     };
 }
 

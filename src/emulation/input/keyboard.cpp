@@ -16,14 +16,14 @@
 #include "console/messages.h"
 #include "console/terminal_window.h"
 #include "console/tick_clock.h"
-#include "emulation/text/charsets.h"
 #include "emulation/input/macros.h"
 #include "emulation/main_routine.h"
-#include "emulation/text/national_charsets.h"
-#include "emulation/receive_loop.h"
-#include "emulation/parser/recogniser.h"
-#include "emulation/session_services.h"
 #include "emulation/operations/term_executor.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/receive_loop.h"
+#include "emulation/session_services.h"
+#include "emulation/text/charsets.h"
+#include "emulation/text/national_charsets.h"
 #include "emulation/types/term_types.h"
 #include "printing/print_interface.h"
 #include "ui/dialog_interface.h"
@@ -194,11 +194,16 @@ bool NotReady() {
     if (ReceiveLoop.KeyboardEnabled && !ReceiveLoop.KeyboardLocked &&
         ReceiveLoop.WaitForText.Length() == 0 && !quietWait)
         return false;
-    // NOTE: the deadline of the wait-for text belongs to the receive loop's
-    // owner; a pending wait only keeps the keyboard back here.
+    if (ReceiveLoop.WaitForText.Length() != 0 &&
+        console::DeadlinePassed(ReceiveLoop.WaitForDeadline)) {
+        ReceiveLoop.WaitForText = "";
+        ReceiveLoop.StatusLineDirty = true;
+        RunErrorKeyMacro();
+    }
     if (quietWait && !connections::CommInputReady(0)) {
+        // In 64 bits: a long quiet wait must not wrap round to a short one.
         const uint32_t elapsed = H().Milliseconds() - Keyboard.QuietWaitStart;
-        if (elapsed > Keyboard.QuietWaitSeconds * 1000u) Keyboard.QuietWaitSeconds = 0;
+        if (elapsed > uint64_t{Keyboard.QuietWaitSeconds} * 1000u) Keyboard.QuietWaitSeconds = 0;
     }
     if (Keyboard.KeyLockTimeout > 0) {
         if (ReceiveLoop.TimeoutDeadline == 0) {
@@ -521,6 +526,7 @@ KeyboardHooks DefaultKeyboardHooks() {
     h.FreePasteBuffer = ui::FreePasteBuffer;
     h.StopMedia = [] { Services.PlayMedia(""); };
     h.Bell = [] { console::WriteCharCtl(7); };
+    h.HostTimeoutExpired = HostTimeoutExpired;
     h.BeepTone = console::BeepTone;
     h.Delay = [](uint32_t milliseconds) {
         console::Delay(static_cast<uint16_t>(std::min<uint32_t>(milliseconds, 0xFFFF)));
@@ -533,6 +539,13 @@ KeyboardHooks DefaultKeyboardHooks() {
     h.WorkWaiting = [] { return !ui::MenuDispatch.PendingCommand.empty() || ReceivePassDue(); };
     h.WaitForMessage = [] { console::KeyPressedOrWait(true); };
     return h;
+}
+
+void HostTimeoutExpired() {
+    H().Bell();
+    ReceiveLoop.KeyboardLocked = false;
+    ReceiveLoop.KeyboardEnabled = true;
+    Keyboard.RetransmitPending = true;
 }
 
 void ResetKeyboard() {

@@ -174,6 +174,9 @@ void ResetKeyboard();
 KeyboardHooks DefaultKeyboardHooks();
 
 void PollKeyboard(bool fromMainLoop);
+// The keyboard-lock time-out has passed: the bell, the keyboard released and
+// the last reply line sent again.
+void HostTimeoutExpired();
 void ProcessKeyboard();
 // Whether an idle call may sleep until the next message: not while the main
 // loop has work at once, nor while macro keys or typed keys could be sent.

@@ -1,0 +1,160 @@
+#include "app/command_wiring.h"
+
+#include "commands/command_services.h"
+#include "commands/startup_services.h"
+#include "commands/wait_commands.h"
+#include "console/console_primitives.h"
+#include "console/key_names.h"
+#include "console/terminal_window.h"
+#include "emulation/command_line.h"
+#include "emulation/input/keyboard.h"
+#include "emulation/input/keys_file.h"
+#include "emulation/input/macros.h"
+#include "emulation/operations/screen_geometry.h"
+#include "emulation/receive_loop.h"
+#include "emulation/text/charsets.h"
+#include "emulation/types/emulator_state.h"
+#include "emulation/types/family_tables.h"
+#include "emulation/types/term_types.h"
+#include "printing/print_interface.h"
+#include "ui/dialog_interface.h"
+
+namespace app {
+
+namespace {
+
+using commands::CellRectangle;
+using commands::TerminalFlag;
+using emulation::Keyboard;
+using emulation::ReceiveLoop;
+
+bool GetFlag(TerminalFlag flag) {
+    switch (flag) {
+        case TerminalFlag::KeyboardLocked:
+            return ReceiveLoop.KeyboardLocked;
+        case TerminalFlag::OutputHold:
+            return Keyboard.OutputHold;
+        case TerminalFlag::MonitorMode:
+            return ReceiveLoop.MonitorMode;
+        case TerminalFlag::NcrMode:
+            return ReceiveLoop.NcrMode;
+    }
+    return false;
+}
+
+void SetFlag(TerminalFlag flag, bool on) {
+    switch (flag) {
+        case TerminalFlag::KeyboardLocked:
+            ReceiveLoop.KeyboardLocked = on;
+            break;
+        case TerminalFlag::OutputHold:
+            Keyboard.OutputHold = on;
+            break;
+        case TerminalFlag::MonitorMode:
+            ReceiveLoop.MonitorMode = on;
+            break;
+        case TerminalFlag::NcrMode:
+            ReceiveLoop.NcrMode = on;
+            break;
+    }
+}
+
+console::CellRect ToCellRect(const CellRectangle& r) {
+    console::CellRect c;
+    c.Left = r.FirstColumn;
+    c.Right = r.LastColumn;
+    c.Top = r.FirstRow;
+    c.Bottom = r.LastRow;
+    return c;
+}
+
+}  // namespace
+
+void WireCommands() {
+    auto& s = commands::CommandServices;
+    s = commands::NullCommandServices();
+    s.WaitTurn = [] {
+        Keyboard.Hooks.WaitForMessage();
+        emulation::PollKeyboard(false);
+    };
+    s.AbortRequested = [] { return Keyboard.AbortRequested; };
+    s.MarkStatusLineDirty = [] { ReceiveLoop.StatusLineDirty = true; };
+    s.SetWaitForText = [](std::string_view text) { ReceiveLoop.WaitForText = text; };
+    s.SetWaitForDeadline = [](int32_t deadline) { ReceiveLoop.WaitForDeadline = deadline; };
+    s.StartQuietWait = [](uint32_t seconds) {
+        Keyboard.QuietWaitSeconds = seconds;
+        Keyboard.QuietWaitStart = Keyboard.Hooks.Milliseconds();
+    };
+    s.ReadKeyCode = [] {
+        return static_cast<uint16_t>(console::NormalizeKeyCode(console::ReadKeyCode()));
+    };
+    s.GetKeyChar = [] {
+        return static_cast<uint16_t>(emulation::GetKeyChar(true, false).Code & 0x7FFF);
+    };
+    s.ReadCharKey = console::ReadCharKey;
+    s.TransmitString = emulation::TransmitString;
+    s.GetTerminalFlag = GetFlag;
+    s.SetTerminalFlag = SetFlag;
+    s.SetKeyLockTimeout = [](uint32_t tenths) {
+        Keyboard.KeyLockTimeout = tenths;
+        if (ReceiveLoop.KeyboardLocked) ReceiveLoop.TimeoutDeadline = 0;
+    };
+    s.SetTerminalType = [](std::string_view name) {
+        return emulation::SetTerminalType(name, true);
+    };
+    s.FamilyAttrMode = []() -> uint8_t {
+        const auto* family = emulation::EmulatorState.CurrentTermFamily;
+        return family == nullptr ? 1 : static_cast<uint8_t>(family->AttrMode);
+    };
+    s.CurrentPage = [] {
+        return static_cast<int32_t>(commands::StartupServices.CurrentScreenPage());
+    };
+    s.SetScreenGeometry = emulation::SetScreenGeometry;
+    s.SetScreenColumns = emulation::SetScreenColumns;
+    s.DrawFrameBox = [](const CellRectangle& r, std::string_view) {
+        return emulation::DrawFrameBox(ToCellRect(r));
+    };
+    s.CharsetCode = [](std::string_view name) {
+        return static_cast<int32_t>(emulation::CharsetCode(name));
+    };
+    s.SelectNationalSet = [](uint8_t index) {
+        auto& e = emulation::EmulatorState;
+        e.NationalSlots[e.NationalExtra & 3] = index;
+    };
+    s.SelectGrSet = [](uint8_t kind) {
+        auto& e = emulation::EmulatorState;
+        e.GR = kind;
+        e.GSlots[e.GRSlot & 3] = kind;
+    };
+    s.StartAutoLogin = emulation::StartAutoLogin;
+    s.ParseHostArgument = [](const std::string& text, std::string& user, uint8_t& method) {
+        // An index beyond every command-line argument: nothing on the line
+        // is taken for a port or a target.
+        int index = 0x8000;
+        emulation::ParseHostArgument(text, index, user, method);
+    };
+    s.DefineMacro = [](uint16_t key, std::string_view text) {
+        return emulation::DefineMacro(key, text, 1, 0);
+    };
+    s.StartMacro = emulation::StartMacro;
+    s.LoadKeysFile = emulation::LoadKeysFile;
+    s.SaveKeysFile = [](std::string_view name) { return emulation::SaveKeysFile(name); };
+    s.UpdateWindowTitle = console::UpdateWindowTitle;
+    s.RepaintWindow = console::RedrawScreen;
+    s.CopyScreenToClipboard = [](const CellRectangle& r) {
+        ui::ScreenCellRect cells;
+        cells.Left = r.FirstColumn;
+        cells.Right = r.LastColumn;
+        cells.Top = r.FirstRow;
+        cells.Bottom = r.LastRow;
+        ui::CopyScreenToClipboard(cells, commands::Settings.BlockType, false);
+    };
+    s.CopyTextToClipboard = ui::CopyTextToClipboard;
+    s.PasteFromClipboard = ui::PasteFromClipboard;
+    s.EditColors = ui::EditColors;
+    s.PrintScreen = printing::PrintScreenText;
+    // The status-row key prompt of the keyboard's function prefix.
+    Keyboard.Hooks.PromptFuncKey = commands::PromptFuncKey;
+}
+
+}  // namespace app
