@@ -7,8 +7,10 @@
 #include "console/glyphs/glyph_fallback.h"
 #include "emulation/main_routine.h"
 #include "emulation/session_services.h"
-#include "emulation/text/composition.h"
 #include "emulation/text/charsets.h"
+#include "emulation/text/composition.h"
+#include "emulation/types/emulator_state.h"
+#include "emulation/types/family_tables.h"
 #include "emulation/types/term_types.h"
 #include "ui/dialog_interface.h"
 #include "ui/message_box.h"
@@ -25,6 +27,14 @@ console::ConsoleNeighbourTable ProgramConsoleNeighbours() {
     t.SessionRunning = []() { return emulation::MainRoutine.ExitCode == emulation::ExitRun; };
     t.DdeClientShutdown = []() { emulation::Services.DdeClientShutdown(); };
     t.UpdateMenuState = ui::UpdateMenuState;
+    t.DecomposeChar = [](char16_t ch) { return emulation::charsetHooks.DecomposeChar(ch); };
+    // A local screen draws without the host's wrap; its end puts the wrap back.
+    t.AutoWrapOff = []() -> uint8_t {
+        const uint8_t saved = emulation::EmulatorState.WrapStyle;
+        emulation::EmulatorState.WrapStyle = emulation::kWrapStay;
+        return saved;
+    };
+    t.RestoreAutoWrap = [](uint8_t saved) { emulation::EmulatorState.WrapStyle = saved; };
     return t;
 }
 

@@ -12,6 +12,9 @@ ConsoleNeighbourTable NullConsoleNeighbours() {
     t.SessionRunning = []() { return true; };
     t.DdeClientShutdown = []() {};
     t.UpdateMenuState = []() {};
+    t.DecomposeChar = [](char16_t ch) { return std::u16string(1, ch); };
+    t.AutoWrapOff = []() -> uint8_t { return 0; };
+    t.RestoreAutoWrap = [](uint8_t) {};
     return t;
 }
 

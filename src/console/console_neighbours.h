@@ -3,6 +3,7 @@
 // the dialogs), as one table of function pointers. The composition fills it;
 // the null table answers as if none of them were there.
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace console {
@@ -24,10 +25,17 @@ struct ConsoleNeighbourTable {
     void (*DdeClientShutdown)();
     // Brings the menu items up to date before the menu opens.
     void (*UpdateMenuState)();
+    // A composite character's base and marks (the character itself when it
+    // has none), for text read back from the screen.
+    std::u16string (*DecomposeChar)(char16_t ch);
+    // Turns the emulator's auto-wrap off and returns how it was, for a local
+    // screen; RestoreAutoWrap puts that back.
+    uint8_t (*AutoWrapOff)();
+    void (*RestoreAutoWrap)(uint8_t saved);
 };
 
-// Dialect 0, no macro, box answer 0, the session never ends by itself, and
-// the rest does nothing.
+// Dialect 0, no macro, box answer 0, the session never ends by itself, no
+// character decomposes, and the rest does nothing.
 ConsoleNeighbourTable NullConsoleNeighbours();
 
 // The table in use; the null table until the composition fills it.

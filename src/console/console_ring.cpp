@@ -5,6 +5,7 @@
 
 #include "console/console_primitives.h"
 #include "console/console_primitives_internal.h"
+#include "console/local_screen.h"
 
 namespace console {
 
@@ -50,6 +51,7 @@ int32_t ShownColumn(int32_t c) {
 void ResetConsoleLayer() {
     ConsoleLayer = ConsoleLayerState{};
     TermScreenRing = TermScreenRingState{};
+    ResetLocalScreen();
 }
 
 bool AllocTermScreenRing(int32_t bytes, int32_t width) {

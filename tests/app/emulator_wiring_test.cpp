@@ -10,7 +10,9 @@
 #include "app/composition.h"
 #include "console/console_primitives.h"
 #include "console/key_input.h"
+#include "console/local_screen.h"
 #include "console/screen_buffer.h"
+#include "console/screen_read_back.h"
 #include "emulation/input/keyboard.h"
 #include "emulation/operations/attribute_operations.h"
 #include "emulation/operations/screen_operations.h"
@@ -381,6 +383,20 @@ TEST_F(ProgramTerminal, ReceivedMarksComposeWithTheCharacterBefore) {
     // Dead keys compose through the same table.
     EXPECT_EQ(console::keyInputHooks.ComposeChars(u"a\u0308", true), u'\u00E4');
     emulation::ResetComposedSequences();
+}
+
+TEST_F(ProgramTerminal, ALocalScreenKeepsTheHostsScreenAndWrapAndReadBackDecomposes) {
+    Start("VT220");
+    Feed("host text");
+    const uint8_t wrap = emulation::EmulatorState.WrapStyle;
+    console::OpenLocalScreen(0);
+    EXPECT_NE(emulation::EmulatorState.WrapStyle, wrap);
+    console::GotoRowCol(1, 1);
+    console::WriteScreenUnits(u"\uE801\uE612");
+    EXPECT_EQ(console::GetScreenTextW(1, 1, 2, false, false), u"s\u0300\u2512");
+    console::CloseLocalScreen();
+    EXPECT_EQ(emulation::EmulatorState.WrapStyle, wrap);
+    EXPECT_EQ(TrimmedRow(1), "host text");
 }
 
 }  // namespace

@@ -183,6 +183,26 @@ TEST_F(ReportOperationsTest, SendLineMarksProtectedRunsAndMovesToTheNextLine) {
     EXPECT_EQ(reply.back(), '\r');
 }
 
+TEST_F(ReportOperationsTest, ReadBackGoesOutInTheHostsCharacterSet) {
+    // A Cyrillic letter's low byte is a control byte (U+0416 would be SYN);
+    // the host gets the letter in its own code page.
+    Start("WYSE60");
+    commands::Settings.CharsetKind = commands::kGSetCodePage;
+    commands::Settings.CodePage.Set(1251);
+    console::WriteScreenUnits(u"\u0416\u0430x");
+    Feed(
+        "\x1B"
+        "6");
+    EXPECT_EQ(Sent(), "\xC6\xE0x\r");
+    console::GotoRowCol(2, 1);
+    console::WriteScreenUnits(u"\u0416");
+    console::GotoRowCol(2, 1);
+    Feed(
+        "\x1B"
+        "M");
+    EXPECT_EQ(Sent(), "\xC6");
+}
+
 TEST_F(ReportOperationsTest, MarginQueryLeavesTheMarginsForTheFunctionReply) {
     const struct {
         const char* Stream;

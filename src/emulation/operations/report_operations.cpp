@@ -8,6 +8,8 @@
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
 #include "console/globals.h"
+#include "console/screen_read_back.h"
+#include "emulation/input/keyboard.h"
 #include "emulation/operations/operation_catalogue.h"
 #include "emulation/operations/term_executor.h"
 #include "emulation/receive_loop.h"
@@ -33,7 +35,6 @@ using console::ConsoleLayer;
 constexpr uint8_t kEsc = 0x1B;
 constexpr uint8_t kCr = 0x0D;
 constexpr uint8_t kAck = 0x06;
-constexpr uint8_t kFs = 0x1C;
 
 void Put(uint8_t b) {
     TermExecutor.Reply.push_back(b);
@@ -113,31 +114,18 @@ void WyseEnquiryOp(TermOp, const TermOpParams&) {
     Put(kAck);
 }
 
-// The cursor row from column 1 up to the cursor, one low byte per cell.
-// Protected runs are marked: with a field separator in place of their
-// text, or with their text between ESC ) and ESC (.
+// The cursor row from column 1 up to the cursor in the host's character
+// set, so that a letter outside ASCII never goes out as the control byte its
+// low half would be. Protected runs are marked: with a field separator in
+// place of their text, or with their text between ESC ) and ESC (.
 void PutCursorLineText(bool protectedAsSeparator) {
-    if (!console::TermScreenRingUsable()) return;
-    const auto& ring = console::TermScreenRing;
-    const int32_t row = ReportRow();
     const int32_t last = std::clamp<int32_t>(ConsoleLayer.CursorCol - 1, 0, console::Columns());
-    bool inProtected = false;
-    for (int32_t col = 1; col <= last; ++col) {
-        const auto at = static_cast<size_t>(console::CellIndex(row, col));
-        const bool isProtected =
-            at < ring.Flags.size() && (ring.Flags[at] & console::kCellProtected);
-        if (isProtected != inProtected) {
-            if (protectedAsSeparator) {
-                if (isProtected) Put(kFs);
-            } else {
-                Put(isProtected ? "\x1B)" : "\x1B(");
-            }
-            inProtected = isProtected;
-        }
-        if (!isProtected || !protectedAsSeparator)
-            Put(static_cast<uint8_t>(console::CellChar(ring.Cells[at]) & 0xFF));
-    }
-    if (inProtected && !protectedAsSeparator) Put("\x1B(");
+    if (last < 1) return;
+    console::ScreenTextOptions options;
+    options.MarkProtected = true;
+    options.ProtectedAsFs = protectedAsSeparator;
+    options.Encode = KeyToHostCode;
+    Put(console::GetScreenText(ReportRow(), 1, last, options));
 }
 
 void SendLineOp(TermOp op, const TermOpParams&) {
@@ -152,7 +140,7 @@ void SendLineOp(TermOp op, const TermOpParams&) {
 void SendCharacterOp(TermOp, const TermOpParams&) {
     if (!console::TermScreenRingUsable()) return;
     const auto at = static_cast<size_t>(console::CellIndex(ReportRow(), ReportColumn()));
-    Put(static_cast<uint8_t>(console::CellChar(console::TermScreenRing.Cells[at]) & 0xFF));
+    Put(KeyToHostCode(console::CellChar(console::TermScreenRing.Cells[at])));
 }
 
 void MarginQueryOp(TermOp, const TermOpParams& p) {

@@ -1,0 +1,23 @@
+#pragma once
+// Local screens: private rings the command language draws full-screen
+// displays on without touching the host's screen. Host output meanwhile goes
+// to the private ring.
+
+#include <cstdint>
+
+namespace console {
+
+// Switches the console to a private blank ring of at least minBytes (and a
+// screen's worth); an open local screen is used again and counted, so that
+// only the outermost close returns to the host's ring.
+void OpenLocalScreen(int32_t minBytes);
+// Returns to the ring the outermost open saved, and redraws the window.
+void CloseLocalScreen();
+bool LocalScreenActive();
+// The width (ScreenColumns) the host's screen had when the local screen
+// opened; 0 without one.
+int32_t LocalScreenSavedColumns();
+// Forgets every level and what it saved (the console's own reset).
+void ResetLocalScreen();
+
+}  // namespace console
