@@ -66,11 +66,13 @@ void OursAgainst(benchmark::State& state, Command command, std::string args,
         command(args, reply);
         double seconds = 0;
         if (peerSends) {
-            seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             peer.Kill();
         } else {
             peer.Wait(60000);
-            seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         }
         transfer::SetHostLink(nullptr);
         if (reply != "00") state.SkipWithError(("reply " + reply).c_str());
@@ -123,12 +125,15 @@ void LrzszAgainstItself(benchmark::State& state, std::vector<std::string> sender
 void Register() {
     const std::string ours = Files().here + "/f20m";
     auto add = [](const char* name, auto fn) {
-        benchmark::RegisterBenchmark(name, fn)->Iterations(1)->Repetitions(3)->UseManualTime()->Unit(
-            benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(name, fn)
+            ->Iterations(1)
+            ->Repetitions(3)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
     };
     add("Xmodem1K/ours_send_to_rx", [ours](benchmark::State& s) {
-        OursAgainst(s, transfer::XmodemSendCommand, "-K \"" + ours + "\"", {"rx", "-b", "-c", "got"},
-                    false);
+        OursAgainst(s, transfer::XmodemSendCommand, "-K \"" + ours + "\"",
+                    {"rx", "-b", "-c", "got"}, false);
     });
     add("Xmodem1K/sx_to_ours", [](benchmark::State& s) {
         OursAgainst(s, transfer::XmodemReceiveCommand, "-K \"" + Files().here + "/in/got\"",

@@ -1,17 +1,25 @@
 // The transfers' port layer as the program composes it: over the real
 // connection layer and a loopback socket to a host played by the test.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "../common/peer_required.h"
 #include "../console/fake_console_window.h"
 #include "app/composition.h"
+#include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "connections/comm_interface.h"
 #include "connections/posix_transport.h"
@@ -155,6 +163,94 @@ TEST_F(TransferLink, StepsBackOnlyOverBytesStillHeld) {
     std::string got;
     for (int i = 0; i < 8191; ++i) got += char(Receive());
     EXPECT_EQ(got, std::string(191, 'a') + std::string(8000, 'b'));
+}
+
+// The composed program sends a file with XSEND/S to lrzsz's rx, which
+// stands as the host behind a Telnet relay (data 0xFF doubled, CR followed
+// by NUL, as the program's Telnet connection sends and expects them).
+TEST_F(TransferLink, XsendCommandReachesRxThroughTheProgramsConnection) {
+    if (::access("/usr/bin/rx", X_OK) != 0) VZ_SKIP_WITHOUT_PEER("lrzsz is not installed");
+    port.reset();
+    char folder[] = "/tmp/vz-xsend-XXXXXX";
+    const std::string dir = ::mkdtemp(folder);
+    std::string data;
+    for (int i = 0; i < 3000; ++i) data += char((i * 7919) >> 3);
+    std::ofstream(dir + "/out file.bin", std::ios::binary) << data;
+
+    int sv[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv), 0);
+    const pid_t rx = ::fork();
+    if (rx == 0) {
+        if (::chdir(dir.c_str()) != 0) ::_exit(126);
+        ::dup2(sv[1], 0);
+        ::dup2(sv[1], 1);
+        ::dup2(::open("/dev/null", O_WRONLY), 2);
+        ::execlp("rx", "rx", "-b", "-c", "got", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(sv[1]);
+    std::atomic<bool> stop{false};
+    std::thread relay([&] {
+        bool hostCr = false, hostIac = false;
+        while (!stop) {
+            pollfd p[2] = {{host, POLLIN, 0}, {sv[0], POLLIN, 0}};
+            if (::poll(p, 2, 20) <= 0) continue;
+            uint8_t in[4096];
+            std::string out;
+            if (p[0].revents & POLLIN) {
+                const ssize_t n = ::read(host, in, sizeof in);
+                if (n <= 0) break;
+                for (ssize_t i = 0; i < n; ++i) {
+                    const uint8_t b = in[i];
+                    if (hostIac) {
+                        hostIac = false;
+                        if (b == 0xFF) out += char(0xFF);
+                        continue;
+                    }
+                    if (hostCr && b == 0) {
+                        hostCr = false;
+                        continue;
+                    }
+                    hostCr = b == '\r';
+                    if (b == 0xFF) {
+                        hostIac = true;
+                        continue;
+                    }
+                    out += char(b);
+                }
+                if (!out.empty() && ::write(sv[0], out.data(), out.size()) < 0) break;
+            }
+            if (p[1].revents & (POLLIN | POLLHUP)) {
+                const ssize_t n = ::read(sv[0], in, sizeof in);
+                if (n <= 0) break;
+                out.clear();
+                for (ssize_t i = 0; i < n; ++i) {
+                    out += char(in[i]);
+                    if (in[i] == 0xFF) out += char(0xFF);
+                    if (in[i] == '\r') out += '\0';
+                }
+                if (::write(host, out.data(), out.size()) < 0) break;
+            }
+        }
+    });
+
+    commands::ExecuteFunction("XSEND/S \"" + dir + "/out file.bin\"");
+    const std::string reply(commands::Interpreter.FunctionReply.View());
+    int status = -1;
+    for (int i = 0; i < 300 && ::waitpid(rx, &status, WNOHANG) == 0; ++i) ::usleep(10000);
+    ::kill(rx, SIGKILL);
+    ::waitpid(rx, nullptr, WNOHANG);
+    stop = true;
+    relay.join();
+    ::close(sv[0]);
+
+    EXPECT_EQ(reply, "00");
+    std::ifstream in(dir + "/got", std::ios::binary);
+    const std::string got((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_GE(got.size(), data.size());
+    EXPECT_EQ(got.substr(0, data.size()), data);
+    EXPECT_EQ(got.substr(data.size()), std::string(got.size() - data.size(), '\x1A'));
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -304,3 +304,35 @@ TEST(TransferCommands, SwitchesActOnTheProtocolTheyMeet) {
 }
 
 }  // namespace
+
+#include "transfer/status_window_model.h"
+
+namespace {
+
+TEST(TransferStatusWindow, FiguresAsTheWindowShowsThem) {
+    using namespace transfer;
+    EXPECT_EQ(ShownFileName(std::string(41, 'n')), std::string(40, 'n') + "...");
+    EXPECT_EQ(ShownFileName(std::string(40, 'n')), std::string(40, 'n'));
+    EXPECT_EQ(ElapsedText(1092), "  1:00");
+    EXPECT_EQ(ProgressPosition(5000, 10000), 50);
+    EXPECT_EQ(ProgressPosition(5, 0), 0);
+    EXPECT_EQ(MeterSegmentsFor(kMeterWidth, kMeterStep, 50).Whole, 19);
+    const MeterSegments full = MeterSegmentsFor(kMeterWidth, kMeterStep, 100);
+    EXPECT_EQ(full.Whole, 37);
+    EXPECT_EQ(full.PartialWidth, 3);
+    EXPECT_EQ(MeterSegmentsFor(kMeterWidth, kMeterStep, 0).Whole, 0);
+    StatusView v;
+    v.ProtocolNumber = kProtoYmodemG;
+    v.CheckType = 3;
+    v.BlockLength = 1024;
+    v.FileSize = 3000;
+    v.BytesTransferred = 1024;
+    v.BytesRemaining = 1976;
+    const auto lines = StatusLines(v);
+    EXPECT_EQ(lines[0].Value, "YMODEMG");
+    EXPECT_EQ(lines[1].Value, "CRC 16");
+    EXPECT_EQ(lines[5].Value, "2");  // total blocks: 3000 div 1024
+    EXPECT_EQ(lines[9].Value, "2");  // blocks remaining rounded up
+}
+
+}  // namespace
