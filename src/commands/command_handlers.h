@@ -29,6 +29,12 @@ extern CommandHandlerTable CommandHandlers;
 // Back to the built-in handlers.
 void ResetCommandHandlers();
 
+// FONT face size option (font_command.cpp): the words go to the window's font;
+// on success the cell size and the bold option go to the settings' slot of the
+// current width class.
+inline constexpr int32_t FontCode = 121;
+void FontCommand(FunctionCall& call);
+
 // The handler of a command that is not built yet: it fails the way a command
 // that cannot do its work fails, clearing success with the status left at 0.
 void CommandNotBuiltYet(FunctionCall& call);

@@ -14,6 +14,7 @@ CommandHandlerTable BuiltInCommandHandlers() {
     CommandHandlerTable table;
     table.ByCode.fill(CommandNotBuiltYet);
     table.ByCode[EnvReplyCode] = EnvReplyCommand;
+    table.ByCode[FontCode] = FontCommand;
     table.ByCode[PasswordCode] = PasswordCommand;
     table.ByCode[PasswordReplyCode] = PasswordReplyCommand;
     table.ByCode[UserNameReplyCode] = UserNameReplyCommand;

@@ -20,6 +20,7 @@
 #include "console/console_neighbours.h"
 #include "console/console_primitives.h"
 #include "console/glyphs/glyph_fallback.h"
+#include "console/glyphs/screen_font_model.h"
 #include "console/learn_mode.h"
 #include "emulation/command_line.h"
 #include "emulation/host_ports.h"
@@ -74,6 +75,7 @@ using console::ConsoleLayerHooks;
 using console::ConsoleNeighbourTable;
 using console::GlyphDrawingHooks;
 using console::LearnModeHooks;
+using console::ScreenFontHooks;
 using emulation::AttributeOperationHooks;
 using emulation::CharsetHooks;
 using emulation::CommandLineServices;
@@ -161,6 +163,7 @@ const std::vector<NamedSlot>& FilledByWindowsEntry() {
         VZ_SLOT(SessionServices, MenuHoldsItem),
         VZ_SLOT(MenuLanguageHooks, RefreshMenuBar),
         VZ_SLOT(MenuLanguageHooks, RefreshAccelerators),
+        VZ_SLOT(ScreenFontHooks, SetTerminalFont),
     };
     return slots;
 }
@@ -190,6 +193,7 @@ std::vector<Port> ProgramPorts() {
     static const VariableSources nullVariables{};
     static const LearnModeHooks nullLearn{};
     static const GlyphDrawingHooks nullGlyphs{};
+    static const ScreenFontHooks nullScreenFont{};
     static const MenuLanguageHooks nullMenuLanguage{};
     static const KeyboardHooks nullKeyboard = emulation::NullKeyboardHooks();
     static const CommandServiceTable nullCommands = commands::NullCommandServices();
@@ -213,6 +217,7 @@ std::vector<Port> ProgramPorts() {
         PortOf("VariableSources", commands::VariableSource, nullVariables),
         PortOf("LearnModeHooks", console::LearnHooks, nullLearn),
         PortOf("GlyphDrawingHooks", console::GlyphHooks, nullGlyphs),
+        PortOf("ScreenFontHooks", console::ScreenFontPort, nullScreenFont),
         PortOf("MenuLanguageHooks", ui::menuLanguageHooks, nullMenuLanguage),
         PortOf("KeyboardHooks", emulation::Keyboard.Hooks, nullKeyboard),
         PortOf("CommandServiceTable", commands::CommandServices, nullCommands),

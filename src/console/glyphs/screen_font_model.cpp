@@ -7,6 +7,7 @@
 namespace console {
 
 FontSizeTableState FontSizeTable;
+ScreenFontHooks ScreenFontPort;
 
 namespace {
 
@@ -177,6 +178,12 @@ FontSize LargestSizeWithin(const FontSizeTableState& table, int32_t fitWidth, in
     for (const FontSize& s : table.View())
         if (s.Width <= fitWidth && s.Height <= fitHeight) best = s;
     return best;
+}
+
+bool SetScreenFont(const std::string& word1, const std::string& word2, const std::string& word3,
+                   ScreenFontChange& change) {
+    return ScreenFontPort.SetTerminalFont &&
+           ScreenFontPort.SetTerminalFont(word1, word2, word3, change);
 }
 
 }  // namespace console

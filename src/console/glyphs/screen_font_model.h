@@ -111,4 +111,20 @@ bool FitFontToCells(int32_t fitWidth, int32_t fitHeight, int32_t height, int32_t
 // first entry when none is.
 FontSize LargestSizeWithin(const FontSizeTableState& table, int32_t fitWidth, int32_t fitHeight);
 
+// The FONT command's way to the window's font: the window side fills the entry.
+struct ScreenFontChange {
+    int32_t Height = 0;  // the cell size the new font gives
+    int32_t Width = 0;
+    bool Bold = false;
+};
+struct ScreenFontHooks {
+    bool (*SetTerminalFont)(const std::string& word1, const std::string& word2,
+                            const std::string& word3, ScreenFontChange& change) = nullptr;
+};
+extern ScreenFontHooks ScreenFontPort;
+// The words applied to the window's font; false when they do not parse, no font
+// could be made, or there is no window side.
+bool SetScreenFont(const std::string& word1, const std::string& word2, const std::string& word3,
+                   ScreenFontChange& change);
+
 }  // namespace console

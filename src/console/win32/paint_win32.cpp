@@ -8,6 +8,7 @@
 #include "connections/comm_interface.h"
 #include "console/screen_buffer.h"
 #include "console/terminal_window.h"
+#include "console/win32/glyph_draw_win32.h"
 #include "console/win32/screen_font_win32.h"
 #include "console/win32/terminal_window_win32.h"
 #include "console/window_paint.h"
@@ -46,13 +47,9 @@ class GdiCanvas final : public platform::PaintCanvas {
 
     void Text(const PixelRect& box, const char16_t* text, int32_t count, const int32_t* advances,
               ColorRef foreground, ColorRef background, bool opaque) override {
-        RECT r = ToRect(box);
-        SetTextColor(dc_, Rgb(foreground));
-        SetBkColor(dc_, Rgb(background));
-        SetBkMode(dc_, opaque ? OPAQUE : TRANSPARENT);
-        ExtTextOutW(dc_, box.Left, box.Top, ETO_CLIPPED | (opaque ? ETO_OPAQUE : 0), &r,
-                    reinterpret_cast<const wchar_t*>(text), static_cast<UINT>(count),
-                    reinterpret_cast<const INT*>(advances));
+        // Characters the screen font lacks are drawn through the glyph fallback.
+        DrawCellText(dc_, ToRect(box), text, count, advances, Rgb(foreground), Rgb(background),
+                     opaque);
     }
 
     void Glyph(const PixelRect& box, const MonoGlyph& glyph, ColorRef foreground,
@@ -380,6 +377,42 @@ void TrackCursorView() {
     int32_t row = 0;
     CursorViewTarget(col, row);
     ScrollViewTo(Window(), col, row);
+}
+
+void ScrollBarMessage(HWND window, int bar, int code, int position) {
+    const auto& p = WindowPaint;
+    int32_t col = ConsoleScreen.ViewCol;
+    int32_t row = ConsoleScreen.ViewRow;
+    int32_t& value = bar == 0 ? col : row;
+    int32_t page = bar == 0 ? p.VisibleCols / 2 : p.VisibleRows;
+    int32_t maximum = bar == 0 ? p.MaxViewCol : p.MaxViewRow;
+    switch (code) {
+        case SB_LINEUP:
+            value -= 1;
+            break;
+        case SB_LINEDOWN:
+            value += 1;
+            break;
+        case SB_PAGEUP:
+            value -= page;
+            break;
+        case SB_PAGEDOWN:
+            value += page;
+            break;
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK:
+            value = position;
+            break;
+        case SB_TOP:
+            value = 0;
+            break;
+        case SB_BOTTOM:
+            value = maximum;
+            break;
+        default:
+            break;
+    }
+    ScrollViewTo(window, col, row);
 }
 
 }  // namespace console

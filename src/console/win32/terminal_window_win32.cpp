@@ -11,6 +11,7 @@
 #include "connections/win32/socket_notify.h"
 #include "console/console_neighbours.h"
 #include "console/exit_chain.h"
+#include "console/glyphs/screen_font_model.h"
 #include "console/messages.h"
 #include "console/program_launch.h"
 #include "console/screen_buffer.h"
@@ -464,6 +465,13 @@ void InstallTerminalWindow() {
     seam.PumpWindowMessages = PumpTerminalMessages;
     seam.ShowWindowTitle = ShowTitle;
     SetTerminalWindowSeam(seam);
+    // The FONT command reaches the window's font through its port.
+    ScreenFontPort.SetTerminalFont = [](const std::string& w1, const std::string& w2,
+                                        const std::string& w3, ScreenFontChange& change) {
+        if (!SetTerminalFont(TerminalWindowHandle(), w1, w2, w3)) return false;
+        change = {WindowPaint.CellHeight, WindowPaint.CellWidth, ScreenFontUnit.FontBold};
+        return true;
+    };
 
     programLaunch.windowTitle = [] { return TerminalWindowUnit.CurrentWindowTitle; };
     programLaunch.setWindowTitle = [](std::u16string_view title) { ShowTitle(title); };
