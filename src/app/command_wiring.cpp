@@ -1,15 +1,20 @@
 #include "app/command_wiring.h"
 
 #include "commands/command_services.h"
+#include "commands/command_support.h"
 #include "commands/startup_services.h"
 #include "commands/wait_commands.h"
+#include "console/command_line_args.h"
 #include "console/console_primitives.h"
 #include "console/key_names.h"
+#include "console/program_launch.h"
+#include "console/system_services.h"
 #include "console/terminal_window.h"
 #include "emulation/command_line.h"
 #include "emulation/input/keyboard.h"
 #include "emulation/input/keys_file.h"
 #include "emulation/input/macros.h"
+#include "emulation/main_routine.h"
 #include "emulation/operations/screen_geometry.h"
 #include "emulation/receive_loop.h"
 #include "emulation/text/charsets.h"
@@ -153,6 +158,11 @@ void WireCommands() {
     s.PasteFromClipboard = ui::PasteFromClipboard;
     s.EditColors = ui::EditColors;
     s.PrintScreen = printing::PrintScreenText;
+    s.SetExitCode = [](uint8_t code) { emulation::MainRoutine.ExitCode = code; };
+    s.CloneProgram = [](std::string_view argument) -> uint32_t {
+        console::ExecProgram(console::ParamStrW(0), commands::Utf8ToWide(argument), false, 1);
+        return static_cast<uint32_t>(console::dosState.DosError);
+    };
     // The status-row key prompt of the keyboard's function prefix.
     Keyboard.Hooks.PromptFuncKey = commands::PromptFuncKey;
 }

@@ -86,6 +86,7 @@ CommandServiceTable NullCommandServices() {
     t.HangUpModem = [] { ReportNotAvailable("HANGUP"); };
     t.RegisterTelnetHandler = [](std::string_view) { return Missing("REGTELNET", false); };
     t.CloneProgram = [](std::string_view) -> uint32_t { return 1; };
+    t.SetExitCode = [](uint8_t) {};
     return t;
 }
 

@@ -71,7 +71,7 @@ struct CommandServiceTable {
     bool (*SetTerminalType)(std::string_view name);
     // The current family's attribute mode (1: attributes are a selection).
     uint8_t (*FamilyAttrMode)();
-    // The screen page shown (1-based).
+    // The screen page shown, as the screen pages number it.
     int32_t (*CurrentPage)();
     bool (*SetScreenGeometry)(std::string_view text);
     void (*SetScreenColumns)(int32_t columns);
@@ -137,8 +137,12 @@ struct CommandServiceTable {
     bool (*DialModem)(std::string_view number, std::string_view wait, std::string_view count);
     void (*HangUpModem)();
     bool (*RegisterTelnetHandler)(std::string_view word);
-    // Starts the program's own file on the settings file; 0 or an error.
-    uint32_t (*CloneProgram)(std::string_view settingsFile);
+    // Starts the program's own file with the (quoted) settings file as its
+    // argument; 0 or an error.
+    uint32_t (*CloneProgram)(std::string_view argument);
+    // The main loop's exit code: 0 runs on, 1 and 2 end with the normal
+    // close-down, 3 ends without it.
+    void (*SetExitCode)(uint8_t code);
 };
 
 CommandServiceTable NullCommandServices();

@@ -2,6 +2,9 @@
 // interpreter so that the command groups, which use the interpreter, are
 // not themselves reached from it.
 #include "commands/command_handlers.h"
+#include "commands/exit_commands.h"
+#include "commands/line_commands.h"
+#include "commands/terminal_commands.h"
 #include "commands/transfer_commands.h"
 #include "commands/variable_commands.h"
 #include "commands/wait_commands.h"
@@ -21,6 +24,9 @@ CommandHandlerTable BuiltInCommandHandlers() {
     table.ByCode[SetCode] = SetVariableCommand;
     AddTransferCommands(table);
     AddWaitCommands(table);
+    AddLineCommands(table);
+    AddTerminalCommands(table);
+    AddExitCommands(table);
     return table;
 }
 

@@ -152,7 +152,6 @@ const std::vector<NamedSlot>& StandIns() {
         VZ_SLOT(CommandServiceTable, DialModem),
         VZ_SLOT(CommandServiceTable, HangUpModem),
         VZ_SLOT(CommandServiceTable, RegisterTelnetHandler),
-        VZ_SLOT(CommandServiceTable, CloneProgram),
     };
     return slots;
 }
