@@ -149,3 +149,51 @@ TEST_F(SshPeer, TheSessionEndingRunsTheDisconnectHandling) {
 
 }  // namespace
 }  // namespace peers
+
+namespace peers {
+namespace {
+
+// Blowfish and "zlib" compression, which this sshd lacks, against a small
+// server built on paramiko.
+TEST(SshLegacyPeer, BlowfishAndZlib) {
+    if (!Executable("/usr/bin/python3") ||
+        Shell("/usr/bin/python3 -c 'import paramiko' >/dev/null 2>&1") != 0) {
+        VZ_SKIP_WITHOUT_PEER("python3-paramiko is not installed");
+    }
+    connections::ssh::InstallOsRandom(connections::ssh::PosixOsRandom);
+    TempDir dir;
+    const uint16_t port = FreePort();
+    PeerProcess server(
+        {"/usr/bin/env", "SSH_CIPHERS=blowfish-cbc,3des-cbc", "SSH_COMP=zlib,none",
+         "/usr/bin/python3", "-W", "ignore", std::string(VZ_SOURCE_DIR) +
+         "/tests/peers/legacy_ssh_server.py", std::to_string(port), dir.path() + "/hk", "tuser",
+         "secret1"},
+        dir.path() + "/server.log");
+    for (int i = 0; i < 500 && !Listening(port); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_TRUE(Listening(port));
+    BasicPeerClient<SshPeerHost> c("127.0.0.1:" + std::to_string(port));
+    c.layer->settings.CommMethod = connections::kMethodSsh;
+    c.layer->settings.ssh.SshCipher = 1;
+    c.layer->settings.ssh.SshCompression = 1;
+    c.host.user = "tuser";
+    c.host.passwords = {"secret1"};
+    ASSERT_EQ(c.layer->CommOpen(1), kCommOk) << c.host.Log();
+    EXPECT_TRUE(c.host.Logged("[Client-to-server compression is zlib]")) << c.host.Log();
+    EXPECT_EQ(c.layer->Ssh().Engine()->CipherName(), "blowfish-cbc");
+    const std::string command =
+        "i=0; while [ $i -lt 2000 ]; do echo zz$i; i=$((i+1)); done; echo Z-$((3*3))\r";
+    ASSERT_TRUE(c.layer->CommSendBlock(reinterpret_cast<const uint8_t*>(command.data()),
+                                       int32_t(command.size())));
+    ASSERT_TRUE(c.ReadUntil("Z-9\r\n", 30000)) << c.Text().size();
+    EXPECT_NE(c.Text().find("zz1999\r\n"), std::string::npos);
+    std::ifstream log(dir.path() + "/server.log");
+    std::stringstream text;
+    text << log.rdbuf();
+    EXPECT_NE(text.str().find("AGREED blowfish-cbc hmac-sha1 zlib"), std::string::npos)
+        << text.str();
+}
+
+}  // namespace
+}  // namespace peers
