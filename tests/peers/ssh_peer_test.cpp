@@ -163,12 +163,11 @@ TEST(SshLegacyPeer, BlowfishAndZlib) {
     connections::ssh::InstallOsRandom(connections::ssh::PosixOsRandom);
     TempDir dir;
     const uint16_t port = FreePort();
-    PeerProcess server(
-        {"/usr/bin/env", "SSH_CIPHERS=blowfish-cbc,3des-cbc", "SSH_COMP=zlib,none",
-         "/usr/bin/python3", "-W", "ignore", std::string(VZ_SOURCE_DIR) +
-         "/tests/peers/legacy_ssh_server.py", std::to_string(port), dir.path() + "/hk", "tuser",
-         "secret1"},
-        dir.path() + "/server.log");
+    PeerProcess server({"/usr/bin/env", "SSH_CIPHERS=blowfish-cbc,3des-cbc", "SSH_COMP=zlib,none",
+                        "/usr/bin/python3", "-W", "ignore",
+                        std::string(VZ_SOURCE_DIR) + "/tests/peers/legacy_ssh_server.py",
+                        std::to_string(port), dir.path() + "/hk", "tuser", "secret1"},
+                       dir.path() + "/server.log");
     for (int i = 0; i < 500 && !Listening(port); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
