@@ -14,6 +14,9 @@
 # VZ_BENCH_RUNS: runs per terminal and stream (1 by default); the median is reported.
 # VZ_BENCH_EXE: the program to measure instead of a fresh build of this tree (to compare builds).
 # Needs xterm, rxvt-unicode, stterm, putty, inetutils-telnet, socat, inetutils-telnetd and Xvfb.
+# The body is one block, so that bash has read all of it before it runs: the script may be
+# edited while a long run goes on.
+{
 set -uo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -215,3 +218,5 @@ if [[ "$wanted" == *" vovuziva "* ]]; then
     fi
   done
 fi
+exit
+}

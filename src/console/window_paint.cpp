@@ -219,6 +219,18 @@ int32_t ColumnLeftPixel(const int32_t* widths, int32_t col) {
     return x;
 }
 
+namespace {
+
+// Every cell of a row without double-width characters is one cell width wide.
+bool RowHasWideCells(int32_t row) {
+    const char16_t* chars = ScreenCharRow(0, row);
+    if (!chars) return false;
+    const char16_t* end = chars + S().Cols;
+    return std::find(chars, end, kFillerChar) != end;
+}
+
+}  // namespace
+
 PixelRect CellRectPixels(int32_t col1, int32_t col2, int32_t row1, int32_t row2) {
     if (col2 < col1 || row2 < row1) return {};
     int32_t cols = S().Cols;
@@ -226,13 +238,18 @@ PixelRect CellRectPixels(int32_t col1, int32_t col2, int32_t row1, int32_t row2)
     int32_t left = INT32_MAX;
     int32_t right = INT32_MIN;
     int32_t widths[kMaxScreenCols];
-    for (int32_t r = std::max(row1, 0); r <= std::min(row2, S().Rows - 1); ++r) {
+    const int32_t firstRow = std::max(row1, 0);
+    const int32_t lastRow = std::min(row2, S().Rows - 1);
+    bool wide = false;
+    for (int32_t r = firstRow; r <= lastRow && !wide; ++r) wide = RowHasWideCells(r);
+    // Rows of plain cells need no measuring: the rectangle is the plain one below.
+    for (int32_t r = firstRow; r <= lastRow && wide; ++r) {
         MeasureColumnWidths(r, widths);
         left = std::min(left, ColumnLeftPixel(widths, col1));
         right = std::max(right, ColumnLeftPixel(widths, std::min(col2, cols - 1) + 1));
     }
     if (left == INT32_MAX) {
-        // Rows outside the buffer: plain cell widths.
+        // Rows of plain cells, or rows outside the buffer: plain cell widths.
         left = P().LeftPad + (col1 - S().ViewCol) * P().CellWidth;
         right = P().LeftPad + (std::min(col2, cols - 1) + 1 - S().ViewCol) * P().CellWidth;
     }
