@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 #include "../emulation/terminal_test_fixture.h"
 #include "app/composition.h"
@@ -14,6 +16,7 @@
 #include "console/screen_buffer.h"
 #include "emulation/operations/attribute_operations.h"
 #include "emulation/operations/field_and_reset_operations.h"
+#include "emulation/operations/screen_geometry.h"
 #include "emulation/types/emulator_state.h"
 
 namespace {
@@ -225,6 +228,54 @@ TEST_F(ScreenPagesTest, TheHostsStatusOffRebuildsTheTitleLine) {
     Feed(ESC "c");
     EXPECT_NE(ScreenPages.TitleLine.find("   Version 9"), std::string::npos)
         << ScreenPages.TitleLine;
+}
+
+}  // namespace
+
+namespace {
+
+// Narrowing and then widening the ring keeps the screen's rows and the newest
+// scroll-back lines, in order, whatever was written before.
+TEST_F(ScreenPagesTest, NarrowThenWidenKeepsTheScreenAndTheNewestLinesInOrder) {
+    for (uint32_t seed = 1; seed <= 20; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 rng(seed);
+        Start("VT220");
+        ASSERT_TRUE(emulation::SetScreenGeometry("132"));
+        const int lines = 10 + static_cast<int>(rng() % 200);
+        for (int i = 0; i < lines; ++i) {
+            std::string line = "L" + std::to_string(i);
+            line.append(rng() % 120, static_cast<char>('a' + i % 26));
+            Feed(line + "\r\n");
+        }
+        std::vector<std::string> screen;
+        for (int32_t r = 1; r <= ConsoleLayer.ScreenRows; ++r)
+            screen.push_back(TrimmedRow(r).substr(0, 80));
+
+        ASSERT_TRUE(emulation::SetScreenGeometry("80"));
+        ASSERT_TRUE(emulation::SetScreenGeometry("132"));
+        for (int32_t r = 1; r <= ConsoleLayer.ScreenRows; ++r)
+            EXPECT_EQ(TrimmedRow(r), screen[static_cast<size_t>(r - 1)]) << r;
+        // Above the screen: the lines before its first, newest first, for as
+        // long as the ring kept them.
+        const auto& ring = console::TermScreenRing;
+        const std::string first = TrimmedRow(1);
+        int checked = 0;
+        int number = first.empty() ? -1 : std::stoi(first.substr(1));
+        for (int32_t back = 1; back < ring.LineCount - ConsoleLayer.ScreenRows && number > 0;
+             ++back) {
+            const int32_t line = (ring.TopLine - back + ring.LineCount) % ring.LineCount;
+            std::string text;
+            for (int32_t c = 0; c < 8; ++c)
+                text.push_back(static_cast<char>(
+                    console::CellChar(ring.Cells[static_cast<size_t>(line * ring.Width + c)])));
+            if (text[0] != 'L') break;
+            EXPECT_EQ(std::stoi(text.substr(1)), number - 1) << "line " << back << " above";
+            --number;
+            ++checked;
+        }
+        if (lines > 2 * ConsoleLayer.ScreenRows) EXPECT_GT(checked, ConsoleLayer.ScreenRows);
+    }
 }
 
 }  // namespace
