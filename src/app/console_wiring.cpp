@@ -5,6 +5,7 @@
 #include "connections/comm_interface.h"
 #include "console/console_primitives.h"
 #include "console/glyphs/glyph_fallback.h"
+#include "emulation/input/keyboard_hooks.h"
 #include "emulation/main_routine.h"
 #include "emulation/session_services.h"
 #include "emulation/text/charsets.h"
@@ -20,7 +21,7 @@ namespace app {
 console::ConsoleNeighbourTable ProgramConsoleNeighbours() {
     console::ConsoleNeighbourTable t = console::NullConsoleNeighbours();
     t.SgrDialect = []() { return emulation::EmulatorState.SgrDialect; };
-    t.MacroExists = [](uint16_t key) { return emulation::Services.MacroExists(key); };
+    t.MacroExists = [](uint16_t key) { return emulation::ActiveKeyboardHooks().MacroExists(key); };
     t.MessageBox = ui::LangMessageBoxShort;
     t.EndSession = []() { emulation::MainRoutine.ExitCode = emulation::ExitEnd; };
     t.ResumeSession = []() { emulation::MainRoutine.ExitCode = emulation::ExitRun; };

@@ -114,12 +114,6 @@ SessionServices ProgramSessionServices() {
     s.SecondArgumentPass = DefineKeysFromArguments;
     s.ChooseSettingsFile = ui::ChooseSettingsFile;
 
-    // No command is known until the interpreter exists.
-    s.ExecuteFunction = [](std::string_view text, uint16_t defineKey) -> uint32_t {
-        return commands::ExecuteFunction(text, defineKey);
-    };
-    s.FunctionSucceeded = []() { return commands::Interpreter.FunctionSucceeded; };
-    s.CurrentFunction = []() { return commands::Interpreter.CurrentFunction; };
     s.ScramblePassword = commands::ScramblePassword;
     s.LearnModeOn = []() { return commands::Interpreter.LearnMode; };
     s.AppendLearnText = [](std::string_view text) { commands::Interpreter.LearnText += text; };
@@ -136,14 +130,11 @@ SessionServices ProgramSessionServices() {
     s.UpdateWindowTitle = console::UpdateWindowTitle;
     s.CloseTerminalWindow = []() { console::CloseTerminalWindow(); };
     s.ClearWindowScreen = console::ClearWindowScreen;
-    s.PumpWindowMessages = console::PumpWindowMessages;
     s.TerminalHasFocus = []() { return console::WindowPaint.HasFocus; };
     s.HostDrivesConnection = []() { return console::TerminalWindowUnit.CommRequestActive; };
     s.ClrScr = console::ClrScr;
     s.SetCursorRow = [](int row) { console::ConsoleLayer.CursorRow = row; };
     s.ClampCursor = console::ClampCursor;
-    s.KeyPressed = console::KeyPressed;
-    s.ReadKeyCode = console::ReadKeyCode;
     s.SaveCursorState = console::SaveCursorState;
     s.RestoreCursorState = console::RestoreCursorState;
     s.SetCursorVisible = [](bool visible) { console::ConsoleLayer.CursorVisible = visible; };

@@ -5,8 +5,9 @@
 
 #include "commands/function_table.h"
 #include "connections/comm_interface.h"
-#include "emulation/types/family_tables.h"
+#include "emulation/input/keyboard_hooks.h"
 #include "emulation/session_services.h"
+#include "emulation/types/family_tables.h"
 #include "ui/dialog_interface.h"
 
 namespace emulation {
@@ -92,7 +93,8 @@ void ApplyCommandLineOverrides(const StartupLocals& locals) {
     if (!locals.TermArg.empty()) g.TerminalType = UpperCase(locals.TermArg).substr(0, 20);
     Services.WriteGlobals(g);
 
-    if (!locals.CharsetArg.empty()) Services.ExecuteFunction("CHARSET " + locals.CharsetArg, 0);
+    if (!locals.CharsetArg.empty())
+        ActiveKeyboardHooks().ExecuteFunction("CHARSET " + locals.CharsetArg, 0);
 
     if (!locals.UserArg.empty()) {
         g = ReadGlobals();
@@ -112,12 +114,12 @@ void ApplyCommandLineOverrides(const StartupLocals& locals) {
 void StartStartupMacro(const StartupLocals& locals) {
     if (!locals.StartupKeyArg.empty()) {
         uint16_t key = static_cast<uint8_t>(locals.StartupKeyArg[0]);
-        if (Services.MacroExists(key)) Services.StartMacro(key, 0);
+        if (ActiveKeyboardHooks().MacroExists(key)) ActiveKeyboardHooks().StartMacro(key, 0);
         return;
     }
     SessionGlobals g = ReadGlobals();
-    if (g.StartupKey != 0 && Services.MacroExists(g.StartupKey))
-        Services.StartMacro(g.StartupKey, 0);
+    if (g.StartupKey != 0 && ActiveKeyboardHooks().MacroExists(g.StartupKey))
+        ActiveKeyboardHooks().StartMacro(g.StartupKey, 0);
 }
 
 // Step 12.
@@ -228,12 +230,12 @@ void RunPendingCommand() {
         learned += '|';
         Services.AppendLearnText(learned);
     }
-    Services.ExecuteFunction(command, 0);
-    if (!Services.FunctionSucceeded())
+    ActiveKeyboardHooks().ExecuteFunction(command, 0);
+    if (!ActiveKeyboardHooks().FunctionSucceeded())
         Services.MessageBox(Services.MessageText(MsgInvalidFunction));
     if (Services.DirectWriteOn()) Services.EndDirectWrite();
     Services.RestoreCursorState();
-    int32_t function = Services.CurrentFunction();
+    int32_t function = ActiveKeyboardHooks().CurrentFunction();
     if (function != commands::FunctionCodeCalc && function != commands::FunctionCodeWaitFor &&
         function != commands::FunctionCodeWf)
         Services.MarkStatusLineDirty();
@@ -285,7 +287,7 @@ void RunSession() {
     Services.ClrScr();
     Services.SetCursorRow(1);
     Services.ClampCursor();
-    if (Services.KeyPressed()) Services.ReadKeyCode();
+    if (ActiveKeyboardHooks().KeyPressed()) ActiveKeyboardHooks().ReadKeyCode();
 
     // A limit on the length of the run, counted from start-up only.
     SessionGlobals g = ReadGlobals();
@@ -309,7 +311,7 @@ void MainLoopPass() {
     do {
         if (!Services.ProcessRunning()) Services.ProcessKeyboard();
         MainRoutine.MainLoopIdle = true;
-        Services.PumpWindowMessages();
+        ActiveKeyboardHooks().PumpWindowMessages();
         MainRoutine.MainLoopIdle = false;
         if (!ui::MenuDispatch.PendingCommand.empty()) RunPendingCommand();
     } while (MacroKeyServedAtOnce());

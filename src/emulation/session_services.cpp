@@ -19,16 +19,11 @@ SessionServices NullSessionServices() {
     s.SecondArgumentPass = []() {};
     s.ChooseSettingsFile = []() { return false; };
 
-    s.ExecuteFunction = [](std::string_view, uint16_t) -> uint32_t { return 0; };
-    s.FunctionSucceeded = []() { return false; };
-    s.CurrentFunction = []() -> int32_t { return 0; };
     s.ScramblePassword = [](std::string_view clear) { return std::string(clear); };
     s.LearnModeOn = []() { return false; };
     s.AppendLearnText = [](std::string_view) {};
 
     s.ClearKeyDefinitions = []() {};
-    s.MacroExists = [](uint16_t) { return false; };
-    s.StartMacro = [](uint16_t, uint8_t) {};
     s.MacroPlaying = []() { return false; };
     s.PeekMacroKey = []() -> uint16_t { return 0; };
     s.RunErrorKeyMacro = []() { return false; };
@@ -47,14 +42,11 @@ SessionServices NullSessionServices() {
     s.UpdateWindowTitle = []() {};
     s.CloseTerminalWindow = []() {};
     s.ClearWindowScreen = []() {};
-    s.PumpWindowMessages = []() {};
     s.TerminalHasFocus = []() { return false; };
     s.HostDrivesConnection = []() { return false; };
     s.ClrScr = []() {};
     s.SetCursorRow = [](int) {};
     s.ClampCursor = []() {};
-    s.KeyPressed = []() { return false; };
-    s.ReadKeyCode = []() -> uint16_t { return 0; };
     s.SaveCursorState = []() {};
     s.RestoreCursorState = []() {};
     s.SetCursorVisible = [](bool) {};

@@ -67,12 +67,6 @@ struct SessionServices {
     bool (*ChooseSettingsFile)();
 
     // Commands.
-    // Runs a command line of the command language; its result code.
-    uint32_t (*ExecuteFunction)(std::string_view text, uint16_t defineKey);
-    // Whether the last command succeeded.
-    bool (*FunctionSucceeded)();
-    // The number of the command running now.
-    int32_t (*CurrentFunction)();
     // The stored (scrambled) form of a clear password.
     std::string (*ScramblePassword)(std::string_view clear);
     // Whether learn mode records what is typed.
@@ -83,10 +77,6 @@ struct SessionServices {
     // Key macros.
     // Forgets every key definition.
     void (*ClearKeyDefinitions)();
-    // Whether a macro is defined for the key code.
-    bool (*MacroExists)(uint16_t key);
-    // Starts the key's macro (mode 1: nested in the playing one).
-    void (*StartMacro)(uint16_t key, uint8_t mode);
     // Whether a key macro is playing.
     bool (*MacroPlaying)();
     // The playing macro's next key without taking it; 0 when none.
@@ -123,8 +113,6 @@ struct SessionServices {
     void (*CloseTerminalWindow)();
     // Clears the window's screen.
     void (*ClearWindowScreen)();
-    // Handles the window messages that wait.
-    void (*PumpWindowMessages)();
     // Whether the terminal window has the keyboard focus.
     bool (*TerminalHasFocus)();
     // Whether another program drives the connection through the window.
@@ -135,10 +123,6 @@ struct SessionServices {
     void (*SetCursorRow)(int row);
     // Moves the cursor back inside the screen.
     void (*ClampCursor)();
-    // Whether a key waits.
-    bool (*KeyPressed)();
-    // Takes the next key code.
-    uint16_t (*ReadKeyCode)();
     // Saves the cursor's place and look.
     void (*SaveCursorState)();
     // Restores what SaveCursorState saved.

@@ -13,6 +13,7 @@
 #include "commands/startup_services.h"
 #include "console/key_names.h"
 #include "emulation/command_line.h"
+#include "emulation/input/keyboard.h"
 #include "emulation/session_services.h"
 
 namespace emulation {
@@ -305,9 +306,9 @@ TEST_F(MacrosTest, InstalledServicesServeTheInterpreterAndTheMainRoutine) {
 
     // The start-up key (from the settings or the one-character argument).
     DefineMacro('S', "\0>x\0@"s, 0, 0);
-    ASSERT_TRUE(Services.MacroExists('S'));
-    EXPECT_FALSE(Services.MacroExists('T'));
-    Services.StartMacro('S', 0);
+    ASSERT_TRUE(Keyboard.Hooks.MacroExists('S'));
+    EXPECT_FALSE(Keyboard.Hooks.MacroExists('T'));
+    Keyboard.Hooks.StartMacro('S', 0);
     EXPECT_EQ(Macros.Frames.size(), 1u);
     EXPECT_TRUE(Services.MacroPlaying());
     // F4 and F6 waiting in the macro are seen without being taken.

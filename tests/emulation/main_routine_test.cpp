@@ -12,6 +12,7 @@
 #include "app/session_wiring.h"
 #include "connections/comm_interface.h"
 #include "console/exit_chain.h"
+#include "emulation/input/keyboard.h"
 #include "emulation/session_services.h"
 #include "ui/dialog_interface.h"
 
@@ -107,20 +108,12 @@ SessionServices FakeServices() {
         if (W->ChooseResult) W->Globals.SettingsFileName = "chosen.def";
         return W->ChooseResult;
     };
-    s.ExecuteFunction = [](std::string_view text, uint16_t) -> uint32_t {
-        Call("ExecuteFunction(" + std::string(text) + ")");
-        return W->FunctionSucceeded ? 0 : 0x30000001;
-    };
-    s.FunctionSucceeded = []() { return W->FunctionSucceeded; };
-    s.CurrentFunction = []() { return W->CurrentFunction; };
     s.ScramblePassword = [](std::string_view clear) { return "*" + std::string(clear) + "*"; };
     s.LearnModeOn = []() { return W->LearnMode; };
     s.AppendLearnText = [](std::string_view text) {
         Call("AppendLearnText(" + std::string(text) + ")");
     };
     s.ClearKeyDefinitions = []() { Call("ClearKeyDefinitions"); };
-    s.MacroExists = [](uint16_t key) { return W->Macros.count(key) > 0; };
-    s.StartMacro = [](uint16_t key, uint8_t) { Call("StartMacro(" + std::to_string(key) + ")"); };
     s.MacroPlaying = []() { return W->MacroPlaying && !W->MacroKeys.empty(); };
     s.PeekMacroKey = []() -> uint16_t { return W->MacroKeys.empty() ? 0 : W->MacroKeys.front(); };
     s.RunErrorKeyMacro = []() {
@@ -145,26 +138,11 @@ SessionServices FakeServices() {
     s.UpdateWindowTitle = []() { Call("UpdateWindowTitle"); };
     s.CloseTerminalWindow = []() { Call("CloseTerminalWindow"); };
     s.ClearWindowScreen = []() { Call("ClearWindowScreen"); };
-    s.PumpWindowMessages = []() {
-        EXPECT_TRUE(MainRoutine.MainLoopIdle);
-        Call("PumpWindowMessages");
-        int pump = ++W->Pumps;
-        if (W->OnPump) W->OnPump(pump);
-        if (pump > 100) {
-            ADD_FAILURE() << "the main loop does not end";
-            MainRoutine.ExitCode = ExitStay;
-        }
-    };
     s.TerminalHasFocus = []() { return W->Focus; };
     s.HostDrivesConnection = []() { return W->HostDrives; };
     s.ClrScr = []() { Call("ClrScr"); };
     s.SetCursorRow = [](int row) { Call("SetCursorRow(" + std::to_string(row) + ")"); };
     s.ClampCursor = []() { Call("ClampCursor"); };
-    s.KeyPressed = []() { return true; };
-    s.ReadKeyCode = []() -> uint16_t {
-        Call("ReadKeyCode");
-        return 13;
-    };
     s.SaveCursorState = []() { Call("SaveCursorState"); };
     s.RestoreCursorState = []() { Call("RestoreCursorState"); };
     s.SetCursorVisible = [](bool on) { Call("SetCursorVisible(" + std::to_string(on) + ")"); };
@@ -212,6 +190,33 @@ SessionServices FakeServices() {
     return s;
 }
 
+// The keyboard's side of the same world: commands, macros, keys and messages.
+void FakeKeyboard(KeyboardHooks& s) {
+    s.ExecuteFunction = [](std::string_view text, uint16_t) -> uint32_t {
+        Call("ExecuteFunction(" + std::string(text) + ")");
+        return W->FunctionSucceeded ? 0 : 0x30000001;
+    };
+    s.FunctionSucceeded = []() { return W->FunctionSucceeded; };
+    s.CurrentFunction = []() { return W->CurrentFunction; };
+    s.MacroExists = [](uint16_t key) { return W->Macros.count(key) > 0; };
+    s.StartMacro = [](uint16_t key, uint8_t) { Call("StartMacro(" + std::to_string(key) + ")"); };
+    s.PumpWindowMessages = []() {
+        EXPECT_TRUE(MainRoutine.MainLoopIdle);
+        Call("PumpWindowMessages");
+        int pump = ++W->Pumps;
+        if (W->OnPump) W->OnPump(pump);
+        if (pump > 100) {
+            ADD_FAILURE() << "the main loop does not end";
+            MainRoutine.ExitCode = ExitStay;
+        }
+    };
+    s.KeyPressed = []() { return true; };
+    s.ReadKeyCode = []() -> uint16_t {
+        Call("ReadKeyCode");
+        return 13;
+    };
+}
+
 class MainRoutineTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -223,6 +228,8 @@ class MainRoutineTest : public ::testing::Test {
         connections::ResetCommLayer();
         ui::ResetMenuDispatch();
         Services = FakeServices();
+        savedKeyboard = Keyboard.Hooks;
+        FakeKeyboard(Keyboard.Hooks);
         // A configured Telnet host that connects; the first pass ends the run.
         world.Globals.CommMethod = 2;
         world.Globals.AutoConnect = true;
@@ -233,6 +240,7 @@ class MainRoutineTest : public ::testing::Test {
         world.OnPump = [](int) { MainRoutine.ExitCode = ExitEnd; };
     }
     void TearDown() override {
+        Keyboard.Hooks = savedKeyboard;
         app::ComposeSessionServices();
         console::ResetExitChain();
         W = nullptr;
@@ -259,6 +267,7 @@ class MainRoutineTest : public ::testing::Test {
     }
 
     FakeWorld world;
+    KeyboardHooks savedKeyboard;
 };
 
 const std::vector<std::string> NormalCloseDown = {
@@ -936,7 +945,7 @@ TEST_F(MainRoutineTest, PendingCommand) {
 }
 
 TEST_F(MainRoutineTest, CommandQueuedWhileAnotherRunsIsKept) {
-    Services.ExecuteFunction = [](std::string_view text, uint16_t) -> uint32_t {
+    Keyboard.Hooks.ExecuteFunction = [](std::string_view text, uint16_t) -> uint32_t {
         Call("ExecuteFunction(" + std::string(text) + ")");
         // A menu choice made while this command waits for the host.
         if (text == "FIRST") ui::QueuePendingCommand("SECOND");

@@ -10,17 +10,17 @@
 #include "connections/comm_interface.h"
 #include "connections/connection_layer.h"
 #include "connections/receive_ring.h"
-#include "console/console_primitives.h"
-#include "emulation/text/charsets.h"
-#include "emulation/text/host_char_display.h"
 #include "console/code_pages.h"
-#include "emulation/text/national_charsets.h"
+#include "console/console_primitives.h"
 #include "emulation/operations/operation_catalogue.h"
-#include "emulation/receive_loop.h"
-#include "emulation/parser/recogniser.h"
 #include "emulation/operations/screen_operations.h"
 #include "emulation/operations/shown_character_operations.h"
 #include "emulation/operations/term_executor.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/receive_loop.h"
+#include "emulation/text/charsets.h"
+#include "emulation/text/host_char_display.h"
+#include "emulation/text/national_charsets.h"
 #include "emulation/types/term_types.h"
 #include "terminal_test_fixture.h"
 
@@ -180,6 +180,7 @@ TEST_F(ShownCharactersTest, BytesAfterTheFirstAreReadAgainBeforeWhatFollows) {
                     [](uint8_t mode, std::span<const uint8_t> data) {
                         EXPECT_EQ(mode, 0);
                         printed.assign(data.begin(), data.end());
+                        return true;
                     };
             // The bytes read again come before the cursor move that followed them.
             HoldSequence("\x18XY\x1B[2Cz", 3);
@@ -233,7 +234,8 @@ TEST_F(ShownCharactersTest, EncodeNationalCharsUndoesEverySetsDecoding) {
         // Each shown character as Unicode goes back to its position too.
         for (size_t i = 0; i < 12; ++i) {
             char16_t wide = 0;
-            ASSERT_EQ(platform::CurrentCodePages().ToWide(page, bytes.data() + i, 1, 0, &wide, 1), 1u);
+            ASSERT_EQ(platform::CurrentCodePages().ToWide(page, bytes.data() + i, 1, 0, &wide, 1),
+                      1u);
             EXPECT_EQ(EncodeNationalWide(wide, set), static_cast<char16_t>(positions[i])) << i;
         }
         EncodeNationalChars(bytes, false, set);

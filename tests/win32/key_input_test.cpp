@@ -13,6 +13,7 @@
 #include "console/terminal_window.h"
 #include "console/win32/key_input_win32.h"
 #include "console/win32/terminal_window_win32.h"
+#include "emulation/input/keyboard_hooks.h"
 #include "emulation/session_services.h"
 #include "terminal_window_fixture.h"
 
@@ -214,7 +215,7 @@ class TerminalWindowKeysTest : public window_test::TerminalWindowFixture {
         savedSeam = console::SetTerminalWindowSeam(console::TerminalWindowSeam{});
         console::SetTerminalWindowSeam(savedSeam);
         savedHandlers = console::WindowHandlers;
-        savedMacroExists = emulation::Services.MacroExists;
+        savedMacroExists = emulation::ActiveKeyboardHooks().MacroExists;
         commands::Settings.KeyFlag3972 = 1;
         commands::Settings.AllowAccelerators = 0;
         commands::Settings.NumLockProgrammable = 0;
@@ -232,7 +233,7 @@ class TerminalWindowKeysTest : public window_test::TerminalWindowFixture {
         TerminalWindowFixture::TearDown();
         console::WindowHandlers = savedHandlers;
         console::SetTerminalWindowSeam(savedSeam);
-        emulation::Services.MacroExists = savedMacroExists;
+        emulation::ActiveKeyboardHooks().MacroExists = savedMacroExists;
         console::programLaunch.pumpWindowMessages = nullptr;
         console::ResetKeyInputHooks();
         console::ResetKeyInput();
@@ -350,7 +351,7 @@ TEST_F(TerminalWindowKeysTest, TheWindowBringsTheKeyboardHookAndTheAcceleratorKe
     // An accelerator of Alt+L while a macro is defined for Alt-L queues the key instead of
     // running the menu item.
     console::keyInput.LastKey = 'L';
-    emulation::Services.MacroExists = [](uint16_t key) { return key == 256 + 0x26; };
+    emulation::ActiveKeyboardHooks().MacroExists = [](uint16_t key) { return key == 256 + 0x26; };
     SetKeyboard({VK_MENU});
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(150, 1), 0);
     SetKeyboard({});

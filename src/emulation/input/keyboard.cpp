@@ -548,6 +548,10 @@ void HostTimeoutExpired() {
     Keyboard.RetransmitPending = true;
 }
 
+KeyboardHooks& ActiveKeyboardHooks() {
+    return Keyboard.Hooks;
+}
+
 void ResetKeyboard() {
     Keyboard = KeyboardState{};
     Keyboard.Hooks = DefaultKeyboardHooks();

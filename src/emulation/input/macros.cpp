@@ -9,12 +9,12 @@
 #include "commands/settings_record.h"
 #include "commands/startup_services.h"
 #include "console/key_names.h"
-#include "emulation/text/charsets.h"
 #include "emulation/command_line.h"
 #include "emulation/input/keys_file.h"
 #include "emulation/session_services.h"
-#include "emulation/types/term_types.h"
+#include "emulation/text/charsets.h"
 #include "emulation/text/utf8.h"
+#include "emulation/types/term_types.h"
 #include "ui/dialog_interface.h"
 
 namespace emulation {
@@ -430,17 +430,12 @@ void InstallMacroServices() {
     };
 
     Services.ClearKeyDefinitions = ClearKeyDefinitions;
-    Services.MacroExists = MacroExists;
-    Services.StartMacro = [](uint16_t key, uint8_t nested) { StartMacro(key, nested != 0); };
     Services.MacroPlaying = MacroIsPlaying;
     Services.PeekMacroKey = []() -> uint16_t {
         uint16_t key = 0;
         return PeekMacroKey(key) ? key : 0;
     };
     Services.RunErrorKeyMacro = RunErrorKeyMacro;
-    // The key reader records learn mode; the main loop reads through it.
-    Services.KeyPressed = console::KeyPressed;
-    Services.ReadKeyCode = console::ReadKeyCode;
 }
 
 }  // namespace emulation

@@ -40,7 +40,7 @@ bool NoTitleLine() {
 
 constexpr HookedCode kHookedCodes[] = {
     {OpCtrlXPrint, ShownCharacterOperationBindings,
-     [] { return ShownCharacterOperations.Hooks.StartPassthroughPrint == nullptr; },
+     [] { return ShownCharacterOperations.Hooks.StartPassthroughPrint == NoPassthroughPrinter; },
      "PassthroughPrintPending"},
     {OpDc1Received, HostModeOperationBindings,
      [] { return HostModeOperations.Hooks.ReceiveHostCommand == NoHostCommand; },

@@ -5,14 +5,14 @@
 #include "commands/gset_code.h"
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
+#include "emulation/host_ports.h"
+#include "emulation/operations/host_mode_operations.h"
+#include "emulation/operations/operation_catalogue.h"
+#include "emulation/operations/term_executor.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/receive_loop.h"
 #include "emulation/text/charsets.h"
 #include "emulation/text/host_char_display.h"
-#include "emulation/operations/host_mode_operations.h"
-#include "emulation/host_ports.h"
-#include "emulation/operations/operation_catalogue.h"
-#include "emulation/receive_loop.h"
-#include "emulation/parser/recogniser.h"
-#include "emulation/operations/term_executor.h"
 #include "emulation/types/term_types.h"
 
 namespace emulation {
@@ -20,6 +20,10 @@ namespace emulation {
 using enum commands::GSetCode;
 
 ShownCharacterOperationsState ShownCharacterOperations;
+
+bool NoPassthroughPrinter(uint8_t, std::span<const uint8_t>) {
+    return false;
+}
 
 namespace {
 
@@ -71,17 +75,17 @@ void DestructiveBackspaceOp(TermOp, const TermOpParams& p) {
 }
 
 void CtrlXPrintOp(TermOp, const TermOpParams&) {
-    const auto start = ShownCharacterOperations.Hooks.StartPassthroughPrint;
-    if (commands::Settings.CtrlXPassthrough != 0 && start != nullptr) {
-        // The printer may pump messages, and a sequence received meanwhile
-        // replaces the one the data points into.
-        const std::span<const uint8_t> rest = AfterFirstByte();
-        SeqBufferText data;
-        data.assign(rest.data(), rest.size());
-        start(0, std::span<const uint8_t>(data.data(), data.size()));
+    if (commands::Settings.CtrlXPassthrough == 0) {
+        ReadAgainAsData(AfterFirstByte());
         return;
     }
-    ReadAgainAsData(AfterFirstByte());
+    // The printer may pump messages, and a sequence received meanwhile
+    // replaces the one the data points into.
+    const std::span<const uint8_t> rest = AfterFirstByte();
+    SeqBufferText data;
+    data.assign(rest.data(), rest.size());
+    const std::span<const uint8_t> copy(data.data(), data.size());
+    if (!ShownCharacterOperations.Hooks.StartPassthroughPrint(0, copy)) ReadAgainAsData(copy);
 }
 
 void ShowDleOp(TermOp, const TermOpParams&) {

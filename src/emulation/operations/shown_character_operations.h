@@ -11,12 +11,16 @@
 
 namespace emulation {
 
+// The passthrough printer of a program without one: starts nothing.
+bool NoPassthroughPrinter(uint8_t mode, std::span<const uint8_t> startData);
+
 // What these operations need from units they do not own.
 struct ShownCharacterOperationHooks {
     // Starts passthrough printing in mode (0: the copier ends it at the
     // family's end sequence) with startData as the first bytes the printer
-    // gets; empty: no printing, the bytes are read again as data instead.
-    void (*StartPassthroughPrint)(uint8_t mode, std::span<const uint8_t> startData) = nullptr;
+    // gets; false when no printing started, and the bytes are read again as data.
+    bool (*StartPassthroughPrint)(uint8_t mode,
+                                  std::span<const uint8_t> startData) = NoPassthroughPrinter;
 };
 
 struct ShownCharacterOperationsState {
