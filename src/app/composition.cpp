@@ -6,6 +6,7 @@
 #include "app/console_wiring.h"
 #include "app/emulator_wiring.h"
 #include "app/host_input_wiring.h"
+#include "app/menu_wiring.h"
 #include "app/session_wiring.h"
 #include "app/startup_wiring.h"
 #include "app/transfer_wiring.h"
@@ -30,6 +31,7 @@ void ComposeProgram() {
     connections::ssh::InstallOsRandom(connections::ssh::PosixOsRandom);
 #endif
     ComposeConsole();
+    ComposeMenus();
     emulation::InstallMacroServices();
     emulation::InstallKeyboardServices();
     emulation::InstallTermOperations();

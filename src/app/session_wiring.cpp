@@ -180,4 +180,8 @@ void ComposeSessionServices() {
     Window = WindowGlobals{};
 }
 
+std::string WindowMenuName() {
+    return Window.WindowMenuName;
+}
+
 }  // namespace app

@@ -1,5 +1,7 @@
 #pragma once
 // The main routine's table as the program fills it.
+#include <string>
+
 #include "emulation/session_services.h"
 
 namespace app {
@@ -10,5 +12,8 @@ emulation::SessionServices ProgramSessionServices();
 // Installs that table as emulation::Services and resets the globals the
 // snapshot keeps here (the window's menu name).
 void ComposeSessionServices();
+
+// The terminal window's menu name: "MainMenu", or "SMALLMENU" in kiosk mode.
+std::string WindowMenuName();
 
 }  // namespace app

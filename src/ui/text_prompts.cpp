@@ -5,7 +5,7 @@
 #include "commands/settings_record.h"
 #include "console/code_pages.h"
 #include "console/messages.h"
-#include "ui/dialog_interface.h"
+#include "ui/menus/menu_dispatcher.h"
 
 namespace platform {
 namespace {

@@ -36,6 +36,8 @@
 #include "emulation/session_services.h"
 #include "emulation/text/charsets.h"
 #include "ui/language_module.h"
+#include "ui/menus/menu_services.h"
+#include "ui/menus/menu_state.h"
 
 namespace {
 
@@ -88,7 +90,9 @@ using emulation::ReceiveLoopHooks;
 using emulation::ScreenOperationHooks;
 using emulation::SessionServices;
 using emulation::ShownCharacterOperationHooks;
+using ui::MenuBarHooks;
 using ui::MenuLanguageHooks;
+using ui::MenuServiceTable;
 
 // Slots that keep their do-nothing default until the unit named in the port
 // table of docs/architecture.md lands.
@@ -152,6 +156,17 @@ const std::vector<NamedSlot>& StandIns() {
         VZ_SLOT(CommandServiceTable, DialModem),
         VZ_SLOT(CommandServiceTable, HangUpModem),
         VZ_SLOT(CommandServiceTable, RegisterTelnetHandler),
+        VZ_SLOT(MenuServiceTable, OutputFileOpen),
+        VZ_SLOT(MenuServiceTable, InputFileOpen),
+        VZ_SLOT(MenuServiceTable, OutputFileName),
+        VZ_SLOT(MenuServiceTable, InputFileName),
+        VZ_SLOT(MenuServiceTable, CaptureMode),
+        VZ_SLOT(MenuServiceTable, CaptureToPrinter),
+        VZ_SLOT(MenuServiceTable, ReviewActive),
+        VZ_SLOT(MenuServiceTable, PrinterBusy),
+        VZ_SLOT(MenuServiceTable, BackgroundPictureLoaded),
+        VZ_SLOT(MenuServiceTable, LoadBackgroundPicture),
+        VZ_SLOT(MenuServiceTable, SetTerminalFont),
     };
     return slots;
 }
@@ -163,6 +178,21 @@ const std::vector<NamedSlot>& FilledByWindowsEntry() {
         VZ_SLOT(MenuLanguageHooks, RefreshMenuBar),
         VZ_SLOT(MenuLanguageHooks, RefreshAccelerators),
         VZ_SLOT(ScreenFontHooks, SetTerminalFont),
+        VZ_SLOT(MenuServiceTable, MouseSelection),
+        VZ_SLOT(MenuServiceTable, RunDialog),
+        VZ_SLOT(MenuServiceTable, FileDialog),
+        VZ_SLOT(MenuServiceTable, BrowseForFolder),
+        VZ_SLOT(MenuServiceTable, Ask),
+        VZ_SLOT(MenuServiceTable, MenuItemText),
+        VZ_SLOT(MenuServiceTable, CaretShapeChanged),
+        VZ_SLOT(MenuServiceTable, ZoomWindow),
+        VZ_SLOT(MenuServiceTable, ShowHelp),
+        VZ_SLOT(MenuServiceTable, InvalidateWindow),
+        VZ_SLOT(MenuServiceTable, ScreenBitsPerPixel),
+        VZ_SLOT(MenuServiceTable, CreateDesktopShortcut),
+        VZ_SLOT(MenuBarHooks, UpdateMenuState),
+        VZ_SLOT(MenuBarHooks, SetupMainMenu),
+        VZ_SLOT(MenuBarHooks, ShowMousePopup),
     };
     return slots;
 }
@@ -196,6 +226,8 @@ std::vector<Port> ProgramPorts() {
     static const MenuLanguageHooks nullMenuLanguage{};
     static const KeyboardHooks nullKeyboard = emulation::NullKeyboardHooks();
     static const CommandServiceTable nullCommands = commands::NullCommandServices();
+    static const MenuServiceTable nullMenus = ui::NullMenuServices();
+    static const MenuBarHooks nullMenuBar = ui::NullMenuBarHooks();
     return {
         PortOf("SessionServices", emulation::Services, nullSession),
         PortOf("StartupServiceTable", commands::StartupServices, nullStartup),
@@ -220,6 +252,8 @@ std::vector<Port> ProgramPorts() {
         PortOf("MenuLanguageHooks", ui::menuLanguageHooks, nullMenuLanguage),
         PortOf("KeyboardHooks", emulation::Keyboard.Hooks, nullKeyboard),
         PortOf("CommandServiceTable", commands::CommandServices, nullCommands),
+        PortOf("MenuServiceTable", ui::MenuServices, nullMenus),
+        PortOf("MenuBarHooks", ui::menuBarHooks, nullMenuBar),
     };
 }
 

@@ -28,7 +28,9 @@
 #include "emulation/operations/term_executor.h"
 #include "emulation/session_services.h"
 #include "transfer/transfer_interface.h"
+#include "ui/menus/menu_state.h"
 #include "ui/win32/language_dialogs.h"
+#include "ui/win32/menus_win32.h"
 #include "ui/win32/message_box_win32.h"
 
 namespace {
@@ -54,6 +56,7 @@ bool HoldScreenOn() {
 // and its accelerators to the key pumps already.
 void TerminalWindowCreated(HWND window) {
     connections::InstallWinsockConnection(window);
+    ui::SetupMainMenu();
 }
 
 // An end of the process through the C run-time still runs the exit chain.
@@ -83,6 +86,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The entries only the Windows side can answer.
     emulation::Services.MenuHoldsItem = MenuHoldsItem;
     emulation::Services.HoldScreenOn = HoldScreenOn;
+    ui::InstallWin32Menus();
     transfer::InitKermit();
     emulation::RunSession();
     console::CloseTerminalWindow();

@@ -349,24 +349,6 @@ void EndOfCall(bool idle) {
     if (IdleWaitAllowed()) H().WaitForMessage();
 }
 
-// The next line of a pending paste, gathered up to its CR.
-bool NextPasteLineOfBuffer(std::u16string& line, bool& endsWithCr) {
-    line.clear();
-    endsWithCr = false;
-    if (!ui::PastePending()) return false;
-    // A line without a CR goes out in parts, so that the main loop keeps running.
-    constexpr size_t kLongestLine = 1024;
-    uint16_t key = 0;
-    while (line.size() < kLongestLine && ui::NextPasteChar(key)) {
-        if (key == '\r') {
-            endsWithCr = true;
-            break;
-        }
-        line.push_back(static_cast<char16_t>(key));
-    }
-    return !line.empty() || endsWithCr;
-}
-
 }  // namespace
 
 bool IdleWaitAllowed() {
@@ -522,7 +504,7 @@ KeyboardHooks DefaultKeyboardHooks() {
         return true;
     };
     h.ShowMessageBox = [](std::string_view text) { ui::LangMessageBoxShort(text); };
-    h.NextPasteLine = NextPasteLineOfBuffer;
+    h.NextPasteLine = ui::NextPasteLine;
     h.FreePasteBuffer = ui::FreePasteBuffer;
     h.StopMedia = [] { Services.PlayMedia(""); };
     h.Bell = [] { console::WriteCharCtl(7); };
@@ -536,7 +518,10 @@ KeyboardHooks DefaultKeyboardHooks() {
         if (deadline != 0 && console::DeadlinePassed(static_cast<int32_t>(deadline)))
             printing::OpenPrinterOutput();
     };
-    h.WorkWaiting = [] { return !ui::MenuDispatch.PendingCommand.empty() || ReceivePassDue(); };
+    // A paste goes out a line per pass: the loop must not sleep between them.
+    h.WorkWaiting = [] {
+        return !ui::MenuDispatch.PendingCommand.empty() || ui::PastePending() || ReceivePassDue();
+    };
     h.WaitForMessage = [] { console::KeyPressedOrWait(true); };
     return h;
 }

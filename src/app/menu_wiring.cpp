@@ -1,0 +1,122 @@
+#include "app/menu_wiring.h"
+
+#include "app/session_wiring.h"
+#include "commands/settings_record.h"
+#include "connections/comm_debug_log.h"
+#include "connections/comm_interface.h"
+#include "console/console_primitives.h"
+#include "console/key_input.h"
+#include "console/key_queue.h"
+#include "console/program_launch.h"
+#include "console/screen_buffer.h"
+#include "emulation/input/keyboard.h"
+#include "emulation/input/keys_file.h"
+#include "emulation/main_routine.h"
+#include "emulation/receive_loop.h"
+#include "emulation/session_services.h"
+#include "emulation/text/charsets.h"
+#include "emulation/types/emulator_state.h"
+#include "emulation/types/family_tables.h"
+#include "emulation/types/term_types.h"
+#include "printing/print_interface.h"
+#include "ui/clipboard/clipboard.h"
+
+namespace app {
+
+namespace {
+
+ui::MenuTermFamily CurrentFamily() {
+    const auto* family = emulation::EmulatorState.CurrentTermFamily;
+    if (family == &emulation::FamilyN7900) return ui::MenuTermFamily::N7900;
+    if (family == &emulation::FamilyViewpoint) return ui::MenuTermFamily::Viewpoint;
+    if (family == &emulation::FamilyC332) return ui::MenuTermFamily::C332;
+    if (family == &emulation::FamilyWyse60) return ui::MenuTermFamily::Wyse60;
+    if (family == &emulation::FamilyTv965) return ui::MenuTermFamily::Tv965;
+    return ui::MenuTermFamily::Other;
+}
+
+// The console's own map, or the PC colour map of the ANSI types.
+void DefaultColorMap(bool second, uint16_t* map) {
+    const console::ConsoleLayerState fresh{};
+    for (size_t i = 0; i < 16; ++i)
+        map[i] = second ? emulation::PcColourTable[i] : fresh.AttrColorMap[i];
+}
+
+void UnlockKeyboard() {
+    auto& r = emulation::ReceiveLoop;
+    r.KeyboardEnabled = true;
+    r.KeyboardLocked = false;
+    r.HostXoff = false;
+    connections::CommSetXon();
+}
+
+int OpenConnection() {
+    return static_cast<int>(connections::CommOpen(true));
+}
+
+}  // namespace
+
+ui::MenuServiceTable ProgramMenuServices() {
+    ui::MenuServiceTable t = ui::NullMenuServices();
+    t.ProcessRunning = [] {
+        const uint64_t process = console::programLaunch.LaunchedProcess;
+        return process != 0 && console::ProcessRunning(process);
+    };
+    t.ForgetLaunchedProgram = [] { console::programLaunch.LaunchedProcess = 0; };
+    t.TransmitState = []() -> uint8_t { return emulation::Keyboard.TransmitActive ? 1 : 0; };
+    t.MonitorMode = [] { return emulation::ReceiveLoop.MonitorMode; };
+    t.MainLoopIdle = [] { return emulation::MainRoutine.MainLoopIdle; };
+    t.KioskLevel = [] { return emulation::Keyboard.KioskLevel; };
+    t.WindowMenuName = WindowMenuName;
+    t.TermFamily = CurrentFamily;
+    t.ClipboardHasText = [] { return platform::CurrentSystemClipboard().HasText(); };
+    t.CommIsOpen = connections::CommIsOpen;
+    t.OpenHostName = connections::CommConnectedHostName;
+    t.DecomposeChar = [](char16_t ch) { return emulation::charsetHooks.DecomposeChar(ch); };
+    t.ComposeChars = [](std::u16string_view sequence) {
+        return console::keyInputHooks.ComposeChars
+                   ? console::keyInputHooks.ComposeChars(sequence, false)
+                   : char16_t{0xFFFF};
+    };
+    t.HandleHotKey = [](uint16_t key) { emulation::HandleHotKey(key, false, false); };
+    t.PutKey = [](uint16_t key) { console::PutKeyEntry(key); };
+    t.UnlockKeyboard = UnlockKeyboard;
+    t.CommDebugWindow = [](bool open) {
+        if (open)
+            connections::CommDebugOpen();
+        else
+            connections::CommDebugClose();
+    };
+    t.CommOpen = OpenConnection;
+    t.CommClose = connections::CommClose;
+    t.CommErrorText = [](int result) {
+        return connections::CommErrorText(static_cast<uint8_t>(result));
+    };
+    t.StartAutoLogin = emulation::StartAutoLogin;
+    t.TermKeysFile = [](std::string_view name) {
+        const auto* type = emulation::FindTermType(name);
+        return type ? emulation::TermDefaultKeysFile(*type) : std::string();
+    };
+    t.LoadKeysFile = [](std::string_view path) { (void)emulation::LoadKeysFile(path, true); };
+    t.SaveKeysFile = emulation::SaveKeysFile;
+    t.TransmitKeyPrompt = emulation::TransmitKeyPrompt;
+    t.PrintScreen = [](bool asPage) {
+        if (asPage)
+            printing::PrintScreenPage();
+        else
+            printing::PrintScreenText();
+    };
+    t.DefaultColorMap = DefaultColorMap;
+    t.RecolourFromMap = [] {
+        auto& layer = console::ConsoleLayer;
+        layer.StatusAttr = static_cast<uint8_t>(layer.AttrColorMap[4] & 0xFF);
+        console::ScreenWindow().InvalidateWindow();
+    };
+    return t;
+}
+
+void ComposeMenus() {
+    ui::MenuServices = ProgramMenuServices();
+}
+
+}  // namespace app
