@@ -6,6 +6,7 @@
 
 #include "commands/password_scramble.h"
 #include "menu_fixture.h"
+#include "ui/message_box.h"
 
 namespace {
 
@@ -370,6 +371,27 @@ TEST_F(MenuDispatcherTest, DownloadFolderQueuesLockOrDirectory) {
         return 1;
     };
     EXPECT_EQ(Choose(605), "queue DOWNLOAD-LOCK \"D:\\in\"");
+}
+
+}  // namespace
+
+namespace {
+
+std::string shownText;
+
+TEST_F(MenuDispatcherTest, ADialogTheProgramLacksIsReportedNotPassedOver) {
+    ui::MenuServices.RunDialog = [](std::string_view) { return -1; };
+    const auto previous = ui::SetMessageBoxFunction([](std::string_view text) {
+        shownText = std::string(text);
+        return 1;
+    });
+    Choose(620);
+    ui::SetMessageBoxFunction(previous);
+    EXPECT_EQ(shownText, "This function is not available in this version: DELAYS");
+    // Other units open their dialogs without the report.
+    shownText.clear();
+    ui::CommSettingsDialog();
+    EXPECT_EQ(shownText, "");
 }
 
 }  // namespace

@@ -113,6 +113,7 @@ constexpr uint16_t kMsgPasswordLabel = 368;
 constexpr uint16_t kMsgFunctionDisabled = 503;
 constexpr uint16_t kMsgLogDirectory = 958;
 constexpr uint16_t kMsgOldScoAnsi = 967;
+constexpr uint16_t kMsgNotAvailable = 13951;
 
 constexpr uint16_t kKeyEsc = 27;
 constexpr uint16_t kKeyAltA = 286;
@@ -137,6 +138,13 @@ std::string Upper(std::string_view text) {
 
 const MenuServiceTable& S() {
     return MenuServices;
+}
+
+// A dialog a menu item opens; one the program lacks is reported, not passed over.
+int OpenDialog(std::string_view name) {
+    const int result = S().RunDialog(name);
+    if (result == -1) LangMessageBoxShort(Msg(kMsgNotAvailable) + std::string(name));
+    return result;
 }
 
 void Queue(std::string_view command) {
@@ -193,14 +201,14 @@ void RunIntIn(int32_t value, uint16_t labelId, uint16_t captionId, std::string_v
     textPrompts.PromptLabel = Msg(labelId).substr(0, kPromptLabelMax);
     textPrompts.PromptCaption = Msg(captionId).substr(0, kPromptCaptionMax);
     textPrompts.PromptPrefix = std::string(prefix);
-    S().RunDialog(dialog::kIntIn);
+    OpenDialog(dialog::kIntIn);
 }
 
 void RunKermitCommand(std::string_view prefix, uint16_t labelId) {
     textPrompts.PromptText.clear();
     textPrompts.PromptLabel = Msg(labelId).substr(0, kPromptLabelMax);
     textPrompts.PromptPrefix = std::string(prefix);
-    S().RunDialog(dialog::kSendKermit);
+    OpenDialog(dialog::kSendKermit);
 }
 
 std::string FontWeightWord() {
@@ -323,7 +331,7 @@ void AnswerbackPrompt() {
 void DownloadFolder() {
     MenuDispatch.FolderBuffer = Settings.DownloadLock != 0 ? Settings.DownloadDir.Str() : "";
     MenuDispatch.FolderLocked = Settings.DownloadLock != 0;
-    if (S().RunDialog(dialog::kDownloadDir) != 1) return;
+    if (OpenDialog(dialog::kDownloadDir) != 1) return;
     Queue((MenuDispatch.FolderLocked ? "DOWNLOAD-LOCK " : "DOWNLOAD-DIR ") +
           Quoted(MenuDispatch.FolderBuffer));
 }
@@ -390,10 +398,10 @@ void Dispatch(uint16_t item) {
             SaveKeys(true);
             return;
         case 113:
-            S().RunDialog(dialog::kPrinterSetup);
+            OpenDialog(dialog::kPrinterSetup);
             return;
         case 117:
-            S().RunDialog(dialog::kPrinterFont);
+            OpenDialog(dialog::kPrinterFont);
             return;
         case 122:
             s.PrintWizard = s.PrintWizard ? 0 : 1;
@@ -405,10 +413,10 @@ void Dispatch(uint16_t item) {
             s.PrintLevel = static_cast<uint8_t>(item - 1201);
             return;
         case 1211:
-            S().RunDialog(dialog::kSpoolSetup);
+            OpenDialog(dialog::kSpoolSetup);
             return;
         case 1210:
-            S().RunDialog(dialog::kRawPort);
+            OpenDialog(dialog::kRawPort);
             return;
         case 121:
             RunIntIn(s.FlushTimer.Get(), kMsgFlushTimerLabel, kMsgFlushTimerCaption, "flushtimer ");
@@ -446,17 +454,17 @@ void Dispatch(uint16_t item) {
             PasteFromClipboard();
             return;
         case 205:
-            S().RunDialog(dialog::kAdvancedOptions);
+            OpenDialog(dialog::kAdvancedOptions);
             return;
         case 585:
             if (!MenuDispatch.PopupText.empty()) Queue("winstart " + MenuDispatch.PopupText);
             return;
         case 586:
             MenuDispatch.AdvancedOptionsPage = 0;
-            S().RunDialog(dialog::kAdvancedOptions);
+            OpenDialog(dialog::kAdvancedOptions);
             return;
         case 587:
-            S().RunDialog(dialog::kCharInfo);
+            OpenDialog(dialog::kCharInfo);
             return;
 
         // View menu.
@@ -508,7 +516,7 @@ void Dispatch(uint16_t item) {
             SetColourMap(item == 3102);
             return;
         case 315:
-            S().RunDialog(dialog::kScreenFont);
+            OpenDialog(dialog::kScreenFont);
             return;
         case 317:
         case 318:
@@ -536,7 +544,7 @@ void Dispatch(uint16_t item) {
             Queue("Screenmode " + ItemWord(S().MenuItemText(item), 8));
             return;
         case 3055:
-            S().RunDialog(dialog::kScreenSize);
+            OpenDialog(dialog::kScreenSize);
             return;
 
         // Diagnose menu.
@@ -559,7 +567,7 @@ void Dispatch(uint16_t item) {
 
         // Communicate menu.
         case 576:
-            S().RunDialog(dialog::kCommSettings);
+            OpenDialog(dialog::kCommSettings);
             return;
         case 593:
             s.AutoConnect = s.AutoConnect ? 0 : 1;
@@ -592,7 +600,7 @@ void Dispatch(uint16_t item) {
             s.ReconnectMode = 0;
             return;
         case 562:
-            S().RunDialog(dialog::kCharset);
+            OpenDialog(dialog::kCharset);
             return;
         case 561:
             Prompt(s.TermNameList.View(), kMsgTermNameCaption, kMsgTermNameLabel, "termname ");
@@ -616,7 +624,7 @@ void Dispatch(uint16_t item) {
             AnswerbackPrompt();
             return;
         case 580:
-            S().RunDialog(dialog::kDial);
+            OpenDialog(dialog::kDial);
             return;
         case 584:
             Queue("hangup");
@@ -685,7 +693,7 @@ void Dispatch(uint16_t item) {
             Queue("FTP NEW");
             return;
         case 620:
-            S().RunDialog(dialog::kDelays);
+            OpenDialog(dialog::kDelays);
             return;
         case 605:
             DownloadFolder();
@@ -749,7 +757,7 @@ void Dispatch(uint16_t item) {
             Queue(commands::Interpreter.LearnMode ? "RECORD OFF" : "RECORD ON");
             return;
         case 705:
-            S().RunDialog(dialog::kKeyEditor);
+            OpenDialog(dialog::kKeyEditor);
             return;
         case 701:
             S().TransmitKeyPrompt();
@@ -768,13 +776,13 @@ void Dispatch(uint16_t item) {
             S().ShowHelp(true);
             return;
         case 902:
-            S().RunDialog(dialog::kAbout);
+            OpenDialog(dialog::kAbout);
             return;
         case 903:
-            S().RunDialog(dialog::kSupport);
+            OpenDialog(dialog::kSupport);
             return;
         case 906:
-            S().RunDialog(dialog::kRegTelnet);
+            OpenDialog(dialog::kRegTelnet);
             return;
         default:
             break;

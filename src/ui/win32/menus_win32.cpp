@@ -22,8 +22,6 @@
 namespace ui {
 namespace {
 
-constexpr uint16_t kMsgNotAvailable = 13951;
-
 std::map<std::string, NamedDialogRunner, std::less<>>& NamedDialogs() {
     static std::map<std::string, NamedDialogRunner, std::less<>> dialogs;
     return dialogs;
@@ -133,7 +131,6 @@ void TrackPopup(int x, int y) {
 int RunNamedDialog(std::string_view name) {
     auto& dialogs = NamedDialogs();
     if (auto found = dialogs.find(name); found != dialogs.end()) return found->second(Window());
-    LangMessageBoxShort(Msg(kMsgNotAvailable) + std::string(name));
     return -1;
 }
 
