@@ -156,7 +156,7 @@ void WireCommands() {
     };
     s.CopyTextToClipboard = ui::CopyTextToClipboard;
     s.PasteFromClipboard = ui::PasteFromClipboard;
-    s.EditColors = ui::EditColors;
+    s.EditColors = [] { ui::EditColors(); };
     s.PrintScreen = printing::PrintScreenText;
     s.SetExitCode = [](uint8_t code) { emulation::MainRoutine.ExitCode = code; };
     s.CloneProgram = [](std::string_view argument) -> uint32_t {
