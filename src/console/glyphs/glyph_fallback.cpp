@@ -109,9 +109,17 @@ int32_t StackMark(char16_t ch, int32_t top, int32_t height, int32_t cellHeight, 
     return top;
 }
 
+std::u16string NoDecomposition(char16_t) {
+    return {};
+}
+
+char16_t NoDiacriticPartner(char16_t) {
+    return 0;
+}
+
 int32_t DecomposeCell(char16_t* chars, int32_t count, const UnicodeRangeTable* cellRanges,
                       DecomposeFunction decompose) {
-    if (!decompose || count < 1) return count;
+    if (count < 1) return count;
     count = std::min(count, kMaxCellCodeUnits);
     for (int32_t round = 0; round < kMaxCellCodeUnits && count < kMaxCellCodeUnits; ++round) {
         char16_t first = chars[0];
@@ -283,8 +291,7 @@ void DrawGlyph(GlyphDevice& device, const char16_t* chars, int32_t count, int mo
             char16_t other = 0;
             if (SubstituteQuoteMark(c, other) && RangeTableContains(other, cellRanges)) {
                 c = other;
-            } else if (GlyphHooks.DiacriticPartner &&
-                       (other = GlyphHooks.DiacriticPartner(c)) != 0 && other != 0xFFFF &&
+            } else if ((other = GlyphHooks.DiacriticPartner(c)) != 0 && other != 0xFFFF &&
                        RangeTableContains(other, cellRanges)) {
                 c = other;
             }
@@ -303,7 +310,7 @@ void DrawGlyph(GlyphDevice& device, const char16_t* chars, int32_t count, int mo
             drawn = true;
             continue;
         }
-        char16_t partner = GlyphHooks.DiacriticPartner ? GlyphHooks.DiacriticPartner(c) : 0;
+        char16_t partner = GlyphHooks.DiacriticPartner(c);
         if (device.DrawInternalGlyph(c, cell.Left, cell.Top, cell.Width, cell.Height) ||
             (partner && partner != 0xFFFF &&
              device.DrawInternalGlyph(partner, cell.Left, cell.Top, cell.Width, cell.Height))) {

@@ -134,12 +134,18 @@ void DrawGlyph(GlyphDevice& device, const char16_t* chars, int32_t count, int mo
                const UnicodeRangeTable* cellRanges, const GlyphCell& cell,
                std::string* source = nullptr);
 
+// The glyph drawing's answers without composition tables: nothing
+// decomposes, no diacritic has a partner.
+std::u16string NoDecomposition(char16_t ch);
+char16_t NoDiacriticPartner(char16_t ch);
+
 // The decomposition the glyph drawing uses; the program points it at the
 // character composition tables.
 struct GlyphDrawingHooks {
-    DecomposeFunction Decompose = nullptr;
+    // The characters ch decomposes into; empty when it does not.
+    DecomposeFunction Decompose = NoDecomposition;
     // The spacing or combining partner of a diacritic, 0 when it has none.
-    char16_t (*DiacriticPartner)(char16_t ch) = nullptr;
+    char16_t (*DiacriticPartner)(char16_t ch) = NoDiacriticPartner;
 };
 extern GlyphDrawingHooks GlyphHooks;
 
