@@ -13,8 +13,9 @@ using namespace commands;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string_view line(reinterpret_cast<const char*>(data), size);
 
-    const FunctionStatus status = ExecuteFunction(line);
-    if (status != FunctionOk && status != FunctionUnknown) __builtin_trap();
+    // Commands that do their work may fail with any status of their own;
+    // what must hold is that the interpreter comes back whole.
+    (void)ExecuteFunction(line);
     if (Interpreter.Depth != 0) __builtin_trap();
     if (Interpreter.CurrentFunction < 0 || Interpreter.CurrentFunction > NoFunction)
         __builtin_trap();
