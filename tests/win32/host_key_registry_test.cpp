@@ -5,12 +5,16 @@
 
 #include "connections/ssh/host_key_cache.h"
 #include "connections/win32/host_key_registry_win32.h"
+#include "console/terminal_window.h"
 
 namespace {
 
 using namespace connections::ssh;
 
 TEST(HostKeyRegistry, AcceptedKeysAreFoundAgain) {
+    // The cache lives under the window's title, which earlier tests may change.
+    const std::u16string savedTitle = console::TerminalWindowUnit.TitleBanner;
+    console::TerminalWindowUnit.TitleBanner = u"VovuzIva  ";
     connections::InstallRegistryHostKeyStore();
     const std::string host = "registry-test.example";
     HostKeyRemember(host, 2222, "dss", "0x1,0x2");
@@ -32,6 +36,7 @@ TEST(HostKeyRegistry, AcceptedKeysAreFoundAgain) {
     }
     EXPECT_TRUE(found);
     SetHostKeyStore(nullptr);
+    console::TerminalWindowUnit.TitleBanner = savedTitle;
 }
 
 }  // namespace
