@@ -38,14 +38,14 @@ class Ssh1Peer : public ::testing::Test {
 
     // (Re)starts the server announcing the given cipher numbers, on the same
     // port, so that the host-key cache sees the same host.
-    void Start(const std::string& ciphers) {
+    void Start(const std::string& ciphers, const std::string& version = "1.5") {
         server_.reset();
         if (port_ == 0) port_ = FreePort();
         server_ = std::make_unique<PeerProcess>(
-            std::vector<std::string>{"/usr/bin/env", "SSH1_CIPHERS=" + ciphers, "/usr/bin/python3",
-                                     std::string(VZ_SOURCE_DIR) + "/tests/peers/ssh1_server.py",
-                                     std::to_string(port_), dir_.path() + "/host_key", kUser,
-                                     kPassword},
+            std::vector<std::string>{
+                "/usr/bin/env", "SSH1_CIPHERS=" + ciphers, "SSH1_VERSION=" + version,
+                "/usr/bin/python3", std::string(VZ_SOURCE_DIR) + "/tests/peers/ssh1_server.py",
+                std::to_string(port_), dir_.path() + "/host_key", kUser, kPassword},
             dir_.path() + "/server.log");
         for (int i = 0; i < 500 && !Listening(port_); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -153,6 +153,23 @@ TEST_F(Ssh1Peer, EachCipherCarriesTheSession) {
     }
 }
 
+// Which protocol the client speaks, and which version it claims, follows the
+// server's version and the user's preference.
+TEST_F(Ssh1Peer, VersionChoice) {
+    struct Case {
+        const char* server;
+        uint16_t preference;
+        const char* claim;
+    } cases[] = {{"1.99", 1, "CLIENT SSH-1.5-Ozmel"}, {"1.3", 2, "CLIENT SSH-1.3-Ozmel"}};
+    for (const Case& k : cases) {
+        Start("2,3,6", k.server);
+        auto c = Client();
+        c->layer->settings.ssh.SshVersion = k.preference;
+        ASSERT_EQ(c->layer->CommOpen(1), kCommOk) << c->host.Log() << ServerLog();
+        EXPECT_TRUE(ServerSaid(k.claim)) << ServerLog();
+    }
+}
+
 TEST_F(Ssh1Peer, WrongPasswordIsRefusedAndAskedAgain) {
     auto c = Client({"wrong", kPassword});
     ASSERT_EQ(c->layer->CommOpen(1), kCommOk) << c->host.Log() << ServerLog();
@@ -165,6 +182,11 @@ TEST_F(Ssh1Peer, WrongPasswordIsRefusedAndAskedAgain) {
     auto cancelled = Client({"wrong"});
     EXPECT_EQ(cancelled->layer->CommOpen(1), kCommSshLoginFailed);
     EXPECT_TRUE(cancelled->host.Logged("[No more passwords to try]")) << cancelled->host.Log();
+    // Cancelling the first dialog ends the connection before any name is sent.
+    auto never = Client({});
+    EXPECT_EQ(never->layer->CommOpen(1), kCommSshLoginFailed);
+    EXPECT_EQ(never->host.prompts, 1);
+    EXPECT_EQ(ServerLog().find("USER \n"), std::string::npos) << ServerLog();
 }
 
 TEST_F(Ssh1Peer, HostKeyQuestions) {

@@ -10,7 +10,8 @@ HOSTKEY is a file holding the host key; it is made when missing.
 SSH1_CIPHERS (comma-separated cipher numbers, default "2,3,6") sets the
 ciphers the server announces; SSH1_VERSION (default "1.5") the version it
 claims.
-Prints "LISTENING" once it accepts, then per connection "CIPHER <number>",
+Prints "LISTENING" once it accepts, then per connection "CLIENT <its
+identification>", "CIPHER <number>",
 "USER <name>", "PASSWORD ok|wrong", "PTY <term> <rows> <cols> <modes hex>",
 "COMPRESSION <level>", "SHELL", "EXIT <status>" and "CONFIRMED", or
 "FAILED <reason>"."""
@@ -239,6 +240,7 @@ class Connection:
     def run(self):
         self.sock.sendall(("SSH-%s-VzTestServer\n" % version).encode())
         line = self.read_line()
+        say("CLIENT", line.decode(errors="replace").rstrip("\r\n"))
         if not line.startswith(b"SSH-1."):
             raise Closed("client speaks %r" % line)
         self.key_exchange()

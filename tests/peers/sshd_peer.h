@@ -103,6 +103,7 @@ class SshPeerHost : public PeerHost {
     std::vector<std::string> passwords;  // one per password prompt, in turn
     std::string user = SshUser();
     int logins = 0;
+    int prompts = 0;  // login dialogs shown, cancelled ones included
     int hostKeyAnswer = 2;
     std::vector<bool> questions;  // changed flag of each host-key question
     std::vector<std::string> boxes;
@@ -110,6 +111,7 @@ class SshPeerHost : public PeerHost {
     bool SshAvailable() override { return true; }
     bool SshLoginPrompt(std::string_view, bool userEditable, std::string& u,
                         std::string& password) override {
+        ++prompts;
         if (size_t(logins) >= passwords.size()) return false;
         if (userEditable) u = user;
         password = passwords[size_t(logins++)];

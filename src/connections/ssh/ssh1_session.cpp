@@ -76,6 +76,13 @@ void SshEngine::Ssh1Packet(uint8_t type, WireReader& r) {
             }
             services_.Log("Successfully started encryption");
             std::string user = services_.UserName();
+            // A cancelled login dialog ends the connection here, as in SSH-2,
+            // rather than sending an empty name and asking again.
+            if (user.empty()) {
+                state_ = kSshClosed;
+                fatal_ = "Login cancelled";
+                return;
+            }
             if (user.size() > 99) user.resize(99);
             std::vector<uint8_t> body;
             WireWriter(body).String(user);
