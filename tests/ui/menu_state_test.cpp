@@ -114,81 +114,110 @@ TEST_F(MenuStateTest, OutsideTheMainLoopOnlyThePrintAndClipboardItemsStay) {
 }
 
 TEST_F(MenuStateTest, CheckMarksFollowTheSettings) {
+    // One row of settings per case; rows = 0 leaves the console's rows alone.
     struct Case {
         const char* What;
-        void (*Set)();
-        std::set<uint16_t> Marked;  // among the items below
+        int Jump, Columns, StatusLine, Rows, Backspace;
+        const char* Type;
+        int Reconnect, NoLock, Method, PrintLevel;
+        const char* Font;
+        int FontCharset, Zoomed80, Zoomed132;
+        ui::MenuTermFamily Family;
+        std::set<uint16_t> Marked;  // among the watched items
     };
     const std::set<uint16_t> watched = {3071, 3072, 3073, 3051, 3052, 3053, 3054, 5751, 5752, 5753,
                                         5601, 5602, 5603, 5604, 5606, 5608, 5610, 5611, 5613, 5921,
                                         5922, 5923, 507,  508,  1201, 1202, 317,  319,  309};
+    using F = ui::MenuTermFamily;
     const Case cases[] = {
         {"defaults",
-         [] {
-             Settings.JumpScroll.Set(0);
-             Settings.ScreenColumns = 80;
-             Settings.StatusLine = 1;
-             Settings.BackspaceChar = 8;
-             Settings.TerminalType = "VT220";
-             Settings.ReconnectMode = 0;
-             Settings.NoKeyboardLock = 0;
-             Settings.CommMethod = 2;
-             Settings.PrintLevel = 0;
-             Settings.ScreenFontName = "courier new";
-             Settings.ScreenFontCharset = 0;
-             Settings.Zoomed80 = 0;
-         },
+         0,
+         80,
+         1,
+         0,
+         8,
+         "VT220",
+         0,
+         0,
+         2,
+         0,
+         "courier new",
+         0,
+         0,
+         0,
+         F::Other,
          {3071, 3051, 5751, 5603, 5923, 507, 1201, 317}},
         {"medium jump, 132 columns, 24 lines with status, DEL, serial",
-         [] {
-             Settings.JumpScroll.Set(50);
-             Settings.ScreenColumns = 132;
-             Settings.StatusLine = 1;
-             Settings.BackspaceChar = 127;
-             Settings.TerminalType = "LINUX";
-             Settings.ReconnectMode = 2;
-             Settings.NoKeyboardLock = 1;
-             Settings.CommMethod = 1;
-             Settings.PrintLevel = 1;
-             Settings.ScreenFontName = "Terminal";
-             Settings.ScreenFontCharset = 255;
-             Settings.Zoomed132 = 1;
-         },
+         50,
+         132,
+         1,
+         0,
+         127,
+         "LINUX",
+         2,
+         1,
+         1,
+         1,
+         "Terminal",
+         255,
+         0,
+         1,
+         F::Other,
          {3072, 3053, 5753, 5613, 5922, 508, 1202, 319, 309}},
         {"jump 150 marks no speed; 25 lines without status count as 80x24",
-         [] {
-             Settings.JumpScroll.Set(150);
-             Settings.ScreenColumns = 80;
-             Settings.StatusLine = 0;
-             console::ConsoleLayer.ScreenRows = 25;
-             Settings.BackspaceChar = 21;
-             Settings.TerminalType = "WYSE50";
-             Settings.ReconnectMode = 1;
-             Settings.PrintLevel = 3;
-         },
+         150,
+         80,
+         0,
+         25,
+         21,
+         "WYSE50",
+         1,
+         0,
+         2,
+         3,
+         "Courier New",
+         0,
+         0,
+         0,
+         F::Other,
          {3051, 5752, 5608, 5921, 507, 317}},
         {"jump 100, family of the type",
-         [] {
-             Settings.JumpScroll.Set(100);
-             ui::MenuServices.TermFamily = [] { return ui::MenuTermFamily::Tv965; };
-             Settings.TerminalType = "VT100";
-         },
+         100,
+         80,
+         1,
+         0,
+         8,
+         "VT100",
+         0,
+         0,
+         2,
+         0,
+         "Courier New",
+         0,
+         0,
+         0,
+         F::Tv965,
          {3073, 3051, 5751, 5610, 5923, 507, 1201, 317}},
     };
     for (const auto& c : cases) {
         SetUp();
-        Settings.JumpScroll.Set(0);
-        Settings.ScreenColumns = 80;
-        Settings.StatusLine = 1;
-        Settings.BackspaceChar = 8;
-        Settings.NoKeyboardLock = 0;
-        Settings.CommMethod = 2;
-        Settings.PrintLevel = 0;
-        Settings.ReconnectMode = 0;
-        Settings.ScreenFontName = "Courier New";
-        Settings.ScreenFontCharset = 0;
-        Settings.Zoomed80 = 0;
-        c.Set();
+        Settings.JumpScroll.Set(c.Jump);
+        Settings.ScreenColumns = c.Columns;
+        Settings.StatusLine = c.StatusLine;
+        if (c.Rows) console::ConsoleLayer.ScreenRows = c.Rows;
+        Settings.BackspaceChar = c.Backspace;
+        Settings.TerminalType = c.Type;
+        Settings.ReconnectMode = c.Reconnect;
+        Settings.NoKeyboardLock = c.NoLock;
+        Settings.CommMethod = c.Method;
+        Settings.PrintLevel = c.PrintLevel;
+        Settings.ScreenFontName = c.Font;
+        Settings.ScreenFontCharset = c.FontCharset;
+        Settings.Zoomed80 = c.Zoomed80;
+        Settings.Zoomed132 = c.Zoomed132;
+        static F family;
+        family = c.Family;
+        ui::MenuServices.TermFamily = [] { return family; };
         std::set<uint16_t> marked;
         for (const auto& item : Computed())
             if (item.Checked && watched.count(item.Id)) marked.insert(item.Id);

@@ -47,14 +47,6 @@ bool IsNoticeWindowOpen(NoticeWindowId) {
 }
 void CloseNoticeWindow(NoticeWindowId) {}
 
-// The start-up choice of a settings file ("/C") has no dialog yet: the user
-// is told so rather than seeing the program end without a word.
-bool ChooseSettingsFile() {
-    constexpr console::MessageId kNoSettingsChoice = 13950;
-    LangMessageBoxShort(console::GetMessageText(kNoSettingsChoice, true));
-    return false;
-}
-
 void CommSettingsDialog() {
     MenuServices.RunDialog("COMMSETTINGS");
 }

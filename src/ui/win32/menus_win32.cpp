@@ -13,11 +13,13 @@
 #include "console/win32/terminal_window_win32.h"
 #include "console/window_paint.h"
 #include "ui/clipboard/clipboard.h"
+#include "ui/dialogs/dialog_model.h"
 #include "ui/menus/menu_dispatcher.h"
 #include "ui/menus/menu_services.h"
 #include "ui/menus/menu_state.h"
 #include "ui/message_box.h"
 #include "ui/win32/language_dialogs.h"
+#include "ui/win32/model_dialogs_win32.h"
 
 namespace ui {
 namespace {
@@ -130,7 +132,13 @@ void TrackPopup(int x, int y) {
 
 int RunNamedDialog(std::string_view name) {
     auto& dialogs = NamedDialogs();
-    if (auto found = dialogs.find(name); found != dialogs.end()) return found->second(Window());
+    // A dialog opened from another one is owned by it.
+    HWND owner = GetActiveWindow();
+    if (!owner || GetWindowThreadProcessId(owner, nullptr) != GetCurrentThreadId())
+        owner = Window();
+    if (auto found = dialogs.find(name); found != dialogs.end()) return found->second(owner);
+    if (auto model = MakeDialogModel(name))
+        return RunModelDialog(std::string(name).c_str(), *model, owner);
     return -1;
 }
 

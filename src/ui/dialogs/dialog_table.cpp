@@ -1,0 +1,12 @@
+// Which model each dialog template has.
+#include "ui/dialogs/dialog_model.h"
+#include "ui/dialogs/small_dialogs.h"
+
+namespace ui {
+
+std::unique_ptr<DialogModel> MakeDialogModel(std::string_view name) {
+    if (auto model = MakeSmallDialog(name)) return model;
+    return nullptr;
+}
+
+}  // namespace ui

@@ -1,0 +1,157 @@
+#include "ui/win32/model_dialogs_win32.h"
+
+#include <string>
+
+#include "ui/win32/language_dialogs.h"
+
+namespace ui {
+
+bool Win32DialogControls::Has(int id) {
+    return GetDlgItem(dialog_, id) != nullptr;
+}
+
+void Win32DialogControls::SetCaption(std::string_view text) {
+    SetWindowTextA(dialog_, std::string(text).c_str());
+}
+
+void Win32DialogControls::SetText(int id, std::string_view text) {
+    SetDlgItemTextA(dialog_, id, std::string(text).c_str());
+}
+
+std::string Win32DialogControls::Text(int id) {
+    HWND control = GetDlgItem(dialog_, id);
+    if (!control) return {};
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+    const int n = GetWindowTextA(control, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<size_t>(n > 0 ? n : 0));
+    return text;
+}
+
+void Win32DialogControls::LimitText(int id, size_t max) {
+    SendDlgItemMessageA(dialog_, id, EM_LIMITTEXT, max, 0);
+}
+
+void Win32DialogControls::SetChecked(int id, bool on) {
+    CheckDlgButton(dialog_, id, on ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool Win32DialogControls::Checked(int id) {
+    return IsDlgButtonChecked(dialog_, id) == BST_CHECKED;
+}
+
+bool Win32DialogControls::IsCombo(int id) {
+    char name[32] = {};
+    GetClassNameA(GetDlgItem(dialog_, id), name, sizeof name);
+    return lstrcmpiA(name, "ComboBox") == 0;
+}
+
+void Win32DialogControls::SetList(int id, const std::vector<std::string>& entries) {
+    const bool combo = IsCombo(id);
+    SendDlgItemMessageA(dialog_, id, combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
+    for (const auto& entry : entries)
+        SendDlgItemMessageA(dialog_, id, combo ? CB_ADDSTRING : LB_ADDSTRING, 0,
+                            reinterpret_cast<LPARAM>(entry.c_str()));
+}
+
+void Win32DialogControls::Select(int id, int index) {
+    SendDlgItemMessageA(dialog_, id, IsCombo(id) ? CB_SETCURSEL : LB_SETCURSEL,
+                        static_cast<WPARAM>(index), 0);
+}
+
+int Win32DialogControls::Selected(int id) {
+    return static_cast<int>(
+        SendDlgItemMessageA(dialog_, id, IsCombo(id) ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
+}
+
+void Win32DialogControls::Enable(int id, bool on) {
+    if (HWND control = GetDlgItem(dialog_, id)) EnableWindow(control, on);
+}
+
+void Win32DialogControls::Show(int id, bool on) {
+    if (HWND control = GetDlgItem(dialog_, id)) ShowWindow(control, on ? SW_SHOW : SW_HIDE);
+}
+
+void Win32DialogControls::Redraw(int id) {
+    if (HWND control = GetDlgItem(dialog_, id)) InvalidateRect(control, nullptr, TRUE);
+}
+
+namespace {
+
+constexpr UINT_PTR kBlinkTimer = 1;
+
+DialogModel* ModelOf(HWND dialog) {
+    return reinterpret_cast<DialogModel*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
+ControlEvent EventOf(HWND control, WORD code) {
+    char name[32] = {};
+    GetClassNameA(control, name, sizeof name);
+    if (lstrcmpiA(name, "Edit") == 0) return ControlEvent::Changed;
+    if (lstrcmpiA(name, "ListBox") == 0 || lstrcmpiA(name, "ComboBox") == 0)
+        return code == LBN_DBLCLK ? ControlEvent::DoubleClicked : ControlEvent::Selected;
+    return ControlEvent::Clicked;
+}
+
+// Which notifications reach the model: clicks, edits and list choices.
+bool Notifies(HWND control, WORD code) {
+    char name[32] = {};
+    GetClassNameA(control, name, sizeof name);
+    if (lstrcmpiA(name, "Edit") == 0) return code == EN_CHANGE;
+    if (lstrcmpiA(name, "ListBox") == 0) return code == LBN_SELCHANGE || code == LBN_DBLCLK;
+    if (lstrcmpiA(name, "ComboBox") == 0) return code == CBN_SELCHANGE || code == CBN_EDITCHANGE;
+    return code == BN_CLICKED;
+}
+
+INT_PTR CALLBACK ModelDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG: {
+            auto* model = reinterpret_cast<DialogModel*>(lParam);
+            SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+            Win32DialogControls controls(dialog);
+            model->Open(controls);
+            if (model->WantsTimer()) SetTimer(dialog, kBlinkTimer, 500, nullptr);
+            return TRUE;
+        }
+        case WM_TIMER: {
+            if (DialogModel* model = ModelOf(dialog)) {
+                Win32DialogControls controls(dialog);
+                model->Tick(controls);
+            }
+            return TRUE;
+        }
+        case WM_COMMAND: {
+            DialogModel* model = ModelOf(dialog);
+            if (!model) return FALSE;
+            Win32DialogControls controls(dialog);
+            const int id = LOWORD(wParam);
+            if (id == IDOK) {
+                // A disabled OK also refuses a confirmation that arrives as a message.
+                if (HWND ok = GetDlgItem(dialog, IDOK); ok && !IsWindowEnabled(ok)) return TRUE;
+                if (auto result = model->Ok(controls)) {
+                    KillTimer(dialog, kBlinkTimer);
+                    EndDialog(dialog, *result);
+                }
+                return TRUE;
+            }
+            if (id == IDCANCEL) {
+                KillTimer(dialog, kBlinkTimer);
+                EndDialog(dialog, model->Cancel());
+                return TRUE;
+            }
+            HWND control = reinterpret_cast<HWND>(lParam);
+            if (control && Notifies(control, HIWORD(wParam)))
+                model->Command(controls, id, EventOf(control, HIWORD(wParam)));
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+int RunModelDialog(const char* templateName, DialogModel& model, HWND owner) {
+    return static_cast<int>(LangDialogBox(GetModuleHandleA(nullptr), templateName, owner,
+                                          ModelDialogProc, reinterpret_cast<LPARAM>(&model)));
+}
+
+}  // namespace ui
