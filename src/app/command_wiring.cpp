@@ -2,11 +2,13 @@
 
 #include "commands/command_services.h"
 #include "commands/command_support.h"
+#include "commands/screen_commands.h"
 #include "commands/startup_services.h"
 #include "commands/wait_commands.h"
 #include "console/command_line_args.h"
 #include "console/console_primitives.h"
 #include "console/key_names.h"
+#include "console/local_screen.h"
 #include "console/program_launch.h"
 #include "console/system_services.h"
 #include "console/terminal_window.h"
@@ -84,6 +86,13 @@ void WireCommands() {
     };
     s.AbortRequested = [] { return Keyboard.AbortRequested; };
     s.MarkStatusLineDirty = [] { ReceiveLoop.StatusLineDirty = true; };
+    s.UpdateStatusLine = [] { Keyboard.Hooks.UpdateStatusLine(); };
+    s.ReceiveOnce = emulation::ReceiveFromHost;
+    s.SoundDeferredBell = [] {
+        if (!Keyboard.SlowBeepPending) return;
+        Keyboard.SlowBeepPending = false;
+        console::BeepTone(commands::Settings.BeepPitch.Get());
+    };
     s.SetWaitForText = [](std::string_view text) { ReceiveLoop.WaitForText = text; };
     s.SetWaitForDeadline = [](int32_t deadline) { ReceiveLoop.WaitForDeadline = deadline; };
     s.StartQuietWait = [](uint32_t seconds) {
@@ -144,6 +153,18 @@ void WireCommands() {
     s.StartMacro = emulation::StartMacro;
     s.LoadKeysFile = emulation::LoadKeysFile;
     s.SaveKeysFile = [](std::string_view name) { return emulation::SaveKeysFile(name); };
+    s.SetViewLeftColumn = [](int32_t column) {
+        auto& ring = console::TermScreenRing;
+        const int32_t width = console::ConsoleLayer.ScreenWidth;
+        if (column < 0 || column > console::Columns() - width) return false;
+        ring.ViewLeftColumn = column;
+        ring.ViewRightLimit = column + width + 1;
+        console::RedrawScreen();
+        return true;
+    };
+    s.PopScreenRect = console::PopScreenRect;
+    s.OpenTextWindow = commands::OpenTextWindow;
+    s.FillWindowArea = commands::FillWindowArea;
     s.UpdateWindowTitle = console::UpdateWindowTitle;
     s.RepaintWindow = console::RedrawScreen;
     s.CopyScreenToClipboard = [](const CellRectangle& r) {

@@ -23,6 +23,9 @@ CommandServiceTable NullCommandServices() {
     t.WaitTurn = [] {};
     t.AbortRequested = [] { return true; };
     t.MarkStatusLineDirty = [] {};
+    t.UpdateStatusLine = [] {};
+    t.ReceiveOnce = [] {};
+    t.SoundDeferredBell = [] {};
     t.SetWaitForText = [](std::string_view) {};
     t.SetWaitForDeadline = [](int32_t) {};
     t.StartQuietWait = [](uint32_t) {};
@@ -61,7 +64,7 @@ CommandServiceTable NullCommandServices() {
     t.ScreenMenuSelect = [](const CellRectangle&, int32_t, int32_t, int32_t, std::string&, int32_t,
                             int32_t, int32_t) { return Missing("MENUBAR", false); };
     t.GetWindowMetric = [](WindowMetric, int32_t&) { return Missing("SCREENSIZE/S", false); };
-    t.RequestWindow = [](WindowRequest) {};
+    t.RequestWindow = [](WindowRequest) { ReportNotAvailable("WINDOW"); };
     t.UpdateWindowTitle = [] {};
     t.SetTerminalFont = [](std::string_view, std::string_view, std::string_view, ChosenFont&) {
         return Missing("FONT", false);

@@ -47,6 +47,12 @@ struct CommandServiceTable {
     bool (*AbortRequested)();
     // The status row was written over and is redrawn.
     void (*MarkStatusLineDirty)();
+    // Redraws the status row now.
+    void (*UpdateStatusLine)();
+    // One pass of the receive loop: received bytes to the screen.
+    void (*ReceiveOnce)();
+    // Sounds a bell that the slow bell mode held back, if one is waiting.
+    void (*SoundDeferredBell)();
     // The text (upper case) the receive loop waits for; empty ends the wait.
     void (*SetWaitForText)(std::string_view text);
     // The tick deadline of that wait.

@@ -4,6 +4,7 @@
 #include "commands/command_handlers.h"
 #include "commands/exit_commands.h"
 #include "commands/line_commands.h"
+#include "commands/screen_commands.h"
 #include "commands/terminal_commands.h"
 #include "commands/transfer_commands.h"
 #include "commands/variable_commands.h"
@@ -27,6 +28,7 @@ CommandHandlerTable BuiltInCommandHandlers() {
     AddLineCommands(table);
     AddTerminalCommands(table);
     AddExitCommands(table);
+    AddScreenCommands(table);
     return table;
 }
 

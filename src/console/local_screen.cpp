@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 #include <utility>
+#include <vector>
 
 #include "console/console_neighbours.h"
 #include "console/console_primitives.h"
@@ -21,6 +23,13 @@ struct LocalScreenState {
     uint8_t AutoWrap = 0;
 };
 LocalScreenState local;
+
+struct SavedArea {
+    CellRect Rect;
+    int32_t Width = 0;
+    std::vector<uint32_t> Cells;
+};
+std::vector<SavedArea> savedAreas;
 
 }  // namespace
 
@@ -93,6 +102,48 @@ int32_t LocalScreenSavedColumns() {
 
 void ResetLocalScreen() {
     local = LocalScreenState{};
+    savedAreas.clear();
+}
+
+bool PushScreenRect(const CellRect& rect) {
+    SavedArea area;
+    area.Rect.Left = std::max(rect.Left, 1);
+    area.Rect.Right = std::min(rect.Right, Columns());
+    area.Rect.Top = std::max(rect.Top, 1);
+    area.Rect.Bottom = std::min(rect.Bottom, ConsoleLayer.LastRow);
+    const bool any = area.Rect.Left <= area.Rect.Right && area.Rect.Top <= area.Rect.Bottom &&
+                     TermScreenRingUsable();
+    try {
+        if (any) {
+            area.Width = area.Rect.Right - area.Rect.Left + 1;
+            area.Cells.resize(static_cast<size_t>(area.Width) *
+                              static_cast<size_t>(area.Rect.Bottom - area.Rect.Top + 1));
+            for (int32_t row = area.Rect.Top; row <= area.Rect.Bottom; ++row)
+                ReadCells(row, area.Rect.Left, area.Width,
+                          area.Cells.data() + static_cast<size_t>(row - area.Rect.Top) *
+                                                  static_cast<size_t>(area.Width));
+        }
+        savedAreas.push_back(std::move(area));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+void PopScreenRect() {
+    if (savedAreas.empty()) return;
+    const SavedArea area = std::move(savedAreas.back());
+    savedAreas.pop_back();
+    if (area.Width > 0 && TermScreenRingUsable())
+        for (int32_t row = area.Rect.Top; row <= area.Rect.Bottom; ++row)
+            WriteCells(row, area.Rect.Left, area.Width,
+                       area.Cells.data() + static_cast<size_t>(row - area.Rect.Top) *
+                                               static_cast<size_t>(area.Width));
+    if (!ConsoleLayer.DirectWrite) RedrawScreen();
+}
+
+size_t SavedScreenRectCount() {
+    return savedAreas.size();
 }
 
 }  // namespace console
