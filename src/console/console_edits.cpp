@@ -225,7 +225,10 @@ int32_t AdvanceScreenRing() {
 }
 
 void RedrawScreen() {
-    GraphicsLeave();
+    // The cell cursor comes off before its cell is rewritten from the ring:
+    // left on, its saved colours would belong to what the window showed
+    // before, and taking it off later would bring them back.
+    Prologue();
     auto& l = L();
     if (AttrCursorSetting()) l.CaretPending = true;
     if (l.ScreenRows >= 1)

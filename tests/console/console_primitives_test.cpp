@@ -761,6 +761,14 @@ TEST_F(ConsolePrimitivesTest, ReverseVideoCursorCell) {
     SetAttrCursorMode(true);
     EXPECT_TRUE(ConsoleLayer.AttrCursorShown);
     EXPECT_EQ(WindowAttr(5, 2), 0x70);
+
+    // A redraw from a ring whose cell under the cursor has other colours (a
+    // page switch) shows the cursor on those, and taking it off leaves them.
+    TermScreenRing.Cells[CellIndex(3, 6)] = MakeCell(u'p', 0x1E);
+    RedrawScreen();
+    EXPECT_EQ(WindowAttr(5, 2), 0x61);
+    SetAttrCursorMode(false);
+    EXPECT_EQ(WindowAttr(5, 2), 0x1E);
 }
 
 TEST_F(ConsolePrimitivesTest, UnprotectedLineMovesStopAtAProtectedField) {
