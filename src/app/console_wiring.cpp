@@ -2,11 +2,15 @@
 // code, the key macros and the message box.
 #include "app/console_wiring.h"
 
+#include "commands/interpreter.h"
 #include "connections/comm_interface.h"
 #include "console/console_primitives.h"
 #include "console/glyphs/glyph_fallback.h"
+#include "console/status_line.h"
+#include "emulation/input/keyboard.h"
 #include "emulation/input/keyboard_hooks.h"
 #include "emulation/main_routine.h"
+#include "emulation/receive_loop.h"
 #include "emulation/session_services.h"
 #include "emulation/text/charsets.h"
 #include "emulation/text/composition.h"
@@ -51,6 +55,15 @@ void ComposeConsole() {
         return emulation::charsetHooks.DecomposeChar(ch);
     };
     console::GlyphHooks.DiacriticPartner = emulation::DiacriticPartner;
+    // The status line's indicators read the keyboard, the AUX relay and learn
+    // mode; the lock keys' toggles are the Windows entry's to give.
+    console::StatusLineHooks& status = console::StatusLinePort;
+    status.OutputHold = [] { return emulation::Keyboard.OutputHold; };
+    status.AuxOpen = [] { return emulation::Services.AuxState() == 2; };
+    status.KeyboardLocked = [] {
+        return emulation::ReceiveLoop.KeyboardLocked || !emulation::ReceiveLoop.KeyboardEnabled;
+    };
+    status.LearnModeOn = [] { return commands::Interpreter.LearnMode; };
 }
 
 }  // namespace app

@@ -9,6 +9,7 @@
 #include "console/key_names.h"
 #include "console/protected_fields.h"
 #include "console/screen_buffer.h"
+#include "console/status_line.h"
 #include "emulation/host_ports.h"
 #include "emulation/input/keyboard.h"
 #include "emulation/operations/attribute_operations.h"
@@ -85,7 +86,7 @@ class ProgramTypeConsole final : public emulation::TermTypeConsole {
             console::SetAttributeMode(c.AttributeMode);
             for (size_t i = 0; i < 16; ++i) l.AttrColorMap[i] = c.AttrColorMap[i];
             // The status row takes the reverse entry of the new map.
-            if (c.PcColourMap) l.StatusAttr = static_cast<uint8_t>(c.AttrColorMap[4] & 0xFF);
+            if (c.PcColourMap) console::RefreshStatusAttrs();
         }
         l.AttrSelection = c.AttrSelection;
         l.SavedAttrSelection = c.AttrSelection;

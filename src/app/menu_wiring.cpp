@@ -9,6 +9,7 @@
 #include "console/key_queue.h"
 #include "console/program_launch.h"
 #include "console/screen_buffer.h"
+#include "console/status_line.h"
 #include "emulation/input/keyboard.h"
 #include "emulation/input/keys_file.h"
 #include "emulation/main_routine.h"
@@ -108,8 +109,7 @@ ui::MenuServiceTable ProgramMenuServices() {
     };
     t.DefaultColorMap = DefaultColorMap;
     t.RecolourFromMap = [] {
-        auto& layer = console::ConsoleLayer;
-        layer.StatusAttr = static_cast<uint8_t>(layer.AttrColorMap[4] & 0xFF);
+        console::RefreshStatusAttrs();
         console::ScreenWindow().InvalidateWindow();
     };
     return t;

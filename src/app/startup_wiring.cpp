@@ -9,6 +9,7 @@
 #include "commands/startup_services.h"
 #include "console/console_primitives.h"
 #include "console/screen_buffer.h"
+#include "console/status_line.h"
 #include "emulation/command_line.h"
 #include "emulation/operations/screen_pages.h"
 #include "emulation/types/term_types.h"
@@ -32,7 +33,7 @@ void ReadLiveColorMap(uint16_t map[16]) {
 
 void ApplyColorsToConsole(const uint16_t map[16], const uint32_t palette[16]) {
     std::copy_n(map, 16, console::ConsoleLayer.AttrColorMap.begin());
-    console::ConsoleLayer.StatusAttr = static_cast<uint8_t>(map[4]);
+    console::RefreshStatusAttrs();
     for (size_t i = 0; i < 16; ++i) {
         // A Windows colour value: red + 256 x green + 65536 x blue.
         console::ConsoleScreen.ScreenPalette[i] = {static_cast<uint8_t>(palette[i]),

@@ -2,6 +2,7 @@
 
 #include "console/console_primitives.h"
 #include "console/console_settings.h"
+#include "console/status_line.h"
 
 namespace console {
 
@@ -12,6 +13,7 @@ void StatusIdleUpdate() {
     const bool moreWaiting = layer.Hooks.CommInputReady(0);
     if (layer.PendingScrollLines != 0 && !(JumpScrollSetting() >= 100 && moreWaiting))
         RedrawScreen();
+    StatusLineIdle();
     if (layer.CaretPending) PlaceCaret();
 }
 

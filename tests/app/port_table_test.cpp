@@ -22,6 +22,7 @@
 #include "console/glyphs/glyph_fallback.h"
 #include "console/glyphs/screen_font_model.h"
 #include "console/learn_mode.h"
+#include "console/status_line.h"
 #include "emulation/command_line.h"
 #include "emulation/host_ports.h"
 #include "emulation/input/keyboard.h"
@@ -78,6 +79,7 @@ using console::ConsoleNeighbourTable;
 using console::GlyphDrawingHooks;
 using console::LearnModeHooks;
 using console::ScreenFontHooks;
+using console::StatusLineHooks;
 using emulation::AttributeOperationHooks;
 using emulation::CharsetHooks;
 using emulation::CommandLineServices;
@@ -134,7 +136,6 @@ const std::vector<NamedSlot>& StandIns() {
         VZ_SLOT(KeyboardHooks, EditLine),
         VZ_SLOT(KeyboardHooks, SystemErrorText),
         VZ_SLOT(KeyboardHooks, StopCapture),
-        VZ_SLOT(KeyboardHooks, UpdateStatusLine),
         VZ_SLOT(CommandServiceTable, ComposeChars),
         VZ_SLOT(CommandServiceTable, ReviewScreen),
         VZ_SLOT(CommandServiceTable, ScreenMenuSelect),
@@ -174,6 +175,7 @@ const std::vector<NamedSlot>& FilledByWindowsEntry() {
         VZ_SLOT(MenuLanguageHooks, RefreshMenuBar),
         VZ_SLOT(MenuLanguageHooks, RefreshAccelerators),
         VZ_SLOT(ScreenFontHooks, SetTerminalFont),
+        VZ_SLOT(StatusLineHooks, LockKeyToggles),
         VZ_SLOT(MenuServiceTable, MouseSelection),
         VZ_SLOT(MenuServiceTable, RunDialog),
         VZ_SLOT(MenuServiceTable, FileDialog),
@@ -219,6 +221,7 @@ std::vector<Port> ProgramPorts() {
     static const LearnModeHooks nullLearn{};
     static const GlyphDrawingHooks nullGlyphs{};
     static const ScreenFontHooks nullScreenFont{};
+    static const StatusLineHooks nullStatusLine = console::NullStatusLineHooks();
     static const MenuLanguageHooks nullMenuLanguage{};
     static const KeyboardHooks nullKeyboard = emulation::NullKeyboardHooks();
     static const CommandServiceTable nullCommands = commands::NullCommandServices();
@@ -245,6 +248,7 @@ std::vector<Port> ProgramPorts() {
         PortOf("LearnModeHooks", console::LearnHooks, nullLearn),
         PortOf("GlyphDrawingHooks", console::GlyphHooks, nullGlyphs),
         PortOf("ScreenFontHooks", console::ScreenFontPort, nullScreenFont),
+        PortOf("StatusLineHooks", console::StatusLinePort, nullStatusLine),
         PortOf("MenuLanguageHooks", ui::menuLanguageHooks, nullMenuLanguage),
         PortOf("KeyboardHooks", emulation::Keyboard.Hooks, nullKeyboard),
         PortOf("CommandServiceTable", commands::CommandServices, nullCommands),

@@ -16,6 +16,7 @@
 #include "connections/win32/host_key_registry_win32.h"
 #include "console/console_primitives.h"
 #include "console/exit_chain.h"
+#include "console/status_line.h"
 #include "console/terminal_window.h"
 #include "console/tick_clock.h"
 #include "console/win32/code_pages_win32.h"
@@ -43,13 +44,6 @@ bool MenuHoldsItem(std::string_view menuName, uint16_t itemId) {
     bool holds = GetMenuState(menu, itemId, MF_BYCOMMAND) != static_cast<UINT>(-1);
     DestroyMenu(menu);
     return holds;
-}
-
-// Output is held by the HOLD command, or by Scroll Lock when the settings
-// give it that meaning.
-bool HoldScreenOn() {
-    return emulation::Keyboard.OutputHold ||
-           (commands::Settings.ScrollLockKey != 0 && (GetKeyState(VK_SCROLL) & 1) != 0);
 }
 
 // Socket notices go to the window once it exists; the window has named itself
@@ -85,7 +79,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     app::ComposeProgram();
     // The entries only the Windows side can answer.
     emulation::Services.MenuHoldsItem = MenuHoldsItem;
-    emulation::Services.HoldScreenOn = HoldScreenOn;
+    console::StatusLinePort.LockKeyToggles = console::LockKeyToggles;
+    emulation::Services.HoldScreenOn = console::HoldScreenOn;
     ui::InstallWin32Menus();
     transfer::InitKermit();
     emulation::RunSession();

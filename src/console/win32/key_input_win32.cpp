@@ -238,6 +238,14 @@ void RemoveKeyboardHook() {
     Win32Keys.Hook = nullptr;
 }
 
+uint8_t LockKeyToggles() {
+    uint8_t flags = 0;
+    if ((GetKeyState(VK_CAPITAL) & 1) != 0) flags |= 64;
+    if ((GetKeyState(VK_NUMLOCK) & 1) != 0) flags |= 32;
+    if ((GetKeyState(VK_SCROLL) & 1) != 0) flags |= 16;
+    return flags;
+}
+
 void InstallKeyInputWin32() {
     auto& h = keyInputHooks;
     h.HaltProgram = [] { HaltProgramWin32(); };
@@ -281,7 +289,9 @@ void InstallKeyInputWin32() {
     WindowHandlers.InstallKeyboardHook = InstallKeyboardHook;
     WindowHandlers.RemoveKeyboardHook = RemoveKeyboardHook;
     WindowHandlers.LastKey = [] { return keyInput.LastKey; };
-    WindowHandlers.QueueExtendedKey = [](uint8_t scan) { PutExtendedKey(scan, false, false, false); };
+    WindowHandlers.QueueExtendedKey = [](uint8_t scan) {
+        PutExtendedKey(scan, false, false, false);
+    };
 
     TerminalWindowSeam seam = SetTerminalWindowSeam(TerminalWindowSeam{});
     seam.PumpWindowMessages = PumpKeyInputMessages;

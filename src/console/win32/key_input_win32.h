@@ -3,6 +3,8 @@
 // and the thread's keyboard hook.
 #include <windows.h>
 
+#include <cstdint>
+
 namespace console {
 
 // The terminal window's procedure calls this first for WM_KEYDOWN, WM_KEYUP, WM_CHAR,
@@ -24,6 +26,10 @@ void PumpOneKeyboardMessage();
 // The keyboard hook of this thread: installed with the window, removed by its close.
 void InstallKeyboardHook();
 void RemoveKeyboardHook();
+
+// Caps Lock 64, Num Lock 32 and Scroll Lock 16 for each key whose toggle is on,
+// for the status line's indicators.
+uint8_t LockKeyToggles();
 
 // Puts the Win32 key input behind the portable calls: the key input's platform hooks, the pump
 // behind PumpWindowMessages (call it after the terminal window installed its seam) and behind

@@ -14,6 +14,7 @@
 #include "console/key_names.h"
 #include "console/key_queue.h"
 #include "console/messages.h"
+#include "console/status_line.h"
 #include "console/terminal_window.h"
 #include "console/tick_clock.h"
 #include "emulation/input/macros.h"
@@ -484,6 +485,10 @@ KeyboardHooks DefaultKeyboardHooks() {
     h.Milliseconds = [] { return static_cast<uint32_t>(console::BiosTicks()) * 55u; };
     h.Ticks = console::BiosTicks;
     h.StatusIdleUpdate = console::StatusIdleUpdate;
+    h.UpdateStatusLine = [] {
+        console::UpdateStatusLine();
+        ReceiveLoop.StatusLineDirty = false;
+    };
 
     h.KeyPressed = console::KeyPressed;
     h.ReadKeyCode = console::ReadKeyCode;

@@ -10,6 +10,7 @@
 #include "emulation/operations/screen_operations.h"
 #include "emulation/operations/screen_pages.h"
 #include "emulation/operations/shown_character_operations.h"
+#include "emulation/operations/status_line_operations.h"
 #include "emulation/operations/term_executor.h"
 
 namespace emulation {
@@ -103,6 +104,7 @@ void InstallTermOperations() {
     RegisterFieldAndResetOperations();
     RegisterModeFlagOperations();
     RegisterScreenPageOperations();
+    RegisterStatusLineOperations();
 }
 
 }  // namespace emulation

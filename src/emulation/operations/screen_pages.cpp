@@ -7,6 +7,7 @@
 #include "commands/settings_record.h"
 #include "console/globals.h"
 #include "console/screen_buffer.h"
+#include "console/status_line.h"
 #include "console/terminal_window.h"
 #include "emulation/operations/field_and_reset_operations.h"
 #include "emulation/operations/operation_catalogue.h"
@@ -190,6 +191,8 @@ void SwitchScreenPage(int32_t n) {
     if (n < 0 || n >= kScreenPageCount) return;
     ReceiveLoop.StatusLineDirty = true;
     pages.PagesInUse = true;
+    console::StatusLine.PageIndicatorOn = true;
+    console::StatusLine.CurrentPage = n;
     if (n == pages.CurrentPage) return;
     const int32_t current = pages.CurrentPage;
     const int32_t bytes = TermScreenRing.BufferBytes;
@@ -324,14 +327,8 @@ void ChangeRectAttributes(const TermOpParams& p, bool reverse) {
 }
 
 void BuildTitleLine() {
-    const std::u16string& banner = console::TerminalWindowUnit.TitleBanner;
-    std::string title;
-    for (const char16_t ch : banner) title.push_back(ch < 0x80 ? static_cast<char>(ch) : '?');
-    while (!title.empty() && title.back() == ' ') title.pop_back();
-    title += "   ";
-    title += console::globals.VersionText;
-    if (title.size() > 132) title.resize(132);
-    ScreenPages.TitleLine = title;
+    console::BuildTitleText();
+    ScreenPages.TitleLine = console::StatusLine.TitleText;
 }
 
 std::span<const TermOpBinding> ScreenPageOperationBindings() {
