@@ -8,6 +8,7 @@
 
 #include "menu_fixture.h"
 #include "ui/dialogs/dialog_model.h"
+#include "ui/message_box.h"
 
 namespace dialog_test {
 
@@ -57,6 +58,8 @@ class FakeControls final : public ui::DialogControls {
 struct Script {
     std::map<std::string, std::function<void(ui::DialogModel&, FakeControls&)>> Edits;
     bool PressOk = true;
+    // Controls a template lacks, by template name.
+    std::map<std::string, std::set<int>> Missing;
     std::map<std::string, FakeControls> Seen;  // by template name
     std::vector<std::string> Opened;
 };
@@ -85,6 +88,7 @@ inline int RunScripted(std::string_view name) {
     const std::string key(name);
     script.Opened.push_back(key);
     FakeControls controls;
+    controls.Missing = script.Missing[key];
     model->Open(controls);
     if (auto edit = script.Edits.find(key); edit != script.Edits.end())
         edit->second(*model, controls);
@@ -101,13 +105,19 @@ inline int RunScripted(std::string_view name) {
 
 class DialogFixture : public menu_test::MenuFixture {
   protected:
+    ui::MessageBoxFunction previousBox = nullptr;
     void SetUp() override {
         MenuFixture::SetUp();
         script = Script{};
         ui::MenuServices.RunDialog = RunScripted;
+        previousBox = ui::SetMessageBoxFunction([](std::string_view text) {
+            menu_test::Note("box " + std::string(text));
+            return 1;
+        });
     }
     void TearDown() override {
         script = Script{};
+        ui::SetMessageBoxFunction(previousBox);
         MenuFixture::TearDown();
     }
 };

@@ -1,4 +1,5 @@
 // Which model each dialog template has.
+#include "ui/dialogs/comm_settings.h"
 #include "ui/dialogs/dialog_model.h"
 #include "ui/dialogs/small_dialogs.h"
 
@@ -6,6 +7,7 @@ namespace ui {
 
 std::unique_ptr<DialogModel> MakeDialogModel(std::string_view name) {
     if (auto model = MakeSmallDialog(name)) return model;
+    if (auto model = MakeCommSettingsDialog(name)) return model;
     return nullptr;
 }
 
