@@ -19,7 +19,9 @@
 #include "emulation/main_routine.h"
 #include "emulation/operations/screen_geometry.h"
 #include "emulation/receive_loop.h"
+#include "emulation/session_services.h"
 #include "emulation/text/charsets.h"
+#include "emulation/text/composition.h"
 #include "emulation/types/emulator_state.h"
 #include "emulation/types/family_tables.h"
 #include "emulation/types/term_types.h"
@@ -140,6 +142,7 @@ void WireCommands() {
         e.GR = kind;
         e.GSlots[e.GRSlot & 3] = kind;
     };
+    s.ComposeChars = [](std::u16string_view text) { return emulation::ComposeChars(text, true); };
     s.StartAutoLogin = emulation::StartAutoLogin;
     s.ParseHostArgument = [](const std::string& text, std::string& user, uint8_t& method) {
         // An index beyond every command-line argument: nothing on the line
@@ -179,6 +182,10 @@ void WireCommands() {
     s.PasteFromClipboard = ui::PasteFromClipboard;
     s.EditColors = [] { ui::EditColors(); };
     s.PrintScreen = printing::PrintScreenText;
+    s.CloseAuxPort = [] {
+        const uint8_t state = emulation::Services.AuxState();
+        if (state == 2 || state == 3) emulation::Services.AuxClose();
+    };
     s.SetExitCode = [](uint8_t code) { emulation::MainRoutine.ExitCode = code; };
     s.CloneProgram = [](std::string_view argument) -> uint32_t {
         console::ExecProgram(console::ParamStrW(0), commands::Utf8ToWide(argument), false, 1);

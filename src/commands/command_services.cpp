@@ -83,6 +83,8 @@ CommandServiceTable NullCommandServices() {
     t.ShowConsoleScreen = [](ConsoleScreen) { ReportNotAvailable("COLOR, INTERPRET, KEYS"); };
     t.SetTabStopsFromLine = [](std::string_view) { return Missing("TAB", false); };
     t.CalculatorPrompt = [] { ReportNotAvailable("CALC"); };
+    t.CloseAuxPort = [] {};
+    t.AskPortName = [](bool) { return Missing("RAW-SETUP, AUX-SETUP", false); };
     t.DialModem = [](std::string_view, std::string_view, std::string_view) {
         return Missing("DIAL", false);
     };

@@ -139,6 +139,12 @@ struct CommandServiceTable {
     bool (*SetTabStopsFromLine)(std::string_view line);
     // The calculator on the status row.
     void (*CalculatorPrompt)();
+    // --- the AUX relay and the printer ports ---
+    // Closes the AUX relay when it is open.
+    void (*CloseAuxPort)();
+    // The port-name dialog of the raw printer port (aux false) or the AUX
+    // port; false when cancelled.
+    bool (*AskPortName)(bool aux);
     // --- the modem and the system ---
     bool (*DialModem)(std::string_view number, std::string_view wait, std::string_view count);
     void (*HangUpModem)();

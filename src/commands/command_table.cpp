@@ -1,8 +1,10 @@
 // The built-in handler of every function code. It lives apart from the
 // interpreter so that the command groups, which use the interpreter, are
 // not themselves reached from it.
+#include "commands/charset_commands.h"
 #include "commands/command_handlers.h"
 #include "commands/exit_commands.h"
+#include "commands/key_commands.h"
 #include "commands/line_commands.h"
 #include "commands/screen_commands.h"
 #include "commands/terminal_commands.h"
@@ -29,6 +31,8 @@ CommandHandlerTable BuiltInCommandHandlers() {
     AddTerminalCommands(table);
     AddExitCommands(table);
     AddScreenCommands(table);
+    AddCharsetCommands(table);
+    AddKeyCommands(table);
     return table;
 }
 

@@ -5,8 +5,10 @@
 // name and password that auto-login and the reply commands use.
 
 #include <cstdint>
+#include <string_view>
 
 #include "commands/command_handlers.h"
+#include "commands/settings_record.h"
 
 namespace commands {
 
@@ -21,5 +23,14 @@ void AddLineCommands(CommandHandlerTable& table);
 // Reopens the connection after a change of its parameters; an error code is
 // shown in a message box (the command still succeeds).
 void ReopenConnection(bool newConnection);
+
+// RAW-SETUP's and AUX-SETUP's text: the port name goes to name; then an
+// empty text changes nothing more, a bare decimal number is the baud rate,
+// and anything else is read as a serial mode text (the older "9600,N,8,1"
+// form with an optional X or P, or the newer "BAUD=9600 PARITY=N DATA=8
+// STOP=1 ..." form), any letter case. False for a text that is neither,
+// with the parameters unchanged.
+bool ParsePortSettings(std::string_view portName, std::string_view text, PortParams& params,
+                       PString<255>& name);
 
 }  // namespace commands

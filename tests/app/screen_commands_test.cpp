@@ -207,7 +207,19 @@ TEST_F(ScreenCommands, ScreenWindowAndPictureTable) {
     command_test::RunCases(cases, [this] { Reset(); });
 }
 
-TEST_F(ScreenCommands, ColourAndMenuBarTable) {
+TEST_F(ScreenCommands, ColourMenuBarAndPortTable) {
+    const auto freshPorts = [] {
+        for (auto* p : {&Settings.AuxPortParams, &Settings.RawPortParams}) {
+            p->BaudRate.Set(9600);
+            p->ByteSize = 8;
+            p->StopBits = 0;
+            p->Parity = 0;
+            p->Flags.Set(0x2315);
+        }
+    };
+    // Flow-control bits of the port's flag word.
+    constexpr uint32_t kInOutX = 0x300;
+    constexpr uint32_t kCtsDsr = 0x0C;
     const std::vector<CommandCase> cases = {
         {"SETCOLOR 1FH", true, 0,
          [] {
@@ -243,6 +255,65 @@ TEST_F(ScreenCommands, ColourAndMenuBarTable) {
              EXPECT_TRUE(NotAvailable("MENUBAR"));
              EXPECT_EQ(console::SavedScreenRectCount(), 0u);
          }},
+        // A bare number is only the baud rate.
+        {"AUX-SETUP com2 19200", true, 0,
+         [] {
+             const auto& p = Settings.AuxPortParams;
+             EXPECT_EQ(Settings.AuxPortName.View(), "COM2");
+             EXPECT_EQ(p.BaudRate.Get(), 19200u);
+             EXPECT_EQ(p.ByteSize, 8);
+             EXPECT_EQ(p.Flags.Get(), 0x2315u);
+         },
+         freshPorts},
+        {"AUX-SETUP COM3 2400,e,7,2", true, 0,
+         [=] {
+             const auto& p = Settings.AuxPortParams;
+             EXPECT_EQ(p.BaudRate.Get(), 2400u);
+             EXPECT_EQ(p.Parity, 2);
+             EXPECT_EQ(p.ByteSize, 7);
+             EXPECT_EQ(p.StopBits, 2);
+             EXPECT_EQ(p.Flags.Get() & (kInOutX | kCtsDsr), 0u);
+         },
+         freshPorts},
+        {"AUX-SETUP COM3 96,N,8,1.5,P", true, 0,
+         [=] {
+             const auto& p = Settings.AuxPortParams;
+             EXPECT_EQ(p.BaudRate.Get(), 9600u);
+             EXPECT_EQ(p.StopBits, 1);
+             EXPECT_EQ(p.Flags.Get() & kCtsDsr, kCtsDsr);
+             EXPECT_EQ((p.Flags.Get() >> 4) & 3, 2u);
+         },
+         freshPorts},
+        {"AUX-SETUP COM4 baud=1200 parity=o data=5 stop=1 xon=on rts=tg", true, 0,
+         [=] {
+             const auto& p = Settings.AuxPortParams;
+             EXPECT_EQ(p.BaudRate.Get(), 1200u);
+             EXPECT_EQ(p.Parity, 1);
+             EXPECT_EQ(p.ByteSize, 5);
+             EXPECT_EQ(p.Flags.Get() & kInOutX, kInOutX);
+             EXPECT_EQ((p.Flags.Get() >> 12) & 3, 3u);
+         },
+         freshPorts},
+        // A text the mode reader refuses keeps the parameters, not the name.
+        {"AUX-SETUP COM5 2400,Q,8,1", false, 0,
+         [] {
+             EXPECT_EQ(Settings.AuxPortName.View(), "COM5");
+             EXPECT_EQ(Settings.AuxPortParams.BaudRate.Get(), 9600u);
+         },
+         freshPorts},
+        {"AUX-SETUP COM5 BAUD=1200 SPEED=FAST", false, 0,
+         [] { EXPECT_EQ(Settings.AuxPortParams.BaudRate.Get(), 9600u); }, freshPorts},
+        {"RAW-SETUP LPT1 4800", true, 0,
+         [] {
+             EXPECT_EQ(Settings.RawPortName.View(), "LPT1");
+             EXPECT_EQ(Settings.RawPortParams.BaudRate.Get(), 4800u);
+         },
+         freshPorts},
+        {"RAW-SETUP DEFAULT", true, 0, [] { EXPECT_EQ(Settings.RawPortName.View(), ""); },
+         [] { Settings.RawPortName = "LPT2"; }},
+        {"RAW-SETUP", false, 0, [] { EXPECT_TRUE(NotAvailable("RAW-SETUP, AUX-SETUP")); }},
+        {"AUX ON", true, 0, [] { EXPECT_EQ(Settings.AuxEnabled, 1); }},
+        {"AUX-DEBUG MAYBE", false, 0, [] {}},
     };
     command_test::RunCases(cases, [this] { Reset(); });
 }
