@@ -82,6 +82,11 @@ class MemoryFiles final : public transfer::TransferFileSystem {
         file = std::make_unique<File>(files[name] = {});
         return transfer::kIoOk;
     }
+    int OpenAppend(const std::string& name,
+                   std::unique_ptr<transfer::TransferFile>& file) override {
+        file = std::make_unique<File>(files[name]);
+        return transfer::kIoOk;
+    }
     int Rename(const std::string& from, const std::string& to) override {
         if (files.count(to) || !files.count(from)) return transfer::kIoDenied;
         files[to] = std::move(files[from]);

@@ -101,6 +101,9 @@ class StdioFiles final : public TransferFileSystem {
     int Create(const std::string& name, std::unique_ptr<TransferFile>& file) override {
         return Open(name, "wb", kIoWriteError, file);
     }
+    int OpenAppend(const std::string& name, std::unique_ptr<TransferFile>& file) override {
+        return Open(name, "ab", kIoWriteError, file);
+    }
 
     int Rename(const std::string& from, const std::string& to) override {
         errno = 0;

@@ -38,6 +38,10 @@ class TransferFileSystem {
     virtual int OpenRead(const std::string& name, std::unique_ptr<TransferFile>& file) = 0;
     // Creates or replaces the file, empty.
     virtual int Create(const std::string& name, std::unique_ptr<TransferFile>& file) = 0;
+    // Opens the file for writing after what it holds (created when absent).
+    virtual int OpenAppend(const std::string& name, std::unique_ptr<TransferFile>& file) {
+        return kIoDenied;
+    }
     // Moves a file to a name that must be free. A file system that cannot
     // (a test's) refuses this and the two below.
     virtual int Rename(const std::string& from, const std::string& to) { return kIoDenied; }

@@ -15,6 +15,7 @@
 #include "transfer/transfer_files.h"
 #include "transfer/transfer_ui.h"
 #include "transfer/ymodem_engine.h"
+#include "transfer/zmodem/zmodem_engine.h"
 
 namespace transfer {
 
@@ -151,6 +152,7 @@ struct Engine {
     std::unique_ptr<XmodemEngine> xmodem;
     std::unique_ptr<YmodemEngine> ymodem;
     std::unique_ptr<AsciiEngine> ascii;
+    std::unique_ptr<ZmodemEngine> zmodem;
     ProtocolRecord* proto = nullptr;
     uint8_t type = 0;
 };
@@ -196,13 +198,40 @@ bool InitProtocol(TransferPort& port, Engine& engine) {
             engine.ascii = AsciiEngine::Create(port, a);
             break;
         }
+        case kProtoZmodem: {
+            ZmodemOptions z;
+            z.FinishWait = Options.OptFinishWait;
+            z.FinishRetry = Options.OptZmodemFinishRetry;
+            z.HandshakeRetry = Options.OptHandshakeRetry;
+            z.Recover = Options.OptZmodemRecover;
+            z.Override = Options.OptZmodemOverride;
+            z.WriteFail = Options.OptWriteFail;
+            z.UseWindows = Options.OptZmodemUseWindows;
+            z.WindowSize = Options.OptZmodemWindowSize;
+            z.AsName = o.AsName;
+            z.DestDir = o.DestDir;
+            z.DirectoryLocked = Options.OptDirLocked;
+            engine.zmodem = ZmodemEngine::Create(port, z);
+            if (!engine.zmodem) break;
+            const uint8_t rule = Options.OptZmodemFileOption;
+            if (rule == 1 || rule == 3 || rule == 4 || rule == 5 || rule == 7)
+                engine.zmodem->SetFileOptions(Options.OptZmodemOverride,
+                                              rule != 4 && Options.OptZmodemSkipNoFile, rule);
+            if (Options.OptZmodemRecover) {
+                engine.zmodem->SetConversion(3);
+                engine.zmodem->SetRecover(true);
+            }
+            if (Options.OptBinary) engine.zmodem->SetConversion(1);
+            break;
+        }
         default:
-            // The Kermit and ZMODEM engines are not part of this program yet.
+            // The Kermit engine is not part of this program yet.
             return false;
     }
     if (engine.ascii) engine.proto = &engine.ascii->Proto();
     if (engine.xmodem) engine.proto = &engine.xmodem->Proto();
     if (engine.ymodem) engine.proto = &engine.ymodem->Proto();
+    if (engine.zmodem) engine.proto = &engine.zmodem->Proto();
     if (!engine.proto) return false;
     engine.type = engine.proto->ProtocolType;
     engine.proto->UpcaseNames = Options.OptUpcaseNames;
@@ -268,6 +297,11 @@ void RunTransfer(std::string_view arguments, bool sending, std::string& reply) {
             engine.ymodem->Transmit();
         else
             engine.ymodem->Receive();
+    } else if (engine.zmodem) {
+        if (sending)
+            engine.zmodem->Transmit();
+        else
+            engine.zmodem->Receive();
     } else if (engine.ascii) {
         if (sending)
             engine.ascii->Transmit();
