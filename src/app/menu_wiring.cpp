@@ -112,6 +112,12 @@ ui::MenuServiceTable ProgramMenuServices() {
         console::RefreshStatusAttrs();
         console::ScreenWindow().InvalidateWindow();
     };
+    t.AuxClose = [] {
+        if (emulation::Services.AuxState() != 0) emulation::Services.AuxClose();
+    };
+    t.ApplyOldScoAnsi = [] {
+        emulation::EmulatorState.OldScoColours = commands::Settings.OldScoAnsi;
+    };
     return t;
 }
 

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "menu_fixture.h"
+#include "ui/dialogs/advanced_options.h"
 #include "ui/dialogs/dialog_model.h"
 #include "ui/message_box.h"
 
@@ -82,7 +83,30 @@ inline void Pick(ui::DialogModel& m, FakeControls& c, int id, std::string_view e
     m.Command(c, id, ui::ControlEvent::Selected);
 }
 
+// A property sheet: the first page shown, then every page the script edits, each left in turn.
+inline int RunScriptedSheet(ui::SheetModel& sheet) {
+    std::vector<size_t> visits{sheet.StartPage()};
+    for (size_t i = 0; i < sheet.Pages.size(); ++i)
+        if (i != visits[0] && script.Edits.count(sheet.Pages[i].Template)) visits.push_back(i);
+    for (size_t i : visits) {
+        auto& page = sheet.Pages[i];
+        script.Opened.push_back(page.Template);
+        FakeControls controls;
+        controls.Missing = script.Missing[page.Template];
+        page.Model->Open(controls);
+        if (auto edit = script.Edits.find(page.Template); edit != script.Edits.end())
+            edit->second(*page.Model, controls);
+        (void)page.Model->Ok(controls);
+        sheet.PageLeft(i);
+        script.Seen[page.Template] = controls;
+    }
+    if (script.PressOk) sheet.Confirmed();
+    sheet.Closed();
+    return script.PressOk ? 1 : 0;
+}
+
 inline int RunScripted(std::string_view name) {
+    if (auto sheet = ui::MakeSheetModel(name)) return RunScriptedSheet(*sheet);
     auto model = ui::MakeDialogModel(name);
     if (!model) return -1;
     const std::string key(name);

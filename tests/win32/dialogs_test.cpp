@@ -4,6 +4,7 @@
 // settings reopen the connection to a telnet server on loopback
 // (tests/win32/with_telnet_peer.sh names its port in VZ_TELNET_PORT). A
 // picture of each dialog is kept in the build's artifacts folder.
+#include <commctrl.h>
 #include <windows.h>
 
 #include <cstdlib>
@@ -192,6 +193,25 @@ TEST_F(DialogsWin32, TheGermanModuleReplacesOneDialogAndTheProgramKeepsTheRest) 
     EXPECT_EQ(driver.Caption, "Verz\xF6gerungen");
     Choose(580, {nullptr, "", false});
     EXPECT_EQ(driver.Caption, "Dial A Number");
+}
+
+TEST_F(DialogsWin32, AdvancedOptionsStoreTheShownPageOnOkOnly) {
+    Settings.DebugPrinting = 0;
+    Settings.PromptSeparator = '|';
+    ui::MenuDispatch.AdvancedOptionsPage = 4;
+    auto edit = [](HWND sheet) {
+        HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+        ASSERT_NE(page, nullptr);
+        CheckDlgButton(page, 138, BST_CHECKED);
+        Type(page, 125, ";");
+    };
+    Choose(205, {edit, "", false});
+    EXPECT_EQ(Settings.DebugPrinting, 0) << "Cancel stored";
+    EXPECT_EQ(Settings.PromptSeparator, '|');
+    Choose(205, {edit, "advanced_options"});
+    EXPECT_EQ(driver.Caption, "Advanced Options");
+    EXPECT_EQ(Settings.DebugPrinting, 1);
+    EXPECT_EQ(Settings.PromptSeparator, ';');
 }
 
 // Real Winsock for the composed connection, its notices going to the terminal window.

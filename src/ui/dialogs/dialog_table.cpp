@@ -1,4 +1,5 @@
 // Which model each dialog template has.
+#include "ui/dialogs/advanced_options.h"
 #include "ui/dialogs/comm_settings.h"
 #include "ui/dialogs/dialog_model.h"
 #include "ui/dialogs/small_dialogs.h"

@@ -59,6 +59,8 @@ MenuServiceTable NullMenuServices() {
     t.RecolourFromMap = Nothing;
     t.SetTerminalFont = Nothing;
     t.LoadBackgroundPicture = Nothing;
+    t.AuxClose = Nothing;
+    t.ApplyOldScoAnsi = Nothing;
     t.RunDialog = [](std::string_view) { return -1; };
     t.FileDialog = [](const FileDialogRequest&, std::string&) { return false; };
     t.BrowseForFolder = [](uint16_t, const std::string&) { return std::string(); };

@@ -73,6 +73,10 @@ struct MenuServiceTable {
     void (*RecolourFromMap)();
     void (*SetTerminalFont)();
     void (*LoadBackgroundPicture)();
+    // Closes the AUX port when it is open or closing.
+    void (*AuxClose)();
+    // The emulator's old-style SCOANSI colours follow the settings again.
+    void (*ApplyOldScoAnsi)();
     // The window side.
     int (*RunDialog)(std::string_view templateName);  // its result; -1 without a template
     bool (*FileDialog)(const FileDialogRequest& request, std::string& path);

@@ -79,6 +79,23 @@ INT_PTR LangDialogBox(HINSTANCE instance, const char* templateName, HWND parent,
                                commands::Settings.LanguageId.Get(), parameter);
 }
 
+LPCDLGTEMPLATEA DialogTemplateInLanguage(const char* templateName, HMODULE& module) {
+    const WORD language = commands::Settings.LanguageId.Get();
+    if (HMODULE lang = ModuleFor(language)) {
+        HRSRC found =
+            FindResourceExA(lang, reinterpret_cast<LPCSTR>(RT_DIALOG), templateName, language);
+        HGLOBAL loaded = found ? LoadResource(lang, found) : nullptr;
+        if (auto* dialog = loaded ? static_cast<LPCDLGTEMPLATEA>(LockResource(loaded)) : nullptr) {
+            module = lang;
+            return dialog;
+        }
+    }
+    module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(module, templateName, reinterpret_cast<LPCSTR>(RT_DIALOG));
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    return loaded ? static_cast<LPCDLGTEMPLATEA>(LockResource(loaded)) : nullptr;
+}
+
 HACCEL LanguageAccelerators() {
     return languageResources.Accelerators;
 }

@@ -18,6 +18,10 @@ INT_PTR DialogBoxInLanguage(HINSTANCE instance, const char* templateName, HWND p
 INT_PTR LangDialogBox(HINSTANCE instance, const char* templateName, HWND parent, DLGPROC procedure,
                       LPARAM parameter);
 
+// The template of that name in the settings' language when the module has it, else the program's
+// own; nullptr when neither. module receives the module that holds it.
+LPCDLGTEMPLATEA DialogTemplateInLanguage(const char* templateName, HMODULE& module);
+
 // The accelerator table in use ("ACC1" of the current language); nullptr when none.
 HACCEL LanguageAccelerators();
 

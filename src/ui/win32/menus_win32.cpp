@@ -137,6 +137,7 @@ int RunNamedDialog(std::string_view name) {
     if (!owner || GetWindowThreadProcessId(owner, nullptr) != GetCurrentThreadId())
         owner = Window();
     if (auto found = dialogs.find(name); found != dialogs.end()) return found->second(owner);
+    if (auto sheet = MakeSheetModel(name)) return RunSheetModel(*sheet, owner);
     if (auto model = MakeDialogModel(name))
         return RunModelDialog(std::string(name).c_str(), *model, owner);
     return -1;

@@ -1,6 +1,9 @@
 #include "ui/win32/model_dialogs_win32.h"
 
+#include <commctrl.h>
+
 #include <string>
+#include <vector>
 
 #include "ui/win32/language_dialogs.h"
 
@@ -147,7 +150,91 @@ INT_PTR CALLBACK ModelDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     return FALSE;
 }
 
+struct SheetPageContext {
+    SheetModel* Sheet;
+    size_t Index;
+    bool* Applied;
+};
+
+INT_PTR CALLBACK SheetPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* context = reinterpret_cast<SheetPageContext*>(GetWindowLongPtrA(page, DWLP_USER));
+    switch (message) {
+        case WM_INITDIALOG: {
+            auto* sheetPage = reinterpret_cast<PROPSHEETPAGEA*>(lParam);
+            context = reinterpret_cast<SheetPageContext*>(sheetPage->lParam);
+            SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(context));
+            Win32DialogControls controls(page);
+            context->Sheet->Pages[context->Index].Model->Open(controls);
+            return TRUE;
+        }
+        case WM_NOTIFY: {
+            if (!context) return FALSE;
+            const auto* header = reinterpret_cast<NMHDR*>(lParam);
+            if (header->code == PSN_KILLACTIVE) {
+                Win32DialogControls controls(page);
+                (void)context->Sheet->Pages[context->Index].Model->Ok(controls);
+                context->Sheet->PageLeft(context->Index);
+                SetWindowLongPtrA(page, DWLP_MSGRESULT, FALSE);
+                return TRUE;
+            }
+            if (header->code == PSN_APPLY) {
+                *context->Applied = true;
+                SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+                return TRUE;
+            }
+            return FALSE;
+        }
+        case WM_COMMAND: {
+            if (!context) return FALSE;
+            HWND control = reinterpret_cast<HWND>(lParam);
+            if (control && Notifies(control, HIWORD(wParam))) {
+                Win32DialogControls controls(page);
+                context->Sheet->Pages[context->Index].Model->Command(
+                    controls, LOWORD(wParam), EventOf(control, HIWORD(wParam)));
+            }
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
 }  // namespace
+
+int RunSheetModel(SheetModel& sheet, HWND owner) {
+    bool applied = false;
+    std::vector<SheetPageContext> contexts;
+    std::vector<PROPSHEETPAGEA> pages;
+    contexts.reserve(sheet.Pages.size());
+    for (size_t i = 0; i < sheet.Pages.size(); ++i) {
+        HMODULE module = nullptr;
+        LPCDLGTEMPLATEA dialog = DialogTemplateInLanguage(sheet.Pages[i].Template.c_str(), module);
+        if (!dialog) return -1;
+        contexts.push_back({&sheet, i, &applied});
+        PROPSHEETPAGEA page{};
+        page.dwSize = sizeof page;
+        page.dwFlags = PSP_DLGINDIRECT | PSP_USETITLE;
+        page.hInstance = module;
+        page.pResource = dialog;
+        page.pszTitle = sheet.Pages[i].Title.c_str();
+        page.pfnDlgProc = SheetPageProc;
+        page.lParam = reinterpret_cast<LPARAM>(&contexts.back());
+        pages.push_back(page);
+    }
+    const std::string caption = sheet.Caption();
+    PROPSHEETHEADERA header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW;
+    header.hwndParent = owner;
+    header.hInstance = GetModuleHandleA(nullptr);
+    header.pszCaption = caption.c_str();
+    header.nPages = static_cast<UINT>(pages.size());
+    header.nStartPage = static_cast<UINT>(sheet.StartPage());
+    header.ppsp = pages.data();
+    PropertySheetA(&header);
+    if (applied) sheet.Confirmed();
+    sheet.Closed();
+    return applied ? 1 : 0;
+}
 
 int RunModelDialog(const char* templateName, DialogModel& model, HWND owner) {
     return static_cast<int>(LangDialogBox(GetModuleHandleA(nullptr), templateName, owner,

@@ -3,12 +3,17 @@
 // has one): the controls as the model sees them, and one dialog procedure.
 #include <windows.h>
 
+#include "ui/dialogs/advanced_options.h"
 #include "ui/dialogs/dialog_model.h"
 
 namespace ui {
 
 // The model's result; -1 when no template of that name can be found.
 int RunModelDialog(const char* templateName, DialogModel& model, HWND owner);
+
+// A property sheet of model pages, modal; 1 after OK, 0 after Cancel, -1 when a page's template is
+// missing.
+int RunSheetModel(SheetModel& sheet, HWND owner);
 
 // The controls of an open dialog window.
 class Win32DialogControls final : public DialogControls {
