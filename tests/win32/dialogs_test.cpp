@@ -4,8 +4,9 @@
 // settings reopen the connection to a telnet server on loopback
 // (tests/win32/with_telnet_peer.sh names its port in VZ_TELNET_PORT). A
 // picture of each dialog is kept in the build's artifacts folder.
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <cstdlib>
 #include <fstream>
