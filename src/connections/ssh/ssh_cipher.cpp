@@ -9,16 +9,13 @@
 #include <openssl/des.h>
 
 #include <cstring>
+#include <utility>
 
 namespace connections::ssh {
 
 namespace {
 
 constexpr size_t kBlock = 8;
-
-void Log(const SshLogLine& log, std::string_view line) {
-    if (log) log(line);
-}
 
 void XorBlock(uint8_t* to, const uint8_t* from) {
     for (size_t i = 0; i < kBlock; ++i) to[i] ^= from[i];
@@ -59,66 +56,78 @@ struct DesChain {
     }
 };
 
-class Ssh1TripleDes final : public SshCipher {
+// What every cipher here shares: 8-byte blocks, lengths checked before any
+// byte changes, and the "Initialized ..." lines.
+class BlockCipher : public SshCipher {
   public:
-    explicit Ssh1TripleDes(SshLogLine log) : log_(std::move(log)) {}
+    explicit BlockCipher(SshLogLine log) : log_(std::move(log)) {}
+    bool Encrypt(uint8_t* data, size_t length) final {
+        if (length % kBlock) return false;
+        EncryptBlocks(data, length);
+        return true;
+    }
+    bool Decrypt(uint8_t* data, size_t length) final {
+        if (length % kBlock) return false;
+        DecryptBlocks(data, length);
+        return true;
+    }
+    size_t BlockSize() const final { return kBlock; }
+
+  protected:
+    virtual void EncryptBlocks(uint8_t* data, size_t length) = 0;
+    virtual void DecryptBlocks(uint8_t* data, size_t length) = 0;
+    void Log(std::string_view line) const {
+        if (log_) log_(line);
+    }
+
+  private:
+    SshLogLine log_;
+};
+
+class Ssh1TripleDes final : public BlockCipher {
+  public:
+    explicit Ssh1TripleDes(SshLogLine log) : BlockCipher(std::move(log)) {}
     void Ssh1SessionKey(const uint8_t* key) override {
         for (int i = 0; i < 3; ++i) {
             out_[i].SetKey(key + 8 * i);
             in_[i].SetKey(key + 8 * i);
         }
-        Log(log_, "Initialized triple-DES client^.server encryption");
-        Log(log_, "Initialized triple-DES server^.client encryption");
+        Log("Initialized triple-DES client^.server encryption");
+        Log("Initialized triple-DES server^.client encryption");
     }
     // Three whole CBC passes, each chaining on its own from packet to packet.
-    bool Encrypt(uint8_t* data, size_t length) override {
-        if (length % kBlock) return false;
+    void EncryptBlocks(uint8_t* data, size_t length) override {
         out_[0].Cbc(data, length, true);
         out_[1].Cbc(data, length, false);
         out_[2].Cbc(data, length, true);
-        return true;
     }
-    bool Decrypt(uint8_t* data, size_t length) override {
-        if (length % kBlock) return false;
+    void DecryptBlocks(uint8_t* data, size_t length) override {
         in_[2].Cbc(data, length, false);
         in_[1].Cbc(data, length, true);
         in_[0].Cbc(data, length, false);
-        return true;
     }
     std::string_view Name() const override { return "3des-cbc"; }
-    size_t BlockSize() const override { return kBlock; }
     size_t KeySize() const override { return 24; }
 
   private:
-    SshLogLine log_;
     DesChain out_[3];
     DesChain in_[3];
 };
 
-class Ssh1Des final : public SshCipher {
+class Ssh1Des final : public BlockCipher {
   public:
-    explicit Ssh1Des(SshLogLine log) : log_(std::move(log)) {}
+    explicit Ssh1Des(SshLogLine log) : BlockCipher(std::move(log)) {}
     void Ssh1SessionKey(const uint8_t* key) override {
         out_.SetKey(key);
         in_.SetKey(key);
-        Log(log_, "Initialized single-DES encryption");
+        Log("Initialized single-DES encryption");
     }
-    bool Encrypt(uint8_t* data, size_t length) override {
-        if (length % kBlock) return false;
-        out_.Cbc(data, length, true);
-        return true;
-    }
-    bool Decrypt(uint8_t* data, size_t length) override {
-        if (length % kBlock) return false;
-        in_.Cbc(data, length, false);
-        return true;
-    }
+    void EncryptBlocks(uint8_t* data, size_t length) override { out_.Cbc(data, length, true); }
+    void DecryptBlocks(uint8_t* data, size_t length) override { in_.Cbc(data, length, false); }
     std::string_view Name() const override { return "des-cbc"; }
-    size_t BlockSize() const override { return kBlock; }
     size_t KeySize() const override { return 8; }
 
   private:
-    SshLogLine log_;
     DesChain out_;
     DesChain in_;
 };
@@ -160,35 +169,25 @@ struct TripleDesDirection {
     }
 };
 
-class Ssh2TripleDes final : public SshCipher {
+class Ssh2TripleDes final : public BlockCipher {
   public:
-    explicit Ssh2TripleDes(SshLogLine log) : log_(std::move(log)) {}
+    explicit Ssh2TripleDes(SshLogLine log) : BlockCipher(std::move(log)) {}
     void SetClientToServerIv(const uint8_t* iv) override { std::memcpy(out_.iv, iv, kBlock); }
     void SetClientToServerKey(const uint8_t* key) override {
         out_.SetKey(key);
-        Log(log_, "Initialized triple-DES client^.server encryption");
+        Log("Initialized triple-DES client^.server encryption");
     }
     void SetServerToClientIv(const uint8_t* iv) override { std::memcpy(in_.iv, iv, kBlock); }
     void SetServerToClientKey(const uint8_t* key) override {
         in_.SetKey(key);
-        Log(log_, "Initialized triple-DES server^.client encryption");
+        Log("Initialized triple-DES server^.client encryption");
     }
-    bool Encrypt(uint8_t* data, size_t length) override {
-        if (length % kBlock) return false;
-        out_.Encrypt(data, length);
-        return true;
-    }
-    bool Decrypt(uint8_t* data, size_t length) override {
-        if (length % kBlock) return false;
-        in_.Decrypt(data, length);
-        return true;
-    }
+    void EncryptBlocks(uint8_t* data, size_t length) override { out_.Encrypt(data, length); }
+    void DecryptBlocks(uint8_t* data, size_t length) override { in_.Decrypt(data, length); }
     std::string_view Name() const override { return "3des-cbc"; }
-    size_t BlockSize() const override { return kBlock; }
     size_t KeySize() const override { return 24; }
 
   private:
-    SshLogLine log_;
     TripleDesDirection out_;
     TripleDesDirection in_;
 };
@@ -244,63 +243,43 @@ struct BlowfishDirection {
     }
 };
 
-class Ssh1Blowfish final : public SshCipher {
+class Ssh1Blowfish final : public BlockCipher {
   public:
-    explicit Ssh1Blowfish(SshLogLine log) : log_(std::move(log)) {}
+    explicit Ssh1Blowfish(SshLogLine log) : BlockCipher(std::move(log)) {}
     void Ssh1SessionKey(const uint8_t* key) override {
         out_.SetKey(key, 32);
         in_.SetKey(key, 32);
-        Log(log_, "Initialized Blowfish encryption");
+        Log("Initialized Blowfish encryption");
     }
-    bool Encrypt(uint8_t* data, size_t length) override {
-        if (length % kBlock) return false;
-        out_.Encrypt(data, length, false);
-        return true;
-    }
-    bool Decrypt(uint8_t* data, size_t length) override {
-        if (length % kBlock) return false;
-        in_.Decrypt(data, length, false);
-        return true;
-    }
+    void EncryptBlocks(uint8_t* data, size_t length) override { out_.Encrypt(data, length, false); }
+    void DecryptBlocks(uint8_t* data, size_t length) override { in_.Decrypt(data, length, false); }
     std::string_view Name() const override { return "blowfish-cbc"; }
-    size_t BlockSize() const override { return kBlock; }
     size_t KeySize() const override { return 32; }
 
   private:
-    SshLogLine log_;
     BlowfishDirection out_;
     BlowfishDirection in_;
 };
 
-class Ssh2Blowfish final : public SshCipher {
+class Ssh2Blowfish final : public BlockCipher {
   public:
-    explicit Ssh2Blowfish(SshLogLine log) : log_(std::move(log)) {}
+    explicit Ssh2Blowfish(SshLogLine log) : BlockCipher(std::move(log)) {}
     void SetClientToServerIv(const uint8_t* iv) override { out_.SetIv(iv); }
     void SetClientToServerKey(const uint8_t* key) override {
         out_.SetKey(key, 16);
-        Log(log_, "Initialized Blowfish client^.server encryption");
+        Log("Initialized Blowfish client^.server encryption");
     }
     void SetServerToClientIv(const uint8_t* iv) override { in_.SetIv(iv); }
     void SetServerToClientKey(const uint8_t* key) override {
         in_.SetKey(key, 16);
-        Log(log_, "Initialized Blowfish server^.client encryption");
+        Log("Initialized Blowfish server^.client encryption");
     }
-    bool Encrypt(uint8_t* data, size_t length) override {
-        if (length % kBlock) return false;
-        out_.Encrypt(data, length, true);
-        return true;
-    }
-    bool Decrypt(uint8_t* data, size_t length) override {
-        if (length % kBlock) return false;
-        in_.Decrypt(data, length, true);
-        return true;
-    }
+    void EncryptBlocks(uint8_t* data, size_t length) override { out_.Encrypt(data, length, true); }
+    void DecryptBlocks(uint8_t* data, size_t length) override { in_.Decrypt(data, length, true); }
     std::string_view Name() const override { return "blowfish-cbc"; }
-    size_t BlockSize() const override { return kBlock; }
     size_t KeySize() const override { return 16; }
 
   private:
-    SshLogLine log_;
     BlowfishDirection out_;
     BlowfishDirection in_;
 };

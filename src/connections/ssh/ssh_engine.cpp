@@ -137,6 +137,26 @@ void SshEngine::VersionDone() {
     SendKexInit();
 }
 
+// Decompresses a received payload into scratch_ (both protocol versions);
+// false, with the connection failed, when the data is bad or inflates too far.
+bool SshEngine::Inflate(const uint8_t*& payload, size_t& length) {
+    switch (scComp_->Decompress(payload, length, scratch_)) {
+        case SshCodecResult::kUnchanged:
+            return true;
+        case SshCodecResult::kDone:
+            payload = scratch_.data();
+            length = scratch_.size();
+            return true;
+        case SshCodecResult::kFailed:
+            Fatal("Decompression failed");
+            return false;
+        case SshCodecResult::kTooLarge:
+            Fatal("Decompressed packet too large");
+            return false;
+    }
+    return false;
+}
+
 // SSH-2 packets: one block first, for the length; then the rest and the MAC.
 void SshEngine::ReadSsh2(const uint8_t*& data, size_t& length) {
     const size_t block = std::max<size_t>(8, scCipher_ ? scCipher_->BlockSize() : 8);
@@ -178,22 +198,7 @@ void SshEngine::ReadSsh2(const uint8_t*& data, size_t& length) {
     inHeadDone_ = false;
     const uint8_t* payload = in_.data() + 5;
     size_t payloadLength = inLength_ - in_[4] - 1;
-    if (scComp_) {
-        switch (scComp_->Decompress(payload, payloadLength, scratch_)) {
-            case SshCodecResult::kUnchanged:
-                break;
-            case SshCodecResult::kDone:
-                payload = scratch_.data();
-                payloadLength = scratch_.size();
-                break;
-            case SshCodecResult::kFailed:
-                Fatal("Decompression failed");
-                return;
-            case SshCodecResult::kTooLarge:
-                Fatal("Decompressed packet too large");
-                return;
-        }
-    }
+    if (scComp_ && !Inflate(payload, payloadLength)) return;
     // A packet handler may send, so the received packet is moved aside.
     std::vector<uint8_t> packet(payload, payload + payloadLength);
     in_.clear();
@@ -286,22 +291,7 @@ void SshEngine::ReadSsh1(const uint8_t*& data, size_t& length) {
     }
     const uint8_t* payload = body + (8 - inLength_ % 8);
     size_t payloadLength = inLength_ - 4;
-    if (ssh1Compress_ && scComp_) {
-        switch (scComp_->Decompress(payload, payloadLength, scratch_)) {
-            case SshCodecResult::kUnchanged:
-                break;
-            case SshCodecResult::kDone:
-                payload = scratch_.data();
-                payloadLength = scratch_.size();
-                break;
-            case SshCodecResult::kFailed:
-                Fatal("Decompression failed");
-                return;
-            case SshCodecResult::kTooLarge:
-                Fatal("Decompressed packet too large");
-                return;
-        }
-    }
+    if (ssh1Compress_ && scComp_ && !Inflate(payload, payloadLength)) return;
     std::vector<uint8_t> packet(payload, payload + payloadLength);
     in_.clear();
     if (packet.empty()) {

@@ -129,6 +129,8 @@ class SshEngine {
     bool VersionByte(uint8_t b);
     void VersionDone();
 
+    bool Inflate(const uint8_t*& payload, size_t& length);
+
     // SSH-2 packets.
     void ReadSsh2(const uint8_t*& data, size_t& length);
     void Ssh2Packet(uint8_t type, WireReader& r);
