@@ -109,6 +109,10 @@ class StdioFiles final : public TransferFileSystem {
         errno = 0;
         return std::rename(from.c_str(), to.c_str()) == 0 ? kIoOk : IoCodeOf(errno, kIoDenied);
     }
+    int Remove(const std::string& name) override {
+        errno = 0;
+        return std::remove(name.c_str()) == 0 ? kIoOk : IoCodeOf(errno, kIoDenied);
+    }
     int Truncate(const std::string& name, int64_t length) override {
         errno = 0;
 #ifdef _WIN32

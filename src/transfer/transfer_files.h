@@ -43,8 +43,10 @@ class TransferFileSystem {
         return kIoDenied;
     }
     // Moves a file to a name that must be free. A file system that cannot
-    // (a test's) refuses this and the two below.
+    // (a test's) refuses this and the three below.
     virtual int Rename(const std::string& from, const std::string& to) { return kIoDenied; }
+    // Deletes a file.
+    virtual int Remove(const std::string& name) { return kIoDenied; }
     // Cuts a file to the given length.
     virtual int Truncate(const std::string& name, int64_t length) { return kIoDenied; }
     // Sets the time of the last write, in seconds since 1970.

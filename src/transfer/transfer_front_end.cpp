@@ -9,6 +9,7 @@
 #include "console/system_services.h"
 #include "console/tick_clock.h"
 #include "transfer/ascii_engine.h"
+#include "transfer/kermit/kermit_engine.h"
 #include "transfer/port_layer.h"
 #include "transfer/protocol_record.h"
 #include "transfer/received_names.h"
@@ -153,6 +154,7 @@ struct Engine {
     std::unique_ptr<YmodemEngine> ymodem;
     std::unique_ptr<AsciiEngine> ascii;
     std::unique_ptr<ZmodemEngine> zmodem;
+    std::unique_ptr<KermitEngine> kermit;
     ProtocolRecord* proto = nullptr;
     uint8_t type = 0;
 };
@@ -224,14 +226,37 @@ bool InitProtocol(TransferPort& port, Engine& engine) {
             if (Options.OptBinary) engine.zmodem->SetConversion(1);
             break;
         }
+        case kProtoKermit: {
+            KermitSettings k;
+            k.MaxLen = Options.OptKermitMaxLen;
+            k.PadCount = uint8_t(std::clamp(Options.OptKermitPadCount, 0, 255));
+            k.PadChar = Options.OptKermitPadChar;
+            k.Eol = Options.OptKermitTerminator;
+            k.CtlPrefix = Options.OptKermitCtlPrefix;
+            k.HighBitPrefix = Options.OptKermitHighbitPrefix;
+            k.RepeatPrefix = Options.OptKermitRepeatPrefix;
+            if (Options.OptKermitCheck != 1 && Options.OptKermitCheck != 2 &&
+                Options.OptKermitCheck != 5)
+                Options.OptKermitCheck = 1;
+            k.Check = Options.OptKermitCheck;
+            k.UseWindows = Options.OptKermitUseWindows;
+            k.Windows = Options.OptKermitWindows;
+            k.HandshakeRetry = Options.OptHandshakeRetry;
+            k.WriteFail = Options.OptWriteFail;
+            k.AsName = o.AsName;
+            k.DestDir = o.DestDir;
+            k.IncludeDirectory = Options.OptIncludeDir;
+            engine.kermit = KermitEngine::Create(port, k);
+            break;
+        }
         default:
-            // The Kermit engine is not part of this program yet.
             return false;
     }
     if (engine.ascii) engine.proto = &engine.ascii->Proto();
     if (engine.xmodem) engine.proto = &engine.xmodem->Proto();
     if (engine.ymodem) engine.proto = &engine.ymodem->Proto();
     if (engine.zmodem) engine.proto = &engine.zmodem->Proto();
+    if (engine.kermit) engine.proto = &engine.kermit->Proto();
     if (!engine.proto) return false;
     engine.type = engine.proto->ProtocolType;
     engine.proto->UpcaseNames = Options.OptUpcaseNames;
@@ -307,6 +332,11 @@ void RunTransfer(std::string_view arguments, bool sending, std::string& reply) {
             engine.ascii->Transmit();
         else
             engine.ascii->Receive();
+    } else if (engine.kermit) {
+        if (sending)
+            engine.kermit->Transmit();
+        else
+            engine.kermit->Receive();
     }
     FrontEnd.Running = false;
     if (!sending && !p.PathName.empty()) Transfer.LastReceivedFile = p.PathName;
@@ -335,6 +365,27 @@ std::string NextWord(std::string_view text, size_t& pos, bool* quoted = nullptr)
     // different file's name.
     if (!word.empty() && (word[0] == '-' || word[0] == '/') && word.size() > 80) word.resize(80);
     return word;
+}
+
+// What a Kermit receive asks the server for: the argument text without its
+// switches (a switch sent as a file name would only fail on the host).
+std::string KermitRequest(std::string_view arguments) {
+    const std::string_view text = arguments.substr(0, std::min<size_t>(arguments.size(), 255));
+    std::string request;
+    size_t pos = 0;
+    for (;;) {
+        bool quoted = false;
+        const std::string word = NextWord(text, pos, &quoted);
+        if (word.empty()) break;
+        if (!quoted && (word[0] == '-' || word[0] == '/')) {
+            if (word.size() >= 2 && std::toupper(static_cast<unsigned char>(word[1])) == 'W')
+                NextWord(text, pos);
+            continue;
+        }
+        if (!request.empty()) request += ' ';
+        request += word;
+    }
+    return request;
 }
 
 void ReloadOptions() {
@@ -552,8 +603,8 @@ void ProtocolReceive(std::string_view arguments, std::string& reply) {
         }
         FrontEnd.TransferFileName = chosen;
     }
-    if (FrontEnd.ProtocolNumber == kProtoKermit && !arguments.empty())
-        FrontEnd.TransferFileName = std::string(arguments);
+    if (FrontEnd.ProtocolNumber == kProtoKermit)
+        FrontEnd.TransferFileName = KermitRequest(arguments);
     RunTransfer(arguments, false, reply);
 }
 
