@@ -15,9 +15,9 @@
 #include "emulation/input/keyboard.h"
 #include "emulation/input/macros.h"
 #include "emulation/operations/operation_catalogue.h"
-#include "emulation/receive_loop.h"
-#include "emulation/parser/recogniser.h"
 #include "emulation/operations/term_executor.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/receive_loop.h"
 #include "emulation/types/term_types.h"
 #include "terminal_test_fixture.h"
 
@@ -353,6 +353,35 @@ TEST_F(HostModeTest, RepliesUseC1ControlsWhenEightBitControlsAreOn) {
                   "*|\x9C"
                   "\x90"
                   "1$r64;1\"p\x9C");
+}
+
+}  // namespace
+}  // namespace emulation
+
+namespace emulation {
+namespace {
+
+// New line mode: LF, VT and FF return the carriage as well, the index
+// sequence does not, and a terminal-type change ends the mode.
+TEST_F(HostModeTest, NewLineModeReturnsTheCarriageOnLineFeedsOnly) {
+    Feed(
+        "\x1B[20h"
+        "ab\ncd\x0B"
+        "ef\x0C"
+        "gh"
+        "\x1B"
+        "Dij");
+    EXPECT_EQ(TrimmedRow(1), "ab");
+    EXPECT_EQ(TrimmedRow(2), "cd");
+    EXPECT_EQ(TrimmedRow(3), "ef");
+    EXPECT_EQ(TrimmedRow(4), "gh");
+    EXPECT_EQ(TrimmedRow(5), "  ij");
+    Feed("\x1B[20l\r\nkl\nmn");
+    EXPECT_EQ(TrimmedRow(7), "  mn");
+    Feed("\x1B[20h");
+    ASSERT_TRUE(EmulatorState.NewLineMode);
+    ASSERT_TRUE(SetTerminalType("VT220", false));
+    EXPECT_FALSE(EmulatorState.NewLineMode);
 }
 
 }  // namespace

@@ -12,10 +12,10 @@
 #include "console/console_primitives.h"
 #include "console/globals.h"
 #include "emulation/operations/operation_catalogue.h"
-#include "emulation/receive_loop.h"
-#include "emulation/parser/recogniser.h"
 #include "emulation/operations/screen_operations.h"
 #include "emulation/operations/term_executor.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/receive_loop.h"
 #include "emulation/types/term_types.h"
 #include "terminal_test_fixture.h"
 
@@ -58,6 +58,16 @@ TEST_F(ReportOperationsTest, RepliesReachTheHostByteForByte) {
         {"device attributes by CSI", "VT100", "\x1B[c", "\x1B[?62;1;2;6;7;8;9c"},
         {"VT420 attributes", "VT420", "\x1B[0c", "\x1B[?64;1;2;6;7;8;9;15;18;19;21c"},
         {"VT420 attributes, 8-bit", "VT420", "\x1BZ", "\x9B?64;1;2;6;7;8;9;15;18;19;21c", true},
+        {"secondary attributes", "VT220", "\x1B[>c", "\x1B[>1;10;0c"},
+        {"secondary attributes, VT320", "VT320", "\x1B[>0c", "\x1B[>24;10;0c"},
+        {"secondary attributes, VT420, 8-bit", "VT420", "\x1B[>c", "\x9B>41;10;0c", true},
+        {"secondary attributes, VT100", "VT100", "\x1B[>c", "\x1B[>0;10;0c"},
+        {"unit id", "VT220", "\x1B[=c", "\x1BP!|00000000\x1B\\"},
+        {"unit id, 8-bit", "VT420", "\x1B[=0c", "\x90!|00000000\x9C", true},
+        {"unit id asked of a SCO console", "SCOANSI", "\x1B[=c", ""},
+        {"cursor under origin mode", "VT220", "\x1B[5;20r\x1B[?6h\x1B[3;5H\x1B[6n", "\x1B[3;5R"},
+        {"cursor after origin mode", "VT220", "\x1B[5;20r\x1B[?6h\x1B[?6l\x1B[3;5H\x1B[6n",
+         "\x1B[3;5R"},
         {"Wyse attributes", "WYSE60", "\x1B ", "60\r"},
         {"Wyse attributes, 8-bit", "WYSE60", "\x1B ", "60\r", true},
         {"C332 keyboard enabled", "C332", "\x1B%", "B"},

@@ -216,6 +216,73 @@ TEST_F(VttestScreens, TerminalReports) {
         << S::Screen();
     EXPECT_EQ(S::TrimmedRow(4), "    1 = 132 columns") << S::Screen();
     Next();
+    // The secondary attributes name the model and firmware, not the primary ones.
+    Choose("5");
+    EXPECT_EQ(S::TrimmedRow(3), "          <27> [ > 1 ; 1 0 ; 0 c") << S::Screen();
+    EXPECT_EQ(S::TrimmedRow(4), "         Pp=1 (VT220)") << S::Screen();
+    EXPECT_EQ(S::TrimmedRow(5), "         Pv=10, firmware version 1.0") << S::Screen();
+    Next();
+    Choose("6");
+    ASSERT_TRUE(session->WaitFor("Push <RETURN>")) << S::Screen();
+    EXPECT_EQ(S::TrimmedRow(3), "          <27> P ! | 0 0 0 0 0 0 0 0 <27> \\  ok") << S::Screen();
+    Next();
+    // Line feed/new line mode: Enter sends CR LF while it is set, CR after.
+    Choose("2");
+    Next();
+    Next();
+    EXPECT_EQ(S::TrimmedRow(4), " <13> <10>  -- OK") << S::Screen();
+    EXPECT_EQ(S::TrimmedRow(7), " <13>  -- OK") << S::Screen();
+    Next();
+    Choose("0");
+    EXPECT_NE(S::Find("Enter choice number").first, 0) << S::Screen();
+}
+
+// Menu 3 as a VT220 shows it: vttest designates its "ISO Latin-1" with the
+// 94-character final A, which such a terminal takes as the British set, so
+// "#" shows as the pound sign wherever that set is invoked.
+TEST_F(VttestScreens, CharacterSets) {
+    using S = VttestSession;
+    Choose("3");
+    Choose("8");
+    EXPECT_EQ(S::TrimmedRow(3), "Character set B (US ASCII)") << S::Screen();
+    EXPECT_EQ(S::Row(4).substr(9, 32), " !\"#$%&'()*+,-./0123456789:;<=>?");
+    EXPECT_EQ(S::Char(8, 13), u'\u00A3') << S::Screen();
+    EXPECT_EQ(S::Char(8, 51), u'\u00A3') << S::Screen();
+    // Line drawing, from the diamond at ` to the centred dot at ~, in G0 and G1.
+    const std::u16string drawing =
+        u"\u2666\u2591\u2409\u240C\u240D\u240A\u00B0\u00B1\u2424\u240B\u2518\u2510"
+        u"\u250C\u2514\u253C\u2594\uE8B6\u2500\uE8B8\u2581\u251C\u2524\u2534\u252C"
+        u"\u2502\u2264\u2265\u03A0\u2260\u00A3\u00B7";
+    for (const int32_t left : {10, 48}) {
+        std::u16string row;
+        for (int32_t c = left; c < left + 31; ++c) row.push_back(S::Char(14, c));
+        EXPECT_EQ(row, drawing) << left << "\n" << S::Screen();
+    }
+    EXPECT_EQ(S::TrimmedRow(24), "These are the installed character sets. Push <RETURN>");
+    Next();
+    // SI and SO: G0 plain, G1 with the pound sign.
+    Choose("9");
+    EXPECT_EQ(S::Row(4).substr(9, 32), " !\"#$%&'()*+,-./0123456789:;<=>?");
+    EXPECT_EQ(S::Char(8, 13), u'\u00A3') << S::Screen();
+    EXPECT_EQ(S::Row(10).substr(9, 31), "`abcdefghijklmnopqrstuvwxyz{|}~") << S::Screen();
+    Next();
+    // Locking shifts of G2 and G3 into GL.
+    Choose("10");
+    for (const int32_t row : {8, 16}) {
+        EXPECT_EQ(S::Char(row, 8), u'\u00A3') << row << "\n" << S::Screen();
+        EXPECT_EQ(S::Row(row + 1).substr(4, 32), "@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_") << row;
+    }
+    Next();
+    // Single shifts: one character each from G2, then from G3.
+    Choose("11");
+    for (const char* title : {"Testing single-shift G2 into GL (SS2)", "Testing single-shift G3"}) {
+        EXPECT_NE(S::Find(title).first, 0) << S::Screen();
+        EXPECT_EQ(S::Row(8).substr(5, 7), "35: (#)") << S::Screen();
+        EXPECT_EQ(S::Char(8, 11), u'\u00A3') << S::Screen();
+        // DEL is no character: nothing between the brackets.
+        EXPECT_EQ(S::TrimmedRow(20).substr(S::TrimmedRow(20).size() - 7), "127: ()") << S::Screen();
+        Next();
+    }
     Choose("0");
     EXPECT_NE(S::Find("Enter choice number").first, 0) << S::Screen();
 }
@@ -285,7 +352,26 @@ TEST(VttestDump, Menu) {
         for (auto& c : one)
             if (c == '~') c = '\r';
         s.Type(one, 400);
-        std::printf("== after [%s]\n%s", k.substr(at, bar - at).c_str(), s.Screen().c_str());
+        std::printf("== after [%s]\n", k.substr(at, bar - at).c_str());
+        // Characters outside ASCII as UTF-8, so that line drawing shows as drawn.
+        for (int32_t r = 1; r <= console::ConsoleLayer.ScreenRows; ++r) {
+            std::string line;
+            for (int32_t c = 1; c <= console::ConsoleLayer.ScreenWidth; ++c) {
+                const char16_t ch = s.Char(r, c);
+                if (ch < 0x80) {
+                    line.push_back(static_cast<char>(ch < 0x20 ? '?' : ch));
+                } else if (ch < 0x800) {
+                    line.push_back(static_cast<char>(0xC0 | (ch >> 6)));
+                    line.push_back(static_cast<char>(0x80 | (ch & 0x3F)));
+                } else {
+                    line.push_back(static_cast<char>(0xE0 | (ch >> 12)));
+                    line.push_back(static_cast<char>(0x80 | ((ch >> 6) & 0x3F)));
+                    line.push_back(static_cast<char>(0x80 | (ch & 0x3F)));
+                }
+            }
+            while (!line.empty() && line.back() == ' ') line.pop_back();
+            std::printf("%2d|%s\n", r, line.c_str());
+        }
         for (int r = 1; r <= 24; ++r) {
             std::string attrs;
             for (int c = 1; c <= 80; ++c) {

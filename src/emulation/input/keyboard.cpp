@@ -99,7 +99,7 @@ void SendDueChar(uint8_t ch) {
         AfterCarriageReturn();
         if (ReceiveLoop.NcrMode)
             ok = TransmitString("\x07\x02", kEncodingUnchanged);
-        else if (Settings.AutoLF != 0)
+        else if (Settings.AutoLF != 0 || EmulatorState.NewLineMode)
             ok = TransmitString("\n", kEncodingUnchanged);
     }
     if (!ok) H().WriteMessage(kMessageUnableToTransmit);

@@ -180,8 +180,17 @@ void LoadCharBankOp(TermOp, const TermOpParams& p) {
     }
 }
 
+// Under origin mode the position is counted from the margins' corner, as the
+// host addresses the cursor there.
 void CursorPositionReportOp(TermOp, const TermOpParams&) {
-    Reply("\x1B[" + std::to_string(ReportRow()) + ";" + std::to_string(ReportColumn()) + "R");
+    int32_t row = ReportRow();
+    int32_t column = ReportColumn();
+    if (ScreenOperations.OriginMode) {
+        const auto& l = ConsoleLayer;
+        row = std::max(row - l.TopMargin + 1, 1);
+        column = std::max(column - l.LeftMargin + 1, 1);
+    }
+    Reply("\x1B[" + std::to_string(row) + ";" + std::to_string(column) + "R");
 }
 
 void C332VtModeOp(TermOp op, const TermOpParams&) {
@@ -225,6 +234,9 @@ void AnsiModeOp(TermOp op, const TermOpParams& p) {
                 break;
             case 12:
                 Settings.FullDuplex = set ? 1 : 0;
+                break;
+            case 20:
+                EmulatorState.NewLineMode = set;
                 break;
             default:
                 break;

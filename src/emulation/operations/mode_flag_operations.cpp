@@ -6,8 +6,9 @@
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
 #include "emulation/operations/operation_catalogue.h"
-#include "emulation/receive_loop.h"
+#include "emulation/operations/report_operations.h"
 #include "emulation/operations/term_executor.h"
+#include "emulation/receive_loop.h"
 #include "emulation/types/term_types.h"
 
 namespace emulation {
@@ -223,6 +224,11 @@ void CursorLookOp(TermOp op, const TermOpParams& p) {
             SetCursorVisible(p[0] < 21 && p[0] <= p[1]);
             break;
         case OpScoCursorVisible:
+            // The DEC terminals read ESC [ = c as the request for their unit id.
+            if (EmulatorState.EmulationFamily == kEmulationVt) {
+                TertiaryDeviceAttributes();
+                break;
+            }
             if (p[0] == 0) SetCursorVisible(false);
             if (p[0] == 1 || p[0] == 2) SetCursorVisible(true);
             break;

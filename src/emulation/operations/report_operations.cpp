@@ -76,9 +76,38 @@ void PrinterStatusReportOp(TermOp, const TermOpParams&) {
     Put("\x1B[?10n");
 }
 
+bool TypeIs(const char* name) {
+    const auto* type = EmulatorState.CurrentTermType;
+    return type != nullptr && std::strcmp(type->Name, name) == 0;
+}
+
+// The byte after the introducer ESC [ (or CSI) of the recognised sequence.
+uint8_t SequencePrefix() {
+    const auto& t = TermExecutor.SequenceText;
+    if (t.size() >= 3 && t[0] == kEsc && t[1] == '[') return t[2];
+    if (t.size() >= 2 && t[0] == 0x9B) return t[1];
+    return 0;
+}
+
+// The secondary attributes: the model, firmware version 1.0 and no ROM
+// cartridge, the model being the one the type stands for.
+void SecondaryDeviceAttributes() {
+    const char* model = "1";
+    if (TypeIs("VT100")) model = "0";
+    if (TypeIs("VT320")) model = "24";
+    if (TypeIs("VT420")) model = "41";
+    Put("\x1B[>");
+    Put(model);
+    Put(";10;0c");
+}
+
 void DeviceAttributesReplyOp(TermOp, const TermOpParams&) {
     const auto& e = EmulatorState;
-    if (e.CurrentTermType != nullptr && std::strcmp(e.CurrentTermType->Name, "VT420") == 0) {
+    if (SequencePrefix() == '>') {
+        SecondaryDeviceAttributes();
+        return;
+    }
+    if (TypeIs("VT420")) {
         Put("\x1B[?64;1;2;6;7;8;9;15;18;19;21c");
         return;
     }
@@ -179,6 +208,16 @@ constexpr TermOpBinding kBindings[] = {
 };
 
 }  // namespace
+
+// The executor turns the leading ESC P into its C1 form; the terminator is
+// this reply's own.
+void TertiaryDeviceAttributes() {
+    Put("\x1BP!|00000000");
+    if (TermExecutor.EightBitControls)
+        Put(uint8_t{0x9C});
+    else
+        Put("\x1B\\");
+}
 
 std::span<const TermOpBinding> ReportOperationBindings() {
     return kBindings;

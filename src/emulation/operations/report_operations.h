@@ -15,6 +15,10 @@ namespace emulation {
 int32_t ReportRow();
 int32_t ReportColumn();
 
+// Puts the unit identification (ESC P ! | and eight hex digits, ESC \\) into
+// the reply, the DEC types' answer to ESC [ = c.
+void TertiaryDeviceAttributes();
+
 // The operations of this unit with their codes.
 std::span<const TermOpBinding> ReportOperationBindings();
 // Registers every binding with the executor.

@@ -7,6 +7,7 @@
 #include "console/protected_fields.h"
 #include "emulation/operations/operation_catalogue.h"
 #include "emulation/operations/tab_stops.h"
+#include "emulation/operations/term_executor.h"
 #include "emulation/types/emulator_state.h"
 
 namespace emulation {
@@ -416,6 +417,10 @@ void LineFeedOp(TermOp, const TermOpParams& p) {
         CaptureControl(10);
         console::LineFeed();
     }
+    // In new line mode the control bytes LF, VT and FF return the carriage
+    // too; the index sequence ESC D does not.
+    if (EmulatorState.NewLineMode && TermExecutor.SequenceText.size() == 1)
+        console::WriteCharCtl(13);
     SkipProtectedWhenActive();
 }
 

@@ -65,6 +65,9 @@ struct EmulatorStateData {
 
     uint8_t WrapStyle = kWrapAtOnce;  // a WrapStyleCode
     bool CursorKeyMode = false;
+    // Line feed/new line mode: a received line feed also returns the carriage
+    // and the Enter key sends CR LF.
+    bool NewLineMode = false;
     uint8_t ProtectAttrIndex = 1;
     bool StreamExtent = true;
     bool EraseInCurrentAttr = false;

@@ -178,6 +178,7 @@ bool SetTerminalType(std::string_view name, bool applyColours) {
     ResetTabStops(family.TabStyle, settings.TabStops);
 
     st.TwoStepState = 0;
+    st.NewLineMode = false;
     st.SoftFontName.clear();
     BuildRecogniserIndexes();
 
