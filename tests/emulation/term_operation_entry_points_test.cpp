@@ -28,7 +28,6 @@ const std::map<std::string, std::vector<TermOp>> kPendingCodes = {
     {"AuxRelayPending", {277, 278, 279, 280}},
     {"SoftFontsPending", {248, 260}},
     {"BlockTransferPending", {285}},
-    {"FileTransferPending", {243}},
     {"ScreenPrintPending", {291}},
 };
 

@@ -12,6 +12,7 @@
 #include "emulation/operations/shown_character_operations.h"
 #include "emulation/operations/status_line_operations.h"
 #include "emulation/operations/term_executor.h"
+#include "emulation/operations/transfer_operations.h"
 
 namespace emulation {
 namespace {
@@ -105,6 +106,7 @@ void InstallTermOperations() {
     RegisterModeFlagOperations();
     RegisterScreenPageOperations();
     RegisterStatusLineOperations();
+    RegisterTransferOperations();
 }
 
 }  // namespace emulation
