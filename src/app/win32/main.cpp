@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/composition.h"
+#include "commands/command_services.h"
 #include "commands/settings_record.h"
 #include "commands/win32/settings_platform_win32.h"
 #include "commands/win32/variables_win32.h"
@@ -20,6 +21,7 @@
 #include "console/terminal_window.h"
 #include "console/tick_clock.h"
 #include "console/win32/code_pages_win32.h"
+#include "console/win32/glyph_draw_win32.h"
 #include "console/win32/install_services.h"
 #include "console/win32/key_input_win32.h"
 #include "console/win32/terminal_window_win32.h"
@@ -53,6 +55,40 @@ void TerminalWindowCreated(HWND window) {
     ui::SetupMainMenu();
 }
 
+// What the commands ask of the terminal window and its glyph drawing.
+void FillWindowCommandServices() {
+    using commands::WindowMetric;
+    auto& s = commands::CommandServices;
+    s.GetWindowMetric = [](WindowMetric metric, int32_t& value) {
+        if (metric == WindowMetric::MaxX || metric == WindowMetric::MaxY) {
+            HDC dc = GetDC(nullptr);
+            if (!dc) return false;
+            value = GetDeviceCaps(dc, metric == WindowMetric::MaxX ? HORZRES : VERTRES);
+            ReleaseDC(nullptr, dc);
+            return true;
+        }
+        HWND window = console::TerminalWindowHandle();
+        RECT r{};
+        const bool outer = metric == WindowMetric::WindowX || metric == WindowMetric::WindowY;
+        if (!window || !(outer ? GetWindowRect(window, &r) : GetClientRect(window, &r)))
+            return false;
+        const bool across = metric == WindowMetric::WindowX || metric == WindowMetric::ClientX;
+        value = across ? r.right - r.left : r.bottom - r.top;
+        return true;
+    };
+    s.RequestWindow = [](commands::WindowRequest request) {
+        HWND window = console::TerminalWindowHandle();
+        if (!window) return;
+        const WPARAM command = request == commands::WindowRequest::Maximize  ? SC_MAXIMIZE
+                               : request == commands::WindowRequest::Restore ? SC_RESTORE
+                                                                             : SC_MINIMIZE;
+        PostMessageW(window, WM_SYSCOMMAND, command, 0);
+    };
+    s.RebuildFontFallbackList = [] {
+        console::ParseScreenFallbackFonts(commands::Settings.FontFallbackList.View());
+    };
+}
+
 // An end of the process through the C run-time still runs the exit chain.
 void RunExitChainAtExit() {
     console::RunExitChain(console::ExitChain.ExitStatus);
@@ -81,6 +117,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     emulation::Services.MenuHoldsItem = MenuHoldsItem;
     console::StatusLinePort.LockKeyToggles = console::LockKeyToggles;
     emulation::Services.HoldScreenOn = console::HoldScreenOn;
+    FillWindowCommandServices();
     ui::InstallWin32Menus();
     transfer::InitKermit();
     emulation::RunSession();
