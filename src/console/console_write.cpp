@@ -211,10 +211,7 @@ bool WriteShortRun(const uint8_t* bytes, int32_t n, uint32_t codePage) {
                    at + cell_runs::kShortRun <= R().Flags.size()) {
             // Short runs: sixteen characters whatever the length (the last
             // byte repeated), of which the cells take the run's.
-            const int32_t last = n - 1;
-#pragma GCC unroll 16
-            for (int32_t k = 0; k < cell_runs::kShortRun; ++k)
-                units[k] = table[bytes[std::min(k, last)]];
+            cell_runs::TranslateShortRun(bytes, n, table, units);
             cell_runs::JoinShortRun(units, n, attr, line);
             cell_runs::MaskShortRun(flags, n, 0xFE);
             sixteenUnits = true;
