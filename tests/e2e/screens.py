@@ -189,11 +189,72 @@ LINUX_PROBES = [
     (10, 1, "ink", True), (10, 5, "ink", True), (10, 10, "ink", True), (10, 11, "ink", False),
 ]
 
+def vttest_markers():
+    """The grid markers on a cleared screen before vttest takes the line over, and a status
+    line text from the host (the host takes the status line, then sends its text)."""
+    s = CSI + "0m" + CSI + "H" + CSI + "2J"
+    s += cup(2, 1) + CSI + "45m" + " " * 10 + CSI + "0m"
+    s += cup(2, 71) + CSI + "45m" + " " * 10 + CSI + "0m"
+    s += CSI + "2$~" + CSI + "1$}" + "Host status text" + CSI + "0$}"
+    return s.encode("latin-1")
+
+
+# The host's status text on the status row, in the status line's reverse colours.
+VTTEST_STATUS_PROBES = [
+    (25, 1, "bg", WHITE), (25, 1, "fg", GREY), (25, 16, "ink", True), (25, 17, "ink", False),
+    (25, 80, "bg", WHITE), (24, 1, "bg", BLACK),
+]
+
+
 SCREENS = {
     "vt220": (vt220_screen, VT220_PROBES, BRIGHT_MAGENTA, VT220_KEYS, VT220_EXPECTED),
     "wyse60": (wyse60_screen, WYSE60_PROBES, WHITE, WYSE60_KEYS, WYSE60_EXPECTED),
     # The Linux console sends the VT220 family's key strings.
     "linux": (linux_screen, LINUX_PROBES, DARK_MAGENTA, VT220_KEYS, VT220_EXPECTED),
+    # Only the markers: vttest paints the rest (vttest_session.sh).
+    "vttest": (None, VTTEST_STATUS_PROBES, BRIGHT_MAGENTA, [], b""),
 }
 LATER_PROBES = {"vt220-scroll": VT220_SCROLL_PROBES}
+
+
+def ink(row, col, present=True):
+    return (row, col, "ink", present)
+
+
+def vttest_border(columns):
+    """vttest's first screen: a border of * and + around the edge and a frame of E's in the
+    middle with one free cell inside it. At 132 columns nothing of the 80-column screen may stay
+    (its right border at columns 79 and 80, its frame from column 11)."""
+    left = (columns - 60) // 2 + 1
+    probes = [ink(1, 1), ink(1, columns // 2), ink(1, columns), ink(24, 1), ink(24, columns),
+              ink(2, 2), ink(2, columns - 1), ink(12, 1), ink(12, 2), ink(12, columns - 1),
+              ink(12, columns), ink(5, 3, False), ink(5, columns - 2, False),
+              ink(9, left), ink(9, left + 59), ink(16, left), ink(16, left + 59),
+              ink(10, left), ink(10, left + 1, False), ink(10, left + 58, False),
+              ink(10, left + 59)]
+    if columns == 132:
+        probes += [ink(5, 79, False), ink(5, 80, False), ink(10, 11, False), ink(9, 20, False),
+                   ink(20, 100, False)]
+    return probes
+
+
+def vttest_autowrap(columns):
+    """The autowrap screen: I to Z down the left margin, i to z down the right, nothing between
+    (at 132 columns nothing where the 80-column screen had its right margin)."""
+    probes = []
+    for row in (3, 11, 20):
+        probes += [ink(row, 1), ink(row, 2, False), ink(row, columns - 1, False), ink(row, columns)]
+        if columns == 132:
+            probes.append(ink(row, 80, False))
+    return probes
+
+
+LATER_PROBES.update({
+    # The main menu: its title from column 10, the prompt on row 21.
+    "vttest-menu": [ink(3, 9, False), ink(3, 10), ink(21, 11), ink(12, 60, False)],
+    "vttest-border80": vttest_border(80),
+    "vttest-border132": vttest_border(132),
+    "vttest-autowrap80": vttest_autowrap(80),
+    "vttest-autowrap132": vttest_autowrap(132),
+})
 SCROLL_SCREENS = {"vt220": vt220_scroll}
