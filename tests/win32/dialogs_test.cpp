@@ -46,6 +46,7 @@ struct Driver {
     bool Ok = true;
     HWND Seen = nullptr;
     std::string Caption;
+    std::function<void(HWND)> Check;  // after the dialog has painted
 };
 Driver driver;
 
@@ -68,6 +69,9 @@ void CALLBACK DriveDialog(HWND, UINT, UINT_PTR timer, DWORD) {
     driver.Caption = TextOf(dialog);
     if (driver.Act) driver.Act(dialog);
     RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_INVALIDATE);
+    MSG msg;
+    while (PeekMessageA(&msg, dialog, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    if (driver.Check) driver.Check(dialog);
     if (!driver.Shot.empty()) window_test::TakeShot(dialog, true).Save("dialog_" + driver.Shot);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(driver.Ok ? IDOK : IDCANCEL, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, driver.Ok ? IDOK : IDCANCEL)));
@@ -194,6 +198,23 @@ TEST_F(DialogsWin32, TheGermanModuleReplacesOneDialogAndTheProgramKeepsTheRest) 
     EXPECT_EQ(driver.Caption, "Verz\xF6gerungen");
     Choose(580, {nullptr, "", false});
     EXPECT_EQ(driver.Caption, "Dial A Number");
+}
+
+TEST_F(DialogsWin32, CharacterInformationDescribesTheCellAtTheCursor) {
+    console::AllocTermScreenRing(100 * 80 * 4, 80);
+    const uint32_t cell = console::MakeCell(u'\u00e9', 7);
+    ASSERT_EQ(console::WriteCells(3, 5, 1, &cell), 1);
+    console::ConsoleLayer.CursorRow = 3;
+    console::ConsoleLayer.CursorCol = 5;
+    static std::string text;
+    Driver d{nullptr, "charinfo"};
+    d.Check = [](HWND dialog) { text = Field(dialog, 102); };
+    Choose(587, d);
+    EXPECT_EQ(driver.Caption, "Character information");
+    EXPECT_NE(text.find("Unicode = E9 (hex), 233 (decimal)"), std::string::npos) << text;
+    EXPECT_NE(text.find("LATIN SMALL LETTER E WITH ACUTE"), std::string::npos) << text;
+    EXPECT_NE(text.find("Line 3, position 5"), std::string::npos) << text;
+    EXPECT_NE(text.find("Displayed in Courier New"), std::string::npos) << text;
 }
 
 TEST_F(DialogsWin32, AdvancedOptionsStoreTheShownPageOnOkOnly) {

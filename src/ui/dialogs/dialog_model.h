@@ -46,6 +46,19 @@ class DialogModel {
     // OK: the dialog's result, or nothing when the dialog stays open.
     virtual std::optional<int> Ok(DialogControls& controls) = 0;
     virtual int Cancel() { return 0; }
+    // An owner-drawn control: the text drawn to fill it and the face asked for; the platform
+    // reports the face that drew it.
+    virtual std::u16string OwnerDrawText(int id) {
+        (void)id;
+        return {};
+    }
+    virtual std::string OwnerDrawFace(int id) {
+        (void)id;
+        return {};
+    }
+    virtual void Painted(DialogControls& controls, int id, std::string_view face) {
+        (void)controls, (void)id, (void)face;
+    }
     // Timer ticks (every 500 ms) for the models that blink something.
     virtual bool WantsTimer() const { return false; }
     virtual void Tick(DialogControls& controls) { (void)controls; }

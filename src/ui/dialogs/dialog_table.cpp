@@ -1,5 +1,6 @@
 // Which model each dialog template has.
 #include "ui/dialogs/advanced_options.h"
+#include "ui/dialogs/char_info.h"
 #include "ui/dialogs/comm_settings.h"
 #include "ui/dialogs/dialog_model.h"
 #include "ui/dialogs/small_dialogs.h"
@@ -9,6 +10,7 @@ namespace ui {
 std::unique_ptr<DialogModel> MakeDialogModel(std::string_view name) {
     if (auto model = MakeSmallDialog(name)) return model;
     if (auto model = MakeCommSettingsDialog(name)) return model;
+    if (auto model = MakeCharInfoDialog(name)) return model;
     return nullptr;
 }
 

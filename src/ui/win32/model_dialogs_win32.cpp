@@ -105,6 +105,23 @@ bool Notifies(HWND control, WORD code) {
     return code == BN_CLICKED;
 }
 
+// Draws text as large as the control in the face asked for (the system's choice when the face is
+// not a font).
+void DrawFilling(const DRAWITEMSTRUCT& item, const std::u16string& text, const std::string& face) {
+    const RECT r = item.rcItem;
+    FillRect(item.hDC, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    HFONT font = CreateFontA(r.bottom - r.top, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
+    HGDIOBJ old = SelectObject(item.hDC, font);
+    SetBkMode(item.hDC, TRANSPARENT);
+    RECT box = r;
+    DrawTextW(item.hDC, reinterpret_cast<LPCWSTR>(text.c_str()), static_cast<int>(text.size()),
+              &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(item.hDC, old);
+    DeleteObject(font);
+}
+
 INT_PTR CALLBACK ModelDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
@@ -113,6 +130,25 @@ INT_PTR CALLBACK ModelDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
             Win32DialogControls controls(dialog);
             model->Open(controls);
             if (model->WantsTimer()) SetTimer(dialog, kBlinkTimer, 500, nullptr);
+            return TRUE;
+        }
+        case WM_DRAWITEM: {
+            DialogModel* model = ModelOf(dialog);
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (!model || !item) return FALSE;
+            const std::u16string text = model->OwnerDrawText(static_cast<int>(wParam));
+            if (text.empty()) return FALSE;
+            DrawFilling(*item, text, model->OwnerDrawFace(static_cast<int>(wParam)));
+            // The text grows only after the paint, so that a paint never waits on itself.
+            PostMessageA(dialog, WM_USER + 1, wParam, 0);
+            return TRUE;
+        }
+        case WM_USER + 1: {
+            if (DialogModel* model = ModelOf(dialog)) {
+                Win32DialogControls controls(dialog);
+                const int id = static_cast<int>(wParam);
+                model->Painted(controls, id, model->OwnerDrawFace(id));
+            }
             return TRUE;
         }
         case WM_TIMER: {
