@@ -10,6 +10,7 @@
 #include "console/key_names.h"
 #include "console/local_screen.h"
 #include "console/program_launch.h"
+#include "console/screen_review.h"
 #include "console/system_services.h"
 #include "console/terminal_window.h"
 #include "emulation/command_line.h"
@@ -182,6 +183,12 @@ void WireCommands() {
     s.PasteFromClipboard = ui::PasteFromClipboard;
     s.EditColors = [] { ui::EditColors(); };
     s.PrintScreen = printing::PrintScreenText;
+    s.ReviewScreen = [] {
+        console::ReviewScreenPrompt(
+            [] { return static_cast<uint16_t>(console::NormalizeKeyCode(console::ReadKeyCode())); },
+            printing::PrintScreenText);
+        emulation::ReceiveLoop.StatusLineDirty = true;
+    };
     s.CloseAuxPort = [] {
         const uint8_t state = emulation::Services.AuxState();
         if (state == 2 || state == 3) emulation::Services.AuxClose();

@@ -9,6 +9,7 @@
 #include "console/key_queue.h"
 #include "console/program_launch.h"
 #include "console/screen_buffer.h"
+#include "console/screen_review.h"
 #include "console/status_line.h"
 #include "emulation/input/keyboard.h"
 #include "emulation/input/keys_file.h"
@@ -118,6 +119,7 @@ ui::MenuServiceTable ProgramMenuServices() {
     t.ApplyOldScoAnsi = [] {
         emulation::EmulatorState.OldScoColours = commands::Settings.OldScoAnsi;
     };
+    t.ReviewActive = [] { return console::ScreenReview.Active; };
     return t;
 }
 
