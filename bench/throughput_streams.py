@@ -82,7 +82,7 @@ while len(out) < total:
 # A stream cut inside a UTF-8 sequence or a control sequence would leave the terminals in
 # different states, so it ends at the last line or sequence start that fits.
 cut = total
-while cut > 0 and (out[cut] & 0xC0) == 0x80:
+while 0 < cut < len(out) and (out[cut] & 0xC0) == 0x80:
     cut -= 1
 last_esc = out.rfind(b"\x1b", 0, cut)
 if last_esc >= 0 and last_esc > cut - 16:
