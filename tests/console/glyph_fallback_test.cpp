@@ -49,6 +49,7 @@ class FakeDevice : public console::GlyphDevice {
     uintptr_t Selected = 1;
     std::vector<Drawn> Draws;
     int Searches = 0;
+    int Measures = 0;
 
     uintptr_t SelectedFont() override { return Selected; }
     void SelectFont(uintptr_t f) override { Selected = f; }
@@ -66,6 +67,7 @@ class FakeDevice : public console::GlyphDevice {
     int32_t Ascent() override { return Fonts[Selected].Ascent; }
     int32_t Descent() override { return Fonts[Selected].Descent; }
     bool MeasureGlyph(char16_t ch, GlyphBox& box) override {
+        ++Measures;
         auto& f = Fonts[Selected];
         auto it = f.Boxes.find(ch);
         box = it != f.Boxes.end() ? it->second : GlyphBox{6, 7, 1, 7};
@@ -213,6 +215,33 @@ TEST_F(GlyphFallbackTest, FallbackFontsAreTriedInOrderAndTooWideOnesSkipped) {
     EXPECT_EQ(draws[0].Font, 3u);
     EXPECT_EQ(source, "Greek");
     EXPECT_EQ(device.Selected, 1u);  // the cell font is selected again
+}
+
+// A repaint takes the font that drew a character before without measuring
+// again, until the cell width or the list changes.
+TEST_F(GlyphFallbackTest, TheFontThatDrewACharacterIsTakenAgainWithoutMeasuring) {
+    device.Fonts[2] = MakeFont("Wide", {{0x0391, 0x03C9}}, 12);
+    device.Fonts[3] = MakeFont("Greek", {{0x0391, 0x03C9}});
+    console::ParseFontList(bank, "Wide|Greek");
+    // Alpha is of ambiguous width: the wide font would spill over.
+    ASSERT_EQ(Draw(u"\u03B1").at(0).Font, 3u);
+    const int measures = device.Measures;
+    for (int i = 0; i < 3; ++i) {
+        const auto draws = Draw(u"\u03B1");
+        ASSERT_EQ(draws.size(), 1u);
+        EXPECT_EQ(draws[0].Font, 3u);
+        EXPECT_EQ(device.Selected, 1u);
+    }
+    EXPECT_EQ(device.Measures, measures);
+    // In a cell 12 pixels wide the first font fits.
+    device.Draws.clear();
+    console::DrawGlyph(device, u"\u03B1", 1, 1, bank, &device.Fonts[1].Ranges,
+                       {100, 40, 12, 16, true}, &source);
+    ASSERT_EQ(device.Draws.size(), 1u);
+    EXPECT_EQ(device.Draws[0].Font, 2u);
+    console::ParseFontList(bank, "Greek");
+    EXPECT_EQ(Draw(u"\u03B1").at(0).Font, 3u);
+    EXPECT_GT(device.Measures, measures);
 }
 
 TEST_F(GlyphFallbackTest, TheAutomaticSearchIsRememberedAndSoIsACharacterNoFontHas) {

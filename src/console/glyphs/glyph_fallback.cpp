@@ -78,6 +78,8 @@ void ParseFontList(FontBank& bank, std::string_view text) {
 void ForgetMissingCharacters(FontBank& bank) {
     bank.NoFontNarrow.reset();
     bank.NoFontAny.reset();
+    bank.FoundNarrow.clear();
+    bank.FoundAny.clear();
 }
 
 bool GlyphLooksMissing(const GlyphBox& box, int32_t descent) {
@@ -204,6 +206,20 @@ const UnicodeRangeTable* SelectFallbackFont(GlyphDevice& device, const char16_t*
                   InRangeSet(first, AmbiguousWidthSet());
     auto& missing = narrow ? bank.NoFontNarrow : bank.NoFontAny;
     if (count == 1 && missing[first]) return nullptr;
+    if (bank.FoundCellWidth != cellWidth) {
+        bank.FoundNarrow.clear();
+        bank.FoundAny.clear();
+        bank.FoundCellWidth = cellWidth;
+    }
+    auto& found = narrow ? bank.FoundNarrow : bank.FoundAny;
+    if (count == 1 && !found.empty() && found[first] != 0 && found[first] <= bank.Items.size()) {
+        FontItem& item = bank.Items[found[first] - 1u];
+        if (LoadFallbackFont(device, item) && RangeTableContains(first, item.Ranges.get())) {
+            device.SelectFont(item.Font);
+            return item.Ranges.get();
+        }
+        found[first] = 0;
+    }
     uintptr_t before = device.SelectedFont();
     for (size_t i = 0; i < bank.Items.size(); ++i) {
         if (i + 1 == bank.Items.size() && IsAutoItem(bank.Items[i]))
@@ -218,6 +234,10 @@ const UnicodeRangeTable* SelectFallbackFont(GlyphDevice& device, const char16_t*
         if (device.MeasureGlyph(first, box) && GlyphLooksMissing(box, device.Descent())) continue;
         // An ambiguous-width character must not spill into the next cell.
         if (narrow && int64_t{device.CharWidth(first)} * 10 >= int64_t{cellWidth} * 11) continue;
+        if (count == 1 && i < kMaxFontItems) {
+            if (found.empty()) found.assign(0x10000, 0);
+            found[first] = static_cast<uint8_t>(i + 1);
+        }
         return item.Ranges.get();
     }
     device.SelectFont(before);

@@ -35,6 +35,13 @@ struct FontBank {
     // again until the list or the cell font changes.
     std::bitset<0x10000> NoFontNarrow;
     std::bitset<0x10000> NoFontAny;
+    // The list item (its index plus one) that drew a character, with and
+    // without the narrow check, for the cell width below: a screen repaints
+    // the same characters over and over, and the item is taken again without
+    // measuring its glyph. Forgotten with the characters no font had.
+    std::vector<uint8_t> FoundNarrow;
+    std::vector<uint8_t> FoundAny;
+    int32_t FoundCellWidth = 0;
 };
 
 // Rebuilds the list from "|"-separated face names ("-" before a name disables it).
