@@ -21,7 +21,7 @@ ALLOWED = {
     "ftp": {"console"},
     "printing": {"console"},
     "transfer": {"console"},
-    "ui": {"console", "commands"},
+    "ui": {"console", "commands", "transfer"},
     "commands": {"console", "connections", "ftp", "transfer", "ui"},
     "emulation": {"console", "connections", "commands", "ui", "printing", "transfer", "ftp"},
 }

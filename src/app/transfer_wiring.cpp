@@ -2,12 +2,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "connections/comm_interface.h"
+#include "console/code_pages.h"
 #include "console/terminal_window.h"
 #include "emulation/input/keyboard.h"
 #include "transfer/host_link.h"
 #include "transfer/transfer_ui.h"
+#include "ui/menus/menu_services.h"
+#include "ui/text_prompts.h"
 
 namespace app {
 
@@ -34,23 +38,46 @@ class ConnectionLink final : public transfer::HostLink {
 
 ConnectionLink connectionLink;
 
+// The message ids of the file dialogs' titles and filter.
+constexpr uint16_t kMsgAllFiles = 330;
+constexpr uint16_t kMsgOpenNewFile = 331;
+constexpr uint16_t kMsgOpenFileToSend = 332;
+
+bool AskFile(bool save, uint16_t titleId, const std::string& start, std::string& name) {
+    ui::FileDialogRequest request;
+    request.Save = save;
+    request.TitleId = titleId;
+    request.FilterId = kMsgAllFiles;
+    request.Pattern = "*.*";
+    request.StartPath = start;
+    return ui::MenuServices.FileDialog(request, name) && !name.empty();
+}
+
+std::u16string Wide(const std::string& text) {
+    return platform::BytesToWide(platform::kAnsiCodePage, text, 0);
+}
+
 // The program's side of a running transfer: the window kept alive and the
 // keyboard read between engine steps, the abort hot key as the user's
-// cancel; dialogs and the status window come from the windows installed
+// cancel; the file dialogs, the one-line question and the options dialog
+// are the menus' own; the status window comes from the windows installed
 // (none headless).
 class ProgramTransferUi final : public transfer::TransferUi {
   public:
     transfer::TransferUi* windows = nullptr;
 
     bool ChooseSendFile(const std::string& folder, std::string& name) override {
-        return windows && windows->ChooseSendFile(folder, name);
+        return AskFile(false, kMsgOpenFileToSend, folder, name);
     }
     bool ChooseSaveFile(const std::string& folder, std::string& name) override {
-        return windows && windows->ChooseSaveFile(folder, name);
+        return AskFile(true, kMsgOpenNewFile, folder, name);
     }
     bool AskText(const std::string& title, const std::string& prompt,
                  std::string& answer) override {
-        return windows && windows->AskText(title, prompt, answer);
+        std::u16string typed;
+        if (!ui::StringInputPrompt(Wide(title), Wide(prompt), typed, u"")) return false;
+        answer = platform::WideToBytes(platform::kAnsiCodePage, typed);
+        return true;
     }
     void OpenStatusWindow(const transfer::StatusView& view) override {
         if (windows) windows->OpenStatusWindow(view);
@@ -66,7 +93,7 @@ class ProgramTransferUi final : public transfer::TransferUi {
         emulation::PollKeyboard(false);
     }
     bool AbortKeyPressed() override { return emulation::Keyboard.AbortRequested; }
-    bool ShowOptionsDialog() override { return !windows || windows->ShowOptionsDialog(); }
+    bool ShowOptionsDialog() override { return ui::MenuServices.RunDialog("PROTOCOLOPTIONS") == 1; }
 };
 
 ProgramTransferUi programTransferUi;

@@ -10,7 +10,7 @@ namespace app {
 // Points the transfers' port layer at the connection and their front end
 // at the program's window and keyboard.
 void ConnectTransfersToHost();
-// The dialogs and status window of the Windows side; nullptr for none.
+// The status window of the Windows side; nullptr for none.
 void SetTransferWindows(transfer::TransferUi* windows);
 
 }  // namespace app

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/composition.h"
+#include "app/transfer_wiring.h"
 #include "commands/command_services.h"
 #include "commands/settings_record.h"
 #include "commands/win32/settings_platform_win32.h"
@@ -31,6 +32,7 @@
 #include "emulation/operations/term_executor.h"
 #include "emulation/session_services.h"
 #include "transfer/transfer_interface.h"
+#include "transfer/win32/transfer_windows_win32.h"
 #include "ui/menus/menu_state.h"
 #include "ui/win32/language_dialogs.h"
 #include "ui/win32/menus_win32.h"
@@ -89,6 +91,17 @@ void FillWindowCommandServices() {
     };
 }
 
+// The transfers' status window from the program's template (or the
+// language's), owned by the terminal window.
+transfer::TransferWindowServices TransferWindowServices() {
+    transfer::TransferWindowServices s;
+    s.ModelessDialog = [](const char* name, HWND parent, DLGPROC procedure, LPARAM parameter) {
+        return ui::LangCreateDialog(GetModuleHandleW(nullptr), name, parent, procedure, parameter);
+    };
+    s.Owner = console::TerminalWindowHandle;
+    return s;
+}
+
 // An end of the process through the C run-time still runs the exit chain.
 void RunExitChainAtExit() {
     console::RunExitChain(console::ExitChain.ExitStatus);
@@ -119,6 +132,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     emulation::Services.HoldScreenOn = console::HoldScreenOn;
     FillWindowCommandServices();
     ui::InstallWin32Menus();
+    static transfer::Win32TransferWindows transferWindows(TransferWindowServices());
+    app::SetTransferWindows(&transferWindows);
     transfer::InitKermit();
     emulation::RunSession();
     console::CloseTerminalWindow();

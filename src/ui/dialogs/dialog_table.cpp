@@ -4,6 +4,7 @@
 #include "ui/dialogs/comm_settings.h"
 #include "ui/dialogs/dialog_model.h"
 #include "ui/dialogs/small_dialogs.h"
+#include "ui/dialogs/transfer_option_dialogs.h"
 
 namespace ui {
 
@@ -11,6 +12,7 @@ std::unique_ptr<DialogModel> MakeDialogModel(std::string_view name) {
     if (auto model = MakeSmallDialog(name)) return model;
     if (auto model = MakeCommSettingsDialog(name)) return model;
     if (auto model = MakeCharInfoDialog(name)) return model;
+    if (auto model = MakeTransferOptionDialog(name)) return model;
     return nullptr;
 }
 

@@ -56,21 +56,45 @@ HMENU LoadMenuInLanguage(const char* menuName) {
     return menu ? menu : LoadMenuA(GetModuleHandleA(nullptr), menuName);
 }
 
-INT_PTR DialogBoxInLanguage(HINSTANCE instance, const char* templateName, HWND parent,
-                            DLGPROC procedure, WORD languageId, LPARAM parameter) {
+namespace {
+
+// The dialog template of that name: the language module's copy when it has one, else the
+// instance's (language-neutral, found by name); the module it came from goes to owner.
+LPCDLGTEMPLATEA FindDialogTemplate(HINSTANCE instance, const char* templateName, WORD languageId,
+                                   HINSTANCE& owner) {
     if (HMODULE module = ModuleFor(languageId)) {
         HRSRC found =
             FindResourceExA(module, reinterpret_cast<LPCSTR>(RT_DIALOG), templateName, languageId);
         HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
         auto* dialog = loaded ? static_cast<LPCDLGTEMPLATEA>(LockResource(loaded)) : nullptr;
-        if (dialog) return DialogBoxIndirectParamA(module, dialog, parent, procedure, parameter);
+        if (dialog) {
+            owner = module;
+            return dialog;
+        }
     }
-    // The program's own templates are language-neutral; the platform finds them by name.
     HRSRC found = FindResourceA(instance, templateName, reinterpret_cast<LPCSTR>(RT_DIALOG));
     HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
-    auto* dialog = loaded ? static_cast<LPCDLGTEMPLATEA>(LockResource(loaded)) : nullptr;
+    owner = instance;
+    return loaded ? static_cast<LPCDLGTEMPLATEA>(LockResource(loaded)) : nullptr;
+}
+
+}  // namespace
+
+INT_PTR DialogBoxInLanguage(HINSTANCE instance, const char* templateName, HWND parent,
+                            DLGPROC procedure, WORD languageId, LPARAM parameter) {
+    HINSTANCE owner = nullptr;
+    LPCDLGTEMPLATEA dialog = FindDialogTemplate(instance, templateName, languageId, owner);
     if (!dialog) return -1;
-    return DialogBoxIndirectParamA(instance, dialog, parent, procedure, parameter);
+    return DialogBoxIndirectParamA(owner, dialog, parent, procedure, parameter);
+}
+
+HWND LangCreateDialog(HINSTANCE instance, const char* templateName, HWND parent, DLGPROC procedure,
+                      LPARAM parameter) {
+    HINSTANCE owner = nullptr;
+    LPCDLGTEMPLATEA dialog =
+        FindDialogTemplate(instance, templateName, commands::Settings.LanguageId.Get(), owner);
+    if (!dialog) return nullptr;
+    return CreateDialogIndirectParamA(owner, dialog, parent, procedure, parameter);
 }
 
 INT_PTR LangDialogBox(HINSTANCE instance, const char* templateName, HWND parent, DLGPROC procedure,
@@ -80,20 +104,8 @@ INT_PTR LangDialogBox(HINSTANCE instance, const char* templateName, HWND parent,
 }
 
 LPCDLGTEMPLATEA DialogTemplateInLanguage(const char* templateName, HMODULE& module) {
-    const WORD language = commands::Settings.LanguageId.Get();
-    if (HMODULE lang = ModuleFor(language)) {
-        HRSRC found =
-            FindResourceExA(lang, reinterpret_cast<LPCSTR>(RT_DIALOG), templateName, language);
-        HGLOBAL loaded = found ? LoadResource(lang, found) : nullptr;
-        if (auto* dialog = loaded ? static_cast<LPCDLGTEMPLATEA>(LockResource(loaded)) : nullptr) {
-            module = lang;
-            return dialog;
-        }
-    }
-    module = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(module, templateName, reinterpret_cast<LPCSTR>(RT_DIALOG));
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    return loaded ? static_cast<LPCDLGTEMPLATEA>(LockResource(loaded)) : nullptr;
+    return FindDialogTemplate(GetModuleHandleA(nullptr), templateName,
+                              commands::Settings.LanguageId.Get(), module);
 }
 
 HACCEL LanguageAccelerators() {

@@ -22,6 +22,11 @@ INT_PTR LangDialogBox(HINSTANCE instance, const char* templateName, HWND parent,
 // own; nullptr when neither. module receives the module that holds it.
 LPCDLGTEMPLATEA DialogTemplateInLanguage(const char* templateName, HMODULE& module);
 
+// A modeless dialog from the settings' language's template when the module has it, else from the
+// instance's; nullptr when neither has the template.
+HWND LangCreateDialog(HINSTANCE instance, const char* templateName, HWND parent, DLGPROC procedure,
+                      LPARAM parameter);
+
 // The accelerator table in use ("ACC1" of the current language); nullptr when none.
 HACCEL LanguageAccelerators();
 
