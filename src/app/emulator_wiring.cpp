@@ -10,10 +10,12 @@
 #include "console/protected_fields.h"
 #include "console/screen_buffer.h"
 #include "console/status_line.h"
+#include "emulation/host_commands.h"
 #include "emulation/host_ports.h"
 #include "emulation/input/keyboard.h"
 #include "emulation/operations/attribute_operations.h"
 #include "emulation/operations/field_and_reset_operations.h"
+#include "emulation/operations/host_mode_operations.h"
 #include "emulation/operations/screen_geometry.h"
 #include "emulation/operations/screen_operations.h"
 #include "emulation/operations/screen_pages.h"
@@ -132,6 +134,7 @@ void WireEmulator() {
     screen.DrawFrameBox = emulation::DrawFrameBox;
     emulation::AttributeOperations.Hooks.SetFieldAttr = SetFieldAttr;
     emulation::FieldAndResetOperations.Hooks.RebuildTitleLine = emulation::BuildTitleLine;
+    emulation::HostModeOperations.Hooks.ReceiveHostCommand = emulation::ReceiveHostCommand;
     emulation::SetTermTypeConsole(&typeConsole);
     emulation::Keyboard.Hooks.EchoByte = EchoSentByte;
     // Composition: dead keys and received marks compose, and text read back

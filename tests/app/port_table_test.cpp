@@ -119,7 +119,6 @@ const std::vector<NamedSlot>& StandIns() {
         VZ_SLOT(ScreenOperationHooks, EraseUnprotected),
         VZ_SLOT(ScreenOperationHooks, CaptureControl),
         VZ_SLOT(ScreenOperationHooks, CaptureTab),
-        VZ_SLOT(HostModeHooks, ReceiveHostCommand),
         VZ_SLOT(ShownCharacterOperationHooks, StartPassthroughPrint),
         VZ_SLOT(CharsetHooks, MappedHostToUnicode),
         VZ_SLOT(CharsetHooks, MappedUnicodeToHost),
