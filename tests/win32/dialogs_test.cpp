@@ -217,6 +217,27 @@ TEST_F(DialogsWin32, CharacterInformationDescribesTheCellAtTheCursor) {
     EXPECT_NE(text.find("Displayed in Courier New"), std::string::npos) << text;
 }
 
+TEST_F(DialogsWin32, TheColourEditorKeepsDefaultsOnlyOnOk) {
+    console::SetAttributeMode(5);
+    auto& map = console::ConsoleLayer.AttrColorMap;
+    map[0] = 0x1E;
+    auto mono = [](HWND d) {
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(411, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(d, 411)));
+    };
+    driver = {mono, "", false};
+    SetTimer(nullptr, 0, 50, DriveDialog);
+    EXPECT_FALSE(ui::EditColors());
+    ASSERT_NE(driver.Seen, nullptr);
+    EXPECT_EQ(map[0], 0x1E) << "Cancel kept the defaults";
+    driver = {mono, "color_editor"};
+    SetTimer(nullptr, 0, 50, DriveDialog);
+    EXPECT_TRUE(ui::EditColors());
+    EXPECT_EQ(driver.Caption, "Edit Colors");
+    EXPECT_EQ(map[0], 0x07);
+    EXPECT_EQ(map[4], 0x70);
+}
+
 TEST_F(DialogsWin32, AdvancedOptionsStoreTheShownPageOnOkOnly) {
     Settings.DebugPrinting = 0;
     Settings.PromptSeparator = '|';

@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "commands/settings_file.h"
+#include "commands/settings_record.h"
 #include "console/code_pages.h"
 #include "console/messages.h"
 #include "console/terminal_window.h"
@@ -52,6 +53,13 @@ void CommSettingsDialog() {
 }
 
 bool EditColors() {
+    // The host sets the colours of this type; the user may still change the colour map.
+    const std::string type = commands::Settings.TerminalType.Str();
+    if (EqualNoCase(type, "SCOANSI")) {
+        std::string text = console::GetMessageText(19028, true);
+        if (const size_t at = text.find("%0:s"); at != std::string::npos) text.replace(at, 4, type);
+        LangMessageBoxShort(text);
+    }
     return MenuServices.RunDialog("COLOREDIT") == 1;
 }
 

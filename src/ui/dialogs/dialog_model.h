@@ -56,6 +56,11 @@ class DialogModel {
         (void)id;
         return {};
     }
+    // Colours (0xRRGGBB) of an owner-drawn control; false: black on white.
+    virtual bool OwnerDrawColours(int id, uint32_t& text, uint32_t& back) {
+        (void)id, (void)text, (void)back;
+        return false;
+    }
     virtual void Painted(DialogControls& controls, int id, std::string_view face) {
         (void)controls, (void)id, (void)face;
     }

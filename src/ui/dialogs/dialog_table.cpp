@@ -1,6 +1,7 @@
 // Which model each dialog template has.
 #include "ui/dialogs/advanced_options.h"
 #include "ui/dialogs/char_info.h"
+#include "ui/dialogs/color_editor.h"
 #include "ui/dialogs/comm_settings.h"
 #include "ui/dialogs/dialog_model.h"
 #include "ui/dialogs/small_dialogs.h"
@@ -13,6 +14,7 @@ std::unique_ptr<DialogModel> MakeDialogModel(std::string_view name) {
     if (auto model = MakeCommSettingsDialog(name)) return model;
     if (auto model = MakeCharInfoDialog(name)) return model;
     if (auto model = MakeTransferOptionDialog(name)) return model;
+    if (auto model = MakeColorDialog(name)) return model;
     return nullptr;
 }
 

@@ -107,9 +107,14 @@ bool Notifies(HWND control, WORD code) {
 
 // Draws text as large as the control in the face asked for (the system's choice when the face is
 // not a font).
-void DrawFilling(const DRAWITEMSTRUCT& item, const std::u16string& text, const std::string& face) {
+void DrawFilling(const DRAWITEMSTRUCT& item, const std::u16string& text, const std::string& face,
+                 uint32_t ink, uint32_t paper) {
     const RECT r = item.rcItem;
-    FillRect(item.hDC, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const auto rgb = [](uint32_t c) { return RGB(c >> 16 & 0xFF, c >> 8 & 0xFF, c & 0xFF); };
+    HBRUSH brush = CreateSolidBrush(rgb(paper));
+    FillRect(item.hDC, &r, brush);
+    DeleteObject(brush);
+    SetTextColor(item.hDC, rgb(ink));
     HFONT font = CreateFontA(r.bottom - r.top, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                              DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
@@ -138,7 +143,9 @@ INT_PTR CALLBACK ModelDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
             if (!model || !item) return FALSE;
             const std::u16string text = model->OwnerDrawText(static_cast<int>(wParam));
             if (text.empty()) return FALSE;
-            DrawFilling(*item, text, model->OwnerDrawFace(static_cast<int>(wParam)));
+            uint32_t ink = 0, paper = 0xFFFFFF;
+            model->OwnerDrawColours(static_cast<int>(wParam), ink, paper);
+            DrawFilling(*item, text, model->OwnerDrawFace(static_cast<int>(wParam)), ink, paper);
             // The text grows only after the paint, so that a paint never waits on itself.
             PostMessageA(dialog, WM_USER + 1, wParam, 0);
             return TRUE;
