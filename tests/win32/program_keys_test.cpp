@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -118,7 +119,8 @@ class ProgramKeys : public ::testing::Test {
     void SetUp() override {
         const char* port = std::getenv("VZ_KEY_HOST_PORT");
         const char* log = std::getenv("VZ_KEY_HOST_LOG");
-        if (!port || !*port || !log || !*log) VZ_SKIP_WITHOUT_PEER("no key host (with_key_host.sh)");
+        if (!port || !*port || !log || !*log)
+            VZ_SKIP_WITHOUT_PEER("no key host (with_key_host.sh)");
         port_ = port;
         log_ = WindowsPath(log);
         wchar_t temp[MAX_PATH];
@@ -289,6 +291,149 @@ TEST_F(ProgramKeys, HostStreamRunsToItsEnd) {
     if (ended)
         std::printf("host stream: 204000 bytes shown in %.1f s\n",
                     (GetTickCount() - start) / 1000.0);
+}
+
+// The program and the real clipboard of the Wine session it shares with this test.
+using ProgramClipboard = ProgramKeys;
+
+constexpr WPARAM kMenuCopy = 201;
+constexpr WPARAM kMenuPaste = 204;
+
+// Puts text on the clipboard, owned by a window of this test that lives as long as the object.
+class ClipboardText {
+  public:
+    explicit ClipboardText(const std::wstring& text) {
+        owner_ =
+            CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        if (!owner_ || !OpenClipboard(owner_)) return;
+        EmptyClipboard();
+        const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+        if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+            std::memcpy(GlobalLock(block), text.c_str(), bytes);
+            GlobalUnlock(block);
+            placed_ = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+            if (!placed_) GlobalFree(block);
+        }
+        CloseClipboard();
+    }
+    ~ClipboardText() {
+        if (owner_) DestroyWindow(owner_);
+    }
+    bool Placed() const { return placed_; }
+
+  private:
+    HWND owner_ = nullptr;
+    bool placed_ = false;
+};
+
+// The clipboard's text in one format (CF_UNICODETEXT read as UTF-16, CF_TEXT as bytes widened).
+std::wstring ReadClipboard(UINT format) {
+    std::wstring text;
+    for (int tries = 0; tries < 50 && !OpenClipboard(nullptr); ++tries) Sleep(20);
+    if (HANDLE block = GetClipboardData(format)) {
+        if (const void* p = GlobalLock(block)) {
+            if (format == CF_UNICODETEXT) {
+                text = static_cast<const wchar_t*>(p);
+            } else {
+                const std::string bytes = static_cast<const char*>(p);
+                text.assign(bytes.begin(), bytes.end());
+            }
+            GlobalUnlock(block);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+std::vector<std::wstring> SplitCrLf(const std::wstring& text) {
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::wstring TrimmedRight(std::wstring s) {
+    s.erase(s.find_last_not_of(L' ') + 1);
+    return s;
+}
+
+bool WaitForBanner(HWND window) {
+    int top = -1, bottom = -1;
+    for (int waited = 0; waited < 20000 && top < 0; waited += 200) {
+        Sleep(200);
+        FindBar(TakeShot(window), 20, top, bottom);
+    }
+    return top >= 0;
+}
+
+TEST_F(ProgramClipboard, PasteReachesTheHostLineByLineInOrder) {
+    HWND window = StartProgram();
+    ASSERT_NE(window, nullptr) << "no terminal window";
+    ASSERT_TRUE(WaitForBanner(window)) << "the host's banner never appeared";
+
+    // Lines of many lengths: short ones, one empty, ones of exactly the longest step, and ones
+    // the pump must cut into several steps. Every line is numbered so a lost or swapped piece
+    // shows.
+    std::wstring text;
+    std::string expected;
+    for (int i = 0; i < 60; ++i) {
+        const size_t length = i == 30 ? 0 : i % 7 == 0 ? 254 : i % 5 == 0 ? 300 + 37 * i : 40 + i;
+        std::string line;
+        for (size_t k = 0; line.size() < length; ++k) {
+            char number[16];
+            std::snprintf(number, sizeof number, "%02d.%03zu ", i, k);
+            line += number;
+        }
+        line.resize(length);
+        text += std::wstring(line.begin(), line.end()) + L"\r\n";
+        expected += line + "\r";
+    }
+    ASSERT_GT(expected.size(), 8000u);
+    ClipboardText clipboard(text);
+    ASSERT_TRUE(clipboard.Placed()) << "the test could not fill the clipboard";
+
+    PostMessageW(window, WM_COMMAND, kMenuPaste, 0);
+    const std::string got = WaitForHostBytes(expected.size());
+    ASSERT_EQ(got.size(), expected.size()) << Escaped(got.substr(0, 400));
+    for (size_t at = 0; at < got.size(); ++at)
+        ASSERT_EQ(got[at], expected[at]) << "first difference at byte " << at << ": "
+                                         << Escaped(got.substr(at > 40 ? at - 40 : 0, 120));
+    Sleep(500);
+    EXPECT_EQ(ReadWholeFile(log_).size(), expected.size()) << "bytes after the paste's end";
+}
+
+TEST_F(ProgramClipboard, CopiedScreenReadsBackAsItsText) {
+    HWND window = StartProgram();
+    ASSERT_NE(window, nullptr) << "no terminal window";
+    ASSERT_TRUE(WaitForBanner(window)) << "the host's banner never appeared";
+    // The host answers two typed bytes with its count on row 10 (its log is shared with the
+    // other tests of the run, the count is per session).
+    const size_t before = ReadWholeFile(log_).size();
+    PostMessageW(window, WM_CHAR, L'a', 0x1E << 16 | 1);
+    PostMessageW(window, WM_CHAR, L'b', 0x30 << 16 | 1);
+    ASSERT_EQ(WaitForHostBytes(before + 2).substr(before), "ab");
+    const std::wstring count = L"GOT 2";
+
+    // Without a mouse selection the copy takes the whole screen as a column block: every row
+    // the full width, rows joined by CR LF.
+    std::vector<std::wstring> lines;
+    for (int waited = 0; waited < 10000; waited += 200) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(window, WM_COMMAND, kMenuCopy, 0, SMTO_ABORTIFHUNG, 5000, &result);
+        lines = SplitCrLf(ReadClipboard(CF_UNICODETEXT));
+        if (lines.size() >= 10 && TrimmedRight(lines[9]) == count) break;
+        Sleep(200);
+    }
+    ASSERT_GE(lines.size(), 24u);
+    for (size_t row = 0; row < lines.size(); ++row) {
+        EXPECT_EQ(lines[row].size(), 80u) << "row " << row + 1;
+        const std::wstring want = row == 0 ? L"HOST READY" : row == 9 ? count : L"";
+        EXPECT_EQ(TrimmedRight(lines[row]), want) << "row " << row + 1;
+    }
+    // The ANSI form carries the same text.
+    EXPECT_EQ(SplitCrLf(ReadClipboard(CF_TEXT)), lines);
 }
 
 }  // namespace
