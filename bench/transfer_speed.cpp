@@ -1,5 +1,5 @@
-// 20 MB of random data over one socket pair: our XMODEM-1K and YMODEM-G
-// engines against lrzsz, beside lrzsz against itself in the same run.
+// 20 MB of random data over one socket pair: our XMODEM-1K, YMODEM-G and
+// ZMODEM engines against lrzsz, beside lrzsz against itself in the same run.
 // Each case is one transfer (wall time); the counter MB/s is the figure.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -59,6 +59,8 @@ void OursAgainst(benchmark::State& state, Command command, std::string args,
         commands::Settings.XferWriteFailAction.Set(2);
         std::filesystem::create_directories(Files().here + "/in");
         std::filesystem::remove(Files().there + "/got");
+        std::filesystem::remove(Files().there + "/in/f20m");
+        std::filesystem::remove(Files().here + "/in/f20m");
         lrzsz::Peer peer(peerArgv, Files().there);
         transfer::SetHostLink(&peer.Link());
         const auto start = std::chrono::steady_clock::now();
@@ -86,6 +88,7 @@ void LrzszAgainstItself(benchmark::State& state, std::vector<std::string> sender
                         std::vector<std::string> receiver) {
     for (auto _ : state) {
         std::filesystem::remove(Files().there + "/got");
+        std::filesystem::remove(Files().there + "/in/f20m");
         std::filesystem::create_directories(Files().there + "/in");
         int sv[2];
         ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv);
@@ -150,6 +153,17 @@ void Register() {
     });
     add("Ymodem/sb_to_rb", [](benchmark::State& s) {
         LrzszAgainstItself(s, {"sb", "-b", "-k", "f20m"}, {"rb", "-b", "-y"});
+    });
+    add("Zmodem/sz_to_ours", [](benchmark::State& s) {
+        OursAgainst(s, transfer::ZmodemReceiveCommand, "", {"sz", "-b", "-q", "f20m"}, true);
+    });
+    add("Zmodem/ours_send_to_rz", [ours](benchmark::State& s) {
+        std::filesystem::create_directories(Files().there + "/in");
+        OursAgainst(s, transfer::ZmodemSendCommand, "\"" + ours + "\"",
+                    {"sh", "-c", "cd in && exec rz -b -y -q"}, false);
+    });
+    add("Zmodem/sz_to_rz", [](benchmark::State& s) {
+        LrzszAgainstItself(s, {"sz", "-b", "-q", "f20m"}, {"rz", "-b", "-y", "-q"});
     });
 }
 

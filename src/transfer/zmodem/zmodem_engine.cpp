@@ -469,8 +469,10 @@ int ZmodemEngine::TransmitStep() {
                 break;
             }
             p.SetStatus(kStatusOk);
-            for (size_t i = 0; i < escapedLength_; ++i) port_->PutChar(escaped_[i]);
+            // The header before it leaves first, then the subpacket whole.
             port_->FlushBatch();
+            if (p.Status() == kStatusOk && !port_->LinkInUse().Send(escaped_, escapedLength_))
+                p.SetStatus(kStatusSendFailed);
             if (p.Status() != kStatusOk) {
                 state_ = kTxError;
                 break;

@@ -156,7 +156,6 @@ class ZmodemEngine {
     size_t fileInfoLength_ = 0;
     uint16_t receiverBuffer_ = 0;
     uint8_t invitation_ = kZrinit;
-    bool firstInvitation_ = true;
     uint8_t zsinitFlags_ = 0;
     bool loggedFailure_ = false;
     // Receiving: where the data go in the file, apart from the protocol's

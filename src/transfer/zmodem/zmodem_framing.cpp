@@ -10,6 +10,19 @@ namespace {
 constexpr char kHexDigits[] = "0123456789abcdef";
 constexpr uint32_t kCrc32Residue = 0xDEBB20E3u;
 
+// Of the bytes 0-31 and 128-159 (indexed by c & 0x9F), those that go
+// unescaped unless every control character is escaped; CR is decided by the
+// byte before it.
+constexpr struct PlainLow {
+    bool v[0xA0] = {};
+    constexpr PlainLow() {
+        for (int c = 0; c < 0xA0; ++c)
+            v[c] = (c < 0x20 || c >= 0x80) && c != 0x18 && c != 0x10 && c != 0x11 && c != 0x13 &&
+                   c != 0x90 && c != 0x91 && c != 0x93 && c != 0x0D && c != 0x8D;
+    }
+    constexpr bool operator[](int c) const { return v[c]; }
+} kPlainLow;
+
 bool IsFlowControl(uint8_t c) {
     return c == kXon || c == kXoff || c == (kXon | 0x80) || c == (kXoff | 0x80);
 }
@@ -132,7 +145,17 @@ size_t ZmodemFraming::BuildSubpacket(const uint8_t* data, size_t length, uint8_t
                                      uint8_t* out) {
     uint8_t* const start = out;
     if (length > kZBlockMax) length = kZBlockMax;
-    for (size_t i = 0; i < length; ++i) Escaped(data[i], out);
+    // Bytes that never need escaping in the mode are copied straight.
+    for (size_t i = 0; i < length; ++i) {
+        const uint8_t c = data[i];
+        const bool plain = EscapeAll ? (c & 0x60) != 0 : (c & 0x60) != 0 || kPlainLow[c & 0x9F];
+        if (plain) {
+            *out++ = c;
+            LastSent = c;
+        } else {
+            Escaped(c, out);
+        }
+    }
     *out++ = kZdle;
     *out++ = end;
     LastSent = end;
@@ -345,7 +368,7 @@ void ZmodemFraming::StartData(size_t maxLength, bool crc32) {
     trailer_ = lastWasHex_ ? 1 : 0;
 }
 
-uint16_t ZmodemFraming::FeedData(uint8_t c) {
+uint16_t ZmodemFraming::FeedDataByte(uint8_t c) {
     if (trailer_ == 1) {
         trailer_ = (c & 0x7F) == 0x0D ? 2 : 0;
         if (trailer_ == 2) return kZPending;

@@ -107,7 +107,16 @@ class ZmodemFraming {
     // One byte into the data collector: kZPending, one of the four ends
     // (the data are in Data, DataCount), kZBadCheck, kZOverlong or
     // kZCancelled.
-    uint16_t FeedData(uint8_t c);
+    uint16_t FeedData(uint8_t c) {
+        // A plain data byte (no control character, no escape pending) is
+        // the common case of a streamed file and is taken here.
+        if ((c & 0x60) != 0 && !escape_ && !inCrc_ && trailer_ == 0 && DataCount < dataMax_) {
+            CanCount = 0;
+            Data[DataCount++] = c;
+            return kZPending;
+        }
+        return FeedDataByte(c);
+    }
 
     bool Crc32Allowed = true;  // negotiated: the other side takes CRC-32
     bool UseCrc32 = true;      // the binary header being sent or read uses CRC-32
@@ -124,6 +133,7 @@ class ZmodemFraming {
     uint8_t DataEnd = 0;
 
   private:
+    uint16_t FeedDataByte(uint8_t c);
     void Escaped(uint8_t c, uint8_t*& out);
     void Put(uint8_t c);
     void PutEscaped(uint8_t c);

@@ -91,7 +91,6 @@ void ZmodemEngine::PrepareReceive() {
     port_->FlushInput();
     framing_.StartHeader();
     invitation_ = kZrinit;
-    firstInvitation_ = true;
     state_ = kRxInvite;
     loggedFailure_ = false;
     savedStatus_ = kStatusOk;
@@ -298,10 +297,9 @@ int ZmodemEngine::ReceiveStep() {
         case kRxInvite:
             p.StatusText = "Getting file info";
             framing_.CanCount = 0;
-            // The first invitation lets the line settle; an answer to the
-            // sender (a file ended, a ZRQINIT, a skip) goes at once.
-            StartTimer(firstInvitation_ ? 9 : 0);
-            firstInvitation_ = false;
+            // Invitations go at once: a sender waits for nothing else, and a
+            // pause here would be paid for every file of a batch.
+            StartTimer(0);
             state_ = kRxInviteWait;
             break;
 
@@ -536,8 +534,9 @@ int ZmodemEngine::ReceiveStep() {
             }
             p.StatusText = "Receiving data";
             StartTimer(p.TransTimeout);
-            while (state_ == kRxData && port_->PollReady()) {
-                const int c = port_->GetChar();
+            HostLink& link = port_->LinkInUse();
+            while (state_ == kRxData && (link.ByteReady() || port_->PollReady())) {
+                const int c = link.ReadByte();
                 if (c == kNoLinkByte) break;
                 const uint16_t got = framing_.FeedData(uint8_t(c));
                 if (got == kZPending) continue;
