@@ -366,6 +366,36 @@ TEST(ZmodemEngines, ProtectedFileSkippedAndTheNextOneTaken) {
     EXPECT_EQ(ReadFile(there / "b.bin"), Random(2000, 6));
 }
 
+TEST(ZmodemEngines, ALinkThatCannotSendEndsTheTransferAtOnce) {
+    class DeadLink final : public HostLink {
+      public:
+        void Poll() override {}
+        bool ByteReady() override { return false; }
+        int ReadByte() override { return kNoLinkByte; }
+        uint32_t BytesWaiting() override { return 0; }
+        bool Unread(uint32_t count) override { return count == 0; }
+        bool Send(const uint8_t*, size_t) override { return false; }
+        void SendBreak() override {}
+        void WaitForInput(uint32_t) override {}
+    } dead;
+    Folder here;
+    WriteFile(here / "f", Random(10, 1));
+    for (bool sending : {true, false}) {
+        SCOPED_TRACE(sending);
+        uint16_t status = 0;
+        auto port = TransferPort::OpenOnLink(dead, status);
+        auto engine = ZmodemEngine::Create(*port);
+        engine->Proto().SetFileMask(here / "f");
+        const auto start = std::chrono::steady_clock::now();
+        if (sending)
+            engine->Transmit();
+        else
+            engine->Receive();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+        EXPECT_EQ(engine->Proto().Status(), kStatusSendFailed);
+    }
+}
+
 TEST(ZmodemEngines, AttentionStringIsCutToItsField) {
     Wire wire;
     auto receiver = ZmodemEngine::Create(*wire.portB);

@@ -98,11 +98,16 @@ void ZmodemEngine::Fail(uint16_t code) {
     proto_->SetStatus(code);
 }
 
+void ZmodemEngine::Flush() {
+    port_->FlushBatch();
+    if (port_->Status() == kStatusSendFailed) sendFailed_ = true;
+}
+
 void ZmodemEngine::SendHex(uint8_t type, uint32_t position) {
     uint8_t h[4];
     PutPosition(h, position);
     framing_.SendHexHeader(type, h);
-    port_->FlushBatch();
+    Flush();
 }
 
 void ZmodemEngine::SendBinary(uint8_t type, uint32_t position) {
@@ -128,7 +133,7 @@ void ZmodemEngine::Cancel() {
 }
 
 void ZmodemEngine::Wait() {
-    port_->FlushBatch();
+    Flush();
     if (!port_->PollReady()) port_->LinkInUse().WaitForInput(1);
 }
 
@@ -182,6 +187,7 @@ void ZmodemEngine::PrepareTransmit() {
     state_ = kTxInit;
     fileStarted_ = false;
     loggedFailure_ = false;
+    sendFailed_ = false;
     savedStatus_ = kStatusOk;
     p.SetStatus(kStatusOk);
 }
@@ -276,6 +282,14 @@ void ZmodemEngine::HandleDataAnswer() {
 int ZmodemEngine::TransmitStep() {
     ProtocolRecord& p = *proto_;
     if (state_ == kTxDone) return kStepFinished;
+    if (sendFailed_ && state_ < kTxError) {
+        // Nothing reaches the other side: waiting for its answers is useless.
+        sendFailed_ = false;
+        port_->ReportError(kStatusSendFailed);
+        p.SetStatus(kStatusSendFailed);
+        savedStatus_ = kStatusSendFailed;
+        state_ = kTxError;
+    }
     const bool headerWait = state_ == kTxHandshake || state_ == kTxFileInfoAnswer ||
                             state_ == kTxBlockAnswer || state_ == kTxEofAnswer ||
                             state_ == kTxEofWait || state_ == kTxFinishAnswer;
@@ -357,7 +371,7 @@ int ZmodemEngine::TransmitStep() {
             uint8_t flags[4] = {0, 0, management_, uint8_t(recover_ ? kZconvResume : conversion_)};
             framing_.SendBinaryHeader(kZfile, flags);
             framing_.SendSubpacket(fileInfo_, fileInfoLength_, kZcrcw);
-            port_->FlushBatch();
+            Flush();
             p.BytesTransferred = 0;
             p.BlockErrors = 0;
             StartTimer(p.HandshakeWait);
@@ -470,7 +484,7 @@ int ZmodemEngine::TransmitStep() {
             }
             p.SetStatus(kStatusOk);
             // The header before it leaves first, then the subpacket whole.
-            port_->FlushBatch();
+            Flush();
             if (p.Status() == kStatusOk && !port_->LinkInUse().Send(escaped_, escapedLength_))
                 p.SetStatus(kStatusSendFailed);
             if (p.Status() != kStatusOk) {
@@ -515,7 +529,7 @@ int ZmodemEngine::TransmitStep() {
         case kTxEof:
             p.StatusText = "Waiting EOF";
             SendBinary(kZeof, uint32_t(p.FileOfs));
-            port_->FlushBatch();
+            Flush();
             StartTickTimer(p.StatusTimer, 18);
             StartTimer(finishWait_);
             state_ = kTxEofAnswer;
@@ -546,7 +560,7 @@ int ZmodemEngine::TransmitStep() {
                         break;
                     default:
                         SendBinary(kZnak, 0);
-                        port_->FlushBatch();
+                        Flush();
                         break;
                 }
             } else if (state_ == kTxEofAnswer) {
@@ -579,7 +593,7 @@ int ZmodemEngine::TransmitStep() {
             if (header || timedOut) {
                 if (header && type == kZfin) {
                     port_->PutString("OO");
-                    port_->FlushBatch();
+                    Flush();
                 }
                 p.SetStatus(kStatusOk);
                 state_ = kTxCleanup;

@@ -100,6 +100,9 @@ class ZmodemEngine {
     // Shared by both directions.
     bool CommonStep(bool headerWait, int abortState);
     void Cancel();
+    // Sends what the port holds; a failed send ends the transfer at the
+    // next step.
+    void Flush();
     void CountError();
     void Wait();
     void StartTimer(int32_t ticks) { StartTickTimer(replyTimer_, ticks); }
@@ -158,6 +161,7 @@ class ZmodemEngine {
     uint8_t invitation_ = kZrinit;
     uint8_t zsinitFlags_ = 0;
     bool loggedFailure_ = false;
+    bool sendFailed_ = false;
     // Receiving: where the data go in the file, apart from the protocol's
     // offset (an appended file is sent from 0 but written after the old data).
     int64_t writeStart_ = 0;

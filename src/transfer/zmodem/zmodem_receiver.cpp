@@ -93,6 +93,7 @@ void ZmodemEngine::PrepareReceive() {
     invitation_ = kZrinit;
     state_ = kRxInvite;
     loggedFailure_ = false;
+    sendFailed_ = false;
     savedStatus_ = kStatusOk;
     p.SetStatus(kStatusOk);
 }
@@ -269,6 +270,14 @@ bool ZmodemEngine::FinishWriting() {
 int ZmodemEngine::ReceiveStep() {
     ProtocolRecord& p = *proto_;
     if (state_ == kRxDone) return kStepFinished;
+    if (sendFailed_ && state_ < kRxFailed) {
+        // Nothing reaches the other side: waiting for its answers is useless.
+        sendFailed_ = false;
+        port_->ReportError(kStatusSendFailed);
+        p.SetStatus(kStatusSendFailed);
+        savedStatus_ = kStatusSendFailed;
+        state_ = kRxFailed;
+    }
     const bool headerWait = state_ == kRxHeader || state_ == kRxDataHeader || state_ == kRxWaitEof;
     int result = kStepGoOn;
     if (state_ != kRxFailed && state_ != kRxCleanup && CommonStep(headerWait, kRxFailed)) {
@@ -317,7 +326,7 @@ int ZmodemEngine::ReceiveStep() {
                 // are plain ones again.
                 invitation_ = kZrinit;
             }
-            port_->FlushBatch();
+            Flush();
             framing_.StartHeader();
             StartTimer(p.HandshakeWait);
             state_ = kRxHeader;
