@@ -436,4 +436,41 @@ TEST_F(ProgramClipboard, CopiedScreenReadsBackAsItsText) {
     EXPECT_EQ(SplitCrLf(ReadClipboard(CF_TEXT)), lines);
 }
 
+TEST_F(ProgramClipboard, LongPasteKeepsPaintingAndStopsAtTheAbortKey) {
+    HWND window = StartProgram();
+    ASSERT_NE(window, nullptr) << "no terminal window";
+    ASSERT_TRUE(WaitForBanner(window)) << "the host's banner never appeared";
+    const size_t before = ReadWholeFile(log_).size();
+    std::wstring text;
+    while (text.size() < 1000000) text += L"0123456789 abcdefghijklmnopqrstuvwxyz 0123456789\r\n";
+    ClipboardText clipboard(text);
+    ASSERT_TRUE(clipboard.Placed()) << "the test could not fill the clipboard";
+
+    PostMessageW(window, WM_COMMAND, kMenuPaste, 0);
+    // The host's running count on row 10 keeps changing on the screen while the paste goes on.
+    WaitForHostBytes(before + 20000);
+    const Shot first = TakeShot(window);
+    Sleep(300);
+    const Shot second = TakeShot(window);
+    EXPECT_NE(first.Pixels, second.Pixels) << "the window did not paint during the paste";
+
+    // Alt+A, the abort key, as real input so that the program sees Alt held.
+    SetForegroundWindow(window);
+    Sleep(200);
+    INPUT keys[4]{};
+    const WORD codes[4] = {VK_MENU, 'A', 'A', VK_MENU};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = codes[i];
+        keys[i].ki.wScan = static_cast<WORD>(codes[i] == VK_MENU ? 0x38 : 0x1E);
+        keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    ASSERT_EQ(SendInput(4, keys, sizeof(INPUT)), 4u);
+    Sleep(1000);
+    const size_t stopped = ReadWholeFile(log_).size();
+    Sleep(1500);
+    EXPECT_EQ(ReadWholeFile(log_).size(), stopped) << "the host still receives after the abort";
+    EXPECT_LT(stopped - before, text.size() - 2 * text.size() / 52) << "the paste was not cut";
+}
+
 }  // namespace
