@@ -288,7 +288,10 @@ class Connection:
         while True:
             kind, data = self.recv_packet()
             if kind == CMSG_AUTH_PASSWORD:
-                given = data[4:4 + struct.unpack(">I", data[:4])[0]].decode(errors="replace")
+                given = data[4:4 + struct.unpack(">I", data[:4])[0]]
+                # Some clients pad the password with NULs to hide its length;
+                # like a C string, it ends at the first NUL.
+                given = given.split(b"\0", 1)[0].decode(errors="replace")
                 if name == user and given == password:
                     say("PASSWORD ok")
                     self.send_packet(SMSG_SUCCESS)
