@@ -72,6 +72,10 @@ class TerminalTest : public ::testing::Test {
         emulation::ResetScreenOperations();
         emulation::ResetScreenPages();
         emulation::ScreenOperations.Hooks = {};
+        // The running sequence as the program's wiring gives it.
+        emulation::ScreenOperations.Hooks.SequenceText = [] {
+            return emulation::TermExecutor.SequenceText.view();
+        };
         emulation::ResetRecogniser();
         emulation::ResetTermExecutor();
         emulation::ResetReceiveLoop();

@@ -7,7 +7,6 @@
 #include "console/protected_fields.h"
 #include "emulation/operations/operation_catalogue.h"
 #include "emulation/operations/tab_stops.h"
-#include "emulation/operations/term_executor.h"
 #include "emulation/types/emulator_state.h"
 
 namespace emulation {
@@ -419,7 +418,7 @@ void LineFeedOp(TermOp, const TermOpParams& p) {
     }
     // In new line mode the control bytes LF, VT and FF return the carriage
     // too; the index sequence ESC D does not.
-    if (EmulatorState.NewLineMode && TermExecutor.SequenceText.size() == 1)
+    if (EmulatorState.NewLineMode && H().SequenceText().size() == 1)
         console::WriteCharCtl(13);
     SkipProtectedWhenActive();
 }
