@@ -115,6 +115,10 @@ TEST_F(ClipboardTest, PasteGoesOutLineByLineWithinTheLongestLine) {
          false,
          {std::u16string(254, u'x'), std::u16string(46, u'x')}},
         {"a combining mark goes with its base", u"e\u0301x\r\n", true, {u"e\u0301x|CR"}},
+        {"a mark group that would pass the longest line starts the next piece",
+         std::u16string(253, u'x') + u"e\u0301y",
+         true,
+         {std::u16string(253, u'x'), u"e\u0301y"}},
     };
     for (const auto& c : cases) {
         ui::ResetClipboard();

@@ -240,10 +240,15 @@ bool NextPasteLine(std::u16string& line, bool& endsWithCr) {
             const char16_t composed = MenuServices.ComposeChars(group);
             if (composed != 0xFFFF) {
                 line.push_back(composed);
-            } else {
-                line.append(group);
+                at += marks + 1;
+                continue;
             }
-            at += marks + 1;
+            // A group that would pass the longest line starts the next one,
+            // unless it is longer than a line itself.
+            if (!line.empty() && line.size() + group.size() > kPasteLineMax) break;
+            const size_t take = std::min(group.size(), kPasteLineMax - line.size());
+            line.append(group.substr(0, take));
+            at += take;
             continue;
         }
         line.push_back(c);
