@@ -5,6 +5,7 @@
 #include "commands/command_handlers.h"
 #include "commands/interpreter.h"
 #include "commands/variables.h"
+#include "console/console_primitives.h"
 #include "transfer/transfer_interface.h"
 
 namespace commands {
@@ -40,6 +41,33 @@ void TransferHandler(FunctionCall& call) {
     RunTransfer(call, Op, ReplyForm);
 }
 
+// The terminal's own Kermit: a failed plain form tries the error key; the
+// command itself still counts as done, and the reply forms answer "00" or "01".
+enum class OwnKermit { kSend, kReceive, kRemote };
+
+template <OwnKermit Kind, bool Messages, bool ReplyForm>
+void OwnKermitHandler(FunctionCall& call) {
+    call.SkipBlanks();
+    std::string arguments = ExpandVariables(call.RestOfLine(call.Line.size()));
+    if (arguments.size() > 255) arguments.resize(255);
+    if (console::ConsoleLayer.DirectWrite) console::EndDirectWrite();
+    console::RestoreCursorState();
+    bool ok = false;
+    if (Kind == OwnKermit::kSend)
+        ok = transfer::KermitSendFiles(arguments, Messages);
+    else if (Kind == OwnKermit::kReceive)
+        ok = transfer::KermitReceiveFiles(arguments, Messages);
+    else
+        ok = transfer::KermitRemoteCommand(arguments);
+    console::SaveCursorState();
+    if (ReplyForm) {
+        call.SetReply(ok ? "00" : "01");
+        return;
+    }
+    call.SetReply("");
+    if (!ok) call.DivertToErrorKey();
+}
+
 void TransferOptionsHandler(FunctionCall& call) {
     call.SetReply("");
     if (!transfer::TransferOptionsCommand()) {
@@ -62,6 +90,11 @@ void FtpReplyNotAvailable(FunctionCall& call) {
 
 void AddTransferCommands(CommandHandlerTable& table) {
     using namespace transfer;
+    table.ByCode[101] = OwnKermitHandler<OwnKermit::kReceive, true, false>;
+    table.ByCode[102] = OwnKermitHandler<OwnKermit::kSend, true, false>;
+    table.ByCode[103] = OwnKermitHandler<OwnKermit::kRemote, true, false>;
+    table.ByCode[248] = OwnKermitHandler<OwnKermit::kReceive, false, true>;
+    table.ByCode[249] = OwnKermitHandler<OwnKermit::kSend, false, true>;
     table.ByCode[257] = TransferHandler<AsciiSendCommand, false>;
     table.ByCode[258] = TransferHandler<KermitReceiveCommand, false>;
     table.ByCode[259] = TransferHandler<KermitSendCommand, false>;

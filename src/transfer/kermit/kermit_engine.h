@@ -162,7 +162,7 @@ class KermitEngine {
     std::vector<Slot> slots_;
     uint8_t windowLow_ = 0;    // receive: the oldest sequence not yet written
     uint8_t highestSeen_ = 0;  // receive: the newest sequence stored
-    uint8_t nextSeq_ = 0;    // send: the sequence of the next data packet
+    uint8_t nextSeq_ = 0;      // send: the sequence of the next data packet
     State state_ = kTxInit;
     TickTimer replyTimer_;
     bool receivingFile_ = false;
