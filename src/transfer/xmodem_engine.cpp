@@ -151,6 +151,24 @@ void XmodemEngine::SendBlock(const uint8_t* data) {
     }
 }
 
+XmodemEngine::HandshakeWait XmodemEngine::WaitForHandshake() {
+    ProtocolRecord& p = *proto_;
+    p.StatusText = "Handshaking";
+    const int c = ReadyByte();
+    if (c != kNoLinkByte) {
+        if (HandshakeAnswer(c)) {
+            StartTickTimer(p.TransferTimer, kTicksPerDay);
+            StartTimer(p.TransTimeout);
+            p.SetStatus(kStatusOk);
+            return HandshakeWait::Accepted;
+        }
+        if (p.Status() == kStatusCancelled) return HandshakeWait::Failed;
+    } else if (!TimerExpired()) {
+        return HandshakeWait::Waiting;
+    }
+    return RetryHandshake() ? HandshakeWait::Retried : HandshakeWait::Failed;
+}
+
 bool XmodemEngine::RetryHandshake() {
     ProtocolRecord& p = *proto_;
     StartTimer(p.HandshakeWait);
@@ -264,31 +282,24 @@ StepResult XmodemEngine::TransmitStep() {
             txState_ = kTxHandshake;
             return kStepGoOn;
 
-        case kTxHandshake: {
-            p.StatusText = "Handshaking";
-            const int c = ReadyByte();
-            if (c != kNoLinkByte) {
-                if (HandshakeAnswer(c)) {
-                    StartTickTimer(p.TransferTimer, kTicksPerDay);
-                    StartTimer(p.TransTimeout);
+        case kTxHandshake:
+            switch (WaitForHandshake()) {
+                case HandshakeWait::Waiting:
+                    return kStepWaiting;
+                case HandshakeWait::Accepted:
                     p.FileOfs = 0;
                     p.BlockErrors = 0;
                     p.TotalErrors = 0;
                     if (Streaming) MaxErrors = 0;
-                    p.SetStatus(kStatusOk);
                     txState_ = kTxReadBlock;
                     return kStepGoOn;
-                }
-                if (p.Status() == kStatusCancelled) {
+                case HandshakeWait::Failed:
                     txState_ = kTxFinish;
                     return kStepGoOn;
-                }
-            } else if (!TimerExpired()) {
-                return kStepWaiting;
+                case HandshakeWait::Retried:
+                    return kStepGoOn;
             }
-            if (!RetryHandshake()) txState_ = kTxFinish;
             return kStepGoOn;
-        }
 
         case kTxReadBlock: {
             uint16_t size = p.BlockLen;

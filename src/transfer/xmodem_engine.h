@@ -128,6 +128,10 @@ class XmodemEngine {
     void SendHandshake();
     bool HandshakeAnswer(int c);  // false when the handshake must be retried
     bool RetryHandshake();        // false when the tries are used up
+    // One step of the sender's wait for the receiver's handshake byte: an
+    // accepted byte starts the transfer's timers.
+    enum class HandshakeWait : uint8_t { Waiting, Accepted, Retried, Failed };
+    HandshakeWait WaitForHandshake();
     void Cancel();
     void SendReply(uint8_t c);
     void CountError();

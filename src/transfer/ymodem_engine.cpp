@@ -164,27 +164,20 @@ StepResult YmodemEngine::TransmitStep() {
             BatchState_ = kSendHandshake;
             return kStepGoOn;
 
-        case kSendHandshake: {
-            p.StatusText = "Handshaking";
-            const int c = ReadyByte();
-            if (c != kNoLinkByte) {
-                if (HandshakeAnswer(c)) {
-                    StartTickTimer(p.TransferTimer, kTicksPerDay);
-                    StartTimer(p.TransTimeout);
-                    p.SetStatus(kStatusOk);
+        case kSendHandshake:
+            switch (WaitForHandshake()) {
+                case HandshakeWait::Waiting:
+                    return kStepWaiting;
+                case HandshakeWait::Accepted:
                     BatchState_ = kSendFileInfo;
                     return kStepGoOn;
-                }
-                if (p.Status() == kStatusCancelled) {
+                case HandshakeWait::Failed:
                     BatchState_ = kSendEnd;
                     return kStepGoOn;
-                }
-            } else if (!TimerExpired()) {
-                return kStepWaiting;
+                case HandshakeWait::Retried:
+                    return kStepGoOn;
             }
-            if (!RetryHandshake()) BatchState_ = kSendEnd;
             return kStepGoOn;
-        }
 
         case kSendFileInfo:
             BatchState_ = StartFileInfo() ? kSendInfoBlock : kSendEnd;
