@@ -142,7 +142,8 @@ TEST_F(TerminalWindowWin32Test, AnyConsoleOperationThatCanComeFirstMakesTheWindo
     const Case cases[] = {
         {"a key wait", [] { console::KeyAvailable(); }},
         {"a clear", [] { console::WriteCharCtl(12); }},
-        {"teletype output", [] { console::TeletypeWrite(reinterpret_cast<const uint8_t*>("hi"), 2); }},
+        {"teletype output",
+         [] { console::TeletypeWrite(reinterpret_cast<const uint8_t*>("hi"), 2); }},
         {"a scroll", [] { console::ScrollTextRowsUp(); }},
     };
     for (const Case& c : cases) {
@@ -272,7 +273,21 @@ TEST_F(TerminalWindowWin32Test, AnotherRunningCopyIsBroughtForwardOrClosed) {
     HWND other = nullptr;
     for (int i = 0; i < 600 && !other; ++i) {
         other = FindWindowW(console::TerminalWindowClass, nullptr);
-        if (!other) Sleep(100);
+        if (other) break;
+        // Settings without a host open the communication settings first: cancel them.
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                wchar_t name[16] = {};
+                GetClassNameW(window, name, 16);
+                if (owner == static_cast<DWORD>(data) && IsWindowVisible(window) &&
+                    std::wstring(name) == L"#32770")
+                    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+                return TRUE;
+            },
+            static_cast<LPARAM>(program.dwProcessId));
+        Sleep(100);
     }
     ASSERT_NE(other, nullptr) << "the program showed no window";
 
