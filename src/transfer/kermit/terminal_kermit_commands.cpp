@@ -169,31 +169,31 @@ bool KermitSendFiles(std::string_view arguments, bool messages) {
     // Without a connection there is nobody to wait for.
     if (!HostLinkInstalled()) return false;
     size_t pos = 0;
-    const std::string spec = NextWord(arguments, pos);
-    if (spec.empty()) return false;
-    std::string asSpec;
+    const std::string pattern = NextWord(arguments, pos);
+    if (pattern.empty()) return false;
+    std::string asPattern;
     const size_t afterSpec = pos;
     if (Upper(NextWord(arguments, pos)) == "AS")
-        asSpec = NextWord(arguments, pos);
+        asPattern = NextWord(arguments, pos);
     else
         pos = afterSpec;
-    if (asSpec.empty()) asSpec = NamePart(spec);
+    if (asPattern.empty()) asPattern = NamePart(pattern);
 
     console::SearchRec rec;
     constexpr uint16_t kFiles = console::faReadOnly | console::faArchive;
-    console::FindFirst(spec, kFiles, rec);
+    console::FindFirst(pattern, kFiles, rec);
     if (console::dosState.DosError != 0) {
-        if (messages) tk::WriteAtCursor(Message(611) + spec);
+        if (messages) tk::WriteAtCursor(Message(611) + pattern);
         return false;
     }
     tk::KermitDefaults();
     Kermit.Step = 0;
-    const std::string dir = DirectoryPart(spec);
+    const std::string dir = DirectoryPart(pattern);
     auto pathOf = [&](const std::string& name) {
         if (dir.empty()) return name;
         const char last = dir.back();
         return last == '/' || last == '\\' || last == ':' ? dir + name
-                                                          : dir + spec[dir.size()] + name;
+                                                          : dir + pattern[dir.size()] + name;
     };
 
     bool ok = false;
@@ -207,7 +207,7 @@ bool KermitSendFiles(std::string_view arguments, bool messages) {
         if (!Exchange()) break;
         tk::KermitReadInit();
         std::string name = rec.Name;
-        std::string asName = tk::KermitAsName(spec, name, asSpec);
+        std::string asName = tk::KermitAsName(pattern, name, asPattern);
         bool failed = false;
         while (!failed) {
             if (asName.empty()) asName = "temp.dat";
@@ -302,7 +302,7 @@ bool KermitSendFiles(std::string_view arguments, bool messages) {
                 console::FindNext(rec);
                 if (console::dosState.DosError != 0) break;
                 name = rec.Name;
-                asName = tk::KermitAsName(spec, name, asSpec);
+                asName = tk::KermitAsName(pattern, name, asPattern);
                 if (!asName.empty()) break;
             }
             if (asName.empty()) break;
@@ -355,13 +355,13 @@ std::string LocalPath(std::string local, bool replace, bool messages) {
 bool KermitReceiveFiles(std::string_view arguments, bool messages) {
     if (!HostLinkInstalled()) return false;
     size_t pos = 0;
-    std::string remoteSpec, asSpec;
+    std::string remoteSpec, asPattern;
     std::string word = NextWord(arguments, pos);
     if (!word.empty() && Upper(word) != "AS" && Upper(word) != "REPLACE") {
         remoteSpec = word;
         word = NextWord(arguments, pos);
     }
-    if (Upper(word) == "AS") asSpec = NextWord(arguments, pos);
+    if (Upper(word) == "AS") asPattern = NextWord(arguments, pos);
     const bool replace =
         Upper(std::string(arguments)).find(Upper(Message(1017))) != std::string::npos ||
         Upper(std::string(arguments)).rfind("REPLACE", 0) == 0;
@@ -458,12 +458,12 @@ bool KermitReceiveFiles(std::string_view arguments, bool messages) {
             receivedName = tk::DecodePacketData(Kermit.ReceivedData);
             const std::string safe = SafeReceivedName(receivedName);
             std::string local = safe.empty() ? std::string("temp.dat") : safe;
-            if (!asSpec.empty()) {
+            if (!asPattern.empty()) {
                 std::string named =
-                    tk::KermitAsName(remoteSpec.empty() ? "*" : remoteSpec, local, asSpec);
+                    tk::KermitAsName(remoteSpec.empty() ? "*" : remoteSpec, local, asPattern);
                 if (named.empty()) named = "temp.dat";
                 // The user's "as" name may say the folder; the host's never does.
-                const std::string asDir = DirectoryPart(asSpec);
+                const std::string asDir = DirectoryPart(asPattern);
                 local = asDir.empty() ? named : JoinFolder(asDir, named);
             }
             localName = LocalPath(local, replace, messages);
