@@ -5,6 +5,7 @@
 #include "connections/comm_debug_log.h"
 #include "connections/comm_interface.h"
 #include "console/console_primitives.h"
+#include "console/glyphs/screen_font_model.h"
 #include "console/key_input.h"
 #include "console/key_queue.h"
 #include "console/program_launch.h"
@@ -52,6 +53,23 @@ void UnlockKeyboard() {
     connections::CommSetXon();
 }
 
+// The window's font made again from the settings' face with the cell size and
+// boldness of the current width class; the cell size it gave is kept, as the
+// FONT command keeps it.
+void ApplyScreenFontSettings() {
+    auto& s = commands::Settings;
+    const size_t slot = console::ConsoleLayer.ScreenWidth > 80 ? 1 : 0;
+    const int height = s.FontCellSize[slot * 2].Get();
+    const int width = s.FontCellSize[slot * 2 + 1].Get();
+    const std::string size =
+        height > 0 ? std::to_string(height) + "x" + std::to_string(width) : std::string();
+    console::ScreenFontChange change;
+    if (!console::SetScreenFont(size, s.FontOption[slot] != 0 ? "BOLD" : "", "", change)) return;
+    s.FontCellSize[slot * 2].Set(static_cast<uint16_t>(change.Height));
+    s.FontCellSize[slot * 2 + 1].Set(static_cast<uint16_t>(change.Width));
+    s.FontOption[slot] = change.Bold ? 1 : 0;
+}
+
 int OpenConnection() {
     return static_cast<int>(connections::CommOpen(true));
 }
@@ -80,6 +98,9 @@ ui::MenuServiceTable ProgramMenuServices() {
                    ? console::keyInputHooks.ComposeChars(sequence, false)
                    : char16_t{0xFFFF};
     };
+    t.ScreenSetKind = [] { return emulation::EmulatorState.GR; };
+    t.KeyToHostCode = emulation::KeyToHostCode;
+    t.CharsetName = [](uint32_t code) { return emulation::CharsetName(code, false); };
     t.HandleHotKey = [](uint16_t key) { emulation::HandleHotKey(key, false, false); };
     t.PutKey = [](uint16_t key) { console::PutKeyEntry(key); };
     t.UnlockKeyboard = UnlockKeyboard;
@@ -109,6 +130,7 @@ ui::MenuServiceTable ProgramMenuServices() {
             printing::PrintScreenText();
     };
     t.DefaultColorMap = DefaultColorMap;
+    t.SetTerminalFont = ApplyScreenFontSettings;
     t.RecolourFromMap = [] {
         console::RefreshStatusAttrs();
         console::ScreenWindow().InvalidateWindow();

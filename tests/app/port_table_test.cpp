@@ -160,7 +160,6 @@ const std::vector<NamedSlot>& StandIns() {
         VZ_SLOT(MenuServiceTable, PrinterBusy),
         VZ_SLOT(MenuServiceTable, BackgroundPictureLoaded),
         VZ_SLOT(MenuServiceTable, LoadBackgroundPicture),
-        VZ_SLOT(MenuServiceTable, SetTerminalFont),
     };
     return slots;
 }
@@ -177,6 +176,7 @@ const std::vector<NamedSlot>& FilledByWindowsEntry() {
         VZ_SLOT(MenuServiceTable, RunDialog),
         VZ_SLOT(MenuServiceTable, FileDialog),
         VZ_SLOT(MenuServiceTable, BrowseForFolder),
+        VZ_SLOT(MenuServiceTable, ChooseFont),
         VZ_SLOT(MenuServiceTable, Ask),
         VZ_SLOT(MenuServiceTable, MenuItemText),
         VZ_SLOT(MenuServiceTable, CaretShapeChanged),
@@ -184,6 +184,7 @@ const std::vector<NamedSlot>& FilledByWindowsEntry() {
         VZ_SLOT(MenuServiceTable, ShowHelp),
         VZ_SLOT(MenuServiceTable, InvalidateWindow),
         VZ_SLOT(MenuServiceTable, ScreenBitsPerPixel),
+        VZ_SLOT(MenuServiceTable, VisualOrder),
         VZ_SLOT(MenuServiceTable, CreateDesktopShortcut),
         VZ_SLOT(MenuBarHooks, UpdateMenuState),
         VZ_SLOT(MenuBarHooks, SetupMainMenu),

@@ -55,6 +55,7 @@ TEST_F(CharInfoTest, TheItemDescribesTheCharacterAtTheCursor) {
         const char* Text;
     };
     ui::MenuServices.DecomposeChar = [](char16_t) { return std::u16string(u"e\u0301"); };
+    commands::Settings.CharsetKind = 0;
     const Case cases[] = {
         {u'A', "Unicode = 41 (hex), 65 (decimal) \nLATIN CAPITAL LETTER A\nLine 3, position 5\n"},
         {0xE602,
@@ -80,6 +81,103 @@ TEST_F(CharInfoTest, TheItemDescribesTheCharacterAtTheCursor) {
         const std::string shown = dialog_test::script.Seen["CHARINFO"].Items[102].Text;
         const std::string face = c.Cell == 0xE602 ? "internal bitmap" : "Courier New";
         EXPECT_EQ(shown, c.Text + ("Displayed in " + face));
+    }
+}
+
+// The host's bytes of the character, named by the set that decides them: the
+// settings' kind when it has bytes of its own, else the screen's upper half.
+TEST_F(CharInfoTest, TheHostSetsBytesFollowTheSetKinds) {
+    struct Case {
+        uint8_t SettingsKind;
+        uint8_t ScreenKind;
+        char16_t Ch;
+        const char* Line;  // "" when there is none
+    };
+    static uint8_t screenKind = 0;
+    auto& m = ui::MenuServices;
+    m.ScreenSetKind = [] { return screenKind; };
+    m.KeyToHostCode = [](char16_t ch) {
+        if (ch == 0x3042) return std::string("\x82\xA0");
+        if (ch == 0x2502) return std::string("\xB3");
+        return std::string(1, static_cast<char>(ch));
+    };
+    m.CharsetName = [](uint32_t code) {
+        if (code == 0) return std::string("ISO");
+        if (code == 0x50000) return std::string("DEC");
+        if (code == 0x70000) return std::string("OEM");
+        return "CP-" + std::to_string(code);
+    };
+    m.DecomposeChar = [](char16_t) { return std::u16string(u"e\u0301"); };
+    commands::Settings.CodePage.Set(932);
+    const Case cases[] = {
+        {8, 0, 0x00E9, "ISO sequence (hex): E9"},
+        {0, 16, 0x00E9, "DEC sequence (hex): E9"},
+        {6, 0, 0xE602, "OEM sequence (hex): B3"},
+        {14, 8, 0x3042, "CP-932 sequence (hex): 82 A0"},
+        {8, 0, 0xE801, "ISO sequence (hex): 65 01"},
+        {0, 2, u'A', ""},
+        {3, 0, u'A', ""},
+    };
+    for (const auto& c : cases) {
+        commands::Settings.CharsetKind = c.SettingsKind;
+        screenKind = c.ScreenKind;
+        const std::string text = ui::CharInfoText(c.Ch, 2, 7);
+        const size_t position = text.find("Line 2, position 7");
+        ASSERT_NE(position, std::string::npos) << text;
+        const size_t lineStart = text.rfind('\n', position - 2) + 1;
+        const std::string line =
+            *c.Line ? text.substr(lineStart, position - 1 - lineStart) : std::string();
+        EXPECT_EQ(line, c.Line) << int(c.SettingsKind) << " " << int(c.ScreenKind) << "\n" << text;
+        if (!*c.Line) EXPECT_EQ(text.find("sequence"), std::string::npos) << text;
+    }
+}
+
+// On a right-to-left row shown reordered, the column shows the character the
+// system placed there; anywhere else the cell's own character.
+TEST_F(CharInfoTest, ARightToLeftRowGivesTheLogicalCharacterAtTheColumn) {
+    struct Case {
+        uint8_t RightToLeft;
+        uint32_t Bidi;
+        std::u16string Row;  // from column 1; column 79 holds an Arabic letter when Alef
+        bool Alef;
+        bool Placed;
+        char16_t Expected;  // at column 2
+        int Calls;
+        bool Arabic;
+    };
+    static bool placed = true;
+    static int calls = 0;
+    static bool arabic = false;
+    ui::MenuServices.VisualOrder = [](std::u16string_view text, uint32_t flags, bool isArabic,
+                                      std::vector<int>& order) {
+        ++calls;
+        arabic = isArabic;
+        EXPECT_EQ(flags, commands::Settings.BidiOptions.Get());
+        order.clear();  // the whole row reversed: column 2 shows the 79th character
+        for (size_t i = 0; i < text.size(); ++i) order.push_back(int(text.size() - 1 - i));
+        return placed;
+    };
+    const Case cases[] = {
+        {1, 0x12, u"\u05D0\u05D1xyz", true, true, 0x0627, 1, false},
+        {1, 0x02, u"ab", true, true, 0x0627, 1, true},
+        {1, 0x02, u"ab", false, true, u'b', 0, false},
+        {1, 0x10, u"\u05D0\u05D1", true, true, 0x05D1, 0, false},
+        {0, 0x12, u"\u05D0\u05D1", true, true, 0x05D1, 0, false},
+        {1, 0x02, u"\u05D0\u05D1", true, false, 0x05D1, 1, false},
+    };
+    for (const auto& c : cases) {
+        commands::Settings.RightToLeft = c.RightToLeft;
+        commands::Settings.BidiOptions.Set(c.Bidi);
+        placed = c.Placed;
+        std::vector<uint32_t> cells(80, console::MakeCell(u' ', 7));
+        for (size_t i = 0; i < c.Row.size(); ++i) cells[i] = console::MakeCell(c.Row[i], 7);
+        if (c.Alef) cells[78] = console::MakeCell(0x0627, 7);
+        ASSERT_EQ(console::WriteCells(4, 1, 80, cells.data()), 80);
+        calls = 0;
+        arabic = false;
+        EXPECT_EQ(ui::LogicalCharAt(4, 2), c.Expected) << int(c.Bidi);
+        EXPECT_EQ(calls, c.Calls) << int(c.Bidi);
+        EXPECT_EQ(arabic, c.Arabic) << int(c.Bidi);
     }
 }
 

@@ -62,6 +62,10 @@ inline ui::MenuServiceTable RecordingServices() {
         Note("folder");
         return std::string("C:\\logs");
     };
+    t.ChooseFont = [](const ui::FontDialogRequest& r, ui::FontChoice&) {
+        Note(std::string(r.Printer ? "printer font " : "screen font ") + r.Initial.Face);
+        return 0;
+    };
     t.Ask = [](std::string_view text, std::string_view, ui::AskButtons b) {
         Note("ask " + std::string(text.substr(0, 20)));
         if (AskAnswer != 0) return AskAnswer;

@@ -1,5 +1,6 @@
 #include "ui/dialogs/char_info.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -15,7 +16,12 @@ namespace ui {
 namespace {
 
 constexpr uint16_t kMsgDisplayedIn = 27001, kMsgDecomposed = 27004, kMsgUnicode = 27005,
-                   kMsgPosition = 27007, kMsgInternalBitmap = 27009;
+                   kMsgSequence = 27006, kMsgPosition = 27007, kMsgInternalBitmap = 27009;
+// Upper-half sets whose characters the host gets as bytes of a set of their own.
+constexpr uint8_t kSetOem = 6, kSetMultinational = 8, kSetCodePage = 14, kSetDec = 16;
+// Set codes of the character-set names.
+constexpr uint32_t kCodeIso = 0x000000, kCodeDec = 0x050000, kCodeOem = 0x070000;
+constexpr uint32_t kReorderBit = 2;
 constexpr int kGlyph = 101, kText = 102;
 
 std::string Hex(uint32_t value) {
@@ -51,15 +57,49 @@ std::string UnicodeLine(uint32_t value) {
     return pattern;
 }
 
+bool HasOwnSequence(uint8_t kind) {
+    return kind == kSetOem || kind == kSetMultinational || kind == kSetCodePage || kind == kSetDec;
+}
+
+// The host's set by the kind that decides its bytes: the settings' kind when
+// it has bytes of its own, else the screen's.
+std::string HostSetName(uint8_t kind) {
+    switch (kind) {
+        case kSetCodePage:
+            return MenuServices.CharsetName(commands::Settings.CodePage.Get());
+        case kSetOem:
+            return MenuServices.CharsetName(kCodeOem);
+        case kSetDec:
+            return MenuServices.CharsetName(kCodeDec);
+        default:
+            return MenuServices.CharsetName(kCodeIso);
+    }
+}
+
+// "<set> sequence (hex): 8E A1" for the characters as the host gets them.
+std::string SequenceLine(std::u16string_view chars) {
+    const uint8_t settingsKind = commands::Settings.CharsetKind;
+    const uint8_t screenKind = MenuServices.ScreenSetKind();
+    if (!HasOwnSequence(settingsKind) && !HasOwnSequence(screenKind)) return {};
+    std::string bytes;
+    for (char16_t c : chars) {
+        for (char b : MenuServices.KeyToHostCode(c)) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned char>(b));
+            bytes += (bytes.empty() ? "" : " ") + std::string(hex);
+        }
+    }
+    const std::string set = HostSetName(HasOwnSequence(settingsKind) ? settingsKind : screenKind);
+    return Message(kMsgSequence, {set, bytes}) + "\n";
+}
+
 class CharInfoDialog final : public DialogModel {
   public:
     void Open(DialogControls& c) override {
         const auto& layer = console::ConsoleLayer;
         row_ = layer.CursorRow;
         column_ = layer.CursorCol;
-        uint32_t cell = 0;
-        console::ReadCells(row_, column_, 1, &cell);
-        ch_ = console::CellChar(cell);
+        ch_ = LogicalCharAt(row_, column_);
         text_ = CharInfoText(ch_, row_, column_) + "\n";
         c.SetText(kText, text_);
     }
@@ -143,21 +183,45 @@ std::string UnicodeName(char16_t code) {
 
 std::string CharInfoText(char16_t ch, int32_t row, int32_t column) {
     std::string text;
+    std::u16string shown(1, ch);
     if (ch >= 0xE800 && ch <= 0xEFFF) {
-        const std::u16string parts = MenuServices.DecomposeChar(ch);
+        shown = MenuServices.DecomposeChar(ch);
         std::string values, names;
-        for (char16_t part : parts) {
+        for (char16_t part : shown) {
             values += (values.empty() ? "" : " ") + Hex(part);
             names += (names.empty() ? "" : ", ") + UnicodeName(part);
         }
         text = Message(kMsgDecomposed, {values}) + "\n" + names;
     } else if (ch >= 0xE600 && ch <= 0xE6FF) {
-        const char16_t box = static_cast<char16_t>(0x2500 + (ch & 0xFF));
-        text = UnicodeLine(box) + "\n" + UnicodeName(box);
+        shown[0] = static_cast<char16_t>(0x2500 + (ch & 0xFF));
+        text = UnicodeLine(shown[0]) + "\n" + UnicodeName(shown[0]);
     } else {
         text = UnicodeLine(ch) + "\n" + UnicodeName(ch);
     }
-    return text + "\n" + Message(kMsgPosition, {std::to_string(row), std::to_string(column)});
+    return text + "\n" + SequenceLine(shown) +
+           Message(kMsgPosition, {std::to_string(row), std::to_string(column)});
+}
+
+char16_t LogicalCharAt(int32_t row, int32_t column) {
+    uint32_t cell = 0;
+    console::ReadCells(row, column, 1, &cell);
+    const char16_t own = console::CellChar(cell);
+    const auto& s = commands::Settings;
+    if (s.RightToLeft == 0 || (s.BidiOptions.Get() & kReorderBit) == 0) return own;
+    const int32_t columns = console::ConsoleLayer.ScreenWidth;
+    if (columns <= 0) return own;
+    std::vector<uint32_t> cells(static_cast<size_t>(columns));
+    console::ReadCells(row, 1, columns, cells.data());
+    std::u16string text;
+    for (uint32_t c : cells) text.push_back(console::CellChar(c));
+    const auto rtl = std::find_if(text.begin(), text.end(),
+                                  [](char16_t c) { return c >= 0x0590 && c <= 0x06FF; });
+    if (rtl == text.end()) return own;
+    std::vector<int> order;
+    if (!MenuServices.VisualOrder(text, s.BidiOptions.Get(), *rtl >= 0x0600, order)) return own;
+    for (size_t i = 0; i < order.size() && i < text.size(); ++i)
+        if (order[i] == column - 1) return text[i];
+    return own;
 }
 
 std::unique_ptr<DialogModel> MakeCharInfoDialog(std::string_view name) {

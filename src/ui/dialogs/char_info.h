@@ -31,6 +31,9 @@ std::string UnicodeName(char16_t code);
 
 // The information text of a character at a (1-based) cursor position.
 std::string CharInfoText(char16_t ch, int32_t row, int32_t column);
+// The character at a (1-based) screen position; on a right-to-left row shown
+// reordered, the logical character displayed at that column.
+char16_t LogicalCharAt(int32_t row, int32_t column);
 
 std::unique_ptr<DialogModel> MakeCharInfoDialog(std::string_view templateName);
 

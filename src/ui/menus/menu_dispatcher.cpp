@@ -12,6 +12,7 @@
 #include "console/messages.h"
 #include "ui/clipboard/clipboard.h"
 #include "ui/dialogs/dialog_entries.h"
+#include "ui/dialogs/font_dialogs.h"
 #include "ui/language_module.h"
 #include "ui/menus/menu_ids.h"
 #include "ui/menus/menu_services.h"
@@ -58,8 +59,6 @@ constexpr char kSendKermit[] = "SENDKERMITCOMM";
 constexpr char kDownloadDir[] = "DOWNDIR";
 constexpr char kSpoolSetup[] = "SPOOLSETUP";
 constexpr char kPrinterSetup[] = "PRINTERSETUP";
-constexpr char kPrinterFont[] = "PRINTERFONT";
-constexpr char kScreenFont[] = "SCREENFONT";
 constexpr char kKeyEditor[] = "KEYEDITOR";
 constexpr char kRawPort[] = "RAWPORT";
 }  // namespace dialog
@@ -401,7 +400,7 @@ void Dispatch(uint16_t item) {
             OpenDialog(dialog::kPrinterSetup);
             return;
         case 117:
-            OpenDialog(dialog::kPrinterFont);
+            ChoosePrinterFont();
             return;
         case 122:
             s.PrintWizard = s.PrintWizard ? 0 : 1;
@@ -516,7 +515,7 @@ void Dispatch(uint16_t item) {
             SetColourMap(item == 3102);
             return;
         case 315:
-            OpenDialog(dialog::kScreenFont);
+            ChooseScreenFont();
             return;
         case 317:
         case 318:

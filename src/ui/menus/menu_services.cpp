@@ -41,6 +41,9 @@ MenuServiceTable NullMenuServices() {
     t.OpenHostName = Empty;
     t.DecomposeChar = [](char16_t ch) { return std::u16string(1, ch); };
     t.ComposeChars = [](std::u16string_view) -> char16_t { return 0xFFFF; };
+    t.ScreenSetKind = Zero8;
+    t.KeyToHostCode = [](char16_t) { return std::string(); };
+    t.CharsetName = [](uint32_t) { return std::string(); };
     t.HandleHotKey = [](uint16_t) {};
     t.PutKey = [](uint16_t) {};
     t.UnlockKeyboard = Nothing;
@@ -64,6 +67,7 @@ MenuServiceTable NullMenuServices() {
     t.RunDialog = [](std::string_view) { return -1; };
     t.FileDialog = [](const FileDialogRequest&, std::string&) { return false; };
     t.BrowseForFolder = [](uint16_t, const std::string&) { return std::string(); };
+    t.ChooseFont = [](const FontDialogRequest&, FontChoice&) { return 0; };
     t.Ask = [](std::string_view, std::string_view, AskButtons) { return 2; };
     t.MenuItemText = [](uint16_t) { return std::string(); };
     t.CaretShapeChanged = Nothing;
@@ -71,6 +75,7 @@ MenuServiceTable NullMenuServices() {
     t.ShowHelp = [](bool) {};
     t.InvalidateWindow = Nothing;
     t.ScreenBitsPerPixel = [] { return 32; };
+    t.VisualOrder = [](std::u16string_view, uint32_t, bool, std::vector<int>&) { return false; };
     t.CreateDesktopShortcut = [](std::string_view, std::string_view) { return false; };
     return t;
 }

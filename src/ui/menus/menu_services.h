@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ui {
 
@@ -22,6 +23,23 @@ struct FileDialogRequest {
     std::string Pattern;     // "*.*", "*.kys", "*.bmp;*.gif;*.jpg"
     std::string DefaultExt;  // without the dot; may be empty
     std::string StartPath;   // a folder or a file name to start from
+};
+
+// A font as the font dialog shows and returns it.
+struct FontChoice {
+    std::string Face;
+    uint8_t Charset = 0;
+    int32_t Height = 0;       // screen: the cell height in pixels
+    int32_t Width = 0;        // screen: the cell width, 0 for the face's own
+    int32_t PointTenths = 0;  // printer: the size in tenths of a point
+    bool Bold = false;
+};
+// What the font dialog starts from: screen fonts (fixed pitch only unless
+// variable fonts are allowed) or the printer's fonts.
+struct FontDialogRequest {
+    bool Printer = false;
+    bool FixedPitchOnly = false;
+    FontChoice Initial;
 };
 
 // The buttons of a question box.
@@ -54,6 +72,11 @@ struct MenuServiceTable {
     // character and its combining marks as one character (0xFFFF: none).
     std::u16string (*DecomposeChar)(char16_t ch);
     char16_t (*ComposeChars)(std::u16string_view sequence);
+    // The screen's upper-half set (an emulator set code), the host bytes a
+    // typed character becomes, and the name of a character-set code.
+    uint8_t (*ScreenSetKind)();
+    std::string (*KeyToHostCode)(char16_t ch);
+    std::string (*CharsetName)(uint32_t code);
     // Actions on other units.
     void (*HandleHotKey)(uint16_t key);
     void (*PutKey)(uint16_t key);
@@ -81,6 +104,9 @@ struct MenuServiceTable {
     int (*RunDialog)(std::string_view templateName);  // its result; -1 without a template
     bool (*FileDialog)(const FileDialogRequest& request, std::string& path);
     std::string (*BrowseForFolder)(uint16_t titleId, const std::string& start);
+    // 1 with a font chosen, 0 on Cancel or a dialog error (which the window
+    // side shows), -1 when the printer gives no device to choose fonts for.
+    int (*ChooseFont)(const FontDialogRequest& request, FontChoice& chosen);
     int (*Ask)(std::string_view text, std::string_view caption, AskButtons buttons);
     std::string (*MenuItemText)(uint16_t id);  // the item's text in the menu bar
     void (*CaretShapeChanged)();
@@ -88,6 +114,11 @@ struct MenuServiceTable {
     void (*ShowHelp)(bool helpOnHelp);
     void (*InvalidateWindow)();
     int (*ScreenBitsPerPixel)();
+    // The display position of each character of a right-to-left row, placed
+    // with the right-to-left option bits as flags; false when the system
+    // cannot place it.
+    bool (*VisualOrder)(std::u16string_view text, uint32_t flags, bool arabic,
+                        std::vector<int>& order);
     // A desktop link to the program with the settings file as its argument.
     bool (*CreateDesktopShortcut)(std::string_view settingsFile, std::string_view name);
 };

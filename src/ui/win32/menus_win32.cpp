@@ -10,6 +10,7 @@
 #include "commands/settings_record.h"
 #include "console/code_pages.h"
 #include "console/messages.h"
+#include "console/win32/screen_font_win32.h"
 #include "console/win32/terminal_window_win32.h"
 #include "console/window_paint.h"
 #include "ui/clipboard/clipboard.h"
@@ -18,6 +19,7 @@
 #include "ui/menus/menu_services.h"
 #include "ui/menus/menu_state.h"
 #include "ui/message_box.h"
+#include "ui/win32/font_dialogs_win32.h"
 #include "ui/win32/language_dialogs.h"
 #include "ui/win32/model_dialogs_win32.h"
 
@@ -255,6 +257,43 @@ int ScreenBits() {
     return bits;
 }
 
+// The display position of each character of a right-to-left row in the screen
+// font, read right to left; when the system cannot place the wide text, the
+// text is placed again in the Arabic or Hebrew code page.
+bool VisualOrder(std::u16string_view text, uint32_t flags, bool arabic, std::vector<int>& order) {
+    if (text.empty()) return false;
+    HDC dc = GetDC(Window());
+    HGDIOBJ oldFont = console::ScreenFontUnit.ScreenFont
+                          ? SelectObject(dc, console::ScreenFontUnit.ScreenFont)
+                          : nullptr;
+    const UINT oldAlign = SetTextAlign(dc, TA_RTLREADING);
+    std::vector<UINT> places(text.size());
+    GCP_RESULTSW results{};
+    results.lStructSize = sizeof results;
+    results.lpOrder = places.data();
+    results.nGlyphs = static_cast<UINT>(text.size());
+    const std::wstring wide(text.begin(), text.end());
+    bool placed = GetCharacterPlacementW(dc, wide.c_str(), static_cast<int>(wide.size()), 0,
+                                         &results, flags) != 0;
+    if (!placed && flags != 0) {
+        const std::string bytes = platform::WideToBytes(arabic ? 1256 : 1255, std::u16string(text));
+        if (bytes.size() == text.size()) {
+            GCP_RESULTSA narrow{};
+            narrow.lStructSize = sizeof narrow;
+            narrow.lpOrder = places.data();
+            narrow.nGlyphs = static_cast<UINT>(bytes.size());
+            placed = GetCharacterPlacementA(dc, bytes.c_str(), static_cast<int>(bytes.size()), 0,
+                                            &narrow, flags) != 0;
+        }
+    }
+    SetTextAlign(dc, oldAlign);
+    if (oldFont) SelectObject(dc, oldFont);
+    ReleaseDC(Window(), dc);
+    if (!placed) return false;
+    order.assign(places.begin(), places.end());
+    return true;
+}
+
 bool CreateShortcut(std::string_view settingsFile, std::string_view name) {
     char desktop[MAX_PATH] = {};
     if (!SHGetSpecialFolderPathA(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE)) return false;
@@ -376,6 +415,7 @@ void InstallWin32Menus() {
     t.RunDialog = RunNamedDialog;
     t.FileDialog = FileDialog;
     t.BrowseForFolder = BrowseForFolder;
+    t.ChooseFont = ChooseFontWin32;
     t.Ask = Ask;
     t.MenuItemText = MenuItemText;
     t.CaretShapeChanged = [] {
@@ -387,6 +427,7 @@ void InstallWin32Menus() {
     t.InvalidateWindow = [] { InvalidateRect(Window(), nullptr, FALSE); };
     t.ScreenBitsPerPixel = ScreenBits;
     t.CreateDesktopShortcut = CreateShortcut;
+    t.VisualOrder = VisualOrder;
     console::WindowHandlers.MenuCommand = MenuCommand;
     static Win32Clipboard clipboard;
     platform::SetSystemClipboard(&clipboard);
