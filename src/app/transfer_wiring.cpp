@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "commands/command_services.h"
 #include "connections/comm_interface.h"
 #include "console/code_pages.h"
 #include "console/terminal_window.h"
@@ -60,8 +61,9 @@ std::u16string Wide(const std::string& text) {
 // The program's side of a running transfer: the window kept alive and the
 // keyboard read between engine steps, the abort hot key as the user's
 // cancel; the file dialogs, the one-line question and the options dialog
-// are the menus' own; the status window comes from the windows installed
-// (none headless).
+// are the menus' own; a received picture goes to the commands' picture
+// loader; the status window comes from the windows installed (none
+// headless).
 class ProgramTransferUi final : public transfer::TransferUi {
   public:
     transfer::TransferUi* windows = nullptr;
@@ -94,6 +96,7 @@ class ProgramTransferUi final : public transfer::TransferUi {
     }
     bool AbortKeyPressed() override { return emulation::Keyboard.AbortRequested; }
     bool ShowOptionsDialog() override { return ui::MenuServices.RunDialog("PROTOCOLOPTIONS") == 1; }
+    void LoadBackgroundPicture() override { commands::CommandServices.LoadBackgroundPicture(); }
 };
 
 ProgramTransferUi programTransferUi;

@@ -1,9 +1,10 @@
 #pragma once
 // What the transfer front end asks of the windows around it: the file
 // dialogs, the "As Name" question, the protocol status window, the options
-// dialog, and the background work of a running transfer (window messages,
-// one key). The program installs the Win32 side; without one, no dialog
-// appears (as if cancelled) and no window is shown.
+// dialog, the background picture shown again, and the background work of a
+// running transfer (window messages, one key). The program installs the Win32
+// side; without one, no dialog appears (as if cancelled) and no window is
+// shown.
 #include <cstdint>
 #include <string>
 
@@ -45,6 +46,8 @@ class TransferUi {
     virtual bool AbortKeyPressed() { return false; }
     // The protocol options dialog, modal; the front end's options are its data.
     virtual bool ShowOptionsDialog() { return true; }
+    // Shows the picture the settings name as the window's background again.
+    virtual void LoadBackgroundPicture() {}
 };
 
 // nullptr restores the windowless side.

@@ -1,7 +1,8 @@
 // The terminal's own Kermit through the composed program's commands against
 // a C-Kermit server on a pseudo-terminal: KSND and KRCV move files, KCOMMAND
 // lists a folder, changes to another, shows a file and ends the server; the
-// status box is read back by its cells while a transfer runs.
+// status box is read back by its cells while a transfer runs; a received
+// picture goes to the picture loader and "LPT:" to the printer file.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -22,6 +23,7 @@
 #include "transfer/host_link.h"
 #include "transfer/kermit/terminal_kermit.h"
 #include "transfer/transfer_interface.h"
+#include "ui/message_box.h"
 
 namespace {
 
@@ -68,6 +70,12 @@ class BoxWatchingLink final : public transfer::HostLink {
     transfer::HostLink& inner_;
 };
 
+std::vector<std::string> boxes;
+int RecordBox(std::string_view text) {
+    boxes.emplace_back(text);
+    return ui::MessageBoxOk;
+}
+
 class TerminalKermit : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -81,6 +89,7 @@ class TerminalKermit : public ::testing::Test {
     }
     void TearDown() override {
         transfer::SetHostLink(nullptr);
+        ui::SetMessageBoxFunction(nullptr);
         console::SetScreenWindow(nullptr);
         commands::ResetSettingsToDefaults();
     }
@@ -142,6 +151,33 @@ TEST_F(TerminalKermit, CommandsAgainstAKermitServer) {
     // A second copy does not replace the first.
     EXPECT_EQ(Run("KRCV/S served.bin"), "00");
     EXPECT_TRUE(std::filesystem::exists(mine.path() + "/served.bin&"));
+
+    // A received picture becomes the background picture when that is asked
+    // for; the picture loader answers that pictures are not built yet.
+    commands::Settings.AutoShowGif = 1;
+    ui::SetMessageBoxFunction(RecordBox);
+    boxes.clear();
+    std::ofstream(theirs.path() + "/pic.gif", std::ios::binary) << "GIF89a" << served;
+    EXPECT_EQ(Run("KRCV/S pic.gif"), "00");
+    EXPECT_EQ(commands::Settings.BmpFileName.Str(),
+              std::filesystem::absolute(mine.path() + "/pic.gif").string());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("BMP"), std::string::npos);
+    EXPECT_EQ(Run("KRCV/S served.bin"), "00");  // not a picture: nothing shown
+    EXPECT_EQ(boxes.size(), 1u);
+
+    // "LPT:" is the printer file the settings name; a batch goes there whole.
+    std::ofstream(theirs.path() + "/a.prn") << "first file\n";
+    std::ofstream(theirs.path() + "/b.prn") << "second file\n";
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(mine.path());
+    commands::Settings.PrinterName = "kprn.out";
+    EXPECT_EQ(Run("KRCV/S *.prn AS LPT:"), "00");
+    std::filesystem::current_path(cwd);
+    std::ifstream printed(mine.path() + "/kprn.out");
+    const std::string text(std::istreambuf_iterator<char>(printed), {});
+    EXPECT_TRUE(text == "first file\nsecond file\n" || text == "second file\nfirst file\n") << text;
+    EXPECT_FALSE(std::filesystem::exists(mine.path() + "/LPT:"));
 
     // Generic commands: the answers appear at the cursor.
     Run("KCOMMAND DIRECTORY");

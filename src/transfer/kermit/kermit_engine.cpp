@@ -210,12 +210,11 @@ bool KermitEngine::ProcessRemoteOptions(bool asReceiver) {
     return true;
 }
 
-// ---- sending ----
+// ---- either direction ----
 
-void KermitEngine::PrepareTransmit() {
+void KermitEngine::PrepareRun(State first) {
     ProtocolRecord& p = *proto_;
     port_->TransferActive = true;
-    p.FindingFirst = true;
     p.SetStatus(kStatusOk);
     p.BlockNum = 0;
     p.BytesRemaining = p.BytesTransferred = 0;
@@ -224,19 +223,26 @@ void KermitEngine::PrepareTransmit() {
     p.ShowFirstStatus();
     StartTickTimer(p.StatusTimer, p.StatusInterval);
     negotiated_ = false;
-    loggedEnd_ = false;
     own_ = ownDefaults_;
-    state_ = kTxInit;
+    state_ = first;
     p.ForceStatus = true;
+}
+
+void KermitEngine::RunSteps(StepResult (KermitEngine::*step)()) {
+    while ((this->*step)() != kStepFinished) Background();
+}
+
+// ---- sending ----
+
+void KermitEngine::PrepareTransmit() {
+    proto_->FindingFirst = true;
+    loggedEnd_ = false;
+    PrepareRun(kTxInit);
 }
 
 void KermitEngine::Transmit() {
     PrepareTransmit();
-    for (;;) {
-        const StepResult r = TransmitStep();
-        if (r == kStepFinished) break;
-        Background();
-    }
+    RunSteps(&KermitEngine::TransmitStep);
 }
 
 void KermitEngine::PerFileReset() {
@@ -598,30 +604,14 @@ StepResult KermitEngine::TransmitStep() {
 // ---- receiving ----
 
 void KermitEngine::PrepareReceive() {
-    ProtocolRecord& p = *proto_;
-    port_->TransferActive = true;
-    p.SetStatus(kStatusOk);
-    p.BlockNum = 0;
-    p.BytesRemaining = p.BytesTransferred = 0;
-    p.BlockErrors = p.TotalErrors = 0;
-    p.ElapsedTicks = 0;
-    p.ShowFirstStatus();
-    StartTickTimer(p.StatusTimer, p.StatusInterval);
-    negotiated_ = false;
     receivingFile_ = false;
     fileSkipped_ = false;
-    own_ = ownDefaults_;
-    state_ = kRxInit;
-    p.ForceStatus = true;
+    PrepareRun(kRxInit);
 }
 
 void KermitEngine::Receive() {
     PrepareReceive();
-    for (;;) {
-        const StepResult r = ReceiveStep();
-        if (r == kStepFinished) break;
-        Background();
-    }
+    RunSteps(&KermitEngine::ReceiveStep);
 }
 
 void KermitEngine::OpenReceivedFile() {

@@ -97,6 +97,10 @@ class KermitEngine {
         std::vector<uint8_t> Data;
     };
 
+    // What a new batch starts from, in either direction.
+    void PrepareRun(State first);
+    // Steps until the batch ends, the window kept alive between steps.
+    void RunSteps(StepResult (KermitEngine::*step)());
     void Background();
     bool Aborted();  // the user's cancel: the cancel is sent, the state set
     void StatusTimerStep();

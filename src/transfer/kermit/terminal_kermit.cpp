@@ -11,6 +11,7 @@
 #include "console/local_screen.h"
 #include "console/messages.h"
 #include "console/terminal_window.h"
+#include "console/tick_clock.h"
 #include "transfer/host_link.h"
 #include "transfer/kermit/kermit_packets.h"
 #include "transfer/transfer_ui.h"
@@ -103,6 +104,10 @@ bool KermitTimedRead(uint8_t& c) {
     }
 }
 
+bool EchoMode() {
+    return commands::Settings.FullDuplex != 0 && commands::Settings.HostType == 4;
+}
+
 void KermitSendPacket() {
     State& k = Kermit;
     // What waits now is stale: an answer is read only after this packet.
@@ -115,10 +120,32 @@ void KermitSendPacket() {
     kermit::BuildPacket(packet, k.SentType, k.Seq, reinterpret_cast<const uint8_t*>(data.data()),
                         data.size(), check, k.Remote.PadCount, k.Remote.PadChar,
                         k.Remote.Eol ? k.Remote.Eol : 13);
-    Link().Send(packet.data(), packet.size());
+    if (!EchoMode()) {
+        Link().Send(packet.data(), packet.size());
+        return;
+    }
+    // A host that echoes: the packet starts only once the mark came back
+    // (or the wait ran out), and the echo of the rest is dropped, so that
+    // the next packet read is the answer.
+    const size_t mark = k.Remote.PadCount;
+    Link().Send(packet.data(), mark + 1);
+    uint8_t c = 0;
+    while (KermitTimedRead(c) && c != kermit::kMark) {
+    }
+    Link().Send(packet.data() + mark + 1, packet.size() - mark - 1);
+    while (KermitReadByte(dropped)) {
+    }
 }
 
 bool KermitReceivePacket() {
+    // Every reception, good or not, is followed by the line delay of the
+    // settings: a slow host gets its time between packets.
+    struct LineDelay {
+        ~LineDelay() {
+            const uint16_t units = commands::Settings.AsciiLineDelay.Get();
+            if (units) console::FineDelay(units);
+        }
+    } lineDelay;
     State& k = Kermit;
     uint8_t c = 0;
     do {

@@ -57,6 +57,9 @@ void KermitDefaults();
 bool KermitReadByte(uint8_t& c);
 // Waits for a byte until the other side's time-out, watching the keyboard.
 bool KermitTimedRead(uint8_t& c);
+// The host echoes what it gets (full duplex on a host of type 4): each packet
+// waits for its mark to come back and drops the echo after it.
+bool EchoMode();
 // Sends SendData as a packet of SentType with the current sequence.
 void KermitSendPacket();
 // True when a packet with a good check arrived (type, sequence and data kept).

@@ -18,6 +18,7 @@
 #include "transfer/transfer_files.h"
 #include "transfer/transfer_interface.h"
 #include "transfer/transfer_tools.h"
+#include "transfer/transfer_ui.h"
 
 namespace transfer {
 
@@ -92,6 +93,13 @@ std::string Upper(std::string_view s) {
     std::string u(s);
     for (char& c : u) c = char(std::toupper(static_cast<unsigned char>(c)));
     return u;
+}
+
+// The extension of a file name with its dot; empty without one.
+std::string ExtensionOf(const std::string& path) {
+    const std::string name = NamePart(path);
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
 void ShowErrorPacket() {
@@ -375,6 +383,7 @@ bool KermitReceiveFiles(std::string_view arguments, bool messages) {
     Kermit.Step = 7;
     std::unique_ptr<TransferFile> file;
     std::string receivedName, localName;
+    bool toPrinter = false, printerOpen = false;
     bool interrupted = false;
     int32_t packets = 0;
     int64_t bytes = 0;
@@ -466,14 +475,22 @@ bool KermitReceiveFiles(std::string_view arguments, bool messages) {
                 const std::string asDir = DirectoryPart(asPattern);
                 local = asDir.empty() ? named : JoinFolder(asDir, named);
             }
-            localName = LocalPath(local, replace, messages);
+            // "LPT:" is the printer the settings name, which takes every file
+            // of the batch in turn.
+            toPrinter = Upper(asPattern) == "LPT:";
+            localName = toPrinter ? commands::Settings.PrinterName.Str()
+                                  : LocalPath(local, replace, messages);
             if (localName.empty()) {
                 Kermit.Step = 6;
                 break;
             }
             tk::OpenStatusBox(false);
             tk::BoxText(2, 11, Message(1024) + receivedName + Message(1007) + localName);
-            if (TransferFiles().Create(localName, file) != kIoOk) {
+            const int opened = toPrinter && printerOpen
+                                   ? TransferFiles().OpenAppend(localName, file)
+                                   : TransferFiles().Create(localName, file);
+            printerOpen = printerOpen || (toPrinter && opened == kIoOk);
+            if (opened != kIoOk) {
                 file.reset();
                 if (messages) tk::KermitStatusLine(Message(609));
                 Kermit.Step = 6;
@@ -535,10 +552,18 @@ bool KermitReceiveFiles(std::string_view arguments, bool messages) {
             const int io = file ? file->Close() : kIoOk;
             file.reset();
             if (io != kIoOk && messages) tk::KermitStatusLine(Message(603) + localName);
-            if (discard) TransferFiles().Remove(localName);
+            // What reached the printer stays there.
+            if (discard && !toPrinter) TransferFiles().Remove(localName);
             AckReceived();
             tk::CloseStatusBox();
-            if (!discard) Transfer.LastReceivedFile = localName;
+            if (!discard && !toPrinter) {
+                const std::string full = console::FExpand(localName);
+                Transfer.LastReceivedFile = full;
+                if (commands::Settings.AutoShowGif && Upper(ExtensionOf(localName)) == ".GIF") {
+                    commands::Settings.BmpFileName = full;
+                    CurrentTransferUi().LoadBackgroundPicture();
+                }
+            }
             if (messages && !discard)
                 tk::WriteAtCursor(Message(1027) + receivedName + Message(1007) + localName);
             Kermit.Step = 8;
