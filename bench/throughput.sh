@@ -72,11 +72,13 @@ done
 
 e2e_start_display || exit 1
 # One settings file for the streams in a single-byte set, one for the UTF-8 stream (the host
-# character set UTF-8, as the other terminals take it in a UTF-8 locale).
+# character set UTF-8, as the other terminals take it in a UTF-8 locale). The code page alone
+# is not enough: the set kind must name the code page too (14), or the bytes are read as a
+# single-byte set and the C1 range of the UTF-8 text as controls.
 for set in default utf8; do
   mkdir -p "$E2E_WORK/run-$set"
   extra=()
-  [ $set = utf8 ] && extra=(CodePage=262144)
+  [ $set = utf8 ] && extra=(CodePage=262144 CharsetKind=14)
   (cd "$E2E_WORK/run-$set" && "$ROOT/scripts/wine-run" "$ROOT/build/win64/tests/vz_settings_maker.exe" \
     wendrosta.def SaveMode=2 "JumpScroll=$jump" "${extra[@]}") >/dev/null 2>&1 ||
     { echo "could not write the settings file"; exit 1; }

@@ -26,6 +26,7 @@ bool Apply(commands::SettingsRecord& r, std::string_view name, std::string_view 
     if (name == "ReconnectMode") return ParseByte(value, r.ReconnectMode);
     if (name == "SaveMode") return ParseByte(value, r.SaveMode);
     if (name == "StatusLine") return ParseByte(value, r.StatusLine);
+    if (name == "CharsetKind") return ParseByte(value, r.CharsetKind);
     if (name == "JumpScroll") {
         uint8_t speed = 0;
         if (!ParseByte(value, speed)) return false;
