@@ -1,22 +1,15 @@
 // The transfers' port layer as the program composes it: over the real
 // connection layer and a loopback socket to a host played by the test.
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "../common/peer_required.h"
+#include "../common/transfer_fixtures.h"
 #include "../console/fake_console_window.h"
 #include "app/composition.h"
 #include "commands/interpreter.h"
@@ -35,25 +28,8 @@ class TransferLink : public ::testing::Test {
         commands::ResetSettingsToDefaults();
         console_test::ResetConsoleForTest(window);
         app::ComposeProgram();
-        connections::AttachProgramConnection(&socket);
-        connections::ResetCommLayer();
-
-        listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        ASSERT_GE(listener, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-        ASSERT_EQ(::listen(listener, 1), 0);
-        socklen_t len = sizeof a;
-        ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len);
-
-        commands::Settings.CommMethod = connections::CommMethodTelnet;
-        commands::Settings.TelnetNegotiation = 0;
-        commands::Settings.HostName = "127.0.0.1:" + std::to_string(ntohs(a.sin_port));
-        ASSERT_EQ(connections::CommOpen(true), 0u);
-        host = ::accept(listener, nullptr, nullptr);
-        ASSERT_GE(host, 0);
+        ASSERT_TRUE(loopback.ConnectProgram(socket));
+        host = loopback.Socket();
 
         uint16_t status = 1;
         port = transfer::TransferPort::OpenDefault(1, 19200, status);
@@ -63,8 +39,6 @@ class TransferLink : public ::testing::Test {
     void TearDown() override {
         port.reset();
         connections::CommClose();
-        if (host >= 0) ::close(host);
-        if (listener >= 0) ::close(listener);
         connections::AttachProgramConnection(nullptr);
         connections::ResetCommLayer();
         console::SetScreenWindow(nullptr);
@@ -95,7 +69,7 @@ class TransferLink : public ::testing::Test {
 
     connections::PosixTransport socket;
     console_test::FakeConsoleWindow window;
-    int listener = -1;
+    transfer_test::LoopbackTelnetHost loopback;
     int host = -1;
     std::unique_ptr<transfer::TransferPort> port;
 };
@@ -177,72 +151,12 @@ TEST_F(TransferLink, XsendCommandReachesRxThroughTheProgramsConnection) {
     for (int i = 0; i < 3000; ++i) data += char((i * 7919) >> 3);
     std::ofstream(dir + "/out file.bin", std::ios::binary) << data;
 
-    int sv[2];
-    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv), 0);
-    const pid_t rx = ::fork();
-    if (rx == 0) {
-        if (::chdir(dir.c_str()) != 0) ::_exit(126);
-        ::dup2(sv[1], 0);
-        ::dup2(sv[1], 1);
-        ::dup2(::open("/dev/null", O_WRONLY), 2);
-        ::execlp("rx", "rx", "-b", "-c", "got", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(sv[1]);
-    std::atomic<bool> stop{false};
-    std::thread relay([&] {
-        bool hostCr = false, hostIac = false;
-        while (!stop) {
-            pollfd p[2] = {{host, POLLIN, 0}, {sv[0], POLLIN, 0}};
-            if (::poll(p, 2, 20) <= 0) continue;
-            uint8_t in[4096];
-            std::string out;
-            if (p[0].revents & POLLIN) {
-                const ssize_t n = ::read(host, in, sizeof in);
-                if (n <= 0) break;
-                for (ssize_t i = 0; i < n; ++i) {
-                    const uint8_t b = in[i];
-                    if (hostIac) {
-                        hostIac = false;
-                        if (b == 0xFF) out += char(0xFF);
-                        continue;
-                    }
-                    if (hostCr && b == 0) {
-                        hostCr = false;
-                        continue;
-                    }
-                    hostCr = b == '\r';
-                    if (b == 0xFF) {
-                        hostIac = true;
-                        continue;
-                    }
-                    out += char(b);
-                }
-                if (!out.empty() && ::write(sv[0], out.data(), out.size()) < 0) break;
-            }
-            if (p[1].revents & (POLLIN | POLLHUP)) {
-                const ssize_t n = ::read(sv[0], in, sizeof in);
-                if (n <= 0) break;
-                out.clear();
-                for (ssize_t i = 0; i < n; ++i) {
-                    out += char(in[i]);
-                    if (in[i] == 0xFF) out += char(0xFF);
-                    if (in[i] == '\r') out += '\0';
-                }
-                if (::write(host, out.data(), out.size()) < 0) break;
-            }
-        }
-    });
+    ASSERT_TRUE(loopback.Run(dir, {"rx", "-b", "-c", "got"}));
 
     commands::ExecuteFunction("XSEND/S \"" + dir + "/out file.bin\"");
     const std::string reply(commands::Interpreter.FunctionReply.View());
-    int status = -1;
-    for (int i = 0; i < 300 && ::waitpid(rx, &status, WNOHANG) == 0; ++i) ::usleep(10000);
-    ::kill(rx, SIGKILL);
-    ::waitpid(rx, nullptr, WNOHANG);
-    stop = true;
-    relay.join();
-    ::close(sv[0]);
+    loopback.WaitProgram(3000);
+    loopback.Stop();
 
     EXPECT_EQ(reply, "00");
     std::ifstream in(dir + "/got", std::ios::binary);

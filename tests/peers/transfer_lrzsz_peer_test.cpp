@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../common/peer_required.h"
+#include "../common/transfer_fixtures.h"
 #include "commands/settings_record.h"
 #include "lrzsz_peer.h"
 #include "peer_support.h"
@@ -18,24 +19,10 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes RandomBytes(size_t n, unsigned seed) {
-    std::mt19937 gen(seed);
-    Bytes b(n);
-    for (auto& x : b) x = uint8_t(gen());
-    return b;
-}
-
-void WriteFile(const std::string& path, const Bytes& data) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
-}
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
+using transfer_test::Bytes;
+using transfer_test::RandomBytes;
+using transfer_test::ReadFile;
+using transfer_test::WriteFile;
 
 // An XMODEM file arrives padded with 0x1A to its block size.
 ::testing::AssertionResult SameUpToPadding(const Bytes& sent, const Bytes& got) {
@@ -66,11 +53,7 @@ class LrzszTransfer : public ::testing::Test {
     // Runs the command against the peer; returns the command's reply.
     std::string Run(void (*command)(std::string_view, std::string&), const std::string& args,
                     lrzsz::Peer& peer) {
-        transfer::SetHostLink(&peer.Link());
-        std::string reply;
-        command(args, reply);
-        transfer::SetHostLink(nullptr);
-        return reply;
+        return transfer_test::RunOverLink(command, args, peer.Link());
     }
 
     peers::TempDir mine;
@@ -103,35 +86,6 @@ TEST_F(LrzszTransfer, XmodemReceiveFromSx) {
     }
 }
 
-TEST_F(LrzszTransfer, XmodemSendToRx) {
-    struct Case {
-        const char* ourSwitches;
-        std::vector<std::string> rx;
-    };
-    const Case cases[] = {
-        {"", {"rx", "-b", "got"}},          // checksum: rx asks with NAK
-        {"", {"rx", "-b", "-c", "got"}},    // CRC
-        {"-K", {"rx", "-b", "-c", "got"}},  // 1024-byte blocks
-    };
-    unsigned seed = 100;
-    for (const Case& c : cases) {
-        for (size_t size : kSizes) {
-            SCOPED_TRACE(std::string(c.ourSwitches) + " " + c.rx[2] + " size " +
-                         std::to_string(size));
-            const Bytes data = RandomBytes(size, seed++);
-            const std::string in = mine.path() + "/send me";
-            WriteFile(in, data);
-            std::filesystem::remove(theirs.path() + "/got");
-            lrzsz::Peer rx(c.rx, theirs.path());
-            const std::string reply = Run(transfer::XmodemSendCommand,
-                                          std::string(c.ourSwitches) + " \"" + in + "\"", rx);
-            EXPECT_EQ(rx.Wait(5000), 0);
-            EXPECT_EQ(reply, "00");
-            EXPECT_TRUE(SameUpToPadding(data, ReadFile(theirs.path() + "/got")));
-        }
-    }
-}
-
 TEST_F(LrzszTransfer, YmodemBatchFromSb) {
     for (const char* switches : {"", "-G"}) {
         SCOPED_TRACE(switches);
@@ -153,20 +107,6 @@ TEST_F(LrzszTransfer, YmodemBatchFromSb) {
             SCOPED_TRACE(names[i]);
             EXPECT_EQ(ReadFile(mine.path() + "/" + names[i]), data[i]);
         }
-    }
-}
-
-TEST_F(LrzszTransfer, YmodemSendToRb) {
-    for (size_t size : std::vector<size_t>{0, 1, 127, 128, 129, 1024 * 1024}) {
-        SCOPED_TRACE(size);
-        const Bytes data = RandomBytes(size, unsigned(300 + size));
-        const std::string in = mine.path() + "/to send " + std::to_string(size);
-        WriteFile(in, data);
-        lrzsz::Peer rb({"rb", "-b", "-y"}, theirs.path());
-        const std::string reply = Run(transfer::YmodemSendCommand, "\"" + in + "\"", rb);
-        EXPECT_EQ(rb.Wait(5000), 0);
-        EXPECT_EQ(reply, "00");
-        EXPECT_EQ(ReadFile(theirs.path() + "/to send " + std::to_string(size)), data);
     }
 }
 
@@ -195,6 +135,65 @@ TEST_F(LrzszTransfer, AsciiSendIntoCat) {
         EXPECT_EQ(std::string(got.begin(), got.end()),
                   std::string(c.arrives) + std::string(200 * (*c.text != 0), 'x'));
     }
+}
+
+// Sends into rx and rb. Both wait a second after each file's end to be sure
+// its EOT stands alone, and rb a second more before it asks for the next
+// file (lrzsz against itself takes as long), so the cases are spread over
+// tests that can run side by side.
+class LrzszSend : public LrzszTransfer {
+  protected:
+    void XmodemIntoRx(const char* ourSwitches, const std::vector<std::string>& rxArgs,
+                      const std::vector<size_t>& sizes) {
+        unsigned seed = 100;
+        for (size_t size : sizes) {
+            SCOPED_TRACE(size);
+            const Bytes data = RandomBytes(size, seed++);
+            const std::string in = mine.path() + "/send me";
+            WriteFile(in, data);
+            std::filesystem::remove(theirs.path() + "/got");
+            lrzsz::Peer rx(rxArgs, theirs.path());
+            const std::string reply =
+                Run(transfer::XmodemSendCommand, std::string(ourSwitches) + " \"" + in + "\"", rx);
+            EXPECT_EQ(rx.Wait(5000), 0);
+            EXPECT_EQ(reply, "00");
+            EXPECT_TRUE(SameUpToPadding(data, ReadFile(theirs.path() + "/got")));
+        }
+    }
+
+    // A batch of files named with blanks into one rb.
+    void YmodemIntoRb(const std::vector<size_t>& sizes) {
+        std::vector<Bytes> data;
+        for (size_t size : sizes) {
+            data.push_back(RandomBytes(size, unsigned(300 + size)));
+            WriteFile(mine.path() + "/to send " + std::to_string(size), data.back());
+        }
+        lrzsz::Peer rb({"rb", "-b", "-y"}, theirs.path());
+        const std::string reply =
+            Run(transfer::YmodemSendCommand, "\"" + mine.path() + "/to send *\"", rb);
+        EXPECT_EQ(rb.Wait(5000), 0);
+        EXPECT_EQ(reply, "00");
+        for (size_t i = 0; i < sizes.size(); ++i) {
+            SCOPED_TRACE(sizes[i]);
+            EXPECT_EQ(ReadFile(theirs.path() + "/to send " + std::to_string(sizes[i])), data[i]);
+        }
+    }
+};
+
+TEST_F(LrzszSend, XmodemChecksumIntoRx) {
+    XmodemIntoRx("", {"rx", "-b", "got"}, {1, 129});  // rx asks with NAK
+}
+TEST_F(LrzszSend, XmodemCrcIntoRx) {
+    XmodemIntoRx("", {"rx", "-b", "-c", "got"}, {127, 1024 * 1024});
+}
+TEST_F(LrzszSend, Xmodem1KIntoRx) {
+    XmodemIntoRx("-K", {"rx", "-b", "-c", "got"}, {128, 1024 * 1024});
+}
+TEST_F(LrzszSend, YmodemShortFilesIntoRb) {
+    YmodemIntoRb({0, 1, 127});
+}
+TEST_F(LrzszSend, YmodemBlockEdgesIntoRb) {
+    YmodemIntoRb({128, 129, 1024 * 1024});
 }
 
 }  // namespace

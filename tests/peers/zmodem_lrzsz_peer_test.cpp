@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "../common/peer_required.h"
+#include "../common/transfer_fixtures.h"
 #include "commands/settings_record.h"
 #include "lrzsz_peer.h"
 #include "peer_support.h"
@@ -25,24 +26,10 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes RandomBytes(size_t n, unsigned seed) {
-    std::mt19937 gen(seed);
-    Bytes b(n);
-    for (auto& x : b) x = uint8_t(gen());
-    return b;
-}
-
-void WriteFile(const std::string& path, const Bytes& data) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
-}
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
+using transfer_test::Bytes;
+using transfer_test::RandomBytes;
+using transfer_test::ReadFile;
+using transfer_test::WriteFile;
 
 void SetTime(const std::string& path, time_t t) {
     utimbuf times{t, t};

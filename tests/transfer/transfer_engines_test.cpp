@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/transfer_fixtures.h"
 #include "commands/interpreter.h"
 #include "commands/settings_record.h"
 #include "transfer/ascii_engine.h"
@@ -22,67 +23,15 @@
 namespace {
 
 using namespace transfer;
-using Bytes = std::vector<uint8_t>;
+using transfer_test::Bytes;
+using transfer_test::ReadFile;
+using transfer_test::WriteFile;
+using Wire = transfer_test::MemoryWire;
 
-// One direction of a wire is a queue; each end reads one and writes the other.
-class MemoryLink final : public HostLink {
-  public:
-    MemoryLink(std::deque<uint8_t>& in, std::deque<uint8_t>& out) : in_(in), out_(out) {}
-    void Poll() override {}
-    bool ByteReady() override { return !in_.empty(); }
-    int ReadByte() override {
-        if (in_.empty()) return kNoLinkByte;
-        const int b = in_.front();
-        in_.pop_front();
-        return b;
-    }
-    uint32_t BytesWaiting() override { return uint32_t(in_.size()); }
-    bool Unread(uint32_t count) override { return count == 0; }
-    bool Send(const uint8_t* bytes, size_t length) override {
-        out_.insert(out_.end(), bytes, bytes + length);
-        return true;
-    }
-    void SendBreak() override {}
-    void WaitForInput(uint32_t) override {}
+using Folder = transfer_test::TempFolder;
 
-  private:
-    std::deque<uint8_t>& in_;
-    std::deque<uint8_t>& out_;
-};
-
-struct Wire {
-    std::deque<uint8_t> aToB, bToA;
-    MemoryLink a{bToA, aToB};
-    MemoryLink b{aToB, bToA};
-};
-
-class Folder {
-  public:
-    Folder() {
-        char pattern[] = "/tmp/vz-xfer-XXXXXX";
-        path_ = ::mkdtemp(pattern);
-    }
-    ~Folder() { std::filesystem::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
-
-void WriteFile(const std::string& path, const Bytes& data) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
-}
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 Bytes Random(size_t n) {
-    std::mt19937 rng(static_cast<unsigned>(n));
-    Bytes b(n);
-    for (auto& x : b) x = uint8_t(rng());
-    return b;
+    return transfer_test::RandomBytes(n, unsigned(n));
 }
 
 // Steps both machines in turn until both have finished.
