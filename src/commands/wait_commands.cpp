@@ -188,7 +188,7 @@ void VersionCommand(FunctionCall&) {
 
 void VersionReplyCommand(FunctionCall& call) {
     std::string number;
-    for (char c : console::kVersionNumber)
+    for (char c : std::string_view(console::kVersionNumber))
         if ((c >= '0' && c <= '9') || c == '.') number.push_back(c);
     call.SetReply(number);
 }

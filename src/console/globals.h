@@ -11,7 +11,9 @@
 
 namespace console {
 
-inline constexpr std::string_view kVersionNumber = "12.6f";
+// An array rather than a string_view: a view's start and end may be folded
+// from different translation units' copies of the literal.
+inline constexpr char kVersionNumber[] = "12.6f";
 
 struct Globals {
     std::string VersionText;     // String[18]: message 923 followed by the version number
