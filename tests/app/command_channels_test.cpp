@@ -99,4 +99,25 @@ TEST_F(CommandChannels, AHostCommandStringRunsAsTyped) {
     EXPECT_NE(TrimmedRow(ConsoleLayer.CursorRow).find("STATUS OFF"), std::string::npos);
 }
 
+TEST_F(CommandChannels, FsAndRsStartACommandStringWhenTheSettingAllows) {
+    Settings.RemoteCmd11 = 0;
+    Settings.RemoteCmd1C = 1;
+    for (const ChannelCase& c : Cases()) {
+        SCOPED_TRACE(c.Line);
+        Feed(std::string("\x1c") + c.Line + "\x1d");
+        EXPECT_TRUE(commands::Interpreter.FunctionSucceeded);
+        c.Check();
+    }
+    // RS is the same start in this family.
+    Feed("\x1eSTATUS ON\x1f");
+    EXPECT_EQ(Settings.StatusLine, 1);
+    Feed("\x1cNOSUCHWORD\x1f");
+    EXPECT_EQ(Questions.size(), 1u);
+
+    Settings.RemoteCmd1C = 0;
+    Feed("\r\n\x1cSTATUS OFF\x1f\x1eSTATUS OFF\x1f");
+    EXPECT_EQ(Settings.StatusLine, 1);
+    EXPECT_NE(TrimmedRow(ConsoleLayer.CursorRow).find("STATUS OFF"), std::string::npos);
+}
+
 }  // namespace

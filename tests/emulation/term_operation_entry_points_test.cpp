@@ -21,7 +21,7 @@ namespace {
 const std::map<std::string, std::vector<TermOp>> kPendingCodes = {
     {"PassthroughPrintPending", {39, 41, 43, 44}},
     {"HostStringsPending", {147, 148, 149, 150, 151, 196, 235, 256, 257, 284, 313}},
-    {"HostDataPending", {63, 80, 165}},
+    {"HostDataPending", {63, 80}},
     {"GraphicsPending",
      {166, 168, 170, 171, 172, 173, 174, 175, 176, 177, 178, 179, 180, 181, 182, 183, 184, 185,
       186}},

@@ -149,6 +149,14 @@ void HostFlowOp(TermOp op, const TermOpParams&) {
     }
 }
 
+// FS, and RS where the family gives it the same meaning, start a host
+// command string when the settings let the host send them that way.
+void HostCommandFsRsOp(TermOp, const TermOpParams&) {
+    if (Settings.RemoteCmd1C == 0) return;
+    HostModeOperations.Hooks.ReceiveHostCommand();
+    TermExecutor.QuietLine = false;
+}
+
 void NoHostCommand() {}
 
 void GraphicsCounterpartOp(TermOp op, const TermOpParams& p) {
@@ -340,6 +348,7 @@ constexpr TermOpBinding kBindings[] = {
     {OpUnlockKeyboard, KeyboardLockOp},
     {OpDc1Received, HostFlowOp},
     {OpDc3Received, HostFlowOp},
+    {OpHostCommandFsRs, HostCommandFsRsOp},
     {OpGraphicCharacter, GraphicsCounterpartOp},
     {OpGraphicsOn, GraphicsCounterpartOp},
     {OpGraphicsOff, GraphicsCounterpartOp},
