@@ -16,6 +16,7 @@
 #include "emulation/command_line.h"
 #include "emulation/input/keyboard.h"
 #include "emulation/input/keys_file.h"
+#include "emulation/input/line_editor.h"
 #include "emulation/input/macros.h"
 #include "emulation/main_routine.h"
 #include "emulation/operations/screen_geometry.h"
@@ -200,6 +201,15 @@ void WireCommands() {
     };
     // The status-row key prompt of the keyboard's function prefix.
     Keyboard.Hooks.PromptFuncKey = commands::PromptFuncKey;
+    // The local command line reads its line with the line editor, to the
+    // screen's right edge.
+    Keyboard.Hooks.EditLine = [](std::string& line, bool useMacro, uint16_t& defineKey) {
+        emulation::EditedLine edited =
+            emulation::EditLine(useMacro, true, console::ConsoleLayer.ScreenWidth);
+        line = std::move(edited.Text);
+        defineKey = edited.DefineKey;
+        return !line.empty();
+    };
 }
 
 }  // namespace app

@@ -132,7 +132,6 @@ const std::vector<NamedSlot>& StandIns() {
         VZ_SLOT(CharsetHooks, UsmarcEncode),
         VZ_SLOT(MenuLanguageHooks, RefreshTitleLine),
         VZ_SLOT(MenuLanguageHooks, ChooseFromList),
-        VZ_SLOT(KeyboardHooks, EditLine),
         VZ_SLOT(KeyboardHooks, SystemErrorText),
         VZ_SLOT(KeyboardHooks, StopCapture),
         VZ_SLOT(CommandServiceTable, ScreenMenuSelect),

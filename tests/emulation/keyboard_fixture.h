@@ -17,9 +17,9 @@
 #include "console/code_pages.h"
 #include "emulation/input/keyboard.h"
 #include "emulation/main_routine.h"
-#include "emulation/receive_loop.h"
-#include "emulation/parser/recogniser.h"
 #include "emulation/operations/term_executor.h"
+#include "emulation/parser/recogniser.h"
+#include "emulation/receive_loop.h"
 #include "emulation/types/term_types.h"
 
 namespace keyboard_test {
@@ -95,7 +95,7 @@ class KeyboardTest : public ::testing::Test {
         h.MacroExists = [](uint16_t k) { return rec.macros.count(k) != 0; };
         h.StartMacro = [](uint16_t k, uint8_t) { rec.startedMacros.push_back(k); };
         h.StopMacros = [] { ++rec.stopMacros; };
-        h.EditLine = [](std::string& line, bool) {
+        h.EditLine = [](std::string& line, bool, uint16_t&) {
             ++rec.editCalls;
             line = rec.editLine;
             return !line.empty();

@@ -440,7 +440,10 @@ KeyboardHooks NullKeyboardHooks() {
     // Nothing ran, so nothing failed: no error box follows.
     h.FunctionSucceeded = [] { return true; };
     h.CurrentFunction = []() -> int32_t { return commands::NoFunction; };
-    h.EditLine = [](std::string&, bool) { return false; };
+    h.EditLine = [](std::string&, bool, uint16_t& defineKey) {
+        defineKey = 0;
+        return false;
+    };
     h.ReadCharKey = []() -> uint16_t { return 0; };
     h.PromptFuncKey = [](bool) -> uint8_t { return 0; };
     h.ShowMessageBox = [](std::string_view) {};
@@ -811,17 +814,21 @@ void RunLocalCommand(bool flushRing) {
     auto& l = console::ConsoleLayer;
     console::SaveCursorState();
     const int32_t savedRow = l.SavedCursorRow;
+    l.CursorVisible = true;
     l.StatusMode = true;
     l.DirectWrite = false;
     console::GotoRowCol(l.StatusRow, 1);
+    l.AttrSelection = 4;
     console::WriteString(console::GetMessageText(kMessageFunctionPrompt, true));
     console::ClrEol();
     if (flushRing) EmptyRingAndStopMacros();
     std::string line;
-    H().EditLine(line, !flushRing);
+    uint16_t defineKey = 0;
+    // Keys typed at the keyboard start with an empty ring; a macro that
+    // opened the line goes on typing it.
+    H().EditLine(line, !flushRing, defineKey);
     if (line == "\x1b") line.clear();
-    uint32_t status = 0;
-    status = H().ExecuteFunction(line, 0);
+    const uint32_t status = H().ExecuteFunction(line, defineKey);
     const bool succeeded = H().FunctionSucceeded();
     if (!succeeded) {
         std::string text = status != 0 ? ErrorText(status) : std::string();

@@ -56,8 +56,11 @@ struct KeyboardHooks {
     bool (*FunctionSucceeded)();
     // The code of the last command run.
     int32_t (*CurrentFunction)();
-    // Reads a line from the user; false: nothing entered.
-    bool (*EditLine)(std::string& line, bool echo);
+    // Reads a command line on the cursor row to the screen's right edge,
+    // from the macro player too when useMacro is set; Esc gives the text
+    // ESC. defineKey: the key a DEFINE line names, 0 for none. False:
+    // nothing entered.
+    bool (*EditLine)(std::string& line, bool useMacro, uint16_t& defineKey);
     // Waits for one character key and returns it (0 when none).
     uint16_t (*ReadCharKey)();
     // Asks for a function key; its code, 0 when cancelled.
