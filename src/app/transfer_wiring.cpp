@@ -1,5 +1,6 @@
 #include "app/transfer_wiring.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -30,6 +31,12 @@ class ConnectionLink final : public transfer::HostLink {
         return b == connections::CommNothingReceived ? transfer::kNoLinkByte : b;
     }
     uint32_t BytesWaiting() override { return connections::CommBytesWaiting(); }
+    size_t Peek(const uint8_t*& bytes, size_t maximum) override {
+        bool stopped = false;
+        return connections::CommPeekData(false, uint32_t(std::min<size_t>(maximum, 0x7FFFFFFF)),
+                                         connections::CommDataRange{}, bytes, stopped);
+    }
+    void Take(size_t count) override { connections::CommTakeData(uint32_t(count)); }
     bool Unread(uint32_t count) override { return connections::CommUnreadBytes(count); }
     bool Send(const uint8_t* bytes, size_t length) override {
         return connections::CommSendBlock(bytes, length);

@@ -9,6 +9,13 @@ void HostLink::WaitForInput(uint32_t milliseconds) {
     if (!ByteReady() && milliseconds > 0) console::Delay(1);
 }
 
+size_t HostLink::Peek(const uint8_t*& bytes, size_t /*maximum*/) {
+    bytes = nullptr;
+    return 0;
+}
+
+void HostLink::Take(size_t /*count*/) {}
+
 namespace {
 
 class NullLink final : public HostLink {

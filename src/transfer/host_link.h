@@ -21,6 +21,13 @@ class HostLink {
     virtual int ReadByte() = 0;
     // Received bytes now waiting.
     virtual uint32_t BytesWaiting() = 0;
+    // The received bytes that ReadByte would hand out next, as one run
+    // without taking them: where they lie and how many (at most maximum);
+    // 0 when none wait or the next one needs ReadByte. Take(count) then takes
+    // the first count of them. A link without runs keeps the defaults, and
+    // its readers go byte by byte.
+    virtual size_t Peek(const uint8_t*& bytes, size_t maximum);
+    virtual void Take(size_t count);
     // Steps back over the last count bytes read, so that they are read again;
     // false, with nothing changed, when that would reach bytes the connection
     // no longer holds or that were not handed out as data.

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -35,6 +36,11 @@ class FdLink final : public transfer::HostLink {
     bool ByteReady() override { return pos_ < len_; }
     int ReadByte() override { return pos_ < len_ ? buf_[pos_++] : transfer::kNoLinkByte; }
     uint32_t BytesWaiting() override { return uint32_t(len_ - pos_); }
+    size_t Peek(const uint8_t*& bytes, size_t maximum) override {
+        bytes = buf_ + pos_;
+        return std::min(len_ - pos_, maximum);
+    }
+    void Take(size_t count) override { pos_ += std::min(count, len_ - pos_); }
     bool Unread(uint32_t count) override {
         if (count > pos_) return false;
         pos_ -= count;

@@ -36,6 +36,14 @@ TEST(BlockChecks, StandardCheckValues) {
     EXPECT_EQ(kermit, 0x2189);
 
     EXPECT_EQ(UpdateCrc32(Text(check), n, 0xFFFFFFFFu) ^ 0xFFFFFFFFu, 0xCBF43926u);
+    // A run gives what its bytes give one by one, whatever its length.
+    uint8_t run[67];
+    for (size_t i = 0; i < sizeof run; ++i) run[i] = uint8_t(i * 37 + 11);
+    for (size_t length : {size_t(7), size_t(8), size_t(17), sizeof run}) {
+        uint32_t single = 0x12345678u;
+        for (size_t i = 0; i < length; ++i) single = UpdateCrc32(run[i], single);
+        EXPECT_EQ(UpdateCrc32(run, length, 0x12345678u), single) << length;
+    }
 
     uint16_t sum = 0;
     for (size_t i = 0; i < n; ++i) sum = AddToChecksum(uint8_t(check[i]), sum);

@@ -1,6 +1,7 @@
 #include "transfer/zmodem/zmodem_engine.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -157,12 +158,7 @@ bool ZmodemEngine::CommonStep(bool headerWait, int abortState) {
         p.UpdateStatus(false, false);
     }
     if (!headerWait) return false;
-    uint16_t result = kZPending;
-    while (result == kZPending && port_->PollReady()) {
-        const int c = port_->GetChar();
-        if (c == kNoLinkByte) break;
-        result = framing_.FeedHeader(uint8_t(c));
-    }
+    uint16_t result = CollectHeader();
     if (result == kZCancelled) {
         p.SetStatus(kZCancelled);
         state_ = uint8_t(abortState);
@@ -173,23 +169,98 @@ bool ZmodemEngine::CommonStep(bool headerWait, int abortState) {
     return false;
 }
 
-// ---- sending ----
+uint16_t ZmodemEngine::CollectHeader() {
+    uint16_t result = kZPending;
+    while (result == kZPending && port_->PollReady()) {
+        const int c = port_->GetChar();
+        if (c == kNoLinkByte) break;
+        result = framing_.FeedHeader(uint8_t(c));
+    }
+    return result;
+}
 
-void ZmodemEngine::PrepareTransmit() {
+uint16_t ZmodemEngine::CollectData() {
+    HostLink& link = port_->LinkInUse();
+    uint16_t result = kZPending;
+    while (result == kZPending) {
+        // What waits is taken as a run where the link offers one.
+        const uint8_t* run = nullptr;
+        if (const size_t waiting = link.Peek(run, SIZE_MAX); waiting > 0) {
+            link.Take(framing_.FeedDataRun(run, waiting, result));
+        } else if (port_->PollReady()) {
+            const int c = link.ReadByte();
+            if (c == kNoLinkByte) break;
+            result = framing_.FeedData(uint8_t(c));
+        } else {
+            break;
+        }
+    }
+    return result;
+}
+
+void ZmodemEngine::PrepareCommon() {
     ProtocolRecord& p = *proto_;
-    p.FindingFirst = true;
     port_->TransferActive = true;
     framing_.StartHeader();
     p.ResetStatus();
     p.ShowFirstStatus();
     StartTickTimer(p.StatusTimer, p.StatusInterval);
     inProgress_ = false;
-    state_ = kTxInit;
-    fileStarted_ = false;
     loggedFailure_ = false;
     sendFailed_ = false;
     savedStatus_ = kStatusOk;
     p.SetStatus(kStatusOk);
+}
+
+bool ZmodemEngine::BeginStep(bool headerWait, uint8_t failedState, uint8_t cleanupState) {
+    ProtocolRecord& p = *proto_;
+    if (sendFailed_ && state_ < failedState) {
+        // Nothing reaches the other side: waiting for its answers is useless.
+        sendFailed_ = false;
+        port_->ReportError(kStatusSendFailed);
+        p.SetStatus(kStatusSendFailed);
+        savedStatus_ = kStatusSendFailed;
+        state_ = failedState;
+    }
+    if (state_ == failedState || state_ == cleanupState || !CommonStep(headerWait, failedState))
+        return false;
+    savedStatus_ = p.Status();
+    return true;
+}
+
+int ZmodemEngine::EndStep(int result) {
+    uint16_t now = proto_->Status();
+    if (now == kZHeaderDone || now == kZPending) now = kStatusOk;
+    proto_->SetStatus(now);
+    savedStatus_ = now;
+    return result;
+}
+
+bool ZmodemEngine::CountTimeout(uint8_t failedState) {
+    LastError("Timeout");
+    CountError();
+    if (proto_->BlockErrors <= proto_->HandshakeRetry) return true;
+    LastError("Handshake error");
+    Fail(kStatusZmodemHandshake);
+    state_ = failedState;
+    return false;
+}
+
+// The last of a transfer in either direction, once its outcome is known.
+void ZmodemEngine::EndTransfer() {
+    inProgress_ = false;
+    proto_->ShowLastStatus();
+    port_->FlushInput();
+    port_->TransferActive = false;
+}
+
+// ---- sending ----
+
+void ZmodemEngine::PrepareTransmit() {
+    proto_->FindingFirst = true;
+    PrepareCommon();
+    state_ = kTxInit;
+    fileStarted_ = false;
 }
 
 void ZmodemEngine::Transmit() {
@@ -282,22 +353,11 @@ void ZmodemEngine::HandleDataAnswer() {
 int ZmodemEngine::TransmitStep() {
     ProtocolRecord& p = *proto_;
     if (state_ == kTxDone) return kStepFinished;
-    if (sendFailed_ && state_ < kTxError) {
-        // Nothing reaches the other side: waiting for its answers is useless.
-        sendFailed_ = false;
-        port_->ReportError(kStatusSendFailed);
-        p.SetStatus(kStatusSendFailed);
-        savedStatus_ = kStatusSendFailed;
-        state_ = kTxError;
-    }
     const bool headerWait = state_ == kTxHandshake || state_ == kTxFileInfoAnswer ||
                             state_ == kTxBlockAnswer || state_ == kTxEofAnswer ||
                             state_ == kTxEofWait || state_ == kTxFinishAnswer;
+    if (BeginStep(headerWait, kTxError, kTxCleanup)) return kStepGoOn;
     int result = kStepGoOn;
-    if (state_ != kTxError && state_ != kTxCleanup && CommonStep(headerWait, kTxError)) {
-        savedStatus_ = p.Status();
-        return kStepGoOn;
-    }
     const uint16_t status = p.Status();
     const bool timedOut = status == kStatusTimeout || status == kZBadCheck;
     const bool header = status == kZHeaderDone;
@@ -319,13 +379,7 @@ int ZmodemEngine::TransmitStep() {
             p.StatusText = "Handshaking";
             result = kStepWaiting;
             if (timedOut) {
-                LastError("Timeout");
-                CountError();
-                if (p.BlockErrors > p.HandshakeRetry) {
-                    LastError("Handshake error");
-                    Fail(kStatusZmodemHandshake);
-                    state_ = kTxError;
-                } else {
+                if (CountTimeout(kTxError)) {
                     SendHex(kZrqinit, 0);
                     StartTimer(p.HandshakeWait);
                 }
@@ -466,12 +520,7 @@ int ZmodemEngine::TransmitStep() {
             p.StatusText = "Sending data";
             // A repositioning request that came while streaming is obeyed
             // before more data go out.
-            uint16_t got = kZPending;
-            while (got == kZPending && port_->PollReady()) {
-                const int c = port_->GetChar();
-                if (c == kNoLinkByte) break;
-                got = framing_.FeedHeader(uint8_t(c));
-            }
+            const uint16_t got = CollectHeader();
             if (got == kZCancelled) {
                 p.SetStatus(kZCancelled);
                 state_ = kTxError;
@@ -510,15 +559,7 @@ int ZmodemEngine::TransmitStep() {
         case kTxBlockAnswer:
             result = kStepWaiting;
             if (timedOut) {
-                LastError("Timeout");
-                CountError();
-                if (p.BlockErrors > p.HandshakeRetry) {
-                    LastError("Handshake error");
-                    Fail(kStatusZmodemHandshake);
-                    state_ = kTxError;
-                } else {
-                    state_ = kTxDataHeader;
-                }
+                if (CountTimeout(kTxError)) state_ = kTxDataHeader;
             } else if (header) {
                 p.SetStatus(kStatusOk);
                 HandleDataAnswer();
@@ -620,20 +661,14 @@ int ZmodemEngine::TransmitStep() {
             framing_.SendAttention(none);
             p.SetStatus(final);
             if (final == kStatusOk && !fileStarted_) p.SetStatus(kStatusNoMatch);
-            inProgress_ = false;
-            p.ShowLastStatus();
-            port_->TransferActive = false;
+            EndTransfer();
             state_ = kTxDone;
             break;
         }
         default:
             return kStepFinished;
     }
-    uint16_t now = p.Status();
-    if (now == kZHeaderDone || now == kZPending) now = kStatusOk;
-    p.SetStatus(now);
-    savedStatus_ = now;
-    return result;
+    return EndStep(result);
 }
 
 }  // namespace transfer

@@ -98,7 +98,22 @@ class ZmodemEngine {
     bool Init(const ZmodemOptions& options);
 
     // Shared by both directions.
+    void PrepareCommon();
+    // The start of every step: a link that refused our bytes turns the
+    // transfer to failedState; then the common work. True when the step
+    // ends there.
+    bool BeginStep(bool headerWait, uint8_t failedState, uint8_t cleanupState);
     bool CommonStep(bool headerWait, int abortState);
+    // The end of every step: a collector's result is no outcome.
+    int EndStep(int result);
+    // Feeds the waiting bytes to a collector until it has a result; kZPending
+    // when the bytes ran out first.
+    uint16_t CollectHeader();
+    uint16_t CollectData();
+    // A time-out while waiting for an answer: counted, and false (the
+    // transfer failed, state failedState) when it was one too many.
+    bool CountTimeout(uint8_t failedState);
+    void EndTransfer();
     void Cancel();
     // Sends what the port holds; a failed send ends the transfer at the
     // next step.

@@ -1,5 +1,9 @@
 #include "transfer/zmodem/zmodem_framing.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
+
 #include "transfer/block_checks.h"
 #include "transfer/host_link.h"
 
@@ -23,9 +27,18 @@ constexpr struct PlainLow {
     constexpr bool operator[](int c) const { return v[c]; }
 } kPlainLow;
 
-bool IsFlowControl(uint8_t c) {
+constexpr bool IsFlowControl(uint8_t c) {
     return c == kXon || c == kXoff || c == (kXon | 0x80) || c == (kXoff | 0x80);
 }
+
+// The bytes a data subpacket's reader must decode one by one (the escape
+// and flow control); every other byte is data as it stands.
+constexpr std::array<bool, 256> MakeDecodedTable() {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c) table[size_t(c)] = c == kZdle || IsFlowControl(uint8_t(c));
+    return table;
+}
+constexpr auto kDecoded = MakeDecodedTable();
 
 }  // namespace
 
@@ -366,6 +379,29 @@ void ZmodemFraming::StartData(size_t maxLength, bool crc32) {
     crcCount_ = 0;
     escape_ = false;
     trailer_ = lastWasHex_ ? 1 : 0;
+}
+
+size_t ZmodemFraming::FeedDataRun(const uint8_t* bytes, size_t count, uint16_t& result) {
+    result = kZPending;
+    size_t i = 0;
+    while (i < count) {
+        if (!escape_ && !inCrc_ && trailer_ == 0) {
+            // Bytes that are data as they stand are copied as a block.
+            const size_t end = i + std::min(count - i, dataMax_ - DataCount);
+            size_t j = i;
+            while (j < end && !kDecoded[bytes[j]]) ++j;
+            if (j > i) {
+                std::memcpy(Data + DataCount, bytes + i, j - i);
+                DataCount += j - i;
+                CanCount = 0;
+                i = j;
+                continue;
+            }
+        }
+        result = FeedDataByte(bytes[i++]);
+        if (result != kZPending) break;
+    }
+    return i;
 }
 
 uint16_t ZmodemFraming::FeedDataByte(uint8_t c) {

@@ -117,6 +117,9 @@ class ZmodemFraming {
         }
         return FeedDataByte(c);
     }
+    // The same for a run of bytes, stopping after the byte that gave a
+    // result other than kZPending (in result); returns the bytes used.
+    size_t FeedDataRun(const uint8_t* bytes, size_t count, uint16_t& result);
 
     bool Crc32Allowed = true;  // negotiated: the other side takes CRC-32
     bool UseCrc32 = true;      // the binary header being sent or read uses CRC-32

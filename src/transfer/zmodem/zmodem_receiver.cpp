@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "transfer/host_link.h"
 #include "transfer/received_names.h"
 #include "transfer/transfer_files.h"
 #include "transfer/xmodem_engine.h"
@@ -82,20 +81,11 @@ ZfileInfo ParseZfileInfo(const uint8_t* data, size_t length) {
 }
 
 void ZmodemEngine::PrepareReceive() {
-    ProtocolRecord& p = *proto_;
-    port_->TransferActive = true;
-    if (p.LogHook) p.LogHook(p, kLogReceiveStart);
-    p.ResetStatus();
-    p.ShowFirstStatus();
-    StartTickTimer(p.StatusTimer, p.StatusInterval);
+    if (proto_->LogHook) proto_->LogHook(*proto_, kLogReceiveStart);
+    PrepareCommon();
     port_->FlushInput();
-    framing_.StartHeader();
     invitation_ = kZrinit;
     state_ = kRxInvite;
-    loggedFailure_ = false;
-    sendFailed_ = false;
-    savedStatus_ = kStatusOk;
-    p.SetStatus(kStatusOk);
 }
 
 void ZmodemEngine::Receive() {
@@ -270,20 +260,9 @@ bool ZmodemEngine::FinishWriting() {
 int ZmodemEngine::ReceiveStep() {
     ProtocolRecord& p = *proto_;
     if (state_ == kRxDone) return kStepFinished;
-    if (sendFailed_ && state_ < kRxFailed) {
-        // Nothing reaches the other side: waiting for its answers is useless.
-        sendFailed_ = false;
-        port_->ReportError(kStatusSendFailed);
-        p.SetStatus(kStatusSendFailed);
-        savedStatus_ = kStatusSendFailed;
-        state_ = kRxFailed;
-    }
     const bool headerWait = state_ == kRxHeader || state_ == kRxDataHeader || state_ == kRxWaitEof;
+    if (BeginStep(headerWait, kRxFailed, kRxCleanup)) return kStepGoOn;
     int result = kStepGoOn;
-    if (state_ != kRxFailed && state_ != kRxCleanup && CommonStep(headerWait, kRxFailed)) {
-        savedStatus_ = p.Status();
-        return kStepGoOn;
-    }
     const uint16_t status = p.Status();
     const bool timedOut = status == kStatusTimeout || status == kZBadCheck;
     const bool header = status == kZHeaderDone;
@@ -404,12 +383,7 @@ int ZmodemEngine::ReceiveStep() {
                 }
                 break;
             }
-            uint16_t got = kZPending;
-            while (got == kZPending && port_->PollReady()) {
-                const int c = port_->GetChar();
-                if (c == kNoLinkByte) break;
-                got = framing_.FeedData(uint8_t(c));
-            }
+            const uint16_t got = CollectData();
             if (got == kZPending) break;
             result = kStepGoOn;
             if (got == kZCancelled) {
@@ -491,15 +465,7 @@ int ZmodemEngine::ReceiveStep() {
             p.StatusText = state_ == kRxDataHeader ? "Sending data" : "Waiting EOF";
             result = kStepWaiting;
             if (timedOut) {
-                LastError("Timeout");
-                CountError();
-                if (p.BlockErrors > p.HandshakeRetry) {
-                    LastError("Handshake error");
-                    Fail(kStatusZmodemHandshake);
-                    state_ = kRxFailed;
-                } else {
-                    state_ = kRxSync;
-                }
+                if (CountTimeout(kRxFailed)) state_ = kRxSync;
             } else if (header) {
                 p.SetStatus(kStatusOk);
                 const uint32_t at = GetPosition(framing_.RxHeader);
@@ -543,12 +509,9 @@ int ZmodemEngine::ReceiveStep() {
             }
             p.StatusText = "Receiving data";
             StartTimer(p.TransTimeout);
-            HostLink& link = port_->LinkInUse();
-            while (state_ == kRxData && (link.ByteReady() || port_->PollReady())) {
-                const int c = link.ReadByte();
-                if (c == kNoLinkByte) break;
-                const uint16_t got = framing_.FeedData(uint8_t(c));
-                if (got == kZPending) continue;
+            while (state_ == kRxData) {
+                const uint16_t got = CollectData();
+                if (got == kZPending) break;
                 p.SetStatus(kStatusOk);
                 if (got == kZCancelled) {
                     p.StatusText = "Cancel requested, aborting";
@@ -665,10 +628,7 @@ int ZmodemEngine::ReceiveStep() {
                 loggedFailure_ = true;
                 if (p.LogHook) p.LogHook(p, kLogReceiveFailed);
             }
-            inProgress_ = false;
-            p.ShowLastStatus();
-            port_->FlushInput();
-            port_->TransferActive = false;
+            EndTransfer();
             p.SetStatus(final);
             state_ = kRxDone;
             break;
@@ -676,11 +636,7 @@ int ZmodemEngine::ReceiveStep() {
         default:
             return kStepFinished;
     }
-    uint16_t now = p.Status();
-    if (now == kZHeaderDone || now == kZPending) now = kStatusOk;
-    p.SetStatus(now);
-    savedStatus_ = now;
-    return result;
+    return EndStep(result);
 }
 
 }  // namespace transfer
