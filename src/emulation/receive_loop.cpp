@@ -1,6 +1,7 @@
 #include "emulation/receive_loop.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <span>
 #include <string>
@@ -14,6 +15,7 @@
 #include "connections/comm_interface.h"
 #include "connections/span_search.h"
 #include "console/console_primitives.h"
+#include "console/console_settings.h"
 #include "console/tick_clock.h"
 #include "emulation/host_ports.h"
 #include "emulation/operations/term_executor.h"
@@ -349,6 +351,43 @@ int FastRun(uint8_t b, int32_t room, std::span<const uint8_t> ahead, bool aheadS
     return -1;
 }
 
+// Whether a character of a UTF-8 run takes its one cell as it is (no filler
+// after it, no mark composing with the one before): 0 not known yet, 1 yes,
+// 2 no. The answer depends on the double-width settings, so the table is
+// kept for the settings it was filled under; text repeats the same few
+// characters, each found once instead of by range searches per character.
+struct PlainCellTable {
+    uint32_t CodePage = 0;
+    uint8_t CharsetKind = 0;
+    uint8_t Option6860 = 0;
+    bool Filled = false;
+    std::array<uint8_t, 0x10000> Known{};
+};
+PlainCellTable plainCells;
+
+[[gnu::noinline]] bool LearnPlainCell(char16_t ch) {
+    const bool plain =
+        ch != 0xFFFF && !console::NeedsFillerCell(ch) && !(ch >= 0x0300 && IsCombiningMark(ch));
+    plainCells.Known[ch] = plain ? 1 : 2;
+    return plain;
+}
+
+// The table for the settings now in force.
+PlainCellTable& PlainCells() {
+    auto& t = plainCells;
+    const uint32_t codePage = console::CodePageSetting();
+    const uint8_t kind = console::CharsetKindSetting();
+    const uint8_t option = console::ScreenOption6860Setting();
+    if (!t.Filled || t.CodePage != codePage || t.CharsetKind != kind || t.Option6860 != option) {
+        t.Known.fill(0);
+        t.CodePage = codePage;
+        t.CharsetKind = kind;
+        t.Option6860 = option;
+        t.Filled = true;
+    }
+    return t;
+}
+
 // UTF-8 text whose characters each take one cell: printable ASCII and whole
 // two- and three-byte characters (b, already read, and the bytes waiting
 // after it) are written as one run, with what the byte-by-byte path would
@@ -384,6 +423,7 @@ bool Utf8Run(uint8_t b, int32_t room) {
     size_t lastMultibyte = 0;
     uint8_t lastMultibyteLength = 0;
     int lastAscii = -1;
+    const auto& known = PlainCells().Known;
     while (count < limit && at < available) {
         const uint8_t c = bytes[at];
         if (c >= 0x20 && c <= 0x7E) {
@@ -392,18 +432,33 @@ bool Utf8Run(uint8_t b, int32_t room) {
             ++at;
             continue;
         }
-        if (!IsUtf8BmpLead(c)) break;
-        const Utf8Step step = DecodeUtf8(bytes + at, available - at);
-        if (step.status != Utf8Status::Char) break;
-        const auto ch = static_cast<char16_t>(step.codePoint);
+        // Whole two- and three-byte characters only, as DecodeUtf8 reads
+        // them: the second byte's range leaves out overlong forms (E0) and
+        // surrogates (ED).
+        if (!IsUtf8BmpLead(c) || at + 1 >= available) break;
+        const uint8_t b1 = bytes[at + 1];
+        char16_t ch = 0;
+        uint8_t length = 2;
+        if (c < 0xE0) {
+            if ((b1 & 0xC0) != 0x80) break;
+            ch = static_cast<char16_t>((c & 0x1F) << 6 | (b1 & 0x3F));
+        } else {
+            const uint8_t low = c == 0xE0 ? 0xA0 : 0x80;
+            const uint8_t high = c == 0xED ? 0x9F : 0xBF;
+            if (at + 2 >= available || b1 < low || b1 > high || (bytes[at + 2] & 0xC0) != 0x80)
+                break;
+            ch =
+                static_cast<char16_t>((c & 0x0F) << 12 | (b1 & 0x3F) << 6 | (bytes[at + 2] & 0x3F));
+            length = 3;
+        }
         // A combining mark composes with the character before it on the
         // byte-by-byte path.
-        if (ch == 0xFFFF || console::NeedsFillerCell(ch) || (ch >= 0x0300 && IsCombiningMark(ch)))
-            break;
+        const uint8_t state = known[ch];
+        if (state == 2 || (state == 0 && !LearnPlainCell(ch))) break;
         units[count++] = ch;
         lastMultibyte = at;
-        lastMultibyteLength = step.length;
-        at += step.length;
+        lastMultibyteLength = length;
+        at += length;
     }
     if (count == 0) return false;
 
@@ -483,12 +538,14 @@ uint32_t PeekLikely(PeekedData& d, bool skipNul, bool text, uint8_t mask, const 
     // The peeked bytes are all plain data: only the range can end the piece.
     if (text) {
         const auto count = static_cast<int32_t>(std::min<uint32_t>(d.left, kMaxRun));
-        const int32_t n = connections::FirstSpanStop<false, false>(head, count > 0 ? 1 : 0, count, 0xFF, 0x20, 0x7E);
+        const int32_t n = connections::FirstSpanStop<false, false>(head, count > 0 ? 1 : 0, count,
+                                                                   0xFF, 0x20, 0x7E);
         stopped = n < count;
         return static_cast<uint32_t>(n);
     }
     const auto count = static_cast<int32_t>(std::min<uint32_t>(d.left, kSeqBufferSize));
-    const int32_t n = connections::FirstSpanStop<false, false>(head, std::min(count, 2), count, mask, 0x20, 0x3F);
+    const int32_t n =
+        connections::FirstSpanStop<false, false>(head, std::min(count, 2), count, mask, 0x20, 0x3F);
     stopped = n < count;
     return static_cast<uint32_t>(stopped ? n + 1 : n);
 }

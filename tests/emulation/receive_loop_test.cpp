@@ -201,7 +201,9 @@ std::string Utf8Stream(std::mt19937& rng, size_t pieces) {
         "\xE4\xB8\xAD\xE6\x96\x87", "\xEF\xBF\xBF",
         "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
         "abcdefghijabcdefghijabcdefghij\xCE\xB1\xCE\xB1\xCE\xB1",
-        "\x0E", "\x0F", "\x1B[4h", "\x1B[4l", "\x1B[7m", "\t"};
+        "\x0E", "\x0F", "\x1B[4h", "\x1B[4l", "\x1B[7m", "\t",
+        // a surrogate, overlong forms, a lead before ASCII
+        "\xED\xA0\x80", "\xE0\x80\xAF", "\xC0\xAF", "\xE2\x94x"};
     std::string s;
     for (size_t i = 0; i < pieces; ++i) {
         s += words[rng() % std::size(words)];
