@@ -6,10 +6,12 @@
 #include "command_test_fixture.h"
 #include "commands/settings_record.h"
 #include "console/console_primitives.h"
+#include "console/terminal_window.h"
 #include "emulation/host_commands.h"
 #include "emulation/main_routine.h"
 #include "emulation/types/emulator_state.h"
 #include "ui/menus/menu_dispatcher.h"
+#include "ui/notice_window.h"
 
 namespace {
 
@@ -20,6 +22,24 @@ std::vector<std::string> Questions;
 int AnswerNo(std::string_view text, std::string_view, bool) {
     Questions.emplace_back(text);
     return ui::MessageBoxNo;
+}
+
+int AnswerYes(std::string_view text, std::string_view, bool) {
+    Questions.emplace_back(text);
+    return ui::MessageBoxYes;
+}
+
+// Notice windows the user has not closed yet.
+std::vector<ui::NoticeContent> OpenNotices;
+ui::NoticeWindowId OpenNotice(const ui::NoticeContent& content) {
+    OpenNotices.push_back(content);
+    return OpenNotices.size();
+}
+bool NoticeOpen(ui::NoticeWindowId id) {
+    return id >= 1 && id <= OpenNotices.size() && !OpenNotices[id - 1].Text.empty();
+}
+void CloseNotice(ui::NoticeWindowId id) {
+    if (NoticeOpen(id)) OpenNotices[id - 1].Text.clear();
 }
 
 // A command, and what it must have done however it arrived.
@@ -53,6 +73,8 @@ class CommandChannels : public command_test::ComposedCommands {
     }
     void TearDown() override {
         ui::SetQuestionBoxFunction(nullptr);
+        ui::SetNoticeWindowPlatform(ui::NullNoticeWindowPlatform());
+        emulation::ResetHostCommands();
         ui::MenuDispatch.PendingCommand.clear();
         ComposedCommands::TearDown();
     }
@@ -118,6 +140,32 @@ TEST_F(CommandChannels, FsAndRsStartACommandStringWhenTheSettingAllows) {
     Feed("\r\n\x1cSTATUS OFF\x1f\x1eSTATUS OFF\x1f");
     EXPECT_EQ(Settings.StatusLine, 1);
     EXPECT_NE(TrimmedRow(ConsoleLayer.CursorRow).find("STATUS OFF"), std::string::npos);
+}
+
+TEST_F(CommandChannels, SuppressingHostCommandsLastsWhileItsNoticeIsOpen) {
+    OpenNotices.clear();
+    ui::SetNoticeWindowPlatform({OpenNotice, NoticeOpen, CloseNotice});
+    ui::SetQuestionBoxFunction(AnswerYes);
+    Settings.RemoteCmd11 = 1;
+    Settings.StatusLine = 1;
+    Feed("\x11NOSUCHWORD\x1f");
+    ASSERT_EQ(OpenNotices.size(), 1u);
+    EXPECT_EQ(OpenNotices[0].Text, "Suppressing commands from host");
+    EXPECT_EQ(OpenNotices[0].Caption, console::TerminalWindowUnit.TitleBanner);
+
+    // Further command strings are only shown, however often they come.
+    for (int i = 0; i < 2; ++i) {
+        Feed("\r\n\x11STATUS OFF\x1f");
+        EXPECT_EQ(Settings.StatusLine, 1);
+        EXPECT_NE(TrimmedRow(ConsoleLayer.CursorRow).find("STATUS OFF"), std::string::npos);
+    }
+    EXPECT_EQ(Questions.size(), 1u);
+
+    // The user closes the notice: the next one runs.
+    ui::CloseNoticeWindow(emulation::HostCommands.Notice);
+    Feed("\x11STATUS OFF\x1f");
+    EXPECT_EQ(Settings.StatusLine, 0);
+    EXPECT_EQ(emulation::HostCommands.Notice, 0u);
 }
 
 }  // namespace

@@ -37,6 +37,7 @@
 #include "ui/win32/language_dialogs.h"
 #include "ui/win32/menus_win32.h"
 #include "ui/win32/message_box_win32.h"
+#include "ui/win32/notice_window_win32.h"
 
 namespace {
 
@@ -122,6 +123,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     connections::InstallRegistryHostKeyStore();
     console::WindowHandlers.WindowCreated = TerminalWindowCreated;
     ui::InstallWin32MessageBox();
+    ui::InstallWin32NoticeWindow();
     ui::InstallWin32LanguageDialogs();
     std::atexit(RunExitChainAtExit);
 

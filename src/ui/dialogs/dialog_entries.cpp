@@ -39,15 +39,6 @@ void Replace(std::u16string& text, std::u16string_view what, std::u16string_view
 
 }  // namespace
 
-// The program has no modeless notice window: callers go on without one.
-NoticeWindowId ShowNoticeWindow(uint16_t) {
-    return 0;
-}
-bool IsNoticeWindowOpen(NoticeWindowId) {
-    return false;
-}
-void CloseNoticeWindow(NoticeWindowId) {}
-
 void CommSettingsDialog() {
     MenuServices.RunDialog("COMMSETTINGS");
 }

@@ -5,7 +5,8 @@
 
 namespace ui {
 
-// A modeless notice window showing a message; 0 when it cannot be made.
+// A modeless notice window showing a message; 0 when it cannot be made
+// (ui/notice_window.cpp).
 using NoticeWindowId = uintptr_t;
 NoticeWindowId ShowNoticeWindow(uint16_t messageId);
 bool IsNoticeWindowOpen(NoticeWindowId notice);
