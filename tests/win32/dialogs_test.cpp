@@ -5,14 +5,19 @@
 // (tests/win32/with_telnet_peer.sh names its port in VZ_TELNET_PORT). A
 // picture of each dialog is kept in the build's artifacts folder.
 #include <windows.h>
-// After windows.h, which it needs.
+// After windows.h, which they need.
 #include <commctrl.h>
+#include <shlobj.h>
+#include <winspool.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <map>
+#include <vector>
 
 #include "../common/peer_required.h"
 #include "app/connection_wiring.h"
@@ -23,10 +28,13 @@
 #include "connections/win32/winsock_transport.h"
 #include "console/globals.h"
 #include "console/win32/install_services.h"
+#include "console/win32/screen_font_win32.h"
 #include "terminal_window_fixture.h"
 #include "ui/dialog_interface.h"
+#include "ui/message_box.h"
 #include "ui/win32/language_dialogs.h"
 #include "ui/win32/menus_win32.h"
+#include "ui/win32/message_box_win32.h"
 
 namespace {
 
@@ -215,6 +223,162 @@ TEST_F(DialogsWin32, CharacterInformationDescribesTheCellAtTheCursor) {
     EXPECT_NE(text.find("LATIN SMALL LETTER E WITH ACUTE"), std::string::npos) << text;
     EXPECT_NE(text.find("Line 3, position 5"), std::string::npos) << text;
     EXPECT_NE(text.find("Displayed in Courier New"), std::string::npos) << text;
+}
+
+// The system's font dialog from View > Screen font: Cancel keeps the settings
+// and the window's font; OK stores the face and the larger size picked and
+// remakes the window's font with them.
+TEST_F(DialogsWin32, TheScreenFontDialogStoresAndAppliesTheChosenFont) {
+    Settings.ScreenFontName = "Courier New";
+    Settings.VariableFonts = 0;
+    Settings.FontCellSize[0].Set(16);
+    Settings.FontCellSize[1].Set(0);
+    Settings.FontOption = {0, 0};
+    console::ConsoleLayer.ScreenWidth = 80;
+    ui::MenuServices.SetTerminalFont();
+    const HFONT font = console::ScreenFontUnit.ScreenFont;
+    const commands::SettingsRecord before = Settings;
+    static std::string face;
+    auto largest = [](HWND d) {
+        face = Field(d, 1136);
+        HWND sizes = GetDlgItem(d, 1138);
+        const LRESULT count = SendMessageA(sizes, CB_GETCOUNT, 0, 0);
+        SendMessageA(sizes, CB_SETCURSEL, count - 1, 0);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(1138, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(sizes));
+    };
+    Choose(315, {largest, "", false});
+    EXPECT_EQ(std::memcmp(&before, &Settings, sizeof before), 0) << "Cancel stored";
+    EXPECT_EQ(console::ScreenFontUnit.ScreenFont, font);
+
+    Choose(315, {largest, "screen_font"});
+    EXPECT_EQ(driver.Caption, "Font");
+    ASSERT_FALSE(face.empty());
+    EXPECT_EQ(Settings.ScreenFontName.Str(), face);
+    EXPECT_GT(Settings.FontCellSize[0].Get(), 16) << "the largest size of the list";
+    EXPECT_EQ(Settings.FontCellSize[0].Get(), console::WindowPaint.CellHeight);
+    EXPECT_NE(console::ScreenFontUnit.ScreenFont, font);
+    EXPECT_EQ(std::string(console::ScreenFontUnit.FontFace.begin(),
+                          console::ScreenFontUnit.FontFace.end()),
+              face);
+}
+
+// File > Printer font needs a printer; without one the printer error is shown
+// and nothing changes, and with one the font dialog is cancelled.
+TEST_F(DialogsWin32, ThePrinterFontItemKeepsTheSettingsWithoutAChoice) {
+    const commands::SettingsRecord before = Settings;
+    const ui::MessageBoxFunction silent = ui::SetMessageBoxFunction(nullptr);
+    ui::InstallWin32MessageBox();
+    static std::string text;
+    text.clear();
+    Driver d{nullptr, "printer_font", false};
+    d.Check = [](HWND dialog) { text = Field(dialog, 0xFFFF); };
+    Choose(117, d);
+    ui::SetMessageBoxFunction(silent);
+    EXPECT_EQ(std::memcmp(&before, &Settings, sizeof before), 0);
+    DWORD size = 0;
+    GetDefaultPrinterA(nullptr, &size);
+    if (size == 0) EXPECT_EQ(text, "Windows Printer Error 5002: Can't open device");
+}
+
+// Dialogs that follow one another: each step acts in the next dialog that
+// appears, then presses its button.
+struct Step {
+    std::function<void(HWND)> Act;
+    int Button = IDOK;
+};
+std::vector<Step> steps;
+size_t stepsDone = 0;
+std::vector<HWND> stepDialogs;
+
+BOOL CALLBACK FindNewDialog(HWND window, LPARAM found) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) == "#32770" && IsWindowVisible(window) &&
+        std::find(stepDialogs.begin(), stepDialogs.end(), window) == stepDialogs.end()) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK DriveSteps(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindNewDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog || stepsDone >= steps.size()) return;
+    stepDialogs.push_back(dialog);
+    const Step& step = steps[stepsDone++];
+    if (stepsDone == steps.size()) KillTimer(nullptr, timer);
+    if (step.Act) step.Act(dialog);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(step.Button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, step.Button)));
+}
+
+// File > Save Settings As, then the offered desktop link: the link on the
+// desktop starts this program with the new settings file in its folder.
+TEST_F(DialogsWin32, SaveSettingsAsOffersADesktopLinkToTheNewFile) {
+    app::ComposeStartupServices();
+    platform::InstallSettingsFilePlatform();
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    static std::string file;
+    file = std::string(temp) + "vzlink.def";
+    DeleteFileA(file.c_str());
+    char desktop[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, TRUE));
+    std::string banner(console::TerminalWindowUnit.TitleBanner.begin(),
+                       console::TerminalWindowUnit.TitleBanner.end());
+    while (!banner.empty() && banner.back() == ' ') banner.pop_back();
+    const std::string link = std::string(desktop) + "\\" + banner + " to vzlink.lnk";
+    DeleteFileA(link.c_str());
+    static std::string proposed, prompt;
+    steps = {{[](HWND d) {
+                 SetDlgItemTextA(d, 1148, file.c_str());
+                 SetDlgItemTextA(d, 1152, file.c_str());
+             }},
+             {[](HWND d) {
+                 proposed = Field(d, 4);
+                 prompt = Field(d, 3);
+                 window_test::TakeShot(d, true).Save("dialog_desktop_link");
+             }}};
+    stepsDone = 0;
+    stepDialogs.clear();
+    SetTimer(nullptr, 0, 50, DriveSteps);
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(125, 0), 0);
+    Pump();
+    ASSERT_EQ(stepsDone, 2u) << "the save dialog and the link prompt";
+    EXPECT_EQ(commands::SettingsFile.SettingsFileName, file);
+    EXPECT_EQ(GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES, true) << "saved";
+    EXPECT_EQ(prompt, "Create desktop icon named:");
+    EXPECT_EQ(proposed, banner + " to vzlink");
+
+    const HRESULT com = CoInitialize(nullptr);
+    IShellLinkA* shell = nullptr;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IShellLinkA, reinterpret_cast<void**>(&shell))));
+    IPersistFile* stored = nullptr;
+    ASSERT_TRUE(
+        SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&stored))));
+    const std::wstring wide(link.begin(), link.end());
+    EXPECT_TRUE(SUCCEEDED(stored->Load(wide.c_str(), STGM_READ))) << link;
+    char target[MAX_PATH] = {}, arguments[MAX_PATH] = {}, folder[MAX_PATH] = {};
+    shell->GetPath(target, MAX_PATH, nullptr, 0);
+    shell->GetArguments(arguments, MAX_PATH);
+    shell->GetWorkingDirectory(folder, MAX_PATH);
+    stored->Release();
+    shell->Release();
+    if (SUCCEEDED(com)) CoUninitialize();
+    char program[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::string programFolder = program;
+    programFolder.resize(programFolder.find_last_of('\\') + 1);
+    EXPECT_EQ(lstrcmpiA(target, program), 0) << target;
+    EXPECT_EQ(std::string(arguments), file);
+    std::string linkFolder = folder;
+    if (!linkFolder.empty() && linkFolder.back() != '\\') linkFolder += '\\';
+    EXPECT_EQ(lstrcmpiA(linkFolder.c_str(), programFolder.c_str()), 0) << folder;
+    DeleteFileA(link.c_str());
+    DeleteFileA(file.c_str());
 }
 
 TEST_F(DialogsWin32, TheColourEditorKeepsDefaultsOnlyOnOk) {
