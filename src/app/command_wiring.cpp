@@ -18,6 +18,7 @@
 #include "emulation/input/keys_file.h"
 #include "emulation/input/line_editor.h"
 #include "emulation/input/macros.h"
+#include "emulation/input/screen_menu.h"
 #include "emulation/main_routine.h"
 #include "emulation/operations/screen_geometry.h"
 #include "emulation/receive_loop.h"
@@ -168,6 +169,22 @@ void WireCommands() {
         return true;
     };
     s.PopScreenRect = console::PopScreenRect;
+    // MENUBAR has checked the numbers and laid out the columns; the menu
+    // takes the area, the column count and the item's place in a column.
+    s.ScreenMenuSelect = [](const CellRectangle& r, int32_t, int32_t, int32_t maxLength,
+                            std::string& reply, int32_t columns, int32_t itemWidth,
+                            int32_t itemOffset) {
+        emulation::ScreenMenuLayout layout;
+        layout.Left = r.FirstColumn;
+        layout.Right = r.LastColumn;
+        layout.Top = r.FirstRow;
+        layout.Bottom = r.LastRow;
+        layout.Columns = columns;
+        layout.ItemWidth = itemWidth;
+        layout.ItemOffset = itemOffset;
+        layout.ChoiceCapacity = maxLength;
+        return emulation::ScreenMenuSelect(layout, reply);
+    };
     s.OpenTextWindow = commands::OpenTextWindow;
     s.FillWindowArea = commands::FillWindowArea;
     s.UpdateWindowTitle = console::UpdateWindowTitle;

@@ -134,7 +134,6 @@ const std::vector<NamedSlot>& StandIns() {
         VZ_SLOT(MenuLanguageHooks, ChooseFromList),
         VZ_SLOT(KeyboardHooks, SystemErrorText),
         VZ_SLOT(KeyboardHooks, StopCapture),
-        VZ_SLOT(CommandServiceTable, ScreenMenuSelect),
         VZ_SLOT(CommandServiceTable, GetWindowMetric),
         VZ_SLOT(CommandServiceTable, RequestWindow),
         VZ_SLOT(CommandServiceTable, SetTerminalFont),
