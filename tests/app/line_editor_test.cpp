@@ -219,6 +219,22 @@ TEST_F(LineEditor, F6RunsACommandAndTakesItsReply) {
     EXPECT_EQ(Edit().Text, "");
 }
 
+TEST_F(LineEditor, AMacroFullOfF6KeysNestsOnlySoDeep) {
+    // "a", then F6 and "a" again and again: each F6 opens a line inside the
+    // last one until the nesting stops; every line then ends with a typed
+    // Enter and runs "a...", which names no command.
+    std::string text = "a";
+    for (int i = 0; i < 200; ++i) text += std::string("\0\x40", 2) + "a";
+    emulation::DefineMacro('M', text, 1, 0);
+    emulation::StartMacro('M', false);
+    for (int i = 0; i < 12; ++i) Keys({Enter});
+    console::GotoRowCol(kRow, 1);
+    const emulation::EditedLine edited = emulation::EditLine(true, true, 60);
+    EXPECT_EQ(edited.Text, "a");
+    EXPECT_EQ(Messages.size(), 8u);
+    EXPECT_FALSE(console::KeyQueueEmpty());
+}
+
 TEST_F(LineEditor, LongTextScrollsInsideTheField) {
     const std::string text = "abcdefghijklmnopqrstuvwxyz0123";
     TypeText(text);

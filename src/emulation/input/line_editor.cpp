@@ -51,6 +51,10 @@ constexpr std::string_view kRectanglePrompt =
 constexpr int32_t kRectanglePromptColumn = 11;
 // Columns before the field's right edge that text never takes.
 constexpr int32_t kRightReserve = 4;
+// Command lines opened inside each other with F6; deeper, F6 is ignored, so
+// a macro full of F6 keys cannot exhaust the stack.
+constexpr int kMaxNestedLines = 8;
+int nestedLines = 0;
 
 bool IsDefineLine(std::string_view text) {
     if (text.size() < kDefinePrefix.size()) return false;
@@ -314,7 +318,10 @@ class Editor {
     // F6: a command read and run in the line; its reply joins the text.
     // False when the error key's macro took over, which ends the edit.
     bool RunNestedCommand() {
+        if (nestedLines >= kMaxNestedLines) return true;
+        ++nestedLines;
         const EditedLine nested = EditLine(useMacro_, escapeReturns_, right_);
+        --nestedLines;
         const std::string line = nested.Text == "\x1b" ? std::string() : nested.Text;
         auto& in = commands::Interpreter;
         const commands::FunctionStatus status = commands::ExecuteFunction(line, nested.DefineKey);
