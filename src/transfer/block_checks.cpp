@@ -17,6 +17,17 @@ constexpr std::array<uint16_t, 256> MakeCrc16Table() {
     return table;
 }
 
+// The Kermit CRC runs low bit first (0x8408, the reversed CCITT polynomial).
+constexpr std::array<uint16_t, 256> MakeKermitCrcTable() {
+    std::array<uint16_t, 256> table{};
+    for (unsigned i = 0; i < 256; ++i) {
+        unsigned crc = i;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? (crc >> 1) ^ 0x8408 : crc >> 1;
+        table[i] = uint16_t(crc);
+    }
+    return table;
+}
+
 constexpr std::array<uint32_t, 256> MakeCrc32Table() {
     std::array<uint32_t, 256> table{};
     for (uint32_t i = 0; i < 256; ++i) {
@@ -43,6 +54,7 @@ constexpr std::array<std::array<uint32_t, 256>, 8> MakeCrc32Slices() {
 constexpr auto kCrc16Table = MakeCrc16Table();
 constexpr auto kCrc32Slices = MakeCrc32Slices();
 constexpr const auto& kCrc32Table = kCrc32Slices[0];
+constexpr auto kKermitCrcTable = MakeKermitCrcTable();
 static_assert(kCrc16Table[1] == 0x1021 && kCrc16Table[2] == 0x2042);
 static_assert(kCrc32Table[1] == 0x77073096u);
 
@@ -57,13 +69,7 @@ uint16_t UpdateCrc16(uint8_t b, uint16_t crc) {
 }
 
 uint16_t UpdateKermitCrc(uint8_t b, uint16_t crc) {
-    for (int round = 0; round < 8; ++round) {
-        const bool bit = ((b ^ crc) & 1) != 0;
-        crc >>= 1;
-        if (bit) crc ^= 0x8408;
-        b >>= 1;
-    }
-    return crc;
+    return uint16_t(kKermitCrcTable[(crc ^ b) & 0xFF] ^ (crc >> 8));
 }
 
 uint32_t UpdateCrc32(uint8_t b, uint32_t crc) {

@@ -1,5 +1,7 @@
 #include "transfer/port_layer.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "console/tick_clock.h"
@@ -152,10 +154,16 @@ void TransferPort::PutBlock(const uint8_t* block, uint16_t length, uint16_t& wri
         ReportError(kErrorNoOutputSpace);
         return;
     }
+    // Whole runs go into the batch at once; a full batch goes out first.
     while (written < length) {
-        PutChar(block[written]);
-        if (status_ != kStatusOk) return;
-        ++written;
+        if (batchCount_ == kBatchSize) {
+            FlushBatch();
+            if (status_ != kStatusOk) return;
+        }
+        const size_t n = std::min<size_t>(length - written, kBatchSize - batchCount_);
+        std::memcpy(batch_ + batchCount_, block + written, n);
+        batchCount_ += n;
+        written += uint16_t(n);
     }
 }
 

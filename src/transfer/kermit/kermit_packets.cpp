@@ -1,6 +1,7 @@
 #include "transfer/kermit/kermit_packets.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "transfer/block_checks.h"
 
@@ -285,6 +286,11 @@ size_t EncodeByte(uint8_t c, const Prefixes& p, uint8_t* out) {
 size_t EncodeData(const uint8_t* data, size_t length, size_t pos, const Prefixes& p,
                   std::vector<uint8_t>& out, size_t capacity) {
     const size_t start = pos;
+    size_t used = out.size();
+    if (capacity <= used) return 0;
+    // Characters go straight into the room up to the capacity; what is not
+    // used is cut off at the end.
+    out.resize(capacity);
     uint8_t chars[6];
     while (pos < length) {
         const uint8_t c = data[pos];
@@ -300,10 +306,12 @@ size_t EncodeData(const uint8_t* data, size_t length, size_t pos, const Prefixes
             run = 1;
         }
         n += EncodeByte(c, p, chars + n);
-        if (out.size() + n > capacity) break;
-        out.insert(out.end(), chars, chars + n);
+        if (used + n > capacity) break;
+        std::memcpy(out.data() + used, chars, n);
+        used += n;
         pos += run;
     }
+    out.resize(used);
     return pos - start;
 }
 
