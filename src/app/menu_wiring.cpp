@@ -142,6 +142,9 @@ ui::MenuServiceTable ProgramMenuServices() {
         emulation::EmulatorState.OldScoColours = commands::Settings.OldScoAnsi;
     };
     t.ReviewActive = [] { return console::ScreenReview.Active; };
+    t.NationalSetName = [](uint8_t index) {
+        return index < 13 ? std::string(emulation::CharsetNameTable[index]) : std::string();
+    };
     return t;
 }
 

@@ -36,12 +36,9 @@ std::string Message(uint16_t id) {
     return console::GetMessageText(id, false);
 }
 
-char Ask(uint16_t caption, uint16_t text, bool allowCancel) {
-    platform::SettingsDialogs* dialogs = platform::CurrentSettingsDialogs();
-    if (dialogs == nullptr) return kAnswerNo;
-    const char answer = dialogs->Ask(Message(caption), Message(text), allowCancel);
-    if (answer == kAnswerCancel && !allowCancel) return kAnswerNo;
-    return answer;
+// Not saved: the exit stops where it may.
+char NotSaved(bool allowCancel) {
+    return allowCancel ? kAnswerCancel : kAnswerNo;
 }
 
 // Cell sizes for the first start, from the display and the screen's size.
@@ -86,16 +83,45 @@ bool FirstRunTermSetup(bool quiet, FirstRunChoice& choice) {
 }
 
 char AskSaveKeys(bool allowCancel) {
-    const char answer = Ask(kMsgSaveKeysCaption, kMsgKeysChangedText, allowCancel);
-    if (answer == kAnswerYes)
-        commands::StartupServices.SaveKeysFile(commands::Settings.KeyFileName.View());
-    return answer;
+    platform::SettingsDialogs* dialogs = platform::CurrentSettingsDialogs();
+    if (dialogs == nullptr) return kAnswerNo;
+    std::string name = commands::Settings.KeyFileName.Str();
+    switch (dialogs->AskSave(Message(kMsgSaveKeysCaption), Message(kMsgKeysChangedText),
+                             !name.empty(), allowCancel)) {
+        case SaveChoice::No:
+            return kAnswerNo;
+        case SaveChoice::Cancel:
+            return NotSaved(allowCancel);
+        case SaveChoice::SaveAs:
+            if (!dialogs->ChooseKeysSaveName(name)) return NotSaved(allowCancel);
+            commands::Settings.KeyFileName = name;
+            break;
+        case SaveChoice::Save:
+            break;
+    }
+    commands::StartupServices.SaveKeysFile(commands::Settings.KeyFileName.View());
+    return kAnswerYes;
 }
 
 char AskSaveSettings(bool allowCancel) {
-    const char answer = Ask(kMsgSaveParametersCaption, kMsgSettingsChangedText, allowCancel);
-    if (answer == kAnswerYes) SaveParameters(false);
-    return answer;
+    platform::SettingsDialogs* dialogs = platform::CurrentSettingsDialogs();
+    if (dialogs == nullptr) return kAnswerNo;
+    const bool named = !commands::SettingsFile.SettingsFileName.empty();
+    switch (dialogs->AskSave(Message(kMsgSaveParametersCaption), Message(kMsgSettingsChangedText),
+                             named, allowCancel)) {
+        case SaveChoice::No:
+            return kAnswerNo;
+        case SaveChoice::Cancel:
+            return NotSaved(allowCancel);
+        case SaveChoice::SaveAs:
+            if (!SaveParameters(true)) return NotSaved(allowCancel);
+            dialogs->SavedAs();
+            return kAnswerYes;
+        case SaveChoice::Save:
+            break;
+    }
+    SaveParameters(false);
+    return kAnswerYes;
 }
 
 bool SaveParameters(bool askName) {

@@ -22,6 +22,9 @@ inline constexpr char kAnswerYes = 'Y';
 inline constexpr char kAnswerNo = 'N';
 inline constexpr char kAnswerCancel = 27;
 
+// The buttons of the save question asked at exit.
+enum class SaveChoice : uint8_t { Save, SaveAs, No, Cancel };
+
 }  // namespace ui
 
 namespace platform {
@@ -35,9 +38,32 @@ class SettingsDialogs {
     virtual char Ask(std::string_view caption, std::string_view text, bool allowCancel) = 0;
     // The first-run dialog; it may change the choice. False when cancelled.
     virtual bool FirstRunDialog(ui::FirstRunChoice& choice) = 0;
+    // The save question of the settings or the keys file: Save (offered only
+    // when a file name is known), Save As, No and, when allowed, Cancel.
+    // Without a window of its own it is the Yes/No question, Yes saving.
+    virtual ui::SaveChoice AskSave(std::string_view caption, std::string_view text,
+                                   bool saveAllowed, bool allowCancel) {
+        (void)saveAllowed;
+        switch (Ask(caption, text, allowCancel)) {
+            case ui::kAnswerYes:
+                return ui::SaveChoice::Save;
+            case ui::kAnswerNo:
+                return ui::SaveChoice::No;
+            default:
+                return ui::SaveChoice::Cancel;
+        }
+    }
     // The Save As dialog for a settings file, starting from name; false when
     // cancelled.
     virtual bool ChooseSettingsSaveName(std::string& name) = 0;
+    // The same for a keys file.
+    virtual bool ChooseKeysSaveName(std::string& name) {
+        (void)name;
+        return false;
+    }
+    // After the settings were saved under a new name (the desktop link is
+    // offered there).
+    virtual void SavedAs() {}
     // The display's size in pixels; 0 when unknown.
     virtual void DisplaySize(int& width, int& height) = 0;
 };
@@ -59,8 +85,9 @@ namespace ui {
 bool FirstRunTermSetup(bool quiet, FirstRunChoice& choice);
 
 // The exit questions ("Save Keys?", "Save Parameters?"): kAnswerYes when
-// saved, kAnswerNo when not, kAnswerCancel when cancelled (only with
-// allowCancel).
+// saved (under the known name or, after Save As, a new one), kAnswerNo when
+// not, kAnswerCancel when cancelled or when Save As was given no name (No
+// instead when Cancel is not allowed).
 char AskSaveKeys(bool allowCancel);
 char AskSaveSettings(bool allowCancel);
 

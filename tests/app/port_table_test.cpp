@@ -184,6 +184,8 @@ const std::vector<NamedSlot>& FilledByWindowsEntry() {
         VZ_SLOT(MenuServiceTable, ScreenBitsPerPixel),
         VZ_SLOT(MenuServiceTable, VisualOrder),
         VZ_SLOT(MenuServiceTable, CreateDesktopShortcut),
+        VZ_SLOT(MenuServiceTable, ChooseColour),
+        VZ_SLOT(MenuServiceTable, PrinterNames),
         VZ_SLOT(MenuBarHooks, UpdateMenuState),
         VZ_SLOT(MenuBarHooks, SetupMainMenu),
         VZ_SLOT(MenuBarHooks, ShowMousePopup),

@@ -76,6 +76,43 @@ TEST_F(ColorEditorTest, CancelAfterMonochromeDefaultsChangesNothing) {
     EXPECT_EQ(console::ConsoleScreen.AttributeMode, 5);
 }
 
+// The palette editor from the colour editor's button: a colour chosen for a panel reaches the
+// screen's palette and the settings (red in the low byte) only on OK.
+TEST_F(ColorEditorTest, ThePaletteEditorKeepsChosenColoursOnlyOnOk) {
+    auto& palette = console::ConsoleScreen.ScreenPalette;
+    const auto paletteBefore = palette;
+    palette[4] = {0xAA, 0, 0};
+    ui::MenuServices.ChooseColour = [](uint32_t& rgb) {
+        EXPECT_EQ(rgb, 0xAA0000u) << "the dialog starts at the panel's colour";
+        rgb = 0x123456;
+        return true;
+    };
+    for (bool ok : {false, true}) {
+        script = {};
+        script.PressOk = ok;
+        commands::Settings.Palette[4].Set(0);
+        script.Edits["COLOREDIT"] = [](ui::DialogModel& m, FakeControls& f) {
+            m.Command(f, 412, ui::ControlEvent::Clicked);
+        };
+        script.Edits["COLORMAP"] = [](ui::DialogModel& m, FakeControls& f) {
+            EXPECT_EQ(f.Caption, "Color Map");
+            EXPECT_EQ(f.Items[624].Text, "Red");
+            m.Command(f, 604, ui::ControlEvent::Clicked);
+            uint32_t ink = 0, paper = 0;
+            ASSERT_TRUE(m.OwnerDrawColours(604, ink, paper));
+            EXPECT_EQ(paper, 0x123456u) << "the panel shows the choice at once";
+        };
+        ui::MenuServices.RunDialog("COLOREDIT");
+        EXPECT_EQ(script.Opened, (std::vector<std::string>{"COLOREDIT", "COLORMAP"}));
+        const console::ColorRef expected =
+            ok ? console::ColorRef{0x12, 0x34, 0x56} : console::ColorRef{0xAA, 0, 0};
+        EXPECT_EQ(palette[4], expected) << "OK " << ok;
+        EXPECT_EQ(commands::Settings.Palette[4].Get(), ok ? 0x563412u : 0u) << "OK " << ok;
+        EXPECT_EQ(palette[5], paletteBefore[5]);
+    }
+    palette = paletteBefore;
+}
+
 TEST_F(ColorEditorTest, ScoAnsiInAnyCaseIsToldTheHostSetsTheColours) {
     for (const char* type : {"scoansi", "VT220"}) {
         commands::Settings.TerminalType = type;

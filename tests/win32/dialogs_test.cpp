@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <iterator>
 #include <map>
 #include <vector>
@@ -419,6 +420,236 @@ TEST_F(DialogsWin32, AdvancedOptionsStoreTheShownPageOnOkOnly) {
     EXPECT_EQ(driver.Caption, "Advanced Options");
     EXPECT_EQ(Settings.DebugPrinting, 1);
     EXPECT_EQ(Settings.PromptSeparator, ';');
+}
+
+// Dialogs opened from other dialogs: one step per dialog as it comes up, matched by the start of
+// its caption in the dialog that has the input (the dialogs under it are disabled). A step that
+// opens another dialog posts its click, so that the new dialog's own loop runs the next step.
+struct ChainStep {
+    std::string Caption;
+    std::function<void(HWND)> Act;
+    std::string Shot;
+    // Clicked in turn after the picture; none: the step's action ends or leaves the dialog.
+    std::vector<int> Buttons = {IDOK};
+};
+std::vector<ChainStep> chain;
+size_t nextStep = 0;
+std::vector<std::string> stepCaptions;
+
+BOOL CALLBACK FindActiveDialog(HWND window, LPARAM found) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) == "#32770" && IsWindowVisible(window) && IsWindowEnabled(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK RunChainStep(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (nextStep >= chain.size()) {
+        KillTimer(nullptr, timer);
+        return;
+    }
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindActiveDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog || TextOf(dialog).rfind(chain[nextStep].Caption, 0) != 0) return;
+    const ChainStep step = chain[nextStep++];
+    stepCaptions.push_back(TextOf(dialog));
+    if (step.Act) step.Act(dialog);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_INVALIDATE);
+    MSG msg;
+    while (PeekMessageA(&msg, dialog, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    if (!step.Shot.empty()) window_test::TakeShot(dialog, true).Save("dialog_" + step.Shot);
+    for (int button : step.Buttons)
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+void Arm(std::vector<ChainStep> s) {
+    chain = std::move(s);
+    nextStep = 0;
+    stepCaptions.clear();
+    SetTimer(nullptr, 0, 50, RunChainStep);
+}
+
+void Press(HWND dialog, int button) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+std::string ComboText(HWND dialog, int control) {
+    const auto at = SendDlgItemMessageA(dialog, control, CB_GETCURSEL, 0, 0);
+    if (at < 0) return "(none)";
+    char text[256] = {};
+    SendDlgItemMessageA(dialog, control, CB_GETLBTEXT, at, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::vector<std::string> ListEntries(HWND dialog, int control) {
+    std::vector<std::string> entries;
+    const auto count = SendDlgItemMessageA(dialog, control, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        char text[256] = {};
+        SendDlgItemMessageA(dialog, control, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        entries.emplace_back(text);
+    }
+    return entries;
+}
+
+// The palette editor from the colour editor's button, a panel recoloured through the system's
+// colour dialog; only OK on both keeps it.
+TEST_F(DialogsWin32, ThePaletteEditorRecoloursThroughTheSystemsColourDialog) {
+    auto& palette = console::ConsoleScreen.ScreenPalette;
+    const auto before = palette;
+    palette[4] = {0xAA, 0, 0};
+    Settings.Palette[4].Set(0xAA);
+    static COLORREF panelShown;
+    auto plan = [](int last, const char* shot) {
+        return std::vector<ChainStep>{
+            {"Edit Colors", [](HWND d) { Press(d, 412); }, "", {}},
+            {"Color Map", [](HWND d) { Press(d, 604); }, "", {}},
+            {"Col",  // the system's colour dialog
+             [](HWND d) {
+                 Type(d, 706, "18");
+                 Type(d, 707, "52");
+                 Type(d, 708, "86");
+             }},
+            {"Color Map",
+             [](HWND d) {
+                 // The panel is painted in the chosen colour.
+                 RECT r{};
+                 GetWindowRect(GetDlgItem(d, 604), &r);
+                 HDC screen = GetDC(nullptr);
+                 panelShown = GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+                 ReleaseDC(nullptr, screen);
+             },
+             shot,
+             {last}},
+            {"Edit Colors", nullptr, "", {last}},
+        };
+    };
+    Arm(plan(IDCANCEL, ""));
+    EXPECT_FALSE(ui::EditColors());
+    EXPECT_EQ(nextStep, chain.size()) << "dialogs seen: " << stepCaptions.size();
+    EXPECT_EQ(palette[4], (console::ColorRef{0xAA, 0, 0})) << "Cancel kept the colour";
+    Arm(plan(IDOK, "color_map"));
+    EXPECT_TRUE(ui::EditColors());
+    ASSERT_EQ(nextStep, chain.size()) << "dialogs seen: " << stepCaptions.size();
+    EXPECT_EQ(palette[4], (console::ColorRef{18, 52, 86}));
+    EXPECT_EQ(panelShown, RGB(18, 52, 86)) << "the panel was not painted in the choice";
+    EXPECT_EQ(Settings.Palette[4].Get(), 18u | 52u << 8 | 86u << 16);
+    palette = before;
+}
+
+// The character sets from their menu item: shown from the settings, changed by OK only, and the
+// change in the saved settings file.
+TEST_F(DialogsWin32, CharacterSetsChangeOnlyOnOkAndReachTheFile) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string file = std::string(temp) + "vzcharset.def";
+    app::ComposeStartupServices();
+    platform::InstallSettingsFilePlatform();
+    commands::SettingsFile.SettingsFileName = file;
+    Settings.CharsetMode = 0;
+    Settings.CharsetKind = 8;
+    Settings.PassthroughCharset = 1;
+    static std::map<int, std::string> shown;
+    auto pick = [](HWND d) {
+        for (int id : {201, 202, 203, 204}) shown[id] = ComboText(d, id);
+        const auto at =
+            SendDlgItemMessageA(d, 201, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>("GERMAN"));
+        SendDlgItemMessageA(d, 201, CB_SETCURSEL, at, 0);
+    };
+    Choose(562, {pick, "", false});
+    EXPECT_EQ(Settings.CharsetMode, 0) << "Cancel changed the set";
+    Choose(562, {pick, "charset"});
+    EXPECT_EQ(driver.Caption, "Character Set");
+    EXPECT_EQ(shown[201], "INTERNATIONAL");
+    EXPECT_EQ(shown[202], "ISO");
+    EXPECT_EQ(shown[203], "UK");
+    EXPECT_EQ(shown[204], "NONE");
+    EXPECT_EQ(Settings.CharsetMode, 5);
+    EXPECT_EQ(Settings.CharsetKind, 8) << "the unchanged 8-bit list ran nothing";
+
+    ASSERT_TRUE(commands::SaveSettingsFile());
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<uint8_t> saved{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_EQ(saved.size(), sizeof(commands::SettingsRecord));
+    EXPECT_EQ(saved[offsetof(commands::SettingsRecord, CharsetMode)], 5);
+    in.close();
+    DeleteFileA(file.c_str());
+}
+
+// The spooler's printer from its menu item: "(same)" first, then whatever printers the system
+// lists; the choice stored on OK only.
+TEST_F(DialogsWin32, SpoolerSetupOffersTheSystemsPrintersAfterSame) {
+    Settings.SpoolerPrinter = "Old Printer";
+    static std::vector<std::string> entries;
+    static int selected;
+    auto choose = [](int index) {
+        return [index](HWND d) {
+            entries = ListEntries(d, 201);
+            selected = static_cast<int>(SendDlgItemMessageA(d, 201, LB_GETCURSEL, 0, 0));
+            SendDlgItemMessageA(d, 201, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        };
+    };
+    Choose(1211, {choose(0), "", false});
+    EXPECT_EQ(Settings.SpoolerPrinter.Str(), "Old Printer") << "Cancel stored";
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(entries[0], "(same)");
+    EXPECT_EQ(selected, -1) << "a printer the system lacks is not shown chosen";
+    std::vector<std::string> printers(entries.begin() + 1, entries.end());
+    std::cout << "printers listed: " << printers.size() << "\n";
+    if (!printers.empty()) {
+        Choose(1211, {choose(1), ""});
+        EXPECT_EQ(Settings.SpoolerPrinter.Str(), printers[0]);
+    }
+    Choose(1211, {choose(0), "spoolsetup"});
+    EXPECT_EQ(driver.Caption, "Spooler Setup");
+    EXPECT_EQ(Settings.SpoolerPrinter.Str(), "") << "(same) empties the choice";
+}
+
+// The save question the exit check asks: Save greyed without a file name, each button's answer,
+// and Save writing the file.
+TEST_F(DialogsWin32, TheExitsSaveQuestionSavesLeavesOrStops) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string file = std::string(temp) + "vzsaveparam.def";
+    DeleteFileA(file.c_str());
+    app::ComposeStartupServices();
+    platform::InstallSettingsFilePlatform();
+    auto& st = commands::SettingsFile;
+    Settings.SaveMode = 0;
+    static bool saveEnabled = false;
+    auto ask = [&](const std::string& name, int button, const char* shot) {
+        st.SettingsFileName = name;
+        st.SavedSettings = Settings;
+        Settings.AsciiCharDelay.Set(
+            static_cast<uint16_t>(st.SavedSettings.AsciiCharDelay.Get() + 1));
+        // A greyed Save refuses even a posted click, so the second button ends the question.
+        Arm({{"Save Parameters?",
+              [](HWND d) { saveEnabled = IsWindowEnabled(GetDlgItem(d, 102)) != 0; },
+              shot,
+              {102, button}}});
+        const bool goOn = commands::ConfirmSaveSettings(true);
+        EXPECT_EQ(nextStep, 1u) << "no save question";
+        return goOn;
+    };
+    EXPECT_FALSE(ask("", IDCANCEL, "")) << "Cancel stops the exit";
+    EXPECT_FALSE(saveEnabled) << "Save without a file name";
+    EXPECT_TRUE(ask("", 7, "saveparam_unnamed")) << "No lets the exit go on";
+    EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(ask(file, 102, "saveparam"));
+    EXPECT_TRUE(saveEnabled);
+    EXPECT_EQ(stepCaptions.at(0), "Save Parameters?");
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<uint8_t> saved{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_EQ(saved.size(), sizeof(commands::SettingsRecord));
+    const size_t at = offsetof(commands::SettingsRecord, AsciiCharDelay);
+    EXPECT_EQ(saved[at] | saved[at + 1] << 8, Settings.AsciiCharDelay.Get());
+    in.close();
+    DeleteFileA(file.c_str());
 }
 
 // Real Winsock for the composed connection, its notices going to the terminal window.

@@ -126,7 +126,7 @@ class ProgramTest : public ::testing::Test {
         return nullptr;
     }
 
-    // Answers the save question with the button (IDYES or IDNO).
+    // Answers the save question with its button: 102 Save, 103 Save As, IDNO (7) No.
     void AnswerSaveQuestion(int button) {
         for (int waited = 0; waited < 30000; waited += 100) {
             WindowSearch s = SearchWindows(process.dwProcessId, "Save Parameters?");
@@ -175,7 +175,7 @@ TEST_F(ProgramTest, FirstStartCreatesTheSettingsFileWhenClosed) {
     EXPECT_EQ(std::wstring(title), L"Wendrosta -  NOT CONNECTED");
 
     ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
-    AnswerSaveQuestion(IDYES);
+    AnswerSaveQuestion(102);
     EXPECT_EQ(WaitForEnd(30000), 0u);
     EXPECT_FALSE(IsWindow(window));
     LARGE_INTEGER size{};

@@ -21,6 +21,7 @@
 #include "console/win32/terminal_window_win32.h"
 #include "console/window_paint.h"
 #include "emulation/main_routine.h"
+#include "ui/menus/menu_services.h"
 
 namespace window_test {
 
@@ -153,6 +154,8 @@ class TerminalWindowFixture : public ::testing::Test {
         ASSERT_EQ(console::TerminalWindowHandle(), nullptr) << "a window was left over";
     }
     void TearDown() override {
+        // The menus' window side goes with the window, so that later tests ask through their own.
+        ui::MenuServices = ui::NullMenuServices();
         console::DestroyTerminalWindow();
         Pump();
         console::SetAttributeMode(5);

@@ -21,6 +21,7 @@ constexpr int kFull = 401, kEightBit = 402, kOff = 403, kBlink = 404, kUnderline
               kBright = 406, kColourDefaults = 410, kMonoDefaults = 411, kColourMap = 412;
 constexpr int kFirstForeground = 500, kFirstBackground = 520, kSelectBlink = 540,
               kSelectUnderline = 541, kSample = 542;
+constexpr int kFirstMapPanel = 600, kFirstMapName = 620, kColourMapHelp = 640;
 constexpr uint16_t kMsgNotAvailable = 13951;
 
 bool BlinkMode(uint8_t mode) {
@@ -167,6 +168,51 @@ class SelectColorsDialog final : public DialogModel {
     uint16_t word_ = 0;
 };
 
+// "COLORMAP": the sixteen colours of the screen palette, each changed through the system's
+// colour dialog, kept only on OK.
+class ColorMapDialog final : public DialogModel {
+  public:
+    void Open(DialogControls& c) override {
+        for (uint8_t i = 0; i < 16; ++i) work_[i] = Rgb(i);
+        c.SetCaption(console::GetMessageText(19200, true));
+        c.SetText(kColourMapHelp, console::GetMessageText(19219, true));
+        for (uint16_t i = 0; i < 16; ++i)
+            c.SetText(kFirstMapName + i, console::GetMessageText(19201 + i, true));
+    }
+    void Command(DialogControls& c, int id, ControlEvent) override {
+        if (id < kFirstMapPanel || id >= kFirstMapPanel + 16) return;
+        uint32_t& colour = work_[static_cast<size_t>(id - kFirstMapPanel)];
+        uint32_t chosen = colour;
+        if (!MenuServices.ChooseColour(chosen)) return;
+        colour = chosen;
+        c.Redraw(id);
+    }
+    std::optional<int> Ok(DialogControls&) override {
+        for (size_t i = 0; i < 16; ++i) {
+            const uint32_t rgb = work_[i];
+            const auto red = static_cast<uint8_t>(rgb >> 16),
+                       green = static_cast<uint8_t>(rgb >> 8), blue = static_cast<uint8_t>(rgb);
+            console::ConsoleScreen.ScreenPalette[i] = {red, green, blue};
+            // The settings keep the system's order: red in the low byte.
+            commands::Settings.Palette[i].Set(uint32_t{red} | uint32_t{green} << 8 |
+                                              uint32_t{blue} << 16);
+        }
+        MenuServices.InvalidateWindow();
+        return 1;
+    }
+    std::u16string OwnerDrawText(int id) override {
+        return id >= kFirstMapPanel && id < kFirstMapPanel + 16 ? u" " : u"";
+    }
+    bool OwnerDrawColours(int id, uint32_t& ink, uint32_t& paper) override {
+        if (id < kFirstMapPanel || id >= kFirstMapPanel + 16) return false;
+        ink = paper = work_[static_cast<size_t>(id - kFirstMapPanel)];
+        return true;
+    }
+
+  private:
+    std::array<uint32_t, 16> work_{};
+};
+
 }  // namespace
 
 uint8_t ShownBackground(uint8_t b, uint8_t mode) {
@@ -181,6 +227,7 @@ uint8_t ShownBackground(uint8_t b, uint8_t mode) {
 std::unique_ptr<DialogModel> MakeColorDialog(std::string_view name) {
     if (name == "COLOREDIT") return std::make_unique<EditColorsDialog>();
     if (name == "COLORSELECT") return std::make_unique<SelectColorsDialog>();
+    if (name == "COLORMAP") return std::make_unique<ColorMapDialog>();
     return nullptr;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The colour editor ("COLOREDIT"): the sixteen combinations of bold, blink,
 // reverse and underline with their colours and the attribute mode, edited on
-// a working copy; one combination's colours are picked in "COLORSELECT".
+// a working copy; one combination's colours are picked in "COLORSELECT" and
+// the sixteen palette colours changed in "COLORMAP".
 #include <cstdint>
 #include <memory>
 #include <string_view>

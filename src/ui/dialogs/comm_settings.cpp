@@ -181,6 +181,10 @@ void StoreLine(const CommSettingsWork& w) {
 
 }  // namespace
 
+const std::vector<std::string>& BaudRateChoices() {
+    return kBaudRates;
+}
+
 uint32_t BaudFromSettings(uint16_t stored) {
     return stored == 1152 || stored == 1280 || stored == 2560 ? stored * 100u : stored;
 }

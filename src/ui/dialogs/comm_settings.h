@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/dialogs/dialog_model.h"
 
@@ -35,6 +36,8 @@ extern CommSettingsWork CommWork;
 // The rates the settings' 16 bits hold divided by 100, as the dialog shows them.
 uint32_t BaudFromSettings(uint16_t stored);
 uint16_t BaudToSettings(uint32_t rate);
+// The rates the serial line offers, fastest first.
+const std::vector<std::string>& BaudRateChoices();
 
 // Applies a confirmed working copy to the settings and the connection.
 void ApplyCommSettings(const CommSettingsWork& chosen);

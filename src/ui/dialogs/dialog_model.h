@@ -46,6 +46,11 @@ class DialogModel {
     // OK: the dialog's result, or nothing when the dialog stays open.
     virtual std::optional<int> Ok(DialogControls& controls) = 0;
     virtual int Cancel() { return 0; }
+    // A button other than OK and Cancel that ends the dialog: its result, or nothing.
+    virtual std::optional<int> Closes(int id) {
+        (void)id;
+        return std::nullopt;
+    }
     // An owner-drawn control: the text drawn to fill it and the face asked for; the platform
     // reports the face that drew it.
     virtual std::u16string OwnerDrawText(int id) {

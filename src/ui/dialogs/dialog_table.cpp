@@ -4,6 +4,7 @@
 #include "ui/dialogs/color_editor.h"
 #include "ui/dialogs/comm_settings.h"
 #include "ui/dialogs/dialog_model.h"
+#include "ui/dialogs/setup_dialogs.h"
 #include "ui/dialogs/small_dialogs.h"
 #include "ui/dialogs/transfer_option_dialogs.h"
 
@@ -15,6 +16,7 @@ std::unique_ptr<DialogModel> MakeDialogModel(std::string_view name) {
     if (auto model = MakeCharInfoDialog(name)) return model;
     if (auto model = MakeTransferOptionDialog(name)) return model;
     if (auto model = MakeColorDialog(name)) return model;
+    if (auto model = MakeSetupDialog(name)) return model;
     return nullptr;
 }
 

@@ -77,6 +77,9 @@ MenuServiceTable NullMenuServices() {
     t.ScreenBitsPerPixel = [] { return 32; };
     t.VisualOrder = [](std::u16string_view, uint32_t, bool, std::vector<int>&) { return false; };
     t.CreateDesktopShortcut = [](std::string_view, std::string_view) { return false; };
+    t.ChooseColour = [](uint32_t&) { return false; };
+    t.PrinterNames = [] { return std::vector<std::string>(); };
+    t.NationalSetName = [](uint8_t) { return std::string(); };
     return t;
 }
 

@@ -121,6 +121,12 @@ struct MenuServiceTable {
                         std::vector<int>& order);
     // A desktop link to the program with the settings file as its argument.
     bool (*CreateDesktopShortcut)(std::string_view settingsFile, std::string_view name);
+    // The system's colour dialog started at rgb (0xRRGGBB); false when cancelled.
+    bool (*ChooseColour)(uint32_t& rgb);
+    // The names of the local and connected printers.
+    std::vector<std::string> (*PrinterNames)();
+    // The name of a national set by number ("" past the last).
+    std::string (*NationalSetName)(uint8_t index);
 };
 
 // Every slot answers "nothing open, nothing running" and does nothing.

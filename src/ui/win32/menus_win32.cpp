@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 #include <shlobj.h>
+#include <winspool.h>
 
 #include <map>
 #include <string>
@@ -322,6 +323,35 @@ bool CreateShortcut(std::string_view settingsFile, std::string_view name) {
     return saved;
 }
 
+bool ChooseColour(uint32_t& rgb) {
+    static COLORREF custom[16] = {};
+    CHOOSECOLORA choice{};
+    choice.lStructSize = sizeof choice;
+    HWND owner = GetActiveWindow();
+    choice.hwndOwner = owner ? owner : Window();
+    choice.rgbResult = RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
+    choice.lpCustColors = custom;
+    choice.Flags = CC_RGBINIT | CC_FULLOPEN;
+    if (!ChooseColorA(&choice)) return false;
+    rgb = uint32_t{GetRValue(choice.rgbResult)} << 16 | uint32_t{GetGValue(choice.rgbResult)} << 8 |
+          GetBValue(choice.rgbResult);
+    return true;
+}
+
+std::vector<std::string> PrinterNames() {
+    constexpr DWORD kWhich = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+    DWORD needed = 0, count = 0;
+    EnumPrintersA(kWhich, nullptr, 2, nullptr, 0, &needed, &count);
+    std::vector<std::string> names;
+    if (needed == 0) return names;
+    std::vector<BYTE> buffer(needed);
+    if (!EnumPrintersA(kWhich, nullptr, 2, buffer.data(), needed, &needed, &count)) return names;
+    const auto* printers = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i)
+        if (printers[i].pPrinterName) names.emplace_back(printers[i].pPrinterName);
+    return names;
+}
+
 void MenuCommand(HWND, UINT, WPARAM wParam, LPARAM) {
     HandleMenuCommand(LOWORD(wParam));
 }
@@ -428,6 +458,8 @@ void InstallWin32Menus() {
     t.ScreenBitsPerPixel = ScreenBits;
     t.CreateDesktopShortcut = CreateShortcut;
     t.VisualOrder = VisualOrder;
+    t.ChooseColour = ChooseColour;
+    t.PrinterNames = PrinterNames;
     console::WindowHandlers.MenuCommand = MenuCommand;
     static Win32Clipboard clipboard;
     platform::SetSystemClipboard(&clipboard);

@@ -185,6 +185,15 @@ INT_PTR CALLBACK ModelDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
                 return TRUE;
             }
             HWND control = reinterpret_cast<HWND>(lParam);
+            // A greyed button also refuses a click that arrives as a message.
+            HWND button = GetDlgItem(dialog, id);
+            if (HIWORD(wParam) == BN_CLICKED && (!button || IsWindowEnabled(button))) {
+                if (auto result = model->Closes(id)) {
+                    KillTimer(dialog, kBlinkTimer);
+                    EndDialog(dialog, *result);
+                    return TRUE;
+                }
+            }
             if (control && Notifies(control, HIWORD(wParam)))
                 model->Command(controls, id, EventOf(control, HIWORD(wParam)));
             return TRUE;

@@ -2,17 +2,49 @@
 // commdlg.h needs windows.h first.
 #include <commdlg.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "commands/win32/settings_platform_win32.h"
 #include "console/messages.h"
+#include "ui/dialogs/dialog_entries.h"
+#include "ui/dialogs/setup_dialogs.h"
+#include "ui/win32/model_dialogs_win32.h"
 
 namespace {
 
 constexpr uint16_t kMsgBanner = 2;
 constexpr uint16_t kMsgDefaultsFilter = 307;
 constexpr uint16_t kMsgSaveDefaultsTitle = 308;
+constexpr uint16_t kMsgKeysFilter = 309;
+constexpr uint16_t kMsgSaveKeysTitle = 310;
+
+// The system's Save As dialog for one kind of file, starting from name.
+bool ChooseSaveName(uint16_t filterId, const char* pattern, const char* extension, uint16_t titleId,
+                    std::string& name) {
+    // The filter is "description NUL pattern NUL NUL".
+    std::string filter = console::GetMessageText(filterId, false);
+    filter += '\0';
+    filter += pattern;
+    filter += '\0';
+    filter += '\0';
+    const std::string title = console::GetMessageText(titleId, false);
+    std::vector<char> buffer(MAX_PATH + 1, 0);
+    name.copy(buffer.data(), std::min(name.size(), static_cast<size_t>(MAX_PATH)));
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = GetActiveWindow();
+    dialog.lpstrFilter = filter.c_str();
+    dialog.lpstrFile = buffer.data();
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    dialog.lpstrDefExt = extension;
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetSaveFileNameA(&dialog)) return false;
+    name = buffer.data();
+    return true;
+}
 
 class WindowsSettingsDialogs final : public platform::SettingsDialogs {
   public:
@@ -37,27 +69,32 @@ class WindowsSettingsDialogs final : public platform::SettingsDialogs {
     // the first start takes the working values as a quiet start does.
     bool FirstRunDialog(ui::FirstRunChoice&) override { return true; }
 
-    bool ChooseSettingsSaveName(std::string& name) override {
-        // The filter is "description NUL pattern NUL NUL".
-        std::string filter = console::GetMessageText(kMsgDefaultsFilter, false);
-        filter += std::string("\0*.def\0", 7);
-        filter += '\0';
-        const std::string title = console::GetMessageText(kMsgSaveDefaultsTitle, false);
-        std::vector<char> buffer(MAX_PATH + 1, 0);
-        name.copy(buffer.data(), std::min(name.size(), static_cast<size_t>(MAX_PATH)));
-        OPENFILENAMEA dialog{};
-        dialog.lStructSize = sizeof dialog;
-        dialog.hwndOwner = GetActiveWindow();
-        dialog.lpstrFilter = filter.c_str();
-        dialog.lpstrFile = buffer.data();
-        dialog.nMaxFile = MAX_PATH;
-        dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
-        dialog.lpstrDefExt = "def";
-        dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-        if (!GetSaveFileNameA(&dialog)) return false;
-        name = buffer.data();
-        return true;
+    ui::SaveChoice AskSave(std::string_view caption, std::string_view text, bool saveAllowed,
+                           bool allowCancel) override {
+        ui::SaveQuestion = {std::string(caption), std::string(text), saveAllowed, allowCancel};
+        auto model = ui::MakeDialogModel("SAVEPARAM");
+        const int button = model ? ui::RunModelDialog("SAVEPARAM", *model, GetActiveWindow()) : -1;
+        switch (button) {
+            case -1:
+                return SettingsDialogs::AskSave(caption, text, saveAllowed, allowCancel);
+            case ui::kSaveButton:
+                return ui::SaveChoice::Save;
+            case ui::kSaveAsButton:
+                return ui::SaveChoice::SaveAs;
+            case ui::kNoButton:
+                return ui::SaveChoice::No;
+            default:
+                return ui::SaveChoice::Cancel;
+        }
     }
+
+    bool ChooseSettingsSaveName(std::string& name) override {
+        return ChooseSaveName(kMsgDefaultsFilter, "*.def", "def", kMsgSaveDefaultsTitle, name);
+    }
+    bool ChooseKeysSaveName(std::string& name) override {
+        return ChooseSaveName(kMsgKeysFilter, "*.kys", "kys", kMsgSaveKeysTitle, name);
+    }
+    void SavedAs() override { ui::OfferDesktopShortcut(); }
 
     void DisplaySize(int& width, int& height) override {
         width = GetSystemMetrics(SM_CXSCREEN);
