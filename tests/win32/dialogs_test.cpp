@@ -652,6 +652,36 @@ TEST_F(DialogsWin32, TheExitsSaveQuestionSavesLeavesOrStops) {
     DeleteFileA(file.c_str());
 }
 
+// The first start's terminal type: offered with the working type chosen, the choice handed back
+// on OK, Abort ending the first start.
+TEST_F(DialogsWin32, TheFirstStartAsksForTheTerminalType) {
+    app::ComposeStartupServices();
+    platform::InstallSettingsFilePlatform();
+    static std::vector<std::string> types;
+    static std::string shown;
+    auto pick = [](HWND d) {
+        types = ListEntries(d, 117);
+        const auto at = SendDlgItemMessageA(d, 117, LB_GETCURSEL, 0, 0);
+        char text[64] = {};
+        SendDlgItemMessageA(d, 117, LB_GETTEXT, at, reinterpret_cast<LPARAM>(text));
+        shown = text;
+        SendDlgItemMessageA(d, 117, LB_SETCURSEL, 8, 0);  // Wyse60
+    };
+    ui::FirstRunChoice choice;
+    Arm({{"Welcome to", pick, "", {IDCANCEL}}});
+    EXPECT_FALSE(ui::FirstRunTermSetup(false, choice)) << "Abort ends the first start";
+    EXPECT_EQ(choice.terminalType, "VT220");
+    Arm({{"Welcome to", pick, "inittermtype"}});
+    EXPECT_TRUE(ui::FirstRunTermSetup(false, choice));
+    ASSERT_EQ(nextStep, 1u);
+    std::u16string banner = console::TerminalWindowUnit.TitleBanner;
+    EXPECT_EQ(stepCaptions.at(0), "Welcome to " + std::string(banner.begin(), banner.end()));
+    EXPECT_EQ(shown, "VT220");
+    EXPECT_EQ(types.size(), 14u);
+    EXPECT_EQ(choice.terminalType, "Wyse60");
+    EXPECT_EQ(Settings.ScreenFontName.View(), "Courier New");
+}
+
 // Real Winsock for the composed connection, its notices going to the terminal window.
 class DialogsTelnet : public DialogsWin32 {
   protected:

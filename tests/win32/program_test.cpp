@@ -102,9 +102,14 @@ class ProgramTest : public ::testing::Test {
                 GetWindowThreadProcessId(window, &owner);
                 wchar_t name[16] = {};
                 GetClassNameW(window, name, 16);
+                wchar_t title[64] = {};
+                GetWindowTextW(window, title, 64);
+                // The first start's terminal type is taken as offered; Cancel there would end
+                // the program.
+                const bool welcome = std::wstring(title).rfind(L"Welcome to", 0) == 0;
                 if (owner == reinterpret_cast<Search*>(data)->processId &&
                     IsWindowVisible(window) && std::wstring(name) == L"#32770")
-                    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+                    PostMessageW(window, WM_COMMAND, welcome ? IDOK : IDCANCEL, 0);
                 return TRUE;
             },
             reinterpret_cast<LPARAM>(&search));
@@ -119,7 +124,8 @@ class ProgramTest : public ::testing::Test {
                 GetWindowThreadProcessId(window, &owner);
                 if (owner == process.dwProcessId) return window;
             }
-            // A start without a host opens the communication settings first: cancel it.
+            // A first start asks for the terminal type, and a start without a host opens the
+            // communication settings: take the one and cancel the other.
             CancelStartDialog();
             if (WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0) return nullptr;
         }

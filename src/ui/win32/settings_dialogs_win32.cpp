@@ -65,9 +65,16 @@ class WindowsSettingsDialogs final : public platform::SettingsDialogs {
         }
     }
 
-    // The first-run dialog itself comes with the other dialogs; until then
-    // the first start takes the working values as a quiet start does.
-    bool FirstRunDialog(ui::FirstRunChoice&) override { return true; }
+    // Abort ends the first start; a program without the template goes on with the working
+    // values, as a quiet start does.
+    bool FirstRunDialog(ui::FirstRunChoice& choice) override {
+        auto model = ui::MakeDialogModel("INITTERMTYPE");
+        if (!model) return true;
+        ui::FirstRunWork = &choice;
+        const int result = ui::RunModelDialog("INITTERMTYPE", *model, GetActiveWindow());
+        ui::FirstRunWork = nullptr;
+        return result != 0;
+    }
 
     ui::SaveChoice AskSave(std::string_view caption, std::string_view text, bool saveAllowed,
                            bool allowCancel) override {
