@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <deque>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "common/transfer_fixtures.h"
 #include "transfer/host_link.h"
 #include "transfer/transfer_files.h"
 #include "transfer/xmodem_engine.h"
@@ -18,37 +16,13 @@
 namespace {
 
 using namespace transfer;
-using Bytes = std::vector<uint8_t>;
+using transfer_test::Bytes;
+using transfer_test::RandomBytes;
+using transfer_test::ReadFile;
+using transfer_test::TempFolder;
+using transfer_test::WriteFile;
 
-class QueueLink final : public HostLink {
-  public:
-    QueueLink(std::deque<uint8_t>& in, std::deque<uint8_t>& out) : in_(in), out_(out) {}
-    void Poll() override {}
-    bool ByteReady() override { return !in_.empty(); }
-    int ReadByte() override {
-        if (in_.empty()) return kNoLinkByte;
-        const int b = in_.front();
-        in_.pop_front();
-        return b;
-    }
-    uint32_t BytesWaiting() override { return uint32_t(in_.size()); }
-    bool Unread(uint32_t count) override { return count == 0; }
-    bool Send(const uint8_t* bytes, size_t length) override {
-        out_.insert(out_.end(), bytes, bytes + length);
-        return true;
-    }
-    void SendBreak() override {}
-    void WaitForInput(uint32_t) override {}
-
-  private:
-    std::deque<uint8_t>& in_;
-    std::deque<uint8_t>& out_;
-};
-
-struct Wire {
-    std::deque<uint8_t> aToB, bToA;
-    QueueLink a{bToA, aToB};
-    QueueLink b{aToB, bToA};
+struct Wire : transfer_test::MemoryWire {
     std::unique_ptr<TransferPort> portA, portB;
     Wire() {
         uint16_t status = 0;
@@ -62,13 +36,6 @@ struct Wire {
         return out;
     }
 };
-
-Bytes Random(size_t n, unsigned seed) {
-    std::mt19937 rng(seed);
-    Bytes b(n);
-    for (auto& x : b) x = uint8_t(rng());
-    return b;
-}
 
 // ---- framing ----
 
@@ -160,7 +127,7 @@ TEST(ZmodemFraming, SubpacketsReadBackAndDamageIsCaught) {
         for (int i = 0; i < 256; ++i) b[i] = uint8_t(i);
         return b;
     }();
-    const Bytes random = Random(1024, 3);
+    const Bytes random = RandomBytes(1024, 3);
     for (bool crc32 : {false, true}) {
         for (bool escapeAll : {false, true}) {
             for (uint8_t end : {kZcrce, kZcrcg, kZcrcq, kZcrcw}) {
@@ -256,34 +223,13 @@ TEST(ZmodemFileInfo, FieldsAreReadWithinTheirBounds) {
         EXPECT_EQ(info.Name, c.name);
         EXPECT_EQ(info.Size, c.size);
         EXPECT_EQ(info.HasDate, c.hasDate);
-        if (c.hasDate) EXPECT_EQ(info.Date, c.date);
+        if (c.hasDate) {
+            EXPECT_EQ(info.Date, c.date);
+        }
     }
 }
 
 // ---- the engine against itself ----
-
-class Folder {
-  public:
-    Folder() {
-        char pattern[] = "/tmp/vz-zmodem-XXXXXX";
-        path_ = ::mkdtemp(pattern);
-    }
-    ~Folder() { std::filesystem::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
-
-void WriteFile(const std::string& path, const Bytes& data) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
-}
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 void RunPair(ZmodemEngine& sender, ZmodemEngine& receiver) {
     bool sent = false, received = false;
@@ -296,7 +242,7 @@ void RunPair(ZmodemEngine& sender, ZmodemEngine& receiver) {
 }
 
 TEST(ZmodemEngines, FileManagementBetweenTwoEngines) {
-    const Bytes old = Random(3000, 1), incoming = Random(9000, 2);
+    const Bytes old = RandomBytes(3000, 1), incoming = RandomBytes(9000, 2);
     Bytes appended = old;
     appended.insert(appended.end(), incoming.begin(), incoming.end());
     const Bytes lines = {'a', '\n', 'b', '\n'};
@@ -323,7 +269,7 @@ TEST(ZmodemEngines, FileManagementBetweenTwoEngines) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Folder here, there;
+        TempFolder here, there;
         WriteFile(here / "f.bin", c.sent);
         if (!c.existing.empty()) WriteFile(there / "f.bin", c.existing);
         Wire wire;
@@ -348,10 +294,10 @@ TEST(ZmodemEngines, FileManagementBetweenTwoEngines) {
 }
 
 TEST(ZmodemEngines, ProtectedFileSkippedAndTheNextOneTaken) {
-    Folder here, there;
-    WriteFile(here / "a.bin", Random(100, 5));
-    WriteFile(here / "b.bin", Random(2000, 6));
-    WriteFile(there / "a.bin", Random(10, 7));
+    TempFolder here, there;
+    WriteFile(here / "a.bin", RandomBytes(100, 5));
+    WriteFile(here / "b.bin", RandomBytes(2000, 6));
+    WriteFile(there / "a.bin", RandomBytes(10, 7));
     Wire wire;
     ZmodemOptions options;
     options.DestDir = there.path();
@@ -362,8 +308,8 @@ TEST(ZmodemEngines, ProtectedFileSkippedAndTheNextOneTaken) {
     sender->PrepareTransmit();
     receiver->PrepareReceive();
     RunPair(*sender, *receiver);
-    EXPECT_EQ(ReadFile(there / "a.bin"), Random(10, 7));
-    EXPECT_EQ(ReadFile(there / "b.bin"), Random(2000, 6));
+    EXPECT_EQ(ReadFile(there / "a.bin"), RandomBytes(10, 7));
+    EXPECT_EQ(ReadFile(there / "b.bin"), RandomBytes(2000, 6));
 }
 
 TEST(ZmodemEngines, ALinkThatCannotSendEndsTheTransferAtOnce) {
@@ -378,8 +324,8 @@ TEST(ZmodemEngines, ALinkThatCannotSendEndsTheTransferAtOnce) {
         void SendBreak() override {}
         void WaitForInput(uint32_t) override {}
     } dead;
-    Folder here;
-    WriteFile(here / "f", Random(10, 1));
+    TempFolder here;
+    WriteFile(here / "f", RandomBytes(10, 1));
     for (bool sending : {true, false}) {
         SCOPED_TRACE(sending);
         uint16_t status = 0;
