@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/transfer_fixtures.h"
@@ -340,6 +341,22 @@ TEST(ZmodemEngines, ALinkThatCannotSendEndsTheTransferAtOnce) {
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
         EXPECT_EQ(engine->Proto().Status(), kStatusSendFailed);
     }
+}
+
+TEST(ZmodemEngines, TheSendersLastWordsAreTakenAndTheHostsOutputLeft) {
+    Wire wire;
+    auto receiver = ZmodemEngine::Create(*wire.portB);
+    receiver->PrepareReceive();
+    ZmodemFraming host(*wire.portA, nullptr);
+    const uint8_t none[4] = {};
+    host.SendHexHeader(kZfin, none);
+    wire.portA->FlushBatch();
+    // A Telnet line puts a NUL after the header's CR.
+    for (uint8_t b : std::string_view("\0OOafter", 8)) wire.aToB.push_back(b);
+    while (receiver->ReceiveStep() != kStepFinished) {
+    }
+    EXPECT_EQ(receiver->Proto().Status(), kStatusOk);
+    EXPECT_EQ(std::string(wire.aToB.begin(), wire.aToB.end()), "after");
 }
 
 TEST(ZmodemEngines, AttentionStringIsCutToItsField) {

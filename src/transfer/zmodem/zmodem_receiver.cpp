@@ -596,7 +596,9 @@ int ZmodemEngine::ReceiveStep() {
                 const int c = port_->GetChar();
                 if (c == 'O') {
                     if (++oCount_ >= 2) state_ = kRxCleanup;
-                } else if (c != 0x0D && c != 0x8A && c != '*') {
+                } else if (c != 0x0D && c != 0x8A && c != 0x0A && c != 0 && c != '*') {
+                    // The line end of the sender's ZFIN goes too, with the
+                    // NUL a Telnet line puts after its CR.
                     // The host's output after the transfer belongs to the
                     // terminal.
                     port_->UngetChars(1);

@@ -43,6 +43,11 @@ bool Apply(commands::SettingsRecord& r, std::string_view name, std::string_view 
         r.CodePage.Set(set);
         return true;
     }
+    if (name == "ZmodemAutoReceive") return ParseByte(value, r.ZmodemAutoReceive);
+    if (name == "DownloadDir") {
+        r.DownloadDir = std::string(value);
+        return value.size() <= 255;
+    }
     if (name == "TerminalType") {
         r.TerminalType = std::string(value);
         return value.size() <= 20;
