@@ -252,11 +252,17 @@ TEST_F(DialogsWin32, TheScreenFontDialogStoresAndAppliesTheChosenFont) {
     EXPECT_EQ(std::memcmp(&before, &Settings, sizeof before), 0) << "Cancel stored";
     EXPECT_EQ(console::ScreenFontUnit.ScreenFont, font);
 
+    // OK as shown keeps the cell size: the dialog showed the size the cell holds.
+    const uint16_t cell = Settings.FontCellSize[0].Get();
+    Choose(315, {nullptr, ""});
+    EXPECT_LE(std::abs(Settings.FontCellSize[0].Get() - cell), 1)
+        << "from " << cell << " to " << Settings.FontCellSize[0].Get();
+
     Choose(315, {largest, "screen_font"});
     EXPECT_EQ(driver.Caption, "Font");
     ASSERT_FALSE(face.empty());
     EXPECT_EQ(Settings.ScreenFontName.Str(), face);
-    EXPECT_GT(Settings.FontCellSize[0].Get(), 16) << "the largest size of the list";
+    EXPECT_GT(Settings.FontCellSize[0].Get(), cell + 20) << "the largest size of the list";
     EXPECT_EQ(Settings.FontCellSize[0].Get(), console::WindowPaint.CellHeight);
     EXPECT_NE(console::ScreenFontUnit.ScreenFont, font);
     EXPECT_EQ(std::string(console::ScreenFontUnit.FontFace.begin(),

@@ -36,16 +36,23 @@ std::string Narrow(const wchar_t* text) {
     return platform::WideToBytes(platform::kAnsiCodePage, wide);
 }
 
-// The cell a logical font gives on the screen: its text height and average width.
-void MeasureCell(const LOGFONTW& font, int32_t& height, int32_t& width) {
+// What a logical font measures on the screen, and the face the system gave for it.
+TEXTMETRICW Metrics(const LOGFONTW& font, wchar_t* face = nullptr) {
     HFONT made = CreateFontIndirectW(&font);
     HDC screen = GetDC(nullptr);
     HGDIOBJ old = SelectObject(screen, made);
     TEXTMETRICW metrics{};
     GetTextMetricsW(screen, &metrics);
+    if (face) GetTextFaceW(screen, LF_FACESIZE, face);
     SelectObject(screen, old);
     ReleaseDC(nullptr, screen);
     DeleteObject(made);
+    return metrics;
+}
+
+// The cell a logical font gives on the screen: its text height and average width.
+void MeasureCell(const LOGFONTW& font, int32_t& height, int32_t& width) {
+    const TEXTMETRICW metrics = Metrics(font);
     height = metrics.tmHeight;
     width = font.lfWidth != 0 ? metrics.tmAveCharWidth : 0;
 }
@@ -74,8 +81,20 @@ int ChooseFontWin32(const FontDialogRequest& request, FontChoice& chosen) {
         dialog.hDC = printer;
         dialog.Flags |= CF_PRINTERFONTS;
     } else {
-        font.lfHeight = from.Height;
-        font.lfWidth = from.Width;
+        // The dialog lists the faces the system has and sizes in points: the
+        // settings' face becomes the one the system gives for it, the cell
+        // height the character height the font holds in it.
+        LOGFONTW cell = font;
+        cell.lfHeight = from.Height;
+        cell.lfWidth = from.Width;
+        cell.lfPitchAndFamily = request.FixedPitchOnly ? FIXED_PITCH : DEFAULT_PITCH;
+        const TEXTMETRICW metrics = Metrics(cell, font.lfFaceName);
+        if (from.Height > 0) {
+            font.lfHeight = -(metrics.tmHeight - metrics.tmInternalLeading);
+            HDC screen = GetDC(nullptr);
+            dialog.iPointSize = MulDiv(-font.lfHeight, 720, GetDeviceCaps(screen, LOGPIXELSY));
+            ReleaseDC(nullptr, screen);
+        }
         dialog.Flags |= CF_SCREENFONTS | (request.FixedPitchOnly ? CF_FIXEDPITCHONLY : 0);
     }
     const BOOL ok = ChooseFontW(&dialog);
