@@ -100,6 +100,15 @@ void StatusHook(ProtocolRecord& p, bool /*starting*/, bool /*ending*/) {
     if (FrontEnd.ProtocolNumber != kNoProtocol) ui->UpdateStatusWindow(viewCopy);
 }
 
+// The size a transfer's start logs. An XMODEM send logs its start before it
+// opens the file, so that size is read from the file itself.
+int64_t LoggedFileSize(const ProtocolRecord& p) {
+    if (p.SrcFileLen != 0 || p.PathName.empty()) return p.SrcFileLen;
+    std::unique_ptr<TransferFile> file;
+    if (TransferFiles().OpenRead(p.PathName, file) != kIoOk || !file) return 0;
+    return file->Size();
+}
+
 void LogHook(ProtocolRecord& p, uint8_t kind) {
     FrontEnd.TransferLastError = p.Port->LastError();
     switch (kind) {
@@ -129,7 +138,7 @@ void LogHook(ProtocolRecord& p, uint8_t kind) {
                 break;
             case kLogTransmitStart:
                 LogLine("Starting transmit, File Name: " + p.PathName +
-                        "  File Size: " + std::to_string(p.SrcFileLen));
+                        "  File Size: " + std::to_string(LoggedFileSize(p)));
                 break;
             case kLogReceiveDone:
             case kLogTransmitDone:
@@ -481,7 +490,7 @@ void TransferSwitches(std::string_view arguments) {
     FrontEnd.PrevStatusText.clear();
     FrontEnd.TransferLastError.clear();
     FrontEnd.TransferReply = "00";
-    FrontEnd.LastLogKind = 0;
+    FrontEnd.LastLogKind = kNoLogKind;
     FrontEnd.LastLoggedErrors = 0;
     FrontEnd.CancelRequested = false;
     ReloadOptions();

@@ -68,6 +68,10 @@ struct TransferOptions {
 };
 extern TransferOptions Options;
 
+// No log line written yet in this transfer: differs from every log kind, so
+// that the first one is written even when it is a receive's start (kind 0).
+inline constexpr uint8_t kNoLogKind = 0xFF;
+
 // The state of the transfer command that runs (or ran last).
 struct FrontEndState {
     uint8_t ProtocolNumber = kNoProtocol;
@@ -76,7 +80,7 @@ struct FrontEndState {
     std::string PrevStatusText;
     std::string TransferLastError;
     std::string TransferReply = "00";
-    uint8_t LastLogKind = 0;
+    uint8_t LastLogKind = kNoLogKind;
     int32_t LastLoggedErrors = 0;
     bool CancelRequested = false;
     bool Running = false;

@@ -6,6 +6,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@
 #include "transfer/received_names.h"
 #include "transfer/transfer_files.h"
 #include "transfer/transfer_front_end.h"
+#include "transfer/transfer_ui.h"
+#include "transfer/xmodem_engine.h"
 #include "transfer/ymodem_engine.h"
 
 namespace {
@@ -230,6 +233,82 @@ TEST(TransferCommands, RepliesOfTheReplyForms) {
     commands::ExecuteFunction("KRECEIVE auto-on");
     EXPECT_EQ(commands::Settings.KermitAutoReceive, 1);
     EXPECT_TRUE(commands::Interpreter.FunctionSucceeded);
+}
+
+// YRECEIVE and XSEND with the transfer log on, against an engine on the
+// other end that the front end's background work steps: each log names the
+// file and its size at the start and ends with the completion.
+TEST(TransferCommands, TheLogRecordsEachTransferFromItsStart) {
+    class SteppingUi final : public TransferUi {
+      public:
+        std::function<bool()> step;
+        bool done = false;
+        void Background() override {
+            for (int i = 0; i < 8 && !done; ++i) done = step();
+        }
+    };
+    Folder here, there;
+    commands::ResetSettingsToDefaults();
+    commands::Settings.XferDebug = 1;
+    commands::Settings.DownloadLock = 1;
+    commands::Settings.DownloadDir = there.path() + "/";
+    const Bytes data = Random(3000);
+    WriteFile(here / "log me.bin", data);
+    auto run = [&](void (*command)(std::string_view, std::string&), const std::string& args,
+                   std::function<bool()> step, HostLink& link) {
+        ResetTransfer();
+        SteppingUi ui;
+        ui.step = std::move(step);
+        SetTransferUi(&ui);
+        SetHostLink(&link);
+        std::string reply;
+        command(args, reply);
+        SetHostLink(nullptr);
+        SetTransferUi(nullptr);
+        const Bytes log = ReadFile(there / "xfer.log");
+        EXPECT_EQ(reply, "00");
+        return std::string(log.begin(), log.end());
+    };
+    auto inOrder = [](const std::string& text, const std::vector<std::string>& lines) {
+        size_t at = 0;
+        for (const std::string& line : lines) {
+            at = text.find(line, at);
+            if (at == std::string::npos)
+                return ::testing::AssertionFailure() << line << " in " << text;
+        }
+        return ::testing::AssertionSuccess();
+    };
+    uint16_t status = 0;
+    {
+        Wire wire;
+        auto port = TransferPort::OpenOnLink(wire.a, status);
+        auto sender = YmodemEngine::Create(*port, true, false);
+        sender->Proto().SetFileMask(here / "log me.bin");
+        sender->PrepareTransmit();
+        const std::string log = run(
+            YmodemReceiveCommand, "", [&] { return sender->TransmitStep() == kStepFinished; },
+            wire.b);
+        EXPECT_EQ(ReadFile(there / "log me.bin"), data);
+        EXPECT_TRUE(inOrder(log, {"Ozmel File Transfer\r\n Protocol: YModem Recv  CmdLine:\r\n",
+                                  "Starting receive, File Name: " + (there / "log me.bin") +
+                                      "  File Size: 3000\r\n",
+                                  "Transfer complete, Bytes Transferred: "}));
+    }
+    {
+        Wire wire;
+        auto port = TransferPort::OpenOnLink(wire.a, status);
+        auto receiver = XmodemEngine::Create(*port, false, false);
+        receiver->Proto().TransferFileName = here / "got";
+        receiver->PrepareReceive();
+        const std::string log = run(
+            XmodemSendCommand, "\"" + (here / "log me.bin") + "\"",
+            [&] { return receiver->ReceiveStep() == kStepFinished; }, wire.b);
+        EXPECT_TRUE(inOrder(log, {" Protocol: XModem Send  CmdLine:",
+                                  "Starting transmit, File Name: " + (here / "log me.bin") +
+                                      "  File Size: 3000\r\n",
+                                  "Transfer complete, Bytes Transferred: 3000\r\n"}));
+    }
+    commands::ResetSettingsToDefaults();
 }
 
 TEST(TransferCommands, SwitchesActOnTheProtocolTheyMeet) {

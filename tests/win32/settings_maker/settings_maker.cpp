@@ -27,6 +27,13 @@ bool Apply(commands::SettingsRecord& r, std::string_view name, std::string_view 
     if (name == "SaveMode") return ParseByte(value, r.SaveMode);
     if (name == "StatusLine") return ParseByte(value, r.StatusLine);
     if (name == "CharsetKind") return ParseByte(value, r.CharsetKind);
+    if (name == "RemoteCmd11") return ParseByte(value, r.RemoteCmd11);
+    if (name == "XferDebug") return ParseByte(value, r.XferDebug);
+    if (name == "DownloadLock") return ParseByte(value, r.DownloadLock);
+    if (name == "DownloadDir") {
+        r.DownloadDir = std::string(value);
+        return value.size() <= 255;
+    }
     if (name == "JumpScroll") {
         uint8_t speed = 0;
         if (!ParseByte(value, speed)) return false;
