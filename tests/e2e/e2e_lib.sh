@@ -17,23 +17,26 @@ e2e_private_prefix() {
   export WINEPREFIX="${E2E_WINEPREFIX:-${VZ_CACHE:-/var/cache/vovuziva}/wineprefix-e2e}"
 }
 
-# Starts Xvfb on the first free display from 200 up and exports DISPLAY.
+# Starts Xvfb on a display it picks itself and exports DISPLAY. Xvfb's own choice (-displayfd)
+# holds when several runs start at once; a number chosen by looking for a free one here could be
+# taken by two runs, the second Xvfb failing while its run goes on with the first one's display.
 e2e_start_display() {
-  local n
-  for n in $(seq 200 260); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    E2E_XVFB_PID=$!
-    local _
-    for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.05; done
-    if [ -e /tmp/.X11-unix/X$n ] && kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
+  local out="$E2E_WORK/display" n _
+  : >"$out"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out" >/dev/null 2>&1 &
+  E2E_XVFB_PID=$!
+  for _ in $(seq 200); do
+    n=$(tr -dc 0-9 <"$out")
+    if [ -n "$n" ] && [ -e "/tmp/.X11-unix/X$n" ]; then
       export DISPLAY=:$n
       return 0
     fi
-    kill "$E2E_XVFB_PID" 2>/dev/null
-    E2E_XVFB_PID=
+    kill -0 "$E2E_XVFB_PID" 2>/dev/null || break
+    sleep 0.05
   done
-  echo "no free X display" >&2
+  kill "$E2E_XVFB_PID" 2>/dev/null
+  E2E_XVFB_PID=
+  echo "no X display" >&2
   return 1
 }
 

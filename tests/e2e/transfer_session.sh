@@ -43,14 +43,14 @@ fail() { failures+=("$*"); e2e_log "FAIL: $*"; }
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
 # The files: sizes that need several blocks and end inside one.
-head -c 200001 /dev/urandom >"$E2E_WORK/host/report one.bin"
+head -c 60001 /dev/urandom >"$E2E_WORK/host/report one.bin"
 head -c 5000 /dev/urandom >"$E2E_WORK/host/second file.bin"
-head -c 20000 /dev/urandom >"$E2E_WORK/up/send one.bin"
+head -c 6000 /dev/urandom >"$E2E_WORK/up/send one.bin"
 head -c 3000 /dev/urandom >"$E2E_WORK/up/send two.bin"
 {
-  printf 'sb\tymenu\treport one.bin\t70000\n'
+  printf 'sb\tymenu\treport one.bin\t20000\n'
   printf 'sb/S\tyhost\tsecond file.bin\t0\n'
-  printf 'rx\txmenu\tgot one.bin\t7000\n'
+  printf 'rx\txmenu\tgot one.bin\t2100\n'
   printf 'rx/S\txhost\tgot two.bin|%s\t0\n' "$(windows_path "$E2E_WORK/up/send two.bin")"
 } >"$E2E_WORK/steps"
 
@@ -97,7 +97,7 @@ progress() {
     sw=$(xdotool search --name "Protocol Status" 2>/dev/null | head -n 1)
     sleep 0.3 # one refresh period of the figures
     local took=
-    [ -n "$sw" ] && import -window "$sw" "$shot" 2>/dev/null && took=1
+    [ -n "$sw" ] && timeout 10 import -window "$sw" "$shot" 2>/dev/null && took=1
     touch "$E2E_WORK/resume-$step"
     if [ -n "$took" ]; then
       e2e_log "$step: status window part-way: $shot"
@@ -156,7 +156,7 @@ same_file "$E2E_WORK/down/report one.bin" "$E2E_WORK/host/report one.bin" ||
 log="$E2E_WORK/down/xfer.log"
 cp "$log" "$artifacts/e2e_transfer_ymenu_xfer.log" 2>/dev/null
 if grep -q "Protocol: YModem Recv" "$log" 2>/dev/null &&
-  grep -q "Starting receive, File Name: .*report one.bin  File Size: 200001" "$log" &&
+  grep -q "Starting receive, File Name: .*report one.bin  File Size: 60001" "$log" &&
   grep -q "Transfer complete, Bytes Transferred: " "$log"; then
   e2e_log "ymenu: xfer.log records the receive"
 else
@@ -196,14 +196,14 @@ if [ -n "$dialog" ]; then
     fail "xmenu: the file rx received differs"
   cp "$log" "$artifacts/e2e_transfer_xmenu_xfer.log" 2>/dev/null
   if grep -q "Protocol: XModem Send" "$log" 2>/dev/null &&
-    grep -q "Starting transmit, File Name: .*send one.bin  File Size: 20000" "$log" &&
-    grep -q "Transfer complete, Bytes Transferred: 20000" "$log"; then
+    grep -q "Starting transmit, File Name: .*send one.bin  File Size: 6000" "$log" &&
+    grep -q "Transfer complete, Bytes Transferred: 6000" "$log"; then
     e2e_log "xmenu: xfer.log records the send"
   else
     fail "xmenu: xfer.log does not record the send: $(tr '\r\n' '  ' <"$log" 2>/dev/null)"
   fi
 else
-  import -window root "$artifacts/e2e_transfer_no_dialog.png" 2>/dev/null
+  timeout 10 import -window root "$artifacts/e2e_transfer_no_dialog.png" 2>/dev/null
   fail "xmenu: the file dialog did not open"
   touch "$E2E_WORK/go-xmenu" "$E2E_WORK/resume-xmenu"
 fi
@@ -220,7 +220,7 @@ reply=$(cat "$E2E_WORK/reply-xhost" 2>/dev/null)
 same_file "$E2E_WORK/host/got two.bin" "$E2E_WORK/up/send two.bin" padded ||
   fail "xhost: the file rx received differs"
 
-import -window "$wid" "$artifacts/e2e_transfer_end.png" 2>/dev/null
+timeout 10 import -window "$wid" "$artifacts/e2e_transfer_end.png" 2>/dev/null
 touch "$E2E_WORK/hangup"
 e2e_log "transfer: done in $(($(date +%s) - started)) s"
 if ((${#failures[@]})); then
