@@ -291,6 +291,13 @@ bool VisualOrder(std::u16string_view text, uint32_t flags, bool arabic, std::vec
     if (oldFont) SelectObject(dc, oldFont);
     ReleaseDC(Window(), dc);
     if (!placed) return false;
+    // A placement that is no permutation of the positions (some systems count
+    // each right-to-left run from 0) would name the wrong characters.
+    std::vector<bool> taken(places.size(), false);
+    for (UINT place : places) {
+        if (place >= taken.size() || taken[place]) return false;
+        taken[place] = true;
+    }
     order.assign(places.begin(), places.end());
     return true;
 }
