@@ -26,6 +26,11 @@ bool Apply(commands::SettingsRecord& r, std::string_view name, std::string_view 
     if (name == "ReconnectMode") return ParseByte(value, r.ReconnectMode);
     if (name == "SaveMode") return ParseByte(value, r.SaveMode);
     if (name == "StatusLine") return ParseByte(value, r.StatusLine);
+    if (name == "AllowAccelerators") return ParseByte(value, r.AllowAccelerators);
+    if (name == "KeyFileName") {
+        commands::AssignZeroFilled(r.KeyFileName, value);
+        return value.size() <= r.KeyFileName.Capacity;
+    }
     if (name == "CharsetKind") return ParseByte(value, r.CharsetKind);
     if (name == "RemoteCmd11") return ParseByte(value, r.RemoteCmd11);
     if (name == "XferDebug") return ParseByte(value, r.XferDebug);
