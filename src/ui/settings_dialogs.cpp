@@ -31,6 +31,8 @@ constexpr uint16_t kMsgKeysChangedText = 301;
 constexpr uint16_t kMsgSaveKeysCaption = 302;
 constexpr uint16_t kMsgSettingsChangedText = 303;
 constexpr uint16_t kMsgSaveParametersCaption = 304;
+constexpr uint16_t kItemSaveSettings = 104;
+constexpr uint16_t kItemSaveKeys = 111;
 
 std::string Message(uint16_t id) {
     return console::GetMessageText(id, false);
@@ -86,6 +88,10 @@ char AskSaveKeys(bool allowCancel) {
     platform::SettingsDialogs* dialogs = platform::CurrentSettingsDialogs();
     if (dialogs == nullptr) return kAnswerNo;
     std::string name = commands::Settings.KeyFileName.Str();
+    if (!dialogs->MenuOffers(kItemSaveKeys)) {
+        commands::StartupServices.SaveKeysFile(name);
+        return kAnswerYes;
+    }
     switch (dialogs->AskSave(Message(kMsgSaveKeysCaption), Message(kMsgKeysChangedText),
                              !name.empty(), allowCancel)) {
         case SaveChoice::No:
@@ -107,6 +113,10 @@ char AskSaveSettings(bool allowCancel) {
     platform::SettingsDialogs* dialogs = platform::CurrentSettingsDialogs();
     if (dialogs == nullptr) return kAnswerNo;
     const bool named = !commands::SettingsFile.SettingsFileName.empty();
+    if (!dialogs->MenuOffers(kItemSaveSettings)) {
+        SaveParameters(false);
+        return kAnswerYes;
+    }
     switch (dialogs->AskSave(Message(kMsgSaveParametersCaption), Message(kMsgSettingsChangedText),
                              named, allowCancel)) {
         case SaveChoice::No:

@@ -64,6 +64,12 @@ class SettingsDialogs {
     // After the settings were saved under a new name (the desktop link is
     // offered there).
     virtual void SavedAs() {}
+    // Whether the menu bar offers the item (Save Settings, Save Keys); a
+    // kiosk's bar without it saves at exit without asking.
+    virtual bool MenuOffers(uint16_t item) {
+        (void)item;
+        return true;
+    }
     // The display's size in pixels; 0 when unknown.
     virtual void DisplaySize(int& width, int& height) = 0;
 };
@@ -84,7 +90,9 @@ namespace ui {
 // display go into the settings.
 bool FirstRunTermSetup(bool quiet, FirstRunChoice& choice);
 
-// The exit questions ("Save Keys?", "Save Parameters?"): kAnswerYes when
+// The exit questions ("Save Keys?", "Save Parameters?"), asked only when the
+// menu bar offers Save Keys or Save Settings (saved without a question
+// otherwise): kAnswerYes when
 // saved (under the known name or, after Save As, a new one), kAnswerNo when
 // not, kAnswerCancel when cancelled or when Save As was given no name (No
 // instead when Cancel is not allowed).

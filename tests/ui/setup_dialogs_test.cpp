@@ -173,6 +173,8 @@ class SaveAnswers final : public platform::SettingsDialogs {
     bool ChooseSettingsSaveName(std::string& name) override { return Take(name); }
     bool ChooseKeysSaveName(std::string& name) override { return Take(name); }
     void SavedAs() override { OfferedLink = true; }
+    bool MenuOffers(uint16_t item) override { return item != Removed; }
+    uint16_t Removed = 0;
     void DisplaySize(int& w, int& h) override { w = h = 0; }
 
   private:
@@ -223,6 +225,16 @@ TEST_F(SetupDialogs, TheSaveAnswersSaveUnderTheKnownOrANewNameOrStop) {
         EXPECT_EQ(answers.OfferedLink, c.Written == &fresh) << c.Name;
         EXPECT_EQ(commands::SettingsFile.SettingsFileName, c.Written == &fresh ? fresh : known);
     }
+
+    // A kiosk's menu bar without Save Settings: saved at exit without a question.
+    answers.Removed = 104;
+    answers.Caption.clear();
+    std::filesystem::remove(known);
+    commands::SettingsFile.SettingsFileName = known;
+    EXPECT_EQ(ui::AskSaveSettings(true), ui::kAnswerYes);
+    EXPECT_EQ(answers.Caption, "") << "asked all the same";
+    EXPECT_TRUE(std::filesystem::exists(known));
+    answers.Removed = 0;
 
     // Keys without a name: Save is not offered; Save As names the file and writes it.
     commands::StartupServices.SaveKeysFile = [](std::string_view name) {

@@ -627,6 +627,11 @@ TEST_F(DialogsWin32, TheExitsSaveQuestionSavesLeavesOrStops) {
     platform::InstallSettingsFilePlatform();
     auto& st = commands::SettingsFile;
     Settings.SaveMode = 0;
+    // A menu bar that offers Save Settings, as the program's does.
+    HMENU full = CreateMenu();
+    AppendMenuA(full, MF_STRING, 104, "Save Settings");
+    HMENU old = GetMenu(window);
+    SetMenu(window, full);
     static bool saveEnabled = false;
     auto ask = [&](const std::string& name, int button, const char* shot) {
         st.SettingsFileName = name;
@@ -655,6 +660,23 @@ TEST_F(DialogsWin32, TheExitsSaveQuestionSavesLeavesOrStops) {
     const size_t at = offsetof(commands::SettingsRecord, AsciiCharDelay);
     EXPECT_EQ(saved[at] | saved[at + 1] << 8, Settings.AsciiCharDelay.Get());
     in.close();
+    DeleteFileA(file.c_str());
+
+    // A kiosk's menu bar without Save Settings: the exit saves without asking.
+    HMENU kiosk = CreateMenu();
+    AppendMenuA(kiosk, MF_STRING, 101, "Exit");
+    SetMenu(window, kiosk);
+    st.SettingsFileName = file;
+    st.SavedSettings = Settings;
+    Settings.AsciiCharDelay.Set(static_cast<uint16_t>(Settings.AsciiCharDelay.Get() + 1));
+    Arm({{"Save Parameters?", nullptr, "", {IDCANCEL}}});
+    EXPECT_TRUE(commands::ConfirmSaveSettings(true));
+    EXPECT_EQ(nextStep, 0u) << "the kiosk was asked";
+    chain.clear();
+    EXPECT_NE(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES) << "not saved";
+    SetMenu(window, old);
+    DestroyMenu(kiosk);
+    DestroyMenu(full);
     DeleteFileA(file.c_str());
 }
 

@@ -8,6 +8,7 @@
 
 #include "commands/win32/settings_platform_win32.h"
 #include "console/messages.h"
+#include "console/win32/terminal_window_win32.h"
 #include "ui/dialogs/dialog_entries.h"
 #include "ui/dialogs/setup_dialogs.h"
 #include "ui/win32/model_dialogs_win32.h"
@@ -102,6 +103,12 @@ class WindowsSettingsDialogs final : public platform::SettingsDialogs {
         return ChooseSaveName(kMsgKeysFilter, "*.kys", "kys", kMsgSaveKeysTitle, name);
     }
     void SavedAs() override { ui::OfferDesktopShortcut(); }
+    // A window without a menu bar has not lost the item to a kiosk.
+    bool MenuOffers(uint16_t item) override {
+        HWND window = console::TerminalWindowHandle();
+        HMENU menu = window ? GetMenu(window) : nullptr;
+        return !menu || GetMenuState(menu, item, MF_BYCOMMAND) != static_cast<UINT>(-1);
+    }
 
     void DisplaySize(int& width, int& height) override {
         width = GetSystemMetrics(SM_CXSCREEN);
