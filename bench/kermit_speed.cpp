@@ -14,10 +14,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "../tests/common/transfer_fixtures.h"
 #include "../tests/console/fake_console_window.h"
 #include "../tests/peers/kermit_peer.h"
 #include "app/composition.h"
@@ -35,25 +35,15 @@ size_t FileSize() {
 }
 
 struct Scratch {
-    std::string here, there;
+    transfer_test::TempFolder hereFolder, thereFolder;
+    std::string here = hereFolder.path(), there = thereFolder.path();
     size_t size = FileSize();
     Scratch() {
-        char a[] = "/tmp/vz-kbench-XXXXXX";
-        char b[] = "/tmp/vz-kbench-XXXXXX";
-        here = ::mkdtemp(a);
-        there = ::mkdtemp(b);
-        std::mt19937 gen(11);
-        std::vector<char> data(size);
-        for (auto& c : data) c = char(gen());
+        const transfer_test::Bytes data = transfer_test::RandomBytes(size, 11);
         for (const std::string& dir : {here, there}) {
-            std::ofstream(dir + "/f20m", std::ios::binary)
-                .write(data.data(), std::streamsize(size));
+            transfer_test::WriteFile(dir + "/f20m", data);
             std::filesystem::create_directories(dir + "/in");
         }
-    }
-    ~Scratch() {
-        std::filesystem::remove_all(here);
-        std::filesystem::remove_all(there);
     }
 };
 

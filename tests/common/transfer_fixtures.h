@@ -1,9 +1,9 @@
 #pragma once
 // What the file-transfer tests share: files of random bytes in folders of
 // their own, a front-end command run over a link, a wire of two memory links
-// for engines that run against each other in one process, and a host on
-// loopback that the composed program reaches over Telnet and that relays a
-// program's standard input and output.
+// (with a port on each end) for engines that run against each other in one
+// process, and a host on loopback that the composed program reaches over
+// Telnet and that relays a program's standard input and output.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -20,6 +20,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <string_view>
@@ -30,6 +31,7 @@
 #include "connections/comm_interface.h"
 #include "connections/posix_transport.h"
 #include "transfer/host_link.h"
+#include "transfer/port_layer.h"
 
 namespace transfer_test {
 
@@ -80,6 +82,7 @@ inline std::string RunOverLink(void (*command)(std::string_view, std::string&),
 }
 
 // One direction of a wire is a queue; each end reads one and writes the other.
+// Bytes sent may be corrupted: every corruptEvery-th one has a bit flipped.
 class MemoryLink final : public transfer::HostLink {
   public:
     MemoryLink(std::deque<uint8_t>& in, std::deque<uint8_t>& out) : in_(in), out_(out) {}
@@ -94,21 +97,40 @@ class MemoryLink final : public transfer::HostLink {
     uint32_t BytesWaiting() override { return uint32_t(in_.size()); }
     bool Unread(uint32_t count) override { return count == 0; }
     bool Send(const uint8_t* bytes, size_t length) override {
-        out_.insert(out_.end(), bytes, bytes + length);
+        if (corruptEvery == 0) {
+            out_.insert(out_.end(), bytes, bytes + length);
+            return true;
+        }
+        for (size_t i = 0; i < length; ++i)
+            out_.push_back(++sent_ % corruptEvery == 0 ? uint8_t(bytes[i] ^ 0x04) : bytes[i]);
         return true;
     }
     void SendBreak() override {}
     void WaitForInput(uint32_t) override {}
+    size_t corruptEvery = 0;  // 0: none
 
   private:
     std::deque<uint8_t>& in_;
     std::deque<uint8_t>& out_;
+    size_t sent_ = 0;
 };
 
 struct MemoryWire {
     std::deque<uint8_t> aToB, bToA;
     MemoryLink a{bToA, aToB};
     MemoryLink b{aToB, bToA};
+};
+
+// A transfer port on each end of a memory wire: the sender's on a, the
+// receiver's on b.
+struct PortPair {
+    MemoryWire wire;
+    std::unique_ptr<transfer::TransferPort> sendPort, receivePort;
+    PortPair() {
+        uint16_t status = 0;
+        sendPort = transfer::TransferPort::OpenOnLink(wire.a, status);
+        receivePort = transfer::TransferPort::OpenOnLink(wire.b, status);
+    }
 };
 
 // A host on a free loopback port. ConnectProgram opens the composed

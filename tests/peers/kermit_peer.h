@@ -53,8 +53,8 @@ class Peer {
     Peer(const std::vector<std::string>& args, const std::string& folder) {
         struct termios raw {};
         ::cfmakeraw(&raw);
-        pid_ = ::forkpty(&master_, nullptr, &raw, nullptr);
-        if (pid_ == 0) {
+        child_.pid = ::forkpty(&master_, nullptr, &raw, nullptr);
+        if (child_.pid == 0) {
             if (::chdir(folder.c_str()) != 0) ::_exit(126);
             const int log =
                 ::open((folder + "/.peer.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -75,35 +75,19 @@ class Peer {
     }
     transfer::HostLink& Link() { return *link_; }
     // The exit code once it ended by itself within the time, else -1 (and it
-    // is killed).
+    // is killed). Whatever it still writes is read meanwhile, so that it
+    // never blocks on a full pty.
     int Wait(int milliseconds) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-        while (pid_ > 0) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            if (std::chrono::steady_clock::now() > end) break;
-            // Whatever it still writes is read, so that it never blocks on a full pty.
+        return child_.Wait(milliseconds, [this] {
             link_->Poll();
             while (link_->ReadByte() >= 0) {
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        Kill();
-        return -1;
+        });
     }
-    void Kill() {
-        if (pid_ <= 0) return;
-        ::kill(-pid_, SIGKILL);
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
+    void Kill() { child_.Kill(); }
 
   private:
-    pid_t pid_ = -1;
+    lrzsz::Child child_;
     int master_ = -1;
     std::unique_ptr<lrzsz::FdLink> link_;
 };

@@ -75,14 +75,51 @@ class FdLink final : public transfer::HostLink {
     size_t len_ = 0;
 };
 
+// A program started in a process group of its own: its exit code awaited for
+// a while, or the whole group killed (always, once it is forgotten).
+class Child {
+  public:
+    Child() = default;
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+    ~Child() { Kill(); }
+    pid_t pid = -1;
+    // The exit code once it ended by itself within the time, else -1 (and
+    // it is killed: a sender that missed the last answer hangs); idle runs
+    // between looks.
+    template <typename Idle>
+    int Wait(int milliseconds, Idle idle) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        while (pid > 0) {
+            int status = 0;
+            if (::waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            if (std::chrono::steady_clock::now() > end) break;
+            idle();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        Kill();
+        return -1;
+    }
+    void Kill() {
+        if (pid <= 0) return;
+        ::kill(-pid, SIGKILL);
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+};
+
 // One lrzsz program with a socket as its standard input and output.
 class Peer {
   public:
     Peer(const std::vector<std::string>& argv, const std::string& folder) {
         int sv[2];
         ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv);
-        pid_ = ::fork();
-        if (pid_ == 0) {
+        child_.pid = ::fork();
+        if (child_.pid == 0) {
             ::setpgid(0, 0);
             if (::chdir(folder.c_str()) != 0) ::_exit(126);
             ::dup2(sv[1], 0);
@@ -108,31 +145,14 @@ class Peer {
     // Ends what goes to the program, which then sees the end of its input.
     void CloseInput() { ::shutdown(fd_, SHUT_WR); }
     // The exit code once it ended by itself within the time, else -1 (and
-    // it is killed: a sender that missed the last answer hangs).
+    // it is killed).
     int Wait(int milliseconds) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-        while (pid_ > 0) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            if (std::chrono::steady_clock::now() > end) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        Kill();
-        return -1;
+        return child_.Wait(milliseconds, [] {});
     }
-    void Kill() {
-        if (pid_ <= 0) return;
-        ::kill(-pid_, SIGKILL);
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
+    void Kill() { child_.Kill(); }
 
   private:
-    pid_t pid_ = -1;
+    Child child_;
     int fd_ = -1;
     std::unique_ptr<FdLink> link_;
 };

@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "../common/peer_required.h"
+#include "../common/transfer_fixtures.h"
 #include "commands/settings_record.h"
 #include "kermit_peer.h"
 #include "peer_support.h"
@@ -19,8 +19,10 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
 using namespace transfer;
+using transfer_test::Bytes;
+using transfer_test::ReadFile;
+using transfer_test::WriteFile;
 
 // Random bytes with runs of equal bytes between them, so that repeat counts
 // and every prefix are used.
@@ -35,16 +37,6 @@ Bytes TestData(size_t n, unsigned seed) {
     }
     b.resize(n);
     return b;
-}
-
-void WriteFile(const std::string& path, const Bytes& data) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
-}
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 struct Case {

@@ -7,13 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <deque>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "../common/transfer_fixtures.h"
 #include "commands/settings_record.h"
 #include "transfer/host_link.h"
 #include "transfer/kermit/kermit_packets.h"
@@ -24,72 +23,14 @@ namespace {
 
 using namespace transfer;
 using namespace transfer::kermit;
-using Bytes = std::vector<uint8_t>;
+using transfer_test::Bytes;
+using transfer_test::ReadFile;
+using transfer_test::WriteFile;
+using Wire = transfer_test::MemoryWire;
+using Folder = transfer_test::TempFolder;
 
 Bytes Str(const std::string& s) {
     return Bytes(s.begin(), s.end());
-}
-
-// One direction of a wire is a queue. Bytes sent may be corrupted: every
-// corruptEvery-th byte is flipped (0: none).
-class MemoryLink final : public HostLink {
-  public:
-    MemoryLink(std::deque<uint8_t>& in, std::deque<uint8_t>& out) : in_(in), out_(out) {}
-    void Poll() override {}
-    bool ByteReady() override { return !in_.empty(); }
-    int ReadByte() override {
-        if (in_.empty()) return kNoLinkByte;
-        const int b = in_.front();
-        in_.pop_front();
-        return b;
-    }
-    uint32_t BytesWaiting() override { return uint32_t(in_.size()); }
-    bool Unread(uint32_t count) override { return count == 0; }
-    bool Send(const uint8_t* bytes, size_t length) override {
-        for (size_t i = 0; i < length; ++i) {
-            uint8_t b = bytes[i];
-            if (corruptEvery && ++sent % corruptEvery == 0) b ^= 0x04;
-            out_.push_back(b);
-        }
-        return true;
-    }
-    void SendBreak() override {}
-    void WaitForInput(uint32_t) override {}
-    size_t corruptEvery = 0;
-    size_t sent = 0;
-
-  private:
-    std::deque<uint8_t>& in_;
-    std::deque<uint8_t>& out_;
-};
-
-struct Wire {
-    std::deque<uint8_t> aToB, bToA;
-    MemoryLink a{bToA, aToB};
-    MemoryLink b{aToB, bToA};
-};
-
-class Folder {
-  public:
-    Folder() {
-        char pattern[] = "/tmp/vz-kermit-XXXXXX";
-        path_ = ::mkdtemp(pattern);
-    }
-    ~Folder() { std::filesystem::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
-
-void WriteFile(const std::string& path, const Bytes& data) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
-}
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 // Random bytes with runs, so that every prefix and repeat counts are used.
@@ -334,15 +275,7 @@ TEST(KermitPackets, AttributeValuesWithinTheirField) {
 
 // ---- the engine ----
 
-struct Pair {
-    Wire wire;
-    std::unique_ptr<TransferPort> sendPort, receivePort;
-    Pair() {
-        uint16_t status = 0;
-        sendPort = TransferPort::OpenOnLink(wire.a, status);
-        receivePort = TransferPort::OpenOnLink(wire.b, status);
-    }
-};
+using Pair = transfer_test::PortPair;
 
 void RunPair(KermitEngine& sender, KermitEngine& receiver) {
     bool sent = false, received = false;

@@ -49,15 +49,7 @@ void RunPair(Sender& sender, Receiver& receiver) {
     ASSERT_TRUE(sent && received);
 }
 
-struct Pair {
-    Wire wire;
-    std::unique_ptr<TransferPort> sendPort, receivePort;
-    Pair() {
-        uint16_t status = 0;
-        sendPort = TransferPort::OpenOnLink(wire.a, status);
-        receivePort = TransferPort::OpenOnLink(wire.b, status);
-    }
-};
+using Pair = transfer_test::PortPair;
 
 TEST(TransferEngines, YmodemAndYmodemGBetweenTwoEngines) {
     for (bool streaming : {false, true}) {
